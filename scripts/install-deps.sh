@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program needs to build, test and run,
+# only those that are missing; through sudo when not root.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config
+  qt6-base-dev qt6-translations-l10n libgl1-mesa-dev
+  pxlib-dev libsqlite3-dev
+  libgtest-dev
+  fonts-dejavu-core fonts-liberation2
+)
+if [ "${1:-}" = "--test" ]; then
+  packages+=(clang clang-format)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Εγκατάσταση πακέτων: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,18 @@
+#include "platform/FileErrors.h"
+
+namespace ekaldo {
+
+QString FileMessage(const QString& path, const QString& tail) {
+    return QStringLiteral("Το Αρχείο \"") + path + QStringLiteral("\"") + tail;
+}
+
+QString NotEncodableMessage(QStringView text, qsizetype index) {
+    const QChar c = text[index];
+    QString shown = text.left(60).toString();
+    const QString code = QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("Το κείμενο \"") + shown + (text.size() > 60 ? QStringLiteral("…") : QString()) +
+           QStringLiteral("\" περιέχει τον χαρακτήρα \"") + QString(c) + QStringLiteral("\" (U+") + code +
+           QStringLiteral("), που δεν υπάρχει στην ελληνική κωδικοσελίδα Windows-1253!");
+}
+
+} // namespace ekaldo

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "shell/ProgramConstants.h"
+
+#include <QString>
+
+#include <array>
+
+namespace ekaldo {
+
+struct WindowPlacement {
+    int x = 0, y = 0, w = 0, h = 0;
+    bool operator==(const WindowPlacement&) const = default;
+};
+
+// The header of the grade data file read last.
+struct GradeHeader {
+    QString File, Version, Copyright, FileName, FileID, Created, Exported, Modified, Imported, Posted,
+        SchoolYear;
+    bool operator==(const GradeHeader&) const = default;
+};
+
+// The header of the grade template file read last.
+struct TemplateHeader {
+    QString File, Version, Copyright, FileName, FileID, Created;
+    bool operator==(const TemplateHeader&) const = default;
+};
+
+// Every process-wide variable of the program. The program makes one at start
+// and hands it to its windows; each test makes its own.
+struct AppState {
+    // Where the program lives and where its settings file is kept. Both are
+    // chosen at start (the executable's folder, the user's configuration
+    // folder); tests and the command-line tool may point them elsewhere.
+    QString ProgramFolder;  // with a trailing separator
+    QString SettingsPath;
+
+    QString ImportsDir, ExportsDir, TemplatesDir;
+    QString DBPath;
+    QString SchoolYearLabel = Program::NoSchoolYearLabel;
+    QString SchoolYearCode;
+
+    QString BackFontName = QStringLiteral("Arial");
+    QString ForeFontName = QStringLiteral("Arial");
+    quint32 BackColor = 0;  // 0x00BBGGRR
+    quint32 ForeColor = 0;
+
+    WindowPlacement MainPlacement{10, 10, 450, 350};
+    WindowPlacement DataManagerPlacement{20, 20, 325, 252};
+    WindowPlacement PreviewPlacement{20, 20, 760, 540};
+    WindowPlacement FilterPlacement{20, 20, 680, 580};
+    WindowPlacement ViewPlacement{20, 20, 680, 520};
+    WindowPlacement PostPlacement{20, 20, 740, 520};
+
+    int SplitW = 180;
+    int SplitH = 180;
+    int LevelW = 148, ClassW = 148, CourseW = 148;
+
+    // Widths of the main window's list columns 2 onwards (columns 0 and 1 are not stored).
+    std::array<int, 6> InBoxWidths{240, 128, 128, 128, 128, 128};
+    std::array<int, 3> OutBoxWidths{240, 128, 128};
+    std::array<int, 2> TemplateWidths{240, 128};
+
+    QString CurrentFileName, CurrentFilePath;
+    QString CurrentTemplateName, CurrentTemplatePath;
+    GradeHeader GradeFileHeader;
+    TemplateHeader TemplateFileHeader;
+
+    QString LastSendFolder, LastReceiveFolder;
+
+    bool SchoolYearOpen() const { return SchoolYearLabel != Program::NoSchoolYearLabel; }
+
+    // Sets the three document folders from the program folder and creates the
+    // missing ones; throws FileError when one cannot be made.
+    void SetDocumentFolders();
+
+    // The program folder of a running executable and the settings path of this user.
+    static QString DefaultProgramFolder();
+    static QString DefaultSettingsPath();
+};
+
+} // namespace ekaldo

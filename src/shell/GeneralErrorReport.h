@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QApplication>
+
+namespace ekaldo {
+
+class UiServices;
+
+// The application object. Any error that escapes an event handler ends here
+// and is shown in a message box with its text, so the program never dies of one.
+class EkaldoApplication : public QApplication {
+public:
+    EkaldoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    void SetUiServices(UiServices* ui) { m_ui = ui; }
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // The general error report itself: a message box with the error's text.
+    static void ReportError(UiServices* ui, const QString& text);
+
+private:
+    UiServices* m_ui = nullptr;
+};
+
+} // namespace ekaldo

@@ -1,0 +1,162 @@
+#include "support/ScriptedUiServices.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+namespace ekaldo::testing {
+namespace {
+
+const char* KindName(ScriptedUiServices::Kind kind) {
+    switch (kind) {
+    case ScriptedUiServices::Kind::Message: return "message box";
+    case ScriptedUiServices::Kind::OpenFile: return "open-file dialog";
+    case ScriptedUiServices::Kind::SaveFile: return "save-file dialog";
+    case ScriptedUiServices::Kind::Modal: return "modal window";
+    case ScriptedUiServices::Kind::Printer: return "printer choice";
+    }
+    return "?";
+}
+
+const char* IconName(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Error: return "Error";
+    case MessageIcon::Information: return "Information";
+    case MessageIcon::Question: return "Question";
+    case MessageIcon::Warning: return "Warning";
+    }
+    return "?";
+}
+
+} // namespace
+
+ScriptedUiServices::ScriptedUiServices() : m_now(QDate(2005, 1, 1), QTime(12, 0)) {}
+
+ScriptedUiServices::~ScriptedUiServices() { VerifyAllUsed(); }
+
+void ScriptedUiServices::VerifyAllUsed() {
+    for (const auto& e : m_expected)
+        ADD_FAILURE() << "expected " << KindName(e.kind) << " never came: " << e.text.toStdString();
+    m_expected.clear();
+}
+
+ScriptedUiServices& ScriptedUiServices::ExpectMessage(MessageIcon icon, const QString& text, MessageAnswer answer) {
+    Expected e;
+    e.kind = Kind::Message;
+    e.icon = icon;
+    e.text = text;
+    e.answer = answer;
+    m_expected.push_back(std::move(e));
+    return *this;
+}
+
+ScriptedUiServices& ScriptedUiServices::ExpectOpenFile(const QString& title, std::optional<QString> answer) {
+    Expected e;
+    e.kind = Kind::OpenFile;
+    e.text = title;
+    e.file = std::move(answer);
+    m_expected.push_back(std::move(e));
+    return *this;
+}
+
+ScriptedUiServices& ScriptedUiServices::ExpectSaveFile(const QString& title, std::optional<QString> answer) {
+    Expected e;
+    e.kind = Kind::SaveFile;
+    e.text = title;
+    e.file = std::move(answer);
+    m_expected.push_back(std::move(e));
+    return *this;
+}
+
+ScriptedUiServices& ScriptedUiServices::ExpectModal(std::function<int(QObject&)> answer) {
+    Expected e;
+    e.kind = Kind::Modal;
+    e.modal = std::move(answer);
+    m_expected.push_back(std::move(e));
+    return *this;
+}
+
+ScriptedUiServices& ScriptedUiServices::ExpectPrinterChoice(std::optional<QString> answer) {
+    Expected e;
+    e.kind = Kind::Printer;
+    e.file = std::move(answer);
+    m_expected.push_back(std::move(e));
+    return *this;
+}
+
+bool ScriptedUiServices::TakeExpected(Kind kind, const QString& what, Expected& out) {
+    if (m_expected.empty()) {
+        ADD_FAILURE() << "unexpected " << KindName(kind) << ": " << what.toStdString();
+        return false;
+    }
+    if (m_expected.front().kind != kind) {
+        ADD_FAILURE() << "expected " << KindName(m_expected.front().kind) << " \""
+                      << m_expected.front().text.toStdString() << "\" but got " << KindName(kind) << ": "
+                      << what.toStdString();
+        return false;
+    }
+    out = std::move(m_expected.front());
+    m_expected.pop_front();
+    return true;
+}
+
+MessageAnswer ScriptedUiServices::ShowMessage(MessageIcon icon, const QString& text, MessageButtons buttons) {
+    m_shown.push_back({icon, text});
+    Expected e;
+    const MessageAnswer safe = buttons == MessageButtons::Ok         ? MessageAnswer::Ok
+                               : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
+                                                                     : MessageAnswer::No;
+    if (!TakeExpected(Kind::Message, text, e))
+        return safe;
+    EXPECT_EQ(text.toStdString(), e.text.toStdString()) << "message text";
+    EXPECT_STREQ(IconName(e.icon), IconName(icon)) << "message icon of: " << text.toStdString();
+    return e.answer;
+}
+
+std::optional<QString> ScriptedUiServices::GetOpenFileName(const FileDialogRequest& request) {
+    m_dialogs.push_back(request);
+    Expected e;
+    if (!TakeExpected(Kind::OpenFile, request.title, e))
+        return std::nullopt;
+    EXPECT_EQ(request.title.toStdString(), e.text.toStdString()) << "open-file dialog title";
+    return e.file;
+}
+
+std::optional<QString> ScriptedUiServices::GetSaveFileName(const FileDialogRequest& request) {
+    m_dialogs.push_back(request);
+    Expected e;
+    if (!TakeExpected(Kind::SaveFile, request.title, e))
+        return std::nullopt;
+    EXPECT_EQ(request.title.toStdString(), e.text.toStdString()) << "save-file dialog title";
+    return e.file;
+}
+
+int ScriptedUiServices::RunModal(QObject& dialog) {
+    Expected e;
+    if (!TakeExpected(Kind::Modal, dialog.objectName(), e))
+        return 0;
+    return e.modal ? e.modal(dialog) : 0;
+}
+
+bool ScriptedUiServices::ChoosePrinter(QString& printerName, const QStringList& printers) {
+    Expected e;
+    if (!TakeExpected(Kind::Printer, printers.join(QStringLiteral(", ")), e) || !e.file)
+        return false;
+    printerName = *e.file;
+    return true;
+}
+
+QDateTime ScriptedUiServices::Now() {
+    ++m_clockReads;
+    const QDateTime now = m_now;
+    m_now = m_now.addMSecs(m_clockStep);
+    return now;
+}
+
+void ScriptedUiServices::ProcessEvents() {
+    ++m_processEvents;
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+} // namespace ekaldo::testing

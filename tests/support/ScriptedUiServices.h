@@ -1,0 +1,85 @@
+#pragma once
+
+#include "platform/UiServices.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace ekaldo::testing {
+
+// Every prompt a test expects, in order, with the answer to give. A prompt
+// that was not expected, or one whose text differs, fails the running test
+// and gets the safe answer (Cancel, No, no file); answers left unused when
+// the object is destroyed fail it too. Nothing ever blocks.
+class ScriptedUiServices : public UiServices {
+public:
+    enum class Kind { Message, OpenFile, SaveFile, Modal, Printer };
+
+    struct Shown {
+        MessageIcon icon;
+        QString text;
+    };
+
+    ScriptedUiServices();
+    ~ScriptedUiServices() override;
+
+    // A message box with exactly this icon and text, answered with answer.
+    ScriptedUiServices& ExpectMessage(MessageIcon icon, const QString& text,
+                                      MessageAnswer answer = MessageAnswer::Ok);
+    // A file dialog with this title; nullopt answers Cancel.
+    ScriptedUiServices& ExpectOpenFile(const QString& title, std::optional<QString> answer);
+    ScriptedUiServices& ExpectSaveFile(const QString& title, std::optional<QString> answer);
+    // A modal window; the callback may work the dialog and returns its result code.
+    ScriptedUiServices& ExpectModal(std::function<int(QObject&)> answer);
+    ScriptedUiServices& ExpectPrinterChoice(std::optional<QString> answer);
+
+    // Fails the test when expected prompts are still waiting.
+    void VerifyAllUsed();
+
+    MessageAnswer ShowMessage(MessageIcon icon, const QString& text, MessageButtons buttons) override;
+    std::optional<QString> GetOpenFileName(const FileDialogRequest& request) override;
+    std::optional<QString> GetSaveFileName(const FileDialogRequest& request) override;
+    int RunModal(QObject& dialog) override;
+    void ShowHelp(int contextNumber) override { m_help.push_back(contextNumber); }
+    bool ChoosePrinter(QString& printerName, const QStringList& printers) override;
+    QDateTime Now() override;
+    void ProcessEvents() override;
+
+    // The clock: fixed unless a test moves it; each read may advance it by a step.
+    void SetNow(const QDateTime& now) { m_now = now; }
+    void SetClockStep(qint64 msecs) { m_clockStep = msecs; }
+    int ClockReads() const { return m_clockReads; }
+
+    const std::vector<Shown>& Messages() const { return m_shown; }
+    const std::vector<FileDialogRequest>& FileDialogs() const { return m_dialogs; }
+    const std::vector<int>& HelpShown() const { return m_help; }
+    int ProcessEventsCalls() const { return m_processEvents; }
+
+private:
+    struct Expected {
+        Kind kind = Kind::Message;
+        MessageIcon icon{};
+        QString text;
+        MessageAnswer answer{};
+        std::optional<QString> file;
+        std::function<int(QObject&)> modal;
+    };
+
+    bool TakeExpected(Kind kind, const QString& what, Expected& out);
+
+    std::deque<Expected> m_expected;
+    std::vector<Shown> m_shown;
+    std::vector<FileDialogRequest> m_dialogs;
+    std::vector<int> m_help;
+    QDateTime m_now;
+    qint64 m_clockStep = 0;
+    int m_clockReads = 0;
+    int m_processEvents = 0;
+};
+
+} // namespace ekaldo::testing

@@ -1,0 +1,35 @@
+// The main of every test executable: a Qt application object for the tests
+// that need one (a widgets one for the window tests) and the locale pinned
+// to US English at the start of every test, so that no test depends on the
+// machine's regional settings; a test that wants Greek sets it itself.
+#ifdef EKALDO_TEST_GUI
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
+
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PinLocale : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Window tests never need a display, also when ctest lists them.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    TestApplication app(argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new PinLocale);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLocale>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace ekaldo::testing {
+
+inline QLocale GreekLocale() { return QLocale(QLocale::Greek, QLocale::Greece); }
+inline QLocale EnglishLocale() { return QLocale(QLocale::English, QLocale::UnitedStates); }
+
+// Sets the default locale for the rest of the test.
+inline void UseLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class TempFolder {
+public:
+    TempFolder() { EXPECT_TRUE(m_dir.isValid()); }
+    QString Path(const QString& name = QString()) const {
+        return name.isEmpty() ? m_dir.path() : m_dir.filePath(name);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QByteArray ReadBytes(const QString& path);
+void WriteBytes(const QString& path, const QByteArray& bytes);
+
+// Windows-1253 bytes of a text written here in UTF-8.
+QByteArray Greek(const QString& text);
+
+} // namespace ekaldo::testing

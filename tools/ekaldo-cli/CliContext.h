@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ConsoleUiServices.h"
+#include "shell/AppState.h"
+
+#include <QMap>
+#include <QSet>
+#include <QStringList>
+
+#include <functional>
+
+namespace ekaldo {
+
+// What a command gets: its words, its options and the program's state.
+struct CliContext {
+    QStringList arguments;                 // the command's own words, options taken out
+    QMap<QString, QStringList> options;    // "--name" -> values, in order
+    QSet<QString> flags;                   // "--name" given without a value
+    AppState state;
+    ConsoleUiServices ui;
+
+    QString Option(const QString& name) const {
+        const auto values = options.value(name);
+        return values.isEmpty() ? QString() : values.back();
+    }
+    bool Flag(const QString& name) const { return flags.contains(name); }
+};
+
+struct CliCommand {
+    QString name;
+    QString usage;    // the words after the command's name
+    int minArguments;
+    int maxArguments;
+    std::function<int(CliContext&)> run;
+};
+
+// The options that take a value; every other "--name" is a flag.
+const QSet<QString>& ValueOptions();
+
+// Each file of commands adds its own to the list.
+void AddFileCommands(QList<CliCommand>& commands);
+
+// Command failures below the windows: a message for standard error and the exit code 1.
+int Fail(const QString& message);
+
+} // namespace ekaldo

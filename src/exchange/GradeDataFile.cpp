@@ -32,12 +32,11 @@ public:
         Append(text);
         m_bytes.append("\r\n");
     }
-    void Append(const QString& text) {
+    void Append(QStringView text) {
         if (const auto bad = CodePage1253::EncodeInto(text, m_bytes)) {
             throw EncodingError(NotEncodableMessage(text, *bad), text[*bad]);
         }
     }
-    void Raw(char c) { m_bytes.append(c); }
     QByteArray& Bytes() { return m_bytes; }
 
 private:
@@ -45,16 +44,37 @@ private:
 };
 
 void WriteRow(ByteWriter& out, const GradeSheet& grid, int row) {
+    QByteArray& bytes = out.Bytes();
     const int cols = grid.ColCount();
-    for (int c = 0; c < cols; ++c) {
-        const QString& cell = grid.Cell(row, c);
-        const bool plain = !cell.contains(QLatin1Char('\t')) && !cell.contains(QLatin1Char('\r')) &&
-                           !cell.contains(QLatin1Char('\n'));
-        out.Append(plain ? cell : Flattened(cell));
-        if (c + 1 < cols)
-            out.Raw('\t');
+    const int stored = grid.StoredCells(row);
+    {
+        // The usual row: its stored text is the line already, tabs between the cells.
+        const qsizetype from = bytes.size();
+        const QStringView text = grid.RowText(row);
+        const bool encoded = !CodePage1253::EncodeInto(text, bytes).has_value();
+        const QByteArrayView line = QByteArrayView(bytes).sliced(from);
+        if (encoded && line.count('\t') == std::max(stored - 1, 0) && !line.contains('\r') && !line.contains('\n')) {
+            for (int c = std::max(stored, 1); c < cols; ++c)
+                bytes.append('\t');
+            bytes.append("\r\n");
+            return;
+        }
+        bytes.truncate(from);
     }
-    out.Bytes().append("\r\n");
+    for (int c = 0; c < cols; ++c) {
+        const QStringView cell = grid.CellView(row, c);
+        const qsizetype from = bytes.size();
+        if (const auto bad = CodePage1253::EncodeInto(cell, bytes))
+            throw EncodingError(NotEncodableMessage(cell, *bad), cell[*bad]);
+        for (qsizetype i = from; i < bytes.size(); ++i) {
+            char& b = bytes[i];
+            if (b == '\t' || b == '\r' || b == '\n')
+                b = ' ';
+        }
+        if (c + 1 < cols)
+            bytes.append('\t');
+    }
+    bytes.append("\r\n");
 }
 
 } // namespace
@@ -87,7 +107,8 @@ bool WriteGradeDataFile(const AppState& state, UiServices& ui, const GradeSheet&
     const QString& path = state.CurrentFilePath;
     ByteWriter out;
     try {
-        out.Bytes().reserve(64 * 1024);
+        // Room for the usual sheet at once: a grade cell is a few bytes, a name a few dozen.
+        out.Bytes().reserve(1024 + qsizetype(grid.RowCount()) * (grid.ColCount() * 6 + 64));
         out.Line(QStringLiteral("[Header]"));
         out.Line(QStringLiteral("File=") + GradeFileKeys::FileType);
         out.Line(QStringLiteral("Version=") + GradeFileKeys::Version);
@@ -137,18 +158,23 @@ bool ReadGradeDataRows(const QString& path, UiServices& ui, GradeSheet& grid, Pr
         ++row;
         if (row >= grid.RowCount())
             grid.SetRowCount(row + 1);
-        int col = 0;
-        qsizetype start = 0;
-        for (;;) {
-            const qsizetype tab = line.indexOf('\t', start);
-            const qsizetype end = tab < 0 ? line.size() : tab;
-            if (col >= grid.ColCount())
-                grid.SetColCount(col + 1);
-            grid.SetCell(row, col, CodePage1253::Decode(line.data() + start, end - start));
-            if (tab < 0)
-                break;
-            start = tab + 1;
-            ++col;
+        // One byte is one character in this code page, so the tabs of the
+        // bytes mark the cells of the decoded line.
+        std::vector<qsizetype> starts{0};
+        for (qsizetype tab = line.indexOf('\t'); tab >= 0; tab = line.indexOf('\t', tab + 1))
+            starts.push_back(tab + 1);
+        const int fields = static_cast<int>(starts.size());
+        if (fields > grid.ColCount())
+            grid.SetColCount(fields);
+        QString text = CodePage1253::Decode(line.data(), line.size());
+        if (grid.StoredCells(row) <= fields) {
+            grid.SetRowText(row, std::move(text), std::move(starts));
+        } else {
+            // The caller's grid already holds more in this row: set only the fields the line has.
+            for (int k = 0; k < fields; ++k) {
+                const qsizetype end = k + 1 < fields ? starts[k + 1] - 1 : text.size();
+                grid.SetCell(row, k, QStringView(text).sliced(starts[k], end - starts[k]));
+            }
         }
         if (progress && progress->Maximum() > 0)
             progress->SetPosition(grid.RowCount() % progress->Maximum());

@@ -3,50 +3,94 @@
 #include <algorithm>
 
 namespace ekaldo {
-namespace {
-const QString kEmpty;
-}
 
 void GradeSheet::SetRowCount(int rows) { m_rows.resize(static_cast<std::size_t>(std::max(rows, 0))); }
+
+void GradeSheet::Truncate(Row& row, std::size_t cells) {
+    if (row.starts.size() <= cells)
+        return;
+    if (cells == 0) {
+        row = Row{};
+        return;
+    }
+    row.text.truncate(CellEnd(row, cells - 1));
+    row.starts.resize(cells);
+}
 
 void GradeSheet::SetColCount(int cols) {
     cols = std::max(cols, 0);
     if (cols < m_cols) {
-        for (auto& row : m_rows) {
-            if (static_cast<int>(row.size()) > cols)
-                row.resize(static_cast<std::size_t>(cols));
-        }
+        for (auto& row : m_rows)
+            Truncate(row, static_cast<std::size_t>(cols));
     }
     m_cols = cols;
 }
 
-const QString& GradeSheet::Cell(int row, int col) const {
+QStringView GradeSheet::CellView(int row, int col) const {
     if (row < 0 || row >= RowCount() || col < 0 || col >= m_cols)
-        return kEmpty;
-    const auto& cells = m_rows[static_cast<std::size_t>(row)];
-    return col < static_cast<int>(cells.size()) ? cells[static_cast<std::size_t>(col)] : kEmpty;
+        return {};
+    const Row& r = m_rows[static_cast<std::size_t>(row)];
+    const auto c = static_cast<std::size_t>(col);
+    if (c >= r.starts.size())
+        return {};
+    const qsizetype begin = r.starts[c];
+    return QStringView(r.text).sliced(begin, CellEnd(r, c) - begin);
 }
 
-void GradeSheet::SetCell(int row, int col, const QString& text) {
+void GradeSheet::SetCell(int row, int col, QStringView text) {
     if (row < 0 || row >= RowCount() || col < 0 || col >= m_cols)
         return;
-    auto& cells = m_rows[static_cast<std::size_t>(row)];
-    if (col >= static_cast<int>(cells.size())) {
+    Row& r = m_rows[static_cast<std::size_t>(row)];
+    const auto c = static_cast<std::size_t>(col);
+    if (c >= r.starts.size()) {
         if (text.isEmpty())
             return;
-        cells.resize(static_cast<std::size_t>(col) + 1);
+        // Empty cells up to this one, then the text: the usual left-to-right filling.
+        while (r.starts.size() <= c) {
+            if (!r.starts.empty())
+                r.text += QLatin1Char('\t');
+            r.starts.push_back(r.text.size());
+        }
+        r.text += text;
+        return;
     }
-    cells[static_cast<std::size_t>(col)] = text;
+    const qsizetype begin = r.starts[c];
+    const qsizetype end = CellEnd(r, c);
+    const qsizetype delta = text.size() - (end - begin);
+    r.text.replace(begin, end - begin, text.toString());
+    for (std::size_t i = c + 1; i < r.starts.size(); ++i)
+        r.starts[i] += delta;
+}
+
+void GradeSheet::SetRowText(int row, QString text, std::vector<qsizetype> starts) {
+    if (row < 0 || row >= RowCount())
+        return;
+    Row& r = m_rows[static_cast<std::size_t>(row)];
+    r.text = std::move(text);
+    r.starts = std::move(starts);
+    Truncate(r, static_cast<std::size_t>(m_cols));
+}
+
+int GradeSheet::StoredCells(int row) const {
+    if (row < 0 || row >= RowCount())
+        return 0;
+    return static_cast<int>(m_rows[static_cast<std::size_t>(row)].starts.size());
+}
+
+QStringView GradeSheet::RowText(int row) const {
+    if (row < 0 || row >= RowCount())
+        return {};
+    return m_rows[static_cast<std::size_t>(row)].text;
 }
 
 void GradeSheet::ClearCells() {
     for (auto& row : m_rows)
-        row.clear();
+        row = Row{};
 }
 
 void GradeSheet::ClearRow(int row) {
     if (row >= 0 && row < RowCount())
-        m_rows[static_cast<std::size_t>(row)].clear();
+        m_rows[static_cast<std::size_t>(row)] = Row{};
 }
 
 bool GradeSheet::operator==(const GradeSheet& other) const {
@@ -54,7 +98,7 @@ bool GradeSheet::operator==(const GradeSheet& other) const {
         return false;
     for (int r = 0; r < RowCount(); ++r) {
         for (int c = 0; c < m_cols; ++c) {
-            if (Cell(r, c) != other.Cell(r, c))
+            if (CellView(r, c) != other.CellView(r, c))
                 return false;
         }
     }

@@ -34,3 +34,9 @@ void WriteBytes(const QString& path, const QByteArray& bytes);
 QByteArray Greek(const QString& text);
 
 } // namespace ekaldo::testing
+
+#include <ostream>
+
+// Readable Greek in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(QStringView text, std::ostream* os) { *os << '"' << text.toString().toStdString() << '"'; }

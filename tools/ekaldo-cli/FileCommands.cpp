@@ -65,7 +65,7 @@ int Show(CliContext& cli) {
         for (int c = 0; c < sheet.ColCount(); ++c) {
             if (c > 0)
                 out += QLatin1Char('\t');
-            out += sheet.Cell(r, c);
+            out += sheet.CellView(r, c);
         }
         out += QLatin1Char('\n');
         if (out.size() > (1 << 20)) {

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "schooldb/FieldValue.h"
+#include "schooldb/TableCodePage.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace ekaldo::schooldb {
+
+// Field type codes as a Paradox header stores them.
+enum class FieldType : std::uint8_t {
+    Alpha = 0x01,
+    Date = 0x02,
+    Short = 0x03,
+    Long = 0x04,
+    Currency = 0x05,
+    Number = 0x06,
+    Logical = 0x09,
+    MemoBlob = 0x0C,
+    Blob = 0x0D,
+    FormattedMemo = 0x0E,
+    Ole = 0x0F,
+    Graphic = 0x10,
+    Time = 0x14,
+    Timestamp = 0x15,
+    AutoIncrement = 0x16,
+    Bcd = 0x17,
+    Bytes = 0x18,
+};
+
+struct FieldDef {
+    QString name;
+    FieldType type;
+    int length;
+    int offset;  // within the record
+    // Types the engine reads; fields of other types are skipped, never misread.
+    bool Readable() const;
+    bool IsText() const { return type == FieldType::Alpha; }
+    bool IsInteger() const {
+        return type == FieldType::Short || type == FieldType::Long || type == FieldType::AutoIncrement;
+    }
+};
+
+QString FieldTypeName(FieldType type);
+
+struct TableLayout {
+    int recordSize = 0;
+    int headerSize = 0;
+    int blockSize = 0;
+    int fileType = 0;
+    int versionId = 0;
+    int codePageNumber = 0;  // as the header gives it; 0 when it gives none
+    int primaryKeyFields = 0;
+    std::uint32_t encryption = 0;  // 0 for a table without a password
+    qint64 recordCount = 0;
+    QList<FieldDef> fields;
+
+    // Case-blind; -1 when there is no such field.
+    int FieldIndex(QStringView name) const;
+};
+
+// The records of one table file, read in one go and validated before any of
+// it is trusted, and the in-place store of single records.
+class ParadoxTable {
+public:
+    // Tells whether a password with this checksum is registered.
+    using PasswordCheck = std::function<bool(std::uint32_t checksum)>;
+
+    // Throws DatabaseError naming the table when the file is missing,
+    // unreadable, damaged, foreign, or encrypted with no registered password.
+    static std::unique_ptr<ParadoxTable> Open(const QString& path, const PasswordCheck& passwords);
+    // The same from bytes already in memory; path only names the table in messages.
+    static std::unique_ptr<ParadoxTable> FromBytes(const QByteArray& bytes, const QString& path,
+                                                   const PasswordCheck& passwords);
+    ~ParadoxTable();
+
+    const QString& Path() const { return m_path; }
+    QString Name() const;  // the file name, for messages
+    const TableLayout& Layout() const { return m_layout; }
+    const TableCodePage& CodePage() const { return m_codePage; }
+    int FieldCount() const { return static_cast<int>(m_layout.fields.size()); }
+    const FieldDef& Field(int index) const { return m_layout.fields[index]; }
+    qint64 RecordCount() const { return m_layout.recordCount; }
+
+    // The plain bytes of a record, as read.
+    QByteArray RecordBytes(qint64 record) const;
+    const unsigned char* RecordData(qint64 record) const;
+    FieldValue Value(qint64 record, int field) const;
+    FieldValue Decode(const unsigned char* record, int field) const;
+
+    // Writes value into the field's bytes of record (recordSize bytes); throws
+    // DatabaseError naming table and field when the value does not fit the
+    // field or its code page, or the field's type is not one the engine writes.
+    void Encode(unsigned char* record, int field, const FieldValue& value) const;
+
+    // Stores one record in place: checks that the record on disk is still what
+    // was read (RecordChangedError otherwise, nothing written), then writes only
+    // that record's bytes, or only its block re-encrypted. Returns once the
+    // operating system holds the bytes; Sync() puts them on the disk.
+    void StoreRecord(qint64 record, const QByteArray& bytes);
+    void Sync();
+
+private:
+    ParadoxTable() = default;
+    void Parse(const QByteArray& bytes, const PasswordCheck& passwords);
+    [[noreturn]] void Fail(const QString& what) const;
+    void OpenForWriting();
+
+    struct Location {
+        qint64 fileOffset;           // of the record
+        std::uint32_t blockNumber;   // counted from 1
+        qint64 blockOffset;          // of its block
+    };
+
+    QString m_path;
+    TableLayout m_layout;
+    TableCodePage m_codePage;
+    QByteArray m_records;  // recordCount × recordSize plain bytes
+    QList<Location> m_locations;
+    int m_fd = -1;
+};
+
+} // namespace ekaldo::schooldb

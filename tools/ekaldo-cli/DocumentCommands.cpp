@@ -1,0 +1,118 @@
+// The main window's document folders from the command line: list, send,
+// receive and delete, without dialogs.
+#include "CliContext.h"
+
+#include "platform/FileErrors.h"
+#include "shell/DocumentFolders.h"
+#include "shell/DocumentTransfer.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace ekaldo {
+namespace {
+
+std::optional<DocumentPage> PageNamed(const QString& name) {
+    if (name == QStringLiteral("inbox"))
+        return DocumentPage::InBox;
+    if (name == QStringLiteral("outbox"))
+        return DocumentPage::OutBox;
+    if (name == QStringLiteral("templates"))
+        return DocumentPage::Templates;
+    return std::nullopt;
+}
+
+int BadPage(const QString& name) {
+    return Fail(QStringLiteral("Άγνωστος φάκελος \"") + name + QStringLiteral("\": inbox, outbox ή templates."));
+}
+
+int PrepareFolders(CliContext& cli) {
+    cli.state.SetDocumentFolders();
+    return 0;
+}
+
+int List(CliContext& cli) {
+    const auto page = PageNamed(cli.arguments.at(0));
+    if (!page)
+        return BadPage(cli.arguments.at(0));
+    PrepareFolders(cli);
+    DocumentListModel model(*page);
+    model.SetRows(ListDocuments(cli.state, *page));
+    QString out;
+    const int cols = ColumnCountOf(*page);
+    for (int c = 0; c < cols; ++c) {
+        if (c == 1)
+            continue;  // the icon column has no text
+        out += (c ? QStringLiteral("\t") : QString()) + ColumnTitle(c);
+    }
+    out += QLatin1Char('\n');
+    for (int r = 0; r < model.rowCount(); ++r) {
+        if (model.FileNameAt(r).isEmpty())
+            continue;
+        for (int c = 0; c < cols; ++c) {
+            if (c == 1)
+                continue;
+            out += (c ? QStringLiteral("\t") : QString()) + model.CellText(r, c);
+        }
+        out += QLatin1Char('\n');
+    }
+    PrintOut(out);
+    return 0;
+}
+
+int RefuseExisting(const QString& path) {
+    return Fail(FileMessage(path, QStringLiteral(" υπάρχει!")) +
+                QStringLiteral("\nΔώστε --overwrite για να επικαλυφθεί."));
+}
+
+int Send(CliContext& cli) {
+    PrepareFolders(cli);
+    const QString name = cli.arguments.at(0);
+    const QString source = DocumentPath(cli.state, DocumentPage::OutBox, name);
+    if (!QFileInfo(source).isFile())
+        return Fail(FileMessage(source, QStringLiteral(" δεν υπάρχει!")));
+    QString destination = cli.arguments.at(1);
+    if (QFileInfo(destination).isDir())
+        destination = QDir(destination).filePath(name);
+    if (QFileInfo::exists(destination) && !cli.Flag(QStringLiteral("--overwrite")))
+        return RefuseExisting(destination);
+    cli.ui.SetAnswerYes(true);
+    return SendGradeFileTo(cli.ui, source, destination) ? 0 : 1;
+}
+
+int Receive(CliContext& cli) {
+    PrepareFolders(cli);
+    const QString source = cli.arguments.at(0);
+    if (!QFileInfo(source).isFile())
+        return Fail(FileMessage(source, QStringLiteral(" δεν υπάρχει!")));
+    const auto destination = ReceivedFileDestination(cli.state, source);
+    if (destination && QFileInfo::exists(*destination) && !cli.Flag(QStringLiteral("--overwrite")))
+        return RefuseExisting(*destination);
+    cli.ui.SetAnswerYes(true);
+    return ReceiveGradeFileFrom(cli.state, cli.ui, source) ? 0 : 1;
+}
+
+int Delete(CliContext& cli) {
+    const auto page = PageNamed(cli.arguments.at(0));
+    if (!page)
+        return BadPage(cli.arguments.at(0));
+    if (!cli.Flag(QStringLiteral("--yes")))
+        return Fail(QStringLiteral("Η διαγραφή θέλει επιβεβαίωση: δώστε --yes."));
+    PrepareFolders(cli);
+    const QString name = cli.arguments.at(1);
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return Fail(QStringLiteral("Δώστε μόνο το όνομα του αρχείου, χωρίς φάκελο."));
+    cli.ui.SetAnswerYes(true);
+    return DeleteDocument(cli.state, cli.ui, *page, name) ? 0 : 1;
+}
+
+} // namespace
+
+void AddDocumentCommands(QList<CliCommand>& commands) {
+    commands.append({QStringLiteral("list"), QStringLiteral("inbox|outbox|templates"), 1, 1, List});
+    commands.append({QStringLiteral("send"), QStringLiteral("ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [--overwrite]"), 2, 2, Send});
+    commands.append({QStringLiteral("receive"), QStringLiteral("ΑΡΧΕΙΟ [--overwrite]"), 1, 1, Receive});
+    commands.append({QStringLiteral("delete"), QStringLiteral("inbox|outbox|templates ΟΝΟΜΑ --yes"), 2, 2, Delete});
+}
+
+} // namespace ekaldo

@@ -49,6 +49,12 @@ struct FieldDef {
 
 QString FieldTypeName(FieldType type);
 
+// Writes value into the field's bytes of a record; throws DatabaseError naming
+// table and field when the value does not fit the field or its code page, or
+// the field's type is not one the engine writes.
+void EncodeFieldValue(const FieldDef& field, const TableCodePage& codePage, const QString& tableName,
+                      unsigned char* record, const FieldValue& value);
+
 struct TableLayout {
     int recordSize = 0;
     int headerSize = 0;

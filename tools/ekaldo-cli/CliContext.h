@@ -39,6 +39,7 @@ const QSet<QString>& ValueOptions();
 
 // Each file of commands adds its own to the list.
 void AddFileCommands(QList<CliCommand>& commands);
+void AddTableCommands(QList<CliCommand>& commands);
 void AddDocumentCommands(QList<CliCommand>& commands);
 
 // Command failures below the windows: a message for standard error and the exit code 1.

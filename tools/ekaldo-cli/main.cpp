@@ -15,6 +15,7 @@ namespace {
 QList<CliCommand> AllCommands() {
     QList<CliCommand> commands;
     AddFileCommands(commands);
+    AddTableCommands(commands);
     AddDocumentCommands(commands);
     return commands;
 }

@@ -1,0 +1,522 @@
+#include "schooldb/ParadoxTable.h"
+
+#include "schooldb/BlockCipher.h"
+#include "schooldb/DatabaseError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace ekaldo::schooldb {
+namespace {
+
+constexpr std::uint32_t kNoEncryptionMark = 0xFF00FF00u;
+constexpr int kBlockHeaderSize = 6;
+// Tables without a code page in their header are taken to be in the Greek
+// Windows code page, the one every file of this program is in.
+constexpr int kDefaultCodePage = 1253;
+
+inline unsigned Le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+inline std::uint32_t Le32(const unsigned char* p) {
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
+}
+
+// The length a field of this type must have; 0 when a range applies.
+bool LengthFitsType(FieldType type, int length) {
+    switch (type) {
+    case FieldType::Alpha:
+    case FieldType::Bytes:
+        return length >= 1 && length <= 255;
+    case FieldType::Short:
+        return length == 2;
+    case FieldType::Logical:
+        return length == 1;
+    case FieldType::Date:
+    case FieldType::Long:
+    case FieldType::Time:
+    case FieldType::AutoIncrement:
+        return length == 4;
+    case FieldType::Currency:
+    case FieldType::Number:
+    case FieldType::Timestamp:
+        return length == 8;
+    case FieldType::Bcd:
+        return length == 17;
+    case FieldType::MemoBlob:
+    case FieldType::Blob:
+    case FieldType::FormattedMemo:
+    case FieldType::Ole:
+    case FieldType::Graphic:
+        return length >= 10 && length <= 250;
+    }
+    return false;
+}
+
+bool KnownType(unsigned code) {
+    switch (static_cast<FieldType>(code)) {
+    case FieldType::Alpha:
+    case FieldType::Date:
+    case FieldType::Short:
+    case FieldType::Long:
+    case FieldType::Currency:
+    case FieldType::Number:
+    case FieldType::Logical:
+    case FieldType::MemoBlob:
+    case FieldType::Blob:
+    case FieldType::FormattedMemo:
+    case FieldType::Ole:
+    case FieldType::Graphic:
+    case FieldType::Time:
+    case FieldType::Timestamp:
+    case FieldType::AutoIncrement:
+    case FieldType::Bcd:
+    case FieldType::Bytes:
+        return true;
+    }
+    return false;
+}
+
+QString Quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'); }
+
+bool ReadFully(int fd, unsigned char* buffer, qint64 size, qint64 offset) {
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, buffer, static_cast<size_t>(size), offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        buffer += n;
+        size -= n;
+        offset += n;
+    }
+    return true;
+}
+
+bool WriteFully(int fd, const unsigned char* buffer, qint64 size, qint64 offset) {
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, buffer, static_cast<size_t>(size), offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        buffer += n;
+        size -= n;
+        offset += n;
+    }
+    return true;
+}
+
+} // namespace
+
+bool FieldDef::Readable() const {
+    switch (type) {
+    case FieldType::Alpha:
+    case FieldType::Short:
+    case FieldType::Long:
+    case FieldType::AutoIncrement:
+    case FieldType::Number:
+    case FieldType::Logical:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString FieldTypeName(FieldType type) {
+    switch (type) {
+    case FieldType::Alpha: return QStringLiteral("Alpha");
+    case FieldType::Date: return QStringLiteral("Date");
+    case FieldType::Short: return QStringLiteral("Short");
+    case FieldType::Long: return QStringLiteral("Long Integer");
+    case FieldType::Currency: return QStringLiteral("Money");
+    case FieldType::Number: return QStringLiteral("Number");
+    case FieldType::Logical: return QStringLiteral("Logical");
+    case FieldType::MemoBlob: return QStringLiteral("Memo");
+    case FieldType::Blob: return QStringLiteral("Binary");
+    case FieldType::FormattedMemo: return QStringLiteral("Formatted Memo");
+    case FieldType::Ole: return QStringLiteral("OLE");
+    case FieldType::Graphic: return QStringLiteral("Graphic");
+    case FieldType::Time: return QStringLiteral("Time");
+    case FieldType::Timestamp: return QStringLiteral("Timestamp");
+    case FieldType::AutoIncrement: return QStringLiteral("Autoincrement");
+    case FieldType::Bcd: return QStringLiteral("BCD");
+    case FieldType::Bytes: return QStringLiteral("Bytes");
+    }
+    return QStringLiteral("?");
+}
+
+int TableLayout::FieldIndex(QStringView name) const {
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+ParadoxTable::~ParadoxTable() {
+    if (m_fd >= 0) {
+        ::fsync(m_fd);
+        ::close(m_fd);
+    }
+}
+
+QString ParadoxTable::Name() const { return QFileInfo(m_path).fileName(); }
+
+void ParadoxTable::Fail(const QString& what) const {
+    throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_path) +
+                        QStringLiteral(" είναι κατεστραμμένος ή δεν είναι πίνακας Paradox: ") + what + '.');
+}
+
+std::unique_ptr<ParadoxTable> ParadoxTable::Open(const QString& path, const PasswordCheck& passwords) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(path) + QStringLiteral(" δεν υπάρχει!"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(path) +
+                            QStringLiteral(" δεν μπορεί να διαβαστεί: ") + file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(path) +
+                            QStringLiteral(" δεν μπορεί να διαβαστεί: ") + file.errorString());
+    return FromBytes(bytes, path, passwords);
+}
+
+std::unique_ptr<ParadoxTable> ParadoxTable::FromBytes(const QByteArray& bytes, const QString& path,
+                                                      const PasswordCheck& passwords) {
+    std::unique_ptr<ParadoxTable> table(new ParadoxTable);
+    table->m_path = path;
+    table->Parse(bytes, passwords);
+    return table;
+}
+
+void ParadoxTable::Parse(const QByteArray& bytes, const PasswordCheck& passwords) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qint64 size = bytes.size();
+    if (size < 0x58)
+        Fail(QStringLiteral("το αρχείο είναι μικρότερο από μια κεφαλίδα πίνακα"));
+
+    TableLayout& t = m_layout;
+    t.recordSize = static_cast<int>(Le16(data + 0x00));
+    t.headerSize = static_cast<int>(Le16(data + 0x02));
+    t.fileType = data[0x04];
+    const int blockCode = data[0x05];
+    const std::uint32_t declaredRecords = Le32(data + 0x06);
+    const unsigned fileBlocks = Le16(data + 0x0C);
+    const unsigned firstBlock = Le16(data + 0x0E);
+    const int fieldCount = static_cast<int>(Le16(data + 0x21));
+    t.primaryKeyFields = static_cast<int>(Le16(data + 0x23));
+    const std::uint32_t encryption1 = Le32(data + 0x25);
+    t.versionId = data[0x39];
+
+    if (t.fileType != 0 && t.fileType != 2)
+        Fail(QStringLiteral("δεν είναι αρχείο δεδομένων (τύπος %1)").arg(t.fileType));
+    if (t.versionId < 3 || t.versionId > 12)
+        Fail(QStringLiteral("άγνωστη έκδοση μορφής %1").arg(t.versionId));
+    if (blockCode < 1 || blockCode > 32)
+        Fail(QStringLiteral("άκυρο μέγεθος μπλοκ %1").arg(blockCode));
+    t.blockSize = blockCode * 1024;
+    const int fieldInfo = t.versionId >= 4 ? 0x78 : 0x58;
+    if (t.headerSize < fieldInfo || t.headerSize > size)
+        Fail(QStringLiteral("άκυρο μέγεθος κεφαλίδας %1").arg(t.headerSize));
+    if (fieldCount < 1 || fieldCount > 255)
+        Fail(QStringLiteral("άκυρο πλήθος πεδίων %1").arg(fieldCount));
+    if (t.recordSize < 1 || t.recordSize > t.blockSize - kBlockHeaderSize)
+        Fail(QStringLiteral("άκυρο μέγεθος εγγραφής %1").arg(t.recordSize));
+    if (t.primaryKeyFields > fieldCount)
+        Fail(QStringLiteral("το πρωτεύον κλειδί έχει περισσότερα πεδία από τον πίνακα"));
+
+    if (t.versionId >= 4) {
+        t.codePageNumber = static_cast<int>(Le16(data + 0x6A));
+        t.encryption = Le32(data + 0x5C);
+        if (t.encryption == 0 && encryption1 != kNoEncryptionMark)
+            t.encryption = encryption1;
+    } else {
+        t.encryption = encryption1 == kNoEncryptionMark ? 0 : encryption1;
+    }
+    const int pageNumber = t.codePageNumber > 0 ? t.codePageNumber : kDefaultCodePage;
+    const auto page = TableCodePage::ForNumber(pageNumber);
+    if (!page)
+        Fail(QStringLiteral("η κωδικοσελίδα %1 δεν υποστηρίζεται").arg(pageNumber));
+    m_codePage = *page;
+
+    // Field types and lengths, then the field names after the table name.
+    const qint64 namePointers = fieldInfo + 2LL * fieldCount;
+    const qint64 tableNameLength = t.versionId >= 12 ? 261 : 79;
+    qint64 pos = namePointers + 4 + 4LL * fieldCount + tableNameLength;
+    if (pos > t.headerSize)
+        Fail(QStringLiteral("η κεφαλίδα δεν χωρά τα πεδία της"));
+    int offset = 0;
+    for (int i = 0; i < fieldCount; ++i) {
+        const unsigned code = data[fieldInfo + 2 * i];
+        const int length = data[fieldInfo + 2 * i + 1];
+        if (!KnownType(code))
+            Fail(QStringLiteral("άγνωστος τύπος πεδίου 0x%1").arg(code, 2, 16, QLatin1Char('0')));
+        const auto type = static_cast<FieldType>(code);
+        if (!LengthFitsType(type, length))
+            Fail(QStringLiteral("πεδίο %1 τύπου %2 με μήκος %3").arg(i + 1).arg(FieldTypeName(type)).arg(length));
+        t.fields.append(FieldDef{QString(), type, length, offset});
+        offset += length;
+    }
+    if (offset != t.recordSize)
+        Fail(QStringLiteral("το μέγεθος εγγραφής %1 δεν συμφωνεί με τα πεδία (%2)").arg(t.recordSize).arg(offset));
+    for (int i = 0; i < fieldCount; ++i) {
+        const auto* start = data + pos;
+        const auto* end = static_cast<const unsigned char*>(std::memchr(start, 0, t.headerSize - pos));
+        if (!end)
+            Fail(QStringLiteral("τα ονόματα των πεδίων βγαίνουν έξω από την κεφαλίδα"));
+        t.fields[i].name = m_codePage.Decode(start, end - start);
+        pos = end - data + 1;
+    }
+
+    if (t.encryption != 0 && !(passwords && passwords(t.encryption)))
+        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_path) +
+                            QStringLiteral(" προστατεύεται με σύνθημα που δεν έχει δοθεί!"));
+
+    // The chain of data blocks, each visited once and wholly inside the file.
+    const qint64 blocksInFile = (size - t.headerSize) / t.blockSize;
+    if (fileBlocks > blocksInFile)
+        Fail(QStringLiteral("το αρχείο είναι κομμένο (%1 μπλοκ αντί για %2)").arg(blocksInFile).arg(fileBlocks));
+    const qint64 perBlock = (t.blockSize - kBlockHeaderSize) / t.recordSize;
+    if (declaredRecords > static_cast<std::uint64_t>(fileBlocks) * perBlock)
+        Fail(QStringLiteral("η κεφαλίδα δηλώνει %1 εγγραφές, που δεν χωρούν στο αρχείο").arg(declaredRecords));
+    m_records.reserve(qint64(declaredRecords) * t.recordSize);
+    m_locations.reserve(declaredRecords);
+    std::vector<bool> visited(fileBlocks + 1, false);
+    std::vector<unsigned char> block(t.blockSize);
+    unsigned current = (fileBlocks > 0) ? firstBlock : 0;
+    qint64 total = 0;
+    while (current != 0) {
+        if (current > fileBlocks)
+            Fail(QStringLiteral("μπλοκ %1 έξω από το αρχείο").arg(current));
+        if (visited[current])
+            Fail(QStringLiteral("η αλυσίδα των μπλοκ κάνει κύκλο στο μπλοκ %1").arg(current));
+        visited[current] = true;
+        const qint64 blockOffset = t.headerSize + qint64(current - 1) * t.blockSize;
+        std::memcpy(block.data(), data + blockOffset, t.blockSize);
+        if (t.encryption != 0)
+            BlockCipher::DecryptBlock(block.data(), block.size(), t.encryption, current);
+        const unsigned next = Le16(block.data());
+        const int addDataSize = static_cast<std::int16_t>(Le16(block.data() + 4));
+        if (addDataSize < -t.recordSize || (addDataSize + t.recordSize) % t.recordSize != 0)
+            Fail(QStringLiteral("άκυρο πλήθος εγγραφών στο μπλοκ %1").arg(current));
+        const qint64 count = (addDataSize + t.recordSize) / t.recordSize;
+        if (count > perBlock)
+            Fail(QStringLiteral("άκυρο πλήθος εγγραφών στο μπλοκ %1").arg(current));
+        if (total + count > declaredRecords)
+            Fail(QStringLiteral("το αρχείο έχει περισσότερες εγγραφές από όσες δηλώνει η κεφαλίδα (%1)")
+                     .arg(declaredRecords));
+        m_records.append(reinterpret_cast<const char*>(block.data()) + kBlockHeaderSize, count * t.recordSize);
+        for (qint64 r = 0; r < count; ++r)
+            m_locations.append(Location{blockOffset + kBlockHeaderSize + r * t.recordSize, current, blockOffset});
+        total += count;
+        current = next;
+    }
+    if (total != declaredRecords)
+        Fail(QStringLiteral("η κεφαλίδα δηλώνει %1 εγγραφές αλλά τα μπλοκ έχουν %2").arg(declaredRecords).arg(total));
+    t.recordCount = total;
+}
+
+QByteArray ParadoxTable::RecordBytes(qint64 record) const {
+    return m_records.mid(record * m_layout.recordSize, m_layout.recordSize);
+}
+
+const unsigned char* ParadoxTable::RecordData(qint64 record) const {
+    return reinterpret_cast<const unsigned char*>(m_records.constData()) + record * m_layout.recordSize;
+}
+
+FieldValue ParadoxTable::Value(qint64 record, int field) const { return Decode(RecordData(record), field); }
+
+FieldValue ParadoxTable::Decode(const unsigned char* record, int field) const {
+    const FieldDef& f = m_layout.fields[field];
+    const unsigned char* p = record + f.offset;
+    switch (f.type) {
+    case FieldType::Alpha: {
+        const auto* end = static_cast<const unsigned char*>(std::memchr(p, 0, f.length));
+        const qsizetype length = end ? end - p : f.length;
+        if (length == 0)
+            return {};
+        return FieldValue::Text(m_codePage.Decode(p, length));
+    }
+    case FieldType::Short: {
+        const unsigned raw = (unsigned(p[0]) << 8) | p[1];
+        if (raw == 0)
+            return {};
+        return FieldValue::Integer(static_cast<std::int16_t>(raw ^ 0x8000u));
+    }
+    case FieldType::Long:
+    case FieldType::AutoIncrement: {
+        const std::uint32_t raw =
+            (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
+        if (raw == 0)
+            return {};
+        return FieldValue::Integer(static_cast<std::int32_t>(raw ^ 0x80000000u));
+    }
+    case FieldType::Number: {
+        std::uint64_t raw = 0;
+        for (int i = 0; i < 8; ++i)
+            raw = (raw << 8) | p[i];
+        if (raw == 0)
+            return {};
+        raw = (raw & 0x8000000000000000ull) ? (raw & 0x7FFFFFFFFFFFFFFFull) : ~raw;
+        double value;
+        std::memcpy(&value, &raw, sizeof value);
+        return FieldValue::Float(value);
+    }
+    case FieldType::Logical:
+        if (p[0] == 0)
+            return {};
+        return FieldValue::Logical((p[0] & 0x7F) != 0);
+    default:
+        return {};
+    }
+}
+
+void ParadoxTable::Encode(unsigned char* record, int field, const FieldValue& value) const {
+    EncodeFieldValue(m_layout.fields[field], m_codePage, Name(), record, value);
+}
+
+void EncodeFieldValue(const FieldDef& f, const TableCodePage& codePage, const QString& tableName,
+                      unsigned char* record, const FieldValue& value) {
+    unsigned char* p = record + f.offset;
+    const auto refuse = [&](const QString& why) {
+        throw DatabaseError(QStringLiteral("Το πεδίο ") + Quoted(f.name) + QStringLiteral(" του πίνακα ") +
+                            Quoted(tableName) + QStringLiteral(": ") + why);
+    };
+    if (!f.Readable())
+        refuse(QStringLiteral("πεδίο τύπου %1 δεν γράφεται.").arg(FieldTypeName(f.type)));
+    if (value.IsNull()) {
+        std::memset(p, 0, f.length);
+        return;
+    }
+    switch (f.type) {
+    case FieldType::Alpha: {
+        if (!value.IsText())
+            refuse(QStringLiteral("δέχεται μόνο κείμενο."));
+        QByteArray bytes;
+        if (const auto bad = codePage.EncodeInto(value.TextValue(), bytes))
+            refuse(QStringLiteral("ο χαρακτήρας \"%1\" του κειμένου \"%2\" δεν υπάρχει στην κωδικοσελίδα %3.")
+                       .arg(value.TextValue().at(*bad))
+                       .arg(value.TextValue())
+                       .arg(codePage.Number()));
+        if (bytes.size() > f.length)
+            refuse(QStringLiteral("το κείμενο \"%1\" είναι μακρύτερο από %2 χαρακτήρες.")
+                       .arg(value.TextValue())
+                       .arg(f.length));
+        std::memset(p, 0, f.length);
+        std::memcpy(p, bytes.constData(), bytes.size());
+        return;
+    }
+    case FieldType::Short:
+    case FieldType::Long:
+    case FieldType::AutoIncrement: {
+        if (!value.IsInteger())
+            refuse(QStringLiteral("δέχεται μόνο ακέραιο αριθμό."));
+        const std::int64_t v = value.IntegerValue();
+        // The lowest value of each width is the null pattern and cannot be stored.
+        if (f.type == FieldType::Short) {
+            if (v < -32767 || v > 32767)
+                refuse(QStringLiteral("ο αριθμός %1 είναι έξω από τα όρια -32767 έως 32767.").arg(v));
+            const unsigned raw = static_cast<std::uint16_t>(v) ^ 0x8000u;
+            p[0] = static_cast<unsigned char>(raw >> 8);
+            p[1] = static_cast<unsigned char>(raw);
+        } else {
+            if (v < -2147483647LL || v > 2147483647LL)
+                refuse(QStringLiteral("ο αριθμός %1 είναι έξω από τα όρια -2147483647 έως 2147483647.").arg(v));
+            const std::uint32_t raw = static_cast<std::uint32_t>(v) ^ 0x80000000u;
+            for (int i = 0; i < 4; ++i)
+                p[i] = static_cast<unsigned char>(raw >> (24 - 8 * i));
+        }
+        return;
+    }
+    case FieldType::Number: {
+        double v = value.IsFloat() ? value.FloatValue()
+                   : value.IsInteger() ? static_cast<double>(value.IntegerValue())
+                                       : NAN;
+        if (!std::isfinite(v))
+            refuse(QStringLiteral("δέχεται μόνο πεπερασμένο αριθμό."));
+        if (v == 0.0)
+            v = 0.0;  // no negative zero
+        std::uint64_t raw;
+        std::memcpy(&raw, &v, sizeof raw);
+        raw = (raw & 0x8000000000000000ull) ? ~raw : (raw | 0x8000000000000000ull);
+        for (int i = 0; i < 8; ++i)
+            p[i] = static_cast<unsigned char>(raw >> (56 - 8 * i));
+        return;
+    }
+    case FieldType::Logical:
+        if (!value.IsLogical())
+            refuse(QStringLiteral("δέχεται μόνο λογική τιμή."));
+        p[0] = value.LogicalValue() ? 0x81 : 0x80;
+        return;
+    default:
+        refuse(QStringLiteral("πεδίο τύπου %1 δεν γράφεται.").arg(FieldTypeName(f.type)));
+    }
+}
+
+void ParadoxTable::OpenForWriting() {
+    if (m_fd >= 0)
+        return;
+    const QByteArray native = QFile::encodeName(m_path);
+    m_fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    if (m_fd < 0)
+        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_path) +
+                            QStringLiteral(" δεν μπορεί να ανοιχτεί για εγγραφή: ") +
+                            QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+void ParadoxTable::StoreRecord(qint64 record, const QByteArray& bytes) {
+    const TableLayout& t = m_layout;
+    if (record < 0 || record >= t.recordCount || bytes.size() != t.recordSize)
+        throw DatabaseError(QStringLiteral("Άκυρη εγγραφή %1 στον πίνακα ").arg(record + 1) + Quoted(Name()));
+    OpenForWriting();
+    const Location& at = m_locations[record];
+    const auto writeFailed = [&]() {
+        throw DatabaseError(QStringLiteral("Η εγγραφή στον πίνακα ") + Quoted(m_path) +
+                            QStringLiteral(" απέτυχε: ") + QString::fromLocal8Bit(std::strerror(errno)));
+    };
+    const auto changed = [&]() {
+        throw RecordChangedError(QStringLiteral("Η εγγραφή %1 του πίνακα ").arg(record + 1) + Quoted(Name()) +
+                                 QStringLiteral(" άλλαξε από άλλο πρόγραμμα μετά την ανάγνωσή της· "
+                                                "δεν αποθηκεύτηκε τίποτα."));
+    };
+    const auto* newBytes = reinterpret_cast<const unsigned char*>(bytes.constData());
+    if (t.encryption == 0) {
+        std::vector<unsigned char> onDisk(t.recordSize);
+        errno = 0;
+        if (!ReadFully(m_fd, onDisk.data(), t.recordSize, at.fileOffset))
+            changed();
+        if (std::memcmp(onDisk.data(), RecordData(record), t.recordSize) != 0)
+            changed();
+        if (!WriteFully(m_fd, newBytes, t.recordSize, at.fileOffset))
+            writeFailed();
+    } else {
+        std::vector<unsigned char> block(t.blockSize);
+        errno = 0;
+        if (!ReadFully(m_fd, block.data(), t.blockSize, at.blockOffset))
+            changed();
+        BlockCipher::DecryptBlock(block.data(), block.size(), t.encryption, at.blockNumber);
+        unsigned char* inBlock = block.data() + (at.fileOffset - at.blockOffset);
+        if (std::memcmp(inBlock, RecordData(record), t.recordSize) != 0)
+            changed();
+        std::memcpy(inBlock, newBytes, t.recordSize);
+        BlockCipher::EncryptBlock(block.data(), block.size(), t.encryption, at.blockNumber);
+        if (!WriteFully(m_fd, block.data(), t.blockSize, at.blockOffset))
+            writeFailed();
+    }
+    std::memcpy(m_records.data() + record * t.recordSize, newBytes, t.recordSize);
+}
+
+void ParadoxTable::Sync() {
+    if (m_fd >= 0 && ::fsync(m_fd) != 0)
+        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_path) +
+                            QStringLiteral(" δεν γράφτηκε στο δίσκο: ") +
+                            QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+} // namespace ekaldo::schooldb

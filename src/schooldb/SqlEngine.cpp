@@ -1,0 +1,255 @@
+#include "schooldb/SqlEngine.h"
+
+#include "schooldb/DatabaseError.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace ekaldo::schooldb {
+namespace {
+
+constexpr const char* kCollation = "EKALDO_GREEK";
+
+QString SortKey(QStringView text) {
+    const QString decomposed = text.toString().normalized(QString::NormalizationForm_D);
+    QString key;
+    key.reserve(decomposed.size());
+    for (const QChar c : decomposed)
+        if (c.category() != QChar::Mark_NonSpacing)
+            key.append(c);
+    return key.toCaseFolded();
+}
+
+int CollateGreek(void*, int sizeA, const void* a, int sizeB, const void* b) {
+    const QString ta = QString::fromUtf8(static_cast<const char*>(a), sizeA);
+    const QString tb = QString::fromUtf8(static_cast<const char*>(b), sizeB);
+    return GreekTextCompare(ta, tb);
+}
+
+QString Quote(const QString& name) {
+    QString q = name;
+    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// SQLite's own words for the two failures an office meets, in Greek.
+QString SqlMessage(const QString& sqliteMessage) {
+    static const QRegularExpression column(QStringLiteral("^no such column: (.+)$"));
+    static const QRegularExpression table(QStringLiteral("^no such table: (.+)$"));
+    if (const auto m = column.match(sqliteMessage); m.hasMatch())
+        return QStringLiteral("Το πεδίο \"%1\" δεν υπάρχει.").arg(m.captured(1));
+    if (const auto m = table.match(sqliteMessage); m.hasMatch())
+        return QStringLiteral("Ο πίνακας \"%1\" δεν υπάρχει.").arg(m.captured(1));
+    return QStringLiteral("Σφάλμα στο ερώτημα SQL: ") + sqliteMessage;
+}
+
+} // namespace
+
+int GreekTextCompare(QStringView a, QStringView b) {
+    const int folded = SortKey(a).compare(SortKey(b));
+    if (folded != 0)
+        return folded < 0 ? -1 : 1;
+    const int exact = a.compare(b);
+    return exact < 0 ? -1 : (exact > 0 ? 1 : 0);
+}
+
+void SqlEngine::Closer::operator()(sqlite3* db) const { sqlite3_close(db); }
+
+SqlEngine::SqlEngine(Loader loader, PathOf pathOf) : m_loader(std::move(loader)), m_pathOf(std::move(pathOf)) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        throw DatabaseError(QStringLiteral("Δεν ήταν δυνατό να ετοιμαστεί η μηχανή ερωτημάτων SQL."));
+    }
+    m_db.reset(db);
+    sqlite3_create_collation(db, kCollation, SQLITE_UTF8, nullptr, CollateGreek);
+}
+
+SqlEngine::~SqlEngine() = default;
+
+void SqlEngine::Load(const QString& tableName) {
+    const QString path = m_pathOf(tableName);
+    struct stat st {};
+    FileStamp stamp;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        stamp.size = st.st_size;
+        stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+        stamp.inode = st.st_ino;
+    }
+    const QString key = tableName.toUpper();
+    const auto it = m_loaded.constFind(key);
+    if (it != m_loaded.constEnd() && stamp.size >= 0 && *it == stamp)
+        return;
+    m_loaded.remove(key);
+
+    const std::unique_ptr<ParadoxTable> table = m_loader(tableName);
+    sqlite3* db = m_db.get();
+    const auto exec = [&](const QString& sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+            const QString message = QString::fromUtf8(error ? error : "");
+            sqlite3_free(error);
+            throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" δεν φορτώθηκε για το ερώτημα: %2")
+                                    .arg(tableName, message));
+        }
+    };
+    QList<int> columns;
+    QStringList definitions;
+    for (int i = 0; i < table->FieldCount(); ++i) {
+        const FieldDef& f = table->Field(i);
+        if (!f.Readable())
+            continue;
+        columns.append(i);
+        QString type = f.IsText()              ? QStringLiteral(" TEXT COLLATE ") + QLatin1String(kCollation)
+                       : f.type == FieldType::Number ? QStringLiteral(" REAL")
+                                                     : QStringLiteral(" INTEGER");
+        definitions.append(Quote(f.name) + type);
+    }
+    exec(QStringLiteral("DROP TABLE IF EXISTS ") + Quote(tableName));
+    exec(QStringLiteral("CREATE TABLE ") + Quote(tableName) + QStringLiteral(" (") + definitions.join(u", ") +
+         QStringLiteral(")"));
+    QStringList marks;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        marks.append(QStringLiteral("?"));
+    exec(QStringLiteral("BEGIN"));
+    sqlite3_stmt* raw = nullptr;
+    const QByteArray insert =
+        (QStringLiteral("INSERT INTO ") + Quote(tableName) + QStringLiteral(" VALUES (") + marks.join(u",") + u')')
+            .toUtf8();
+    if (sqlite3_prepare_v2(db, insert.constData(), -1, &raw, nullptr) != SQLITE_OK)
+        throw DatabaseError(SqlMessage(QString::fromUtf8(sqlite3_errmsg(db))));
+    Statement statement(raw);
+    for (qint64 r = 0; r < table->RecordCount(); ++r) {
+        const unsigned char* record = table->RecordData(r);
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            const FieldValue v = table->Decode(record, columns[c]);
+            const int at = static_cast<int>(c) + 1;
+            if (v.IsNull()) {
+                sqlite3_bind_null(raw, at);
+            } else if (v.IsText()) {
+                const QByteArray utf8 = v.TextValue().toUtf8();
+                sqlite3_bind_text(raw, at, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+            } else if (v.IsInteger()) {
+                sqlite3_bind_int64(raw, at, v.IntegerValue());
+            } else if (v.IsFloat()) {
+                sqlite3_bind_double(raw, at, v.FloatValue());
+            } else {
+                sqlite3_bind_int(raw, at, v.LogicalValue() ? 1 : 0);
+            }
+        }
+        if (sqlite3_step(raw) != SQLITE_DONE) {
+            const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+            statement.reset();
+            exec(QStringLiteral("ROLLBACK"));
+            throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" δεν φορτώθηκε για το ερώτημα: %2")
+                                    .arg(tableName, message));
+        }
+        sqlite3_reset(raw);
+    }
+    statement.reset();
+    exec(QStringLiteral("COMMIT"));
+    if (stamp.size >= 0)
+        m_loaded.insert(key, stamp);
+}
+
+SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positional, const QVariantMap& named) {
+    static const QRegularExpression tableName(QStringLiteral("\"([^\"]+\\.[Dd][Bb])\""));
+    QStringList names;
+    for (auto it = tableName.globalMatch(sql); it.hasNext();) {
+        const QString name = it.next().captured(1);
+        if (!names.contains(name, Qt::CaseInsensitive))
+            names.append(name);
+    }
+    for (const QString& name : names)
+        Load(name);
+
+    sqlite3* db = m_db.get();
+    sqlite3_stmt* raw = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &raw, nullptr) != SQLITE_OK)
+        throw DatabaseError(SqlMessage(QString::fromUtf8(sqlite3_errmsg(db))));
+    Statement statement(raw);
+    const int parameters = sqlite3_bind_parameter_count(raw);
+    int nextPositional = 0;
+    for (int p = 1; p <= parameters; ++p) {
+        const char* pname = sqlite3_bind_parameter_name(raw, p);
+        QVariant value;
+        if (pname && pname[0] != '?') {
+            const QString key = QString::fromUtf8(pname);
+            if (!named.contains(key) && !named.contains(key.mid(1)))
+                throw DatabaseError(QStringLiteral("Δεν δόθηκε τιμή για την παράμετρο %1 του ερωτήματος.").arg(key));
+            value = named.contains(key) ? named.value(key) : named.value(key.mid(1));
+        } else {
+            if (nextPositional >= positional.size())
+                throw DatabaseError(QStringLiteral("Δεν δόθηκε τιμή για την παράμετρο %1 του ερωτήματος.").arg(p));
+            value = positional.at(nextPositional++);
+        }
+        if (!value.isValid() || value.isNull()) {
+            sqlite3_bind_null(raw, p);
+        } else {
+            switch (value.typeId()) {
+            case QMetaType::Bool:
+                sqlite3_bind_int(raw, p, value.toBool() ? 1 : 0);
+                break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+                sqlite3_bind_int64(raw, p, value.toLongLong());
+                break;
+            case QMetaType::Double:
+            case QMetaType::Float:
+                sqlite3_bind_double(raw, p, value.toDouble());
+                break;
+            default: {
+                const QByteArray utf8 = value.toString().toUtf8();
+                sqlite3_bind_text(raw, p, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+            }
+            }
+        }
+    }
+
+    Result result;
+    const int columnCount = sqlite3_column_count(raw);
+    for (int c = 0; c < columnCount; ++c)
+        result.columns.append(QString::fromUtf8(sqlite3_column_name(raw, c)));
+    for (;;) {
+        const int step = sqlite3_step(raw);
+        if (step == SQLITE_DONE)
+            break;
+        if (step != SQLITE_ROW)
+            throw DatabaseError(SqlMessage(QString::fromUtf8(sqlite3_errmsg(db))));
+        QList<FieldValue> row;
+        row.reserve(columnCount);
+        for (int c = 0; c < columnCount; ++c) {
+            switch (sqlite3_column_type(raw, c)) {
+            case SQLITE_INTEGER:
+                row.append(FieldValue::Integer(sqlite3_column_int64(raw, c)));
+                break;
+            case SQLITE_FLOAT:
+                row.append(FieldValue::Float(sqlite3_column_double(raw, c)));
+                break;
+            case SQLITE_TEXT:
+                row.append(FieldValue::Text(QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(raw, c)), sqlite3_column_bytes(raw, c))));
+                break;
+            default:
+                row.append(FieldValue());
+            }
+        }
+        result.rows.append(std::move(row));
+    }
+    return result;
+}
+
+} // namespace ekaldo::schooldb

@@ -1,0 +1,218 @@
+#include "schooldb/TableBuilder.h"
+
+#include "platform/CodePage1253.h"
+#include "schooldb/DatabaseError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "schooldb/PxLib.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace ekaldo::schooldb {
+namespace {
+
+struct PxErrors {
+    QString first;
+};
+
+void CollectError(pxdoc_t* doc, int /*level*/, const char* message, void* /*data*/) {
+    auto* errors = static_cast<PxErrors*>(doc->errorhandler_user_data);
+    if (errors && errors->first.isEmpty())
+        errors->first = QString::fromLocal8Bit(message);
+}
+
+// Owns a pxlib document: closed (header written) and freed on every path.
+struct PxDocument {
+    pxdoc_t* doc = nullptr;
+    bool created = false;
+    ~PxDocument() {
+        if (doc) {
+            if (created)
+                PX_close(doc);
+            PX_delete(doc);
+        }
+    }
+};
+
+char* PxString(pxdoc_t* doc, const QByteArray& bytes) {
+    auto* s = static_cast<char*>(doc->malloc(doc, bytes.size() + 1, "field name"));
+    std::memcpy(s, bytes.constData(), bytes.size() + 1);
+    return s;
+}
+
+int CompareValues(const FieldValue& a, const FieldValue& b) {
+    if (a.IsNull() || b.IsNull())
+        return int(!a.IsNull()) - int(!b.IsNull());
+    const auto number = [](const FieldValue& v) {
+        return v.IsInteger() ? double(v.IntegerValue()) : v.IsFloat() ? v.FloatValue() : v.LogicalValue() ? 1.0 : 0.0;
+    };
+    if (a.IsText() && b.IsText())
+        return a.TextValue().compare(b.TextValue());
+    if (a.IsText() != b.IsText())
+        return a.IsText() ? 1 : -1;
+    const double x = number(a), y = number(b);
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+} // namespace
+
+FieldValue ToFieldValue(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return FieldValue::Logical(value.toBool());
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return FieldValue::Integer(value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return FieldValue::Float(value.toDouble());
+    default:
+        return FieldValue::Text(value.toString());
+    }
+}
+
+TableBuilder::TableBuilder(QString fileName) : m_fileName(std::move(fileName)) {}
+
+TableBuilder& TableBuilder::FieldOfType(const QString& name, FieldType type, int length) {
+    m_fields.append(FieldDef{name, type, length, m_recordSize});
+    m_recordSize += length;
+    return *this;
+}
+
+TableBuilder& TableBuilder::Alpha(const QString& name, int length) { return FieldOfType(name, FieldType::Alpha, length); }
+TableBuilder& TableBuilder::Short(const QString& name) { return FieldOfType(name, FieldType::Short, 2); }
+TableBuilder& TableBuilder::Long(const QString& name) { return FieldOfType(name, FieldType::Long, 4); }
+TableBuilder& TableBuilder::AutoIncrement(const QString& name) {
+    return FieldOfType(name, FieldType::AutoIncrement, 4);
+}
+TableBuilder& TableBuilder::Number(const QString& name) { return FieldOfType(name, FieldType::Number, 8); }
+TableBuilder& TableBuilder::Logical(const QString& name) { return FieldOfType(name, FieldType::Logical, 1); }
+
+TableBuilder& TableBuilder::Key(int fieldCount) {
+    m_keyFields = fieldCount;
+    return *this;
+}
+
+TableBuilder& TableBuilder::Password(const QString& password) {
+    m_password = password;
+    return *this;
+}
+
+TableBuilder& TableBuilder::CodePage(int number) {
+    m_codePage = number;
+    return *this;
+}
+
+TableBuilder& TableBuilder::Row(const QVariantList& values) {
+    m_rows.append(values);
+    return *this;
+}
+
+TableBuilder& TableBuilder::Rows(const QList<QVariantList>& rows) {
+    m_rows.append(rows);
+    return *this;
+}
+
+QByteArray TableBuilder::EncodeRow(const QVariantList& row, const TableCodePage& page) const {
+    if (row.size() != m_fields.size())
+        throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" έχει %2 πεδία αλλά δόθηκαν %3 τιμές.")
+                                .arg(m_fileName)
+                                .arg(m_fields.size())
+                                .arg(row.size()));
+    QByteArray record(m_recordSize, '\0');
+    for (qsizetype i = 0; i < m_fields.size(); ++i)
+        EncodeFieldValue(m_fields[i], page, m_fileName, reinterpret_cast<unsigned char*>(record.data()),
+                         ToFieldValue(row[i]));
+    return record;
+}
+
+QString TableBuilder::Write(const QString& folder) const {
+    const QString path = QDir(folder).filePath(m_fileName);
+    const auto page = TableCodePage::ForNumber(m_codePage);
+    if (!page)
+        throw DatabaseError(QStringLiteral("Η κωδικοσελίδα %1 δεν υποστηρίζεται.").arg(m_codePage));
+    if (m_fields.isEmpty() || m_keyFields < 0 || m_keyFields > m_fields.size())
+        throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" δεν έχει σωστό ορισμό πεδίων.").arg(m_fileName));
+
+    // Encode everything before pxlib touches the disk: a value that does not
+    // fit leaves no half-written table behind.
+    QList<QByteArray> records;
+    QList<QList<FieldValue>> keys;
+    records.reserve(m_rows.size());
+    for (const QVariantList& row : m_rows) {
+        records.append(EncodeRow(row, *page));
+        QList<FieldValue> key;
+        for (int k = 0; k < m_keyFields; ++k)
+            key.append(ToFieldValue(row[k]));
+        keys.append(key);
+    }
+    QList<qsizetype> order(records.size());
+    for (qsizetype i = 0; i < order.size(); ++i)
+        order[i] = i;
+    if (m_keyFields > 0)
+        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+            for (int k = 0; k < m_keyFields; ++k)
+                if (const int c = CompareValues(keys[a][k], keys[b][k]); c != 0)
+                    return c < 0;
+            return false;
+        });
+
+    QFile::remove(path);
+    PxErrors errors;
+    PxDocument px;
+    px.doc = PX_new();
+    if (!px.doc)
+        throw DatabaseError(QStringLiteral("Δεν ήταν δυνατό να ετοιμαστεί ο πίνακας \"%1\".").arg(m_fileName));
+    px.doc->errorhandler = CollectError;
+    px.doc->errorhandler_user_data = &errors;
+    const auto fail = [&](const QString& what) {
+        throw DatabaseError(QStringLiteral("Ο πίνακας ") + QLatin1Char('"') + path + QLatin1Char('"') +
+                            QStringLiteral(" δεν δημιουργήθηκε: ") + what +
+                            (errors.first.isEmpty() ? QString() : QStringLiteral(" (") + errors.first + ')'));
+    };
+    // pxlib takes the field list and its names over and frees them when the table closes.
+    auto* fields = static_cast<pxfield_t*>(px.doc->malloc(px.doc, sizeof(pxfield_t) * m_fields.size(), "fields"));
+    for (qsizetype i = 0; i < m_fields.size(); ++i) {
+        QByteArray name;
+        if (page->EncodeInto(m_fields[i].name, name))
+            fail(QStringLiteral("όνομα πεδίου ") + m_fields[i].name);
+        fields[i].px_fname = PxString(px.doc, name);
+        fields[i].px_ftype = static_cast<char>(m_fields[i].type);
+        fields[i].px_flen = m_fields[i].length;
+        fields[i].px_fdc = 0;
+    }
+    const QByteArray nativePath = QFile::encodeName(path);
+    if (PX_create_file(px.doc, fields, static_cast<int>(m_fields.size()), nativePath.constData(),
+                       m_keyFields > 0 ? pxfFileTypIndexDB : pxfFileTypNonIndexDB) < 0)
+        fail(QStringLiteral("η δημιουργία του αρχείου απέτυχε"));
+    px.created = true;
+    const QByteArray tableName = QFileInfo(m_fileName).completeBaseName().toLatin1();
+    if (PX_set_parameter(px.doc, "tablename", tableName.constData()) < 0 ||
+        PX_set_value(px.doc, "codepage", static_cast<float>(m_codePage)) < 0 ||
+        PX_set_value(px.doc, "numprimkeys", static_cast<float>(m_keyFields)) < 0)
+        fail(QStringLiteral("οι παράμετροι του πίνακα δεν ορίστηκαν"));
+    if (!m_password.isEmpty()) {
+        const QByteArray password = CodePage1253::Encode(m_password);
+        if (PX_set_parameter(px.doc, "password", password.constData()) < 0)
+            fail(QStringLiteral("το σύνθημα δεν ορίστηκε"));
+    }
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        QByteArray record = records[order[i]];
+        if (PX_put_recordn(px.doc, record.data(), static_cast<int>(i)) < 0)
+            fail(QStringLiteral("η εγγραφή %1 δεν γράφτηκε").arg(i + 1));
+    }
+    return path;
+}
+
+} // namespace ekaldo::schooldb

@@ -1,0 +1,279 @@
+// The table codec: what it reads against pxlib, what it refuses, and what a
+// store changes on disk.
+#include "SchoolDbTestSupport.h"
+
+#include "schooldb/DatabaseError.h"
+#include "schooldb/ParadoxTable.h"
+#include "schooldb/TableBuilder.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+
+#include <cmath>
+
+using namespace ekaldo::schooldb;
+using namespace ekaldo::testing;
+
+namespace {
+
+const QString kPassword = QStringLiteral("31415");
+
+// Every type the engine reads, with nulls and the edges of each range.
+TableBuilder AllTypes(const QString& name) {
+    TableBuilder t(name);
+    t.AutoIncrement("ID").Alpha("NAME", 12).Short("S").Long("L").Number("N").Logical("B").Alpha("LAST", 5);
+    t.Row({1, QStringLiteral("Άλφα ΣΊΓΜΑ"), -32767, 2147483647, -1.387, true, QStringLiteral("ΩΩΩΩΩ")})
+        .Row({2, QStringLiteral("plain"), 32767, -2147483647, 0.0, false, QStringLiteral("a")})
+        .Row({3, QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()})
+        .Row({4, QStringLiteral("ϊΰ€"), 0, 0, 1e300, true, QStringLiteral("x")})
+        .Row({5, QStringLiteral("123456789012"), -1, -1, -2.5e-300, false, QVariant()});
+    return t;
+}
+
+QList<qsizetype> ChangedBytes(const QByteArray& before, const QByteArray& after) {
+    QList<qsizetype> changed;
+    EXPECT_EQ(before.size(), after.size());
+    for (qsizetype i = 0; i < std::min(before.size(), after.size()); ++i)
+        if (before[i] != after[i])
+            changed.append(i);
+    return changed;
+}
+
+void SetLe32(QByteArray& bytes, int offset, quint32 value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<char>(value >> (8 * i));
+}
+
+void ExpectRefused(const QString& path, const QByteArray& bytes, const char* why) {
+    WriteBytes(path, bytes);
+    try {
+        ParadoxTable::Open(path, {});
+        ADD_FAILURE() << "accepted a damaged table: " << why;
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains(path)) << why << ": " << e.Message().toStdString();
+    }
+}
+
+} // namespace
+
+TEST(ParadoxTable, ReadsEveryTypeAsPxlibDoesPlainAndEncrypted) {
+    TempFolder folder;
+    const QString plain = AllTypes(QStringLiteral("PLAIN.DB")).Write(folder.Path());
+    const QString locked = AllTypes(QStringLiteral("LOCKED.DB")).Password(kPassword).Write(folder.Path());
+    for (const auto& [path, password] : {std::pair{plain, QString()}, std::pair{locked, kPassword}}) {
+        const Records engine = ReadWithEngine(path, password);
+        const PxTable px = ReadWithPxlib(path);
+        ASSERT_EQ(engine.size(), 5);
+        EXPECT_EQ(engine, px.records) << path.toStdString();
+    }
+    const Records r = ReadWithEngine(plain);
+    EXPECT_EQ(r[0][1], FieldValue::Text(QStringLiteral("Άλφα ΣΊΓΜΑ")));
+    EXPECT_EQ(r[0][2], FieldValue::Integer(-32767));
+    EXPECT_EQ(r[1][3], FieldValue::Integer(-2147483647));
+    EXPECT_EQ(r[0][4], FieldValue::Float(-1.387));
+    EXPECT_EQ(r[1][4], FieldValue::Float(0.0)) << "a stored zero is not a null";
+    EXPECT_EQ(r[1][5], FieldValue::Logical(false)) << "a stored false is not a null";
+    for (int f = 1; f < 7; ++f)
+        EXPECT_TRUE(r[2][f].IsNull()) << f;
+    EXPECT_EQ(r[3][1], FieldValue::Text(QStringLiteral("ϊΰ€")));
+    EXPECT_EQ(r[4][1], FieldValue::Text(QStringLiteral("123456789012"))) << "a full-width Alpha";
+}
+
+TEST(ParadoxTable, EncryptedTableOpensOnlyWithItsPassword) {
+    TempFolder folder;
+    const QString path = AllTypes(QStringLiteral("LOCKED.DB")).Password(kPassword).Write(folder.Path());
+    Session session;
+    EXPECT_THROW(ParadoxTable::Open(path, session.Check()), DatabaseError);
+    session.AddPassword(QStringLiteral("27182"));
+    try {
+        ParadoxTable::Open(path, session.Check());
+        ADD_FAILURE() << "opened with a wrong password";
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("LOCKED.DB")));
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("σύνθημα")));
+    }
+    session.AddPassword(kPassword);
+    EXPECT_EQ(ParadoxTable::Open(path, session.Check())->RecordCount(), 5);
+    session.RemovePassword(kPassword);
+    EXPECT_THROW(ParadoxTable::Open(path, session.Check()), DatabaseError);
+}
+
+TEST(ParadoxTable, DecodesAlphaInTheCodePageOfItsHeader) {
+    TempFolder folder;
+    for (const int page : {1253, 737, 869}) {
+        const QString name = QStringLiteral("CP%1.DB").arg(page);
+        TableBuilder(name).CodePage(page).Alpha("T", 20).Row({QStringLiteral("Ψάρι ωμό")}).Write(folder.Path());
+        const auto table = ParadoxTable::Open(folder.Path(name), {});
+        EXPECT_EQ(table->Layout().codePageNumber, page);
+        EXPECT_EQ(table->Value(0, 0), FieldValue::Text(QStringLiteral("Ψάρι ωμό"))) << page;
+    }
+    for (const int page : {1252, 850, 437}) {
+        const QString name = QStringLiteral("CP%1.DB").arg(page);
+        TableBuilder(name).CodePage(page).Alpha("T", 20).Row({QStringLiteral("Ça café ü")}).Write(folder.Path());
+        const auto table = ParadoxTable::Open(folder.Path(name), {});
+        EXPECT_EQ(table->Value(0, 0), FieldValue::Text(QStringLiteral("Ça café ü"))) << page;
+    }
+    // 737 and 1253 give the same Greek letter different bytes.
+    EXPECT_NE(ReadBytes(folder.Path("CP1253.DB")).indexOf(Greek(QStringLiteral("Ψάρι"))), -1);
+    EXPECT_EQ(ReadBytes(folder.Path("CP737.DB")).indexOf(Greek(QStringLiteral("Ψάρι"))), -1);
+}
+
+TEST(ParadoxTable, RefusesValuesThatDoNotFitInsteadOfCuttingThem) {
+    TempFolder folder;
+    EXPECT_THROW(TableBuilder("A.DB").Alpha("T", 3).Row({QStringLiteral("ΑΒΓΔ")}).Write(folder.Path()),
+                 DatabaseError);
+    EXPECT_THROW(TableBuilder("B.DB").CodePage(1252).Alpha("T", 10).Row({QStringLiteral("Ω")}).Write(folder.Path()),
+                 DatabaseError);
+    EXPECT_THROW(TableBuilder("C.DB").Short("S").Row({-32768}).Write(folder.Path()), DatabaseError);
+    EXPECT_THROW(TableBuilder("D.DB").Long("L").Row({qint64(2147483648LL)}).Write(folder.Path()), DatabaseError);
+    EXPECT_THROW(TableBuilder("E.DB").Number("N").Row({std::nan("")}).Write(folder.Path()), DatabaseError);
+    try {
+        TableBuilder("F.DB").Alpha("LASTNAME", 4).Row({QStringLiteral("Παπαδόπουλος")}).Write(folder.Path());
+        ADD_FAILURE();
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("LASTNAME")));
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("F.DB")));
+    }
+    EXPECT_FALSE(QFile::exists(folder.Path("F.DB"))) << "nothing half-written";
+}
+
+TEST(ParadoxTable, RefusesDamagedAndForeignFilesCleanly) {
+    TempFolder folder;
+    TableBuilder t(QStringLiteral("GOOD.DB"));
+    t.Long("ID").Number("N").Alpha("T", 10);
+    for (int i = 1; i <= 20; ++i)
+        t.Row({i, -i * 1.5, QStringLiteral("γραμμή")});
+    const QByteArray good = ReadBytes(t.Write(folder.Path()));
+    const int headerSize = static_cast<uchar>(good[2]) | (static_cast<uchar>(good[3]) << 8);
+    const QString path = folder.Path("BAD.DB");
+
+    QByteArray loop = good;  // the only block names itself as the next one
+    loop[headerSize] = 1;
+    loop[headerSize + 1] = 0;
+    ExpectRefused(path, loop, "looping block chain");
+
+    QByteArray wideNumber = good;  // the Number field claims 16 bytes
+    wideNumber[0x78 + 3] = 16;
+    ExpectRefused(path, wideNumber, "Number field 16 long");
+
+    QByteArray wideNumberAndRecord = wideNumber;  // and the record size agrees with it
+    wideNumberAndRecord[0] = static_cast<char>(good[0] + 8);
+    ExpectRefused(path, wideNumberAndRecord, "Number field 16 long, record size to match");
+
+    ExpectRefused(path, good.left(headerSize + 100), "file cut short");
+    ExpectRefused(path, good.left(40), "file shorter than a header");
+    ExpectRefused(path, QByteArray(), "empty file");
+
+    QByteArray million = good;
+    SetLe32(million, 0x06, 1000000);
+    ExpectRefused(path, million, "a million records claimed");
+
+    QByteArray fewer = good;
+    SetLe32(fewer, 0x06, 3);
+    ExpectRefused(path, fewer, "fewer records claimed than stored");
+
+    QByteArray badBlockCount = good;  // the block claims more records than fit
+    badBlockCount[headerSize + 4] = static_cast<char>(0xF0);
+    badBlockCount[headerSize + 5] = 0x7F;
+    ExpectRefused(path, badBlockCount, "block record count");
+
+    QByteArray text;
+    while (text.size() < 4096)
+        text += "Το αρχείο αυτό είναι κείμενο, όχι πίνακας.\n";
+    ExpectRefused(path, text, "a text file named like a table");
+
+    QByteArray farBlock = good;  // the first block lies beyond the file
+    farBlock[0x0E] = 9;
+    ExpectRefused(path, farBlock, "first block outside the file");
+}
+
+TEST(ParadoxTable, StoreChangesOnlyThatRecordOfAPlainTable) {
+    TempFolder folder;
+    TableBuilder t(QStringLiteral("G.DB"));
+    t.Long("ID").Number("GRD1").Alpha("PAD", 250);
+    for (int i = 1; i <= 130; ++i)
+        t.Row({i, QVariant(), QStringLiteral("x")});
+    const QString path = t.Write(folder.Path());
+    const QByteArray before = ReadBytes(path);
+    {
+        auto table = ParadoxTable::Open(path, {});
+        const int perBlock = (table->Layout().blockSize - 6) / table->Layout().recordSize;
+        ASSERT_LT(perBlock, 100) << "the record must lie beyond the first block";
+        QByteArray record = table->RecordBytes(100);
+        table->Encode(reinterpret_cast<unsigned char*>(record.data()), 1, FieldValue::Float(17.5));
+        table->StoreRecord(100, record);
+        const TableLayout& l = table->Layout();
+        const qint64 start = l.headerSize + qint64(100 / perBlock) * l.blockSize + 6 + (100 % perBlock) * l.recordSize;
+        const QList<qsizetype> changed = ChangedBytes(before, ReadBytes(path));
+        ASSERT_FALSE(changed.isEmpty());
+        for (const qsizetype at : changed) {
+            EXPECT_GE(at, start + 4);
+            EXPECT_LT(at, start + 12) << "only the GRD1 bytes of record 101";
+        }
+    }
+    const PxTable px = ReadWithPxlib(path);
+    EXPECT_EQ(px.records[100][1], FieldValue::Float(17.5));
+    EXPECT_EQ(px.records, ReadWithEngine(path));
+}
+
+TEST(ParadoxTable, StoreChangesNothingOfAnEncryptedTableOutsideTheRecordsBlock) {
+    TempFolder folder;
+    TableBuilder t(QStringLiteral("G.DB"));
+    t.Password(kPassword).Long("ID").Number("GRD1").Alpha("PAD", 250);
+    for (int i = 1; i <= 130; ++i)
+        t.Row({i, QVariant(), QStringLiteral("x")});
+    const QString path = t.Write(folder.Path());
+    const QByteArray before = ReadBytes(path);
+    Session session;
+    session.AddPassword(kPassword);
+    {
+        auto table = ParadoxTable::Open(path, session.Check());
+        const TableLayout& l = table->Layout();
+        const int perBlock = (l.blockSize - 6) / l.recordSize;
+        QByteArray record = table->RecordBytes(100);
+        table->Encode(reinterpret_cast<unsigned char*>(record.data()), 1, FieldValue::Float(-3.25));
+        table->StoreRecord(100, record);
+        const qint64 blockStart = l.headerSize + qint64(100 / perBlock) * l.blockSize;
+        const QList<qsizetype> changed = ChangedBytes(before, ReadBytes(path));
+        ASSERT_FALSE(changed.isEmpty());
+        for (const qsizetype at : changed) {
+            EXPECT_GE(at, blockStart);
+            EXPECT_LT(at, blockStart + l.blockSize);
+        }
+    }
+    const Records engine = ReadWithEngine(path, kPassword);
+    EXPECT_EQ(engine[100][1], FieldValue::Float(-3.25));
+    EXPECT_EQ(ReadWithPxlib(path).records, engine);
+}
+
+TEST(ParadoxTable, StoreRefusedWhenAnotherProgramChangedTheRecord) {
+    TempFolder folder;
+    for (const QString& password : {QString(), kPassword}) {
+        TableBuilder t(QStringLiteral("G.DB"));
+        t.Password(password).Long("ID").Number("GRD1");
+        for (int i = 1; i <= 5; ++i)
+            t.Row({i, 1.0});
+        const QString path = t.Write(folder.Path());
+        Session session;
+        session.AddPassword(kPassword);
+        auto mine = ParadoxTable::Open(path, session.Check());
+        {
+            auto other = ParadoxTable::Open(path, session.Check());
+            QByteArray record = other->RecordBytes(2);
+            other->Encode(reinterpret_cast<unsigned char*>(record.data()), 1, FieldValue::Float(9.0));
+            other->StoreRecord(2, record);
+        }
+        const QByteArray afterOther = ReadBytes(path);
+        QByteArray record = mine->RecordBytes(2);
+        mine->Encode(reinterpret_cast<unsigned char*>(record.data()), 1, FieldValue::Float(4.0));
+        EXPECT_THROW(mine->StoreRecord(2, record), RecordChangedError);
+        EXPECT_EQ(ReadBytes(path), afterOther) << "nothing written";
+        // Another record of the same block, untouched by the other program, still stores.
+        QByteArray fourth = mine->RecordBytes(3);
+        mine->Encode(reinterpret_cast<unsigned char*>(fourth.data()), 1, FieldValue::Float(4.0));
+        mine->StoreRecord(3, fourth);
+        const Records r = ReadWithEngine(path, password);
+        EXPECT_EQ(r[2][1], FieldValue::Float(9.0));
+        EXPECT_EQ(r[3][1], FieldValue::Float(4.0));
+    }
+}

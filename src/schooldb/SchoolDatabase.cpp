@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace ekaldo::schooldb {
 namespace {
@@ -439,6 +440,9 @@ void Table::SetMasterSource(DataSet* master, const QString& field) {
 }
 
 void Table::SetFilter(const QString& filter) {
+    // A malformed filter is refused where it is set, leaving the old one in force.
+    if (Active() && m_filtered && !filter.isEmpty())
+        ParseFilter(filter);
     m_filterText = filter;
     m_filterField = -1;
     if (Active() && m_filtered)
@@ -446,9 +450,21 @@ void Table::SetFilter(const QString& filter) {
 }
 
 void Table::SetFiltered(bool on) {
+    if (Active() && on && !m_filterText.isEmpty())
+        ParseFilter(m_filterText);
     m_filtered = on;
     if (Active())
         Rebuild();
+}
+
+std::pair<int, double> Table::ParseFilter(const QString& filter) const {
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*=\\s*([-+]?[0-9]+(?:\\.[0-9]+)?)\\s*$"));
+    const auto m = form.match(filter);
+    if (!m.hasMatch())
+        throw DatabaseError(QStringLiteral("Άκυρο φίλτρο ") + Quoted(filter) + QStringLiteral(" στον πίνακα ") +
+                            Quoted(m_tableName) + '.');
+    return {RequireField(m.captured(1)), m.captured(2).toDouble()};
 }
 
 const ParadoxTable& Table::File() const {
@@ -580,16 +596,8 @@ void Table::Rebuild() {
         source = &linked;
     }
     if (m_filtered && !m_filterText.isEmpty()) {
-        if (m_filterField < 0) {
-            static const QRegularExpression form(
-                QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*=\\s*([-+]?[0-9]+(?:\\.[0-9]+)?)\\s*$"));
-            const auto m = form.match(m_filterText);
-            if (!m.hasMatch())
-                throw DatabaseError(QStringLiteral("Άκυρο φίλτρο ") + Quoted(m_filterText) + QStringLiteral(" στον πίνακα ") +
-                                    Quoted(m_tableName) + '.');
-            m_filterField = RequireField(m.captured(1));
-            m_filterValue = m.captured(2).toDouble();
-        }
+        if (m_filterField < 0)
+            std::tie(m_filterField, m_filterValue) = ParseFilter(m_filterText);
         QList<qint64> kept;
         for (qint64 r : *source) {
             double d = 0;

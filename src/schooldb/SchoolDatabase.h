@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace ekaldo::schooldb {
 
@@ -220,6 +221,7 @@ private:
     void BuildOrder();
     void Rebuild();  // the view from order, master and filter; then the first record
     int RequireField(const QString& name) const;
+    std::pair<int, double> ParseFilter(const QString& filter) const;  // field, value
     QString LinkKey(const FieldValue& value) const;
 
     QString m_tableName;

@@ -1,0 +1,340 @@
+// Tables of a school-year folder through the database name: connection,
+// passwords, index order, the master-detail chain, filters, edit and post.
+#include "SchoolDbTestSupport.h"
+
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/TablePasswords.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+
+using namespace ekaldo::schooldb;
+using namespace ekaldo::testing;
+
+namespace {
+
+class SchoolTable : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteSmallSchool(m_folder.Path());
+        m_db.SetDriverName(QStringLiteral("STANDARD"));
+        m_db.SetParams({QStringLiteral("PATH=") + m_folder.Path()});
+        m_session.AddPassword(DataTablePassword());
+    }
+    QString Path(const QString& table) const { return m_folder.Path(table); }
+
+    TempFolder m_folder;
+    Session m_session;
+    Database m_db{m_session};
+};
+
+QString MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DatabaseError& e) {
+        return e.Message();
+    }
+    ADD_FAILURE() << "no error raised";
+    return QString();
+}
+
+} // namespace
+
+TEST_F(SchoolTable, ConnectsOnDemandAndLetsGoWithTheLastOpenTable) {
+    EXPECT_FALSE(m_db.Connected());
+    Table grade(m_db), method(m_db);
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    method.SetTableName(QStringLiteral("method.db"));  // names match without regard to case
+    grade.Open();
+    method.Open();
+    EXPECT_TRUE(m_db.Connected());
+    grade.Close();
+    EXPECT_TRUE(m_db.Connected());
+    method.Close();
+    EXPECT_FALSE(m_db.Connected());
+    method.Open();  // reconnects with the same folder
+    EXPECT_TRUE(m_db.Connected());
+    EXPECT_EQ(method.RecordCount(), 2);
+    EXPECT_THROW(m_db.SetParams({QStringLiteral("PATH=/elsewhere")}), DatabaseError);
+    m_db.Close();
+    EXPECT_FALSE(method.Active()) << "disconnecting closes the tables";
+}
+
+TEST_F(SchoolTable, ConnectionFailuresNameWhatIsMissing) {
+    Database other(m_session);
+    other.SetParams({QStringLiteral("PATH=") + m_folder.Path("NOSUCH.SYR")});
+    EXPECT_TRUE(MessageOf([&] { other.Open(); }).contains(QStringLiteral("NOSUCH.SYR")));
+    other.SetDriverName(QStringLiteral("MSACCESS"));
+    EXPECT_TRUE(MessageOf([&] { other.Open(); }).contains(QStringLiteral("MSACCESS")));
+
+    Table missing(m_db);
+    missing.SetTableName(QStringLiteral("TEACHER.DB"));
+    EXPECT_TRUE(MessageOf([&] { missing.Open(); }).contains(QStringLiteral("TEACHER.DB")));
+    EXPECT_FALSE(missing.Active());
+    EXPECT_FALSE(m_db.Connected()) << "a failed open keeps no connection";
+
+    Table grade(m_db);
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    grade.Open();
+    const QString noField = MessageOf([&] { grade.FieldByName(QStringLiteral("GRD25")); });
+    EXPECT_TRUE(noField.contains(QStringLiteral("GRD25")) && noField.contains(QStringLiteral("GRADE.DB")));
+}
+
+TEST_F(SchoolTable, PasswordsDecideWhichTablesOpen) {
+    Session session;
+    Database db(session);
+    db.SetParams({QStringLiteral("PATH=") + m_folder.Path()});
+    Table user(db), grade(db);
+    user.SetTableName(QStringLiteral("USER.DB"));
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    EXPECT_TRUE(MessageOf([&] { user.Open(); }).contains(QStringLiteral("USER.DB")));
+    session.AddPassword(DataTablePassword());
+    EXPECT_THROW(user.Open(), DatabaseError) << "the data-table password does not open the user table";
+    grade.Open();
+    grade.Close();
+    session.AddPassword(UserTablePassword());
+    user.Open();
+    user.Close();
+    session.RemovePassword(UserTablePassword());
+    EXPECT_THROW(user.Open(), DatabaseError);
+    EXPECT_EQ(UserTablePassword().size(), 6);
+    EXPECT_EQ(DataTablePassword().size(), 5);
+    EXPECT_NE(UserTablePassword().toInt(), 0);
+}
+
+TEST_F(SchoolTable, FindKeyMatchesThePrimaryKeyExactly) {
+    m_session.AddPassword(UserTablePassword());
+    Table user(m_db);
+    user.SetTableName(QStringLiteral("USER.DB"));
+    user.Open();
+    ASSERT_TRUE(user.FindKey(QStringLiteral("MARIA")));
+    EXPECT_EQ(user.FieldByName(QStringLiteral("groupid")).AsInteger(), 2);
+    EXPECT_FALSE(user.FindKey(QStringLiteral("talmir")));
+    EXPECT_FALSE(user.FindKey(QStringLiteral("TALMI")));
+    EXPECT_EQ(user.FieldByName(QStringLiteral("USERNAME")).AsString(), QStringLiteral("MARIA"))
+        << "a failed search leaves the record as it was";
+    ASSERT_TRUE(user.FindKey(QStringLiteral("TALMIR")));
+    EXPECT_EQ(user.FieldByName(QStringLiteral("Password")).AsString(), QStringLiteral("TALMIR"));
+    EXPECT_EQ(user.FieldByName(QStringLiteral("SCHLYEAR")).AsString(), QStringLiteral("2025"));
+
+    Table grade(m_db);  // no primary key
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    grade.Open();
+    EXPECT_THROW(grade.FindKey(QStringLiteral("1")), DatabaseError);
+}
+
+TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
+    Query students(m_db);
+    students.SetSql({QStringLiteral("SELECT STUDENT.\"STUDENTID\""), QStringLiteral("FROM \"STUDENT.DB\" STUDENT"),
+                     QStringLiteral("ORDER BY STUDENT.\"STUDENTID\"")});
+    Table grade(m_db), subject(m_db), klass(m_db), method(m_db);
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
+    grade.SetMasterSource(&students, QStringLiteral("STUDENTID"));
+    subject.SetTableName(QStringLiteral("SUBJECT.DB"));
+    subject.SetIndexFieldNames(QStringLiteral("SUBJECTID"));
+    subject.SetMasterSource(&grade, QStringLiteral("SUBJECTID"));
+    klass.SetTableName(QStringLiteral("CLASS.DB"));
+    klass.SetIndexFieldNames(QStringLiteral("CLASSID"));
+    klass.SetMasterSource(&subject, QStringLiteral("CLASSID"));
+    method.SetTableName(QStringLiteral("METHOD.DB"));
+    method.SetIndexFieldNames(QStringLiteral("METHODID"));
+    method.SetMasterSource(&klass, QStringLiteral("METHODID"));
+    students.Open();
+    grade.Open();
+    subject.Open();
+    klass.Open();
+    method.Open();
+
+    // Student 1: two grade records, in the table's stored order (subject 2, then 1).
+    EXPECT_EQ(students.FieldByName(QStringLiteral("STUDENTID")).AsInteger(), 1);
+    EXPECT_EQ(grade.RecordCount(), 2);
+    EXPECT_EQ(grade.FieldByName(QStringLiteral("SUBJECTID")).AsInteger(), 2);
+    EXPECT_TRUE(subject.FieldByName(QStringLiteral("SUBJNAME")).IsNull());
+    EXPECT_EQ(subject.FieldByName(QStringLiteral("SUBSUBJNAM")).AsString(), QStringLiteral("Θετική"));
+    EXPECT_EQ(method.FieldByName(QStringLiteral("GRDMAX")).AsFloat(), 20.0);
+    grade.Next();
+    EXPECT_EQ(subject.FieldByName(QStringLiteral("SUBJNAME")).AsString(), QStringLiteral("Άλγεβρα"));
+    EXPECT_EQ(grade.FieldByName(QStringLiteral("GRD1")).AsFloat(), 12.0);
+    grade.Next();
+    EXPECT_TRUE(grade.Eof());
+
+    students.Next();  // student 2: subject switched off
+    EXPECT_EQ(grade.RecordCount(), 1);
+    EXPECT_FALSE(grade.FieldByName(QStringLiteral("SubjectON")).AsBoolean());
+    EXPECT_TRUE(grade.FieldByName(QStringLiteral("GRD1")).IsNull());
+
+    students.Next();  // student 3: a subject of the other class, method 0 to 10
+    EXPECT_EQ(subject.FieldByName(QStringLiteral("SUBJNAME")).AsString(), QStringLiteral("Φυσική"));
+    EXPECT_FALSE(subject.FieldByName(QStringLiteral("SUBJEDIT")).AsBoolean());
+    EXPECT_EQ(klass.FieldByName(QStringLiteral("METHODID")).AsInteger(), 2);
+    EXPECT_EQ(method.FieldByName(QStringLiteral("GRDMIN")).AsFloat(), 0.0);
+    EXPECT_EQ(method.FieldByName(QStringLiteral("GRDMAX")).AsFloat(), 10.0);
+
+    students.Next();  // student 4: no grade records, the chain below is empty
+    EXPECT_TRUE(grade.Eof());
+    EXPECT_TRUE(subject.Eof());
+    EXPECT_TRUE(method.Eof());
+    EXPECT_TRUE(method.FieldByName(QStringLiteral("GRDMAX")).IsNull());
+
+    students.First();
+    EXPECT_EQ(grade.RecordCount(), 2) << "moving the master back refills the details";
+    students.Close();
+    EXPECT_TRUE(grade.Eof()) << "a closed master leaves its detail empty";
+}
+
+TEST_F(SchoolTable, IndexOrderKeepsEqualKeysInStoredOrder) {
+    Table grade(m_db);
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    grade.Open();
+    QList<qint64> stored;
+    for (grade.First(); !grade.Eof(); grade.Next())
+        stored.append(grade.FieldByName(QStringLiteral("STUDENTID")).AsInteger() * 10 +
+                      grade.FieldByName(QStringLiteral("SUBJECTID")).AsInteger());
+    EXPECT_EQ(stored, (QList<qint64>{33, 12, 21, 11}));
+    grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
+    QList<qint64> indexed;
+    for (grade.First(); !grade.Eof(); grade.Next())
+        indexed.append(grade.FieldByName(QStringLiteral("STUDENTID")).AsInteger() * 10 +
+                       grade.FieldByName(QStringLiteral("SUBJECTID")).AsInteger());
+    EXPECT_EQ(indexed, (QList<qint64>{12, 11, 21, 33}));
+    EXPECT_THROW(grade.SetIndexName(QStringLiteral("Grade_Teacher_Inx")), DatabaseError);
+}
+
+TEST_F(SchoolTable, FiltersHoldTheMatchingRecordsWhileSwitchedOn) {
+    Table grade(m_db);
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
+    grade.Open();
+    grade.SetFilter(QStringLiteral("STUDENTID=1"));
+    EXPECT_EQ(grade.RecordCount(), 4) << "a filter waits until it is switched on";
+    grade.SetFiltered(true);
+    EXPECT_EQ(grade.RecordCount(), 2);
+    grade.SetFilter(QStringLiteral(" studentid = 3 "));
+    EXPECT_EQ(grade.RecordCount(), 1);
+    EXPECT_EQ(grade.FieldByName(QStringLiteral("SUBJECTID")).AsInteger(), 3);
+    grade.SetFilter(QStringLiteral("STUDENTID=99"));
+    EXPECT_TRUE(grade.Eof());
+    grade.SetFiltered(false);
+    EXPECT_EQ(grade.RecordCount(), 4);
+    for (const char* bad : {"STUDENTID>1", "STUDENTID=", "STUDENTID=abc", "=3", "STUDENTID=1 OR 1=1"}) {
+        grade.SetFilter(QString::fromLatin1(bad));
+        EXPECT_THROW(grade.SetFiltered(true), DatabaseError) << bad;
+    }
+    grade.SetFilter(QStringLiteral("TEACHERID=1"));
+    EXPECT_TRUE(MessageOf([&] { grade.SetFiltered(true); }).contains(QStringLiteral("TEACHERID")));
+}
+
+TEST_F(SchoolTable, FieldsReadAsEveryKindWithNullsKnown) {
+    UseLocale(GreekLocale());
+    Table grade(m_db);
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    grade.Open();  // first stored record: student 3, subject 3, GRD1 7.5
+    QStringList names;
+    for (int i = 0; i < grade.FieldCount(); ++i)
+        names.append(grade.Fields(i).Name());
+    EXPECT_EQ(names.mid(0, 4), (QStringList{"STUDENTID", "SUBJECTID", "SUBJECTON", "Oral1"}));
+    EXPECT_EQ(names.last(), QStringLiteral("GRD24"));
+    const Field grd1 = grade.FieldByName(QStringLiteral("grd1"));
+    EXPECT_EQ(grd1.AsString(), QStringLiteral("7,5"));
+    EXPECT_EQ(grd1.AsFloat(), 7.5);
+    EXPECT_EQ(grd1.AsInteger(), 8);
+    const Field grd2 = grade.FieldByName(QStringLiteral("GRD2"));
+    EXPECT_TRUE(grd2.IsNull());
+    EXPECT_EQ(grd2.AsString(), QString());
+    EXPECT_EQ(grd2.AsFloat(), 0.0);
+    EXPECT_EQ(grd2.AsInteger(), 0);
+    EXPECT_FALSE(grd2.AsBoolean());
+    EXPECT_EQ(grade.FieldByName(QStringLiteral("SUBJECTON")).AsString(), QStringLiteral("True"));
+    EXPECT_EQ(grade.FieldByName(QStringLiteral("STUDENTID")).AsString(), QStringLiteral("3"));
+    EXPECT_FALSE(grade.FindField(QStringLiteral("GRD0")).has_value());
+}
+
+TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
+    UseLocale(GreekLocale());
+    Table grade(m_db);
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
+    grade.Open();
+    grade.SetFilter(QStringLiteral("STUDENTID=1"));
+    grade.SetFiltered(true);
+    grade.Next();  // subject 1
+    EXPECT_THROW(grade.FieldByName(QStringLiteral("GRD2")).SetAsString(QStringLiteral("9")), DatabaseError)
+        << "writes need edit state";
+    grade.Edit();
+    grade.FieldByName(QStringLiteral("GRD2")).SetAsString(QStringLiteral("9,5"));
+    grade.FieldByName(QStringLiteral("GRD3")).SetAsFloat(14.25);
+    grade.FieldByName(QStringLiteral("GRD1")).SetAsString(QString());
+    grade.FieldByName(QStringLiteral("Oral1")).SetAsString(QStringLiteral("ΑΑ"));
+    EXPECT_EQ(grade.FieldByName(QStringLiteral("GRD2")).AsFloat(), 9.5) << "the edit is read back at once";
+    EXPECT_THROW(grade.Next(), DatabaseError) << "no moving away from an unsaved edit";
+    const QString bad = MessageOf([&] { grade.FieldByName(QStringLiteral("GRD4")).SetAsString(QStringLiteral("x")); });
+    EXPECT_TRUE(bad.contains(QStringLiteral("GRD4")));
+    EXPECT_THROW(grade.FieldByName(QStringLiteral("Oral2")).SetAsString(QStringLiteral("12345")), DatabaseError);
+    EXPECT_TRUE(grade.Post());
+    EXPECT_FALSE(grade.Editing());
+    grade.FlushToDisk();
+
+    const Records engine = ReadWithEngine(Path("GRADE.DB"), DataTablePassword());
+    EXPECT_EQ(ReadWithPxlib(Path("GRADE.DB")).records, engine);
+    const QList<FieldValue>& stored = engine[3];  // student 1, subject 1
+    EXPECT_EQ(stored[0], FieldValue::Integer(1));
+    EXPECT_EQ(stored[3], FieldValue::Text(QStringLiteral("ΑΑ")));
+    EXPECT_TRUE(stored[13].IsNull());
+    EXPECT_EQ(stored[14], FieldValue::Float(9.5));
+    EXPECT_EQ(stored[15], FieldValue::Float(14.25));
+    EXPECT_EQ(engine[1][13], FieldValue::Float(15.0)) << "the other record of the student is untouched";
+}
+
+TEST_F(SchoolTable, CancelAndARefusingHandlerLeaveTheFileAsItWas) {
+    const QByteArray before = ReadBytes(Path("GRADE.DB"));
+    Table grade(m_db);
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    grade.Open();
+    grade.Edit();
+    grade.FieldByName(QStringLiteral("GRD1")).SetAsFloat(3);
+    grade.Cancel();
+    EXPECT_EQ(grade.FieldByName(QStringLiteral("GRD1")).AsFloat(), 7.5);
+
+    int calls = 0;
+    grade.SetBeforePost([&](Table& t) {
+        ++calls;
+        return t.FieldByName(QStringLiteral("GRD1")).AsFloat() <= 10;  // the method's range
+    });
+    grade.Edit();
+    grade.FieldByName(QStringLiteral("GRD1")).SetAsFloat(12);
+    EXPECT_FALSE(grade.Post());
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(grade.Editing());
+    EXPECT_EQ(grade.FieldByName(QStringLiteral("GRD1")).AsFloat(), 7.5) << "the changes are cancelled";
+    grade.Close();
+    EXPECT_EQ(ReadBytes(Path("GRADE.DB")), before) << "byte for byte as it was";
+
+    // A handler may also normalise the record before it is stored.
+    grade.SetBeforePost([](Table& t) {
+        t.FieldByName(QStringLiteral("Oral2")).SetAsString(QStringLiteral("07"));
+        return true;
+    });
+    grade.Open();
+    grade.Edit();
+    grade.FieldByName(QStringLiteral("Oral2")).SetAsString(QStringLiteral("7"));
+    EXPECT_TRUE(grade.Post());
+    EXPECT_EQ(ReadWithEngine(Path("GRADE.DB"), DataTablePassword())[0][4], FieldValue::Text(QStringLiteral("07")));
+}
+
+TEST_F(SchoolTable, PostRefusedWhenAnotherProgramChangedTheRecord) {
+    Table mine(m_db), theirs(m_db);
+    mine.SetTableName(QStringLiteral("GRADE.DB"));
+    theirs.SetTableName(QStringLiteral("GRADE.DB"));
+    mine.Open();
+    theirs.Open();
+    theirs.Edit();
+    theirs.FieldByName(QStringLiteral("GRD5")).SetAsFloat(20);
+    ASSERT_TRUE(theirs.Post());
+    theirs.Close();
+    const QByteArray afterTheirs = ReadBytes(Path("GRADE.DB"));
+    mine.Edit();
+    mine.FieldByName(QStringLiteral("GRD6")).SetAsFloat(1);
+    EXPECT_THROW(mine.Post(), RecordChangedError);
+    EXPECT_EQ(ReadBytes(Path("GRADE.DB")), afterTheirs);
+}

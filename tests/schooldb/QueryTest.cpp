@@ -1,0 +1,201 @@
+// Local SQL over the school's tables: the student query, Greek order, bound
+// values, reloading changed tables, errors.
+#include "SchoolDbTestSupport.h"
+
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/SqlEngine.h"
+#include "schooldb/TablePasswords.h"
+#include "support/TestSupport.h"
+
+using namespace ekaldo::schooldb;
+using namespace ekaldo::testing;
+
+namespace {
+
+class SchoolQuery : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteSmallSchool(m_folder.Path());
+        m_db.SetParams({QStringLiteral("PATH=") + m_folder.Path()});
+        m_session.AddPassword(DataTablePassword());
+    }
+    QStringList Column(Query& query, const QString& field) {
+        QStringList values;
+        for (query.First(); !query.Eof(); query.Next())
+            values.append(query.FieldByName(field).AsString());
+        return values;
+    }
+    TempFolder m_folder;
+    Session m_session;
+    Database m_db{m_session};
+};
+
+QStringList StudentQuery() {
+    return {
+        QStringLiteral("SELECT STUDENT.\"STUDENTID\" ,STUDENT.\"LASTNAME\" ,"),
+        QStringLiteral(" STUDENT.\"FIRSTNAME\" , STUDENT.\"RGSNO\" ,"),
+        QStringLiteral(" GUARDIAN.\"FATHFNAME\" ,"),
+        QStringLiteral(" COURSES.\"COURSENAME\" ,"),
+        QStringLiteral(" CLASSES.\"CLASSNAME\","),
+        QStringLiteral(" LEVELS.\"LEVELNAME\""),
+        QStringLiteral("FROM \"STUDENT.DB\" STUDENT ,"),
+        QStringLiteral("     \"GUARDIAN.DB\" GUARDIAN ,"),
+        QStringLiteral("     \"COURSE.DB\" COURSES,"),
+        QStringLiteral("     \"CLASS.DB\" CLASSES,"),
+        QStringLiteral("     \"LEVEL.DB\" LEVELS"),
+        QStringLiteral("WHERE ( STUDENT.STUDENTID = GUARDIAN.STUDENTID )"),
+        QStringLiteral("  AND ( STUDENT.COURSEID = COURSES.COURSEID )"),
+        QStringLiteral("  AND ( CLASSES.CLASSID = COURSES.CLASSID )"),
+        QStringLiteral("  AND ( LEVELS.LEVELID = CLASSES.LEVELID )"),
+    };
+}
+
+QStringList DefaultOrder() {
+    return {QStringLiteral("ORDER BY"),
+            QStringLiteral("LEVELS.\"LEVELNAME\" ,"),
+            QStringLiteral("CLASSES.\"CLASSNAME\" ,"),
+            QStringLiteral("COURSES.\"COURSENAME\" ,"),
+            QStringLiteral("STUDENT.\"LASTNAME\" ,"),
+            QStringLiteral("STUDENT.\"FIRSTNAME\" ,"),
+            QStringLiteral("GUARDIAN.\"FATHFNAME\" ,"),
+            QStringLiteral("STUDENT.\"RGSNO\"")};
+}
+
+// Names that differ only in case and accents, out of order.
+void WriteNames(const QString& folder, const QStringList& names) {
+    TableBuilder t(QStringLiteral("NAMES.DB"));
+    t.Long("ID").Alpha("NAME", 40);
+    int id = 0;
+    for (const QString& name : names)
+        t.Row({++id, name});
+    t.Write(folder);
+}
+
+} // namespace
+
+TEST_F(SchoolQuery, StudentQueryJoinsEveryLinkAndSortsByTheSortOrder) {
+    Query query(m_db);
+    query.SetSql(StudentQuery() + DefaultOrder());
+    query.Open();
+    // Student 4 has no guardian record and is not listed.
+    EXPECT_EQ(Column(query, QStringLiteral("STUDENTID")), (QStringList{"2", "1", "3"}));
+    query.First();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("lastname")).AsString(), QStringLiteral("Άγγελος"));
+    EXPECT_EQ(query.FieldByName(QStringLiteral("FATHFNAME")).AsString(), QStringLiteral("Σπύρος"));
+    EXPECT_EQ(query.FieldByName(QStringLiteral("LEVELNAME")).AsString(), QStringLiteral("Γυμνάσιο"));
+    EXPECT_EQ(query.FieldByName(QStringLiteral("STUDENTID")).AsInteger(), 2);
+}
+
+TEST_F(SchoolQuery, ConditionGroupsTakeBoundCaptions) {
+    Query query(m_db);
+    query.SetSql(StudentQuery() + QStringList{QStringLiteral("  AND ( "),
+                                              QStringLiteral("          ( LEVELS.LEVELNAME = :level1 )"),
+                                              QStringLiteral("       OR ( LEVELS.LEVELNAME = :level2 )"),
+                                              QStringLiteral("      )")} +
+                 DefaultOrder());
+    query.BindValue(QStringLiteral("level1"), QStringLiteral("Λύκειο"));
+    query.BindValue(QStringLiteral(":level2"), QStringLiteral("Λ\" OR \"1\"=\"1"));
+    query.Open();
+    EXPECT_EQ(Column(query, QStringLiteral("STUDENTID")), (QStringList{"3"}));
+    query.Close();
+    query.BindValue(QStringLiteral("level1"), QStringLiteral("λύκειο"));
+    query.Open();
+    EXPECT_TRUE(query.Eof()) << "equality is exact";
+}
+
+TEST_F(SchoolQuery, GreekOrderIgnoresCaseAndAccentsFirstAndNeverMergesNames) {
+    WriteNames(m_folder.Path(), {"ωμέγα", "Ίων", "αλφα", "Βήτα", "Άλφα", "ιώ", "Ωμέγα", "άλφα", "Ιωάννα", "Αλφα",
+                                 "Ζήτα", "ζητα"});
+    Query query(m_db);
+    query.SetSql({QStringLiteral("SELECT N.\"NAME\" FROM \"NAMES.DB\" N ORDER BY N.\"NAME\"")});
+    query.Open();
+    EXPECT_EQ(Column(query, QStringLiteral("NAME")),
+              (QStringList{"Άλφα", "Αλφα", "άλφα", "αλφα", "Βήτα", "Ζήτα", "ζητα", "ιώ", "Ιωάννα", "Ίων", "Ωμέγα",
+                           "ωμέγα"}));
+    query.Close();
+    query.SetSql({QStringLiteral("SELECT N.\"NAME\" FROM \"NAMES.DB\" N GROUP BY N.\"NAME\" ORDER BY N.\"NAME\"")});
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 12) << "GROUP BY compares exactly";
+    query.Close();
+    query.SetSql({QStringLiteral("SELECT N.\"ID\" FROM \"NAMES.DB\" N WHERE N.\"NAME\" = ?")});
+    query.AddBindValue(QStringLiteral("Άλφα"));
+    query.Open();
+    EXPECT_EQ(Column(query, QStringLiteral("ID")), (QStringList{"5"}));
+
+    EXPECT_LT(GreekTextCompare(u"ας", u"αστ"), 0) << "final sigma sorts as sigma";
+    EXPECT_EQ(GreekTextCompare(u"Άννα", u"Άννα"), 0);
+}
+
+TEST_F(SchoolQuery, BoundValuesHoldingQuotesMatchOnlyThemselves) {
+    WriteNames(m_folder.Path(), {"Ο \"Μέγας\" Αλέξανδρος", "O'Brien", "x", "1"});
+    Query query(m_db);
+    query.SetSql({QStringLiteral("SELECT N.\"ID\" FROM \"NAMES.DB\" N WHERE N.\"NAME\" = :name")});
+    for (const auto& [name, id] : {std::pair{QStringLiteral("Ο \"Μέγας\" Αλέξανδρος"), QStringLiteral("1")},
+                                   std::pair{QStringLiteral("O'Brien"), QStringLiteral("2")}}) {
+        query.BindValue(QStringLiteral("name"), name);
+        query.Open();
+        EXPECT_EQ(Column(query, QStringLiteral("ID")), QStringList{id});
+        query.Close();
+    }
+    query.BindValue(QStringLiteral("name"), QStringLiteral("x' OR '1'='1"));
+    query.Open();
+    EXPECT_TRUE(query.Eof());
+    query.Close();
+    query.ClearBindValues();
+    EXPECT_THROW(query.Open(), DatabaseError) << "an unbound value is an error, not a null";
+}
+
+TEST_F(SchoolQuery, ReloadsATableWhoseFileChanged) {
+    Query query(m_db);
+    query.SetSql({QStringLiteral("SELECT G.\"GRD1\" FROM \"GRADE.DB\" G WHERE G.\"STUDENTID\" = 3")});
+    Table grade(m_db);
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    grade.Open();  // keeps the connection, and the loaded copy, alive
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 7.5);
+    query.Close();
+    grade.Edit();
+    grade.FieldByName(QStringLiteral("GRD1")).SetAsFloat(8.5);
+    ASSERT_TRUE(grade.Post());
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 8.5);
+}
+
+TEST_F(SchoolQuery, FailuresNameTheMissingTableOrField) {
+    Query query(m_db);
+    const auto message = [&](const QStringList& sql) {
+        query.SetSql(sql);
+        try {
+            query.Open();
+        } catch (const DatabaseError& e) {
+            EXPECT_FALSE(query.Active());
+            return e.Message();
+        }
+        ADD_FAILURE() << sql.join(' ').toStdString();
+        return QString();
+    };
+    EXPECT_TRUE(message({QStringLiteral("SELECT T.\"X\" FROM \"TEACHER.DB\" T")}).contains(QStringLiteral("TEACHER.DB")));
+    EXPECT_TRUE(message({QStringLiteral("SELECT S.\"AGE\" FROM \"STUDENT.DB\" S")}).contains(QStringLiteral("AGE")));
+    EXPECT_FALSE(message({QStringLiteral("SELEKT * FROM \"STUDENT.DB\" S")}).isEmpty());
+    EXPECT_THROW(query.FieldByName(QStringLiteral("LASTNAME")), DatabaseError) << "a closed query has no fields";
+    m_session.RemoveAllPasswords();
+    EXPECT_TRUE(message({QStringLiteral("SELECT S.\"LASTNAME\" FROM \"STUDENT.DB\" S")}).contains(QStringLiteral("STUDENT.DB")));
+}
+
+TEST_F(SchoolQuery, SelectionListsGroupClassesOfTheSameName) {
+    Query query(m_db);
+    query.SetSql({QStringLiteral("SELECT CLASS.\"CLASSNAME\""), QStringLiteral("FROM \"CLASS.DB\" CLASS"),
+                  QStringLiteral("GROUP BY"), QStringLiteral(" CLASS.\"CLASSNAME\""), QStringLiteral("ORDER BY"),
+                  QStringLiteral(" CLASS.\"CLASSNAME\"")});
+    query.Open();
+    EXPECT_EQ(Column(query, QStringLiteral("CLASSNAME")), QStringList{"Α"});
+    query.Close();
+    query.SetSql({QStringLiteral("SELECT SUBJECT.\"SUBJNAME\" , "), QStringLiteral(" SUBJECT.\"SUBSUBJNAM\""),
+                  QStringLiteral("FROM \"SUBJECT.DB\" SUBJECT"), QStringLiteral("GROUP BY"),
+                  QStringLiteral(" SUBJECT.\"SUBJNAME\" , SUBJECT.\"SUBSUBJNAM\""), QStringLiteral("ORDER BY"),
+                  QStringLiteral(" SUBJECT.\"SUBJNAME\" , SUBJECT.\"SUBSUBJNAM\"")});
+    query.Open();
+    EXPECT_EQ(query.RecordCount(), 3);
+    EXPECT_TRUE(query.FieldByName(QStringLiteral("SUBJNAME")).IsNull()) << "the branch subject, empty name first";
+    EXPECT_EQ(query.FieldByName(QStringLiteral("SUBSUBJNAM")).AsString(), QStringLiteral("Θετική"));
+}

@@ -3,11 +3,16 @@
 #include "shell/AppState.h"
 #include "shell/GeneralErrorReport.h"
 #include "shell/ProgramConstants.h"
+#include "shell/TDatModImages.h"
 #include "shell/TFormMain.h"
+#include "shell/THelpWindow.h"
 
+#include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+
+#include <memory>
 
 int main(int argc, char** argv) {
     ekaldo::EkaldoApplication app(argc, argv);
@@ -26,6 +31,20 @@ int main(int argc, char** argv) {
     ekaldo::AppState state;
     state.ProgramFolder = ekaldo::AppState::DefaultProgramFolder();
     state.SettingsPath = ekaldo::AppState::DefaultSettingsPath();
+
+    app.setWindowIcon(ekaldo::TDatModImages::AppIcon());
+    // The windows are laid out in pixels for a compact 8-point sans serif, the
+    // grids' own font family; a desktop's larger default would clip them.
+    QFont font(ekaldo::Program::GridFontName);
+    font.setPointSize(8);
+    app.setFont(font);
+    // One help window for the whole run, opened at the section asked for.
+    std::unique_ptr<ekaldo::THelpWindow> help;
+    ui.SetHelpHandler([&](int context) {
+        if (!help)
+            help = std::make_unique<ekaldo::THelpWindow>(state.ProgramFolder + ekaldo::Program::HelpFileName);
+        help->ShowContext(context);
+    });
 
     try {
         ekaldo::TFormMain mainWindow(state, ui);

@@ -107,6 +107,21 @@ QString DocumentListModel::CellText(int row, int column) const {
     }
 }
 
+DocumentListModel::RowIcon DocumentListModel::IconOf(int row) const {
+    const DocumentRow* r = RowAt(row);
+    if (!r)
+        return RowIcon::None;
+    switch (m_page) {
+    case DocumentPage::InBox:
+        if (!r->posted.isEmpty())
+            return RowIcon::Post;
+        return r->modified.isEmpty() ? RowIcon::None : RowIcon::Edit;
+    case DocumentPage::OutBox: return r->exported.isEmpty() ? RowIcon::None : RowIcon::Get;
+    case DocumentPage::Templates: return RowIcon::None;
+    }
+    return RowIcon::None;
+}
+
 int DocumentListModel::rowCount(const QModelIndex& parent) const {
     // An empty folder still shows one (empty) row, numbered 1.
     return parent.isValid() ? 0 : std::max<int>(1, static_cast<int>(m_rows.size()));

@@ -50,6 +50,12 @@ public:
     // The text of a cell as the list holds it.
     QString CellText(int row, int column) const;
 
+    // The state icon a row shows in column 1: in the InBox the posted icon once
+    // posted, else the filled-in icon once the grades are filled in; in the
+    // OutBox the sent icon once sent.
+    enum class RowIcon { None, Edit, Post, Get };
+    RowIcon IconOf(int row) const;
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

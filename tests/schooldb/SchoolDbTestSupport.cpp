@@ -112,9 +112,9 @@ Records ReadWithEngine(const QString& path, const QString& password) {
 }
 
 QString SamplesFolder() {
-    const QString shared = qEnvironmentVariable("EKALDO_SHARED_DIR");
+    QString shared = qEnvironmentVariable("EKALDO_SHARED_DIR");
     if (shared.isEmpty())
-        return QString();
+        shared = QStringLiteral(EKALDO_DEFAULT_SHARED_DIR);
     const QString folder = QDir(shared).filePath(QStringLiteral("paradox-samples"));
     return QDir(folder).exists() ? folder : QString();
 }

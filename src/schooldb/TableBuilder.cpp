@@ -1,6 +1,7 @@
 #include "schooldb/TableBuilder.h"
 
 #include "platform/CodePage1253.h"
+#include "schooldb/BlockCipher.h"
 #include "schooldb/DatabaseError.h"
 
 #include <QDir>
@@ -57,6 +58,75 @@ int CompareValues(const FieldValue& a, const FieldValue& b) {
         return a.IsText() ? 1 : -1;
     const double x = number(a), y = number(b);
     return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+void PutLe16(QByteArray& bytes, int offset, unsigned value) {
+    bytes[offset] = static_cast<char>(value);
+    bytes[offset + 1] = static_cast<char>(value >> 8);
+}
+
+void PutLe32(QByteArray& bytes, int offset, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<char>(value >> (8 * i));
+}
+
+// pxlib stores a record at a time, rewriting a block and the header for each
+// (under a thousand records a second), so the records of the empty table it
+// created are written here in whole blocks: each block full but the last,
+// chained forward and back, encrypted with the table's key when it has one,
+// and the header's counts set to match.
+void AppendRecords(const QString& path, const QList<QByteArray>& records, std::uint32_t lastAutoIncrement) {
+    QFile file(path);
+    const auto fail = [&](const QString& what) {
+        throw DatabaseError(QStringLiteral("Ο πίνακας \"") + path + QStringLiteral("\" δεν δημιουργήθηκε: ") + what);
+    };
+    if (!file.open(QIODevice::ReadWrite))
+        fail(file.errorString());
+    QByteArray header = file.read(0x78);
+    if (header.size() < 0x58)
+        fail(QStringLiteral("κεφαλίδα χωρίς πεδία"));
+    const auto* h = reinterpret_cast<const unsigned char*>(header.constData());
+    const int recordSize = h[0] | (h[1] << 8);
+    const int headerSize = h[2] | (h[3] << 8);
+    const int blockSize = h[5] * 1024;
+    const bool hasDataHeader = h[0x39] >= 4 && header.size() >= 0x60;
+    const std::uint32_t encryption =
+        hasDataHeader ? (std::uint32_t(h[0x5C]) | (std::uint32_t(h[0x5D]) << 8) | (std::uint32_t(h[0x5E]) << 16) |
+                         (std::uint32_t(h[0x5F]) << 24))
+                      : 0;
+    if (recordSize <= 0 || blockSize <= 6 || file.size() != headerSize)
+        fail(QStringLiteral("απρόσμενη κεφαλίδα από το pxlib"));
+    const qsizetype perBlock = (blockSize - 6) / recordSize;
+    const qsizetype blocks = (records.size() + perBlock - 1) / perBlock;
+    if (blocks > 0xFFFF)
+        fail(QStringLiteral("πάρα πολλές εγγραφές"));
+    if (!file.seek(headerSize))
+        fail(file.errorString());
+    QByteArray block(blockSize, '\0');
+    for (qsizetype b = 0; b < blocks; ++b) {
+        block.fill('\0');
+        const qsizetype first = b * perBlock;
+        const qsizetype count = std::min(perBlock, records.size() - first);
+        PutLe16(block, 0, b + 1 < blocks ? unsigned(b + 2) : 0);
+        PutLe16(block, 2, unsigned(b));
+        PutLe16(block, 4, static_cast<std::uint16_t>((count - 1) * recordSize));
+        for (qsizetype r = 0; r < count; ++r)
+            std::memcpy(block.data() + 6 + r * recordSize, records[first + r].constData(), recordSize);
+        if (encryption != 0)
+            BlockCipher::EncryptBlock(reinterpret_cast<unsigned char*>(block.data()), blockSize, encryption,
+                                      static_cast<std::uint32_t>(b + 1));
+        if (file.write(block) != blockSize)
+            fail(file.errorString());
+    }
+    PutLe32(header, 0x06, static_cast<std::uint32_t>(records.size()));
+    PutLe16(header, 0x0A, unsigned(blocks));
+    PutLe16(header, 0x0C, unsigned(blocks));
+    PutLe16(header, 0x0E, blocks > 0 ? 1 : 0);
+    PutLe16(header, 0x10, unsigned(blocks));
+    if (hasDataHeader && header.size() >= 0x4D)
+        PutLe32(header, 0x49, lastAutoIncrement);
+    if (!file.seek(0) || file.write(header) != header.size() || !file.flush())
+        fail(file.errorString());
 }
 
 } // namespace
@@ -207,11 +277,21 @@ QString TableBuilder::Write(const QString& folder) const {
         if (PX_set_parameter(px.doc, "password", password.constData()) < 0)
             fail(QStringLiteral("το σύνθημα δεν ορίστηκε"));
     }
-    for (qsizetype i = 0; i < order.size(); ++i) {
-        QByteArray record = records[order[i]];
-        if (PX_put_recordn(px.doc, record.data(), static_cast<int>(i)) < 0)
-            fail(QStringLiteral("η εγγραφή %1 δεν γράφτηκε").arg(i + 1));
-    }
+    PX_close(px.doc);
+    px.created = false;
+    if (!errors.first.isEmpty())
+        fail(QStringLiteral("η κεφαλίδα δεν γράφτηκε"));
+
+    QList<QByteArray> ordered;
+    ordered.reserve(order.size());
+    for (const qsizetype i : order)
+        ordered.append(records[i]);
+    std::uint32_t lastAutoIncrement = 0;
+    for (qsizetype f = 0; f < m_fields.size(); ++f)
+        if (m_fields[f].type == FieldType::AutoIncrement)
+            for (const QVariantList& row : m_rows)
+                lastAutoIncrement = std::max<std::uint32_t>(lastAutoIncrement, row[f].toUInt());
+    AppendRecords(path, ordered, lastAutoIncrement);
     return path;
 }
 

@@ -786,18 +786,17 @@ Painting ToolPainting(ToolImage image) {
 
 // ---- State icons, 16 × 16: a round badge each, so that they line up in the lists' icon column --------
 
-void StateDisc(QPainter& p, const Palette& c, const QColor& colour) {
+void StateDisc(QPainter& p, const QColor& colour) {
     QRadialGradient g(QPointF(6, 5.5), 10);
     g.setColorAt(0, colour.lighter(130));
     g.setColorAt(1, colour);
     p.setPen(Outline(colour.darker(150), 1.0));
     p.setBrush(g);
     p.drawEllipse(QPointF(8, 8), 7.2, 7.2);
-    Q_UNUSED(c);
 }
 
 void PaintStateEdit(QPainter& p, const Palette& c) {
-    StateDisc(p, c, c.YellowDark);
+    StateDisc(p, c.YellowDark);
     // A pencil, writing towards the lower left.
     p.save();
     p.translate(8, 8);
@@ -818,12 +817,12 @@ void PaintStateEdit(QPainter& p, const Palette& c) {
 }
 
 void PaintStatePost(QPainter& p, const Palette& c) {
-    StateDisc(p, c, c.Green);
+    StateDisc(p, c.Green);
     TickGlyph(p, QRectF(4.2, 5.0, 7.6, 5.6), c.Paper, 2.0);
 }
 
 void PaintStateGet(QPainter& p, const Palette& c) {
-    StateDisc(p, c, c.Blue);
+    StateDisc(p, c.Blue);
     p.setPen(QPen(c.Paper, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     p.drawLine(QPointF(4.0, 8.0), QPointF(11.5, 8.0));
@@ -831,7 +830,7 @@ void PaintStateGet(QPainter& p, const Palette& c) {
 }
 
 void PaintStateAlarm(QPainter& p, const Palette& c) {
-    StateDisc(p, c, c.Red);
+    StateDisc(p, c.Red);
     p.setPen(QPen(c.Paper, 2.2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(8, 3.8), QPointF(8, 8.8));
     p.setPen(Qt::NoPen);
@@ -840,7 +839,7 @@ void PaintStateAlarm(QPainter& p, const Palette& c) {
 }
 
 void PaintStatePub(QPainter& p, const Palette& c) {
-    StateDisc(p, c, c.Violet);
+    StateDisc(p, c.Violet);
     // A source and the rings it sends out: made public.
     p.setPen(Qt::NoPen);
     p.setBrush(c.Paper);

@@ -124,8 +124,17 @@ TParamForm::TParamForm(AppState& state, UiServices& ui, std::function<void()> cl
     m_tree->selectionModel()->blockSignals(true);
     m_tree->setCurrentIndex(index);
     m_tree->selectionModel()->blockSignals(false);
-    m_tree->scrollTo(index);
-    m_tree->expand(index);
+    // The model reads folders in the background: open the way down to the
+    // chosen folder as each level arrives.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString&) {
+        const QModelIndex current = m_tree->currentIndex();
+        for (QModelIndex up = current.parent(); up.isValid(); up = up.parent())
+            m_tree->expand(up);
+        m_tree->scrollTo(current, QAbstractItemView::PositionAtCenter);
+    });
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        m_tree->expand(up);
+    m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
     m_dirEdit->setText(start);
 }
 

@@ -23,7 +23,9 @@
 #include <QTextBrowser>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QFileSystemModel>
 #include <QTimer>
+#include <QTreeView>
 #include <QToolButton>
 
 using namespace ekaldo;
@@ -343,4 +345,20 @@ TEST(HelpWindow, OpensAtTheSectionOfTheContextNumber) {
     EXPECT_TRUE(help.isVisible());
     THelpWindow missing(dir.Path(QStringLiteral("none.hlp")));
     EXPECT_TRUE(missing.Browser()->toPlainText().contains(QStringLiteral("δεν βρέθηκε")));
+}
+
+TEST(ParamForm, TreeOpensTheWayDownToTheSavedFolder) {
+    TempFolder dir;
+    QDir().mkpath(dir.Path(QStringLiteral("a/b/c")));
+    AppState state;
+    state.DBPath = dir.Path(QStringLiteral("a/b/c")) + QLatin1Char('/');
+    ScriptedUiServices ui;
+    TParamForm form(state, ui, {});
+    form.show();
+    QTreeView* tree = form.DirectoryListBox1();
+    auto* model = static_cast<QFileSystemModel*>(tree->model());
+    WaitFor([&] { return tree->isExpanded(model->index(dir.Path(QStringLiteral("a/b")))); });
+    EXPECT_EQ(model->filePath(tree->currentIndex()), dir.Path(QStringLiteral("a/b/c")));
+    EXPECT_TRUE(tree->isExpanded(model->index(dir.Path(QStringLiteral("a/b")))));
+    EXPECT_TRUE(tree->isExpanded(model->index(dir.Path(QStringLiteral("a")))));
 }

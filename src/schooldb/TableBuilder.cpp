@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace ekaldo::schooldb {
 namespace {
@@ -155,6 +156,8 @@ FieldValue ToFieldValue(const QVariant& value) {
 TableBuilder::TableBuilder(QString fileName) : m_fileName(std::move(fileName)) {}
 
 TableBuilder& TableBuilder::FieldOfType(const QString& name, FieldType type, int length) {
+    if (!m_records.isEmpty())
+        throw DatabaseError(QStringLiteral("Τα πεδία του πίνακα ορίζονται πριν από τις εγγραφές του."));
     m_fields.append(FieldDef{name, type, length, m_recordSize});
     m_recordSize += length;
     return *this;
@@ -170,6 +173,8 @@ TableBuilder& TableBuilder::Number(const QString& name) { return FieldOfType(nam
 TableBuilder& TableBuilder::Logical(const QString& name) { return FieldOfType(name, FieldType::Logical, 1); }
 
 TableBuilder& TableBuilder::Key(int fieldCount) {
+    if (!m_records.isEmpty())
+        throw DatabaseError(QStringLiteral("Το κλειδί του πίνακα ορίζεται πριν από τις εγγραφές του."));
     m_keyFields = fieldCount;
     return *this;
 }
@@ -180,53 +185,54 @@ TableBuilder& TableBuilder::Password(const QString& password) {
 }
 
 TableBuilder& TableBuilder::CodePage(int number) {
+    if (!m_records.isEmpty())
+        throw DatabaseError(QStringLiteral("Η κωδικοσελίδα του πίνακα ορίζεται πριν από τις εγγραφές του."));
     m_codePage = number;
     return *this;
 }
 
+TableCodePage TableBuilder::Page() const {
+    const auto page = TableCodePage::ForNumber(m_codePage);
+    if (!page)
+        throw DatabaseError(QStringLiteral("Η κωδικοσελίδα %1 δεν υποστηρίζεται.").arg(m_codePage));
+    return *page;
+}
+
 TableBuilder& TableBuilder::Row(const QVariantList& values) {
-    m_rows.append(values);
+    if (values.size() != m_fields.size())
+        throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" έχει %2 πεδία αλλά δόθηκαν %3 τιμές.")
+                                .arg(m_fileName)
+                                .arg(m_fields.size())
+                                .arg(values.size()));
+    const TableCodePage page = Page();
+    QByteArray record(m_recordSize, '\0');
+    QList<FieldValue> key;
+    for (qsizetype i = 0; i < m_fields.size(); ++i) {
+        const FieldValue value = ToFieldValue(values[i]);
+        EncodeFieldValue(m_fields[i], page, m_fileName, reinterpret_cast<unsigned char*>(record.data()), value);
+        if (i < m_keyFields)
+            key.append(value);
+        if (m_fields[i].type == FieldType::AutoIncrement && value.IsInteger() && value.IntegerValue() > 0)
+            m_lastAutoIncrement = std::max<std::uint32_t>(m_lastAutoIncrement, value.IntegerValue());
+    }
+    m_records.append(record);
+    m_keys.append(key);
     return *this;
 }
 
 TableBuilder& TableBuilder::Rows(const QList<QVariantList>& rows) {
-    m_rows.append(rows);
+    for (const QVariantList& row : rows)
+        Row(row);
     return *this;
-}
-
-QByteArray TableBuilder::EncodeRow(const QVariantList& row, const TableCodePage& page) const {
-    if (row.size() != m_fields.size())
-        throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" έχει %2 πεδία αλλά δόθηκαν %3 τιμές.")
-                                .arg(m_fileName)
-                                .arg(m_fields.size())
-                                .arg(row.size()));
-    QByteArray record(m_recordSize, '\0');
-    for (qsizetype i = 0; i < m_fields.size(); ++i)
-        EncodeFieldValue(m_fields[i], page, m_fileName, reinterpret_cast<unsigned char*>(record.data()),
-                         ToFieldValue(row[i]));
-    return record;
 }
 
 QString TableBuilder::Write(const QString& folder) const {
     const QString path = QDir(folder).filePath(m_fileName);
-    const auto page = TableCodePage::ForNumber(m_codePage);
-    if (!page)
-        throw DatabaseError(QStringLiteral("Η κωδικοσελίδα %1 δεν υποστηρίζεται.").arg(m_codePage));
+    const TableCodePage page = Page();
     if (m_fields.isEmpty() || m_keyFields < 0 || m_keyFields > m_fields.size())
         throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" δεν έχει σωστό ορισμό πεδίων.").arg(m_fileName));
-
-    // Encode everything before pxlib touches the disk: a value that does not
-    // fit leaves no half-written table behind.
-    QList<QByteArray> records;
-    QList<QList<FieldValue>> keys;
-    records.reserve(m_rows.size());
-    for (const QVariantList& row : m_rows) {
-        records.append(EncodeRow(row, *page));
-        QList<FieldValue> key;
-        for (int k = 0; k < m_keyFields; ++k)
-            key.append(ToFieldValue(row[k]));
-        keys.append(key);
-    }
+    const QList<QByteArray>& records = m_records;
+    const QList<QList<FieldValue>>& keys = m_keys;
     QList<qsizetype> order(records.size());
     for (qsizetype i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -255,7 +261,7 @@ QString TableBuilder::Write(const QString& folder) const {
     auto* fields = static_cast<pxfield_t*>(px.doc->malloc(px.doc, sizeof(pxfield_t) * m_fields.size(), "fields"));
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         QByteArray name;
-        if (page->EncodeInto(m_fields[i].name, name))
+        if (page.EncodeInto(m_fields[i].name, name))
             fail(QStringLiteral("όνομα πεδίου ") + m_fields[i].name);
         fields[i].px_fname = PxString(px.doc, name);
         fields[i].px_ftype = static_cast<char>(m_fields[i].type);
@@ -286,12 +292,7 @@ QString TableBuilder::Write(const QString& folder) const {
     ordered.reserve(order.size());
     for (const qsizetype i : order)
         ordered.append(records[i]);
-    std::uint32_t lastAutoIncrement = 0;
-    for (qsizetype f = 0; f < m_fields.size(); ++f)
-        if (m_fields[f].type == FieldType::AutoIncrement)
-            for (const QVariantList& row : m_rows)
-                lastAutoIncrement = std::max<std::uint32_t>(lastAutoIncrement, row[f].toUInt());
-    AppendRecords(path, ordered, lastAutoIncrement);
+    AppendRecords(path, ordered, m_lastAutoIncrement);
     return path;
 }
 

@@ -31,21 +31,22 @@ public:
     TableBuilder& Password(const QString& password);
     TableBuilder& CodePage(int number);
 
-    // Values in field order: QString, integers, double, bool; a null QVariant is a null field.
+    // Values in field order: QString, integers, double, bool; a null QVariant
+    // is a null field. Each row is encoded at once (fields and code page must
+    // be set before): a value that does not fit raises DatabaseError here.
     TableBuilder& Row(const QVariantList& values);
     TableBuilder& Rows(const QList<QVariantList>& rows);
-    void ClearRows() { m_rows.clear(); }
 
     const QString& FileName() const { return m_fileName; }
     const QList<FieldDef>& Fields() const { return m_fields; }
-    qsizetype RowCount() const { return m_rows.size(); }
+    qsizetype RowCount() const { return m_records.size(); }
 
     // Creates (or replaces) the table in folder; returns its path. Throws
     // DatabaseError when pxlib refuses or a value does not fit its field.
     QString Write(const QString& folder) const;
 
 private:
-    QByteArray EncodeRow(const QVariantList& row, const TableCodePage& page) const;
+    TableCodePage Page() const;
 
     QString m_fileName;
     QList<FieldDef> m_fields;
@@ -53,7 +54,9 @@ private:
     int m_keyFields = 0;
     QString m_password;
     int m_codePage = 1253;
-    QList<QVariantList> m_rows;
+    QList<QByteArray> m_records;
+    QList<QList<FieldValue>> m_keys;
+    std::uint32_t m_lastAutoIncrement = 0;
 };
 
 FieldValue ToFieldValue(const QVariant& value);

@@ -13,20 +13,105 @@ namespace {
 
 constexpr const char* kCollation = "EKALDO_GREEK";
 
-QString SortKey(QStringView text) {
-    const QString decomposed = text.toString().normalized(QString::NormalizationForm_D);
-    QString key;
-    key.reserve(decomposed.size());
-    for (const QChar c : decomposed)
-        if (c.category() != QChar::Mark_NonSpacing)
-            key.append(c);
-    return key.toCaseFolded();
+// Letters as a Greek reader sorts them: case and accents, tonos and
+// dialytika, dropped; final sigma as sigma.
+char32_t FoldLetter(char32_t c) {
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
+    if (c >= 0x0386 && c <= 0x03CE) {
+        static constexpr char16_t kGreek[0x03CE - 0x0386 + 1] = {
+            u'α', 0x0387, u'ε', u'η', u'ι', 0x038B, u'ο', 0x038D, u'υ', u'ω', u'ι',                      // 0386-0390
+            u'α', u'β', u'γ', u'δ', u'ε', u'ζ', u'η', u'θ', u'ι', u'κ', u'λ', u'μ', u'ν', u'ξ', u'ο',     // 0391-039F
+            u'π', u'ρ', 0x03A2, u'σ', u'τ', u'υ', u'φ', u'χ', u'ψ', u'ω', u'ι', u'υ',                    // 03A0-03AB
+            u'α', u'ε', u'η', u'ι', u'υ',                                                                  // 03AC-03B0
+            u'α', u'β', u'γ', u'δ', u'ε', u'ζ', u'η', u'θ', u'ι', u'κ', u'λ', u'μ', u'ν', u'ξ', u'ο',     // 03B1-03BF
+            u'π', u'ρ', u'σ', u'σ', u'τ', u'υ', u'φ', u'χ', u'ψ', u'ω', u'ι', u'υ', u'ο', u'υ', u'ω',     // 03C0-03CE
+        };
+        return kGreek[c - 0x0386];
+    }
+    // Anything else: its canonical base letter, case-folded.
+    QString decomposed = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
+    const char32_t base = decomposed.isEmpty() ? c : decomposed.at(0).unicode();
+    return QChar::toCaseFolded(base);
+}
+
+bool IsCombiningMark(char32_t c) { return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1DC0 && c <= 0x1DFF); }
+
+// Code points of UTF-8 text; malformed bytes come out as themselves.
+class Utf8Points {
+public:
+    Utf8Points(const unsigned char* p, int n) : m_p(p), m_end(p + n) {}
+    bool Next(char32_t& c) {
+        if (m_p >= m_end)
+            return false;
+        const unsigned char b = *m_p++;
+        int more = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+        c = more == 3 ? (b & 0x07) : more == 2 ? (b & 0x0F) : more == 1 ? (b & 0x1F) : b;
+        for (; more > 0 && m_p < m_end && (*m_p & 0xC0) == 0x80; --more)
+            c = (c << 6) | (*m_p++ & 0x3F);
+        return true;
+    }
+
+private:
+    const unsigned char* m_p;
+    const unsigned char* m_end;
+};
+
+class Utf16Points {
+public:
+    explicit Utf16Points(QStringView s) : m_s(s) {}
+    bool Next(char32_t& c) {
+        if (m_i >= m_s.size())
+            return false;
+        const QChar h = m_s[m_i++];
+        if (h.isHighSurrogate() && m_i < m_s.size() && m_s[m_i].isLowSurrogate())
+            c = QChar::surrogateToUcs4(h, m_s[m_i++]);
+        else
+            c = h.unicode();
+        return true;
+    }
+
+private:
+    QStringView m_s;
+    qsizetype m_i = 0;
+};
+
+template <typename Points> bool NextLetter(Points& points, char32_t& c) {
+    while (points.Next(c))
+        if (!IsCombiningMark(c)) {
+            c = FoldLetter(c);
+            return true;
+        }
+    return false;
+}
+
+// Folded letters first, then the exact code points.
+template <typename Points> int CompareGreek(Points a, Points b) {
+    Points exactA = a, exactB = b;
+    for (;;) {
+        char32_t x = 0, y = 0;
+        const bool hasX = NextLetter(a, x), hasY = NextLetter(b, y);
+        if (!hasX || !hasY) {
+            if (hasX != hasY)
+                return hasX ? 1 : -1;
+            break;
+        }
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    for (;;) {
+        char32_t x = 0, y = 0;
+        const bool hasX = exactA.Next(x), hasY = exactB.Next(y);
+        if (!hasX || !hasY)
+            return hasX == hasY ? 0 : (hasX ? 1 : -1);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
 }
 
 int CollateGreek(void*, int sizeA, const void* a, int sizeB, const void* b) {
-    const QString ta = QString::fromUtf8(static_cast<const char*>(a), sizeA);
-    const QString tb = QString::fromUtf8(static_cast<const char*>(b), sizeB);
-    return GreekTextCompare(ta, tb);
+    return CompareGreek(Utf8Points(static_cast<const unsigned char*>(a), sizeA),
+                        Utf8Points(static_cast<const unsigned char*>(b), sizeB));
 }
 
 QString Quote(const QString& name) {
@@ -53,13 +138,7 @@ QString SqlMessage(const QString& sqliteMessage) {
 
 } // namespace
 
-int GreekTextCompare(QStringView a, QStringView b) {
-    const int folded = SortKey(a).compare(SortKey(b));
-    if (folded != 0)
-        return folded < 0 ? -1 : 1;
-    const int exact = a.compare(b);
-    return exact < 0 ? -1 : (exact > 0 ? 1 : 0);
-}
+int GreekTextCompare(QStringView a, QStringView b) { return CompareGreek(Utf16Points(a), Utf16Points(b)); }
 
 void SqlEngine::Closer::operator()(sqlite3* db) const { sqlite3_close(db); }
 

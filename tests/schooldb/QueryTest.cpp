@@ -124,6 +124,9 @@ TEST_F(SchoolQuery, GreekOrderIgnoresCaseAndAccentsFirstAndNeverMergesNames) {
 
     EXPECT_LT(GreekTextCompare(u"ας", u"αστ"), 0) << "final sigma sorts as sigma";
     EXPECT_EQ(GreekTextCompare(u"Άννα", u"Άννα"), 0);
+    EXPECT_LT(GreekTextCompare(u"ΐ", u"ικ"), 0) << "dialytika and tonos dropped";
+    EXPECT_GT(GreekTextCompare(u"café", u"cafe"), 0) << "same letters, the exact text decides";
+    EXPECT_LT(GreekTextCompare(u"café", u"cafg"), 0) << "accents of other scripts are dropped too";
 }
 
 TEST_F(SchoolQuery, BoundValuesHoldingQuotesMatchOnlyThemselves) {

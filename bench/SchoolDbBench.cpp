@@ -1,0 +1,181 @@
+// On a generated school of 10,000 students with 30 subjects each (300,000
+// grade records), sets side by side: reading every table against a plain
+// read() of its bytes; the student query over all levels; 30,000 scattered
+// grade stores against pxlib's get-record and put-record for the same records.
+#include "schooldb/ParadoxTable.h"
+#include "schooldb/PxLib.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/SchoolGenerator.h"
+#include "schooldb/TablePasswords.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace ekaldo::schooldb;
+
+namespace {
+
+template <typename F> double Best(int runs, F f) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+qint64 PlainRead(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    std::vector<char> buffer(1 << 20);
+    qint64 total = 0;
+    for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
+        total += n;
+    ::close(fd);
+    return total;
+}
+
+const QStringList kTables{"STUDENT.DB", "GUARDIAN.DB", "COURSE.DB", "CLASS.DB", "LEVEL.DB",
+                          "SUBJECT.DB", "METHOD.DB",   "GRADE.DB",  "USER.DB"};
+
+QStringList StudentQuery() {
+    return {"SELECT STUDENT.\"STUDENTID\" ,STUDENT.\"LASTNAME\" ,",
+            " STUDENT.\"FIRSTNAME\" , STUDENT.\"RGSNO\" ,",
+            " GUARDIAN.\"FATHFNAME\" ,",
+            " COURSES.\"COURSENAME\" ,",
+            " CLASSES.\"CLASSNAME\",",
+            " LEVELS.\"LEVELNAME\"",
+            "FROM \"STUDENT.DB\" STUDENT ,",
+            "     \"GUARDIAN.DB\" GUARDIAN ,",
+            "     \"COURSE.DB\" COURSES,",
+            "     \"CLASS.DB\" CLASSES,",
+            "     \"LEVEL.DB\" LEVELS",
+            "WHERE ( STUDENT.STUDENTID = GUARDIAN.STUDENTID )",
+            "  AND ( STUDENT.COURSEID = COURSES.COURSEID )",
+            "  AND ( CLASSES.CLASSID = COURSES.CLASSID )",
+            "  AND ( LEVELS.LEVELID = CLASSES.LEVELID )",
+            "ORDER BY",
+            "LEVELS.\"LEVELNAME\" ,",
+            "CLASSES.\"CLASSNAME\" ,",
+            "COURSES.\"COURSENAME\" ,",
+            "STUDENT.\"LASTNAME\" ,",
+            "STUDENT.\"FIRSTNAME\" ,",
+            "GUARDIAN.\"FATHFNAME\" ,",
+            "STUDENT.\"RGSNO\""};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    GeneratedSchoolSize size;
+    QElapsedTimer timer;
+    timer.start();
+    WriteGeneratedSchool(folder, size);
+    std::printf("generated school: %d students, %d grade records in %.0f ms\n", size.students,
+                size.students * size.subjectsPerStudent, timer.nsecsElapsed() / 1e6);
+
+    Session session;
+    session.AddPassword(DataTablePassword());
+    session.AddPassword(UserTablePassword());
+    const QString grade = QDir(folder).filePath("GRADE.DB");
+
+    qint64 bytes = 0;
+    const double plain = Best(5, [&] {
+        bytes = 0;
+        for (const QString& t : kTables)
+            bytes += PlainRead(QDir(folder).filePath(t));
+    });
+    const double open = Best(5, [&] {
+        for (const QString& t : kTables)
+            ParadoxTable::Open(QDir(folder).filePath(t), session.Check());
+    });
+    double checksum = 0;
+    const double decode = Best(3, [&] {
+        for (const QString& t : kTables) {
+            const auto table = ParadoxTable::Open(QDir(folder).filePath(t), session.Check());
+            for (qint64 r = 0; r < table->RecordCount(); ++r)
+                for (int f = 0; f < table->FieldCount(); ++f) {
+                    const FieldValue v = table->Value(r, f);
+                    checksum += v.IsFloat() ? v.FloatValue() : 0;
+                }
+        }
+    });
+    std::printf("read all tables (%.1f MB): plain read() %.1f ms; open and validate %.1f ms (%.2fx); "
+                "open and decode every field %.1f ms (%.2fx)\n",
+                bytes / 1e6, plain, open, open / plain, decode, decode / plain);
+
+    Database db(session);
+    db.SetParams({QStringLiteral("PATH=") + folder});
+    int rows = 0;
+    Query query(db);
+    query.SetSql(StudentQuery());
+    const double cold = Best(1, [&] {
+        query.Open();
+        rows = query.RecordCount();
+        query.Close();
+    });
+    Table keep(db);  // keeps the connection and the loaded tables
+    keep.SetTableName(QStringLiteral("LEVEL.DB"));
+    keep.Open();
+    query.Open();
+    query.Close();
+    const double warm = Best(3, [&] {
+        query.Open();
+        rows = query.RecordCount();
+        query.Close();
+    });
+    keep.Close();
+    std::printf("student query over all levels (%d rows): tables loaded %.1f ms, loaded already %.1f ms\n", rows, cold,
+                warm);
+
+    const int stores = 30000;
+    QList<int> records;
+    {
+        QRandomGenerator random(7);
+        for (int i = 0; i < stores; ++i)
+            records.append(random.bounded(size.students * size.subjectsPerStudent));
+    }
+    const double ours = Best(1, [&] {
+        const auto table = ParadoxTable::Open(grade, session.Check());
+        const int field = table->Layout().FieldIndex(u"GRD2");
+        for (int i = 0; i < stores; ++i) {
+            QByteArray record = table->RecordBytes(records[i]);
+            table->Encode(reinterpret_cast<unsigned char*>(record.data()), field, FieldValue::Float(1 + i % 20));
+            table->StoreRecord(records[i], record);
+        }
+        table->Sync();
+    });
+    const double px = Best(1, [&] {
+        pxdoc_t* doc = PX_new();
+        if (PX_open_file(doc, QFile::encodeName(grade).constData()) < 0) {
+            std::printf("pxlib cannot open GRADE.DB\n");
+            return;
+        }
+        const int recordSize = PX_get_recordsize(doc);
+        std::vector<char> buffer(recordSize + 1);
+        const int offset = 4 + 4 + 1 + 6 * 4 + 4 * 8 + 8;  // GRD2
+        for (int i = 0; i < stores; ++i) {
+            PX_get_record(doc, records[i], buffer.data());
+            PX_put_data_double(doc, buffer.data() + offset, 8, 1 + (i + 7) % 20);
+            PX_put_recordn(doc, buffer.data(), records[i]);
+        }
+        PX_close(doc);
+        PX_delete(doc);
+    });
+    std::printf("%d scattered grade stores: engine %.0f ms (%.0f per second); pxlib %.0f ms; engine/pxlib %.2f\n",
+                stores, ours, stores / (ours / 1000), px, ours / px);
+    return checksum == 42 ? 1 : 0;
+}

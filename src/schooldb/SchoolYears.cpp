@@ -1,0 +1,69 @@
+#include "schooldb/SchoolYears.h"
+
+#include "platform/FileErrors.h"
+#include "platform/UiServices.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/SignIn.h"
+#include "shell/AppState.h"
+#include "shell/SharedRoutines.h"
+
+#include <QDir>
+#include <QDirIterator>
+
+#include <algorithm>
+
+namespace ekaldo {
+
+QStringList ListSchoolYearLabels(const QString& dbPath) {
+    QStringList labels;
+    if (dbPath.isEmpty())
+        return labels;
+    QDirIterator it(dbPath, {QStringLiteral("*.SYR")},
+                    QDir::Dirs | QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        // The folder pattern is matched without regard to case, as the file system of the office does.
+        if (!name.endsWith(QStringLiteral(".SYR"), Qt::CaseInsensitive))
+            continue;
+        if (name.left(2).toUpper() != QStringLiteral("MV"))
+            continue;
+        labels.append(SchoolYearLabelFromFolder(name).left(17));
+    }
+    std::sort(labels.begin(), labels.end());
+    return labels;
+}
+
+QString SchoolYearFolderOf(const QString& dbPath, const QString& label) {
+    return AddTrailingBackslash(dbPath) + QStringLiteral("MV") + label.mid(8, 4) + label.mid(15, 2) +
+           QStringLiteral(".SYR");
+}
+
+void CloseSchoolYear(AppState& state) {
+    state.MorvenDataBase().Close();
+    state.SchoolYearLabel = Program::NoSchoolYearLabel;
+}
+
+void OpenSchoolYear(AppState& state, UiServices& ui, SignInPrompt& prompt, const QString& label) {
+    schooldb::Database& database = state.MorvenDataBase();
+    CloseSchoolYear(state);
+    database.SetParams({QStringLiteral("PATH=") + SchoolYearFolderOf(state.DBPath, label)});
+    database.Open();  // a folder that cannot be connected goes to the general error report
+
+    state.SchoolYearCode = label.mid(8, 4);
+    state.SchoolYearLabel = state.SchoolYearCode.size() == 4 ? label : Program::NoSchoolYearLabel;
+    try {
+        const bool signedIn = SilentSignIn(state) || InteractiveSignIn(state, ui, prompt);
+        if (signedIn)
+            database.Open();
+        else
+            database.Close();
+    } catch (const EkaldoError&) {
+        ui.Error(QStringLiteral("Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!"));
+        database.Close();
+    }
+    if (!database.Connected())
+        state.SchoolYearLabel = Program::NoSchoolYearLabel;
+}
+
+} // namespace ekaldo

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+namespace ekaldo {
+
+struct AppState;
+class UiServices;
+
+// Asks who is signing in. The sign-in window in the program; a command line's
+// given name and password elsewhere.
+class SignInPrompt {
+public:
+    virtual ~SignInPrompt() = default;
+    // False when the user cancels. What was typed before is kept and shown again.
+    virtual bool Ask(QString& userName, QString& password) = 0;
+};
+
+// The fixed administrator account tried before anyone is asked.
+inline const QString kAdministratorName = QStringLiteral("TALMIR");
+inline const QString kAdministratorPassword = QStringLiteral("TALMIR");
+
+// Access level by the user's group: 0 to 3 give 1 to 4, anything else 5.
+int UserLevelOfGroup(qint64 groupId);
+// The 32 rights flags: all for levels 1 and 2, the user's own for 3 and 4, none for 5.
+QString UserRightsOf(int level, const QString& privileges);
+
+// Signs in as the administrator without asking. On success the user, level
+// and rights are set and the data-table password registered.
+bool SilentSignIn(AppState& state);
+
+// Asks until a user signs in or the prompt is cancelled, with the refusal
+// messages through ui. The user table's password is registered only while
+// the table is read.
+bool InteractiveSignIn(AppState& state, UiServices& ui, SignInPrompt& prompt);
+
+} // namespace ekaldo

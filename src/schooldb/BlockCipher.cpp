@@ -27,6 +27,11 @@ void DecryptBlock(unsigned char* block, std::size_t size, std::uint32_t encrypti
     px_decrypt_db_block(source.data(), block, encryption, size, blockNumber);
 }
 
+void DecryptBlockInto(unsigned char* source, unsigned char* dest, std::size_t size, std::uint32_t encryption,
+                      std::uint32_t blockNumber) {
+    px_decrypt_db_block(source, dest, encryption, size, blockNumber);
+}
+
 void EncryptBlock(unsigned char* block, std::size_t size, std::uint32_t encryption, std::uint32_t blockNumber) {
     std::vector<unsigned char> source(block, block + size);
     px_encrypt_db_block(source.data(), block, encryption, size, blockNumber);

@@ -288,7 +288,7 @@ void ParadoxTable::Parse(const QByteArray& bytes, const PasswordCheck& passwords
     m_records.reserve(qint64(declaredRecords) * t.recordSize);
     m_locations.reserve(declaredRecords);
     std::vector<bool> visited(fileBlocks + 1, false);
-    std::vector<unsigned char> block(t.blockSize);
+    std::vector<unsigned char> block(t.blockSize), scratch(t.blockSize);
     unsigned current = (fileBlocks > 0) ? firstBlock : 0;
     qint64 total = 0;
     while (current != 0) {
@@ -298,11 +298,14 @@ void ParadoxTable::Parse(const QByteArray& bytes, const PasswordCheck& passwords
             Fail(QStringLiteral("η αλυσίδα των μπλοκ κάνει κύκλο στο μπλοκ %1").arg(current));
         visited[current] = true;
         const qint64 blockOffset = t.headerSize + qint64(current - 1) * t.blockSize;
-        std::memcpy(block.data(), data + blockOffset, t.blockSize);
-        if (t.encryption != 0)
-            BlockCipher::DecryptBlock(block.data(), block.size(), t.encryption, current);
-        const unsigned next = Le16(block.data());
-        const int addDataSize = static_cast<std::int16_t>(Le16(block.data() + 4));
+        const unsigned char* plain = data + blockOffset;
+        if (t.encryption != 0) {
+            std::memcpy(scratch.data(), plain, t.blockSize);
+            BlockCipher::DecryptBlockInto(scratch.data(), block.data(), t.blockSize, t.encryption, current);
+            plain = block.data();
+        }
+        const unsigned next = Le16(plain);
+        const int addDataSize = static_cast<std::int16_t>(Le16(plain + 4));
         if (addDataSize < -t.recordSize || (addDataSize + t.recordSize) % t.recordSize != 0)
             Fail(QStringLiteral("άκυρο πλήθος εγγραφών στο μπλοκ %1").arg(current));
         const qint64 count = (addDataSize + t.recordSize) / t.recordSize;
@@ -311,7 +314,7 @@ void ParadoxTable::Parse(const QByteArray& bytes, const PasswordCheck& passwords
         if (total + count > declaredRecords)
             Fail(QStringLiteral("το αρχείο έχει περισσότερες εγγραφές από όσες δηλώνει η κεφαλίδα (%1)")
                      .arg(declaredRecords));
-        m_records.append(reinterpret_cast<const char*>(block.data()) + kBlockHeaderSize, count * t.recordSize);
+        m_records.append(reinterpret_cast<const char*>(plain) + kBlockHeaderSize, count * t.recordSize);
         for (qint64 r = 0; r < count; ++r)
             m_locations.append(Location{blockOffset + kBlockHeaderSize + r * t.recordSize, current, blockOffset});
         total += count;

@@ -404,13 +404,11 @@ void EncodeFieldValue(const FieldDef& f, const TableCodePage& codePage, const QS
         QByteArray bytes;
         if (const auto bad = codePage.EncodeInto(value.TextValue(), bytes))
             refuse(QStringLiteral("ο χαρακτήρας \"%1\" του κειμένου \"%2\" δεν υπάρχει στην κωδικοσελίδα %3.")
-                       .arg(value.TextValue().at(*bad))
-                       .arg(value.TextValue())
-                       .arg(codePage.Number()));
+                       .arg(QString(value.TextValue().at(*bad)), value.TextValue(),
+                            QString::number(codePage.Number())));
         if (bytes.size() > f.length)
             refuse(QStringLiteral("το κείμενο \"%1\" είναι μακρύτερο από %2 χαρακτήρες.")
-                       .arg(value.TextValue())
-                       .arg(f.length));
+                       .arg(value.TextValue(), QString::number(f.length)));
         std::memset(p, 0, f.length);
         std::memcpy(p, bytes.constData(), bytes.size());
         return;

@@ -201,9 +201,7 @@ TableCodePage TableBuilder::Page() const {
 TableBuilder& TableBuilder::Row(const QVariantList& values) {
     if (values.size() != m_fields.size())
         throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" έχει %2 πεδία αλλά δόθηκαν %3 τιμές.")
-                                .arg(m_fileName)
-                                .arg(m_fields.size())
-                                .arg(values.size()));
+                                .arg(m_fileName, QString::number(m_fields.size()), QString::number(values.size())));
     const TableCodePage page = Page();
     QByteArray record(m_recordSize, '\0');
     QList<FieldValue> key;

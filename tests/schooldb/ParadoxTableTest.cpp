@@ -135,6 +135,12 @@ TEST(ParadoxTable, RefusesValuesThatDoNotFitInsteadOfCuttingThem) {
         EXPECT_TRUE(e.Message().contains(QStringLiteral("F.DB")));
     }
     EXPECT_FALSE(QFile::exists(folder.Path("F.DB"))) << "nothing half-written";
+    try {
+        TableBuilder("G.DB").Alpha("T", 3).Row({QStringLiteral("%2%1%3")});
+        ADD_FAILURE();
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("\"%2%1%3\""))) << "the text is quoted as it is";
+    }
 }
 
 TEST(ParadoxTable, RefusesDamagedAndForeignFilesCleanly) {

@@ -292,7 +292,14 @@ void Field::Clear() { m_set->SetValue(m_index, FieldValue()); }
 
 DataSet::DataSet(Database& database) : m_database(database) {}
 
-DataSet::~DataSet() = default;
+DataSet::~DataSet() {
+    // Details outliving their master stand alone from now on.
+    for (Table* detail : m_details) {
+        detail->m_master = nullptr;
+        detail->m_linkField = -1;
+        detail->m_linkIndex.clear();
+    }
+}
 
 void DataSet::Open() {
     if (m_active)

@@ -183,6 +183,21 @@ TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
     EXPECT_TRUE(grade.Eof()) << "a closed master leaves its detail empty";
 }
 
+TEST_F(SchoolTable, ADetailOutlivesItsMaster) {
+    Table grade(m_db);
+    grade.SetTableName(QStringLiteral("GRADE.DB"));
+    {
+        Table student(m_db);
+        student.SetTableName(QStringLiteral("STUDENT.DB"));
+        grade.SetMasterSource(&student, QStringLiteral("STUDENTID"));
+        student.Open();
+        grade.Open();
+        EXPECT_EQ(grade.RecordCount(), 2);
+    }
+    grade.SetFiltered(false);  // rebuilds without the master that is gone
+    EXPECT_EQ(grade.RecordCount(), 4);
+}
+
 TEST_F(SchoolTable, IndexOrderKeepsEqualKeysInStoredOrder) {
     Table grade(m_db);
     grade.SetTableName(QStringLiteral("GRADE.DB"));

@@ -95,7 +95,7 @@ bool IsNoGradeMarker(QStringView value);
 enum class GradeValueKind { Number, NoGradeMarker, NotAGrade };
 struct GradeValue {
     GradeValueKind kind = GradeValueKind::NotAGrade;
-    double number = 0;  // when kind is Number
+    double number = 0; // when kind is Number
 };
 GradeValue ClassifyGradeValue(QStringView value);
 

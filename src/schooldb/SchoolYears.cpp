@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -35,8 +36,18 @@ QStringList ListSchoolYearLabels(const QString& dbPath) {
 }
 
 QString SchoolYearFolderOf(const QString& dbPath, const QString& label) {
-    return AddTrailingBackslash(dbPath) + QStringLiteral("MV") + label.mid(8, 4) + label.mid(15, 2) +
-           QStringLiteral(".SYR");
+    const QString name = QStringLiteral("MV") + label.mid(8, 4) + label.mid(15, 2) + QStringLiteral(".SYR");
+    const QString canonical = AddTrailingBackslash(dbPath) + name;
+    if (QFileInfo::exists(canonical))
+        return canonical;
+    // Folder names are compared without regard to case, as the school's own
+    // software does: "mv200405.syr" is the folder of 2004-2005 here too.
+    const QStringList entries = QDir(dbPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QString& entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return AddTrailingBackslash(dbPath) + entry;
+    }
+    return canonical;
 }
 
 void CloseSchoolYear(AppState& state) {
@@ -44,7 +55,7 @@ void CloseSchoolYear(AppState& state) {
     state.SchoolYearLabel = Program::NoSchoolYearLabel;
 }
 
-void OpenSchoolYear(AppState& state, UiServices& ui, SignInPrompt& prompt, const QString& label) {
+void OpenSchoolYear(AppState& state, UiServices& ui, SignInPrompt& prompt, const QString& label, bool trySilent) {
     schooldb::Database& database = state.MorvenDataBase();
     CloseSchoolYear(state);
     database.SetParams({QStringLiteral("PATH=") + SchoolYearFolderOf(state.DBPath, label)});
@@ -53,7 +64,7 @@ void OpenSchoolYear(AppState& state, UiServices& ui, SignInPrompt& prompt, const
     state.SchoolYearCode = label.mid(8, 4);
     state.SchoolYearLabel = state.SchoolYearCode.size() == 4 ? label : Program::NoSchoolYearLabel;
     try {
-        const bool signedIn = SilentSignIn(state) || InteractiveSignIn(state, ui, prompt);
+        const bool signedIn = (trySilent && SilentSignIn(state)) || InteractiveSignIn(state, ui, prompt);
         if (signedIn)
             database.Open();
         else

@@ -20,8 +20,10 @@ QString SchoolYearFolderOf(const QString& dbPath, const QString& label);
 // Connects the database to the label's folder and signs the user in, silently
 // as the administrator or else through prompt. On any failure no school year
 // is left open. A folder that cannot be connected raises DatabaseError for the
-// general error report, with no school year open.
-void OpenSchoolYear(AppState& state, UiServices& ui, SignInPrompt& prompt, const QString& label);
+// general error report, with no school year open. Without trySilent the
+// administrator is not tried first (a command line naming its user).
+void OpenSchoolYear(AppState& state, UiServices& ui, SignInPrompt& prompt, const QString& label,
+                    bool trySilent = true);
 
 // Disconnects the database and marks that no school year is open.
 void CloseSchoolYear(AppState& state);

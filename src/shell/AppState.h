@@ -5,8 +5,14 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
 namespace ekaldo {
+
+namespace schooldb {
+class Database;
+class Session;
+} // namespace schooldb
 
 struct WindowPlacement {
     int x = 0, y = 0, w = 0, h = 0;
@@ -68,6 +74,23 @@ struct AppState {
 
     QString LastSendFolder, LastReceiveFolder;
 
+    // The signed-in user of the open school year.
+    int UserLevel = 5;  // 1 to 4 by group; 5 nobody
+    QString UserRights = QString(32, QLatin1Char('0'));
+    QString CurrentUserName, CurrentUserPassword;
+    // Flag 8 of the user's rights allows posting grades.
+    bool PostingRight() const { return UserRights.size() >= 8 && UserRights.at(7) == QLatin1Char('1'); }
+
+    // The table-password session and the database every table and query of
+    // the program goes through, made on first use.
+    schooldb::Session& DatabaseSession();
+    schooldb::Database& MorvenDataBase();
+
+    AppState();
+    ~AppState();
+    AppState(AppState&&) noexcept;
+    AppState& operator=(AppState&&) = delete;
+
     bool SchoolYearOpen() const { return SchoolYearLabel != Program::NoSchoolYearLabel; }
 
     // Sets the three document folders from the program folder and creates the
@@ -77,6 +100,10 @@ struct AppState {
     // The program folder of a running executable and the settings path of this user.
     static QString DefaultProgramFolder();
     static QString DefaultSettingsPath();
+
+private:
+    std::unique_ptr<schooldb::Session> m_session;
+    std::unique_ptr<schooldb::Database> m_database;
 };
 
 } // namespace ekaldo

@@ -2,6 +2,9 @@
 
 #include "exchange/GradeDataFile.h"
 #include "platform/UiServices.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/SchoolYears.h"
+#include "schooldb/TDataManager.h"
 #include "shell/AppState.h"
 #include "shell/DocumentTransfer.h"
 #include "shell/ProgramConstants.h"
@@ -283,8 +286,7 @@ void TFormMain::StoreColumnWidths() {
 void TFormMain::ShowSchoolYear() { m_edtSchoolYear->setText(m_state.SchoolYearLabel); }
 
 void TFormMain::CloseSchoolYear() {
-    m_state.SchoolYearLabel = Program::NoSchoolYearLabel;
-    m_state.SchoolYearCode.clear();
+    ekaldo::CloseSchoolYear(m_state);
     ShowSchoolYear();
 }
 
@@ -356,7 +358,13 @@ void TFormMain::tbtnParamsClick() {
     UpdateCommandButtons();
 }
 
-void TFormMain::tbtnFoldersClick() { ReportNotAvailable(QStringLiteral("Φάκελοι")); }
+void TFormMain::tbtnFoldersClick() {
+    TDataManager manager(m_state, m_ui, [this] {
+        ShowSchoolYear();
+        UpdateCommandButtons();
+    }, this);
+    m_ui.RunModal(manager);
+}
 
 void TFormMain::tbtnNewItemClick() {
     m_state.CurrentTemplateName = QStringLiteral("Νέο");
@@ -419,6 +427,7 @@ bool TFormMain::FormClose() {
     if (answer != MessageAnswer::Ok)
         return false;
     SaveSettings(m_state);
+    m_state.MorvenDataBase().Close();
     return true;
 }
 

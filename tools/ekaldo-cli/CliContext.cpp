@@ -4,7 +4,9 @@ namespace ekaldo {
 
 const QSet<QString>& ValueOptions() {
     static const QSet<QString> options = {QStringLiteral("--settings"), QStringLiteral("--program-folder"),
-                                          QStringLiteral("--school-year"), QStringLiteral("--password")};
+                                          QStringLiteral("--school-year"), QStringLiteral("--password"),
+                                          QStringLiteral("--db-path"),       QStringLiteral("--year"),
+                                          QStringLiteral("--user")};
     return options;
 }
 

@@ -41,6 +41,13 @@ const QSet<QString>& ValueOptions();
 void AddFileCommands(QList<CliCommand>& commands);
 void AddTableCommands(QList<CliCommand>& commands);
 void AddDocumentCommands(QList<CliCommand>& commands);
+void AddSchoolYearCommands(QList<CliCommand>& commands);
+
+// The folder of the school-year folders: --db-path, else the settings' DBPath.
+QString DataFolder(CliContext& cli);
+// Opens the school year of --year and signs in (--user and --password, else
+// the administrator without asking). 0 on success, else the exit code.
+int OpenSchoolYearFromOptions(CliContext& cli);
 
 // Command failures below the windows: a message for standard error and the exit code 1.
 int Fail(const QString& message);

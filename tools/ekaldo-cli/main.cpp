@@ -17,6 +17,7 @@ QList<CliCommand> AllCommands() {
     AddFileCommands(commands);
     AddTableCommands(commands);
     AddDocumentCommands(commands);
+    AddSchoolYearCommands(commands);
     return commands;
 }
 

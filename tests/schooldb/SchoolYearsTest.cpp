@@ -1,0 +1,259 @@
+// Opening school years and signing in, on school databases written by the builder.
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/SchoolTables.h"
+#include "schooldb/SchoolYears.h"
+#include "schooldb/SignIn.h"
+#include "schooldb/TablePasswords.h"
+#include "shell/AppState.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QProcess>
+
+using namespace ekaldo;
+using namespace ekaldo::schooldb;
+using namespace ekaldo::testing;
+
+namespace {
+
+struct UserRow {
+    QString name, password;
+    int group;
+    QString year, privileges;
+};
+
+// A school-year folder with its user table and one data table.
+void WriteYear(const QString& folder, const QList<UserRow>& users,
+               const QString& userTablePassword = UserTablePassword()) {
+    QDir().mkpath(folder);
+    TableBuilder table = SchoolTables::User();
+    table.Password(userTablePassword);
+    for (const UserRow& u : users)
+        table.Row({u.name, u.password, QStringLiteral("Ομάδα"), u.group, u.year, u.privileges});
+    table.Write(folder);
+    SchoolTables::Level().Write(folder);
+}
+
+// Answers the sign-in window from a list, then cancels.
+class ScriptedPrompt : public SignInPrompt {
+public:
+    explicit ScriptedPrompt(QList<QPair<QString, QString>> answers = {}) : m_answers(std::move(answers)) {}
+    bool Ask(QString& userName, QString& password) override {
+        ++asked;
+        if (m_answers.isEmpty())
+            return false;
+        std::tie(userName, password) = m_answers.takeFirst();
+        return true;
+    }
+    int asked = 0;
+
+private:
+    QList<QPair<QString, QString>> m_answers;
+};
+
+const QString kAll = QString(32, QLatin1Char('1'));
+const QString kNone = QString(32, QLatin1Char('0'));
+
+struct SchoolYearFixture : ::testing::Test {
+    TempFolder dir;
+    AppState state;
+    ScriptedUiServices ui;
+    void SetUp() override { state.DBPath = dir.Path(); }
+    QString Year(const char* name) const { return dir.Path(QString::fromLatin1(name)); }
+    bool DataTableOpens() {
+        Table levels(state.MorvenDataBase());
+        levels.SetTableName(QStringLiteral("LEVEL.DB"));
+        try {
+            levels.Open();
+        } catch (const DatabaseError&) {
+            return false;
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+TEST_F(SchoolYearFixture, ListingFindsSchoolYearFoldersSortedByLabel) {
+    for (const char* name : {"MV200405.SYR", "mv200304.syr", "MV1999XY.SYR", "MVABCD05.SYR", "AB200405.SYR", "MV2006.TXT"})
+        QDir().mkpath(Year(name));
+    WriteBytes(Year("MV200708.SYR"), "a plain file is listed too");
+    const QStringList labels = ListSchoolYearLabels(dir.Path());
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("Σχ.Έτος 1999-2000"), QStringLiteral("Σχ.Έτος 2003-2004"),
+                                   QStringLiteral("Σχ.Έτος 2004-2005"), QStringLiteral("Σχ.Έτος 2007-2008"),
+                                   QStringLiteral("Σχ.Έτος: Αγνωστο!")}));
+    EXPECT_TRUE(ListSchoolYearLabels(dir.Path(QStringLiteral("missing"))).isEmpty());
+    EXPECT_TRUE(ListSchoolYearLabels(QString()).isEmpty());
+}
+
+TEST_F(SchoolYearFixture, TheFolderOpenedIsTheCanonicalName) {
+    EXPECT_EQ(SchoolYearFolderOf(QStringLiteral("/data"), QStringLiteral("Σχ.Έτος 1999-2000")),
+              QStringLiteral("/data/MV199900.SYR"));
+    EXPECT_EQ(SchoolYearFolderOf(QStringLiteral("/data/"), QStringLiteral("Σχ.Έτος 2004-2005")),
+              QStringLiteral("/data/MV200405.SYR")) << "no second separator";
+    // A folder listed in small letters opens under the same label.
+    QDir().mkpath(Year("mv200405.syr"));
+    QDir().mkpath(Year("MV1999XY.SYR"));
+    EXPECT_EQ(SchoolYearFolderOf(dir.Path(), QStringLiteral("Σχ.Έτος 2004-2005")), Year("mv200405.syr"));
+    EXPECT_EQ(SchoolYearFolderOf(dir.Path(), QStringLiteral("Σχ.Έτος 1999-2000")), Year("MV199900.SYR"))
+        << "the canonical name, whatever the listed folder's characters 7 and 8";
+}
+
+TEST_F(SchoolYearFixture, AdministratorSignsInSilently) {
+    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kNone}});
+    ScriptedPrompt prompt;
+    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
+    EXPECT_EQ(prompt.asked, 0) << "no dialog";
+    EXPECT_EQ(state.SchoolYearLabel, QStringLiteral("Σχ.Έτος 2004-2005"));
+    EXPECT_EQ(state.SchoolYearCode, QStringLiteral("2004"));
+    EXPECT_EQ(state.UserLevel, 1);
+    EXPECT_EQ(state.UserRights, kAll);
+    EXPECT_EQ(state.CurrentUserName, QStringLiteral("TALMIR"));
+    EXPECT_TRUE(state.MorvenDataBase().Connected());
+    EXPECT_TRUE(DataTableOpens()) << "the data-table password is registered after the sign-in";
+}
+
+TEST_F(SchoolYearFixture, AnAdministratorRecordThatDoesNotQualifyLeadsToTheDialog) {
+    const QList<QList<UserRow>> cases = {
+        {{QStringLiteral("TALMIR"), QStringLiteral("OTHER"), 0, QStringLiteral("2004"), kAll}},
+        {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 1, QStringLiteral("2004"), kAll}},
+        {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2003"), kAll}},
+        {{QStringLiteral("ADMIN"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}},
+    };
+    for (const auto& users : cases) {
+        WriteYear(Year("MV200405.SYR"), users);
+        ScriptedPrompt prompt;
+        ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η διαδικασία ακυρώνεται!"));
+        OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
+        EXPECT_EQ(prompt.asked, 1);
+        EXPECT_EQ(state.SchoolYearLabel, QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
+        EXPECT_FALSE(state.MorvenDataBase().Connected());
+        EXPECT_EQ(state.UserLevel, 5);
+    }
+}
+
+TEST_F(SchoolYearFixture, TheDialogLoopsThroughEveryRefusalUntilTheRightPassword) {
+    QString privileges = kNone;
+    privileges[7] = QLatin1Char('1');
+    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΚΩΔ1"), 2, QStringLiteral("2004"), privileges},
+                                    {QStringLiteral("ΠΑΛΙΟΣ"), QStringLiteral("Χ"), 0, QStringLiteral("2003"), kAll},
+                                    {QStringLiteral("LOWER"), QStringLiteral("abc"), 0, QStringLiteral("2004"), kAll}});
+    ScriptedPrompt prompt({{QStringLiteral("ΚΑΝΕΙΣ"), QString()},
+                           {QStringLiteral("ΠΑΛΙΟΣ"), QStringLiteral("Χ")},
+                           {QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΛΑΘΟΣ")},
+                           {QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΚΩΔ1")}});
+    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Ακατάλληλο ψευδώνυμο!"))
+        .ExpectMessage(MessageIcon::Error, QStringLiteral("Δεν υφίστανται δικαιώματα στο τρέχον Σχ.Έτος!"))
+        .ExpectMessage(MessageIcon::Error, QStringLiteral("Το Σύνθημα δεν ταιριάζει!"));
+    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
+    EXPECT_EQ(prompt.asked, 4);
+    EXPECT_EQ(state.SchoolYearLabel, QStringLiteral("Σχ.Έτος 2004-2005"));
+    EXPECT_EQ(state.UserLevel, 3);
+    EXPECT_TRUE(state.PostingRight()) << "flag 8 from the user's privileges";
+    EXPECT_EQ(state.UserRights.count(QLatin1Char('1')), 1);
+    EXPECT_TRUE(DataTableOpens());
+}
+
+TEST(SignInRules, LevelsAndRights) {
+    EXPECT_EQ(UserLevelOfGroup(0), 1);
+    EXPECT_EQ(UserLevelOfGroup(3), 4);
+    EXPECT_EQ(UserLevelOfGroup(4), 5);
+    EXPECT_EQ(UserLevelOfGroup(-1), 5);
+    EXPECT_EQ(UserRightsOf(2, QStringLiteral("0")), kAll) << "group 1 gets every flag whatever it holds";
+    EXPECT_EQ(UserRightsOf(4, QStringLiteral("1x1")), QStringLiteral("101") + QString(29, QLatin1Char('0')));
+    EXPECT_EQ(UserRightsOf(3, QString(40, QLatin1Char('1'))), kAll) << "characters beyond 32 are ignored";
+    EXPECT_EQ(UserRightsOf(5, kAll), kNone);
+}
+
+TEST_F(SchoolYearFixture, ALowerCasePasswordCanNeverMatchWhatIsTyped) {
+    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("LOWER"), QStringLiteral("abc"), 0, QStringLiteral("2004"), kAll}});
+    // The sign-in window turns what is typed to capitals.
+    ScriptedPrompt prompt({{QStringLiteral("LOWER"), QStringLiteral("ABC")}});
+    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Σύνθημα δεν ταιριάζει!"))
+        .ExpectMessage(MessageIcon::Information, QStringLiteral("Η διαδικασία ακυρώνεται!"));
+    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
+    EXPECT_FALSE(state.SchoolYearOpen());
+}
+
+TEST_F(SchoolYearFixture, AWrongTablePasswordGivesTheTablesMessageAndNoSchoolYear) {
+    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}},
+              QStringLiteral("999999"));
+    ScriptedPrompt prompt;
+    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!"));
+    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
+    EXPECT_FALSE(state.SchoolYearOpen());
+    EXPECT_FALSE(state.MorvenDataBase().Connected());
+    // The user-table password is never left registered.
+    QDir().mkpath(Year("MV200506.SYR"));
+    TableBuilder users = SchoolTables::User();
+    users.Row({QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("g"), 0, QStringLiteral("2005"), kAll});
+    users.Write(Year("MV200506.SYR"));
+    state.MorvenDataBase().SetParams({QStringLiteral("PATH=") + Year("MV200506.SYR")});
+    Table table(state.MorvenDataBase());
+    table.SetTableName(QStringLiteral("USER.DB"));
+    EXPECT_THROW(table.Open(), DatabaseError);
+}
+
+TEST_F(SchoolYearFixture, AYearThatOpensThenAnotherThatFailsLeavesNoneOpen) {
+    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
+    WriteYear(Year("MV200506.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
+    ScriptedPrompt prompt;
+    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
+    ASSERT_TRUE(state.SchoolYearOpen());
+    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η διαδικασία ακυρώνεται!"));
+    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2005-2006"));
+    EXPECT_FALSE(state.SchoolYearOpen());
+    EXPECT_FALSE(state.MorvenDataBase().Connected());
+}
+
+TEST_F(SchoolYearFixture, AFolderThatCannotBeConnectedRaisesWithNoSchoolYearOpen) {
+    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
+    ScriptedPrompt prompt;
+    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
+    // Listed as MV1999XY.SYR, opened as MV199900.SYR, which is not there.
+    QDir().mkpath(Year("MV1999XY.SYR"));
+    EXPECT_THROW(OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 1999-2000")), DatabaseError);
+    EXPECT_EQ(state.SchoolYearLabel, QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
+    EXPECT_FALSE(state.MorvenDataBase().Connected());
+}
+
+TEST_F(SchoolYearFixture, AnUnknownLabelOpensNothing) {
+    QDir().mkpath(Year("MVABCD05.SYR"));
+    ScriptedPrompt prompt;
+    EXPECT_THROW(OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος: Αγνωστο!")), DatabaseError);
+    EXPECT_FALSE(state.SchoolYearOpen());
+}
+
+TEST_F(SchoolYearFixture, CommandLineListsYearsAndSignsIn) {
+    QString privileges = kNone;
+    privileges[7] = QLatin1Char('1');
+    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll},
+                                    {QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("ΚΩΔ"), 2, QStringLiteral("2004"), privileges}});
+    QDir().mkpath(Year("MV200304.SYR"));
+    auto run = [&](QStringList args, QString* out = nullptr, QString* err = nullptr) {
+        args << QStringLiteral("--db-path") << dir.Path() << QStringLiteral("--settings") << dir.Path(QStringLiteral("Z.INI"));
+        QProcess p;
+        p.start(QStringLiteral(EKALDO_CLI_PATH), args);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        if (out)
+            *out = QString::fromUtf8(p.readAllStandardOutput());
+        if (err)
+            *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    QString out, err;
+    ASSERT_EQ(run({QStringLiteral("years")}, &out), 0);
+    EXPECT_EQ(out, QStringLiteral("Σχ.Έτος 2003-2004\nΣχ.Έτος 2004-2005\n"));
+    ASSERT_EQ(run({QStringLiteral("whoami"), QStringLiteral("--year"), QStringLiteral("Σχ.Έτος 2004-2005")}, &out), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("Επίπεδο: 1\n")));
+    ASSERT_EQ(run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"), QStringLiteral("ΕΛΕΝΗ"),
+                   QStringLiteral("--password"), QStringLiteral("ΚΩΔ")}, &out), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("Χρήστης: ΕΛΕΝΗ\nΕπίπεδο: 3\n")));
+    EXPECT_NE(run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"), QStringLiteral("ΕΛΕΝΗ"),
+                   QStringLiteral("--password"), QStringLiteral("ΛΑΘΟΣ")}, &out, &err), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("Το Σύνθημα δεν ταιριάζει!"))) << err.toStdString();
+    EXPECT_NE(run({QStringLiteral("whoami"), QStringLiteral("--year=2003-2004")}, &out, &err), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!"))) << err.toStdString();
+    EXPECT_NE(run({QStringLiteral("whoami"), QStringLiteral("--year=1990-1991")}, &out, &err), 0);
+}

@@ -3,6 +3,7 @@
 #include "shell/ProgramConstants.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <memory>
@@ -73,6 +74,11 @@ struct AppState {
     TemplateHeader TemplateFileHeader;
 
     QString LastSendFolder, LastReceiveFolder;
+
+    // The order of the seven student columns of a sheet (their column keys) and
+    // the sort order of the student query; each sheet window resets them to
+    // their defaults when it opens (compose/ColumnSettings.h).
+    QStringList ColumnOrder, SortOrder;
 
     // The signed-in user of the open school year.
     int UserLevel = 5;  // 1 to 4 by group; 5 nobody

@@ -124,14 +124,16 @@ int main(int argc, char** argv) {
             const int block = static_cast<uchar>(bytes[5]) * 1024;
             std::vector<unsigned char> plainBlock(block);
             for (qint64 at = header, n = 1; at + block <= bytes.size(); at += block, ++n)
-                BlockCipher::DecryptBlockInto(reinterpret_cast<unsigned char*>(bytes.data()) + at, plainBlock.data(),
-                                              block, 0x12345678u, static_cast<std::uint32_t>(n));
+                BlockCipher::DecryptBlockInto(reinterpret_cast<unsigned char*>(bytes.data()) + at,
+                                              plainBlock.data(), block, 0x12345678u,
+                                              static_cast<std::uint32_t>(n));
         }
     });
     std::printf("read all tables (%.1f MB): plain read() %.1f ms; open and validate %.1f ms (%.2fx); "
                 "open and decode every field %.1f ms (%.2fx); of which libpx's block cipher %.1f ms; "
                 "open without the cipher %.2fx plain read()\n",
-                bytes / 1e6, plain, open, open / plain, decode, decode / plain, cipher, (open - cipher) / plain);
+                bytes / 1e6, plain, open, open / plain, decode, decode / plain, cipher,
+                (open - cipher) / plain);
 
     Database db(session);
     db.SetParams({QStringLiteral("PATH=") + folder});
@@ -143,7 +145,7 @@ int main(int argc, char** argv) {
         rows = query.RecordCount();
         query.Close();
     });
-    Table keep(db);  // keeps the connection and the loaded tables
+    Table keep(db); // keeps the connection and the loaded tables
     keep.SetTableName(QStringLiteral("LEVEL.DB"));
     keep.Open();
     query.Open();
@@ -154,8 +156,8 @@ int main(int argc, char** argv) {
         query.Close();
     });
     keep.Close();
-    std::printf("student query over all levels (%d rows): tables loaded %.1f ms, loaded already %.1f ms\n", rows, cold,
-                warm);
+    std::printf("student query over all levels (%d rows): tables loaded %.1f ms, loaded already %.1f ms\n",
+                rows, cold, warm);
 
     const int stores = 30000;
     QList<int> records;
@@ -169,7 +171,8 @@ int main(int argc, char** argv) {
         const int field = table->Layout().FieldIndex(u"GRD2");
         for (int i = 0; i < stores; ++i) {
             QByteArray record = table->RecordBytes(records[i]);
-            table->Encode(reinterpret_cast<unsigned char*>(record.data()), field, FieldValue::Float(1 + i % 20));
+            table->Encode(reinterpret_cast<unsigned char*>(record.data()), field,
+                          FieldValue::Float(1 + i % 20));
             table->StoreRecord(records[i], record);
         }
         table->Sync();
@@ -182,7 +185,7 @@ int main(int argc, char** argv) {
         }
         const int recordSize = PX_get_recordsize(doc);
         std::vector<char> buffer(recordSize + 1);
-        const int offset = 4 + 4 + 1 + 6 * 4 + 4 * 8 + 8;  // GRD2
+        const int offset = 4 + 4 + 1 + 6 * 4 + 4 * 8 + 8; // GRD2
         for (int i = 0; i < stores; ++i) {
             PX_get_record(doc, records[i], buffer.data());
             PX_put_data_double(doc, buffer.data() + offset, 8, 1 + (i + 7) % 20);
@@ -191,7 +194,8 @@ int main(int argc, char** argv) {
         PX_close(doc);
         PX_delete(doc);
     });
-    std::printf("%d scattered grade stores: engine %.0f ms (%.0f per second); pxlib %.0f ms; engine/pxlib %.2f\n",
-                stores, ours, stores / (ours / 1000), px, ours / px);
+    std::printf(
+        "%d scattered grade stores: engine %.0f ms (%.0f per second); pxlib %.0f ms; engine/pxlib %.2f\n",
+        stores, ours, stores / (ours / 1000), px, ours / px);
     return checksum == 42 ? 1 : 0;
 }

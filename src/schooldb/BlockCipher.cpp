@@ -22,7 +22,8 @@ std::uint32_t PasswordChecksum(const QByteArray& password) {
 }
 
 // The library functions take distinct source and destination buffers.
-void DecryptBlock(unsigned char* block, std::size_t size, std::uint32_t encryption, std::uint32_t blockNumber) {
+void DecryptBlock(unsigned char* block, std::size_t size, std::uint32_t encryption,
+                  std::uint32_t blockNumber) {
     std::vector<unsigned char> source(block, block + size);
     px_decrypt_db_block(source.data(), block, encryption, size, blockNumber);
 }
@@ -32,7 +33,8 @@ void DecryptBlockInto(unsigned char* source, unsigned char* dest, std::size_t si
     px_decrypt_db_block(source, dest, encryption, size, blockNumber);
 }
 
-void EncryptBlock(unsigned char* block, std::size_t size, std::uint32_t encryption, std::uint32_t blockNumber) {
+void EncryptBlock(unsigned char* block, std::size_t size, std::uint32_t encryption,
+                  std::uint32_t blockNumber) {
     std::vector<unsigned char> source(block, block + size);
     px_encrypt_db_block(source.data(), block, encryption, size, blockNumber);
 }

@@ -16,11 +16,13 @@ namespace BlockCipher {
 std::uint32_t PasswordChecksum(const QByteArray& password);
 
 // In place. blockNumber counts data blocks from 1, as the cipher expects.
-void DecryptBlock(unsigned char* block, std::size_t size, std::uint32_t encryption, std::uint32_t blockNumber);
+void DecryptBlock(unsigned char* block, std::size_t size, std::uint32_t encryption,
+                  std::uint32_t blockNumber);
 // From source into dest (both size bytes); source may be changed.
 void DecryptBlockInto(unsigned char* source, unsigned char* dest, std::size_t size, std::uint32_t encryption,
                       std::uint32_t blockNumber);
-void EncryptBlock(unsigned char* block, std::size_t size, std::uint32_t encryption, std::uint32_t blockNumber);
+void EncryptBlock(unsigned char* block, std::size_t size, std::uint32_t encryption,
+                  std::uint32_t blockNumber);
 
 } // namespace BlockCipher
 } // namespace ekaldo::schooldb

@@ -22,7 +22,9 @@ constexpr int kBlockHeaderSize = 6;
 // Windows code page, the one every file of this program is in.
 constexpr int kDefaultCodePage = 1253;
 
-inline unsigned Le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+inline unsigned Le16(const unsigned char* p) {
+    return p[0] | (p[1] << 8);
+}
 inline std::uint32_t Le32(const unsigned char* p) {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
            (std::uint32_t(p[3]) << 24);
@@ -83,7 +85,9 @@ bool KnownType(unsigned code) {
     return false;
 }
 
-QString Quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'); }
+QString Quoted(const QString& s) {
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
 
 bool ReadFully(int fd, unsigned char* buffer, qint64 size, qint64 offset) {
     while (size > 0) {
@@ -131,23 +135,40 @@ bool FieldDef::Readable() const {
 
 QString FieldTypeName(FieldType type) {
     switch (type) {
-    case FieldType::Alpha: return QStringLiteral("Alpha");
-    case FieldType::Date: return QStringLiteral("Date");
-    case FieldType::Short: return QStringLiteral("Short");
-    case FieldType::Long: return QStringLiteral("Long Integer");
-    case FieldType::Currency: return QStringLiteral("Money");
-    case FieldType::Number: return QStringLiteral("Number");
-    case FieldType::Logical: return QStringLiteral("Logical");
-    case FieldType::MemoBlob: return QStringLiteral("Memo");
-    case FieldType::Blob: return QStringLiteral("Binary");
-    case FieldType::FormattedMemo: return QStringLiteral("Formatted Memo");
-    case FieldType::Ole: return QStringLiteral("OLE");
-    case FieldType::Graphic: return QStringLiteral("Graphic");
-    case FieldType::Time: return QStringLiteral("Time");
-    case FieldType::Timestamp: return QStringLiteral("Timestamp");
-    case FieldType::AutoIncrement: return QStringLiteral("Autoincrement");
-    case FieldType::Bcd: return QStringLiteral("BCD");
-    case FieldType::Bytes: return QStringLiteral("Bytes");
+    case FieldType::Alpha:
+        return QStringLiteral("Alpha");
+    case FieldType::Date:
+        return QStringLiteral("Date");
+    case FieldType::Short:
+        return QStringLiteral("Short");
+    case FieldType::Long:
+        return QStringLiteral("Long Integer");
+    case FieldType::Currency:
+        return QStringLiteral("Money");
+    case FieldType::Number:
+        return QStringLiteral("Number");
+    case FieldType::Logical:
+        return QStringLiteral("Logical");
+    case FieldType::MemoBlob:
+        return QStringLiteral("Memo");
+    case FieldType::Blob:
+        return QStringLiteral("Binary");
+    case FieldType::FormattedMemo:
+        return QStringLiteral("Formatted Memo");
+    case FieldType::Ole:
+        return QStringLiteral("OLE");
+    case FieldType::Graphic:
+        return QStringLiteral("Graphic");
+    case FieldType::Time:
+        return QStringLiteral("Time");
+    case FieldType::Timestamp:
+        return QStringLiteral("Timestamp");
+    case FieldType::AutoIncrement:
+        return QStringLiteral("Autoincrement");
+    case FieldType::Bcd:
+        return QStringLiteral("BCD");
+    case FieldType::Bytes:
+        return QStringLiteral("Bytes");
     }
     return QStringLiteral("?");
 }
@@ -166,7 +187,9 @@ ParadoxTable::~ParadoxTable() {
     }
 }
 
-QString ParadoxTable::Name() const { return QFileInfo(m_path).fileName(); }
+QString ParadoxTable::Name() const {
+    return QFileInfo(m_path).fileName();
+}
 
 void ParadoxTable::Fail(const QString& what) const {
     throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_path) +
@@ -259,12 +282,17 @@ void ParadoxTable::Parse(const QByteArray& bytes, const PasswordCheck& passwords
             Fail(QStringLiteral("άγνωστος τύπος πεδίου 0x%1").arg(code, 2, 16, QLatin1Char('0')));
         const auto type = static_cast<FieldType>(code);
         if (!LengthFitsType(type, length))
-            Fail(QStringLiteral("πεδίο %1 τύπου %2 με μήκος %3").arg(i + 1).arg(FieldTypeName(type)).arg(length));
+            Fail(QStringLiteral("πεδίο %1 τύπου %2 με μήκος %3")
+                     .arg(i + 1)
+                     .arg(FieldTypeName(type))
+                     .arg(length));
         t.fields.append(FieldDef{QString(), type, length, offset});
         offset += length;
     }
     if (offset != t.recordSize)
-        Fail(QStringLiteral("το μέγεθος εγγραφής %1 δεν συμφωνεί με τα πεδία (%2)").arg(t.recordSize).arg(offset));
+        Fail(QStringLiteral("το μέγεθος εγγραφής %1 δεν συμφωνεί με τα πεδία (%2)")
+                 .arg(t.recordSize)
+                 .arg(offset));
     for (int i = 0; i < fieldCount; ++i) {
         const auto* start = data + pos;
         const auto* end = static_cast<const unsigned char*>(std::memchr(start, 0, t.headerSize - pos));
@@ -281,10 +309,13 @@ void ParadoxTable::Parse(const QByteArray& bytes, const PasswordCheck& passwords
     // The chain of data blocks, each visited once and wholly inside the file.
     const qint64 blocksInFile = (size - t.headerSize) / t.blockSize;
     if (fileBlocks > blocksInFile)
-        Fail(QStringLiteral("το αρχείο είναι κομμένο (%1 μπλοκ αντί για %2)").arg(blocksInFile).arg(fileBlocks));
+        Fail(QStringLiteral("το αρχείο είναι κομμένο (%1 μπλοκ αντί για %2)")
+                 .arg(blocksInFile)
+                 .arg(fileBlocks));
     const qint64 perBlock = (t.blockSize - kBlockHeaderSize) / t.recordSize;
     if (declaredRecords > static_cast<std::uint64_t>(fileBlocks) * perBlock)
-        Fail(QStringLiteral("η κεφαλίδα δηλώνει %1 εγγραφές, που δεν χωρούν στο αρχείο").arg(declaredRecords));
+        Fail(
+            QStringLiteral("η κεφαλίδα δηλώνει %1 εγγραφές, που δεν χωρούν στο αρχείο").arg(declaredRecords));
     m_records.reserve(qint64(declaredRecords) * t.recordSize);
     m_locations.reserve(declaredRecords);
     std::vector<bool> visited(fileBlocks + 1, false);
@@ -316,12 +347,15 @@ void ParadoxTable::Parse(const QByteArray& bytes, const PasswordCheck& passwords
                      .arg(declaredRecords));
         m_records.append(reinterpret_cast<const char*>(plain) + kBlockHeaderSize, count * t.recordSize);
         for (qint64 r = 0; r < count; ++r)
-            m_locations.append(Location{blockOffset + kBlockHeaderSize + r * t.recordSize, current, blockOffset});
+            m_locations.append(
+                Location{blockOffset + kBlockHeaderSize + r * t.recordSize, current, blockOffset});
         total += count;
         current = next;
     }
     if (total != declaredRecords)
-        Fail(QStringLiteral("η κεφαλίδα δηλώνει %1 εγγραφές αλλά τα μπλοκ έχουν %2").arg(declaredRecords).arg(total));
+        Fail(QStringLiteral("η κεφαλίδα δηλώνει %1 εγγραφές αλλά τα μπλοκ έχουν %2")
+                 .arg(declaredRecords)
+                 .arg(total));
     t.recordCount = total;
 }
 
@@ -333,7 +367,9 @@ const unsigned char* ParadoxTable::RecordData(qint64 record) const {
     return reinterpret_cast<const unsigned char*>(m_records.constData()) + record * m_layout.recordSize;
 }
 
-FieldValue ParadoxTable::Value(qint64 record, int field) const { return Decode(RecordData(record), field); }
+FieldValue ParadoxTable::Value(qint64 record, int field) const {
+    return Decode(RecordData(record), field);
+}
 
 FieldValue ParadoxTable::Decode(const unsigned char* record, int field) const {
     const FieldDef& f = m_layout.fields[field];
@@ -428,7 +464,8 @@ void EncodeFieldValue(const FieldDef& f, const TableCodePage& codePage, const QS
             p[1] = static_cast<unsigned char>(raw);
         } else {
             if (v < -2147483647LL || v > 2147483647LL)
-                refuse(QStringLiteral("ο αριθμός %1 είναι έξω από τα όρια -2147483647 έως 2147483647.").arg(v));
+                refuse(
+                    QStringLiteral("ο αριθμός %1 είναι έξω από τα όρια -2147483647 έως 2147483647.").arg(v));
             const std::uint32_t raw = static_cast<std::uint32_t>(v) ^ 0x80000000u;
             for (int i = 0; i < 4; ++i)
                 p[i] = static_cast<unsigned char>(raw >> (24 - 8 * i));
@@ -436,13 +473,13 @@ void EncodeFieldValue(const FieldDef& f, const TableCodePage& codePage, const QS
         return;
     }
     case FieldType::Number: {
-        double v = value.IsFloat() ? value.FloatValue()
+        double v = value.IsFloat()     ? value.FloatValue()
                    : value.IsInteger() ? static_cast<double>(value.IntegerValue())
                                        : NAN;
         if (!std::isfinite(v))
             refuse(QStringLiteral("δέχεται μόνο πεπερασμένο αριθμό."));
         if (v == 0.0)
-            v = 0.0;  // no negative zero
+            v = 0.0; // no negative zero
         std::uint64_t raw;
         std::memcpy(&raw, &v, sizeof raw);
         raw = (raw & 0x8000000000000000ull) ? ~raw : (raw | 0x8000000000000000ull);

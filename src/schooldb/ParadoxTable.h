@@ -38,7 +38,7 @@ struct FieldDef {
     QString name;
     FieldType type;
     int length;
-    int offset;  // within the record
+    int offset; // within the record
     // Types the engine reads; fields of other types are skipped, never misread.
     bool Readable() const;
     bool IsText() const { return type == FieldType::Alpha; }
@@ -61,9 +61,9 @@ struct TableLayout {
     int blockSize = 0;
     int fileType = 0;
     int versionId = 0;
-    int codePageNumber = 0;  // as the header gives it; 0 when it gives none
+    int codePageNumber = 0; // as the header gives it; 0 when it gives none
     int primaryKeyFields = 0;
-    std::uint32_t encryption = 0;  // 0 for a table without a password
+    std::uint32_t encryption = 0; // 0 for a table without a password
     qint64 recordCount = 0;
     QList<FieldDef> fields;
 
@@ -87,7 +87,7 @@ public:
     ~ParadoxTable();
 
     const QString& Path() const { return m_path; }
-    QString Name() const;  // the file name, for messages
+    QString Name() const; // the file name, for messages
     const TableLayout& Layout() const { return m_layout; }
     const TableCodePage& CodePage() const { return m_codePage; }
     int FieldCount() const { return static_cast<int>(m_layout.fields.size()); }
@@ -119,15 +119,15 @@ private:
     void OpenForWriting();
 
     struct Location {
-        qint64 fileOffset;           // of the record
-        std::uint32_t blockNumber;   // counted from 1
-        qint64 blockOffset;          // of its block
+        qint64 fileOffset;         // of the record
+        std::uint32_t blockNumber; // counted from 1
+        qint64 blockOffset;        // of its block
     };
 
     QString m_path;
     TableLayout m_layout;
     TableCodePage m_codePage;
-    QByteArray m_records;  // recordCount × recordSize plain bytes
+    QByteArray m_records; // recordCount × recordSize plain bytes
     QList<Location> m_locations;
     int m_fd = -1;
 };

@@ -16,7 +16,9 @@
 namespace ekaldo::schooldb {
 namespace {
 
-QString Quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'); }
+QString Quoted(const QString& s) {
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
 
 QByteArray PasswordBytes(const QString& password) {
     if (CodePage1253::CanEncode(password))
@@ -48,9 +50,13 @@ void Session::RemovePassword(const QString& password) {
     m_checksums.removeOne(BlockCipher::PasswordChecksum(PasswordBytes(password)));
 }
 
-void Session::RemoveAllPasswords() { m_checksums.clear(); }
+void Session::RemoveAllPasswords() {
+    m_checksums.clear();
+}
 
-bool Session::Accepts(std::uint32_t checksum) const { return checksum != 0 && m_checksums.contains(checksum); }
+bool Session::Accepts(std::uint32_t checksum) const {
+    return checksum != 0 && m_checksums.contains(checksum);
+}
 
 ParadoxTable::PasswordCheck Session::Check() const {
     return [this](std::uint32_t checksum) { return Accepts(checksum); };
@@ -60,7 +66,9 @@ ParadoxTable::PasswordCheck Session::Check() const {
 
 Database::Database(Session& session, QString name) : m_session(session), m_name(std::move(name)) {}
 
-Database::~Database() { Close(); }
+Database::~Database() {
+    Close();
+}
 
 void Database::SetDriverName(const QString& driver) {
     if (m_connected)
@@ -122,8 +130,8 @@ QString Database::TablePath(const QString& tableName) const {
 std::unique_ptr<ParadoxTable> Database::LoadTable(const QString& tableName) const {
     const QString path = TablePath(tableName);
     if (!QFileInfo(path).isFile())
-        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(tableName) + QStringLiteral(" δεν υπάρχει στο φάκελο ") +
-                            Quoted(Folder()) + '!');
+        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(tableName) +
+                            QStringLiteral(" δεν υπάρχει στο φάκελο ") + Quoted(Folder()) + '!');
     return ParadoxTable::Open(path, m_session.Check());
 }
 
@@ -151,8 +159,12 @@ SqlEngine& Database::Sql() {
 
 // ---- Field ----
 
-QString Field::Name() const { return m_set->FieldName(m_index); }
-FieldValue Field::Value() const { return m_set->Value(m_index); }
+QString Field::Name() const {
+    return m_set->FieldName(m_index);
+}
+FieldValue Field::Value() const {
+    return m_set->Value(m_index);
+}
 
 void Field::Refuse(const QString& why) const {
     throw DatabaseError(QStringLiteral("Το πεδίο ") + Quoted(Name()) + QStringLiteral(" του ") +
@@ -279,14 +291,17 @@ void Field::SetAsFloat(double value) {
         m_set->SetValue(m_index, FieldValue::Text(RegionalFormats::ShortestNumberText(value)));
     } else if (def->IsInteger()) {
         if (!std::isfinite(value) || value != std::trunc(value) || std::fabs(value) > 9.2e18)
-            Refuse(QStringLiteral("ο αριθμός %1 δεν είναι ακέραιος.").arg(RegionalFormats::ShortestNumberText(value)));
+            Refuse(QStringLiteral("ο αριθμός %1 δεν είναι ακέραιος.")
+                       .arg(RegionalFormats::ShortestNumberText(value)));
         m_set->SetValue(m_index, FieldValue::Integer(static_cast<qint64>(value)));
     } else {
         m_set->SetValue(m_index, FieldValue::Float(value));
     }
 }
 
-void Field::Clear() { m_set->SetValue(m_index, FieldValue()); }
+void Field::Clear() {
+    m_set->SetValue(m_index, FieldValue());
+}
 
 // ---- DataSet ----
 
@@ -328,7 +343,8 @@ void DataSet::Close() {
 
 void DataSet::CheckActive() const {
     if (!m_active)
-        throw DatabaseError(Quoted(DisplayName()) + QStringLiteral(": ο πίνακας ή το ερώτημα δεν είναι ανοιχτό."));
+        throw DatabaseError(Quoted(DisplayName()) +
+                            QStringLiteral(": ο πίνακας ή το ερώτημα δεν είναι ανοιχτό."));
 }
 
 void DataSet::First() {
@@ -344,7 +360,9 @@ void DataSet::Next() {
         MovedTo(m_row + 1);
 }
 
-bool DataSet::Eof() const { return !m_active || m_row >= RowCount(); }
+bool DataSet::Eof() const {
+    return !m_active || m_row >= RowCount();
+}
 
 void DataSet::MovedTo(int row) {
     m_row = row;
@@ -352,9 +370,13 @@ void DataSet::MovedTo(int row) {
         detail->Rebuild();
 }
 
-int DataSet::FieldCount() const { return m_active ? FieldCountImpl() : 0; }
+int DataSet::FieldCount() const {
+    return m_active ? FieldCountImpl() : 0;
+}
 
-QString DataSet::FieldName(int index) const { return FieldNameImpl(index); }
+QString DataSet::FieldName(int index) const {
+    return FieldNameImpl(index);
+}
 
 int DataSet::FieldIndex(const QString& name) const {
     if (!m_active)
@@ -368,7 +390,8 @@ int DataSet::FieldIndex(const QString& name) const {
 Field DataSet::Fields(int index) {
     CheckActive();
     if (index < 0 || index >= FieldCountImpl())
-        throw DatabaseError(Quoted(DisplayName()) + QStringLiteral(": δεν υπάρχει πεδίο με αριθμό %1.").arg(index));
+        throw DatabaseError(Quoted(DisplayName()) +
+                            QStringLiteral(": δεν υπάρχει πεδίο με αριθμό %1.").arg(index));
     return Field(*this, index);
 }
 
@@ -469,8 +492,8 @@ std::pair<int, double> Table::ParseFilter(const QString& filter) const {
         QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*=\\s*([-+]?[0-9]+(?:\\.[0-9]+)?)\\s*$"));
     const auto m = form.match(filter);
     if (!m.hasMatch())
-        throw DatabaseError(QStringLiteral("Άκυρο φίλτρο ") + Quoted(filter) + QStringLiteral(" στον πίνακα ") +
-                            Quoted(m_tableName) + '.');
+        throw DatabaseError(QStringLiteral("Άκυρο φίλτρο ") + Quoted(filter) +
+                            QStringLiteral(" στον πίνακα ") + Quoted(m_tableName) + '.');
     return {RequireField(m.captured(1)), m.captured(2).toDouble()};
 }
 
@@ -479,11 +502,19 @@ const ParadoxTable& Table::File() const {
     return *m_file;
 }
 
-int Table::FieldCountImpl() const { return m_file ? m_file->FieldCount() : 0; }
-QString Table::FieldNameImpl(int index) const { return m_file->Field(index).name; }
-const FieldDef* Table::FieldDefinition(int field) const { return m_file ? &m_file->Field(field) : nullptr; }
+int Table::FieldCountImpl() const {
+    return m_file ? m_file->FieldCount() : 0;
+}
+QString Table::FieldNameImpl(int index) const {
+    return m_file->Field(index).name;
+}
+const FieldDef* Table::FieldDefinition(int field) const {
+    return m_file ? &m_file->Field(field) : nullptr;
+}
 
-FieldValue Table::RowValue(int row, int field) const { return m_file->Value(m_view[row], field); }
+FieldValue Table::RowValue(int row, int field) const {
+    return m_file->Value(m_view[row], field);
+}
 
 FieldValue Table::Value(int field) const {
     if (m_editing && field >= 0 && field < FieldCountImpl())
@@ -494,8 +525,8 @@ FieldValue Table::Value(int field) const {
 int Table::RequireField(const QString& name) const {
     const int index = m_file->Layout().FieldIndex(name);
     if (index < 0)
-        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_tableName) + QStringLiteral(" δεν έχει πεδίο ") +
-                            Quoted(name) + '.');
+        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_tableName) +
+                            QStringLiteral(" δεν έχει πεδίο ") + Quoted(name) + '.');
     return index;
 }
 
@@ -521,7 +552,7 @@ void Table::DoClose() {
     m_view.clear();
     m_order.clear();
     m_linkIndex.clear();
-    m_file.reset();  // syncs what was stored
+    m_file.reset(); // syncs what was stored
 }
 
 void Table::BuildOrder() {
@@ -535,8 +566,8 @@ void Table::BuildOrder() {
                                               QRegularExpression::CaseInsensitiveOption);
         const auto m = named.match(m_indexName);
         if (!m.hasMatch() || m_file->Layout().FieldIndex(m.captured(1)) < 0)
-            throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_tableName) + QStringLiteral(" δεν έχει ευρετήριο ") +
-                                Quoted(m_indexName) + '.');
+            throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_tableName) +
+                                QStringLiteral(" δεν έχει ευρετήριο ") + Quoted(m_indexName) + '.');
         field = m.captured(1);
     }
     m_linkIndex.clear();
@@ -620,8 +651,9 @@ void Table::Rebuild() {
 
 void Table::BeforeMove() {
     if (m_editing)
-        throw DatabaseError(QStringLiteral("Η εγγραφή του πίνακα ") + Quoted(m_tableName) +
-                            QStringLiteral(" είναι σε επεξεργασία· πρέπει πρώτα να αποθηκευτεί ή να ακυρωθεί."));
+        throw DatabaseError(
+            QStringLiteral("Η εγγραφή του πίνακα ") + Quoted(m_tableName) +
+            QStringLiteral(" είναι σε επεξεργασία· πρέπει πρώτα να αποθηκευτεί ή να ακυρωθεί."));
 }
 
 bool Table::FindKey(const QString& value) {
@@ -683,7 +715,7 @@ bool Table::Post() {
         Cancel();
         return false;
     }
-    if (!m_editing)  // the handler cancelled and yet let the store go on: nothing to store
+    if (!m_editing) // the handler cancelled and yet let the store go on: nothing to store
         return false;
     if (m_editBuffer != m_file->RecordBytes(m_editRecord))
         m_file->StoreRecord(m_editRecord, m_editBuffer);
@@ -706,10 +738,13 @@ Query::~Query() {
 }
 
 void Query::BindValue(const QString& placeholder, const QVariant& value) {
-    m_named.insert(placeholder.startsWith(QLatin1Char(':')) ? placeholder : QLatin1Char(':') + placeholder, value);
+    m_named.insert(placeholder.startsWith(QLatin1Char(':')) ? placeholder : QLatin1Char(':') + placeholder,
+                   value);
 }
 
-void Query::AddBindValue(const QVariant& value) { m_positional.append(value); }
+void Query::AddBindValue(const QVariant& value) {
+    m_positional.append(value);
+}
 
 void Query::ClearBindValues() {
     m_named.clear();

@@ -48,10 +48,10 @@ public:
     const QString& Name() const { return m_name; }
     Session& GetSession() const { return m_session; }
 
-    void SetDriverName(const QString& driver);  // only "STANDARD"
+    void SetDriverName(const QString& driver); // only "STANDARD"
     void SetLoginPrompt(bool prompt) { m_loginPrompt = prompt; }
     void SetKeepConnection(bool keep) { m_keepConnection = keep; }
-    void SetParams(const QStringList& params);  // "PATH=" and the folder
+    void SetParams(const QStringList& params); // "PATH=" and the folder
     QString Folder() const;
 
     // Connecting checks the driver and that the folder exists.
@@ -131,9 +131,9 @@ public:
     int FieldCount() const;
     QString FieldName(int index) const;
     Field Fields(int index);
-    Field FieldByName(const QString& name);  // case-blind; throws when missing
+    Field FieldByName(const QString& name); // case-blind; throws when missing
     std::optional<Field> FindField(const QString& name);
-    int FieldIndex(const QString& name) const;  // -1 when missing
+    int FieldIndex(const QString& name) const; // -1 when missing
 
     // The current record's value; null at the end or when closed.
     virtual FieldValue Value(int field) const;
@@ -219,9 +219,9 @@ protected:
 private:
     friend class DataSet;
     void BuildOrder();
-    void Rebuild();  // the view from order, master and filter; then the first record
+    void Rebuild(); // the view from order, master and filter; then the first record
     int RequireField(const QString& name) const;
-    std::pair<int, double> ParseFilter(const QString& filter) const;  // field, value
+    std::pair<int, double> ParseFilter(const QString& filter) const; // field, value
     QString LinkKey(const FieldValue& value) const;
 
     QString m_tableName;
@@ -236,9 +236,9 @@ private:
     BeforePostHandler m_beforePost;
 
     std::unique_ptr<ParadoxTable> m_file;
-    QList<qint64> m_order;  // every record, in index order
-    QList<qint64> m_view;   // the records the table holds now
-    QHash<QString, QList<qint64>> m_linkIndex;  // by master key, in index order
+    QList<qint64> m_order;                     // every record, in index order
+    QList<qint64> m_view;                      // the records the table holds now
+    QHash<QString, QList<qint64>> m_linkIndex; // by master key, in index order
     int m_linkField = -1;
 
     bool m_editing = false;
@@ -255,8 +255,8 @@ public:
 
     void SetSql(const QStringList& lines) { m_sql = lines; }
     QStringList& Sql() { return m_sql; }
-    void BindValue(const QString& placeholder, const QVariant& value);  // ":name"
-    void AddBindValue(const QVariant& value);                           // "?", in order
+    void BindValue(const QString& placeholder, const QVariant& value); // ":name"
+    void AddBindValue(const QVariant& value);                          // "?", in order
     void ClearBindValues();
     QString DisplayName() const override { return QStringLiteral("SQL"); }
 

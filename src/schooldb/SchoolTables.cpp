@@ -26,7 +26,9 @@ TableBuilder Student() {
         .Key(1);
 }
 
-TableBuilder Guardian() { return DataTable("GUARDIAN.DB").Long("STUDENTID").Alpha("FATHFNAME", 30).Key(1); }
+TableBuilder Guardian() {
+    return DataTable("GUARDIAN.DB").Long("STUDENTID").Alpha("FATHFNAME", 30).Key(1);
+}
 
 TableBuilder Course() {
     return DataTable("COURSE.DB").Long("COURSEID").Long("CLASSID").Alpha("COURSENAME", 20).Key(1);
@@ -42,7 +44,9 @@ TableBuilder Class() {
         .Key(1);
 }
 
-TableBuilder Level() { return DataTable("LEVEL.DB").Alpha("LEVELID", 2).Alpha("LEVELNAME", 20).Key(1); }
+TableBuilder Level() {
+    return DataTable("LEVEL.DB").Alpha("LEVELID", 2).Alpha("LEVELNAME", 20).Key(1);
+}
 
 TableBuilder Subject() {
     return DataTable("SUBJECT.DB")
@@ -54,7 +58,9 @@ TableBuilder Subject() {
         .Key(1);
 }
 
-TableBuilder Method() { return DataTable("METHOD.DB").Short("METHODID").Number("GRDMIN").Number("GRDMAX").Key(1); }
+TableBuilder Method() {
+    return DataTable("METHOD.DB").Short("METHODID").Number("GRDMIN").Number("GRDMAX").Key(1);
+}
 
 QStringList GradeFieldNames() {
     QStringList names;

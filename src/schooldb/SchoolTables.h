@@ -16,7 +16,7 @@ TableBuilder Class();
 TableBuilder Level();
 TableBuilder Subject();
 TableBuilder Method();
-TableBuilder Grade();  // STUDENTID, SUBJECTID, SUBJECTON, then every grade field
+TableBuilder Grade(); // STUDENTID, SUBJECTID, SUBJECTON, then every grade field
 TableBuilder User();
 
 // The grade fields of GRADE.DB after SUBJECTON, in field order.

@@ -20,12 +20,15 @@ char32_t FoldLetter(char32_t c) {
         return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
     if (c >= 0x0386 && c <= 0x03CE) {
         static constexpr char16_t kGreek[0x03CE - 0x0386 + 1] = {
-            u'α', 0x0387, u'ε', u'η', u'ι', 0x038B, u'ο', 0x038D, u'υ', u'ω', u'ι',                      // 0386-0390
-            u'α', u'β', u'γ', u'δ', u'ε', u'ζ', u'η', u'θ', u'ι', u'κ', u'λ', u'μ', u'ν', u'ξ', u'ο',     // 0391-039F
-            u'π', u'ρ', 0x03A2, u'σ', u'τ', u'υ', u'φ', u'χ', u'ψ', u'ω', u'ι', u'υ',                    // 03A0-03AB
-            u'α', u'ε', u'η', u'ι', u'υ',                                                                  // 03AC-03B0
-            u'α', u'β', u'γ', u'δ', u'ε', u'ζ', u'η', u'θ', u'ι', u'κ', u'λ', u'μ', u'ν', u'ξ', u'ο',     // 03B1-03BF
-            u'π', u'ρ', u'σ', u'σ', u'τ', u'υ', u'φ', u'χ', u'ψ', u'ω', u'ι', u'υ', u'ο', u'υ', u'ω',     // 03C0-03CE
+            u'α', 0x0387, u'ε',   u'η', u'ι', 0x038B, u'ο', 0x038D, u'υ', u'ω', u'ι', // 0386-0390
+            u'α', u'β',   u'γ',   u'δ', u'ε', u'ζ',   u'η', u'θ',   u'ι', u'κ', u'λ', u'μ',
+            u'ν', u'ξ',   u'ο',                                                             // 0391-039F
+            u'π', u'ρ',   0x03A2, u'σ', u'τ', u'υ',   u'φ', u'χ',   u'ψ', u'ω', u'ι', u'υ', // 03A0-03AB
+            u'α', u'ε',   u'η',   u'ι', u'υ',                                               // 03AC-03B0
+            u'α', u'β',   u'γ',   u'δ', u'ε', u'ζ',   u'η', u'θ',   u'ι', u'κ', u'λ', u'μ',
+            u'ν', u'ξ',   u'ο', // 03B1-03BF
+            u'π', u'ρ',   u'σ',   u'σ', u'τ', u'υ',   u'φ', u'χ',   u'ψ', u'ω', u'ι', u'υ',
+            u'ο', u'υ',   u'ω', // 03C0-03CE
         };
         return kGreek[c - 0x0386];
     }
@@ -35,7 +38,9 @@ char32_t FoldLetter(char32_t c) {
     return QChar::toCaseFolded(base);
 }
 
-bool IsCombiningMark(char32_t c) { return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1DC0 && c <= 0x1DFF); }
+bool IsCombiningMark(char32_t c) {
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1DC0 && c <= 0x1DFF);
+}
 
 // Code points of UTF-8 text; malformed bytes come out as themselves.
 class Utf8Points {
@@ -138,11 +143,16 @@ QString SqlMessage(const QString& sqliteMessage) {
 
 } // namespace
 
-int GreekTextCompare(QStringView a, QStringView b) { return CompareGreek(Utf16Points(a), Utf16Points(b)); }
+int GreekTextCompare(QStringView a, QStringView b) {
+    return CompareGreek(Utf16Points(a), Utf16Points(b));
+}
 
-void SqlEngine::Closer::operator()(sqlite3* db) const { sqlite3_close(db); }
+void SqlEngine::Closer::operator()(sqlite3* db) const {
+    sqlite3_close(db);
+}
 
-SqlEngine::SqlEngine(Loader loader, PathOf pathOf) : m_loader(std::move(loader)), m_pathOf(std::move(pathOf)) {
+SqlEngine::SqlEngine(Loader loader, PathOf pathOf)
+    : m_loader(std::move(loader)), m_pathOf(std::move(pathOf)) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
@@ -176,8 +186,8 @@ void SqlEngine::Load(const QString& tableName) {
         if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
             const QString message = QString::fromUtf8(error ? error : "");
             sqlite3_free(error);
-            throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" δεν φορτώθηκε για το ερώτημα: %2")
-                                    .arg(tableName, message));
+            throw DatabaseError(
+                QStringLiteral("Ο πίνακας \"%1\" δεν φορτώθηκε για το ερώτημα: %2").arg(tableName, message));
         }
     };
     QList<int> columns;
@@ -187,7 +197,7 @@ void SqlEngine::Load(const QString& tableName) {
         if (!f.Readable())
             continue;
         columns.append(i);
-        QString type = f.IsText()              ? QStringLiteral(" TEXT COLLATE ") + QLatin1String(kCollation)
+        QString type = f.IsText() ? QStringLiteral(" TEXT COLLATE ") + QLatin1String(kCollation)
                        : f.type == FieldType::Number ? QStringLiteral(" REAL")
                                                      : QStringLiteral(" INTEGER");
         definitions.append(Quote(f.name) + type);
@@ -200,9 +210,9 @@ void SqlEngine::Load(const QString& tableName) {
         marks.append(QStringLiteral("?"));
     exec(QStringLiteral("BEGIN"));
     sqlite3_stmt* raw = nullptr;
-    const QByteArray insert =
-        (QStringLiteral("INSERT INTO ") + Quote(tableName) + QStringLiteral(" VALUES (") + marks.join(u",") + u')')
-            .toUtf8();
+    const QByteArray insert = (QStringLiteral("INSERT INTO ") + Quote(tableName) +
+                               QStringLiteral(" VALUES (") + marks.join(u",") + u')')
+                                  .toUtf8();
     if (sqlite3_prepare_v2(db, insert.constData(), -1, &raw, nullptr) != SQLITE_OK)
         throw DatabaseError(SqlMessage(QString::fromUtf8(sqlite3_errmsg(db))));
     Statement statement(raw);
@@ -228,8 +238,8 @@ void SqlEngine::Load(const QString& tableName) {
             const QString message = QString::fromUtf8(sqlite3_errmsg(db));
             statement.reset();
             exec(QStringLiteral("ROLLBACK"));
-            throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" δεν φορτώθηκε για το ερώτημα: %2")
-                                    .arg(tableName, message));
+            throw DatabaseError(
+                QStringLiteral("Ο πίνακας \"%1\" δεν φορτώθηκε για το ερώτημα: %2").arg(tableName, message));
         }
         sqlite3_reset(raw);
     }
@@ -239,7 +249,8 @@ void SqlEngine::Load(const QString& tableName) {
         m_loaded.insert(key, stamp);
 }
 
-SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positional, const QVariantMap& named) {
+SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positional,
+                                 const QVariantMap& named) {
     static const QRegularExpression tableName(QStringLiteral("\"([^\"]+\\.[Dd][Bb])\""));
     QStringList names;
     for (auto it = tableName.globalMatch(sql); it.hasNext();) {
@@ -264,11 +275,13 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
         if (pname && pname[0] != '?') {
             const QString key = QString::fromUtf8(pname);
             if (!named.contains(key) && !named.contains(key.mid(1)))
-                throw DatabaseError(QStringLiteral("Δεν δόθηκε τιμή για την παράμετρο %1 του ερωτήματος.").arg(key));
+                throw DatabaseError(
+                    QStringLiteral("Δεν δόθηκε τιμή για την παράμετρο %1 του ερωτήματος.").arg(key));
             value = named.contains(key) ? named.value(key) : named.value(key.mid(1));
         } else {
             if (nextPositional >= positional.size())
-                throw DatabaseError(QStringLiteral("Δεν δόθηκε τιμή για την παράμετρο %1 του ερωτήματος.").arg(p));
+                throw DatabaseError(
+                    QStringLiteral("Δεν δόθηκε τιμή για την παράμετρο %1 του ερωτήματος.").arg(p));
             value = positional.at(nextPositional++);
         }
         if (!value.isValid() || value.isNull()) {
@@ -319,8 +332,9 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
                 row.append(FieldValue::Float(sqlite3_column_double(raw, c)));
                 break;
             case SQLITE_TEXT:
-                row.append(FieldValue::Text(QString::fromUtf8(
-                    reinterpret_cast<const char*>(sqlite3_column_text(raw, c)), sqlite3_column_bytes(raw, c))));
+                row.append(FieldValue::Text(
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, c)),
+                                      sqlite3_column_bytes(raw, c))));
                 break;
             default:
                 row.append(FieldValue());

@@ -50,7 +50,7 @@ private:
     std::unique_ptr<sqlite3, Closer> m_db;
     Loader m_loader;
     PathOf m_pathOf;
-    QHash<QString, FileStamp> m_loaded;  // by upper-case table name
+    QHash<QString, FileStamp> m_loaded; // by upper-case table name
 };
 
 } // namespace ekaldo::schooldb

@@ -51,7 +51,10 @@ int CompareValues(const FieldValue& a, const FieldValue& b) {
     if (a.IsNull() || b.IsNull())
         return int(!a.IsNull()) - int(!b.IsNull());
     const auto number = [](const FieldValue& v) {
-        return v.IsInteger() ? double(v.IntegerValue()) : v.IsFloat() ? v.FloatValue() : v.LogicalValue() ? 1.0 : 0.0;
+        return v.IsInteger()      ? double(v.IntegerValue())
+               : v.IsFloat()      ? v.FloatValue()
+               : v.LogicalValue() ? 1.0
+                                  : 0.0;
     };
     if (a.IsText() && b.IsText())
         return a.TextValue().compare(b.TextValue());
@@ -79,7 +82,8 @@ void PutLe32(QByteArray& bytes, int offset, std::uint32_t value) {
 void AppendRecords(const QString& path, const QList<QByteArray>& records, std::uint32_t lastAutoIncrement) {
     QFile file(path);
     const auto fail = [&](const QString& what) {
-        throw DatabaseError(QStringLiteral("Ο πίνακας \"") + path + QStringLiteral("\" δεν δημιουργήθηκε: ") + what);
+        throw DatabaseError(QStringLiteral("Ο πίνακας \"") + path + QStringLiteral("\" δεν δημιουργήθηκε: ") +
+                            what);
     };
     if (!file.open(QIODevice::ReadWrite))
         fail(file.errorString());
@@ -91,10 +95,10 @@ void AppendRecords(const QString& path, const QList<QByteArray>& records, std::u
     const int headerSize = h[2] | (h[3] << 8);
     const int blockSize = h[5] * 1024;
     const bool hasDataHeader = h[0x39] >= 4 && header.size() >= 0x60;
-    const std::uint32_t encryption =
-        hasDataHeader ? (std::uint32_t(h[0x5C]) | (std::uint32_t(h[0x5D]) << 8) | (std::uint32_t(h[0x5E]) << 16) |
-                         (std::uint32_t(h[0x5F]) << 24))
-                      : 0;
+    const std::uint32_t encryption = hasDataHeader
+                                         ? (std::uint32_t(h[0x5C]) | (std::uint32_t(h[0x5D]) << 8) |
+                                            (std::uint32_t(h[0x5E]) << 16) | (std::uint32_t(h[0x5F]) << 24))
+                                         : 0;
     if (recordSize <= 0 || blockSize <= 6 || file.size() != headerSize)
         fail(QStringLiteral("απρόσμενη κεφαλίδα από το pxlib"));
     const qsizetype perBlock = (blockSize - 6) / recordSize;
@@ -163,14 +167,24 @@ TableBuilder& TableBuilder::FieldOfType(const QString& name, FieldType type, int
     return *this;
 }
 
-TableBuilder& TableBuilder::Alpha(const QString& name, int length) { return FieldOfType(name, FieldType::Alpha, length); }
-TableBuilder& TableBuilder::Short(const QString& name) { return FieldOfType(name, FieldType::Short, 2); }
-TableBuilder& TableBuilder::Long(const QString& name) { return FieldOfType(name, FieldType::Long, 4); }
+TableBuilder& TableBuilder::Alpha(const QString& name, int length) {
+    return FieldOfType(name, FieldType::Alpha, length);
+}
+TableBuilder& TableBuilder::Short(const QString& name) {
+    return FieldOfType(name, FieldType::Short, 2);
+}
+TableBuilder& TableBuilder::Long(const QString& name) {
+    return FieldOfType(name, FieldType::Long, 4);
+}
 TableBuilder& TableBuilder::AutoIncrement(const QString& name) {
     return FieldOfType(name, FieldType::AutoIncrement, 4);
 }
-TableBuilder& TableBuilder::Number(const QString& name) { return FieldOfType(name, FieldType::Number, 8); }
-TableBuilder& TableBuilder::Logical(const QString& name) { return FieldOfType(name, FieldType::Logical, 1); }
+TableBuilder& TableBuilder::Number(const QString& name) {
+    return FieldOfType(name, FieldType::Number, 8);
+}
+TableBuilder& TableBuilder::Logical(const QString& name) {
+    return FieldOfType(name, FieldType::Logical, 1);
+}
 
 TableBuilder& TableBuilder::Key(int fieldCount) {
     if (!m_records.isEmpty())
@@ -200,14 +214,16 @@ TableCodePage TableBuilder::Page() const {
 
 TableBuilder& TableBuilder::Row(const QVariantList& values) {
     if (values.size() != m_fields.size())
-        throw DatabaseError(QStringLiteral("Ο πίνακας \"%1\" έχει %2 πεδία αλλά δόθηκαν %3 τιμές.")
-                                .arg(m_fileName, QString::number(m_fields.size()), QString::number(values.size())));
+        throw DatabaseError(
+            QStringLiteral("Ο πίνακας \"%1\" έχει %2 πεδία αλλά δόθηκαν %3 τιμές.")
+                .arg(m_fileName, QString::number(m_fields.size()), QString::number(values.size())));
     const TableCodePage page = Page();
     QByteArray record(m_recordSize, '\0');
     QList<FieldValue> key;
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         const FieldValue value = ToFieldValue(values[i]);
-        EncodeFieldValue(m_fields[i], page, m_fileName, reinterpret_cast<unsigned char*>(record.data()), value);
+        EncodeFieldValue(m_fields[i], page, m_fileName, reinterpret_cast<unsigned char*>(record.data()),
+                         value);
         if (i < m_keyFields)
             key.append(value);
         if (m_fields[i].type == FieldType::AutoIncrement && value.IsInteger() && value.IntegerValue() > 0)
@@ -247,7 +263,8 @@ QString TableBuilder::Write(const QString& folder) const {
     PxDocument px;
     px.doc = PX_new();
     if (!px.doc)
-        throw DatabaseError(QStringLiteral("Δεν ήταν δυνατό να ετοιμαστεί ο πίνακας \"%1\".").arg(m_fileName));
+        throw DatabaseError(
+            QStringLiteral("Δεν ήταν δυνατό να ετοιμαστεί ο πίνακας \"%1\".").arg(m_fileName));
     px.doc->errorhandler = CollectError;
     px.doc->errorhandler_user_data = &errors;
     const auto fail = [&](const QString& what) {
@@ -256,7 +273,8 @@ QString TableBuilder::Write(const QString& folder) const {
                             (errors.first.isEmpty() ? QString() : QStringLiteral(" (") + errors.first + ')'));
     };
     // pxlib takes the field list and its names over and frees them when the table closes.
-    auto* fields = static_cast<pxfield_t*>(px.doc->malloc(px.doc, sizeof(pxfield_t) * m_fields.size(), "fields"));
+    auto* fields =
+        static_cast<pxfield_t*>(px.doc->malloc(px.doc, sizeof(pxfield_t) * m_fields.size(), "fields"));
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         QByteArray name;
         if (page.EncodeInto(m_fields[i].name, name))

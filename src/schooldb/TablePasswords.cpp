@@ -13,7 +13,11 @@ constexpr std::uint32_t kDataTableCode = 52389u ^ kMask;
 
 } // namespace
 
-QString UserTablePassword() { return QString::number(kUserTableCode ^ kMask); }
-QString DataTablePassword() { return QString::number(kDataTableCode ^ kMask); }
+QString UserTablePassword() {
+    return QString::number(kUserTableCode ^ kMask);
+}
+QString DataTablePassword() {
+    return QString::number(kDataTableCode ^ kMask);
+}
 
 } // namespace ekaldo::schooldb

@@ -16,7 +16,8 @@ using namespace ekaldo::schooldb;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
-        const auto table = ParadoxTable::FromBytes(bytes, QStringLiteral("FUZZ.DB"), [](std::uint32_t) { return true; });
+        const auto table =
+            ParadoxTable::FromBytes(bytes, QStringLiteral("FUZZ.DB"), [](std::uint32_t) { return true; });
         QByteArray record;
         for (qint64 r = 0; r < table->RecordCount(); ++r) {
             record = table->RecordBytes(r);
@@ -34,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const QByteArray stored = table->RecordBytes(r);
             for (int f = 0; f < table->FieldCount(); ++f) {
                 const FieldDef& def = table->Field(f);
-                if (def.IsInteger() && record.mid(def.offset, def.length) != stored.mid(def.offset, def.length))
+                if (def.IsInteger() &&
+                    record.mid(def.offset, def.length) != stored.mid(def.offset, def.length))
                     __builtin_trap();
             }
         }

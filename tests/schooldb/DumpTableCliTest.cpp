@@ -39,8 +39,8 @@ TEST(DumpTableCli, PrintsNamesTypesAndRecordsWithNullsEmpty) {
         .Row({QStringLiteral("α\tβ\\γ"), QVariant()})
         .Row({QVariant(), -5})
         .Write(folder.Path());
-    const CliResult subjects =
-        DumpTable({folder.Path(), QStringLiteral("SUBJECT.DB"), QStringLiteral("--password"), DataTablePassword()});
+    const CliResult subjects = DumpTable(
+        {folder.Path(), QStringLiteral("SUBJECT.DB"), QStringLiteral("--password"), DataTablePassword()});
     EXPECT_EQ(subjects.exitCode, 0) << subjects.err.toStdString();
     EXPECT_EQ(subjects.out, QStringLiteral("SUBJECTID\tSUBJNAME\tSUBSUBJNAM\tCLASSID\tSUBJEDIT\n"
                                            "Autoincrement\tAlpha 20\tAlpha 20\tLong Integer\tLogical\n"
@@ -51,12 +51,13 @@ TEST(DumpTableCli, PrintsNamesTypesAndRecordsWithNullsEmpty) {
     EXPECT_EQ(odd.out, QStringLiteral("TEXT\tN\nAlpha 20\tShort\nα\\tβ\\\\γ\t\n\t-5\n"));
 
     // Several passwords may be given; the wrong one alone opens nothing.
-    const CliResult user = DumpTable({folder.Path(), QStringLiteral("USER.DB"), QStringLiteral("--password"),
-                                      DataTablePassword(), QStringLiteral("--password"), UserTablePassword()});
+    const CliResult user =
+        DumpTable({folder.Path(), QStringLiteral("USER.DB"), QStringLiteral("--password"),
+                   DataTablePassword(), QStringLiteral("--password"), UserTablePassword()});
     EXPECT_EQ(user.exitCode, 0) << user.err.toStdString();
     EXPECT_TRUE(user.out.contains(QStringLiteral("\nTALMIR\tTALMIR\t")));
-    const CliResult refused =
-        DumpTable({folder.Path(), QStringLiteral("USER.DB"), QStringLiteral("--password"), DataTablePassword()});
+    const CliResult refused = DumpTable(
+        {folder.Path(), QStringLiteral("USER.DB"), QStringLiteral("--password"), DataTablePassword()});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("USER.DB")));
     EXPECT_TRUE(refused.out.isEmpty());

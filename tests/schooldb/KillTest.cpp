@@ -35,8 +35,8 @@ TEST(SchoolDbKill, KilledWriterLeavesEveryOtherRecordUnchanged) {
         const auto before = ParadoxTable::Open(folder.Path(name), session.Check());
         const int record = random.bounded(400);
         QProcess child;
-        child.start(QStringLiteral(EKALDO_STORE_CHILD_PATH),
-                    {folder.Path(), name, QString::number(record), round % 2 ? password : QStringLiteral("-")});
+        child.start(QStringLiteral(EKALDO_STORE_CHILD_PATH), {folder.Path(), name, QString::number(record),
+                                                              round % 2 ? password : QStringLiteral("-")});
         ASSERT_TRUE(child.waitForStarted(10000));
         ASSERT_TRUE(child.waitForReadyRead(20000)) << child.readAllStandardError().toStdString();
         QThread::usleep(random.bounded(30000));
@@ -48,7 +48,8 @@ TEST(SchoolDbKill, KilledWriterLeavesEveryOtherRecordUnchanged) {
         ASSERT_EQ(after->RecordCount(), before->RecordCount());
         for (qint64 r = 0; r < after->RecordCount(); ++r)
             if (r != record)
-                ASSERT_EQ(after->RecordBytes(r), before->RecordBytes(r)) << "round " << round << " record " << r;
+                ASSERT_EQ(after->RecordBytes(r), before->RecordBytes(r))
+                    << "round " << round << " record " << r;
         const double n = after->Value(record, 1).FloatValue();
         EXPECT_GE(n, 1.0) << "the first store was done before the kill";
         EXPECT_EQ(after->Value(record, 3), FieldValue::Float(-n)) << "never half a store";

@@ -102,14 +102,22 @@ TEST(ParadoxTable, DecodesAlphaInTheCodePageOfItsHeader) {
     TempFolder folder;
     for (const int page : {1253, 737, 869}) {
         const QString name = QStringLiteral("CP%1.DB").arg(page);
-        TableBuilder(name).CodePage(page).Alpha("T", 20).Row({QStringLiteral("Ψάρι ωμό")}).Write(folder.Path());
+        TableBuilder(name)
+            .CodePage(page)
+            .Alpha("T", 20)
+            .Row({QStringLiteral("Ψάρι ωμό")})
+            .Write(folder.Path());
         const auto table = ParadoxTable::Open(folder.Path(name), {});
         EXPECT_EQ(table->Layout().codePageNumber, page);
         EXPECT_EQ(table->Value(0, 0), FieldValue::Text(QStringLiteral("Ψάρι ωμό"))) << page;
     }
     for (const int page : {1252, 850, 437}) {
         const QString name = QStringLiteral("CP%1.DB").arg(page);
-        TableBuilder(name).CodePage(page).Alpha("T", 20).Row({QStringLiteral("Ça café ü")}).Write(folder.Path());
+        TableBuilder(name)
+            .CodePage(page)
+            .Alpha("T", 20)
+            .Row({QStringLiteral("Ça café ü")})
+            .Write(folder.Path());
         const auto table = ParadoxTable::Open(folder.Path(name), {});
         EXPECT_EQ(table->Value(0, 0), FieldValue::Text(QStringLiteral("Ça café ü"))) << page;
     }
@@ -122,10 +130,12 @@ TEST(ParadoxTable, RefusesValuesThatDoNotFitInsteadOfCuttingThem) {
     TempFolder folder;
     EXPECT_THROW(TableBuilder("A.DB").Alpha("T", 3).Row({QStringLiteral("ΑΒΓΔ")}).Write(folder.Path()),
                  DatabaseError);
-    EXPECT_THROW(TableBuilder("B.DB").CodePage(1252).Alpha("T", 10).Row({QStringLiteral("Ω")}).Write(folder.Path()),
-                 DatabaseError);
+    EXPECT_THROW(
+        TableBuilder("B.DB").CodePage(1252).Alpha("T", 10).Row({QStringLiteral("Ω")}).Write(folder.Path()),
+        DatabaseError);
     EXPECT_THROW(TableBuilder("C.DB").Short("S").Row({-32768}).Write(folder.Path()), DatabaseError);
-    EXPECT_THROW(TableBuilder("D.DB").Long("L").Row({qint64(2147483648LL)}).Write(folder.Path()), DatabaseError);
+    EXPECT_THROW(TableBuilder("D.DB").Long("L").Row({qint64(2147483648LL)}).Write(folder.Path()),
+                 DatabaseError);
     EXPECT_THROW(TableBuilder("E.DB").Number("N").Row({std::nan("")}).Write(folder.Path()), DatabaseError);
     try {
         TableBuilder("F.DB").Alpha("LASTNAME", 4).Row({QStringLiteral("Παπαδόπουλος")}).Write(folder.Path());
@@ -153,16 +163,16 @@ TEST(ParadoxTable, RefusesDamagedAndForeignFilesCleanly) {
     const int headerSize = static_cast<uchar>(good[2]) | (static_cast<uchar>(good[3]) << 8);
     const QString path = folder.Path("BAD.DB");
 
-    QByteArray loop = good;  // the only block names itself as the next one
+    QByteArray loop = good; // the only block names itself as the next one
     loop[headerSize] = 1;
     loop[headerSize + 1] = 0;
     ExpectRefused(path, loop, "looping block chain");
 
-    QByteArray wideNumber = good;  // the Number field claims 16 bytes
+    QByteArray wideNumber = good; // the Number field claims 16 bytes
     wideNumber[0x78 + 3] = 16;
     ExpectRefused(path, wideNumber, "Number field 16 long");
 
-    QByteArray wideNumberAndRecord = wideNumber;  // and the record size agrees with it
+    QByteArray wideNumberAndRecord = wideNumber; // and the record size agrees with it
     wideNumberAndRecord[0] = static_cast<char>(good[0] + 8);
     ExpectRefused(path, wideNumberAndRecord, "Number field 16 long, record size to match");
 
@@ -178,7 +188,7 @@ TEST(ParadoxTable, RefusesDamagedAndForeignFilesCleanly) {
     SetLe32(fewer, 0x06, 3);
     ExpectRefused(path, fewer, "fewer records claimed than stored");
 
-    QByteArray badBlockCount = good;  // the block claims more records than fit
+    QByteArray badBlockCount = good; // the block claims more records than fit
     badBlockCount[headerSize + 4] = static_cast<char>(0xF0);
     badBlockCount[headerSize + 5] = 0x7F;
     ExpectRefused(path, badBlockCount, "block record count");
@@ -188,7 +198,7 @@ TEST(ParadoxTable, RefusesDamagedAndForeignFilesCleanly) {
         text += "Το αρχείο αυτό είναι κείμενο, όχι πίνακας.\n";
     ExpectRefused(path, text, "a text file named like a table");
 
-    QByteArray farBlock = good;  // the first block lies beyond the file
+    QByteArray farBlock = good; // the first block lies beyond the file
     farBlock[0x0E] = 9;
     ExpectRefused(path, farBlock, "first block outside the file");
 }
@@ -209,7 +219,8 @@ TEST(ParadoxTable, StoreChangesOnlyThatRecordOfAPlainTable) {
         table->Encode(reinterpret_cast<unsigned char*>(record.data()), 1, FieldValue::Float(17.5));
         table->StoreRecord(100, record);
         const TableLayout& l = table->Layout();
-        const qint64 start = l.headerSize + qint64(100 / perBlock) * l.blockSize + 6 + (100 % perBlock) * l.recordSize;
+        const qint64 start =
+            l.headerSize + qint64(100 / perBlock) * l.blockSize + 6 + (100 % perBlock) * l.recordSize;
         const QList<qsizetype> changed = ChangedBytes(before, ReadBytes(path));
         ASSERT_FALSE(changed.isEmpty());
         for (const qsizetype at : changed) {

@@ -88,11 +88,11 @@ TEST_F(SchoolQuery, StudentQueryJoinsEveryLinkAndSortsByTheSortOrder) {
 
 TEST_F(SchoolQuery, ConditionGroupsTakeBoundCaptions) {
     Query query(m_db);
-    query.SetSql(StudentQuery() + QStringList{QStringLiteral("  AND ( "),
-                                              QStringLiteral("          ( LEVELS.LEVELNAME = :level1 )"),
-                                              QStringLiteral("       OR ( LEVELS.LEVELNAME = :level2 )"),
-                                              QStringLiteral("      )")} +
-                 DefaultOrder());
+    query.SetSql(
+        StudentQuery() +
+        QStringList{QStringLiteral("  AND ( "), QStringLiteral("          ( LEVELS.LEVELNAME = :level1 )"),
+                    QStringLiteral("       OR ( LEVELS.LEVELNAME = :level2 )"), QStringLiteral("      )")} +
+        DefaultOrder());
     query.BindValue(QStringLiteral("level1"), QStringLiteral("Λύκειο"));
     query.BindValue(QStringLiteral(":level2"), QStringLiteral("Λ\" OR \"1\"=\"1"));
     query.Open();
@@ -104,16 +104,17 @@ TEST_F(SchoolQuery, ConditionGroupsTakeBoundCaptions) {
 }
 
 TEST_F(SchoolQuery, GreekOrderIgnoresCaseAndAccentsFirstAndNeverMergesNames) {
-    WriteNames(m_folder.Path(), {"ωμέγα", "Ίων", "αλφα", "Βήτα", "Άλφα", "ιώ", "Ωμέγα", "άλφα", "Ιωάννα", "Αλφα",
-                                 "Ζήτα", "ζητα"});
+    WriteNames(m_folder.Path(), {"ωμέγα", "Ίων", "αλφα", "Βήτα", "Άλφα", "ιώ", "Ωμέγα", "άλφα", "Ιωάννα",
+                                 "Αλφα", "Ζήτα", "ζητα"});
     Query query(m_db);
     query.SetSql({QStringLiteral("SELECT N.\"NAME\" FROM \"NAMES.DB\" N ORDER BY N.\"NAME\"")});
     query.Open();
     EXPECT_EQ(Column(query, QStringLiteral("NAME")),
-              (QStringList{"Άλφα", "Αλφα", "άλφα", "αλφα", "Βήτα", "Ζήτα", "ζητα", "ιώ", "Ιωάννα", "Ίων", "Ωμέγα",
-                           "ωμέγα"}));
+              (QStringList{"Άλφα", "Αλφα", "άλφα", "αλφα", "Βήτα", "Ζήτα", "ζητα", "ιώ", "Ιωάννα", "Ίων",
+                           "Ωμέγα", "ωμέγα"}));
     query.Close();
-    query.SetSql({QStringLiteral("SELECT N.\"NAME\" FROM \"NAMES.DB\" N GROUP BY N.\"NAME\" ORDER BY N.\"NAME\"")});
+    query.SetSql(
+        {QStringLiteral("SELECT N.\"NAME\" FROM \"NAMES.DB\" N GROUP BY N.\"NAME\" ORDER BY N.\"NAME\"")});
     query.Open();
     EXPECT_EQ(query.RecordCount(), 12) << "GROUP BY compares exactly";
     query.Close();
@@ -153,7 +154,7 @@ TEST_F(SchoolQuery, ReloadsATableWhoseFileChanged) {
     query.SetSql({QStringLiteral("SELECT G.\"GRD1\" FROM \"GRADE.DB\" G WHERE G.\"STUDENTID\" = 3")});
     Table grade(m_db);
     grade.SetTableName(QStringLiteral("GRADE.DB"));
-    grade.Open();  // keeps the connection, and the loaded copy, alive
+    grade.Open(); // keeps the connection, and the loaded copy, alive
     query.Open();
     EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 7.5);
     query.Close();
@@ -177,28 +178,34 @@ TEST_F(SchoolQuery, FailuresNameTheMissingTableOrField) {
         ADD_FAILURE() << sql.join(' ').toStdString();
         return QString();
     };
-    EXPECT_TRUE(message({QStringLiteral("SELECT T.\"X\" FROM \"TEACHER.DB\" T")}).contains(QStringLiteral("TEACHER.DB")));
-    EXPECT_TRUE(message({QStringLiteral("SELECT S.\"AGE\" FROM \"STUDENT.DB\" S")}).contains(QStringLiteral("AGE")));
+    EXPECT_TRUE(message({QStringLiteral("SELECT T.\"X\" FROM \"TEACHER.DB\" T")})
+                    .contains(QStringLiteral("TEACHER.DB")));
+    EXPECT_TRUE(
+        message({QStringLiteral("SELECT S.\"AGE\" FROM \"STUDENT.DB\" S")}).contains(QStringLiteral("AGE")));
     EXPECT_FALSE(message({QStringLiteral("SELEKT * FROM \"STUDENT.DB\" S")}).isEmpty());
-    EXPECT_THROW(query.FieldByName(QStringLiteral("LASTNAME")), DatabaseError) << "a closed query has no fields";
+    EXPECT_THROW(query.FieldByName(QStringLiteral("LASTNAME")), DatabaseError)
+        << "a closed query has no fields";
     m_session.RemoveAllPasswords();
-    EXPECT_TRUE(message({QStringLiteral("SELECT S.\"LASTNAME\" FROM \"STUDENT.DB\" S")}).contains(QStringLiteral("STUDENT.DB")));
+    EXPECT_TRUE(message({QStringLiteral("SELECT S.\"LASTNAME\" FROM \"STUDENT.DB\" S")})
+                    .contains(QStringLiteral("STUDENT.DB")));
 }
 
 TEST_F(SchoolQuery, SelectionListsGroupClassesOfTheSameName) {
     Query query(m_db);
     query.SetSql({QStringLiteral("SELECT CLASS.\"CLASSNAME\""), QStringLiteral("FROM \"CLASS.DB\" CLASS"),
-                  QStringLiteral("GROUP BY"), QStringLiteral(" CLASS.\"CLASSNAME\""), QStringLiteral("ORDER BY"),
-                  QStringLiteral(" CLASS.\"CLASSNAME\"")});
+                  QStringLiteral("GROUP BY"), QStringLiteral(" CLASS.\"CLASSNAME\""),
+                  QStringLiteral("ORDER BY"), QStringLiteral(" CLASS.\"CLASSNAME\"")});
     query.Open();
     EXPECT_EQ(Column(query, QStringLiteral("CLASSNAME")), QStringList{"Α"});
     query.Close();
     query.SetSql({QStringLiteral("SELECT SUBJECT.\"SUBJNAME\" , "), QStringLiteral(" SUBJECT.\"SUBSUBJNAM\""),
                   QStringLiteral("FROM \"SUBJECT.DB\" SUBJECT"), QStringLiteral("GROUP BY"),
-                  QStringLiteral(" SUBJECT.\"SUBJNAME\" , SUBJECT.\"SUBSUBJNAM\""), QStringLiteral("ORDER BY"),
+                  QStringLiteral(" SUBJECT.\"SUBJNAME\" , SUBJECT.\"SUBSUBJNAM\""),
+                  QStringLiteral("ORDER BY"),
                   QStringLiteral(" SUBJECT.\"SUBJNAME\" , SUBJECT.\"SUBSUBJNAM\"")});
     query.Open();
     EXPECT_EQ(query.RecordCount(), 3);
-    EXPECT_TRUE(query.FieldByName(QStringLiteral("SUBJNAME")).IsNull()) << "the branch subject, empty name first";
+    EXPECT_TRUE(query.FieldByName(QStringLiteral("SUBJNAME")).IsNull())
+        << "the branch subject, empty name first";
     EXPECT_EQ(query.FieldByName(QStringLiteral("SUBSUBJNAM")).AsString(), QStringLiteral("Θετική"));
 }

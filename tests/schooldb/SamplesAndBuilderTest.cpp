@@ -27,9 +27,15 @@ QList<FieldValue> Column(const ParadoxTable& t, int field) {
     return values;
 }
 
-FieldValue T(const char* text) { return FieldValue::Text(QString::fromUtf8(text)); }
-FieldValue I(qint64 v) { return FieldValue::Integer(v); }
-FieldValue F(double v) { return FieldValue::Float(v); }
+FieldValue T(const char* text) {
+    return FieldValue::Text(QString::fromUtf8(text));
+}
+FieldValue I(qint64 v) {
+    return FieldValue::Integer(v);
+}
+FieldValue F(double v) {
+    return FieldValue::Float(v);
+}
 
 } // namespace
 
@@ -38,8 +44,8 @@ TEST(ParadoxSamples, ReadAsTheirReadmeSays) {
         GTEST_SKIP() << "the shared Paradox samples are not here";
     const auto decimal = Sample(QStringLiteral("DECIMAL.DB"));
     EXPECT_EQ(decimal->Layout().codePageNumber, 1252);
-    EXPECT_EQ(Column(*decimal, 0),
-              (QList<FieldValue>{F(-200), F(-20), F(-1), F(1), F(20), F(200), F(200.36), F(1.37), F(-1.387)}));
+    EXPECT_EQ(Column(*decimal, 0), (QList<FieldValue>{F(-200), F(-20), F(-1), F(1), F(20), F(200), F(200.36),
+                                                      F(1.37), F(-1.387)}));
 
     const auto logical = Sample(QStringLiteral("logical.db"));
     EXPECT_EQ(Column(*logical, 0), (QList<FieldValue>{FieldValue::Logical(true), FieldValue::Logical(false),
@@ -87,7 +93,8 @@ TEST(ParadoxSamples, EncryptedSampleNeedsItsPasswordsChecksum) {
     EXPECT_EQ(asked, 0x0A25E09Au);
     EXPECT_EQ(table->Layout().codePageNumber, 850);
     EXPECT_EQ(Column(*table, 0), (QList<FieldValue>{I(1), I(2), I(3), I(4)}));
-    EXPECT_EQ(Column(*table, 1), (QList<FieldValue>{T("Value 1"), T("Value 2"), T("Value 3"), T("Last one")}));
+    EXPECT_EQ(Column(*table, 1),
+              (QList<FieldValue>{T("Value 1"), T("Value 2"), T("Value 3"), T("Last one")}));
 }
 
 TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
@@ -96,12 +103,14 @@ TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
     const QStringList tables{"STUDENT.DB", "GUARDIAN.DB", "COURSE.DB", "CLASS.DB", "LEVEL.DB",
                              "SUBJECT.DB", "METHOD.DB",   "GRADE.DB",  "USER.DB"};
     for (const QString& name : tables) {
-        const QString password = name == QStringLiteral("USER.DB") ? UserTablePassword() : DataTablePassword();
+        const QString password =
+            name == QStringLiteral("USER.DB") ? UserTablePassword() : DataTablePassword();
         const Records engine = ReadWithEngine(folder.Path(name), password);
         const PxTable px = ReadWithPxlib(folder.Path(name));
         EXPECT_FALSE(engine.isEmpty()) << name.toStdString();
         EXPECT_EQ(engine, px.records) << name.toStdString();
-        EXPECT_THROW(ReadWithEngine(folder.Path(name)), DatabaseError) << name.toStdString() << " is protected";
+        EXPECT_THROW(ReadWithEngine(folder.Path(name)), DatabaseError)
+            << name.toStdString() << " is protected";
     }
     EXPECT_THROW(ReadWithEngine(folder.Path("USER.DB"), DataTablePassword()), DatabaseError);
 

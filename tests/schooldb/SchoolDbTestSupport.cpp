@@ -166,10 +166,10 @@ void WriteSmallSchool(const QString& folder) {
         .Row(row(1, 1, true, 12.0))
         .Write(folder);
     SchoolTables::User()
-        .Row({QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), QStringLiteral("Admin"), 0, QStringLiteral("2025"),
-              QString(32, QLatin1Char('1'))})
-        .Row({QStringLiteral("MARIA"), QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("Teachers"), 2, QStringLiteral("2025"),
-              QStringLiteral("00000001")})
+        .Row({QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), QStringLiteral("Admin"), 0,
+              QStringLiteral("2025"), QString(32, QLatin1Char('1'))})
+        .Row({QStringLiteral("MARIA"), QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("Teachers"), 2,
+              QStringLiteral("2025"), QStringLiteral("00000001")})
         .Write(folder);
 }
 

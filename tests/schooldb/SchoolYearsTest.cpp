@@ -1,7 +1,7 @@
 // Opening school years and signing in, on school databases written by the builder.
+#include "schooldb/SchoolYears.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolTables.h"
-#include "schooldb/SchoolYears.h"
 #include "schooldb/SignIn.h"
 #include "schooldb/TablePasswords.h"
 #include "shell/AppState.h"
@@ -76,7 +76,8 @@ struct SchoolYearFixture : ::testing::Test {
 } // namespace
 
 TEST_F(SchoolYearFixture, ListingFindsSchoolYearFoldersSortedByLabel) {
-    for (const char* name : {"MV200405.SYR", "mv200304.syr", "MV1999XY.SYR", "MVABCD05.SYR", "AB200405.SYR", "MV2006.TXT"})
+    for (const char* name :
+         {"MV200405.SYR", "mv200304.syr", "MV1999XY.SYR", "MVABCD05.SYR", "AB200405.SYR", "MV2006.TXT"})
         QDir().mkpath(Year(name));
     WriteBytes(Year("MV200708.SYR"), "a plain file is listed too");
     const QStringList labels = ListSchoolYearLabels(dir.Path());
@@ -91,7 +92,8 @@ TEST_F(SchoolYearFixture, TheFolderOpenedIsTheCanonicalName) {
     EXPECT_EQ(SchoolYearFolderOf(QStringLiteral("/data"), QStringLiteral("Σχ.Έτος 1999-2000")),
               QStringLiteral("/data/MV199900.SYR"));
     EXPECT_EQ(SchoolYearFolderOf(QStringLiteral("/data/"), QStringLiteral("Σχ.Έτος 2004-2005")),
-              QStringLiteral("/data/MV200405.SYR")) << "no second separator";
+              QStringLiteral("/data/MV200405.SYR"))
+        << "no second separator";
     // A folder listed in small letters opens under the same label.
     QDir().mkpath(Year("mv200405.syr"));
     QDir().mkpath(Year("MV1999XY.SYR"));
@@ -101,7 +103,8 @@ TEST_F(SchoolYearFixture, TheFolderOpenedIsTheCanonicalName) {
 }
 
 TEST_F(SchoolYearFixture, AdministratorSignsInSilently) {
-    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kNone}});
+    WriteYear(Year("MV200405.SYR"),
+              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kNone}});
     ScriptedPrompt prompt;
     OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
     EXPECT_EQ(prompt.asked, 0) << "no dialog";
@@ -136,9 +139,10 @@ TEST_F(SchoolYearFixture, AnAdministratorRecordThatDoesNotQualifyLeadsToTheDialo
 TEST_F(SchoolYearFixture, TheDialogLoopsThroughEveryRefusalUntilTheRightPassword) {
     QString privileges = kNone;
     privileges[7] = QLatin1Char('1');
-    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΚΩΔ1"), 2, QStringLiteral("2004"), privileges},
-                                    {QStringLiteral("ΠΑΛΙΟΣ"), QStringLiteral("Χ"), 0, QStringLiteral("2003"), kAll},
-                                    {QStringLiteral("LOWER"), QStringLiteral("abc"), 0, QStringLiteral("2004"), kAll}});
+    WriteYear(Year("MV200405.SYR"),
+              {{QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΚΩΔ1"), 2, QStringLiteral("2004"), privileges},
+               {QStringLiteral("ΠΑΛΙΟΣ"), QStringLiteral("Χ"), 0, QStringLiteral("2003"), kAll},
+               {QStringLiteral("LOWER"), QStringLiteral("abc"), 0, QStringLiteral("2004"), kAll}});
     ScriptedPrompt prompt({{QStringLiteral("ΚΑΝΕΙΣ"), QString()},
                            {QStringLiteral("ΠΑΛΙΟΣ"), QStringLiteral("Χ")},
                            {QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΛΑΘΟΣ")},
@@ -167,7 +171,8 @@ TEST(SignInRules, LevelsAndRights) {
 }
 
 TEST_F(SchoolYearFixture, ALowerCasePasswordCanNeverMatchWhatIsTyped) {
-    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("LOWER"), QStringLiteral("abc"), 0, QStringLiteral("2004"), kAll}});
+    WriteYear(Year("MV200405.SYR"),
+              {{QStringLiteral("LOWER"), QStringLiteral("abc"), 0, QStringLiteral("2004"), kAll}});
     // The sign-in window turns what is typed to capitals.
     ScriptedPrompt prompt({{QStringLiteral("LOWER"), QStringLiteral("ABC")}});
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Σύνθημα δεν ταιριάζει!"))
@@ -177,7 +182,8 @@ TEST_F(SchoolYearFixture, ALowerCasePasswordCanNeverMatchWhatIsTyped) {
 }
 
 TEST_F(SchoolYearFixture, AWrongTablePasswordGivesTheTablesMessageAndNoSchoolYear) {
-    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}},
+    WriteYear(Year("MV200405.SYR"),
+              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}},
               QStringLiteral("999999"));
     ScriptedPrompt prompt;
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!"));
@@ -187,7 +193,8 @@ TEST_F(SchoolYearFixture, AWrongTablePasswordGivesTheTablesMessageAndNoSchoolYea
     // The user-table password is never left registered.
     QDir().mkpath(Year("MV200506.SYR"));
     TableBuilder users = SchoolTables::User();
-    users.Row({QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("g"), 0, QStringLiteral("2005"), kAll});
+    users.Row(
+        {QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("g"), 0, QStringLiteral("2005"), kAll});
     users.Write(Year("MV200506.SYR"));
     state.MorvenDataBase().SetParams({QStringLiteral("PATH=") + Year("MV200506.SYR")});
     Table table(state.MorvenDataBase());
@@ -196,8 +203,10 @@ TEST_F(SchoolYearFixture, AWrongTablePasswordGivesTheTablesMessageAndNoSchoolYea
 }
 
 TEST_F(SchoolYearFixture, AYearThatOpensThenAnotherThatFailsLeavesNoneOpen) {
-    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
-    WriteYear(Year("MV200506.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
+    WriteYear(Year("MV200405.SYR"),
+              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
+    WriteYear(Year("MV200506.SYR"),
+              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
     ScriptedPrompt prompt;
     OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
     ASSERT_TRUE(state.SchoolYearOpen());
@@ -208,7 +217,8 @@ TEST_F(SchoolYearFixture, AYearThatOpensThenAnotherThatFailsLeavesNoneOpen) {
 }
 
 TEST_F(SchoolYearFixture, AFolderThatCannotBeConnectedRaisesWithNoSchoolYearOpen) {
-    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
+    WriteYear(Year("MV200405.SYR"),
+              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
     ScriptedPrompt prompt;
     OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
     // Listed as MV1999XY.SYR, opened as MV199900.SYR, which is not there.
@@ -228,11 +238,13 @@ TEST_F(SchoolYearFixture, AnUnknownLabelOpensNothing) {
 TEST_F(SchoolYearFixture, CommandLineListsYearsAndSignsIn) {
     QString privileges = kNone;
     privileges[7] = QLatin1Char('1');
-    WriteYear(Year("MV200405.SYR"), {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll},
-                                    {QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("ΚΩΔ"), 2, QStringLiteral("2004"), privileges}});
+    WriteYear(Year("MV200405.SYR"),
+              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll},
+               {QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("ΚΩΔ"), 2, QStringLiteral("2004"), privileges}});
     QDir().mkpath(Year("MV200304.SYR"));
     auto run = [&](QStringList args, QString* out = nullptr, QString* err = nullptr) {
-        args << QStringLiteral("--db-path") << dir.Path() << QStringLiteral("--settings") << dir.Path(QStringLiteral("Z.INI"));
+        args << QStringLiteral("--db-path") << dir.Path() << QStringLiteral("--settings")
+             << dir.Path(QStringLiteral("Z.INI"));
         QProcess p;
         p.start(QStringLiteral(EKALDO_CLI_PATH), args);
         EXPECT_TRUE(p.waitForFinished(30000));
@@ -245,15 +257,22 @@ TEST_F(SchoolYearFixture, CommandLineListsYearsAndSignsIn) {
     QString out, err;
     ASSERT_EQ(run({QStringLiteral("years")}, &out), 0);
     EXPECT_EQ(out, QStringLiteral("Σχ.Έτος 2003-2004\nΣχ.Έτος 2004-2005\n"));
-    ASSERT_EQ(run({QStringLiteral("whoami"), QStringLiteral("--year"), QStringLiteral("Σχ.Έτος 2004-2005")}, &out), 0);
+    ASSERT_EQ(
+        run({QStringLiteral("whoami"), QStringLiteral("--year"), QStringLiteral("Σχ.Έτος 2004-2005")}, &out),
+        0);
     EXPECT_TRUE(out.contains(QStringLiteral("Επίπεδο: 1\n")));
-    ASSERT_EQ(run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"), QStringLiteral("ΕΛΕΝΗ"),
-                   QStringLiteral("--password"), QStringLiteral("ΚΩΔ")}, &out), 0);
+    ASSERT_EQ(run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"),
+                   QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("--password"), QStringLiteral("ΚΩΔ")},
+                  &out),
+              0);
     EXPECT_TRUE(out.contains(QStringLiteral("Χρήστης: ΕΛΕΝΗ\nΕπίπεδο: 3\n")));
-    EXPECT_NE(run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"), QStringLiteral("ΕΛΕΝΗ"),
-                   QStringLiteral("--password"), QStringLiteral("ΛΑΘΟΣ")}, &out, &err), 0);
+    EXPECT_NE(run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"),
+                   QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("--password"), QStringLiteral("ΛΑΘΟΣ")},
+                  &out, &err),
+              0);
     EXPECT_TRUE(err.contains(QStringLiteral("Το Σύνθημα δεν ταιριάζει!"))) << err.toStdString();
     EXPECT_NE(run({QStringLiteral("whoami"), QStringLiteral("--year=2003-2004")}, &out, &err), 0);
-    EXPECT_TRUE(err.contains(QStringLiteral("Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!")))
+        << err.toStdString();
     EXPECT_NE(run({QStringLiteral("whoami"), QStringLiteral("--year=1990-1991")}, &out, &err), 0);
 }

@@ -1,7 +1,7 @@
 // The school-year window, its confirmation and the sign-in window, offscreen.
+#include "schooldb/TDataManager.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolTables.h"
-#include "schooldb/TDataManager.h"
 #include "schooldb/TDataOpen.h"
 #include "schooldb/TPasswordForm.h"
 #include "shell/AppState.h"
@@ -41,7 +41,8 @@ void WriteYear(const QString& folder, const QString& adminPassword, const QStrin
     QString rights(32, QLatin1Char('0'));
     rights[7] = QLatin1Char('1');
     SchoolTables::User()
-        .Row({QStringLiteral("TALMIR"), adminPassword, QStringLiteral("Διαχ"), 0, year, QString(32, QLatin1Char('1'))})
+        .Row({QStringLiteral("TALMIR"), adminPassword, QStringLiteral("Διαχ"), 0, year,
+              QString(32, QLatin1Char('1'))})
         .Row({QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("ΚΩΔΙΚΟΣ"), QStringLiteral("Καθ"), 2, year, rights})
         .Write(folder);
 }
@@ -65,7 +66,8 @@ TEST_F(DataManagerFixture, ListsPreselectsAndDrawsTheOpenYearWithTheOpenFolder) 
         TDataManager manager(state, ui, {});
         EXPECT_EQ(manager.windowTitle(), QStringLiteral("Φάκελοι ( ") + dir.Path() + QStringLiteral(" ) "));
         ASSERT_EQ(manager.SchoolYearLB()->count(), 3);
-        EXPECT_EQ(manager.SchoolYearLB()->currentItem()->text(), QStringLiteral("Σχ.Έτος 2025-2026")) << "none open: the last";
+        EXPECT_EQ(manager.SchoolYearLB()->currentItem()->text(), QStringLiteral("Σχ.Έτος 2025-2026"))
+            << "none open: the last";
         EXPECT_EQ(manager.SchoolYearEdit()->text(), QStringLiteral("Σχ.Έτος 2025-2026"));
         EXPECT_FALSE(manager.SchoolYearEdit()->isEnabled());
     }
@@ -117,15 +119,14 @@ TEST_F(DataManagerFixture, FoldersButtonOpensTheYearAndTheMainWindowShowsIt) {
           manager.OpenBtn()->click();
           EXPECT_EQ(manager.result(), int(QDialog::Accepted)) << "the window closes after an opening";
           return manager.result();
-      })
-        .ExpectModal([&](QObject& dialog) {
-            auto& confirm = static_cast<TDataOpen&>(dialog);
-            EXPECT_EQ(confirm.windowTitle(), QStringLiteral("Άνοιγμα Φακέλου"));
-            EXPECT_EQ(confirm.OpenSchoolYearEdit()->text(), QStringLiteral("Σχ.Έτος 2024-2025"));
-            confirm.HelpButton()->click();
-            EXPECT_FALSE(confirm.isHidden() && confirm.result() != 0) << "help leaves the dialog open";
-            return int(QDialog::Accepted);
-        });
+      }).ExpectModal([&](QObject& dialog) {
+        auto& confirm = static_cast<TDataOpen&>(dialog);
+        EXPECT_EQ(confirm.windowTitle(), QStringLiteral("Άνοιγμα Φακέλου"));
+        EXPECT_EQ(confirm.OpenSchoolYearEdit()->text(), QStringLiteral("Σχ.Έτος 2024-2025"));
+        confirm.HelpButton()->click();
+        EXPECT_FALSE(confirm.isHidden() && confirm.result() != 0) << "help leaves the dialog open";
+        return int(QDialog::Accepted);
+    });
     window.Button(QStringLiteral("tbtnFolders"))->click();
     EXPECT_EQ(ui.HelpShown(), std::vector<int>{1030});
     EXPECT_EQ(window.edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος 2024-2025"));
@@ -135,7 +136,8 @@ TEST_F(DataManagerFixture, FoldersButtonOpensTheYearAndTheMainWindowShowsIt) {
     EXPECT_TRUE(window.Button(QStringLiteral("tbtnNewItem"))->isEnabled());
     EXPECT_TRUE(state.MorvenDataBase().Connected());
     window.setAttribute(Qt::WA_DeleteOnClose, false);
-    ui.ExpectMessage(MessageIcon::Warning, QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!"),
+    ui.ExpectMessage(MessageIcon::Warning,
+                     QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!"),
                      MessageAnswer::Ok);
     window.close();
     EXPECT_FALSE(state.MorvenDataBase().Connected()) << "leaving closes the connection";

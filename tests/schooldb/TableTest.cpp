@@ -44,7 +44,7 @@ TEST_F(SchoolTable, ConnectsOnDemandAndLetsGoWithTheLastOpenTable) {
     EXPECT_FALSE(m_db.Connected());
     Table grade(m_db), method(m_db);
     grade.SetTableName(QStringLiteral("GRADE.DB"));
-    method.SetTableName(QStringLiteral("method.db"));  // names match without regard to case
+    method.SetTableName(QStringLiteral("method.db")); // names match without regard to case
     grade.Open();
     method.Open();
     EXPECT_TRUE(m_db.Connected());
@@ -52,7 +52,7 @@ TEST_F(SchoolTable, ConnectsOnDemandAndLetsGoWithTheLastOpenTable) {
     EXPECT_TRUE(m_db.Connected());
     method.Close();
     EXPECT_FALSE(m_db.Connected());
-    method.Open();  // reconnects with the same folder
+    method.Open(); // reconnects with the same folder
     EXPECT_TRUE(m_db.Connected());
     EXPECT_EQ(method.RecordCount(), 2);
     EXPECT_THROW(m_db.SetParams({QStringLiteral("PATH=/elsewhere")}), DatabaseError);
@@ -117,7 +117,7 @@ TEST_F(SchoolTable, FindKeyMatchesThePrimaryKeyExactly) {
     EXPECT_EQ(user.FieldByName(QStringLiteral("Password")).AsString(), QStringLiteral("TALMIR"));
     EXPECT_EQ(user.FieldByName(QStringLiteral("SCHLYEAR")).AsString(), QStringLiteral("2025"));
 
-    Table grade(m_db);  // no primary key
+    Table grade(m_db); // no primary key
     grade.SetTableName(QStringLiteral("GRADE.DB"));
     grade.Open();
     EXPECT_THROW(grade.FindKey(QStringLiteral("1")), DatabaseError);
@@ -125,7 +125,8 @@ TEST_F(SchoolTable, FindKeyMatchesThePrimaryKeyExactly) {
 
 TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
     Query students(m_db);
-    students.SetSql({QStringLiteral("SELECT STUDENT.\"STUDENTID\""), QStringLiteral("FROM \"STUDENT.DB\" STUDENT"),
+    students.SetSql({QStringLiteral("SELECT STUDENT.\"STUDENTID\""),
+                     QStringLiteral("FROM \"STUDENT.DB\" STUDENT"),
                      QStringLiteral("ORDER BY STUDENT.\"STUDENTID\"")});
     Table grade(m_db), subject(m_db), klass(m_db), method(m_db);
     grade.SetTableName(QStringLiteral("GRADE.DB"));
@@ -159,19 +160,19 @@ TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
     grade.Next();
     EXPECT_TRUE(grade.Eof());
 
-    students.Next();  // student 2: subject switched off
+    students.Next(); // student 2: subject switched off
     EXPECT_EQ(grade.RecordCount(), 1);
     EXPECT_FALSE(grade.FieldByName(QStringLiteral("SubjectON")).AsBoolean());
     EXPECT_TRUE(grade.FieldByName(QStringLiteral("GRD1")).IsNull());
 
-    students.Next();  // student 3: a subject of the other class, method 0 to 10
+    students.Next(); // student 3: a subject of the other class, method 0 to 10
     EXPECT_EQ(subject.FieldByName(QStringLiteral("SUBJNAME")).AsString(), QStringLiteral("Φυσική"));
     EXPECT_FALSE(subject.FieldByName(QStringLiteral("SUBJEDIT")).AsBoolean());
     EXPECT_EQ(klass.FieldByName(QStringLiteral("METHODID")).AsInteger(), 2);
     EXPECT_EQ(method.FieldByName(QStringLiteral("GRDMIN")).AsFloat(), 0.0);
     EXPECT_EQ(method.FieldByName(QStringLiteral("GRDMAX")).AsFloat(), 10.0);
 
-    students.Next();  // student 4: no grade records, the chain below is empty
+    students.Next(); // student 4: no grade records, the chain below is empty
     EXPECT_TRUE(grade.Eof());
     EXPECT_TRUE(subject.Eof());
     EXPECT_TRUE(method.Eof());
@@ -194,7 +195,7 @@ TEST_F(SchoolTable, ADetailOutlivesItsMaster) {
         grade.Open();
         EXPECT_EQ(grade.RecordCount(), 2);
     }
-    grade.SetFiltered(false);  // rebuilds without the master that is gone
+    grade.SetFiltered(false); // rebuilds without the master that is gone
     EXPECT_EQ(grade.RecordCount(), 4);
 }
 
@@ -244,7 +245,7 @@ TEST_F(SchoolTable, FieldsReadAsEveryKindWithNullsKnown) {
     UseLocale(GreekLocale());
     Table grade(m_db);
     grade.SetTableName(QStringLiteral("GRADE.DB"));
-    grade.Open();  // first stored record: student 3, subject 3, GRD1 7.5
+    grade.Open(); // first stored record: student 3, subject 3, GRD1 7.5
     QStringList names;
     for (int i = 0; i < grade.FieldCount(); ++i)
         names.append(grade.Fields(i).Name());
@@ -273,7 +274,7 @@ TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
     grade.Open();
     grade.SetFilter(QStringLiteral("STUDENTID=1"));
     grade.SetFiltered(true);
-    grade.Next();  // subject 1
+    grade.Next(); // subject 1
     EXPECT_THROW(grade.FieldByName(QStringLiteral("GRD2")).SetAsString(QStringLiteral("9")), DatabaseError)
         << "writes need edit state";
     grade.Edit();
@@ -283,16 +284,18 @@ TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
     grade.FieldByName(QStringLiteral("Oral1")).SetAsString(QStringLiteral("ΑΑ"));
     EXPECT_EQ(grade.FieldByName(QStringLiteral("GRD2")).AsFloat(), 9.5) << "the edit is read back at once";
     EXPECT_THROW(grade.Next(), DatabaseError) << "no moving away from an unsaved edit";
-    const QString bad = MessageOf([&] { grade.FieldByName(QStringLiteral("GRD4")).SetAsString(QStringLiteral("x")); });
+    const QString bad =
+        MessageOf([&] { grade.FieldByName(QStringLiteral("GRD4")).SetAsString(QStringLiteral("x")); });
     EXPECT_TRUE(bad.contains(QStringLiteral("GRD4")));
-    EXPECT_THROW(grade.FieldByName(QStringLiteral("Oral2")).SetAsString(QStringLiteral("12345")), DatabaseError);
+    EXPECT_THROW(grade.FieldByName(QStringLiteral("Oral2")).SetAsString(QStringLiteral("12345")),
+                 DatabaseError);
     EXPECT_TRUE(grade.Post());
     EXPECT_FALSE(grade.Editing());
     grade.FlushToDisk();
 
     const Records engine = ReadWithEngine(Path("GRADE.DB"), DataTablePassword());
     EXPECT_EQ(ReadWithPxlib(Path("GRADE.DB")).records, engine);
-    const QList<FieldValue>& stored = engine[3];  // student 1, subject 1
+    const QList<FieldValue>& stored = engine[3]; // student 1, subject 1
     EXPECT_EQ(stored[0], FieldValue::Integer(1));
     EXPECT_EQ(stored[3], FieldValue::Text(QStringLiteral("ΑΑ")));
     EXPECT_TRUE(stored[13].IsNull());
@@ -314,7 +317,7 @@ TEST_F(SchoolTable, CancelAndARefusingHandlerLeaveTheFileAsItWas) {
     int calls = 0;
     grade.SetBeforePost([&](Table& t) {
         ++calls;
-        return t.FieldByName(QStringLiteral("GRD1")).AsFloat() <= 10;  // the method's range
+        return t.FieldByName(QStringLiteral("GRD1")).AsFloat() <= 10; // the method's range
     });
     grade.Edit();
     grade.FieldByName(QStringLiteral("GRD1")).SetAsFloat(12);
@@ -334,7 +337,8 @@ TEST_F(SchoolTable, CancelAndARefusingHandlerLeaveTheFileAsItWas) {
     grade.Edit();
     grade.FieldByName(QStringLiteral("Oral2")).SetAsString(QStringLiteral("7"));
     EXPECT_TRUE(grade.Post());
-    EXPECT_EQ(ReadWithEngine(Path("GRADE.DB"), DataTablePassword())[0][4], FieldValue::Text(QStringLiteral("07")));
+    EXPECT_EQ(ReadWithEngine(Path("GRADE.DB"), DataTablePassword())[0][4],
+              FieldValue::Text(QStringLiteral("07")));
 }
 
 TEST_F(SchoolTable, PostRefusedWhenAnotherProgramChangedTheRecord) {

@@ -71,8 +71,8 @@ int DumpTable(CliContext& cli) {
 } // namespace
 
 void AddTableCommands(QList<CliCommand>& commands) {
-    commands.append({QStringLiteral("dump-table"), QStringLiteral("ΦΑΚΕΛΟΣ ΠΙΝΑΚΑΣ [--password ΣΥΝΘΗΜΑ]..."), 2, 2,
-                     DumpTable});
+    commands.append({QStringLiteral("dump-table"), QStringLiteral("ΦΑΚΕΛΟΣ ΠΙΝΑΚΑΣ [--password ΣΥΝΘΗΜΑ]..."),
+                     2, 2, DumpTable});
 }
 
 } // namespace ekaldo

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -71,6 +72,21 @@ struct TableLayout {
     int FieldIndex(QStringView name) const;
 };
 
+// The bytes of a whole table file.
+class FileBuffer {
+public:
+    bool Allocate(qint64 size); // false when the memory is not there
+    unsigned char* Data() const { return m_data.get(); }
+    qint64 Size() const { return m_size; }
+
+private:
+    struct Free {
+        void operator()(unsigned char* p) const { std::free(p); }
+    };
+    std::unique_ptr<unsigned char, Free> m_data;
+    qint64 m_size = 0;
+};
+
 // The records of one table file, read in one go and validated before any of
 // it is trusted, and the in-place store of single records.
 class ParadoxTable {
@@ -114,7 +130,7 @@ public:
 
 private:
     ParadoxTable() = default;
-    void Parse(const QByteArray& bytes, const PasswordCheck& passwords);
+    void Parse(const PasswordCheck& passwords);
     [[noreturn]] void Fail(const QString& what) const;
     void OpenForWriting();
 
@@ -127,7 +143,7 @@ private:
     QString m_path;
     TableLayout m_layout;
     TableCodePage m_codePage;
-    QByteArray m_records; // recordCount × recordSize plain bytes
+    FileBuffer m_bytes; // the whole file, its data blocks decrypted
     QList<Location> m_locations;
     int m_fd = -1;
 };

@@ -227,9 +227,12 @@ void WriteGeneratedSchool(const QString& folder, const GeneratedSchoolSize& size
     TableBuilder users = SchoolTables::User();
     users.Row({QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), Text("Διαχείριση"), 0,
                QStringLiteral("2025"), QString(32, QLatin1Char('1'))});
-    for (const TableBuilder* table : {&levels, &methods, &classTable, &courseTable, &subjectTable, &students,
-                                      &guardians, &grades, &users})
+    for (TableBuilder* table : {&levels, &methods, &classTable, &courseTable, &subjectTable, &students,
+                                &guardians, &grades, &users}) {
+        if (!size.encrypted)
+            table->Password(QString());
         table->Write(folder);
+    }
 }
 
 } // namespace ekaldo::schooldb

@@ -14,6 +14,7 @@ struct GeneratedSchoolSize {
     int students = 10000;
     int subjectsPerStudent = 30;
     int classes = 10;
+    bool encrypted = true; // the data tables under the data-table password, as at a school
 };
 void WriteGeneratedSchool(const QString& folder, const GeneratedSchoolSize& size);
 

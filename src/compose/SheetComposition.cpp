@@ -275,7 +275,9 @@ void ComposeSheet(SheetComposition& c, AppState& state, GradingScheme scheme, Pr
             columnOfTitle.insert(subjectTitles[k], 8 + k);
     }
     std::vector<int> recordForColumn(static_cast<std::size_t>(cols), -1);
-    QList<int> recordsSubjectMethod;
+    // The grade field each method reads, by index: looked up once, not per cell.
+    constexpr int kNoField = -2;
+    QHash<int, int> gradeFieldOfMethod;
     students.First();
     while (!students.Eof()) {
         ++count;
@@ -315,8 +317,16 @@ void ComposeSheet(SheetComposition& c, AppState& state, GradingScheme scheme, Pr
                 if (!grades.Fields(fieldOn).AsBoolean()) {
                     cell = kSubjectOffCell;
                 } else {
-                    const qint64 methodId = chain.methodOfClass.value(subject.classId);
-                    cell = ReadGradeText(grades, scheme, static_cast<int>(methodId), c.PeriodIndex);
+                    const int methodId = static_cast<int>(chain.methodOfClass.value(subject.classId));
+                    auto field = gradeFieldOfMethod.find(methodId);
+                    if (field == gradeFieldOfMethod.end()) {
+                        const auto name = GradeFieldName(scheme, methodId, c.PeriodIndex);
+                        field = gradeFieldOfMethod.insert(methodId, name ? grades.FieldIndex(*name) : kNoField);
+                    }
+                    // A field the table lacks is read the slow way, which raises its error.
+                    cell = *field >= 0         ? grades.Fields(*field).AsString()
+                           : *field == kNoField ? QString()
+                                                : ReadGradeText(grades, scheme, methodId, c.PeriodIndex);
                 }
                 sheet.SetCell(row, *col, cell);
             }

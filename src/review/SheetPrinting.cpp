@@ -1,0 +1,14 @@
+#include "review/SheetPrinting.h"
+
+#include "print/PrintGrid.h"
+
+namespace ekaldo {
+
+void PrintSheet(AppState& state, UiServices& ui, const GradeSheet& sheet, const QString& fileNameText,
+                const QList<int>& columnWidths, QWidget* parent) {
+    PrintGrid(state, ui, parent, sheet, columnWidths, fileNameText);
+}
+
+void SetUpPrinter(AppState& state, UiServices& ui, QWidget*) { PrinterSetup(state, ui); }
+
+} // namespace ekaldo

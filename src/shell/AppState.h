@@ -75,6 +75,11 @@ struct AppState {
 
     QString LastSendFolder, LastReceiveFolder;
 
+    // The title of the last report prepared, and the printer the next one
+    // goes to (empty: the system's default printer, else the PDF printer).
+    QString ReportTitle;
+    QString PrinterName;
+
     // The order of the seven student columns of a sheet (their column keys) and
     // the sort order of the student query; each sheet window resets them to
     // their defaults when it opens (compose/ColumnSettings.h).

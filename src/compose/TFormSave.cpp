@@ -11,12 +11,6 @@
 
 namespace ekaldo {
 
-QString WithExtension(const QString& name, const QString& extension) {
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
-    return (dot > slash ? name.left(dot) : name) + extension;
-}
-
 TFormSave::TFormSave(const QString& caption, const QString& folder, const QString& mask, const QString& proposedName,
                      QWidget* parent)
     : QDialog(parent) {

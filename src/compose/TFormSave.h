@@ -30,7 +30,4 @@ private:
     QPushButton *m_ok = nullptr, *m_cancel = nullptr;
 };
 
-// The name with its extension replaced by (or, without one, extended with) extension (".agd").
-QString WithExtension(const QString& name, const QString& extension);
-
 } // namespace ekaldo

@@ -68,6 +68,12 @@ SplitTriple SplitAt3(const QString& text, QChar separator) {
     return {first.left, second.left, second.right};
 }
 
+QString WithExtension(const QString& name, const QString& extension) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+    return (dot > slash ? name.left(dot) : name) + extension;
+}
+
 double RoundHalfUp(int divisions, double value) {
     // A division count of 0 or below would divide by zero: such values stay as they are.
     if (divisions <= 0 || (divisions != 1 && divisions % 10 != 0))

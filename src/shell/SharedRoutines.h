@@ -30,6 +30,10 @@ struct SplitTriple {
 SplitPair SplitAt(const QString& text, QChar separator);
 SplitTriple SplitAt3(const QString& text, QChar separator);
 
+// The name with its extension replaced by (or, without one, extended with)
+// extension, such as ".agd".
+QString WithExtension(const QString& name, const QString& extension);
+
 // Rounds value half up to a fraction 1/divisions by its decimal text; values
 // for other divisions than 1 or a multiple of 10 come back unchanged.
 double RoundHalfUp(int divisions, double value);

@@ -1,0 +1,83 @@
+// ekaldo-cli compose and save-template on the demo school, as an office would run them.
+#include "exchange/GradeDataFile.h"
+#include "schooldb/SchoolGenerator.h"
+#include "exchange/GradeSheet.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QProcess>
+
+using namespace ekaldo;
+using namespace ekaldo::testing;
+
+namespace {
+
+struct ComposeCli : ::testing::Test {
+    TempFolder dir;
+    QString prog, data;
+    void SetUp() override {
+        prog = dir.Path(QStringLiteral("prog"));
+        data = dir.Path(QStringLiteral("data"));
+        QDir().mkpath(prog);
+        schooldb::WriteDemoSchool(data + QStringLiteral("/MV202526.SYR"));
+    }
+    int Run(QStringList args, QString* out = nullptr, QString* err = nullptr) {
+        args << QStringLiteral("--program-folder") << prog << QStringLiteral("--db-path") << data << QStringLiteral("--year")
+             << QStringLiteral("2025-2026") << QStringLiteral("--settings") << dir.Path(QStringLiteral("Z.INI"));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("el_GR.UTF-8"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(EKALDO_CLI_PATH), args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        if (out)
+            *out = QString::fromUtf8(p.readAllStandardOutput());
+        if (err)
+            *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    }
+};
+
+} // namespace
+
+TEST_F(ComposeCli, ComposesSavesAndReopensThroughATemplate) {
+    QString out, err;
+    ASSERT_EQ(Run({QStringLiteral("compose"), QStringLiteral("--class"), QStringLiteral("Α Γυμν."), QStringLiteral("--subject"),
+                   QStringLiteral("Μαθηματικά"), QStringLiteral("--period"), QStringLiteral("1"), QStringLiteral("--columns"),
+                   QStringLiteral("ΜΗΤΡΩΟ,ΕΠΩΝΥΜΟ"), QStringLiteral("--print-sheet")},
+                  &out, &err),
+              0)
+        << err.toStdString();
+    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GT(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("α/α\tΜΗΤΡΩΟ\tΕΠΩΝΥΜΟ\tΟΝΟΜΑ\tΠΑΤΡΩΝΥΜΟ\tΕΠΙΠΕΔΟ\tΤΑΞΗ\tΤΜΗΜΑ\tΜαθηματικά"));
+    for (int i = 1; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].split(QLatin1Char('\t')).value(6), QStringLiteral("Α Γυμν.")) << lines[i].toStdString();
+
+    ASSERT_EQ(Run({QStringLiteral("save-template"), QStringLiteral("--class"), QStringLiteral("Α Γυμν."), QStringLiteral("--subject"),
+                   QStringLiteral("Μαθηματικά"), QStringLiteral("Α γυμν")}),
+              0);
+    ASSERT_EQ(Run({QStringLiteral("compose"), QStringLiteral("--template"), QStringLiteral("Α γυμν.agt"), QStringLiteral("--period"),
+                   QStringLiteral("1"), QStringLiteral("--columns"), QStringLiteral("ΜΗΤΡΩΟ,ΕΠΩΝΥΜΟ"), QStringLiteral("--save"),
+                   QStringLiteral("Α γυμν")},
+                  &out, &err),
+              0)
+        << err.toStdString();
+    const QString saved = prog + QStringLiteral("/Exports/Α γυμν.agd");
+    EXPECT_EQ(ReadGradeHeader(saved).SchoolYear, QStringLiteral("2025-2026"));
+    // The template reproduces the sheet: the saved data lines are the printed ones.
+    GradeSheet back;
+    ScriptedUiServices ui;
+    ASSERT_TRUE(ReadGradeDataRows(saved, ui, back, nullptr));
+    ASSERT_EQ(back.RowCount(), lines.size());
+    for (int r = 0; r < back.RowCount(); ++r)
+        EXPECT_EQ(back.RowText(r).toString(), lines[r]);
+
+    // An existing file is kept unless --overwrite.
+    EXPECT_NE(Run({QStringLiteral("compose"), QStringLiteral("--save"), QStringLiteral("Α γυμν")}, &out, &err), 0);
+    EXPECT_TRUE(err.contains(QStringLiteral("υπάρχει"))) << err.toStdString();
+    EXPECT_NE(Run({QStringLiteral("compose"), QStringLiteral("--class"), QStringLiteral("Ανύπαρκτη"), QStringLiteral("--print-sheet")},
+                  &out, &err),
+              0);
+}

@@ -198,8 +198,9 @@ void SqlEngine::Load(const QString& tableName) {
             continue;
         columns.append(i);
         QString type = f.IsText() ? QStringLiteral(" TEXT COLLATE ") + QLatin1String(kCollation)
-                       : f.type == FieldType::Number ? QStringLiteral(" REAL")
-                                                     : QStringLiteral(" INTEGER");
+                       : f.type == FieldType::Number  ? QStringLiteral(" REAL")
+                       : f.type == FieldType::Logical ? QStringLiteral(" BOOLEAN")
+                                                      : QStringLiteral(" INTEGER");
         definitions.append(Quote(f.name) + type);
     }
     exec(QStringLiteral("DROP TABLE IF EXISTS ") + Quote(tableName));
@@ -313,8 +314,12 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
 
     Result result;
     const int columnCount = sqlite3_column_count(raw);
-    for (int c = 0; c < columnCount; ++c)
+    QList<bool> logical;
+    for (int c = 0; c < columnCount; ++c) {
         result.columns.append(QString::fromUtf8(sqlite3_column_name(raw, c)));
+        const char* declared = sqlite3_column_decltype(raw, c);
+        logical.append(declared && qstricmp(declared, "BOOLEAN") == 0);
+    }
     for (;;) {
         const int step = sqlite3_step(raw);
         if (step == SQLITE_DONE)
@@ -326,7 +331,11 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
         for (int c = 0; c < columnCount; ++c) {
             switch (sqlite3_column_type(raw, c)) {
             case SQLITE_INTEGER:
-                row.append(FieldValue::Integer(sqlite3_column_int64(raw, c)));
+                // A Logical field selected as it is stays a logical value.
+                if (logical[c])
+                    row.append(FieldValue::Logical(sqlite3_column_int64(raw, c) != 0));
+                else
+                    row.append(FieldValue::Integer(sqlite3_column_int64(raw, c)));
                 break;
             case SQLITE_FLOAT:
                 row.append(FieldValue::Float(sqlite3_column_double(raw, c)));

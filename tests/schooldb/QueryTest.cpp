@@ -208,4 +208,15 @@ TEST_F(SchoolQuery, SelectionListsGroupClassesOfTheSameName) {
     EXPECT_TRUE(query.FieldByName(QStringLiteral("SUBJNAME")).IsNull())
         << "the branch subject, empty name first";
     EXPECT_EQ(query.FieldByName(QStringLiteral("SUBSUBJNAM")).AsString(), QStringLiteral("Θετική"));
+    query.Close();
+    query.SetSql({QStringLiteral(
+        "SELECT S.\"SUBJEDIT\", COUNT(*) AS N FROM \"SUBJECT.DB\" S GROUP BY S.\"SUBJEDIT\"")});
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("SUBJEDIT")).Value(), FieldValue::Logical(false));
+    EXPECT_EQ(query.FieldByName(QStringLiteral("SUBJEDIT")).AsString(), QStringLiteral("False"));
+    EXPECT_EQ(query.FieldByName(QStringLiteral("N")).AsInteger(), 1);
+    query.Next();
+    EXPECT_TRUE(query.FieldByName(QStringLiteral("SUBJEDIT")).AsBoolean());
+    EXPECT_EQ(query.FieldByName(QStringLiteral("N")).Value(), FieldValue::Integer(2))
+        << "a count stays a number";
 }

@@ -3,6 +3,7 @@
 #include "exchange/GradeSheet.h"
 #include "platform/CodePage1253.h"
 #include "platform/FileErrors.h"
+#include "platform/ForeignText.h"
 #include "platform/LineReader.h"
 #include "platform/ProfileFile.h"
 #include "platform/RegionalFormats.h"
@@ -140,46 +141,82 @@ bool WriteGradeDataFile(const AppState& state, UiServices& ui, const GradeSheet&
     return true;
 }
 
+namespace {
+
+// Puts one data line into row of the grid: the fields split at every tab,
+// the cells kept in the line's own text when the row held nothing more.
+void PutDataLine(GradeSheet& grid, int row, QString text, std::vector<qsizetype> starts) {
+    if (row >= grid.RowCount())
+        grid.SetRowCount(row + 1);
+    const int fields = static_cast<int>(starts.size());
+    if (fields > grid.ColCount())
+        grid.SetColCount(fields);
+    if (grid.StoredCells(row) <= fields) {
+        grid.SetRowText(row, std::move(text), std::move(starts));
+        return;
+    }
+    // The caller's grid already holds more in this row: set only the fields the line has.
+    for (int k = 0; k < fields; ++k) {
+        const qsizetype end = k + 1 < fields ? starts[k + 1] - 1 : text.size();
+        grid.SetCell(row, k, QStringView(text).sliced(starts[k], end - starts[k]));
+    }
+}
+
+template <typename Line> std::vector<qsizetype> TabStarts(const Line& line) {
+    std::vector<qsizetype> starts{0};
+    for (qsizetype tab = line.indexOf('\t'); tab >= 0; tab = line.indexOf('\t', tab + 1))
+        starts.push_back(tab + 1);
+    return starts;
+}
+
+} // namespace
+
 bool ReadGradeDataRows(const QString& path, UiServices& ui, GradeSheet& grid, ProgressSink* progress) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")) + QLatin1Char('\n') + kCheckName);
         return false;
     }
-    LineReader reader(file);
-    QByteArrayView line;
-    while (reader.Next(line)) {
-        if (line.indexOf(QByteArrayView("[Data]")) >= 0)
-            break;
-    }
     int row = -1;
-    int linesRead = 0;
-    while (reader.Next(line)) {
-        ++row;
-        if (row >= grid.RowCount())
-            grid.SetRowCount(row + 1);
-        // One byte is one character in this code page, so the tabs of the
-        // bytes mark the cells of the decoded line.
-        std::vector<qsizetype> starts{0};
-        for (qsizetype tab = line.indexOf('\t'); tab >= 0; tab = line.indexOf('\t', tab + 1))
-            starts.push_back(tab + 1);
-        const int fields = static_cast<int>(starts.size());
-        if (fields > grid.ColCount())
-            grid.SetColCount(fields);
-        QString text = CodePage1253::Decode(line.data(), line.size());
-        if (grid.StoredCells(row) <= fields) {
-            grid.SetRowText(row, std::move(text), std::move(starts));
-        } else {
-            // The caller's grid already holds more in this row: set only the fields the line has.
-            for (int k = 0; k < fields; ++k) {
-                const qsizetype end = k + 1 < fields ? starts[k + 1] - 1 : text.size();
-                grid.SetCell(row, k, QStringView(text).sliced(starts[k], end - starts[k]));
-            }
-        }
+    auto afterLine = [&] {
         if (progress && progress->Maximum() > 0)
             progress->SetPosition(grid.RowCount() % progress->Maximum());
-        if (++linesRead % 10 == 0)
+        if ((row + 1) % 10 == 0)
             ui.ProcessEvents();
+    };
+    if (DetectEncoding(file.peek(3)) != TextEncoding::CodePage1253) {
+        // Saved by a spreadsheet or an editor in its own encoding: read the text it holds.
+        const QString text = DecodeForeignText(file.readAll()).value_or(QString());
+        QStringList lines = text.split(QLatin1Char('\n'));
+        if (!lines.isEmpty() && lines.back().isEmpty())
+            lines.removeLast();
+        qsizetype at = 0;
+        while (at < lines.size() && !lines[at].contains(QStringLiteral("[Data]")))
+            ++at;
+        for (++at; at < lines.size(); ++at) {
+            QString line = lines[at];
+            if (line.endsWith(QLatin1Char('\r')))
+                line.chop(1);
+            ++row;
+            auto starts = TabStarts(line);
+            PutDataLine(grid, row, std::move(line), std::move(starts));
+            afterLine();
+        }
+    } else {
+        LineReader reader(file);
+        QByteArrayView line;
+        while (reader.Next(line)) {
+            if (line.indexOf(QByteArrayView("[Data]")) >= 0)
+                break;
+        }
+        while (reader.Next(line)) {
+            ++row;
+            // One byte is one character in this code page, so the tabs of the
+            // bytes mark the cells of the decoded line.
+            auto starts = TabStarts(line);
+            PutDataLine(grid, row, CodePage1253::Decode(line.data(), line.size()), std::move(starts));
+            afterLine();
+        }
     }
     if (progress)
         progress->SetPosition(0);

@@ -2,7 +2,9 @@
 
 #include "platform/CodePage1253.h"
 #include "platform/FileErrors.h"
+#include "platform/ForeignText.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
 
@@ -116,6 +118,23 @@ ProfileFile::Section ProfileFile::ReadSection(const QString& path, const QString
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return result;
+    if (DetectEncoding(file.peek(3)) != TextEncoding::CodePage1253) {
+        // A file saved in another encoding: read it as its text says, through
+        // the same rules, after turning it into the program's own code page.
+        QBuffer converted;
+        try {
+            converted.setData(AsCodePage1253(file.readAll()));
+        } catch (const EncodingError&) {
+            return result;
+        }
+        converted.open(QIODevice::ReadOnly);
+        return ReadSectionFrom(converted, section);
+    }
+    return ReadSectionFrom(file, section);
+}
+
+ProfileFile::Section ProfileFile::ReadSectionFrom(QIODevice& file, const QString& section) {
+    Section result;
     // Stream line by line: a grade file's header comes first and its data
     // section, which can be large, is never read once the header has ended.
     bool inside = false;
@@ -209,7 +228,8 @@ QByteArray ProfileFile::WithKey(const QByteArray& original, const QString& secti
 void ProfileFile::WriteString(const QString& path, const QString& section, const QString& key,
                               const QString& value) {
     bool exists = false;
-    const QByteArray original = ReadAll(path, exists);
+    // A file in another encoding is written back in the program's own.
+    const QByteArray original = AsCodePage1253(ReadAll(path, exists));
     if (exists) {
         QFile probe(path);
         if (!probe.open(QIODevice::ReadOnly))

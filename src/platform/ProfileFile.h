@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QIODevice;
+
 #include <utility>
 #include <vector>
 
@@ -31,6 +33,7 @@ public:
     };
 
     static Section ReadSection(const QString& path, const QString& section);
+    static Section ReadSectionFrom(QIODevice& device, const QString& section);
     static QString ReadString(const QString& path, const QString& section, const QString& key,
                               const QString& fallback = QString());
 

@@ -257,3 +257,43 @@ TEST(TemplateHeader, ReadsTheSixKeys) {
     ReadTemplateFileHeader(state, dir.Path(QStringLiteral("none.agt")));
     EXPECT_EQ(state.TemplateFileHeader, TemplateHeader{});
 }
+
+TEST_F(GradeFileFixture, FilesSavedAsUtf8OrUtf16AreReadAsTheirTextSays) {
+    const QString text = QStringLiteral("[Header]\r\nFileName=Β1 Φυσική.agd\r\nSchoolYear=2024-2025\r\n[Data]\r\n"
+                                        "α/α\tΕΠΩΝΥΜΟ\tΆλγεβρα\r\n1;1;20\tΌλγα\t17,5\r\n");
+    QByteArray utf16("\xFF\xFE");
+    for (QChar c : text) {
+        utf16.append(static_cast<char>(c.unicode() & 0xFF));
+        utf16.append(static_cast<char>(c.unicode() >> 8));
+    }
+    QByteArray utf16be("\xFE\xFF");
+    for (QChar c : text) {
+        utf16be.append(static_cast<char>(c.unicode() >> 8));
+        utf16be.append(static_cast<char>(c.unicode() & 0xFF));
+    }
+    for (const QByteArray& bytes : {QByteArray("\xEF\xBB\xBF") + text.toUtf8(), utf16, utf16be}) {
+        WriteBytes(state.CurrentFilePath, bytes);
+        const GradeHeader header = ReadGradeHeader(state.CurrentFilePath);
+        EXPECT_EQ(header.FileName, QStringLiteral("Β1 Φυσική.agd"));
+        EXPECT_EQ(header.SchoolYear, QStringLiteral("2024-2025"));
+        GradeSheet grid;
+        ASSERT_TRUE(ReadGradeDataRows(state.CurrentFilePath, ui, grid, nullptr));
+        ASSERT_EQ(grid.RowCount(), 2);
+        EXPECT_EQ(grid.Cell(0, 2), QStringLiteral("Άλγεβρα"));
+        EXPECT_EQ(grid.Cell(1, 1), QStringLiteral("Όλγα"));
+        EXPECT_EQ(grid.Cell(1, 2), QStringLiteral("17,5"));
+        // A stamp turns the file into the program's own encoding, its text unchanged.
+        WriteGradeFileHeaderKey(state.CurrentFilePath, QStringLiteral("Imported"), QStringLiteral("now"));
+        EXPECT_EQ(ReadBytes(state.CurrentFilePath),
+                  Greek(QString(text).replace(QStringLiteral("SchoolYear=2024-2025\r\n"),
+                                              QStringLiteral("SchoolYear=2024-2025\r\nImported=now\r\n"))));
+    }
+}
+
+TEST_F(GradeFileFixture, AForeignFileWithCharactersTheCodePageLacksIsNotStamped) {
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + QStringLiteral("[Header]\r\nFileName=Zoë.agd\r\n[Data]\r\n").toUtf8();
+    WriteBytes(state.CurrentFilePath, bytes);
+    EXPECT_EQ(ReadGradeHeader(state.CurrentFilePath).FileName, QString()) << "the header cannot be carried over";
+    EXPECT_THROW(WriteGradeFileHeaderKey(state.CurrentFilePath, QStringLiteral("Imported"), QStringLiteral("x")), EncodingError);
+    EXPECT_EQ(ReadBytes(state.CurrentFilePath), bytes);
+}

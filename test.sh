@@ -10,7 +10,8 @@ if [ "${EKALDO_SANITIZE:-0}" = "1" ]; then
   build_dir=build-asan
   sanitize=ON
 fi
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DEKALDO_BUILD_TESTS=ON -DEKALDO_SANITIZE=$sanitize >/dev/null
+# Benchmarks are for measuring, not for testing: they are built by ./run.sh and by hand.
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DEKALDO_BUILD_TESTS=ON -DEKALDO_BUILD_BENCH=OFF -DEKALDO_SANITIZE=$sanitize >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -38,6 +38,14 @@ void WritePostingSchool(const QString& folder) {
                GradeRow(5, 1, true, {{"GRD2", 9.0}}),
                GradeRow(5, 2, true)})
         .Write(folder);
+    QString secretary(32, QLatin1Char('1'));
+    secretary[7] = QLatin1Char('0'); // everything but posting
+    SchoolTables::User()
+        .Row({QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), QStringLiteral("Admin"), 0, QStringLiteral("2025"),
+              QString(32, QLatin1Char('1'))})
+        .Row({QStringLiteral("GRAMM"), QStringLiteral("G1"), QStringLiteral("Γραμματεία"), 3, QStringLiteral("2025"),
+              secretary})
+        .Write(folder);
 }
 
 QVariantList GradeRow(int student, int subject, bool on, const QMap<QString, QVariant>& values) {
@@ -108,7 +116,7 @@ FieldValue StoredField(AppState& state, int student, int subject, const QString&
     return {};
 }
 
-QString SchoolFolder(const QString& root) { return QDir(root).filePath(QStringLiteral("data/MV2025.SYR")); }
+QString SchoolFolder(const QString& root) { return QDir(root).filePath(QStringLiteral("data/MV202526.SYR")); }
 
 void PrepareState(AppState& state, const QString& root) {
     state.ProgramFolder = root + QLatin1Char('/');

@@ -24,6 +24,7 @@ namespace ekaldo::testing {
 //   student 3: Χημεία with GRD1 12, out of its range 0..10
 //   student 4: Έκθεση with Oral2 "7"
 //   student 5: Άλγεβρα (GRD2 9), Φυσική: never on a sheet
+// Users: TALMIR with every right, GRAMM (password G1) without the posting right.
 void WritePostingSchool(const QString& folder);
 
 // A GRADE.DB row of student and subject, the named grade fields set, the rest null.

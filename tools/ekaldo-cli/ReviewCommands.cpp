@@ -1,0 +1,212 @@
+// Checking, posting and undoing the posting of a received grade sheet from the
+// command line, through the same core as the posting window.
+#include "CliContext.h"
+
+#include "exchange/GradeDataFile.h"
+#include "exchange/GradeSheet.h"
+#include "platform/FileErrors.h"
+#include "platform/RegionalFormats.h"
+#include "review/GradePosting.h"
+#include "schooldb/GradeColumns.h"
+#include "shell/DocumentFolders.h"
+#include "shell/SharedRoutines.h"
+
+#include <QFileInfo>
+
+namespace ekaldo {
+namespace {
+
+const QString kStudentSurname = QStringLiteral("ΕΠΩΝΥΜΟ");
+const QString kStudentName = QStringLiteral("ΟΝΟΜΑ");
+
+// FILE is a path, or the name of a file in the InBox. Sets the current file and reads its header.
+void ChooseFile(CliContext& cli) {
+    cli.state.SetDocumentFolders();
+    const QString given = cli.arguments.at(0);
+    const QString path = QFileInfo(given).isFile() ? QFileInfo(given).absoluteFilePath()
+                                                   : DocumentPath(cli.state, DocumentPage::InBox, given);
+    cli.state.CurrentFilePath = path;
+    cli.state.CurrentFileName = QFileInfo(path).fileName();
+    ReadGradeFileHeader(cli.state, path);
+}
+
+bool LoadSheet(CliContext& cli, GradeSheet& sheet) {
+    sheet.SetSize(2, 8);
+    sheet.SetCell(0, 0, u"α/α");
+    return ReadGradeDataRows(cli.state.CurrentFilePath, cli.ui, sheet, nullptr);
+}
+
+// --period N: a grade column of the scheme's list, counted from 1; 0 when not given.
+std::optional<int> PeriodOf(CliContext& cli, bool required) {
+    const QString text = cli.Option(QStringLiteral("--period"));
+    const QStringList captions = GradeColumnCaptions(Program::kGradingScheme);
+    if (text.isEmpty()) {
+        if (required) {
+            Fail(QStringLiteral("Δώστε τη Βαθμολογική Περίοδο με --period (1 έως %1).").arg(captions.size()));
+            return std::nullopt;
+        }
+        return 0;
+    }
+    bool ok = false;
+    const int period = text.toInt(&ok);
+    if (!ok || period < 1 || period > captions.size()) {
+        Fail(QStringLiteral("Άγνωστη Βαθμολογική Περίοδος \"") + text +
+             QStringLiteral("\": δώστε αριθμό από 1 έως %1.").arg(captions.size()));
+        return std::nullopt;
+    }
+    return period;
+}
+
+QString StudentOf(const GradeSheet& sheet, int row) {
+    QString text = SplitAt3(SplitAt(sheet.Cell(row, 0), QLatin1Char('|')).left, QLatin1Char(';')).first;
+    for (const QString& key : {kStudentSurname, kStudentName}) {
+        for (int column = 1; column < std::min(sheet.ColCount(), 8); ++column)
+            if (sheet.CellView(0, column) == key)
+                text += QLatin1Char(' ') + sheet.Cell(row, column);
+    }
+    return text;
+}
+
+QString ValueText(const schooldb::FieldValue& value) {
+    if (value.IsNull())
+        return QString();
+    if (value.IsText())
+        return value.TextValue();
+    if (value.IsInteger())
+        return QString::number(value.IntegerValue());
+    if (value.IsFloat())
+        return RegionalFormats::ShortestNumberText(value.FloatValue());
+    return value.LogicalValue() ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// The error cells, one a line: row, student, subject, value, state.
+int PrintErrors(const GradeSheet& sheet) {
+    int errors = 0;
+    for (int row = 1; row < sheet.RowCount(); ++row) {
+        for (int column = 8; column < sheet.ColCount(); ++column) {
+            const SplitPair cell = SplitAt(sheet.Cell(row, column), QLatin1Char('|'));
+            if (!cell.right.startsWith(QStringLiteral("Err")))
+                continue;
+            if (errors++ == 0)
+                PrintOut(QStringLiteral("Γραμμή\tΜαθητής\tΜάθημα\tΤιμή\tΚατάσταση\n"));
+            PrintOut(QString::number(row) + QLatin1Char('\t') + StudentOf(sheet, row) + QLatin1Char('\t') +
+                     sheet.Cell(0, column) + QLatin1Char('\t') + cell.left + QLatin1Char('\t') + cell.right +
+                     QLatin1Char('\n'));
+        }
+    }
+    return errors;
+}
+
+void PrintChanges(const GradeSheet& sheet, const std::vector<CellChange>& changes, const QString& title) {
+    if (changes.empty())
+        return;
+    PrintOut(title + QStringLiteral("\nΓραμμή\tΜαθητής\tΜάθημα\tΠεδίο\tΤώρα\tΝέα τιμή\n"));
+    for (const CellChange& c : changes)
+        PrintOut(QString::number(c.row) + QLatin1Char('\t') + StudentOf(sheet, c.row) + QLatin1Char('\t') +
+                 sheet.Cell(0, c.column) + QLatin1Char('\t') + c.field + QLatin1Char('\t') + ValueText(c.before) +
+                 QLatin1Char('\t') + ValueText(c.after) + QLatin1Char('\n'));
+}
+
+int RequirePostingRight(CliContext& cli) {
+    if (cli.state.PostingRight())
+        return 0;
+    return Fail(QStringLiteral("Ο χρήστης \"") + cli.state.CurrentUserName +
+                QStringLiteral("\" δεν έχει δικαίωμα Καταχώρησης Βαθμολογίας."));
+}
+
+int Check(CliContext& cli) {
+    const std::optional<int> period = PeriodOf(cli, false);
+    if (!period)
+        return 2;
+    if (const int failed = OpenSchoolYearFromOptions(cli))
+        return failed;
+    ChooseFile(cli);
+    GradeSheet sheet;
+    if (!LoadSheet(cli, sheet))
+        return 1;
+    if (!SheetOfOpenSchoolYear(cli.state))
+        return Fail(kOtherSchoolYearMessage);
+    GradePosting posting(cli.state, cli.ui, Program::kGradingScheme);
+    const ScanSummary summary = posting.CheckGrades(sheet, *period);
+    PrintErrors(sheet);
+    PrintChanges(sheet, posting.Changes(), QStringLiteral("Τιμές που θα αλλάξουν με την Καταχώρηση:"));
+    QString line = QStringLiteral("Μαθητές: %1, Λάθη: %2").arg(summary.rows).arg(summary.errorCells);
+    if (*period > 0)
+        line += QStringLiteral(", Αλλαγές: %1, Δεν θα αποθηκευτούν: %2").arg(summary.changedCells).arg(summary.refusedStores);
+    PrintOut(line + QLatin1Char('\n'));
+    return summary.errorCells == 0 ? 0 : 1;
+}
+
+int Post(CliContext& cli) {
+    const std::optional<int> period = PeriodOf(cli, true);
+    if (!period)
+        return 2;
+    if (const int failed = OpenSchoolYearFromOptions(cli))
+        return failed;
+    if (const int failed = RequirePostingRight(cli))
+        return failed;
+    ChooseFile(cli);
+    GradeSheet sheet;
+    if (!LoadSheet(cli, sheet))
+        return 1;
+    const QString caption = GradeColumnCaptions(Program::kGradingScheme).value(*period - 1);
+    if (cli.ui.ShowMessage(MessageIcon::Question, PostConfirmationText(caption), MessageButtons::YesNo) !=
+        MessageAnswer::Yes)
+        return Fail(QStringLiteral("Η Καταχώρηση δεν έγινε: δώστε --yes για να προχωρήσει."));
+    if (!SheetOfOpenSchoolYear(cli.state))
+        return Fail(kOtherSchoolYearMessage);
+    GradePosting posting(cli.state, cli.ui, Program::kGradingScheme);
+    const ScanSummary summary = posting.PostGrades(sheet, *period);
+    WriteGradeFileHeaderKey(cli.state.CurrentFilePath, QStringLiteral("Posted"),
+                            RegionalFormats::DateTimeText(cli.ui.Now()));
+    PrintErrors(sheet);
+    PrintOut(QStringLiteral("Μαθητές: %1, Λάθη: %2, Εγγραφές που αποθηκεύτηκαν: %3, που δεν αποθηκεύτηκαν: %4, "
+                            "Τιμές που άλλαξαν: %5\nΑντίγραφο και ημερολόγιο: %6\n")
+                 .arg(summary.rows)
+                 .arg(summary.errorCells)
+                 .arg(summary.storedRecords)
+                 .arg(summary.refusedStores)
+                 .arg(summary.journalEntries)
+                 .arg(summary.backupFolder));
+    return 0;
+}
+
+int UndoPost(CliContext& cli) {
+    if (const int failed = OpenSchoolYearFromOptions(cli))
+        return failed;
+    if (const int failed = RequirePostingRight(cli))
+        return failed;
+    ChooseFile(cli);
+    if (!SheetOfOpenSchoolYear(cli.state))
+        return Fail(kOtherSchoolYearMessage);
+    GradePosting posting(cli.state, cli.ui, Program::kGradingScheme);
+    const std::optional<PostingJournal::Run> run = posting.LastPosting();
+    if (!run)
+        return Fail(QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") + cli.state.CurrentFileName +
+                    QStringLiteral("\" για αναίρεση."));
+    if (cli.ui.ShowMessage(MessageIcon::Question, UndoConfirmationText(*run), MessageButtons::YesNo) !=
+        MessageAnswer::Yes)
+        return Fail(QStringLiteral("Η Αναίρεση δεν έγινε: δώστε --yes για να προχωρήσει."));
+    const UndoOutcome outcome = posting.UndoLastPosting();
+    PrintOut(QStringLiteral("Τιμές που επανήλθαν: %1\n").arg(outcome.restored));
+    for (const QString& left : outcome.leftAlone)
+        PrintOut(QStringLiteral("Έμεινε: ") + left + QLatin1Char('\n'));
+    if (!outcome.Complete())
+        return 1;
+    WriteGradeFileHeaderKey(cli.state.CurrentFilePath, QStringLiteral("Posted"), QString());
+    return 0;
+}
+
+} // namespace
+
+void AddReviewCommands(QList<CliCommand>& commands) {
+    const QString yearOptions = QStringLiteral("--year ΕΤΟΣ [--db-path ΦΑΚΕΛΟΣ] [--user ΟΝΟΜΑ --password ΣΥΝΘΗΜΑ]");
+    commands.append({QStringLiteral("check"), QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" [--period N]"),
+                     1, 1, Check});
+    commands.append({QStringLiteral("post"), QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" --period N --yes"),
+                     1, 1, Post});
+    commands.append({QStringLiteral("undo-post"), QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" --yes"),
+                     1, 1, UndoPost});
+}
+
+} // namespace ekaldo

@@ -46,10 +46,12 @@ TEST(SchoolDbKill, KilledWriterLeavesEveryOtherRecordUnchanged) {
 
         const auto after = ParadoxTable::Open(folder.Path(name), session.Check());
         ASSERT_EQ(after->RecordCount(), before->RecordCount());
-        for (qint64 r = 0; r < after->RecordCount(); ++r)
-            if (r != record)
+        for (qint64 r = 0; r < after->RecordCount(); ++r) {
+            if (r != record) {
                 ASSERT_EQ(after->RecordBytes(r), before->RecordBytes(r))
                     << "round " << round << " record " << r;
+            }
+        }
         const double n = after->Value(record, 1).FloatValue();
         EXPECT_GE(n, 1.0) << "the first store was done before the kill";
         EXPECT_EQ(after->Value(record, 3), FieldValue::Float(-n)) << "never half a store";

@@ -630,7 +630,7 @@ QImage TFilePreview::RenderPage(int page) const {
     const int dpm = static_cast<int>(std::lround(dpi / 0.0254));
     image.setDotsPerMeterX(dpm);
     image.setDotsPerMeterY(dpm);
-    image.fill(QColor(0x80, 0x80, 0x80));
+    image.fill(Background);
     QPainter painter(&image);
     painter.fillRect(paper, Qt::white);
     painter.setRenderHint(QPainter::Antialiasing, false);

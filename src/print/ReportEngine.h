@@ -286,6 +286,7 @@ public:
     int PageInc = 1;
     double MarginPercent = 2.0; // of the page's width, around it, scaled with the zoom
     int ShadowDepth = 0;
+    QColor Background{0x80, 0x80, 0x80}; // round the paper, as the scroll box's own
     std::function<void()> OnPageChange;
     static constexpr double ScreenDpi = 96;
 

@@ -95,6 +95,7 @@ TPreviewForm::TPreviewForm(AppState& state, UiServices& ui, QWidget* owner)
     setGeometry(p.x, p.y, p.w, p.h);
 
     m_preview.ScrollBox = this;
+    m_preview.Background = m_scroll->palette().color(QPalette::Dark);
     m_preview.Ui = &m_ui;
     m_preview.OnPageChange = [this] { PageChanged(); };
 

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace ekaldo {
@@ -106,6 +107,8 @@ TPrintForm::TPrintForm(AppState& state, UiServices& ui, QIODevice* stream, int p
 
 void TPrintForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
     FormActivate();
 }
 

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -59,6 +60,8 @@ TPrintStatusForm::TPrintStatusForm(const AppState& state, UiServices& ui, const 
 
 void TPrintStatusForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
     // The job starts once the window shows, so that it paints first.
     if (!m_running && !m_done)
         QTimer::singleShot(0, this, &TPrintStatusForm::FormActivate);

@@ -66,11 +66,12 @@ long PxlibRead(const QString& path) {
     return records;
 }
 
-long PeakMemoryKb() {
+// Resident memory now, in kB.
+long MemoryKb() {
     QFile status(QStringLiteral("/proc/self/status"));
     status.open(QIODevice::ReadOnly);
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
+        if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').front().toLong();
     return 0;
 }
@@ -101,7 +102,7 @@ int main(int argc, char** argv) {
             pxRecords += PxlibRead(QDir(folder).filePath(t));
     });
 
-    const long before = PeakMemoryKb();
+    const long before = MemoryKb();
     AppState state;
     state.DatabaseSession().AddPassword(DataTablePassword());
     state.MorvenDataBase().SetParams({QStringLiteral("PATH=") + folder});
@@ -117,14 +118,15 @@ int main(int argc, char** argv) {
     // (every tick in the window) find them loaded.
     const double first = Best(1, [&] { ComposeSheet(composition, state, GradingScheme::Tutoring); });
     const double again = Best(3, [&] { ComposeSheet(composition, state, GradingScheme::Tutoring); });
-    const long after = PeakMemoryKb();
+    const long after = MemoryKb();
 
     std::printf("tables: %.1f MB; plain read() %.1f ms; pxlib read of %ld records %.0f ms\n", bytes / 1e6, plain,
                 pxRecords, pxlib);
     std::printf("full sheet: %d rows x %d columns; first composition %.0f ms, again %.0f ms "
                 "(%.1fx plain read(), %.2fx pxlib read)\n",
                 composition.Sheet.RowCount(), composition.Sheet.ColCount(), first, again, again / plain, again / pxlib);
-    std::printf("peak memory: %.0f MB before composing, %.0f MB after (%.0f MB for the engine and the sheet)\n",
+    std::printf("resident memory: %.0f MB before composing, %.0f MB with the sheet composed (%.0f MB for the engine "
+                "and the sheet)\n",
                 before / 1024.0, after / 1024.0, (after - before) / 1024.0);
     return 0;
 }

@@ -108,7 +108,9 @@ std::unique_ptr<ReportDevice> Open(const QString& name, const report::PageFormat
         probe.close();
         return std::make_unique<PdfDevice>(pdfPath, format);
     }
-    if (!Driver() || !Driver()->Names().contains(name))
+    if (!Driver() || Driver()->Names().isEmpty())
+        throw ReportError(ReportTexts::NoPrinters);
+    if (!Driver()->Names().contains(name))
         throw ReportError(ReportTexts::InvalidPrinter(name, QString(), QString()));
     return Driver()->Open(name, format);
 }

@@ -26,9 +26,14 @@ class PinLocale : public ::testing::EmptyTestEventListener {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    // Window tests never need a display, also when ctest lists them.
+    // Window tests never need a display, also when ctest lists them; the C
+    // locale of the process is neutral, and the shared samples are found
+    // beside the sources unless the environment says otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("LC_ALL", "C.UTF-8");
+    if (qEnvironmentVariableIsEmpty("EKALDO_SHARED_DIR"))
+        qputenv("EKALDO_SHARED_DIR", EKALDO_SOURCE_SHARED_DIR);
     TestApplication app(argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new PinLocale);
     return RUN_ALL_TESTS();

@@ -101,7 +101,7 @@ public:
     void SetTextAngle(int degrees);
     void SelectPen(QColor color, Qt::PenStyle style, int width, PenMode mode);
     void SelectBrush(QColor color, Qt::BrushStyle style, const QImage* bitmap = nullptr);
-    const report::FontSpec& CurrentFont() const { return m_font; }
+    const report::ReportFont& CurrentFont() const { return m_font; }
     double MeasureText(const QString& text) const;
     double LineHeight() const;
     QRect MakeDeviceRect(double x1, double y1, double x2, double y2) const;
@@ -131,9 +131,9 @@ protected:
     virtual void DeviceEndJob() = 0;
     // Called when a job fails: release the output without raising.
     virtual void DeviceAbandonJob() noexcept = 0;
-    virtual void DeviceFont(const report::FontSpec& font) = 0;
-    virtual void DevicePen(const report::PenSpec& pen) = 0;
-    virtual void DeviceBrush(const report::BrushSpec& brush) = 0;
+    virtual void DeviceFont(const report::ReportFont& font) = 0;
+    virtual void DevicePen(const report::ReportPen& pen) = 0;
+    virtual void DeviceBrush(const report::ReportBrush& brush) = 0;
     virtual void DeviceText(double x, double y, const QString& text) = 0;
     virtual void DeviceTextClipped(const QRectF& clip, double x, double y, const QString& text) = 0;
     virtual void DeviceLine(double x1, double y1, double x2, double y2) = 0;
@@ -169,9 +169,9 @@ private:
     double m_cursorX = 0, m_cursorY = 0;
     double m_penX = 0, m_penY = 0;
     std::vector<double> m_tabs;
-    report::FontSpec m_font;
-    report::PenSpec m_pen;
-    report::BrushSpec m_brush;
+    report::ReportFont m_font;
+    report::ReportPen m_pen;
+    report::ReportBrush m_brush;
     mutable std::optional<QFont> m_measureFont;
 };
 
@@ -187,9 +187,9 @@ protected:
     void DeviceEndPage() override;
     void DeviceEndJob() override;
     void DeviceAbandonJob() noexcept override;
-    void DeviceFont(const report::FontSpec& font) override { m_writer->Font(font); }
-    void DevicePen(const report::PenSpec& pen) override { m_writer->Pen(pen); }
-    void DeviceBrush(const report::BrushSpec& brush) override { m_writer->Brush(brush); }
+    void DeviceFont(const report::ReportFont& font) override { m_writer->Font(font); }
+    void DevicePen(const report::ReportPen& pen) override { m_writer->Pen(pen); }
+    void DeviceBrush(const report::ReportBrush& brush) override { m_writer->Brush(brush); }
     void DeviceText(double x, double y, const QString& text) override { m_writer->Text(x, y, text); }
     void DeviceTextClipped(const QRectF& clip, double x, double y, const QString& text) override {
         m_writer->TextClipped(clip, x, y, text);
@@ -210,9 +210,9 @@ protected:
     void DeviceEndPage() override {}
     void DeviceEndJob() override;
     void DeviceAbandonJob() noexcept override;
-    void DeviceFont(const report::FontSpec& font) override { m_canvas->SetFont(font); }
-    void DevicePen(const report::PenSpec& pen) override { m_canvas->SetPen(pen); }
-    void DeviceBrush(const report::BrushSpec& brush) override { m_canvas->SetBrush(brush); }
+    void DeviceFont(const report::ReportFont& font) override { m_canvas->SetFont(font); }
+    void DevicePen(const report::ReportPen& pen) override { m_canvas->SetPen(pen); }
+    void DeviceBrush(const report::ReportBrush& brush) override { m_canvas->SetBrush(brush); }
     void DeviceText(double x, double y, const QString& text) override { m_canvas->Text(x, y, text); }
     void DeviceTextClipped(const QRectF& clip, double x, double y, const QString& text) override {
         m_canvas->TextClipped(clip, x, y, text);

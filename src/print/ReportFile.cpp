@@ -28,12 +28,12 @@ constexpr qint64 PageRecordSize = 21;
     throw ReportError(ReportTexts::UnexpectedCode);
 }
 
-QFont MakeFont(const FontSpec& spec) {
-    QFont font(spec.name);
-    font.setPointSizeF(spec.size > 0 ? spec.size : 1);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
+QFont MakeFont(const ReportFont& style) {
+    QFont font(style.name);
+    font.setPointSizeF(style.size > 0 ? style.size : 1);
+    font.setBold(style.bold);
+    font.setItalic(style.italic);
+    font.setUnderline(style.underline);
     // Unhinted outlines scale straight with the resolution, so a text measured
     // for the printer takes the same room on the preview's screen.
     font.setHintingPreference(QFont::PreferNoHinting);
@@ -89,8 +89,8 @@ private:
     qsizetype m_pos = 0;
 };
 
-FontSpec ReadFont(FieldReader& in) {
-    FontSpec f;
+ReportFont ReadFont(FieldReader& in) {
+    ReportFont f;
     f.name = in.String();
     f.size = in.Real();
     const quint8 style = in.Byte();
@@ -112,12 +112,12 @@ ReportCanvas::ReportCanvas(QPainter& painter, double dpiX, double dpiY)
     SetBrush(m_brush);
 }
 
-void ReportCanvas::SetFont(const FontSpec& font) {
+void ReportCanvas::SetFont(const ReportFont& font) {
     m_font = font;
     m_painter.setFont(MakeFont(font));
 }
 
-void ReportCanvas::SetPen(const PenSpec& pen) {
+void ReportCanvas::SetPen(const ReportPen& pen) {
     m_pen = pen;
     const double pixels = pen.width * m_dpiX;
     QPen qpen(QColor::fromRgba(pen.color), pixels < 1.0 ? 0.0 : pixels, static_cast<Qt::PenStyle>(pen.style),
@@ -127,7 +127,7 @@ void ReportCanvas::SetPen(const PenSpec& pen) {
                                                           : QPainter::CompositionMode_SourceOver);
 }
 
-void ReportCanvas::SetBrush(const BrushSpec& brush) {
+void ReportCanvas::SetBrush(const ReportBrush& brush) {
     m_brush = brush;
 }
 
@@ -237,7 +237,7 @@ void ReportFileWriter::BeginPage(int number) {
         throw ReportError(ReportTexts::StreamInit.arg(QStringLiteral("report")));
 }
 
-void ReportFileWriter::Font(const FontSpec& font) {
+void ReportFileWriter::Font(const ReportFont& font) {
     Code(RecordCode::Font);
     String(font.name);
     Real(font.size);
@@ -246,7 +246,7 @@ void ReportFileWriter::Font(const FontSpec& font) {
     Int32(font.angle);
 }
 
-void ReportFileWriter::Pen(const PenSpec& pen) {
+void ReportFileWriter::Pen(const ReportPen& pen) {
     Code(RecordCode::Pen);
     Int32(static_cast<qint32>(pen.color));
     m_buffer.append(static_cast<char>(pen.style));
@@ -254,7 +254,7 @@ void ReportFileWriter::Pen(const PenSpec& pen) {
     m_buffer.append(static_cast<char>(pen.mode));
 }
 
-void ReportFileWriter::Brush(const BrushSpec& brush) {
+void ReportFileWriter::Brush(const ReportBrush& brush) {
     Code(RecordCode::Brush);
     Int32(static_cast<qint32>(brush.color));
     m_buffer.append(static_cast<char>(brush.style));
@@ -367,7 +367,7 @@ void ReportFileReader::Replay(qint64 position, ReportCanvas& canvas) {
             canvas.SetFont(ReadFont(in));
             break;
         case RecordCode::Pen: {
-            PenSpec p;
+            ReportPen p;
             p.color = static_cast<QRgb>(in.Int32());
             p.style = in.Byte();
             p.width = in.Real();
@@ -376,7 +376,7 @@ void ReportFileReader::Replay(qint64 position, ReportCanvas& canvas) {
             break;
         }
         case RecordCode::Brush: {
-            BrushSpec b;
+            ReportBrush b;
             b.color = static_cast<QRgb>(in.Int32());
             b.style = in.Byte();
             canvas.SetBrush(b);

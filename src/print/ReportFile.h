@@ -43,30 +43,30 @@ struct PageFormat {
     QString title;
 };
 
-struct FontSpec {
+struct ReportFont {
     QString name = QStringLiteral("Arial");
     double size = 10; // points
     bool bold = false;
     bool italic = false;
     bool underline = false;
     int angle = 0; // degrees, counter-clockwise, 0 to 359
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const ReportFont&) const = default;
 };
 
 enum class PenMode : quint8 { Copy, Not, Xor, MergePen };
 
-struct PenSpec {
+struct ReportPen {
     QRgb color = 0xFF000000;
     quint8 style = 1; // Qt::PenStyle
     double width = 0; // inches; 0 the thinnest line the device draws
     PenMode mode = PenMode::Copy;
-    bool operator==(const PenSpec&) const = default;
+    bool operator==(const ReportPen&) const = default;
 };
 
-struct BrushSpec {
+struct ReportBrush {
     QRgb color = 0xFFFFFFFF;
     quint8 style = 1; // Qt::BrushStyle; Qt::NoBrush is the clear style
-    bool operator==(const BrushSpec&) const = default;
+    bool operator==(const ReportBrush&) const = default;
 };
 
 // Paints the records of a page on a painter whose device has the given
@@ -76,9 +76,9 @@ class ReportCanvas {
 public:
     ReportCanvas(QPainter& painter, double dpiX, double dpiY);
 
-    void SetFont(const FontSpec& font);
-    void SetPen(const PenSpec& pen);
-    void SetBrush(const BrushSpec& brush);
+    void SetFont(const ReportFont& font);
+    void SetPen(const ReportPen& pen);
+    void SetBrush(const ReportBrush& brush);
     void Text(double x, double y, const QString& text);
     void TextClipped(const QRectF& clip, double x, double y, const QString& text);
     void Line(double x1, double y1, double x2, double y2);
@@ -89,9 +89,9 @@ private:
 
     QPainter& m_painter;
     double m_dpiX, m_dpiY;
-    FontSpec m_font;
-    PenSpec m_pen;
-    BrushSpec m_brush;
+    ReportFont m_font;
+    ReportPen m_pen;
+    ReportBrush m_brush;
 };
 
 // Writes a report file into a seekable stream, from its current position.
@@ -102,9 +102,9 @@ public:
     void BeginFile(const PageFormat& format);
     // Opens page number; links the page before it to this one.
     void BeginPage(int number);
-    void Font(const FontSpec& font);
-    void Pen(const PenSpec& pen);
-    void Brush(const BrushSpec& brush);
+    void Font(const ReportFont& font);
+    void Pen(const ReportPen& pen);
+    void Brush(const ReportBrush& brush);
     void Text(double x, double y, const QString& text);
     void TextClipped(const QRectF& clip, double x, double y, const QString& text);
     void Line(double x1, double y1, double x2, double y2);

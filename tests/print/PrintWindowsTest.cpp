@@ -538,6 +538,9 @@ TEST_F(PrintCli, PrintsAGradeFileFoundByPathOrInTheOutBoxIntoAPdf) {
             &out),
         0);
     EXPECT_TRUE(out.contains(QStringLiteral("δεν βρέθηκε")));
+    EXPECT_NE(Run({QStringLiteral("print"), agd, QStringLiteral("--printer"), QStringLiteral("pdf")}, &out),
+              0);
+    EXPECT_TRUE(out.contains(QStringLiteral("--pdf")));
 }
 
 } // namespace

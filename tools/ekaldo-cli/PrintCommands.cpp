@@ -72,6 +72,9 @@ int Print(CliContext& cli) {
             return Fail(QStringLiteral("Ο εκτυπωτής \"") + printer +
                         QStringLiteral("\" δεν βρέθηκε. Εκτυπωτές: ") +
                         Printers::Names().join(QStringLiteral(", ")));
+        // The PDF printer needs its file, which only --pdf gives here.
+        if (printerName == Printers::PdfPrinterName)
+            return Fail(QStringLiteral("Για αρχείο PDF δώστε --pdf ΕΞΟΔΟΣ.pdf."));
     }
 
     QBuffer stream;

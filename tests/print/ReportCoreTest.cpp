@@ -111,6 +111,10 @@ TEST(StatusFormat, CodesExpandCaseBlindAndUnknownOnesShowAsErrors) {
     EXPECT_EQ(report.StatusString(),
               QStringLiteral("%|Αρχείο PDF|Αρχείο PDF|\n\n|πρώτη|δεύτερη|||<ERROR-%x>|<ERROR-%Q>|50%"));
     EXPECT_EQ(TReportFiler().StatusFormat, QStringLiteral("Printing page %p"));
+    // A preview names itself, whatever the printer.
+    TFilePreview preview;
+    preview.StatusFormat = QStringLiteral("%D");
+    EXPECT_EQ(preview.StatusString(), QStringLiteral("Preview"));
 
     // The label gets the text, and the window its events, when asked.
     testing::ScriptedUiServices ui;
@@ -247,6 +251,16 @@ TEST(TableColumns, WidthsComeFromScreenPixelsAtNinetySixToTheInch) {
     EXPECT_DOUBLE_EQ(job.ColumnWidth(4), 1.9);
     EXPECT_DOUBLE_EQ(job.ColumnWidth(5), 1.9);
     EXPECT_EQ(DefaultSheetColumnWidths(10), (QList<int>{32, 128, 96, 96, 64, 64, 64, 64, 28, 28}));
+}
+
+TEST(PreviewZoom, TheFactorStaysWithinTenAndTwoHundred) {
+    TFilePreview preview;
+    EXPECT_EQ(preview.ZoomFactor(), 100);
+    for (const auto& [asked, got] : std::vector<std::pair<double, double>>{
+             {9.99, 10}, {-50, 10}, {10, 10}, {55, 55}, {200, 200}, {200.5, 200}, {1e9, 200}}) {
+        preview.SetZoomFactor(asked);
+        EXPECT_EQ(preview.ZoomFactor(), got) << asked;
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "compose/TFormTableSort.h"
 #include "exchange/GradeDataFile.h"
 #include "exchange/GradeTemplateFile.h"
+#include "exchange/GradeSheetModel.h"
 #include "exchange/TSheetGrid.h"
 #include "platform/FileErrors.h"
 #include "platform/UiServices.h"
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
@@ -88,7 +90,11 @@ TFormExpoFilter::TFormExpoFilter(AppState& state, UiServices& ui, std::function<
 TFormExpoFilter::~TFormExpoFilter() {
     // The views read the composition, which goes before the window's children
     // would: they go first.
+    delete m_frozen;
+    m_frozen = nullptr;
+    m_sheetGrid->removeEventFilter(this);
     delete m_sheetGrid;
+    m_sheetGrid = nullptr;
     for (QTableView* view : m_views)
         delete view;
     for (SelectionGridModel* model : m_models)
@@ -197,6 +203,41 @@ void TFormExpoFilter::BuildLayout() {
     m_sheetGrid = new TSheetGrid(SheetGridStyle::Filter);
     m_sheetGrid->setObjectName(QStringLiteral("grdStudents"));
     m_sheetGrid->SetSheet(m_composition.Sheet);
+    m_sheetGrid->horizontalHeader()->setSectionsMovable(true);
+    m_sheetGrid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    // A second grid over the first one's left part shows the fixed columns,
+    // which stay in place while the rest scrolls sideways.
+    m_frozen = new TSheetGrid(SheetGridStyle::Filter, m_sheetGrid);
+    m_frozen->setObjectName(QStringLiteral("grdStudentsFixed"));
+    m_frozen->SetSheet(m_composition.Sheet);
+    m_frozen->setFocusPolicy(Qt::NoFocus);
+    m_frozen->setFrameShape(QFrame::NoFrame);
+    m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->hide();
+    connect(m_sheetGrid->verticalScrollBar(), &QScrollBar::valueChanged, m_frozen->verticalScrollBar(),
+            &QScrollBar::setValue);
+    connect(m_frozen->verticalScrollBar(), &QScrollBar::valueChanged, m_sheetGrid->verticalScrollBar(),
+            &QScrollBar::setValue);
+    connect(m_sheetGrid->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (!m_frozen)
+            return;
+        if (column < m_frozen->SheetModel()->columnCount())
+            m_frozen->SetColumnWidth(column, width);
+        PlaceFrozenColumns();
+    });
+    connect(m_frozen->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (m_sheetGrid && current.isValid())
+                    m_sheetGrid->SetCurrentSheetRow(GradeSheetModel::SheetRow(current.row()));
+            });
+    connect(m_sheetGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (m_frozen && current.isValid() && m_frozen->CurrentSheetRow() != GradeSheetModel::SheetRow(current.row()))
+                    m_frozen->SetCurrentSheetRow(GradeSheetModel::SheetRow(current.row()));
+            });
+    m_sheetGrid->installEventFilter(this);
 
     m_splitter = new QSplitter(Qt::Vertical);
     m_splitter->addWidget(m_band);
@@ -257,9 +298,46 @@ void TFormExpoFilter::ComposeSheet() {
 
 void TFormExpoFilter::ShowSheet() {
     m_sheetGrid->SheetReset();
-    for (int c = 0; c < m_composition.ColumnWidths.size(); ++c)
+    m_frozen->SheetReset();
+    // A composition lays the columns out again, whatever the user dragged where.
+    QHeaderView* header = m_sheetGrid->horizontalHeader();
+    for (int logical = 0; logical < header->count(); ++logical) {
+        if (header->visualIndex(logical) != logical)
+            header->moveSection(header->visualIndex(logical), logical);
+    }
+    for (int c = 0; c < m_composition.ColumnWidths.size(); ++c) {
         m_sheetGrid->SetColumnWidth(c, m_composition.ColumnWidths[c]);
+        m_frozen->SetColumnWidth(c, m_composition.ColumnWidths[c]);
+    }
+    for (int c = 1; c < m_composition.Sheet.ColCount(); ++c)
+        m_frozen->setColumnHidden(c, c >= m_composition.GridFixedColumns);
+    PlaceFrozenColumns();
     m_count->setText(m_composition.CountLine);
+}
+
+void TFormExpoFilter::PlaceFrozenColumns() {
+    if (!m_frozen)
+        return;
+    const int fixed = m_composition.GridFixedColumns;
+    if (fixed <= 1) {
+        m_frozen->hide();
+        return;
+    }
+    int width = m_sheetGrid->verticalHeader()->width();
+    for (int c = 1; c < fixed; ++c)
+        width += m_sheetGrid->ColumnWidth(c);
+    const int frame = m_sheetGrid->frameWidth();
+    m_frozen->setGeometry(frame, frame, std::min(width, m_sheetGrid->viewport()->width()),
+                          m_sheetGrid->horizontalHeader()->height() + m_sheetGrid->viewport()->height());
+    m_frozen->verticalScrollBar()->setValue(m_sheetGrid->verticalScrollBar()->value());
+    m_frozen->show();
+    m_frozen->raise();
+}
+
+bool TFormExpoFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_sheetGrid && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        PlaceFrozenColumns();
+    return QDialog::eventFilter(watched, event);
 }
 
 void TFormExpoFilter::ToggleRow(SelectionKind kind, int gridRow) {

@@ -40,6 +40,9 @@ public:
 
     SheetComposition& Composition() { return m_composition; }
     TSheetGrid* grdStudents() const { return m_sheetGrid; }
+    // The student columns that stay in place while the subject columns scroll
+    // (shown only while the sheet fixes more than the row numbers).
+    TSheetGrid* FrozenColumns() const { return m_frozen; }
     QTableView* SelectionView(SelectionKind kind) const;
     QLineEdit* edtExpoFileName() const { return m_fileName; }
     QLabel* pnlStudentCnt() const { return m_count; }
@@ -63,6 +66,8 @@ private:
     void BuildLayout();
     void ShowSheet();
     void PanelsFromHeader(int section);
+    void PlaceFrozenColumns();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The save window and its name rules; the chosen path, or nothing.
     std::optional<QString> AskSaveName(const QString& hint, const QString& folder, const QString& mask,
                                        const QString& extension);
@@ -79,6 +84,7 @@ private:
     QWidget* m_band = nullptr;
     QSplitter* m_splitter = nullptr;
     TSheetGrid* m_sheetGrid = nullptr;
+    TSheetGrid* m_frozen = nullptr;
     QLabel* m_count = nullptr;
     QProgressBar* m_progress = nullptr;
 };

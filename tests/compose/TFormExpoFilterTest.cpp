@@ -10,6 +10,7 @@
 #include "schooldb/SchoolTables.h"
 #include "schooldb/TablePasswords.h"
 #include "shell/AppState.h"
+#include "shell/TFormMain.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -23,6 +24,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
 #include <QToolButton>
@@ -263,4 +265,61 @@ TEST_F(FilterFixture, ClosingKeepsPlacementAndPaneSizesOnlyInTheNormalState) {
     window->showMaximized();
     window->reject();
     EXPECT_EQ(state.FilterPlacement, (WindowPlacement{40, 50, 700, 600}));
+}
+
+TEST_F(FilterFixture, TheMainWindowOpensTheFilterForANewSheetAndForATemplate) {
+    state.SettingsPath = dir.Path(QStringLiteral("ZENTIK.INI"));
+    TFormMain main(state, ui);
+    state.DBPath = dir.Path();
+    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
+    main.UpdateCommandButtons();
+    ui.ExpectModal([](QObject& dialog) {
+        auto& filter = static_cast<TFormExpoFilter&>(dialog);
+        EXPECT_EQ(filter.edtExpoFileName()->text(), QStringLiteral("Νέο"));
+        EXPECT_EQ(filter.Composition().StudentCount, 2) << "composed before it shows";
+        return 0;
+    });
+    main.tbtnNewItemClick();
+    EXPECT_EQ(state.CurrentTemplateName, QStringLiteral("Νέο"));
+
+    WriteBytes(state.TemplatesDir + QStringLiteral("/Λύκειο.agt"),
+               Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\n[Levels]\r\n1=Λύκειο\r\nCnt=1\r\n"
+                                    "[Subjects]\r\n1=Φυσική\r\nCnt=1\r\n")));
+    main.RefreshTemplates();
+    main.lstvInOutDocs()->setCurrentRow(2);
+    ui.ExpectModal([](QObject& dialog) {
+        auto& filter = static_cast<TFormExpoFilter&>(dialog);
+        EXPECT_EQ(filter.edtExpoFileName()->text(), QStringLiteral("Λύκειο.agt"));
+        EXPECT_EQ(filter.Composition().StudentCount, 1);
+        EXPECT_EQ(filter.Composition().Sheet.Cell(0, 8), QStringLiteral("Φυσική"));
+        EXPECT_FALSE(filter.Composition().Classes.Ticked(1)) << "a template without classes ticks none";
+        return 0;
+    });
+    main.tbtnViewClick();
+    EXPECT_EQ(state.CurrentTemplatePath, state.TemplatesDir + QStringLiteral("/Λύκειο.agt"));
+    main.setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+TEST_F(FilterFixture, StudentColumnsStayFixedWhileSubjectsScroll) {
+    Open();
+    window->resize(500, 500);
+    EXPECT_TRUE(window->FrozenColumns()->isHidden()) << "only the row numbers are fixed";
+    DoubleClick(SelectionKind::Subjects, 2);
+    ASSERT_EQ(window->Composition().GridFixedColumns, 8);
+    QApplication::processEvents();
+    TSheetGrid* frozen = window->FrozenColumns();
+    EXPECT_TRUE(frozen->isVisible());
+    int expected = window->grdStudents()->verticalHeader()->width();
+    for (int c = 1; c < 8; ++c)
+        expected += window->grdStudents()->ColumnWidth(c);
+    EXPECT_EQ(frozen->width(), std::min(expected, window->grdStudents()->viewport()->width()));
+    EXPECT_FALSE(frozen->isColumnHidden(7));
+    EXPECT_TRUE(frozen->isColumnHidden(8));
+    // Scrolling sideways moves the sheet under the fixed columns, which stay.
+    window->grdStudents()->horizontalScrollBar()->setValue(window->grdStudents()->horizontalScrollBar()->maximum());
+    EXPECT_EQ(frozen->horizontalScrollBar()->value(), 0);
+    // A dragged column goes back to its place at the next composition.
+    window->grdStudents()->horizontalHeader()->moveSection(2, 5);
+    DoubleClick(SelectionKind::Levels, 1);
+    EXPECT_EQ(window->grdStudents()->horizontalHeader()->visualIndex(2), 2);
 }

@@ -13,6 +13,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <map>
 
 namespace ekaldo {
 
@@ -90,15 +91,9 @@ enum class ScanMode { Check, Post };
 
 // A grade that passed the check and goes to its record.
 struct CellWork {
-    int record = 0; // position among the student's records
     int column = 0;
     QString value;
     bool marker = false;
-};
-
-struct StudentRecord {
-    qint64 subjectId = 0;
-    bool subjectOn = false;
 };
 
 } // namespace
@@ -156,14 +151,12 @@ struct GradePosting::Impl {
 
     static quint64 MarkKey(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
 
-    QString TitleOfCurrent() {
+    const QString& TitleOfCurrent() {
         const qint64 id = grades.Fields(fSubjectId).AsInteger();
         auto it = titles.constFind(id);
-        if (it != titles.constEnd())
-            return *it;
-        const QString title = SubjectTitleOf(subjects);
-        titles.insert(id, title);
-        return title;
+        if (it == titles.constEnd())
+            it = titles.insert(id, SubjectTitleOf(subjects));
+        return *it;
     }
 
     int MethodIdOfCurrent() {
@@ -175,6 +168,10 @@ struct GradePosting::Impl {
     // public-school scheme every oral and written grade the record rules
     // normalise.
     void PrepareCandidates(int methodId, int gradeColumn) {
+        if (preparedMethod == methodId && preparedColumn == gradeColumn)
+            return;
+        preparedMethod = methodId;
+        preparedColumn = gradeColumn;
         candidates.clear();
         chosenField = -1;
         auto add = [&](const QString& name) {
@@ -191,6 +188,7 @@ struct GradePosting::Impl {
                 add(QString::fromLatin1(name));
         }
     }
+    int preparedMethod = -1, preparedColumn = -1;
 
     bool BeforePost(Table& table) {
         if (bypassRules)
@@ -254,6 +252,7 @@ void GradePosting::OpenTables() {
         throw;
     }
     m->titles.clear();
+    m->preparedMethod = m->preparedColumn = -1;
     m->open = true;
 }
 
@@ -272,6 +271,11 @@ Table& GradePosting::tblGrades() { return m->grades; }
 
 bool GradePosting::tblGradesBeforePost(Table& grades) { return m->BeforePost(grades); }
 
+void GradePosting::ClearChanges() {
+    m_changes.clear();
+    m->marks.clear();
+}
+
 bool GradePosting::WouldChange(int sheetRow, int column) const {
     return m->marks.contains(Impl::MarkKey(sheetRow, column));
 }
@@ -284,7 +288,10 @@ public:
     Scanner(GradePosting::Impl& impl, std::vector<CellChange>& changes, GradeSheet& sheet, int gradeColumn,
             ScanMode mode, ScanSummary& summary)
         : m(impl), m_changes(changes), m_sheet(sheet), m_gradeColumn(gradeColumn), m_mode(mode),
-          m_summary(summary) {}
+          m_summary(summary) {
+        for (int column = 8; column < sheet.ColCount(); ++column)
+            m_columnsOfTitle[sheet.Cell(0, column)].push_back(column);
+    }
 
     void Row(int row);
 
@@ -303,6 +310,7 @@ private:
     int m_gradeColumn;
     ScanMode m_mode;
     ScanSummary& m_summary;
+    QHash<QString, std::vector<int>> m_columnsOfTitle;
     int m_row = 0;
 };
 
@@ -321,60 +329,50 @@ void Scanner::Row(int row) {
         throw DatabaseError(QStringLiteral("Άκυρο φίλτρο \"STUDENTID=") + parts.first +
                             QStringLiteral("\" στον πίνακα \"GRADE.DB\"."));
     m.key.Select(*student);
+    m.studentId = static_cast<qint64>(*student);
 
-    // The student's grade records, and for each subject title the first of them.
-    std::vector<StudentRecord> records;
-    QHash<QString, int> firstOfTitle;
+    // One pass over the student's records: the first record of a subject
+    // title takes every column of that title, in column order; later records
+    // of the same title take nothing.
+    const bool store = m_mode == ScanMode::Post || m_gradeColumn > 0;
+    QSet<QString> seen;
     for (m.grades.First(); !m.grades.Eof(); m.grades.Next()) {
-        const QString title = m.TitleOfCurrent();
-        if (!firstOfTitle.contains(title))
-            firstOfTitle.insert(title, static_cast<int>(records.size()));
-        records.push_back({m.grades.Fields(m.fSubjectId).AsInteger(), m.grades.Fields(m.fSubjectOn).AsBoolean()});
-    }
-
-    std::vector<CellWork> work;
-    const int columns = m_sheet.ColCount();
-    for (int column = 8; column < columns; ++column) {
-        const auto found = firstOfTitle.constFind(m_sheet.CellView(0, column).toString());
-        if (found == firstOfTitle.constEnd() || !records[std::size_t(*found)].subjectOn)
+        const QString& title = m.TitleOfCurrent();
+        const auto columns = m_columnsOfTitle.constFind(title);
+        if (columns == m_columnsOfTitle.constEnd() || seen.contains(title))
             continue;
-        const QString cell = m_sheet.Cell(row, column);
-        const SplitPair valueAndState = SplitAt(cell, kBar);
-        const QString& value = valueAndState.left;
-        if (valueAndState.left.size() != cell.size())
-            m_sheet.SetCell(row, column, value);
-        const GradeValue grade = ClassifyGradeValue(value);
-        if (grade.kind == GradeValueKind::NotAGrade) {
-            MarkError(row, column, key, value, PostingState::Err2);
+        seen.insert(title);
+        if (!m.grades.Fields(m.fSubjectOn).AsBoolean())
             continue;
-        }
-        if (grade.kind == GradeValueKind::Number && (grade.number < min || grade.number > max)) {
-            MarkError(row, column, key, value, PostingState::Err3);
-            continue;
-        }
-        work.push_back({*found, column, value, grade.kind == GradeValueKind::NoGradeMarker});
-    }
-
-    if (!work.empty() && (m_mode == ScanMode::Post || m_gradeColumn > 0)) {
-        // One pass over the student's records; a record takes its columns in column order.
-        std::stable_sort(work.begin(), work.end(),
-                         [](const CellWork& a, const CellWork& b) { return a.record < b.record; });
-        int at = 0;
-        m.grades.First();
-        for (const CellWork& w : work) {
-            for (; at < w.record; ++at)
-                m.grades.Next();
-            m.studentId = static_cast<qint64>(*student);
-            m.subjectId = records[std::size_t(w.record)].subjectId;
+        m.subjectId = m.grades.Fields(m.fSubjectId).AsInteger();
+        for (const int column : *columns) {
+            const QString cell = m_sheet.Cell(row, column);
+            const SplitPair valueAndState = SplitAt(cell, kBar);
+            const QString& value = valueAndState.left;
+            if (value.size() != cell.size())
+                m_sheet.SetCell(row, column, value);
+            const GradeValue grade = ClassifyGradeValue(value);
+            if (grade.kind == GradeValueKind::NotAGrade) {
+                MarkError(row, column, key, value, PostingState::Err2);
+                continue;
+            }
+            if (grade.kind == GradeValueKind::Number && (grade.number < min || grade.number > max)) {
+                MarkError(row, column, key, value, PostingState::Err3);
+                continue;
+            }
+            if (!store)
+                continue;
+            const CellWork work{column, value, grade.kind == GradeValueKind::NoGradeMarker};
             if (m_mode == ScanMode::Check)
-                Check(w);
+                Check(work);
             else
-                Post(w);
+                Post(work);
         }
     }
 
+    const int columnCount = m_sheet.ColCount();
     bool allInError = true;
-    for (int column = 8; column < columns && allInError; ++column) {
+    for (int column = 8; column < columnCount && allInError; ++column) {
         const QStringView cell = m_sheet.CellView(row, column);
         const qsizetype bar = cell.indexOf(kBar);
         allInError = bar >= 0 && cell.sliced(bar + 1).startsWith(u"Err");
@@ -389,10 +387,8 @@ void Scanner::Row(int row) {
 
 void Scanner::Check(const CellWork& w) {
     const int methodId = m.MethodIdOfCurrent();
-    const auto fieldName = GradeFieldName(m.scheme, methodId, m_gradeColumn);
-    if (!fieldName)
-        return;
-    const int field = m.grades.FieldIndex(*fieldName);
+    m.PrepareCandidates(methodId, m_gradeColumn);
+    const int field = m.chosenField;
     if (field < 0)
         return;
     const FieldValue before = m.grades.Fields(field).Value();
@@ -413,7 +409,7 @@ void Scanner::Check(const CellWork& w) {
     }
     if (after == before)
         return;
-    m_changes.push_back({m_row, w.column, m.studentId, m.subjectId, *fieldName, before, after});
+    m_changes.push_back({m_row, w.column, m.studentId, m.subjectId, m.grades.FieldName(field), before, after});
     m.marks.insert(GradePosting::Impl::MarkKey(m_row, w.column));
     ++m_summary.changedCells;
 }
@@ -547,39 +543,48 @@ UndoOutcome GradePosting::UndoLastPosting() {
     };
     m->bypassRules = true;
     try {
-        // Last change first, so that a field written twice in the run goes back step by step.
-        for (auto it = run->entries.rbegin(); it != run->entries.rend(); ++it) {
-            const JournalEntry& e = *it;
-            m->key.Select(static_cast<double>(e.studentId));
-            bool found = false;
-            for (m->grades.First(); !m->grades.Eof(); m->grades.Next()) {
-                if (m->grades.Fields(m->fSubjectId).AsInteger() == e.subjectId) {
-                    found = true;
-                    break;
+        // Last change first, so that a field written twice in the run goes back
+        // step by step; each student's records are gone through once.
+        std::map<qint64, QHash<qint64, std::vector<const JournalEntry*>>> byStudent;
+        for (auto it = run->entries.rbegin(); it != run->entries.rend(); ++it)
+            byStudent[it->studentId][it->subjectId].push_back(&*it);
+        for (auto& [studentId, bySubject] : byStudent) {
+            m->key.Select(static_cast<double>(studentId));
+            for (m->grades.First(); !m->grades.Eof() && !bySubject.isEmpty(); m->grades.Next()) {
+                const auto found = bySubject.find(m->grades.Fields(m->fSubjectId).AsInteger());
+                if (found == bySubject.end())
+                    continue;
+                for (const JournalEntry* e : *found) {
+                    const int field = m->grades.FieldIndex(e->field);
+                    if (field < 0) {
+                        outcome.leftAlone.append(describe(*e, QStringLiteral("το πεδίο δεν υπάρχει πια.")));
+                        continue;
+                    }
+                    const FieldValue current = m->grades.Fields(field).Value();
+                    if (current != e->after) {
+                        outcome.leftAlone.append(describe(*e, QStringLiteral("άλλαξε μετά την Καταχώρηση (τώρα ") +
+                                                                  ValueText(current) +
+                                                                  QStringLiteral(", η Καταχώρηση έγραψε ") +
+                                                                  ValueText(e->after) + QStringLiteral(").")));
+                        continue;
+                    }
+                    m->grades.Edit();
+                    try {
+                        SetFieldValue(m->grades.Fields(field), e->before);
+                        m->grades.Post();
+                    } catch (const DatabaseError& error) {
+                        m->grades.Cancel();
+                        outcome.leftAlone.append(describe(*e, error.Message()));
+                        continue;
+                    }
+                    ++outcome.restored;
                 }
+                bySubject.erase(found);
             }
-            const int field = found ? m->grades.FieldIndex(e.field) : -1;
-            if (field < 0) {
-                outcome.leftAlone.append(describe(e, QStringLiteral("η εγγραφή δεν υπάρχει πια.")));
-                continue;
-            }
-            const FieldValue current = m->grades.Fields(field).Value();
-            if (current != e.after) {
-                outcome.leftAlone.append(describe(e, QStringLiteral("άλλαξε μετά την Καταχώρηση (τώρα ") +
-                                                         ValueText(current) + QStringLiteral(", η Καταχώρηση έγραψε ") +
-                                                         ValueText(e.after) + QStringLiteral(").")));
-                continue;
-            }
-            m->grades.Edit();
-            try {
-                SetFieldValue(m->grades.Fields(field), e.before);
-                m->grades.Post();
-            } catch (const DatabaseError& error) {
-                m->grades.Cancel();
-                outcome.leftAlone.append(describe(e, error.Message()));
-                continue;
-            }
-            ++outcome.restored;
+            // Records gone since the run.
+            for (const auto& entries : std::as_const(bySubject))
+                for (const JournalEntry* e : entries)
+                    outcome.leftAlone.append(describe(*e, QStringLiteral("η εγγραφή δεν υπάρχει πια.")));
         }
     } catch (...) {
         m->bypassRules = false;

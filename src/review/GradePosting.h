@@ -121,6 +121,8 @@ public:
     ScanSummary PostGrades(GradeSheet& sheet, int gradeColumn, ScanObserver* observer = nullptr);
 
     const std::vector<CellChange>& Changes() const { return m_changes; }
+    // Forgets the cells of the last run (an undo made them stale).
+    void ClearChanges();
     bool WouldChange(int sheetRow, int column) const;
 
     // The last posting run of the sheet read last that has not been undone.

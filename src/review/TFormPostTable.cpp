@@ -216,7 +216,9 @@ void TFormPostTable::btnUndoClick() {
         m_ui.Error(e.Message());
         return;
     }
-    // The rows' "Posted" stamps no longer hold.
+    // The rows' "Posted" stamps and the changed cells no longer hold.
+    m_posting.ClearChanges();
+    m_grid->viewport()->update();
     for (int row = 1; row < m_sheet.RowCount(); ++row) {
         const QStringView key = m_sheet.CellView(row, 0);
         if (key.endsWith(u"|Posted")) {

@@ -415,6 +415,7 @@ TEST_F(ReviewWindows, UndoGivesBackTheOldValuesAndClearsTheStamp) {
     EXPECT_EQ(ReadBytes(QDir(SchoolFolder(dir.Path())).filePath("GRADE.DB")), grades);
     EXPECT_TRUE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty());
     EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20"));
+    EXPECT_FALSE(window.Posting().WouldChange(1, 8)) << "the posted cells are no longer changes";
     EXPECT_EQ(refreshed, 2);
 
     // Without the posting right there is no undo.

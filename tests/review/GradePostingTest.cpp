@@ -397,3 +397,35 @@ TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnly) {
     EXPECT_TRUE(posting.UndoLastPosting().Complete());
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
 }
+
+TEST_F(Posting, ARecordChangedByAnotherProgramIsNotOverwrittenNorJournalled) {
+    GradePosting posting(state, ui, kTutoring);
+    posting.OpenTables(); // reads GRADE.DB now
+    {
+        // Another program stores student 1's Φυσική after the window read the table.
+        schooldb::Table other(state.MorvenDataBase());
+        other.SetTableName(QStringLiteral("GRADE.DB"));
+        other.Open();
+        for (; !other.Eof(); other.Next())
+            if (other.FieldByName("STUDENTID").AsInteger() == 1 && other.FieldByName("SUBJECTID").AsInteger() == 2)
+                break;
+        other.Edit();
+        other.FieldByName("GRD6").SetAsFloat(4);
+        ASSERT_TRUE(other.Post());
+    }
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
+    const ScanSummary summary = posting.PostGrades(sheet, 6);
+    EXPECT_EQ(summary.storedRecords, 1);
+    EXPECT_EQ(summary.refusedStores, 1);
+    EXPECT_EQ(Field(1, 1, "GRD6"), FieldValue::Float(11));
+    EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(4)) << "the other program's grade stays";
+    const auto run = PostingJournal::Read(QDir(summary.backupFolder).filePath(PostingJournal::kJournalName));
+    ASSERT_TRUE(run);
+    ASSERT_EQ(run->entries.size(), 1u) << "the line of the store that failed is taken back";
+    EXPECT_EQ(run->entries.front().subjectId, 1);
+    // So the undo touches only what the run stored.
+    posting.CloseTables();
+    EXPECT_TRUE(posting.UndoLastPosting().Complete());
+    EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(4));
+    EXPECT_EQ(Field(1, 1, "GRD6"), FieldValue());
+}

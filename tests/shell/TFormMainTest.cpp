@@ -219,8 +219,10 @@ TEST_F(MainWindowFixture, DoubleClickViewsEvenWhileViewIsDisabled) {
     Choose(DocumentPage::OutBox);
     window->lstvInOutDocs()->setCurrentRow(-1);
     window->lstvInOutDocs()->item(1)->setSelected(true);
-    ui.ExpectMessage(MessageIcon::Information,
-                     QStringLiteral("Το παράθυρο \"Επισκόπηση\" δεν είναι ακόμη διαθέσιμο σε αυτή την έκδοση."));
+    ui.ExpectModal([](QObject& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("FormViewTable")) << "the viewer";
+        return 0;
+    });
     QTableView* grid = window->Grid(DocumentPage::OutBox);
     Q_EMIT grid->doubleClicked(grid->currentIndex());
     EXPECT_EQ(state.CurrentFileName, QStringLiteral("a.agd"));

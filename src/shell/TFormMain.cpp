@@ -2,6 +2,9 @@
 
 #include "exchange/GradeDataFile.h"
 #include "platform/UiServices.h"
+#include "review/TFormPostTable.h"
+#include "review/TFormViewTable.h"
+#include "compose/TFormExpoFilter.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolYears.h"
 #include "schooldb/TDataManager.h"
@@ -366,9 +369,18 @@ void TFormMain::tbtnFoldersClick() {
     m_ui.RunModal(manager);
 }
 
+void TFormMain::OpenFilterWindow(const QString& templatePath) {
+    TFormExpoFilter filter(m_state, m_ui, [this] { RefreshOutBox(); }, [this] { RefreshTemplates(); }, this);
+    filter.FillGrids();
+    if (!templatePath.isEmpty())
+        filter.ApplyTemplate(templatePath);
+    filter.ComposeSheet();
+    m_ui.RunModal(filter);
+}
+
 void TFormMain::tbtnNewItemClick() {
     m_state.CurrentTemplateName = QStringLiteral("Νέο");
-    ReportNotAvailable(QStringLiteral("Επιλογή Μαθητών"));
+    OpenFilterWindow(QString());
 }
 
 void TFormMain::tbtnExportItemClick() {
@@ -393,7 +405,9 @@ void TFormMain::tbtnRunClick() {
     m_state.CurrentFileName = CurrentName(DocumentPage::InBox);
     m_state.CurrentFilePath = DocumentPath(m_state, DocumentPage::InBox, m_state.CurrentFileName);
     ReadGradeFileHeader(m_state, m_state.CurrentFilePath);
-    ReportNotAvailable(QStringLiteral("Καταχώρηση Βαθμολογίας"));
+    TFormPostTable window(m_state, m_ui, [this] { RefreshInBox(); }, this);
+    window.LoadPostingSheet();
+    m_ui.RunModal(window);
 }
 
 void TFormMain::tbtnViewClick() {
@@ -401,7 +415,7 @@ void TFormMain::tbtnViewClick() {
         m_state.CurrentTemplateName = CurrentName(DocumentPage::Templates);
         m_state.CurrentTemplatePath = DocumentPath(m_state, DocumentPage::Templates, m_state.CurrentTemplateName);
         ReadGradeFileHeader(m_state, m_state.CurrentTemplatePath);
-        ReportNotAvailable(QStringLiteral("Επιλογή Μαθητών"));
+        OpenFilterWindow(m_state.CurrentTemplatePath);
         return;
     }
     for (DocumentPage page : {DocumentPage::OutBox, DocumentPage::InBox}) {
@@ -410,7 +424,12 @@ void TFormMain::tbtnViewClick() {
         m_state.CurrentFileName = CurrentName(page);
         m_state.CurrentFilePath = DocumentPath(m_state, page, m_state.CurrentFileName);
         ReadGradeFileHeader(m_state, m_state.CurrentFilePath);
-        ReportNotAvailable(QStringLiteral("Επισκόπηση"));
+        TFormViewTable window(m_state, m_ui, [this] {
+            RefreshOutBox();
+            RefreshInBox();
+        }, this);
+        window.LoadViewerSheet();
+        m_ui.RunModal(window);
         return;
     }
 }

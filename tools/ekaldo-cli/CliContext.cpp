@@ -6,7 +6,12 @@ const QSet<QString>& ValueOptions() {
     static const QSet<QString> options = {QStringLiteral("--settings"), QStringLiteral("--program-folder"),
                                           QStringLiteral("--school-year"), QStringLiteral("--password"),
                                           QStringLiteral("--db-path"),       QStringLiteral("--year"),
-                                          QStringLiteral("--user")};
+                                          QStringLiteral("--user"),
+                                          QStringLiteral("--template"),      QStringLiteral("--level"),
+                                          QStringLiteral("--class"),         QStringLiteral("--course"),
+                                          QStringLiteral("--subject"),       QStringLiteral("--sort"),
+                                          QStringLiteral("--columns"),       QStringLiteral("--save"),
+                                          QStringLiteral("--period")};
     return options;
 }
 

@@ -8,6 +8,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+
+class QCoreApplication;
 
 namespace ekaldo {
 
@@ -42,6 +45,11 @@ void AddFileCommands(QList<CliCommand>& commands);
 void AddTableCommands(QList<CliCommand>& commands);
 void AddDocumentCommands(QList<CliCommand>& commands);
 void AddSchoolYearCommands(QList<CliCommand>& commands);
+void AddComposeCommands(QList<CliCommand>& commands);
+void AddReviewCommands(QList<CliCommand>& commands);
+void AddPrintCommands(QList<CliCommand>& commands);
+// The application object: a GUI one, for fonts and painting, when the command prints.
+std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv);
 
 // The folder of the school-year folders: --db-path, else the settings' DBPath.
 QString DataFolder(CliContext& cli);

@@ -18,6 +18,9 @@ QList<CliCommand> AllCommands() {
     AddTableCommands(commands);
     AddDocumentCommands(commands);
     AddSchoolYearCommands(commands);
+    AddComposeCommands(commands);
+    AddReviewCommands(commands);
+    AddPrintCommands(commands);
     return commands;
 }
 
@@ -32,12 +35,12 @@ void PrintUsage(const QList<CliCommand>& commands) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeCliApplication(argc, argv);
     const QList<CliCommand> commands = AllCommands();
 
     CliContext cli;
     QString commandName;
-    const QStringList args = app.arguments().mid(1);
+    const QStringList args = app->arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a.startsWith(QStringLiteral("--")) && a.size() > 2) {

@@ -79,7 +79,10 @@ TFormPostTable::~TFormPostTable() {
     m_grid->SetCellMarks({});
 }
 
-void TFormPostTable::LoadPostingSheet() { LoadSheet(); }
+void TFormPostTable::LoadPostingSheet() {
+    m_fileRead = LoadSheet();
+    EndRun();
+}
 
 int TFormPostTable::ChosenGradeColumn() const { return m_period->currentIndex() + 1; }
 
@@ -98,9 +101,11 @@ void TFormPostTable::StartRun(const QString& operationName) {
 
 void TFormPostTable::EndRun() {
     m_running = false;
-    m_btnCheck->setEnabled(true);
-    m_period->setEnabled(true);
-    m_btnPost->setEnabled(m_state.PostingRight());
+    // A file that could not be read has nothing to check or post; it would
+    // only be stamped, and a missing one created by the stamp.
+    m_btnCheck->setEnabled(m_fileRead);
+    m_period->setEnabled(m_fileRead);
+    m_btnPost->setEnabled(m_fileRead && m_state.PostingRight());
     m_btnUndo->setEnabled(m_state.PostingRight());
     m_btnAbort->setEnabled(false);
     ProgressBar()->setValue(0);
@@ -129,6 +134,8 @@ void TFormPostTable::ShowCount(bool withChanges) {
 }
 
 void TFormPostTable::btnCheckClick() {
+    if (!m_fileRead || m_running)
+        return;
     if (!SheetOfOpenSchoolYear(m_state)) {
         m_ui.Error(kOtherSchoolYearMessage);
         return;
@@ -145,6 +152,8 @@ void TFormPostTable::btnCheckClick() {
 }
 
 void TFormPostTable::btnPostClick() {
+    if (!m_fileRead || m_running)
+        return;
     if (m_period->currentIndex() < 0) {
         m_ui.Information(kNoPeriodMessage);
         return;

@@ -62,6 +62,7 @@ private:
     bool m_aborted = false;
     bool m_running = false;
     bool m_closeRequested = false;
+    bool m_fileRead = true;
     int m_closeResult = 0;
     QString m_operationName;
     ScanSummary m_summary;

@@ -120,12 +120,12 @@ QToolButton* TSheetWindow::Button(const QString& name) const {
     return nullptr;
 }
 
-void TSheetWindow::LoadSheet() {
+bool TSheetWindow::LoadSheet() {
     m_sheet.SetSize(2, kFixedColumns);
     m_sheet.ClearCells();
     m_sheet.SetCell(0, 0, u"α/α");
     BarProgress progress(*m_progress);
-    ReadGradeDataRows(m_state.CurrentFilePath, m_ui, m_sheet, &progress);
+    const bool read = ReadGradeDataRows(m_state.CurrentFilePath, m_ui, m_sheet, &progress);
     // A file without rows or subject columns still gives the fixed columns and a student row.
     if (m_sheet.ColCount() < kFixedColumns)
         m_sheet.SetColCount(kFixedColumns);
@@ -139,6 +139,7 @@ void TSheetWindow::LoadSheet() {
         m_grid->SetColumnWidth(column, kSubjectColumnWidth);
     m_count->setText(CountText());
     m_progress->setValue(0);
+    return read;
 }
 
 QString TSheetWindow::CountText() const {

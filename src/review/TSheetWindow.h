@@ -52,8 +52,8 @@ protected:
 
     // Reads the file at CurrentFilePath into the sheet (never fewer than the
     // eight fixed columns and one student row), lays out the widths and
-    // writes the count line.
-    void LoadSheet();
+    // writes the count line. False when the file could not be read.
+    bool LoadSheet();
     QString CountText() const;
 
     // Stores the placement of a window in its normal state.

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -251,6 +252,21 @@ TEST_F(ReviewWindows, PostingWindowStartsIdleWithTheRightsOfTheUser) {
         window.tbtnHelpClick();
     }
     EXPECT_EQ(ui.HelpShown(), (std::vector<int>{1110, 1110}));
+}
+
+TEST_F(ReviewWindows, PostingWindowOfAFileThatCannotBeReadOffersNoRun) {
+    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+                                             QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
+    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    window.LoadPostingSheet();
+    EXPECT_FALSE(window.btnCheck()->isEnabled());
+    EXPECT_FALSE(window.btnPost()->isEnabled());
+    EXPECT_EQ(window.Sheet().ColCount(), 8);
+    window.PeriodCoBo()->setCurrentIndex(0);
+    window.btnPostClick();
+    window.btnCheckClick();
+    EXPECT_FALSE(QFile::exists(state.CurrentFilePath)) << "no stamp creates the missing file";
+    EXPECT_EQ(refreshed, 0);
 }
 
 TEST_F(ReviewWindows, PostNeedsAPeriodAndTheOpenSchoolYear) {

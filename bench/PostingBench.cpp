@@ -73,7 +73,8 @@ QString CachedSchool() {
     schooldb::WriteGeneratedSchool(folder, {kStudents, kSubjects, 10});
     QFile marker(done);
     marker.open(QIODevice::WriteOnly);
-    std::printf("generated school written in %.1f s: %s\n", t.elapsed() / 1000.0, folder.toUtf8().constData());
+    std::printf("generated school written in %.1f s: %s\n", t.elapsed() / 1000.0,
+                folder.toUtf8().constData());
     return folder;
 }
 
@@ -115,8 +116,8 @@ GradeSheet MakeSheet() {
 void Report(const char* what, double seconds, const ScanSummary& s) {
     std::printf("%-28s %7.2f s  rows %d, errors %d, Err1 rows %d, stored %d, refused %d, changed cells %d, "
                 "journal lines %d\n",
-                what, seconds, s.rows, s.errorCells, s.errorRows, s.storedRecords, s.refusedStores, s.changedCells,
-                s.journalEntries);
+                what, seconds, s.rows, s.errorCells, s.errorRows, s.storedRecords, s.refusedStores,
+                s.changedCells, s.journalEntries);
 }
 
 } // namespace
@@ -186,8 +187,8 @@ int main(int argc, char** argv) {
 
     t.restart();
     const UndoOutcome undone = posting.UndoLastPosting();
-    std::printf("%-28s %7.2f s  restored %d, left alone %d\n", "Undo", t.nsecsElapsed() / 1e9, undone.restored,
-                int(undone.leftAlone.size()));
+    std::printf("%-28s %7.2f s  restored %d, left alone %d\n", "Undo", t.nsecsElapsed() / 1e9,
+                undone.restored, int(undone.leftAlone.size()));
     posting.CloseTables();
     QFile f(gradeTable);
     f.open(QIODevice::ReadOnly);

@@ -72,7 +72,8 @@ class TSheetGrid::Delegate : public QStyledItemDelegate {
 public:
     explicit Delegate(TSheetGrid& grid) : QStyledItemDelegate(&grid), m_grid(grid) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         painter->save();
         painter->setClipRect(option.rect);
         painter->setFont(m_grid.font());
@@ -185,7 +186,9 @@ void TSheetGrid::SetSheet(const GradeSheet& sheet) {
     ApplyHiddenKeyColumn();
 }
 
-const GradeSheet* TSheetGrid::Sheet() const { return m_model ? &m_model->Sheet() : nullptr; }
+const GradeSheet* TSheetGrid::Sheet() const {
+    return m_model ? &m_model->Sheet() : nullptr;
+}
 
 void TSheetGrid::ApplyHiddenKeyColumn() {
     if (m_model && m_model->columnCount() > 0)
@@ -225,7 +228,9 @@ void TSheetGrid::SetColumnWidth(int column, int width) {
     setColumnWidth(column, std::max(width, 0));
 }
 
-void TSheetGrid::SetDefaultColumnWidth(int width) { m_titles->setDefaultSectionSize(width); }
+void TSheetGrid::SetDefaultColumnWidth(int width) {
+    m_titles->setDefaultSectionSize(width);
+}
 
 void TSheetGrid::SetSubjectColumnWidth(int width) {
     width = std::clamp(width, kMinSubjectWidth, kMaxSubjectWidth);
@@ -291,9 +296,15 @@ void TSheetGrid::DrawCell(QPainter& painter, const QRect& rect, int sheetRow, in
         return;
     }
     switch (m_style) {
-    case SheetGridStyle::Filter: TextAt(painter, rect, kSubjectTextIn, kTextDown, text, Qt::black); break;
-    case SheetGridStyle::Viewer: TextAt(painter, rect, kTextIn, kTextDown, text, kGrey); break;
-    case SheetGridStyle::Posting: TextAt(painter, rect, kTextIn, kTextDown, text, Qt::black); break;
+    case SheetGridStyle::Filter:
+        TextAt(painter, rect, kSubjectTextIn, kTextDown, text, Qt::black);
+        break;
+    case SheetGridStyle::Viewer:
+        TextAt(painter, rect, kTextIn, kTextDown, text, kGrey);
+        break;
+    case SheetGridStyle::Posting:
+        TextAt(painter, rect, kTextIn, kTextDown, text, Qt::black);
+        break;
     }
 }
 
@@ -341,7 +352,8 @@ void TSheetGrid::DrawTitle(QPainter& painter, const QRect& rect, int column) con
         TextOutAngle(painter, rect.left() + kTextIn, rect.bottom() + 1 - kUpwardTitleAboveBottom, title, 900);
         return;
     }
-    TextAt(painter, QRect(rect.left(), rect.bottom() + 1 - kTitleAboveBottom, rect.width(), kTitleAboveBottom),
+    TextAt(painter,
+           QRect(rect.left(), rect.bottom() + 1 - kTitleAboveBottom, rect.width(), kTitleAboveBottom),
            kTextIn, 0, title, kNavy);
 }
 

@@ -183,8 +183,8 @@ struct GradePosting::Impl {
         if (const auto field = GradeFieldName(scheme, methodId, gradeColumn))
             chosenField = add(*field);
         if (scheme == GradingScheme::PublicSchool) {
-            for (const char* name : {"Oral1", "Oral2", "Oral3", "Writen1", "OralExt1", "WritenExt1", "RWriten",
-                                     "RReWriten", "RReexam", "R100Writen"})
+            for (const char* name : {"Oral1", "Oral2", "Oral3", "Writen1", "OralExt1", "WritenExt1",
+                                     "RWriten", "RReWriten", "RReexam", "R100Writen"})
                 add(QString::fromLatin1(name));
         }
     }
@@ -206,7 +206,8 @@ struct GradePosting::Impl {
                 journal->Append(entry);
                 ++appended;
                 if (candidates[i] == chosenField)
-                    pendingChange = CellChange{cellRow, cellColumn, studentId, subjectId, entry.field, before[i], after};
+                    pendingChange =
+                        CellChange{cellRow, cellColumn, studentId, subjectId, entry.field, before[i], after};
             }
         }
         handlerNanos += timer.nsecsElapsed();
@@ -217,7 +218,9 @@ struct GradePosting::Impl {
 GradePosting::GradePosting(AppState& state, UiServices& ui, GradingScheme scheme)
     : m(std::make_unique<Impl>(state, ui, scheme)) {}
 
-GradePosting::~GradePosting() { CloseTables(); }
+GradePosting::~GradePosting() {
+    CloseTables();
+}
 
 void GradePosting::OpenTables() {
     if (m->open)
@@ -265,11 +268,17 @@ void GradePosting::CloseTables() {
     m->open = false;
 }
 
-bool GradePosting::TablesOpen() const { return m->open; }
+bool GradePosting::TablesOpen() const {
+    return m->open;
+}
 
-Table& GradePosting::tblGrades() { return m->grades; }
+Table& GradePosting::tblGrades() {
+    return m->grades;
+}
 
-bool GradePosting::tblGradesBeforePost(Table& grades) { return m->BeforePost(grades); }
+bool GradePosting::tblGradesBeforePost(Table& grades) {
+    return m->BeforePost(grades);
+}
 
 void GradePosting::ClearChanges() {
     m_changes.clear();
@@ -409,7 +418,8 @@ void Scanner::Check(const CellWork& w) {
     }
     if (after == before)
         return;
-    m_changes.push_back({m_row, w.column, m.studentId, m.subjectId, m.grades.FieldName(field), before, after});
+    m_changes.push_back(
+        {m_row, w.column, m.studentId, m.subjectId, m.grades.FieldName(field), before, after});
     m.marks.insert(GradePosting::Impl::MarkKey(m_row, w.column));
     ++m_summary.changedCells;
 }
@@ -538,7 +548,10 @@ UndoOutcome GradePosting::UndoLastPosting() {
     PostingJournal::CopyGradeTable(m->db.TablePath(QStringLiteral("GRADE.DB")), folder);
 
     auto describe = [](const JournalEntry& e, const QString& why) {
-        return QStringLiteral("Μαθητής %1, μάθημα %2, πεδίο %3: ").arg(e.studentId).arg(e.subjectId).arg(e.field) +
+        return QStringLiteral("Μαθητής %1, μάθημα %2, πεδίο %3: ")
+                   .arg(e.studentId)
+                   .arg(e.subjectId)
+                   .arg(e.field) +
                why;
     };
     m->bypassRules = true;
@@ -562,10 +575,10 @@ UndoOutcome GradePosting::UndoLastPosting() {
                     }
                     const FieldValue current = m->grades.Fields(field).Value();
                     if (current != e->after) {
-                        outcome.leftAlone.append(describe(*e, QStringLiteral("άλλαξε μετά την Καταχώρηση (τώρα ") +
-                                                                  ValueText(current) +
-                                                                  QStringLiteral(", η Καταχώρηση έγραψε ") +
-                                                                  ValueText(e->after) + QStringLiteral(").")));
+                        outcome.leftAlone.append(
+                            describe(*e, QStringLiteral("άλλαξε μετά την Καταχώρηση (τώρα ") +
+                                             ValueText(current) + QStringLiteral(", η Καταχώρηση έγραψε ") +
+                                             ValueText(e->after) + QStringLiteral(").")));
                         continue;
                     }
                     m->grades.Edit();

@@ -30,7 +30,8 @@ inline const QString Err3 = QStringLiteral("Err3");     // a number outside the 
 inline const QString Posted = QStringLiteral("Posted"); // posting went through the row
 } // namespace PostingState
 
-inline const QString kOtherSchoolYearMessage = QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!");
+inline const QString kOtherSchoolYearMessage =
+    QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!");
 inline const QString kNoPeriodMessage = QStringLiteral("Δεν έχετε επιλέξει Βαθμολογική Περίοδο!");
 inline const QString kCheckOperation = QStringLiteral("Ελέγχου");
 inline const QString kPostOperation = QStringLiteral("Καταχώρησης");
@@ -55,13 +56,13 @@ struct CellChange {
 };
 
 struct ScanSummary {
-    int rows = 0;            // student rows gone through
-    int errorCells = 0;      // cells marked Err2 or Err3
-    int errorRows = 0;       // rows marked Err1
-    int storedRecords = 0;   // grade records stored (posting)
-    int refusedStores = 0;   // stores the record rules refused or that failed
-    int changedCells = 0;    // cells that would change (check) or changed (post) the chosen grade column
-    int journalEntries = 0;  // fields the run changed, every field the record rules touched included
+    int rows = 0;           // student rows gone through
+    int errorCells = 0;     // cells marked Err2 or Err3
+    int errorRows = 0;      // rows marked Err1
+    int storedRecords = 0;  // grade records stored (posting)
+    int refusedStores = 0;  // stores the record rules refused or that failed
+    int changedCells = 0;   // cells that would change (check) or changed (post) the chosen grade column
+    int journalEntries = 0; // fields the run changed, every field the record rules touched included
     bool aborted = false;
     double storeSeconds = 0; // time inside the stores of grade records, record rules and journal apart
     double rulesSeconds = 0; // record rules and journal lines
@@ -81,9 +82,9 @@ public:
 };
 
 struct UndoOutcome {
-    bool found = false;         // a run of the file to undo was there
-    int restored = 0;           // fields given back their old value
-    QStringList leftAlone;      // fields changed since the run, described for the user
+    bool found = false;    // a run of the file to undo was there
+    int restored = 0;      // fields given back their old value
+    QStringList leftAlone; // fields changed since the run, described for the user
     PostingJournal::Run run;
     bool Complete() const { return found && leftAlone.isEmpty(); }
 };

@@ -26,11 +26,20 @@ QString Escaped(const QString& text) {
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        default: out += c;
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -47,11 +56,20 @@ std::optional<QString> Unescaped(QStringView text) {
         if (++i >= text.size())
             return std::nullopt;
         switch (text[i].unicode()) {
-        case '\\': out += QLatin1Char('\\'); break;
-        case 't': out += QLatin1Char('\t'); break;
-        case 'r': out += QLatin1Char('\r'); break;
-        case 'n': out += QLatin1Char('\n'); break;
-        default: return std::nullopt;
+        case '\\':
+            out += QLatin1Char('\\');
+            break;
+        case 't':
+            out += QLatin1Char('\t');
+            break;
+        case 'r':
+            out += QLatin1Char('\r');
+            break;
+        case 'n':
+            out += QLatin1Char('\n');
+            break;
+        default:
+            return std::nullopt;
         }
     }
     return out;
@@ -120,12 +138,14 @@ void PostingJournal::CopyGradeTable(const QString& gradeTablePath, const QString
         CopyInto(index, folder);
 }
 
-void PostingJournal::Begin(const AppState& state, const QString& gradeTablePath, const JournalHeader& header) {
+void PostingJournal::Begin(const AppState& state, const QString& gradeTablePath,
+                           const JournalHeader& header) {
     m_folder = MakeRunFolder(YearFolder(state), header.started);
     CopyGradeTable(gradeTablePath, m_folder);
     m_file.setFileName(JournalPath());
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw FileError(FileMessage(JournalPath(), QStringLiteral(" δεν μπορεί να δημιουργηθεί!")), JournalPath());
+        throw FileError(FileMessage(JournalPath(), QStringLiteral(" δεν μπορεί να δημιουργηθεί!")),
+                        JournalPath());
     WriteLine(kPostingSection);
     WriteLine(QStringLiteral("File=") + Escaped(header.filePath));
     WriteLine(QStringLiteral("FileName=") + Escaped(header.fileName));
@@ -137,7 +157,9 @@ void PostingJournal::Begin(const AppState& state, const QString& gradeTablePath,
     WriteLine(QStringLiteral("Started=") + header.started.toString(Qt::ISODate));
 }
 
-QString PostingJournal::JournalPath() const { return QDir(m_folder).filePath(kJournalName); }
+QString PostingJournal::JournalPath() const {
+    return QDir(m_folder).filePath(kJournalName);
+}
 
 void PostingJournal::WriteLine(const QString& line) {
     const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
@@ -146,9 +168,9 @@ void PostingJournal::WriteLine(const QString& line) {
 }
 
 void PostingJournal::Append(const JournalEntry& entry) {
-    WriteLine(kChangeTag + QString::number(entry.studentId) + QLatin1Char('\t') + QString::number(entry.subjectId) +
-              QLatin1Char('\t') + Escaped(entry.field) + QLatin1Char('\t') + EncodeValue(entry.before) +
-              QLatin1Char('\t') + EncodeValue(entry.after));
+    WriteLine(kChangeTag + QString::number(entry.studentId) + QLatin1Char('\t') +
+              QString::number(entry.subjectId) + QLatin1Char('\t') + Escaped(entry.field) +
+              QLatin1Char('\t') + EncodeValue(entry.before) + QLatin1Char('\t') + EncodeValue(entry.after));
 }
 
 void PostingJournal::Revoke(int count) {
@@ -202,7 +224,8 @@ std::optional<FieldValue> PostingJournal::DecodeValue(QStringView text) {
         if (rest == u"1" || rest == u"0")
             return FieldValue::Logical(rest == u"1");
         return std::nullopt;
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -225,7 +248,8 @@ std::optional<PostingJournal::Run> PostingJournal::Read(const QString& journalPa
             bool ok = false;
             const int count = line.sliced(2).toInt(&ok);
             if (ok && count > 0)
-                run.entries.resize(run.entries.size() - std::min<std::size_t>(run.entries.size(), std::size_t(count)));
+                run.entries.resize(run.entries.size() -
+                                   std::min<std::size_t>(run.entries.size(), std::size_t(count)));
             continue;
         }
         if (line.startsWith(kChangeTag)) {
@@ -297,7 +321,8 @@ std::optional<PostingJournal::Run> PostingJournal::LastRunOf(const AppState& sta
     return std::nullopt;
 }
 
-void PostingJournal::MarkUndone(const QString& journalPath, const QDateTime& when, int restored, int leftAlone) {
+void PostingJournal::MarkUndone(const QString& journalPath, const QDateTime& when, int restored,
+                                int leftAlone) {
     QFile file(journalPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         throw FileError(FileMessage(journalPath, QStringLiteral(" δεν μπορεί να γραφτεί!")), journalPath);

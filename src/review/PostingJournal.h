@@ -75,14 +75,16 @@ public:
     };
     static std::optional<Run> Read(const QString& journalPath);
     // The latest run of the file (by name and FileID) in the year folder that has not been undone.
-    static std::optional<Run> LastRunOf(const AppState& state, const QString& fileName, const QString& fileId);
+    static std::optional<Run> LastRunOf(const AppState& state, const QString& fileName,
+                                        const QString& fileId);
     // Notes in the journal that the run was undone. Throws FileError.
     static void MarkUndone(const QString& journalPath, const QDateTime& when, int restored, int leftAlone);
 
     // Copies the grade table (and its primary index) into folder. Throws FileError.
     static void CopyGradeTable(const QString& gradeTablePath, const QString& folder);
     // A new folder under parent named by the moment, with a suffix when taken.
-    static QString MakeRunFolder(const QString& parent, const QDateTime& moment, const QString& suffix = QString());
+    static QString MakeRunFolder(const QString& parent, const QDateTime& moment,
+                                 const QString& suffix = QString());
 
     // Field values as the journal writes them: N null, T text, I integer, F
     // float (17 digits, so that it reads back the same), L logical.

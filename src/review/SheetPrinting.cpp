@@ -9,6 +9,8 @@ void PrintSheet(AppState& state, UiServices& ui, const GradeSheet& sheet, const 
     PrintGrid(state, ui, parent, sheet, columnWidths, fileNameText);
 }
 
-void SetUpPrinter(AppState& state, UiServices& ui, QWidget*) { PrinterSetup(state, ui); }
+void SetUpPrinter(AppState& state, UiServices& ui, QWidget*) {
+    PrinterSetup(state, ui);
+}
 
 } // namespace ekaldo

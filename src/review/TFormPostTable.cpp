@@ -24,7 +24,8 @@ constexpr int kLeftAloneShown = 20;
 
 } // namespace
 
-TFormPostTable::TFormPostTable(AppState& state, UiServices& ui, std::function<void()> refreshInBox, QWidget* parent)
+TFormPostTable::TFormPostTable(AppState& state, UiServices& ui, std::function<void()> refreshInBox,
+                               QWidget* parent)
     : TSheetWindow(state, ui, SheetGridStyle::Posting, state.PostPlacement, 1110, 40, parent),
       m_posting(state, ui, Program::kGradingScheme), m_refreshInBox(std::move(refreshInBox)) {
     setObjectName(QStringLiteral("FormPostTable"));
@@ -84,7 +85,9 @@ void TFormPostTable::LoadPostingSheet() {
     EndRun();
 }
 
-int TFormPostTable::ChosenGradeColumn() const { return m_period->currentIndex() + 1; }
+int TFormPostTable::ChosenGradeColumn() const {
+    return m_period->currentIndex() + 1;
+}
 
 void TFormPostTable::StartRun(const QString& operationName) {
     m_btnCheck->setEnabled(false);
@@ -116,7 +119,9 @@ void TFormPostTable::EndRun() {
     }
 }
 
-void TFormPostTable::RowStarting(int sheetRow) { m_grid->SetCurrentSheetRow(sheetRow); }
+void TFormPostTable::RowStarting(int sheetRow) {
+    m_grid->SetCurrentSheetRow(sheetRow);
+}
 
 bool TFormPostTable::RowFinished(int sheetRow) {
     m_grid->RowChanged(sheetRow);
@@ -209,8 +214,8 @@ void TFormPostTable::btnUndoClick() {
     try {
         const std::optional<PostingJournal::Run> run = m_posting.LastPosting();
         if (!run) {
-            m_ui.Information(QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") + m_state.CurrentFileName +
-                             QStringLiteral("\" για αναίρεση."));
+            m_ui.Information(QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") +
+                             m_state.CurrentFileName + QStringLiteral("\" για αναίρεση."));
             return;
         }
         if (m_ui.ShowMessage(MessageIcon::Question, UndoConfirmationText(*run), MessageButtons::YesNo) !=

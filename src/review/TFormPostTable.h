@@ -17,7 +17,8 @@ class TFormPostTable : public TSheetWindow, private ScanObserver {
     Q_OBJECT
 public:
     // refreshInBox refills the main window's InBox after a posting run or an undo.
-    TFormPostTable(AppState& state, UiServices& ui, std::function<void()> refreshInBox, QWidget* parent = nullptr);
+    TFormPostTable(AppState& state, UiServices& ui, std::function<void()> refreshInBox,
+                   QWidget* parent = nullptr);
     ~TFormPostTable() override;
 
     void LoadPostingSheet();

@@ -27,19 +27,23 @@ QString WithGradeFileExtension(const QString& name) {
 
 } // namespace
 
-TFormViewTable::TFormViewTable(AppState& state, UiServices& ui, std::function<void()> refreshLists, QWidget* parent)
+TFormViewTable::TFormViewTable(AppState& state, UiServices& ui, std::function<void()> refreshLists,
+                               QWidget* parent)
     : TSheetWindow(state, ui, SheetGridStyle::Viewer, state.ViewPlacement, 1070, 32, parent),
       m_refreshLists(std::move(refreshLists)) {
     setObjectName(QStringLiteral("FormViewTable"));
     setWindowTitle(QStringLiteral("Επισκόπηση Αρχείου"));
     AddButton("tbtnSaveTable", int(ToolImage::Save), kSaveHint);
     AddButton("tbtnPrintTable", int(ToolImage::Print), QStringLiteral("Εκτύπωση"));
-    connect(Button(QStringLiteral("tbtnSaveTable")), &QToolButton::clicked, this, [this] { tbtnSaveTableClick(); });
+    connect(Button(QStringLiteral("tbtnSaveTable")), &QToolButton::clicked, this,
+            [this] { tbtnSaveTableClick(); });
     connect(Button(QStringLiteral("tbtnPrintTable")), &QToolButton::clicked, this,
             [this] { tbtnPrintTableClick(); });
 }
 
-void TFormViewTable::LoadViewerSheet() { LoadSheet(); }
+void TFormViewTable::LoadViewerSheet() {
+    LoadSheet();
+}
 
 void TFormViewTable::SaveViewerSheet() {
     const QString folder = QFileInfo(m_state.CurrentFilePath).absolutePath();

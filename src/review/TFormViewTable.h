@@ -13,7 +13,8 @@ class TFormViewTable : public TSheetWindow {
     Q_OBJECT
 public:
     // refreshLists refills the main window's OutBox and InBox after a save.
-    TFormViewTable(AppState& state, UiServices& ui, std::function<void()> refreshLists, QWidget* parent = nullptr);
+    TFormViewTable(AppState& state, UiServices& ui, std::function<void()> refreshLists,
+                   QWidget* parent = nullptr);
 
     // Fills the grid from the file at CurrentFilePath.
     void LoadViewerSheet();

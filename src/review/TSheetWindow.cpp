@@ -147,7 +147,9 @@ QString TSheetWindow::CountText() const {
            QString::number(m_sheet.RowCount() - 1);
 }
 
-void TSheetWindow::tbtnHelpClick() { m_ui.ShowHelp(m_helpContext); }
+void TSheetWindow::tbtnHelpClick() {
+    m_ui.ShowHelp(m_helpContext);
+}
 
 void TSheetWindow::tbtnPrintTableClick() {
     QToolButton* button = Button(QStringLiteral("tbtnPrintTable"));
@@ -161,7 +163,9 @@ void TSheetWindow::PrintClick() {
     PrintSheet(m_state, m_ui, m_sheet, m_fileName->text(), widths, this);
 }
 
-void TSheetWindow::PrinterSetupClick() { SetUpPrinter(m_state, m_ui, this); }
+void TSheetWindow::PrinterSetupClick() {
+    SetUpPrinter(m_state, m_ui, this);
+}
 
 void TSheetWindow::done(int result) {
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {

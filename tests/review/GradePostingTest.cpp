@@ -80,16 +80,18 @@ TEST_F(Posting, DecimalSeparatorOfTheRegionalSettingsDecides) {
         EXPECT_EQ(summary.errorCells, 1);
         EXPECT_EQ(sheet.Cell(1, 8), greek ? QStringLiteral("12,5") : QStringLiteral("12,5|Err2"));
         EXPECT_EQ(sheet.Cell(1, 9), greek ? QStringLiteral("12.5|Err2") : QStringLiteral("12.5"));
-        EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20")) << "a row with a good grade ends a check unstamped";
+        EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20"))
+            << "a row with a good grade ends a check unstamped";
     }
 }
 
 TEST_F(Posting, MarkersNeverErrOutOfRangeNumbersAndLettersDo) {
     UseLocale(GreekLocale());
-    const QStringList trials = {"",   kAlpha, kAlpha + "Π", "*", "-", "-x",  // markers
+    const QStringList trials = {"",   kAlpha, kAlpha + "Π", "*",  "-", "-x", // markers
                                 "-5", "0",    "21",         "20", "1",       // numbers
                                 "x",  "A",    "α",          " -"};           // not grades
-    const QStringList expected = {"", "", "", "", "", "", "Err3", "Err3", "Err3", "", "", "Err2", "Err2", "Err2", "Err2"};
+    const QStringList expected = {"",     "", "", "",     "",     "",     "Err3", "Err3",
+                                  "Err3", "", "", "Err2", "Err2", "Err2", "Err2"};
     QStringList lines{TitlesLine({"Άλγεβρα"})};
     for (const QString& value : trials)
         lines.append(StudentLine("1;1;20", "Α", {value}));
@@ -126,8 +128,8 @@ TEST_F(Posting, RangeComesFromTheRowKeyAndSurvivesTheMarks) {
 TEST_F(Posting, SubjectCodesAndSwitchedOffSubjects) {
     // Student 2: Άλγεβρα is now on ("-2" in the file is a number out of range);
     // Φυσική is switched off (left untouched, whatever it holds); no Ιστορία record.
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Χημεία"}),
-                                StudentLine("2;1;20", "Β", {"-2", "x", "-1"})});
+    GradeSheet sheet =
+        SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Χημεία"}), StudentLine("2;1;20", "Β", {"-2", "x", "-1"})});
     GradePosting posting(state, ui, kTutoring);
     posting.CheckGrades(sheet, 0);
     EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("-2|Err3"));
@@ -137,7 +139,8 @@ TEST_F(Posting, SubjectCodesAndSwitchedOffSubjects) {
 }
 
 TEST_F(Posting, BranchTitlesMatchExactlyAndCaseMatters) {
-    GradeSheet sheet = SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα"}), StudentLine("1;1;20", "Α", {"x", "x"})});
+    GradeSheet sheet =
+        SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα"}), StudentLine("1;1;20", "Α", {"x", "x"})});
     GradePosting posting(state, ui, kTutoring);
     posting.CheckGrades(sheet, 0);
     EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("x|Err2"));
@@ -203,9 +206,10 @@ TEST_F(Posting, CheckWithAPeriodFindsTheCellsThatWouldChangeAndWritesNothing) {
 
 TEST_F(Posting, PostStoresPassingGradesAndStampsRows) {
     UseLocale(GreekLocale());
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "[κλάδος] Θετική"}),
-                                StudentLine("1;1;20", "Α", {"17,5", "x", kAlpha}),
-                                StudentLine("2;1;20", "Β", {"x", "15", "-2"}), StudentLine("2;1;20", "Β", {"8", "", ""})});
+    GradeSheet sheet =
+        SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "[κλάδος] Θετική"}),
+                 StudentLine("1;1;20", "Α", {"17,5", "x", kAlpha}),
+                 StudentLine("2;1;20", "Β", {"x", "15", "-2"}), StudentLine("2;1;20", "Β", {"8", "", ""})});
     GradePosting posting(state, ui, kTutoring);
     const ScanSummary summary = posting.PostGrades(sheet, 3);
     EXPECT_EQ(Field(1, 1, "GRD3"), FieldValue::Float(17.5));
@@ -279,7 +283,8 @@ TEST_F(Posting, PublicSchoolHundredScaleAndNormalisedOralGrades) {
     EXPECT_EQ(summary.journalEntries, 3) << "R100Writen, RWriten and the widened Oral2";
 
     // A method other than 7 keeps no grade in column 5, yet the record is stored and normalised.
-    GradeSheet other = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"15", kAlpha})});
+    GradeSheet other =
+        SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"15", kAlpha})});
     posting.PostGrades(other, 5);
     EXPECT_EQ(Field(1, 1, "Oral1"), FieldValue::Text("07"));
     // A single "Α" typed for an oral grade is kept as "ΑΑ".
@@ -318,9 +323,10 @@ TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
 }
 
 TEST_F(Posting, JournalValuesReadBackExactly) {
-    for (const FieldValue& v : {FieldValue(), FieldValue::Text("a\tb\\c\nd"), FieldValue::Text(""),
-                                FieldValue::Integer(-42), FieldValue::Float(0.1 + 0.2), FieldValue::Float(-1e300),
-                                FieldValue::Logical(true), FieldValue::Logical(false)}) {
+    for (const FieldValue& v :
+         {FieldValue(), FieldValue::Text("a\tb\\c\nd"), FieldValue::Text(""), FieldValue::Integer(-42),
+          FieldValue::Float(0.1 + 0.2), FieldValue::Float(-1e300), FieldValue::Logical(true),
+          FieldValue::Logical(false)}) {
         const auto back = PostingJournal::DecodeValue(PostingJournal::EncodeValue(v));
         ASSERT_TRUE(back);
         EXPECT_EQ(*back, v);
@@ -333,7 +339,8 @@ TEST_F(Posting, UndoRestoresTheTableExactly) {
     for (const GradingScheme scheme : {kTutoring, kPublic}) {
         WritePostingSchool(SchoolFolder(dir.Path()));
         const QByteArray before = ReadBytes(GradeTable());
-        GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Έκθεση"}), StudentLine("1;1;20", "Α", {"14", "19", "-2"}),
+        GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Έκθεση"}),
+                                    StudentLine("1;1;20", "Α", {"14", "19", "-2"}),
                                     StudentLine("4;0;100", "Δ", {"-2", "-2", "85"})});
         GradePosting posting(state, ui, scheme);
         posting.PostGrades(sheet, scheme == kPublic ? 5 : 2);
@@ -359,7 +366,8 @@ TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
         table.SetTableName(QStringLiteral("GRADE.DB"));
         table.Open();
         for (; !table.Eof(); table.Next())
-            if (table.FieldByName("STUDENTID").AsInteger() == 1 && table.FieldByName("SUBJECTID").AsInteger() == 2)
+            if (table.FieldByName("STUDENTID").AsInteger() == 1 &&
+                table.FieldByName("SUBJECTID").AsInteger() == 2)
                 break;
         table.Edit();
         table.FieldByName("GRD2").SetAsFloat(16);
@@ -407,7 +415,8 @@ TEST_F(Posting, ARecordChangedByAnotherProgramIsNotOverwrittenNorJournalled) {
         other.SetTableName(QStringLiteral("GRADE.DB"));
         other.Open();
         for (; !other.Eof(); other.Next())
-            if (other.FieldByName("STUDENTID").AsInteger() == 1 && other.FieldByName("SUBJECTID").AsInteger() == 2)
+            if (other.FieldByName("STUDENTID").AsInteger() == 1 &&
+                other.FieldByName("SUBJECTID").AsInteger() == 2)
                 break;
         other.Edit();
         other.FieldByName("GRD6").SetAsFloat(4);

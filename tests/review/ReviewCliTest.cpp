@@ -3,10 +3,10 @@
 #include "ReviewTestSupport.h"
 
 #include "exchange/GradeDataFile.h"
+#include "review/PostingJournal.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolGenerator.h"
 #include "schooldb/TablePasswords.h"
-#include "review/PostingJournal.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -32,12 +32,14 @@ protected:
         PrepareState(state, dir.Path());
         WriteSheetFile(QDir(state.ImportsDir).filePath(kFile),
                        {TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Ωραίος", {"14,5", "x"}),
-                        StudentLine("2;1;20", "Άγγελος", {"25", "-1"}), StudentLine("5;1;20", "Ευθυμίου", {"9", "12"})});
+                        StudentLine("2;1;20", "Άγγελος", {"25", "-1"}),
+                        StudentLine("5;1;20", "Ευθυμίου", {"9", "12"})});
     }
     QStringList Common() const {
-        return {QStringLiteral("--program-folder"), dir.Path(), QStringLiteral("--settings"),
-                dir.Path(QStringLiteral("ZENTIK.INI")), QStringLiteral("--db-path"), dir.Path(QStringLiteral("data")),
-                QStringLiteral("--year"), QStringLiteral("2025-2026")};
+        return {QStringLiteral("--program-folder"), dir.Path(),
+                QStringLiteral("--settings"),       dir.Path(QStringLiteral("ZENTIK.INI")),
+                QStringLiteral("--db-path"),        dir.Path(QStringLiteral("data")),
+                QStringLiteral("--year"),           QStringLiteral("2025-2026")};
     }
     CliResult Run(const QStringList& args) {
         QProcess process;
@@ -66,19 +68,24 @@ TEST_F(ReviewCli, CheckListsErrorsAndWithAPeriodTheCellsThatWouldChange) {
     const QByteArray before = ReadBytes(GradeTable());
     const CliResult errors = Run({QStringLiteral("check"), kFile});
     EXPECT_EQ(errors.exitCode, 1) << errors.err.toStdString();
-    EXPECT_TRUE(errors.out.contains(QStringLiteral("1\t1 Ωραίος Όνομα\tΦυσική\tx\tErr2\n"))) << errors.out.toStdString();
+    EXPECT_TRUE(errors.out.contains(QStringLiteral("1\t1 Ωραίος Όνομα\tΦυσική\tx\tErr2\n")))
+        << errors.out.toStdString();
     EXPECT_TRUE(errors.out.contains(QStringLiteral("2\t2 Άγγελος Όνομα\tΆλγεβρα\t25\tErr3\n")));
     EXPECT_TRUE(errors.out.endsWith(QStringLiteral("Μαθητές: 3, Λάθη: 2\n")));
     EXPECT_FALSE(errors.out.contains(QStringLiteral("Αλλαγές")));
 
-    const CliResult changes = Run({QStringLiteral("check"), kFile, QStringLiteral("--period"), QStringLiteral("2")});
+    const CliResult changes =
+        Run({QStringLiteral("check"), kFile, QStringLiteral("--period"), QStringLiteral("2")});
     // Student 5's Άλγεβρα holds 9 already; 14,5 and 12 are new.
-    EXPECT_TRUE(changes.out.contains(QStringLiteral("1\t1 Ωραίος Όνομα\tΆλγεβρα\tGRD2\t\t14,5\n"))) << changes.out.toStdString();
+    EXPECT_TRUE(changes.out.contains(QStringLiteral("1\t1 Ωραίος Όνομα\tΆλγεβρα\tGRD2\t\t14,5\n")))
+        << changes.out.toStdString();
     EXPECT_TRUE(changes.out.contains(QStringLiteral("3\t5 Ευθυμίου Όνομα\tΦυσική\tGRD2\t\t12\n")));
-    EXPECT_TRUE(changes.out.endsWith(QStringLiteral("Μαθητές: 3, Λάθη: 2, Αλλαγές: 2, Δεν θα αποθηκευτούν: 0\n")));
+    EXPECT_TRUE(
+        changes.out.endsWith(QStringLiteral("Μαθητές: 3, Λάθη: 2, Αλλαγές: 2, Δεν θα αποθηκευτούν: 0\n")));
     EXPECT_EQ(ReadBytes(GradeTable()), before) << "a check writes nothing";
 
-    const CliResult bad = Run({QStringLiteral("check"), kFile, QStringLiteral("--period"), QStringLiteral("25")});
+    const CliResult bad =
+        Run({QStringLiteral("check"), kFile, QStringLiteral("--period"), QStringLiteral("25")});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("Άγνωστη Βαθμολογική Περίοδος")));
 }
@@ -87,27 +94,32 @@ TEST_F(ReviewCli, PostNeedsTheRightAndYesThenUndoGivesEverythingBack) {
     const QByteArray before = ReadBytes(GradeTable());
     const QString path = QDir(state.ImportsDir).filePath(kFile);
 
-    const CliResult refused = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("2"),
-                                   QStringLiteral("--user"), QStringLiteral("GRAMM"), QStringLiteral("--password"),
-                                   QStringLiteral("G1"), QStringLiteral("--yes")});
+    const CliResult refused =
+        Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("2"),
+             QStringLiteral("--user"), QStringLiteral("GRAMM"), QStringLiteral("--password"),
+             QStringLiteral("G1"), QStringLiteral("--yes")});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("δεν έχει δικαίωμα Καταχώρησης"))) << refused.err.toStdString();
-    const CliResult unconfirmed = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("2")});
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("δεν έχει δικαίωμα Καταχώρησης")))
+        << refused.err.toStdString();
+    const CliResult unconfirmed =
+        Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("2")});
     EXPECT_EQ(unconfirmed.exitCode, 1);
     EXPECT_EQ(ReadBytes(GradeTable()), before);
     EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
 
-    const CliResult posted =
-        Run({QStringLiteral("post"), path, QStringLiteral("--period"), QStringLiteral("2"), QStringLiteral("--yes")});
+    const CliResult posted = Run({QStringLiteral("post"), path, QStringLiteral("--period"),
+                                  QStringLiteral("2"), QStringLiteral("--yes")});
     ASSERT_EQ(posted.exitCode, 0) << posted.err.toStdString();
-    EXPECT_TRUE(posted.out.contains(QStringLiteral("Εγγραφές που αποθηκεύτηκαν: 3"))) << posted.out.toStdString();
+    EXPECT_TRUE(posted.out.contains(QStringLiteral("Εγγραφές που αποθηκεύτηκαν: 3")))
+        << posted.out.toStdString();
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14.5));
     EXPECT_EQ(Field(5, 2, "GRD2"), FieldValue::Float(12));
     EXPECT_FALSE(ReadGradeHeader(path).Posted.isEmpty());
 
     const CliResult undone = Run({QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")});
     ASSERT_EQ(undone.exitCode, 0) << undone.err.toStdString();
-    EXPECT_TRUE(undone.out.endsWith(QStringLiteral("\nΤιμές που επανήλθαν: 2\n"))) << undone.out.toStdString();
+    EXPECT_TRUE(undone.out.endsWith(QStringLiteral("\nΤιμές που επανήλθαν: 2\n")))
+        << undone.out.toStdString();
     EXPECT_EQ(ReadBytes(GradeTable()), before);
     EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
     const CliResult again = Run({QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")});
@@ -116,13 +128,13 @@ TEST_F(ReviewCli, PostNeedsTheRightAndYesThenUndoGivesEverythingBack) {
 }
 
 TEST_F(ReviewCli, OtherSchoolYearIsRefused) {
-    WriteSheetFile(QDir(state.ImportsDir).filePath(kFile), {TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"3"})},
-                   "2024-2025");
+    WriteSheetFile(QDir(state.ImportsDir).filePath(kFile),
+                   {TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"3"})}, "2024-2025");
     const CliResult checked = Run({QStringLiteral("check"), kFile});
     EXPECT_EQ(checked.exitCode, 1);
     EXPECT_TRUE(checked.err.contains(QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!")));
-    const CliResult posted = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("1"),
-                                  QStringLiteral("--yes")});
+    const CliResult posted = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
+                                  QStringLiteral("1"), QStringLiteral("--yes")});
     EXPECT_EQ(posted.exitCode, 1);
     EXPECT_TRUE(ReadGradeHeader(QDir(state.ImportsDir).filePath(kFile)).Posted.isEmpty());
 }
@@ -202,7 +214,8 @@ TEST_F(ReviewCli, KillDuringPostingLeavesEveryRecordOldOrNew) {
         // A kill before the journal began leaves no journal and no change.
         std::size_t entries = 0;
         if (!runs.isEmpty())
-            if (const auto run = PostingJournal::Read(QDir(year.filePath(runs.back())).filePath("Journal.txt")))
+            if (const auto run =
+                    PostingJournal::Read(QDir(year.filePath(runs.back())).filePath("Journal.txt")))
                 entries = run->entries.size();
         EXPECT_GE(int(entries), changed) << "round " << round;
         touched += changed > 0;

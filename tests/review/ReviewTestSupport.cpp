@@ -27,24 +27,18 @@ void WritePostingSchool(const QString& folder) {
                {6, "", "Θετική", 1, true}})
         .Write(folder);
     SchoolTables::Grade()
-        .Rows({GradeRow(1, 1, true, {{"GRD1", 12.0}, {"Oral1", "7"}}),
-               GradeRow(1, 2, true),
-               GradeRow(1, 3, true),
-               GradeRow(1, 6, true),
-               GradeRow(2, 1, true),
-               GradeRow(2, 2, false),
-               GradeRow(3, 4, true, {{"GRD1", 12.0}}),
-               GradeRow(4, 5, true, {{"Oral2", "7"}}),
-               GradeRow(5, 1, true, {{"GRD2", 9.0}}),
-               GradeRow(5, 2, true)})
+        .Rows({GradeRow(1, 1, true, {{"GRD1", 12.0}, {"Oral1", "7"}}), GradeRow(1, 2, true),
+               GradeRow(1, 3, true), GradeRow(1, 6, true), GradeRow(2, 1, true), GradeRow(2, 2, false),
+               GradeRow(3, 4, true, {{"GRD1", 12.0}}), GradeRow(4, 5, true, {{"Oral2", "7"}}),
+               GradeRow(5, 1, true, {{"GRD2", 9.0}}), GradeRow(5, 2, true)})
         .Write(folder);
     QString secretary(32, QLatin1Char('1'));
     secretary[7] = QLatin1Char('0'); // everything but posting
     SchoolTables::User()
-        .Row({QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), QStringLiteral("Admin"), 0, QStringLiteral("2025"),
-              QString(32, QLatin1Char('1'))})
-        .Row({QStringLiteral("GRAMM"), QStringLiteral("G1"), QStringLiteral("Γραμματεία"), 3, QStringLiteral("2025"),
-              secretary})
+        .Row({QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), QStringLiteral("Admin"), 0,
+              QStringLiteral("2025"), QString(32, QLatin1Char('1'))})
+        .Row({QStringLiteral("GRAMM"), QStringLiteral("G1"), QStringLiteral("Γραμματεία"), 3,
+              QStringLiteral("2025"), secretary})
         .Write(folder);
 }
 
@@ -56,16 +50,16 @@ QVariantList GradeRow(int student, int subject, bool on, const QMap<QString, QVa
 }
 
 QString TitlesLine(const QStringList& subjects) {
-    QStringList cells{QStringLiteral("α/α"), QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ"),
-                      QStringLiteral("ΠΑΤΡΩΝΥΜΟ"), QStringLiteral("ΜΗΤΡΩΟ"), QStringLiteral("ΕΠΙΠΕΔΟ"),
-                      QStringLiteral("ΤΑΞΗ"), QStringLiteral("ΤΜΗΜΑ")};
+    QStringList cells{QStringLiteral("α/α"),       QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ"),
+                      QStringLiteral("ΠΑΤΡΩΝΥΜΟ"), QStringLiteral("ΜΗΤΡΩΟ"),  QStringLiteral("ΕΠΙΠΕΔΟ"),
+                      QStringLiteral("ΤΑΞΗ"),      QStringLiteral("ΤΜΗΜΑ")};
     cells += subjects;
     return cells.join(QLatin1Char('\t'));
 }
 
 QString StudentLine(const QString& key, const QString& surname, const QStringList& cells) {
-    QStringList all{key, surname, QStringLiteral("Όνομα"), QString(), QStringLiteral("Μ1"), QString(), QString(),
-                    QString()};
+    QStringList all{key,       surname,  QStringLiteral("Όνομα"), QString(), QStringLiteral("Μ1"), QString(),
+                    QString(), QString()};
     all += cells;
     return all.join(QLatin1Char('\t'));
 }
@@ -84,11 +78,14 @@ GradeSheet SheetOf(const QStringList& lines) {
     return sheet;
 }
 
-void WriteSheetFile(const QString& path, const QStringList& lines, const QString& schoolYear, const QString& posted) {
-    QString text = QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nVersion=1.0\r\nFileName=") +
-                   QFileInfo(path).fileName() +
-                   QStringLiteral("\r\nFileID=46000.5\r\nCreated=1/1/2026\r\nExported=\r\nModified=\r\nImported=\r\nPosted=") +
-                   posted + QStringLiteral("\r\nSchoolYear=") + schoolYear + QStringLiteral("\r\n[Data]\r\n");
+void WriteSheetFile(const QString& path, const QStringList& lines, const QString& schoolYear,
+                    const QString& posted) {
+    QString text =
+        QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nVersion=1.0\r\nFileName=") +
+        QFileInfo(path).fileName() +
+        QStringLiteral(
+            "\r\nFileID=46000.5\r\nCreated=1/1/2026\r\nExported=\r\nModified=\r\nImported=\r\nPosted=") +
+        posted + QStringLiteral("\r\nSchoolYear=") + schoolYear + QStringLiteral("\r\n[Data]\r\n");
     for (const QString& line : lines)
         text += line + QStringLiteral("\r\n");
     WriteBytes(path, Greek(text));
@@ -116,7 +113,9 @@ FieldValue StoredField(AppState& state, int student, int subject, const QString&
     return {};
 }
 
-QString SchoolFolder(const QString& root) { return QDir(root).filePath(QStringLiteral("data/MV202526.SYR")); }
+QString SchoolFolder(const QString& root) {
+    return QDir(root).filePath(QStringLiteral("data/MV202526.SYR"));
+}
 
 void PrepareState(AppState& state, const QString& root) {
     state.ProgramFolder = root + QLatin1Char('/');

@@ -51,13 +51,15 @@ protected:
         state.CurrentFileName = QFileInfo(path).fileName();
     }
     // Writes the InBox file and reads its header, as the main window does before opening a window.
-    void WriteFile(const QStringList& lines, const QString& year = "2025-2026", const QString& posted = QString()) {
+    void WriteFile(const QStringList& lines, const QString& year = "2025-2026",
+                   const QString& posted = QString()) {
         WriteSheetFile(state.CurrentFilePath, lines, year, posted);
         ReadGradeFileHeader(state, state.CurrentFilePath);
     }
     QStringList Sheet() const {
         return {TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Ωραίος", {"14", "x"}),
-                StudentLine("2;1;20", "Άγγελος", {"8", "-1"}), StudentLine("5;1;20", "Ευθυμίου", {"11", "12"})};
+                StudentLine("2;1;20", "Άγγελος", {"8", "-1"}),
+                StudentLine("5;1;20", "Ευθυμίου", {"11", "12"})};
     }
     FieldValue Field(int student, int subject, const QString& field) {
         return StoredField(state, student, subject, field);
@@ -78,15 +80,16 @@ QColor PixelAt(QWidget& widget, const QPoint& point) {
 // ---- The viewer ----
 
 TEST_F(ReviewWindows, ViewerShowsTheFileAsStored) {
-    WriteFile({TitlesLine({"Άλγεβρα"}).replace("ΠΑΤΡΩΝΥΜΟ", "ΑΓΝΩΣΤΟ"), StudentLine("1;1;20|Posted", "Α", {"12|Err3"}),
-               StudentLine("2;1;20", "Β", {"-2"})});
+    WriteFile({TitlesLine({"Άλγεβρα"}).replace("ΠΑΤΡΩΝΥΜΟ", "ΑΓΝΩΣΤΟ"),
+               StudentLine("1;1;20|Posted", "Α", {"12|Err3"}), StudentLine("2;1;20", "Β", {"-2"})});
     TFormViewTable window(state, ui, [this] { ++refreshed; });
     window.LoadViewerSheet();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Επισκόπηση Αρχείου"));
     EXPECT_EQ(window.edtExpoFileName()->text(), kFileName);
     EXPECT_TRUE(window.edtExpoFileName()->isReadOnly());
     const GradeSheetModel* model = window.grdStudents()->SheetModel();
-    EXPECT_EQ(model->data(model->index(0, 8)).toString(), QStringLiteral("12|Err3")) << "shown with its state";
+    EXPECT_EQ(model->data(model->index(0, 8)).toString(), QStringLiteral("12|Err3"))
+        << "shown with its state";
     EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20|Posted"));
     EXPECT_EQ(window.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 2"));
     const QList<int> widths = {32, 128, 96, 0, 64, 64, 64, 64, 36};
@@ -101,8 +104,9 @@ TEST_F(ReviewWindows, ViewerShowsTheFileAsStored) {
 }
 
 TEST_F(ReviewWindows, ViewerOfAnUnreadableOrSubjectlessFileIsStillUsable) {
-    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
-                                             QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
+    ui.ExpectMessage(MessageIcon::Error,
+                     QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+                         QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
     {
         TFormViewTable window(state, ui, {});
         window.LoadViewerSheet();
@@ -162,7 +166,8 @@ TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
         return int(QDialog::Accepted);
     });
     ui.ExpectMessage(MessageIcon::Question,
-                     QStringLiteral("Το Αρχείο \"") + target + QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
+                     QStringLiteral("Το Αρχείο \"") + target +
+                         QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
                      MessageAnswer::No);
     ui.SetNow(QDateTime(QDate(2026, 7, 1), QTime(9, 0, 0)));
     window.SaveViewerSheet();
@@ -191,7 +196,8 @@ TEST_F(ReviewWindows, SubjectColumnsTakeTheReleasedWidthWithinLimits) {
     }
     // Released over a student column: nothing changes.
     grid.SetColumnWidth(2, 100);
-    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(2) + 2, 20));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {},
+                        QPoint(header->sectionViewportPosition(2) + 2, 20));
     EXPECT_EQ(grid.ColumnWidth(2), 100);
     EXPECT_EQ(grid.ColumnWidth(8), 40);
 }
@@ -224,7 +230,8 @@ TEST_F(ReviewWindows, PrintMenuOffersPrintAndPrinter) {
     EXPECT_TRUE(actions[1]->isSeparator());
     EXPECT_EQ(actions[2]->text(), QStringLiteral("Εκτυπωτής"));
     EXPECT_TRUE(window.Button("tbtnPrintTable"));
-    EXPECT_EQ(window.Button("tbtnSaveTable")->toolTip(), QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας"));
+    EXPECT_EQ(window.Button("tbtnSaveTable")->toolTip(),
+              QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας"));
 }
 
 // ---- The posting window ----
@@ -255,8 +262,9 @@ TEST_F(ReviewWindows, PostingWindowStartsIdleWithTheRightsOfTheUser) {
 }
 
 TEST_F(ReviewWindows, PostingWindowOfAFileThatCannotBeReadOffersNoRun) {
-    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
-                                             QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
+    ui.ExpectMessage(MessageIcon::Error,
+                     QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+                         QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
     TFormPostTable window(state, ui, [this] { ++refreshed; });
     window.LoadPostingSheet();
     EXPECT_FALSE(window.btnCheck()->isEnabled());
@@ -278,18 +286,22 @@ TEST_F(ReviewWindows, PostNeedsAPeriodAndTheOpenSchoolYear) {
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!"));
     window.btnCheckClick();
     window.PeriodCoBo()->setCurrentIndex(2);
-    ui.ExpectMessage(MessageIcon::Question,
-                     QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-                     MessageAnswer::Yes);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!"));
     window.btnPostClick();
     EXPECT_TRUE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty());
     EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20")) << "nothing scanned";
     EXPECT_EQ(refreshed, 0);
     // Answering No to the confirmation stops before anything else.
-    ui.ExpectMessage(MessageIcon::Question,
-                     QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-                     MessageAnswer::No);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::No);
     window.btnPostClick();
 }
 
@@ -302,7 +314,8 @@ TEST_F(ReviewWindows, CheckMarksErrorsAndCellsThatWouldChange) {
     window.PeriodCoBo()->setCurrentIndex(0);
     window.btnCheckClick();
     EXPECT_EQ(window.Sheet().Cell(1, 9), QStringLiteral("x|Err2"));
-    EXPECT_EQ(window.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 3 - Λάθη: 1 - Αλλαγές: 4"))
+    EXPECT_EQ(window.pnlStudentCnt()->text(),
+              QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 3 - Λάθη: 1 - Αλλαγές: 4"))
         << "the three Άλγεβρα grades and student 5's Φυσική";
     EXPECT_TRUE(window.btnCheck()->isEnabled());
     EXPECT_FALSE(window.btnAbort()->isEnabled());
@@ -326,9 +339,11 @@ TEST_F(ReviewWindows, PostStoresStampsAndRefreshesTheInBox) {
     TFormPostTable window(state, ui, [this] { ++refreshed; });
     window.LoadPostingSheet();
     window.PeriodCoBo()->setCurrentIndex(2);
-    ui.ExpectMessage(MessageIcon::Question,
-                     QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-                     MessageAnswer::Yes);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
     const int eventsBefore = ui.ProcessEventsCalls();
     window.btnPostClick();
     EXPECT_EQ(ui.ProcessEventsCalls() - eventsBefore, 3) << "once a row";
@@ -350,9 +365,11 @@ TEST_F(ReviewWindows, AbortDuringPostingStopsAfterTheRowAndStillStamps) {
     TFormPostTable window(state, ui, [this] { ++refreshed; });
     window.LoadPostingSheet();
     window.PeriodCoBo()->setCurrentIndex(3);
-    ui.ExpectMessage(MessageIcon::Question,
-                     QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"4ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-                     MessageAnswer::Yes);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"4ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
     ui.ExpectMessage(MessageIcon::Question, QStringLiteral("Θέλετε να διακόψετε την διαδικασία Καταχώρησης;"),
                      MessageAnswer::Yes);
     // The user presses Abort while the first row is being posted.
@@ -392,9 +409,11 @@ TEST_F(ReviewWindows, ClosingDuringARunStopsItBeforeTheTablesClose) {
     window.LoadPostingSheet();
     window.show();
     window.PeriodCoBo()->setCurrentIndex(4);
-    ui.ExpectMessage(MessageIcon::Question,
-                     QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"5ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-                     MessageAnswer::Yes);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"5ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
     bool openWhileClosing = false;
     QTimer::singleShot(0, &window, [&] {
         window.reject();
@@ -414,13 +433,15 @@ TEST_F(ReviewWindows, UndoGivesBackTheOldValuesAndClearsTheStamp) {
     const QByteArray grades = ReadBytes(QDir(SchoolFolder(dir.Path())).filePath("GRADE.DB"));
     TFormPostTable window(state, ui, [this] { ++refreshed; });
     window.LoadPostingSheet();
-    ui.ExpectMessage(MessageIcon::Information,
-                     QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") + kFileName + QStringLiteral("\" για αναίρεση."));
+    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") +
+                                                   kFileName + QStringLiteral("\" για αναίρεση."));
     window.btnUndoClick();
     window.PeriodCoBo()->setCurrentIndex(1);
-    ui.ExpectMessage(MessageIcon::Question,
-                     QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"2ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-                     MessageAnswer::Yes);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"2ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
     window.btnPostClick();
     const auto run = window.Posting().LastPosting();
     ASSERT_TRUE(run);
@@ -447,9 +468,11 @@ TEST_F(ReviewWindows, RowStampsAndTheCurrentRowNumber) {
     window.show();
     window.btnCheckClick(); // row 1 has a bad and a good grade
     window.PeriodCoBo()->setCurrentIndex(0);
-    ui.ExpectMessage(MessageIcon::Question,
-                     QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"1ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-                     MessageAnswer::Yes);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"1ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
     window.btnPostClick();
     QApplication::processEvents();
     TSheetGrid& grid = *window.grdStudents();
@@ -464,8 +487,8 @@ TEST_F(ReviewWindows, RowStampsAndTheCurrentRowNumber) {
     int same = 0;
     for (int y = 0; y < TDatModImages::MarkSize; ++y)
         for (int x = 0; x < TDatModImages::MarkSize; ++x)
-            same += image.pixelColor(QPoint(stampLeft + x, numbers->sectionViewportPosition(0) + 3 + y) * dpr) ==
-                    tick.pixelColor(x, y);
+            same += image.pixelColor(QPoint(stampLeft + x, numbers->sectionViewportPosition(0) + 3 + y) *
+                                     dpr) == tick.pixelColor(x, y);
     EXPECT_EQ(same, TDatModImages::MarkSize * TDatModImages::MarkSize);
     // The current row (3) is drawn white on black.
     EXPECT_EQ(image.pixelColor(QPoint(2, numbers->sectionViewportPosition(2) + 8) * dpr), QColor(Qt::black));
@@ -485,7 +508,8 @@ TEST_F(ReviewWindows, MainWindowOpensTheViewerAndThePostingWindow) {
     main.tbtnViewClick();
     ui.ExpectModal([&](QObject& dialog) {
         auto* window = qobject_cast<TFormPostTable*>(&dialog);
-        posted = window && window->Sheet().Cell(3, 8) == QStringLiteral("11") && window->btnPost()->isEnabled();
+        posted =
+            window && window->Sheet().Cell(3, 8) == QStringLiteral("11") && window->btnPost()->isEnabled();
         return 0;
     });
     main.tbtnRunClick();

@@ -103,8 +103,8 @@ void PrintChanges(const GradeSheet& sheet, const std::vector<CellChange>& change
     PrintOut(title + QStringLiteral("\nΓραμμή\tΜαθητής\tΜάθημα\tΠεδίο\tΤώρα\tΝέα τιμή\n"));
     for (const CellChange& c : changes)
         PrintOut(QString::number(c.row) + QLatin1Char('\t') + StudentOf(sheet, c.row) + QLatin1Char('\t') +
-                 sheet.Cell(0, c.column) + QLatin1Char('\t') + c.field + QLatin1Char('\t') + ValueText(c.before) +
-                 QLatin1Char('\t') + ValueText(c.after) + QLatin1Char('\n'));
+                 sheet.Cell(0, c.column) + QLatin1Char('\t') + c.field + QLatin1Char('\t') +
+                 ValueText(c.before) + QLatin1Char('\t') + ValueText(c.after) + QLatin1Char('\n'));
 }
 
 int RequirePostingRight(CliContext& cli) {
@@ -132,7 +132,9 @@ int Check(CliContext& cli) {
     PrintChanges(sheet, posting.Changes(), QStringLiteral("Τιμές που θα αλλάξουν με την Καταχώρηση:"));
     QString line = QStringLiteral("Μαθητές: %1, Λάθη: %2").arg(summary.rows).arg(summary.errorCells);
     if (*period > 0)
-        line += QStringLiteral(", Αλλαγές: %1, Δεν θα αποθηκευτούν: %2").arg(summary.changedCells).arg(summary.refusedStores);
+        line += QStringLiteral(", Αλλαγές: %1, Δεν θα αποθηκευτούν: %2")
+                    .arg(summary.changedCells)
+                    .arg(summary.refusedStores);
     PrintOut(line + QLatin1Char('\n'));
     return summary.errorCells == 0 ? 0 : 1;
 }
@@ -160,14 +162,15 @@ int Post(CliContext& cli) {
     WriteGradeFileHeaderKey(cli.state.CurrentFilePath, QStringLiteral("Posted"),
                             RegionalFormats::DateTimeText(cli.ui.Now()));
     PrintErrors(sheet);
-    PrintOut(QStringLiteral("Μαθητές: %1, Λάθη: %2, Εγγραφές που αποθηκεύτηκαν: %3, που δεν αποθηκεύτηκαν: %4, "
-                            "Τιμές που άλλαξαν: %5\nΑντίγραφο και ημερολόγιο: %6\n")
-                 .arg(summary.rows)
-                 .arg(summary.errorCells)
-                 .arg(summary.storedRecords)
-                 .arg(summary.refusedStores)
-                 .arg(summary.journalEntries)
-                 .arg(summary.backupFolder));
+    PrintOut(
+        QStringLiteral("Μαθητές: %1, Λάθη: %2, Εγγραφές που αποθηκεύτηκαν: %3, που δεν αποθηκεύτηκαν: %4, "
+                       "Τιμές που άλλαξαν: %5\nΑντίγραφο και ημερολόγιο: %6\n")
+            .arg(summary.rows)
+            .arg(summary.errorCells)
+            .arg(summary.storedRecords)
+            .arg(summary.refusedStores)
+            .arg(summary.journalEntries)
+            .arg(summary.backupFolder));
     return 0;
 }
 
@@ -200,13 +203,16 @@ int UndoPost(CliContext& cli) {
 } // namespace
 
 void AddReviewCommands(QList<CliCommand>& commands) {
-    const QString yearOptions = QStringLiteral("--year ΕΤΟΣ [--db-path ΦΑΚΕΛΟΣ] [--user ΟΝΟΜΑ --password ΣΥΝΘΗΜΑ]");
-    commands.append({QStringLiteral("check"), QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" [--period N]"),
-                     1, 1, Check});
-    commands.append({QStringLiteral("post"), QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" --period N --yes"),
-                     1, 1, Post});
-    commands.append({QStringLiteral("undo-post"), QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" --yes"),
-                     1, 1, UndoPost});
+    const QString yearOptions =
+        QStringLiteral("--year ΕΤΟΣ [--db-path ΦΑΚΕΛΟΣ] [--user ΟΝΟΜΑ --password ΣΥΝΘΗΜΑ]");
+    commands.append({QStringLiteral("check"),
+                     QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" [--period N]"), 1, 1,
+                     Check});
+    commands.append({QStringLiteral("post"),
+                     QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" --period N --yes"), 1, 1,
+                     Post});
+    commands.append({QStringLiteral("undo-post"),
+                     QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" --yes"), 1, 1, UndoPost});
 }
 
 } // namespace ekaldo

@@ -180,10 +180,12 @@ int main(int argc, char** argv) {
     const double postSeconds = t.nsecsElapsed() / 1e9;
     Report("Post", postSeconds, posted);
     std::printf("  of which storing records   %7.2f s\n", posted.storeSeconds);
-    std::printf("  record rules and journal   %7.2f s\n", posted.rulesSeconds);
+    std::printf("  record rules               %7.2f s\n", posted.rulesSeconds);
+    std::printf("  journal lines              %7.2f s\n", posted.journalSeconds);
     std::printf("  copy of GRADE.DB (alone)   %7.2f s\n", copySeconds);
-    std::printf("  scan and the rest          %7.2f s\n",
-                postSeconds - posted.storeSeconds - posted.rulesSeconds - copySeconds);
+    std::printf("  scan and the rest          %7.2f s\n", postSeconds - posted.storeSeconds -
+                                                              posted.rulesSeconds - posted.journalSeconds -
+                                                              copySeconds);
 
     t.restart();
     const UndoOutcome undone = posting.UndoLastPosting();

@@ -144,7 +144,7 @@ struct GradePosting::Impl {
     int appended = 0;
     std::optional<CellChange> pendingChange;
     int cellRow = 0, cellColumn = 0;
-    qint64 handlerNanos = 0;
+    qint64 handlerNanos = 0, rulesNanos = 0, journalNanos = 0;
     int journalEntries = 0;
 
     QSet<quint64> marks;
@@ -196,6 +196,8 @@ struct GradePosting::Impl {
         QElapsedTimer timer;
         timer.start();
         const bool allowed = ApplyRecordRules(table, scheme, subjects, method);
+        const qint64 rules = timer.nsecsElapsed();
+        rulesNanos += rules;
         if (allowed && journal) {
             for (std::size_t i = 0; i < candidates.size(); ++i) {
                 const FieldValue after = table.Fields(candidates[i]).Value();
@@ -210,7 +212,9 @@ struct GradePosting::Impl {
                         CellChange{cellRow, cellColumn, studentId, subjectId, entry.field, before[i], after};
             }
         }
-        handlerNanos += timer.nsecsElapsed();
+        const qint64 all = timer.nsecsElapsed();
+        journalNanos += all - rules;
+        handlerNanos += all;
         return allowed;
     }
 };
@@ -483,7 +487,7 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, Sc
     ScanSummary summary;
     m_changes.clear();
     m->marks.clear();
-    m->handlerNanos = 0;
+    m->handlerNanos = m->rulesNanos = m->journalNanos = 0;
     PostingJournal journal;
     if (post) {
         JournalHeader header;
@@ -522,7 +526,8 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, Sc
         throw;
     }
     m->journal = nullptr;
-    summary.rulesSeconds = double(m->handlerNanos) / 1e9;
+    summary.rulesSeconds = double(m->rulesNanos) / 1e9;
+    summary.journalSeconds = double(m->journalNanos) / 1e9;
     if (post) {
         m->grades.FlushToDisk();
         journal.Finish(outcome);

@@ -64,9 +64,10 @@ struct ScanSummary {
     int changedCells = 0;   // cells that would change (check) or changed (post) the chosen grade column
     int journalEntries = 0; // fields the run changed, every field the record rules touched included
     bool aborted = false;
-    double storeSeconds = 0; // time inside the stores of grade records, record rules and journal apart
-    double rulesSeconds = 0; // record rules and journal lines
-    QString backupFolder;    // where a posting run left its copy and journal
+    double storeSeconds = 0;   // time inside the stores of grade records, record rules and journal apart
+    double rulesSeconds = 0;   // the record rules
+    double journalSeconds = 0; // the journal lines
+    QString backupFolder;      // where a posting run left its copy and journal
 };
 
 // What a window does between rows: repaint, let the user press Abort.

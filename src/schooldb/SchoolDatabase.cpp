@@ -319,6 +319,7 @@ DataSet::~DataSet() {
 void DataSet::Open() {
     if (m_active)
         return;
+    m_fieldIndexCache.clear();
     m_database.Attach(this);
     try {
         DoOpen();
@@ -336,6 +337,7 @@ void DataSet::Close() {
     DoClose();
     m_active = false;
     m_row = 0;
+    m_fieldIndexCache.clear();
     m_database.Detach(this);
     for (Table* detail : m_details)
         detail->Rebuild();
@@ -381,10 +383,16 @@ QString DataSet::FieldName(int index) const {
 int DataSet::FieldIndex(const QString& name) const {
     if (!m_active)
         return -1;
-    for (int i = 0; i < FieldCountImpl(); ++i)
+    // Fields are looked up by name on every read and every store of a
+    // posting run: remember each name's place while the set is open.
+    if (const auto cached = m_fieldIndexCache.constFind(name); cached != m_fieldIndexCache.constEnd())
+        return *cached;
+    int found = -1;
+    for (int i = 0; i < FieldCountImpl() && found < 0; ++i)
         if (FieldNameImpl(i).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+            found = i;
+    m_fieldIndexCache.insert(name, found);
+    return found;
 }
 
 Field DataSet::Fields(int index) {

@@ -158,6 +158,8 @@ private:
     Database& m_database;
     bool m_active = false;
     int m_row = 0;
+    // Field places by the names asked for, as asked (exact text); cleared on open and close.
+    mutable QHash<QString, int> m_fieldIndexCache;
     QList<Table*> m_details;
 };
 

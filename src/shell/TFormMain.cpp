@@ -348,11 +348,6 @@ void TFormMain::lstvInOutDocsChange() {
         m_book->setCurrentIndex(row);
 }
 
-void TFormMain::ReportNotAvailable(const QString& window) {
-    m_ui.Information(QStringLiteral("Το παράθυρο \"") + window +
-                     QStringLiteral("\" δεν είναι ακόμη διαθέσιμο σε αυτή την έκδοση."));
-}
-
 void TFormMain::tbtnHelpClick() { m_ui.ShowHelp(1000); }
 
 void TFormMain::tbtnParamsClick() {

@@ -71,7 +71,6 @@ private:
     void RefreshAll();
     bool ItemChosen(DocumentPage page) const;
     QString CurrentName(DocumentPage page) const;
-    void ReportNotAvailable(const QString& window);
     // The student filter window, for a new sheet or with a template's choices.
     void OpenFilterWindow(const QString& templatePath);
     QToolButton* AddButton(class QToolBar* bar, const char* name, int image, const QString& hint);

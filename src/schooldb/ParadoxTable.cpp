@@ -578,18 +578,39 @@ void ParadoxTable::StoreRecord(qint64 record, const QByteArray& bytes) {
         if (!WriteFully(m_fd, newBytes, t.recordSize, at.fileOffset))
             writeFailed();
     } else {
-        std::vector<unsigned char> block(t.blockSize);
+        // Scratch space kept between stores: a posting run stores hundreds of thousands of records.
+        std::vector<unsigned char>& disk = m_scratchDisk;
+        std::vector<unsigned char>& block = m_scratchBlock;
+        disk.resize(t.blockSize);
         errno = 0;
-        if (!ReadFully(m_fd, block.data(), t.blockSize, at.blockOffset))
+        if (!ReadFully(m_fd, disk.data(), t.blockSize, at.blockOffset))
             changed();
-        BlockCipher::DecryptBlock(block.data(), block.size(), t.encryption, at.blockNumber);
+        if (at.blockNumber == m_lastWrittenBlock && m_lastWrittenCipher == disk) {
+            // Nobody wrote the block since this table did: its plain bytes are the ones it wrote.
+            block = m_lastWrittenPlain;
+        } else {
+            block = disk;
+            BlockCipher::DecryptBlock(block.data(), block.size(), t.encryption, at.blockNumber);
+        }
         unsigned char* inBlock = block.data() + (at.fileOffset - at.blockOffset);
         if (std::memcmp(inBlock, RecordData(record), t.recordSize) != 0)
             changed();
         std::memcpy(inBlock, newBytes, t.recordSize);
+        m_lastWrittenBlock = 0;  // unknown until the write has gone through
+        m_lastWrittenPlain = block;
         BlockCipher::EncryptBlock(block.data(), block.size(), t.encryption, at.blockNumber);
-        if (!WriteFully(m_fd, block.data(), t.blockSize, at.blockOffset))
+        // The block goes back re-encrypted; only the bytes that differ from the
+        // disk's need writing, which leaves the file exactly as a whole write would.
+        qsizetype first = 0;
+        qsizetype last = static_cast<qsizetype>(block.size());
+        while (first < last && block[first] == disk[first])
+            ++first;
+        while (last > first && block[last - 1] == disk[last - 1])
+            --last;
+        if (last > first && !WriteFully(m_fd, block.data() + first, last - first, at.blockOffset + first))
             writeFailed();
+        m_lastWrittenBlock = at.blockNumber;
+        m_lastWrittenCipher.swap(block);
     }
     std::memcpy(m_bytes.Data() + at.fileOffset, newBytes, t.recordSize);
 }

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QList>
+
+#include <vector>
 #include <QString>
 
 #include <cstdint>
@@ -146,6 +148,14 @@ private:
     FileBuffer m_bytes; // the whole file, its data blocks decrypted
     QList<Location> m_locations;
     int m_fd = -1;
+    // The encrypted bytes of the block this table wrote last: while the disk
+    // still holds exactly them, the next store into that block needs no
+    // decryption (a posting run stores a student's records one after another).
+    std::uint32_t m_lastWrittenBlock = 0;
+    std::vector<unsigned char> m_lastWrittenCipher;
+    std::vector<unsigned char> m_lastWrittenPlain;
+    std::vector<unsigned char> m_scratchBlock;
+    std::vector<unsigned char> m_scratchDisk;
 };
 
 } // namespace ekaldo::schooldb

@@ -294,3 +294,37 @@ TEST(ParadoxTable, StoreRefusedWhenAnotherProgramChangedTheRecord) {
         EXPECT_EQ(r[3][1], FieldValue::Float(4.0));
     }
 }
+
+TEST(ParadoxTable, StoresInARowIntoOneBlockKeepWhatAnotherProgramWroteBetweenThem) {
+    TempFolder folder;
+    for (const QString& password : {QString(), kPassword}) {
+        TableBuilder t(QStringLiteral("G.DB"));
+        t.Password(password).Long("ID").Number("GRD1");
+        for (int i = 1; i <= 5; ++i)
+            t.Row({i, 1.0});
+        const QString path = t.Write(folder.Path());
+        Session session;
+        session.AddPassword(kPassword);
+        auto mine = ParadoxTable::Open(path, session.Check());
+        const auto store = [](ParadoxTable& table, qint64 record, double value) {
+            QByteArray bytes = table.RecordBytes(record);
+            table.Encode(reinterpret_cast<unsigned char*>(bytes.data()), 1, FieldValue::Float(value));
+            table.StoreRecord(record, bytes);
+        };
+        store(*mine, 0, 2.0);
+        store(*mine, 1, 3.0);  // the same block again, as a posting run does
+        {
+            auto other = ParadoxTable::Open(path, session.Check());
+            store(*other, 4, 9.0);
+        }
+        store(*mine, 2, 4.0);
+        store(*mine, 3, 5.0);
+        const Records r = ReadWithEngine(path, password);
+        EXPECT_EQ(r[0][1], FieldValue::Float(2.0));
+        EXPECT_EQ(r[1][1], FieldValue::Float(3.0));
+        EXPECT_EQ(r[2][1], FieldValue::Float(4.0));
+        EXPECT_EQ(r[3][1], FieldValue::Float(5.0));
+        EXPECT_EQ(r[4][1], FieldValue::Float(9.0)) << "the other program's store survives";
+        EXPECT_EQ(ReadWithPxlib(path).records, r);
+    }
+}

@@ -10,6 +10,8 @@
 #include "schooldb/TablePasswords.h"
 #include "shell/AppState.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,32 +24,13 @@
 #include <vector>
 
 using namespace ekaldo;
+using ekaldo::bench::Best;
+using ekaldo::bench::PlainRead;
 using namespace ekaldo::schooldb;
 
 namespace {
 
-template <typename F> double Best(int runs, F f) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
 const QStringList kTables{"STUDENT.DB", "GUARDIAN.DB", "COURSE.DB", "CLASS.DB", "LEVEL.DB", "SUBJECT.DB", "METHOD.DB", "GRADE.DB"};
-
-qint64 PlainRead(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    std::vector<char> buffer(1 << 20);
-    qint64 total = 0;
-    for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
-        total += n;
-    ::close(fd);
-    return total;
-}
 
 // Every record of a table through pxlib, the encrypted ones with the data-table password.
 long PxlibRead(const QString& path) {

@@ -4,6 +4,8 @@
 #include "exchange/GradeSheet.h"
 #include "platform/UiServices.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,6 +15,7 @@
 #include <unistd.h>
 
 using namespace ekaldo;
+using ekaldo::bench::Best;
 
 namespace {
 
@@ -51,17 +54,6 @@ GradeSheet MakeSheet(int students, int subjects) {
             sheet.SetCell(r, 8 + s, (r + s) % 9 == 0 ? QStringLiteral("-2") : QStringLiteral("%1,5").arg((r * 7 + s) % 20));
     }
     return sheet;
-}
-
-template <typename F> double Best(int runs, F f) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
 }
 
 } // namespace

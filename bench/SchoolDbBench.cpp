@@ -9,6 +9,8 @@
 #include "schooldb/SchoolGenerator.h"
 #include "schooldb/TablePasswords.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,33 +25,13 @@
 #include <vector>
 
 using namespace ekaldo::schooldb;
+using ekaldo::bench::Best;
+using ekaldo::bench::PlainRead;
 
 namespace {
 
-template <typename F> double Best(int runs, F f) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
 // A plain read() of a whole file into a fresh buffer, as any reader of a
 // table must hold it.
-qint64 PlainRead(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    const qint64 size = ::lseek(fd, 0, SEEK_END);
-    std::unique_ptr<char[]> buffer(new char[size]);
-    qint64 total = 0;
-    for (ssize_t n; total < size && (n = ::pread(fd, buffer.get() + total, size - total, total)) > 0;)
-        total += n;
-    ::close(fd);
-    return total;
-}
-
 // The same bytes through one small buffer used again and again: the bare cost of the copy.
 qint64 StreamRead(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);

@@ -11,7 +11,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(clang clang-format)
+  packages+=(clang clang-format poppler-utils)
 fi
 
 missing=()

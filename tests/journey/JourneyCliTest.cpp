@@ -1,0 +1,138 @@
+// The road of one grade sheet, walked with ekaldo-cli alone on the demo school:
+// compose, save, send, fill in as a teacher would, receive, check, post,
+// compose again and find the grades, print to PDF, and undo the posting.
+#include "exchange/GradeDataFile.h"
+#include "platform/CodePage1253.h"
+#include "schooldb/SchoolGenerator.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
+using namespace ekaldo;
+using namespace ekaldo::testing;
+
+namespace {
+
+struct Journey : ::testing::Test {
+    TempFolder dir;
+    QString prog, data;
+    QString out, err;
+    void SetUp() override {
+        prog = dir.Path(QStringLiteral("office"));
+        data = dir.Path(QStringLiteral("data"));
+        QDir().mkpath(prog);
+        QDir().mkpath(dir.Path(QStringLiteral("usb")));
+        schooldb::WriteDemoSchool(data + QStringLiteral("/MV202526.SYR"));
+    }
+    // Runs the tool under a Greek locale, as the office does.
+    int Run(QStringList args) {
+        args << QStringLiteral("--program-folder") << prog << QStringLiteral("--settings") << dir.Path(QStringLiteral("Z.INI"));
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("el_GR.UTF-8"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(EKALDO_CLI_PATH), args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        out = QString::fromUtf8(p.readAllStandardOutput());
+        err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    }
+    QStringList Year() {
+        return {QStringLiteral("--db-path"), data, QStringLiteral("--year"), QStringLiteral("2025-2026")};
+    }
+};
+
+} // namespace
+
+TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
+    const QStringList selection = {QStringLiteral("--class"),   QStringLiteral("Α Γυμν."),   QStringLiteral("--class"),
+                                   QStringLiteral("Β Γυμν."),   QStringLiteral("--subject"), QStringLiteral("Μαθηματικά"),
+                                   QStringLiteral("--subject"), QStringLiteral("Έκθεση"),    QStringLiteral("--subject"),
+                                   QStringLiteral("Αρχαία"),    QStringLiteral("--period"),  QStringLiteral("4")};
+    ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() +
+                  QStringList{QStringLiteral("--save"), QStringLiteral("Γυμνάσιο")}),
+              0)
+        << err.toStdString();
+    ASSERT_EQ(Run({QStringLiteral("send"), QStringLiteral("Γυμνάσιο.agd"), dir.Path(QStringLiteral("usb"))}), 0) << err.toStdString();
+
+    // The teacher fills in the fourth grade of the first three students: a
+    // grade with a decimal comma, a marker, one out of range and one that is
+    // no grade at all.
+    const QString sent = dir.Path(QStringLiteral("usb/Γυμνάσιο.agd"));
+    QList<QByteArray> lines = ReadBytes(sent).split('\n');
+    const int data = static_cast<int>(lines.indexOf("[Data]\r")) + 1;
+    ASSERT_GT(data, 0);
+    const QStringList titles = CodePage1253::Decode(lines[data]).trimmed().split(QLatin1Char('\t'));
+    const int maths = static_cast<int>(titles.indexOf(QStringLiteral("Μαθηματικά")));
+    ASSERT_GE(maths, 8);
+    int filled = 0;
+    QStringList students, ids;
+    const QStringList values = {QStringLiteral("15,5"), QStringLiteral("ΑΠ"), QStringLiteral("25"), QStringLiteral("καλός")};
+    for (int i = data + 1; i < lines.size() && filled < values.size(); ++i) {
+        QStringList cells = CodePage1253::Decode(lines[i]).chopped(1).split(QLatin1Char('\t'));
+        if (cells.size() <= maths || cells[maths] == QStringLiteral("-2") || cells[maths] == QStringLiteral("-1"))
+            continue;
+        cells[maths] = values[filled++];
+        students << cells[1];
+        ids << cells[0].section(QLatin1Char(';'), 0, 0);
+        lines[i] = CodePage1253::Encode(cells.join(QLatin1Char('\t'))) + "\r";
+    }
+    ASSERT_EQ(filled, 4);
+    WriteBytes(sent, lines.join('\n'));
+
+    ASSERT_EQ(Run({QStringLiteral("receive"), sent}), 0) << err.toStdString();
+    const QString received = prog + QStringLiteral("/Imports/Γυμνάσιο.agd");
+    EXPECT_FALSE(ReadGradeHeader(received).Imported.isEmpty());
+
+    // Check: two errors, and the two good values would change the database.
+    EXPECT_NE(Run(QStringList{QStringLiteral("check"), QStringLiteral("Γυμνάσιο.agd"), QStringLiteral("--period"), QStringLiteral("4")} +
+                  Year()),
+              0);
+    EXPECT_TRUE(out.contains(students[2]) && out.contains(QStringLiteral("25"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("καλός"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("15,5"))) << "a cell that would change";
+
+    ASSERT_EQ(Run(QStringList{QStringLiteral("post"), QStringLiteral("Γυμνάσιο.agd"), QStringLiteral("--period"), QStringLiteral("4"),
+                              QStringLiteral("--yes")} +
+                  Year()),
+              0)
+        << err.toStdString() << out.toStdString();
+    EXPECT_FALSE(ReadGradeHeader(received).Posted.isEmpty());
+
+    // A new composition shows the posted grade; the refused ones are not there.
+    ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() + QStringList{QStringLiteral("--print-sheet")}), 0);
+    const QStringList sheet = out.split(QLatin1Char('\n'));
+    // Rows are found by the student's identifier, the first part of the row key.
+    auto gradeOf = [](const QStringList& rows, const QString& id, int column) {
+        for (const QString& line : rows) {
+            const QStringList cells = line.split(QLatin1Char('\t'));
+            if (cells.value(0).section(QLatin1Char(';'), 0, 0) == id)
+                return cells.value(column);
+        }
+        return QStringLiteral("<none>");
+    };
+    EXPECT_EQ(gradeOf(sheet, ids[0], maths), QStringLiteral("15,5"));
+    EXPECT_EQ(gradeOf(sheet, ids[2], maths), QString()) << "out of range, never stored";
+
+    // Printed to PDF: the title and a student's name are in it.
+    const QString pdf = dir.Path(QStringLiteral("Γυμνάσιο.pdf"));
+    ASSERT_EQ(Run({QStringLiteral("print"), QStringLiteral("Γυμνάσιο.agd"), QStringLiteral("--pdf"), pdf}), 0) << err.toStdString();
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (!pdftotext.isEmpty()) {
+        QProcess text;
+        text.start(pdftotext, {pdf, QStringLiteral("-")});
+        ASSERT_TRUE(text.waitForFinished(60000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        EXPECT_TRUE(printed.contains(QStringLiteral("Γυμνάσιο"))) << printed.left(400).toStdString();
+        EXPECT_TRUE(printed.contains(students[0]));
+    }
+
+    // Undone: the grade is gone again.
+    ASSERT_EQ(Run(QStringList{QStringLiteral("undo-post"), QStringLiteral("Γυμνάσιο.agd"), QStringLiteral("--yes")} + Year()), 0)
+        << err.toStdString();
+    ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() + QStringList{QStringLiteral("--print-sheet")}), 0);
+    EXPECT_EQ(gradeOf(out.split(QLatin1Char('\n')), ids[0], maths), QString());
+}

@@ -6,7 +6,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QProcess>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -25,17 +24,12 @@ struct ComposeCli : ::testing::Test {
     int Run(QStringList args, QString* out = nullptr, QString* err = nullptr) {
         args << QStringLiteral("--program-folder") << prog << QStringLiteral("--db-path") << data << QStringLiteral("--year")
              << QStringLiteral("2025-2026") << QStringLiteral("--settings") << dir.Path(QStringLiteral("Z.INI"));
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("el_GR.UTF-8"));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(EKALDO_CLI_PATH), args);
-        EXPECT_TRUE(p.waitForFinished(60000));
+        const ProcessRun run = RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, QStringLiteral("el_GR.UTF-8"));
         if (out)
-            *out = QString::fromUtf8(p.readAllStandardOutput());
+            *out = run.out;
         if (err)
-            *err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitCode();
+            *err = run.err;
+        return run.exitCode;
     }
 };
 

@@ -2,28 +2,14 @@
 #include "exchange/GradeDataFile.h"
 #include "support/TestSupport.h"
 
-#include <QProcess>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QString out, err;
-};
-
-CliResult RunCli(const QStringList& args, const QString& lang = QStringLiteral("en_US.UTF-8")) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), lang);
-    env.insert(QStringLiteral("LANG"), lang);
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(EKALDO_CLI_PATH), args);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+ProcessRun RunCli(const QStringList& args, const QString& lang = QStringLiteral("en_US.UTF-8")) {
+    return RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, lang);
 }
 
 } // namespace
@@ -37,7 +23,7 @@ TEST(Cli, MakeSheetThenShowRoundTripsAGreekSheet) {
     WriteBytes(tsv, "\xEF\xBB\xBF" + sheet.toUtf8());
     const QString settings = dir.Path(QStringLiteral("ZENTIK.INI"));
     // Options may stand before or after the command's name.
-    const CliResult made = RunCli({QStringLiteral("--settings"), settings, QStringLiteral("make-sheet"), tsv, agd,
+    const ProcessRun made = RunCli({QStringLiteral("--settings"), settings, QStringLiteral("make-sheet"), tsv, agd,
                                    QStringLiteral("--school-year"), QStringLiteral("2024-2025")});
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
     EXPECT_EQ(made.out, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + agd + QStringLiteral("\" ολοκληρώθηκε!\n"));
@@ -46,7 +32,7 @@ TEST(Cli, MakeSheetThenShowRoundTripsAGreekSheet) {
     EXPECT_TRUE(bytes.startsWith("[Header]\r\nFile=MORVEN Grades Data\r\nVersion=1.0\r\n"));
     EXPECT_TRUE(bytes.endsWith(Greek(sheet).replace("\n", "\r\n"))) << "Windows-1253, CR LF";
 
-    const CliResult shown = RunCli({QStringLiteral("show"), agd});
+    const ProcessRun shown = RunCli({QStringLiteral("show"), agd});
     ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
     const QStringList parts = shown.out.split(QStringLiteral("\n\n"));
     ASSERT_EQ(parts.size(), 2);
@@ -58,7 +44,7 @@ TEST(Cli, MakeSheetThenShowRoundTripsAGreekSheet) {
 
 TEST(Cli, ErrorsGoToStandardErrorWithAnExitCode) {
     TempFolder dir;
-    const CliResult missing = RunCli({QStringLiteral("show"), dir.Path(QStringLiteral("none.agd"))});
+    const ProcessRun missing = RunCli({QStringLiteral("show"), dir.Path(QStringLiteral("none.agd"))});
     EXPECT_NE(missing.exitCode, 0);
     EXPECT_TRUE(missing.out.isEmpty());
     EXPECT_TRUE(missing.err.contains(QStringLiteral("δεν υπάρχει"))) << missing.err.toStdString();
@@ -66,14 +52,14 @@ TEST(Cli, ErrorsGoToStandardErrorWithAnExitCode) {
     const QString tsv = dir.Path(QStringLiteral("in.tsv"));
     WriteBytes(tsv, QStringLiteral("α/α\tΌνομα\n1;1;20\tЖанна\n").toUtf8());
     const QString agd = dir.Path(QStringLiteral("x.agd"));
-    const CliResult bad = RunCli({QStringLiteral("make-sheet"), QStringLiteral("--school-year=2024-2025"), tsv, agd});
+    const ProcessRun bad = RunCli({QStringLiteral("make-sheet"), QStringLiteral("--school-year=2024-2025"), tsv, agd});
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("Windows-1253"))) << bad.err.toStdString();
     EXPECT_FALSE(QFile::exists(agd));
 
-    const CliResult noYear = RunCli({QStringLiteral("make-sheet"), tsv, agd});
+    const ProcessRun noYear = RunCli({QStringLiteral("make-sheet"), tsv, agd});
     EXPECT_NE(noYear.exitCode, 0);
-    const CliResult unknown = RunCli({QStringLiteral("frobnicate")});
+    const ProcessRun unknown = RunCli({QStringLiteral("frobnicate")});
     EXPECT_EQ(unknown.exitCode, 2);
 }
 
@@ -82,7 +68,7 @@ TEST(Cli, ShowsATemplateWithItsSections) {
     const QString path = dir.Path(QStringLiteral("t.agt"));
     WriteBytes(path, Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\nVersion=1.0\r\nFileName=t.agt\r\n"
                                           "[Levels]\r\n1=<Όλα>\r\nCnt=1\r\n")));
-    const CliResult shown = RunCli({QStringLiteral("show"), path}, QStringLiteral("el_GR.UTF-8"));
+    const ProcessRun shown = RunCli({QStringLiteral("show"), path}, QStringLiteral("el_GR.UTF-8"));
     ASSERT_EQ(shown.exitCode, 0);
     EXPECT_TRUE(shown.out.startsWith(QStringLiteral("File=MORVEN Grades Template\nVersion=1.0\nCopyright=\nFileName=t.agt\n")));
     EXPECT_TRUE(shown.out.endsWith(QStringLiteral("\n\n[Levels]\n1=<Όλα>\nCnt=1\n")));

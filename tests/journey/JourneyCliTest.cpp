@@ -29,16 +29,10 @@ struct Journey : ::testing::Test {
     // Runs the tool under a Greek locale, as the office does.
     int Run(QStringList args) {
         args << QStringLiteral("--program-folder") << prog << QStringLiteral("--settings") << dir.Path(QStringLiteral("Z.INI"));
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("el_GR.UTF-8"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(EKALDO_CLI_PATH), args);
-        EXPECT_TRUE(p.waitForFinished(120000));
-        out = QString::fromUtf8(p.readAllStandardOutput());
-        err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitCode();
+        const ProcessRun run = RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, QStringLiteral("el_GR.UTF-8"));
+        out = run.out;
+        err = run.err;
+        return run.exitCode;
     }
     QStringList Year() {
         return {QStringLiteral("--db-path"), data, QStringLiteral("--year"), QStringLiteral("2025-2026")};

@@ -9,7 +9,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QProcess>
 
 using namespace ekaldo;
 using namespace ekaldo::schooldb;
@@ -245,14 +244,12 @@ TEST_F(SchoolYearFixture, CommandLineListsYearsAndSignsIn) {
     auto run = [&](QStringList args, QString* out = nullptr, QString* err = nullptr) {
         args << QStringLiteral("--db-path") << dir.Path() << QStringLiteral("--settings")
              << dir.Path(QStringLiteral("Z.INI"));
-        QProcess p;
-        p.start(QStringLiteral(EKALDO_CLI_PATH), args);
-        EXPECT_TRUE(p.waitForFinished(30000));
+        const ProcessRun run = RunProgram(QStringLiteral(EKALDO_CLI_PATH), args);
         if (out)
-            *out = QString::fromUtf8(p.readAllStandardOutput());
+            *out = run.out;
         if (err)
-            *err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitCode();
+            *err = run.err;
+        return run.exitCode;
     };
     QString out, err;
     ASSERT_EQ(run({QStringLiteral("years")}, &out), 0);

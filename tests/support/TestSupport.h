@@ -33,6 +33,15 @@ void WriteBytes(const QString& path, const QByteArray& bytes);
 // Windows-1253 bytes of a text written here in UTF-8.
 QByteArray Greek(const QString& text);
 
+// A run of a command-line program to its end, under a chosen locale and with
+// no display.
+struct ProcessRun {
+    int exitCode = -1;
+    QString out, err;
+};
+ProcessRun RunProgram(const QString& program, const QStringList& args,
+                      const QString& locale = QStringLiteral("en_US.UTF-8"), int timeoutMs = 120000);
+
 } // namespace ekaldo::testing
 
 #include <ostream>

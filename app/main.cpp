@@ -3,6 +3,7 @@
 #include "shell/AppState.h"
 #include "shell/GeneralErrorReport.h"
 #include "shell/ProgramConstants.h"
+#include "shell/ProgramFolders.h"
 #include "shell/TDatModImages.h"
 #include "shell/TFormMain.h"
 #include "shell/THelpWindow.h"
@@ -28,8 +29,10 @@ int main(int argc, char** argv) {
     ekaldo::QtUiServices ui;
     app.SetUiServices(&ui);
 
+    const ekaldo::ProgramFolders folders = ekaldo::ProgramFolders::OfRunningProgram();
     ekaldo::AppState state;
-    state.ProgramFolder = ekaldo::AppState::DefaultProgramFolder();
+    state.ProgramFolder = folders.DataFolder;
+    state.ResourceFolder = folders.ResourceFolder;
     state.SettingsPath = ekaldo::AppState::DefaultSettingsPath();
 
     app.setWindowIcon(ekaldo::TDatModImages::AppIcon());
@@ -42,10 +45,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<ekaldo::THelpWindow> help;
     ui.SetHelpHandler([&](int context) {
         if (!help)
-            help = std::make_unique<ekaldo::THelpWindow>(state.ProgramFolder + ekaldo::Program::HelpFileName);
+            help = std::make_unique<ekaldo::THelpWindow>(state.HelpFilePath());
         help->ShowContext(context);
     });
 
+    if (!ekaldo::PrepareDataFolder(folders, ui))
+        return 1;
     try {
         ekaldo::TFormMain mainWindow(state, ui);
         mainWindow.show();

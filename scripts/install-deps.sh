@@ -11,7 +11,11 @@ packages=(
   fonts-dejavu-core fonts-liberation2
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(clang clang-format poppler-utils)
+  packages+=(clang clang-format poppler-utils desktop-file-utils)
+fi
+# What cpack needs to build the Debian package and find its dependencies.
+if [ "${1:-}" = "--package" ]; then
+  packages+=(dpkg-dev file)
 fi
 
 missing=()

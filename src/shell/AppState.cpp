@@ -2,9 +2,9 @@
 
 #include "platform/FileErrors.h"
 #include "schooldb/SchoolDatabase.h"
+#include "shell/ProgramFolders.h"
 #include "shell/SharedRoutines.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -44,8 +44,12 @@ void AppState::SetDocumentFolders() {
     }
 }
 
+QString AppState::HelpFilePath() const {
+    return (ResourceFolder.isEmpty() ? ProgramFolder : ResourceFolder) + Program::HelpFileName;
+}
+
 QString AppState::DefaultProgramFolder() {
-    return AddTrailingBackslash(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+    return ProgramFolders::OfRunningProgram().DataFolder;
 }
 
 QString AppState::DefaultSettingsPath() {

@@ -36,10 +36,15 @@ struct TemplateHeader {
 // Every process-wide variable of the program. The program makes one at start
 // and hands it to its windows; each test makes its own.
 struct AppState {
-    // Where the program lives and where its settings file is kept. Both are
-    // chosen at start (the executable's folder, the user's configuration
-    // folder); tests and the command-line tool may point them elsewhere.
+    // The program's data folder (the document folders, the default database
+    // path), the folder of what the program ships (the help file and the
+    // guide beside it; empty: the data folder) and the settings file. Chosen
+    // at start (shell/ProgramFolders.h: both beside the executable in a build
+    // tree; the shared folder and the user's data folder once installed; the
+    // settings in the user's configuration folder); tests and the
+    // command-line tool may point them elsewhere.
     QString ProgramFolder;  // with a trailing separator
+    QString ResourceFolder; // with a trailing separator
     QString SettingsPath;
 
     QString ImportsDir, ExportsDir, TemplatesDir;
@@ -108,7 +113,9 @@ struct AppState {
     // missing ones; throws FileError when one cannot be made.
     void SetDocumentFolders();
 
-    // The program folder of a running executable and the settings path of this user.
+    QString HelpFilePath() const;
+
+    // The data folder of a running executable and the settings path of this user.
     static QString DefaultProgramFolder();
     static QString DefaultSettingsPath();
 

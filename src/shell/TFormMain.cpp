@@ -232,7 +232,7 @@ void TFormMain::BuildLayout() {
 }
 
 void TFormMain::FormCreate() {
-    m_helpFile = m_state.ProgramFolder + Program::HelpFileName;
+    m_helpFile = m_state.HelpFilePath();
     setWindowTitle(Program::MainCaption);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     BuildLayout();

@@ -3,6 +3,7 @@
 #include "CliContext.h"
 
 #include "platform/FileErrors.h"
+#include "shell/ProgramFolders.h"
 #include "shell/SharedRoutines.h"
 
 #include <QCoreApplication>
@@ -85,8 +86,17 @@ int main(int argc, char** argv) {
     }
 
     const QString folder = cli.Option(QStringLiteral("--program-folder"));
-    cli.state.ProgramFolder = folder.isEmpty() ? AppState::DefaultProgramFolder()
-                                               : AddTrailingBackslash(QDir(folder).absolutePath());
+    if (folder.isEmpty()) {
+        // Installed beside the program, the tool shares its data folder and
+        // readies it on first use just as the program does.
+        const ProgramFolders running = ProgramFolders::OfRunningProgram();
+        cli.state.ProgramFolder = running.DataFolder;
+        cli.state.ResourceFolder = running.ResourceFolder;
+        if (!PrepareDataFolder(running, cli.ui))
+            return 1;
+    } else {
+        cli.state.ProgramFolder = AddTrailingBackslash(QDir(folder).absolutePath());
+    }
     const QString settings = cli.Option(QStringLiteral("--settings"));
     cli.state.SettingsPath = settings.isEmpty() ? AppState::DefaultSettingsPath() : QDir().absoluteFilePath(settings);
     cli.ui.SetAnswerYes(cli.Flag(QStringLiteral("--yes")));

@@ -580,37 +580,56 @@ void ParadoxTable::StoreRecord(qint64 record, const QByteArray& bytes) {
     } else {
         // Scratch space kept between stores: a posting run stores hundreds of thousands of records.
         std::vector<unsigned char>& disk = m_scratchDisk;
-        std::vector<unsigned char>& block = m_scratchBlock;
-        disk.resize(t.blockSize);
+        std::vector<unsigned char>& cipher = m_scratchBlock;
+        if (!m_chunkKeys)
+            m_chunkKeys = std::make_unique<BlockCipher::ChunkKeys>(t.encryption, t.blockSize);
+        const qint64 inBlock = at.fileOffset - at.blockOffset;
+        constexpr qint64 chunkSize = BlockCipher::kChunkSize;
+        // The chunks the record's bytes lie in: only they are read and written.
+        const qint64 first = inBlock / chunkSize * chunkSize;
+        const qint64 end = (inBlock + t.recordSize + chunkSize - 1) / chunkSize * chunkSize;
+        const std::vector<BlockCipher::ChunkKeys::Chunk>* keys =
+            end <= t.blockSize ? m_chunkKeys->For(at.blockNumber) : nullptr;
+        qint64 spanOffset = 0; // of disk and cipher in the block
         errno = 0;
-        if (!ReadFully(m_fd, disk.data(), t.blockSize, at.blockOffset))
-            changed();
-        if (at.blockNumber == m_lastWrittenBlock && m_lastWrittenCipher == disk) {
-            // Nobody wrote the block since this table did: its plain bytes are the ones it wrote.
-            block = m_lastWrittenPlain;
+        if (keys) {
+            spanOffset = first;
+            disk.resize(end - first);
+            if (!ReadFully(m_fd, disk.data(), end - first, at.blockOffset + first))
+                changed();
+            cipher = disk;
+            const unsigned char* was = RecordData(record);
+            for (int k = 0; k < t.recordSize; ++k) {
+                const qint64 pos = inBlock + k;
+                const BlockCipher::ChunkKeys::Chunk& chunk = (*keys)[pos / chunkSize];
+                const std::size_t i = pos % chunkSize;
+                unsigned char& byte = cipher[pos / chunkSize * chunkSize - first + chunk.place[i]];
+                if ((byte ^ chunk.stream[i]) != was[k])
+                    changed();
+                byte = newBytes[k] ^ chunk.stream[i];
+            }
         } else {
-            block = disk;
-            BlockCipher::DecryptBlock(block.data(), block.size(), t.encryption, at.blockNumber);
+            disk.resize(t.blockSize);
+            if (!ReadFully(m_fd, disk.data(), t.blockSize, at.blockOffset))
+                changed();
+            cipher = disk;
+            BlockCipher::DecryptBlock(cipher.data(), cipher.size(), t.encryption, at.blockNumber);
+            unsigned char* plain = cipher.data() + inBlock;
+            if (std::memcmp(plain, RecordData(record), t.recordSize) != 0)
+                changed();
+            std::memcpy(plain, newBytes, t.recordSize);
+            BlockCipher::EncryptBlock(cipher.data(), cipher.size(), t.encryption, at.blockNumber);
         }
-        unsigned char* inBlock = block.data() + (at.fileOffset - at.blockOffset);
-        if (std::memcmp(inBlock, RecordData(record), t.recordSize) != 0)
-            changed();
-        std::memcpy(inBlock, newBytes, t.recordSize);
-        m_lastWrittenBlock = 0;  // unknown until the write has gone through
-        m_lastWrittenPlain = block;
-        BlockCipher::EncryptBlock(block.data(), block.size(), t.encryption, at.blockNumber);
-        // The block goes back re-encrypted; only the bytes that differ from the
-        // disk's need writing, which leaves the file exactly as a whole write would.
-        qsizetype first = 0;
-        qsizetype last = static_cast<qsizetype>(block.size());
-        while (first < last && block[first] == disk[first])
-            ++first;
-        while (last > first && block[last - 1] == disk[last - 1])
-            --last;
-        if (last > first && !WriteFully(m_fd, block.data() + first, last - first, at.blockOffset + first))
+        // Only the bytes that differ from the disk's are written, which leaves
+        // the file exactly as a write of the whole block would.
+        qsizetype from = 0;
+        qsizetype to = static_cast<qsizetype>(cipher.size());
+        while (from < to && cipher[from] == disk[from])
+            ++from;
+        while (to > from && cipher[to - 1] == disk[to - 1])
+            --to;
+        if (to > from && !WriteFully(m_fd, cipher.data() + from, to - from, at.blockOffset + spanOffset + from))
             writeFailed();
-        m_lastWrittenBlock = at.blockNumber;
-        m_lastWrittenCipher.swap(block);
     }
     std::memcpy(m_bytes.Data() + at.fileOffset, newBytes, t.recordSize);
 }

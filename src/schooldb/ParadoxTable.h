@@ -16,6 +16,10 @@
 
 namespace ekaldo::schooldb {
 
+namespace BlockCipher {
+class ChunkKeys;
+}
+
 // Field type codes as a Paradox header stores them.
 enum class FieldType : std::uint8_t {
     Alpha = 0x01,
@@ -125,7 +129,7 @@ public:
 
     // Stores one record in place: checks that the record on disk is still what
     // was read (RecordChangedError otherwise, nothing written), then writes only
-    // that record's bytes, or only its block re-encrypted. Returns once the
+    // that record's bytes, re-encrypted where the table is. Returns once the
     // operating system holds the bytes; Sync() puts them on the disk.
     void StoreRecord(qint64 record, const QByteArray& bytes);
     void Sync();
@@ -148,12 +152,8 @@ private:
     FileBuffer m_bytes; // the whole file, its data blocks decrypted
     QList<Location> m_locations;
     int m_fd = -1;
-    // The encrypted bytes of the block this table wrote last: while the disk
-    // still holds exactly them, the next store into that block needs no
-    // decryption (a posting run stores a student's records one after another).
-    std::uint32_t m_lastWrittenBlock = 0;
-    std::vector<unsigned char> m_lastWrittenCipher;
-    std::vector<unsigned char> m_lastWrittenPlain;
+    // Learned on the first store into an encrypted table.
+    std::unique_ptr<BlockCipher::ChunkKeys> m_chunkKeys;
     std::vector<unsigned char> m_scratchBlock;
     std::vector<unsigned char> m_scratchDisk;
 };

@@ -7,6 +7,7 @@
 #include "schooldb/TableBuilder.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cmath>
@@ -327,4 +328,46 @@ TEST(ParadoxTable, StoresInARowIntoOneBlockKeepWhatAnotherProgramWroteBetweenThe
         EXPECT_EQ(r[4][1], FieldValue::Float(9.0)) << "the other program's store survives";
         EXPECT_EQ(ReadWithPxlib(path).records, r);
     }
+}
+
+// A store rewrites only the bytes of the record's own chunks of the encrypted
+// block; the file must come out as if the whole block had been re-encrypted,
+// for records that straddle chunk boundaries and for block numbers past 255.
+TEST(ParadoxTable, StoresIntoAnEncryptedTableGiveTheFileTheBuilderWritesForTheNewValues) {
+    TempFolder folder;
+    const auto build = [&](const QString& subfolder, const auto& valueOf) {
+        QDir().mkpath(folder.Path() + QLatin1Char('/') + subfolder);
+        TableBuilder t(QStringLiteral("G.DB"));
+        t.Password(kPassword).Long("ID").Number("GRD1").Alpha("PAD", 37);
+        for (int i = 0; i < 14000; ++i) {
+            const auto [grade, pad] = valueOf(i);
+            t.Row({i + 1, grade, pad});
+        }
+        return t.Write(folder.Path() + QLatin1Char('/') + subfolder);
+    };
+    const auto original = [](int i) { return std::pair<QVariant, QVariant>(QVariant(), QStringLiteral("x%1").arg(i)); };
+    const auto changed = [&](int i) {
+        if (i % 7 != 3)
+            return original(i);
+        return std::pair<QVariant, QVariant>(i % 20 + 0.5, QStringLiteral("Βαθμός ΑΒΓ %1").arg(i));
+    };
+    const QString path = build(QStringLiteral("stored"), original);
+    const QString expected = build(QStringLiteral("expected"), changed);
+    Session session;
+    session.AddPassword(kPassword);
+    {
+        auto table = ParadoxTable::Open(path, session.Check());
+        const TableLayout& l = table->Layout();
+        ASSERT_GT(table->RecordCount() / ((l.blockSize - 6) / l.recordSize), 300) << "blocks past 255";
+        ASSERT_NE(l.recordSize % 256, 0);
+        for (qint64 r = 3; r < table->RecordCount(); r += 7) {
+            QByteArray record = table->RecordBytes(r);
+            const auto [grade, pad] = changed(int(r));
+            table->Encode(reinterpret_cast<unsigned char*>(record.data()), 1, FieldValue::Float(grade.toDouble()));
+            table->Encode(reinterpret_cast<unsigned char*>(record.data()), 2, FieldValue::Text(pad.toString()));
+            table->StoreRecord(r, record);
+        }
+    }
+    EXPECT_TRUE(ReadBytes(path) == ReadBytes(expected));
+    EXPECT_EQ(ReadWithPxlib(path).records, ReadWithPxlib(expected).records);
 }

@@ -23,8 +23,10 @@
 #include "review/TFormViewTable.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolGenerator.h"
+#include "schooldb/SchoolTables.h"
 #include "schooldb/TDataManager.h"
 #include "schooldb/TDataOpen.h"
+#include "schooldb/TPasswordForm.h"
 #include "schooldb/TablePasswords.h"
 #include "shell/AppState.h"
 #include "shell/TFormMain.h"
@@ -36,6 +38,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -175,6 +178,16 @@ void DoubleClickAt(QWidget* widget, const QPoint& at) {
     QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
+// Types text key by key, as a Greek keyboard would.
+void TypeText(QWidget* widget, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
 // A click on a row of a table view, as the mouse makes it.
 void ClickRow(QTableView* view, int row, int column = 2) {
     const QModelIndex index = view->model()->index(row, column);
@@ -199,6 +212,17 @@ protected:
         schoolFolder = dataFolder + QStringLiteral("/MV202526.SYR");
         QDir().mkpath(dir.Path(QStringLiteral("usb")));
         schooldb::WriteDemoSchool(schoolFolder);
+        // An office that has changed the administrator's password: opening the
+        // year asks who signs in. The teacher may post grades, nothing more.
+        QString teacher(32, QLatin1Char('0'));
+        teacher[0] = QLatin1Char('1');
+        teacher[7] = QLatin1Char('1');
+        schooldb::SchoolTables::User()
+            .Row({QStringLiteral("TALMIR"), QStringLiteral("ΓΡΑΦΕΙΟ"), QStringLiteral("Διαχείριση"), 0,
+                  QStringLiteral("2025"), QString(32, QLatin1Char('1'))})
+            .Row({QStringLiteral("ΠΑΠΑΔΟΠΟΥΛΟΥ"), QStringLiteral("ΜΑΘ2025"), QStringLiteral("Καθηγητές"), 2,
+                  QStringLiteral("2025"), teacher})
+            .Write(schoolFolder);
     }
     void TearDown() override {
         if (main) {
@@ -406,12 +430,32 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
             open.OkButton()->click();
             return open.result();
         });
+        // The teacher signs in, mistyping the password the first time.
+        ui.ExpectModal([](QObject& dialog) {
+            auto& form = dynamic_cast<TPasswordForm&>(dialog);
+            form.show();
+            TypeText(form.UserNameEdit(), QStringLiteral("ΠΑΠΑΔΟΠΟΥΛΟΥ"));
+            TypeText(form.UserPasswordEdit(), QStringLiteral("μαθ2024"));
+            form.OKPasswordBB()->click();
+            return form.result();
+        });
+        ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Σύνθημα δεν ταιριάζει!"));
+        ui.ExpectModal([](QObject& dialog) {
+            auto& form = dynamic_cast<TPasswordForm&>(dialog);
+            EXPECT_EQ(form.UserNameEdit()->text(), QStringLiteral("ΠΑΠΑΔΟΠΟΥΛΟΥ")) << "the name stays typed";
+            form.UserPasswordEdit()->clear();
+            TypeText(form.UserPasswordEdit(), QStringLiteral("μαθ2025"));
+            EXPECT_EQ(form.UserPasswordEdit()->text(), QStringLiteral("ΜΑΘ2025")) << "typed in capitals";
+            form.OKPasswordBB()->click();
+            return form.result();
+        });
         manager.OpenBtn()->click();
         return manager.result();
     });
     ClickMain("tbtnFolders");
     ASSERT_EQ(main->edtSchoolYear()->text(), kYearLabel) << "the year opened and the window shows it";
-    EXPECT_TRUE(state.PostingRight()) << "the demo's administrator signs in by itself";
+    EXPECT_EQ(state.CurrentUserName, QStringLiteral("ΠΑΠΑΔΟΠΟΥΛΟΥ"));
+    EXPECT_TRUE(state.PostingRight());
 
     // ---- A new sheet: two classes, three subjects, the fourth grade; saved into the OutBox.
     ChooseFolder(DocumentPage::Templates);

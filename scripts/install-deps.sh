@@ -11,11 +11,15 @@ packages=(
   fonts-dejavu-core fonts-liberation2
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(clang clang-format poppler-utils desktop-file-utils)
+  packages+=(clang libclang-rt-dev clang-format poppler-utils desktop-file-utils)
 fi
 # What cpack needs to build the Debian package and find its dependencies.
 if [ "${1:-}" = "--package" ]; then
   packages+=(dpkg-dev file)
+fi
+# Optional: only for taking the user guide's pictures (docs/guide/make-screenshots.sh).
+if [ "${1:-}" = "--guide" ]; then
+  packages+=(xvfb x11-utils openbox imagemagick)
 fi
 
 missing=()

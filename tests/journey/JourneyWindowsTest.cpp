@@ -692,6 +692,7 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
     EXPECT_TRUE(printed.contains(QStringLiteral("ΚΑΤΑΣΤΑΣΗ ΒΑΘΜΟΛΟΓΙΑΣ : ") + title)) << printed.left(400).toStdString();
     ASSERT_FALSE(firstSurname.isEmpty());
     EXPECT_TRUE(printed.contains(firstSurname)) << firstSurname.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("15,5"))) << "the posted grade as the office writes it";
 
     // ---- Leaving: the question answered OK, the settings written.
     main->setGeometry(30, 40, 640, 480);

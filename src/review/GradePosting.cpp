@@ -499,6 +499,9 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, Sc
         header.caption = GradeColumnCaptions(m->scheme).value(gradeColumn - 1);
         header.user = m->state.CurrentUserName;
         header.started = m->ui.Now();
+        // Another program writing GRADE.DB is found out before anything is
+        // copied or stored, and none can start while the run writes.
+        m->grades.BeginWriting();
         // Nothing is stored unless the copy and the journal are there first.
         journal.Begin(m->state, m->db.TablePath(QStringLiteral("GRADE.DB")), header);
         summary.backupFolder = journal.Folder();
@@ -520,7 +523,7 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, Sc
     } catch (const EkaldoError& e) {
         m->journal = nullptr;
         if (post) {
-            m->grades.FlushToDisk();
+            m->grades.EndWriting();
             journal.Finish(QStringLiteral("error: ") + e.Message());
         }
         throw;
@@ -529,7 +532,7 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, Sc
     summary.rulesSeconds = double(m->rulesNanos) / 1e9;
     summary.journalSeconds = double(m->journalNanos) / 1e9;
     if (post) {
-        m->grades.FlushToDisk();
+        m->grades.EndWriting();
         journal.Finish(outcome);
     }
     return summary;
@@ -548,6 +551,7 @@ UndoOutcome GradePosting::UndoLastPosting() {
     outcome.found = true;
     outcome.run = *run;
     const QDateTime now = m->ui.Now();
+    m->grades.BeginWriting();
     const QString folder =
         PostingJournal::MakeRunFolder(PostingJournal::YearFolder(m->state), now, QStringLiteral(" undo"));
     PostingJournal::CopyGradeTable(m->db.TablePath(QStringLiteral("GRADE.DB")), folder);
@@ -606,11 +610,11 @@ UndoOutcome GradePosting::UndoLastPosting() {
         }
     } catch (...) {
         m->bypassRules = false;
-        m->grades.FlushToDisk();
+        m->grades.EndWriting();
         throw;
     }
     m->bypassRules = false;
-    m->grades.FlushToDisk();
+    m->grades.EndWriting();
     PostingJournal::MarkUndone(run->journalPath, now, outcome.restored, int(outcome.leftAlone.size()));
     return outcome;
 }

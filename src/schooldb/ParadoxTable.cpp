@@ -2,6 +2,7 @@
 
 #include "schooldb/BlockCipher.h"
 #include "schooldb/DatabaseError.h"
+#include "schooldb/TableLock.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -234,6 +235,12 @@ std::unique_ptr<ParadoxTable> ParadoxTable::Open(const QString& path, const Pass
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         unreadable();
+    try {
+        LockTableForReading(fd, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         ::close(fd);
@@ -544,8 +551,15 @@ void EncodeFieldValue(const FieldDef& f, const TableCodePage& codePage, const QS
 void ParadoxTable::OpenForWriting() {
     if (m_fd >= 0)
         return;
+    if (!m_writeLock)
+        m_writeLock = std::make_unique<TableWriteLock>(m_path);
     const QByteArray native = QFile::encodeName(m_path);
     m_fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    if (m_fd < 0) {
+        const int error = errno;
+        m_writeLock.reset();
+        errno = error;
+    }
     if (m_fd < 0)
         throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_path) +
                             QStringLiteral(" δεν μπορεί να ανοιχτεί για εγγραφή: ") +
@@ -632,6 +646,20 @@ void ParadoxTable::StoreRecord(qint64 record, const QByteArray& bytes) {
             writeFailed();
     }
     std::memcpy(m_bytes.Data() + at.fileOffset, newBytes, t.recordSize);
+}
+
+void ParadoxTable::EndWriting() {
+    if (m_fd < 0)
+        return;
+    const bool synced = ::fsync(m_fd) == 0;
+    const int error = errno;
+    ::close(m_fd);
+    m_fd = -1;
+    m_writeLock.reset();
+    if (!synced)
+        throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(m_path) +
+                            QStringLiteral(" δεν γράφτηκε στο δίσκο: ") +
+                            QString::fromLocal8Bit(std::strerror(error)));
 }
 
 void ParadoxTable::Sync() {

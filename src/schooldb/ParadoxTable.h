@@ -19,6 +19,7 @@ namespace ekaldo::schooldb {
 namespace BlockCipher {
 class ChunkKeys;
 }
+class TableWriteLock;
 
 // Field type codes as a Paradox header stores them.
 enum class FieldType : std::uint8_t {
@@ -134,11 +135,16 @@ public:
     void StoreRecord(qint64 record, const QByteArray& bytes);
     void Sync();
 
+    // Writing holds the table's write lock against other programs, from the
+    // first store (or from here, to learn early that another program has the
+    // table: TableLockedError) until EndWriting, which also syncs.
+    void OpenForWriting();
+    void EndWriting();
+
 private:
     ParadoxTable() = default;
     void Parse(const PasswordCheck& passwords);
     [[noreturn]] void Fail(const QString& what) const;
-    void OpenForWriting();
 
     struct Location {
         qint64 fileOffset;         // of the record
@@ -152,6 +158,7 @@ private:
     FileBuffer m_bytes; // the whole file, its data blocks decrypted
     QList<Location> m_locations;
     int m_fd = -1;
+    std::unique_ptr<TableWriteLock> m_writeLock;
     // Learned on the first store into an encrypted table.
     std::unique_ptr<BlockCipher::ChunkKeys> m_chunkKeys;
     std::vector<unsigned char> m_scratchBlock;

@@ -736,6 +736,16 @@ void Table::FlushToDisk() {
     m_file->Sync();
 }
 
+void Table::BeginWriting() {
+    CheckActive();
+    m_file->OpenForWriting();
+}
+
+void Table::EndWriting() {
+    CheckActive();
+    m_file->EndWriting();
+}
+
 // ---- Query ----
 
 Query::Query(Database& database) : DataSet(database) {}

@@ -6,7 +6,9 @@
 #include "ReviewTestSupport.h"
 
 #include "schooldb/SchoolDatabase.h"
+#include "schooldb/TableLock.h"
 #include "shell/AppState.h"
+#include "support/OtherProgramsLock.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -437,4 +439,28 @@ TEST_F(Posting, ARecordChangedByAnotherProgramIsNotOverwrittenNorJournalled) {
     EXPECT_TRUE(posting.UndoLastPosting().Complete());
     EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(4));
     EXPECT_EQ(Field(1, 1, "GRD6"), FieldValue());
+}
+
+TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnything) {
+    const QByteArray before = ReadBytes(GradeTable());
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
+    GradePosting posting(state, ui, kTutoring);
+    {
+        OtherProgramsLock other(GradeTable(), F_RDLCK);
+        ASSERT_TRUE(other.Taken());
+        try {
+            posting.PostGrades(sheet, 6);
+            ADD_FAILURE() << "posted into a table another program holds";
+        } catch (const schooldb::TableLockedError& e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("GRADE.DB"))) << e.Message().toStdString();
+        }
+        EXPECT_TRUE(RunFolders().isEmpty()) << "no copy and no journal of a run that did not start";
+        EXPECT_EQ(ReadBytes(GradeTable()), before);
+    }
+    // Once the other program has let go, the same window posts, and lets go in turn.
+    const ScanSummary summary = posting.PostGrades(sheet, 6);
+    EXPECT_EQ(summary.storedRecords, 2);
+    EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(19));
+    OtherProgramsLock after(GradeTable(), F_WRLCK);
+    EXPECT_TRUE(after.Taken()) << "the run's write lock ends with the run";
 }

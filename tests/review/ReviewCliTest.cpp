@@ -201,9 +201,11 @@ TEST_F(ReviewCli, KillDuringPostingLeavesEveryRecordOldOrNew) {
                 continue;
             ++changed;
             // A changed record differs in GRD7 alone, and holds the posted grade.
-            for (int f = 0; f < table->FieldCount(); ++f)
-                if (f != grd7)
+            for (int f = 0; f < table->FieldCount(); ++f) {
+                if (f != grd7) {
                     ASSERT_EQ(table->Value(r, f), oldTable->Value(r, f)) << "record " << r << " field " << f;
+                }
+            }
             const qint64 s = table->Value(r, student).IntegerValue();
             const qint64 k = (table->Value(r, subject).IntegerValue() - 1) % kSubjects;
             ASSERT_EQ(table->Value(r, grd7), FieldValue::Float(1 + (s + k) % 20)) << "record " << r;

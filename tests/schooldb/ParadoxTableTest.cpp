@@ -4,7 +4,9 @@
 
 #include "schooldb/DatabaseError.h"
 #include "schooldb/ParadoxTable.h"
+#include "schooldb/TableLock.h"
 #include "schooldb/TableBuilder.h"
+#include "support/OtherProgramsLock.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -370,4 +372,85 @@ TEST(ParadoxTable, StoresIntoAnEncryptedTableGiveTheFileTheBuilderWritesForTheNe
     }
     EXPECT_TRUE(ReadBytes(path) == ReadBytes(expected));
     EXPECT_EQ(ReadWithPxlib(path).records, ReadWithPxlib(expected).records);
+}
+
+namespace {
+
+QString SmallGradeTable(const QString& folder, const QString& password) {
+    TableBuilder t(QStringLiteral("G.DB"));
+    t.Password(password).Long("ID").Number("GRD1");
+    for (int i = 1; i <= 5; ++i)
+        t.Row({i, 1.0});
+    return t.Write(folder);
+}
+
+void StoreGrade(ParadoxTable& table, qint64 record, double value) {
+    QByteArray bytes = table.RecordBytes(record);
+    table.Encode(reinterpret_cast<unsigned char*>(bytes.data()), 1, FieldValue::Float(value));
+    table.StoreRecord(record, bytes);
+}
+
+} // namespace
+
+TEST(ParadoxTableLocks, ATableAnotherProgramIsWritingIsNotReadAndTheMessageSaysWhy) {
+    TempFolder folder;
+    const QString path = SmallGradeTable(folder.Path(), QString());
+    {
+        OtherProgramsLock writer(path, F_WRLCK);
+        ASSERT_TRUE(writer.Taken());
+        try {
+            ParadoxTable::Open(path, {});
+            ADD_FAILURE() << "read a table another program is writing";
+        } catch (const TableLockedError& e) {
+            EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("άλλο πρόγραμμα"))) << e.Message().toStdString();
+        }
+    }
+    EXPECT_NO_THROW(ParadoxTable::Open(path, {})) << "the lock went with the other program";
+}
+
+TEST(ParadoxTableLocks, ATableAnotherProgramHasOpenIsNotWrittenAndStaysAsItWas) {
+    TempFolder folder;
+    Session session;
+    session.AddPassword(kPassword);
+    for (const QString& password : {QString(), kPassword}) {
+        const QString path = SmallGradeTable(folder.Path(), password);
+        auto table = ParadoxTable::Open(path, session.Check());
+        const QByteArray before = ReadBytes(path);
+        {
+            OtherProgramsLock reader(path, F_RDLCK);
+            ASSERT_TRUE(reader.Taken());
+            EXPECT_THROW(table->OpenForWriting(), TableLockedError);
+            EXPECT_THROW(StoreGrade(*table, 2, 7.0), TableLockedError);
+            EXPECT_EQ(ReadBytes(path), before);
+        }
+        StoreGrade(*table, 2, 7.0);
+        table->EndWriting();
+        EXPECT_EQ(ReadWithEngine(path, password)[2][1], FieldValue::Float(7.0));
+    }
+}
+
+TEST(ParadoxTableLocks, TablesOfThisProgramShareTheWriteLockAndEndWritingLetsOthersIn) {
+    TempFolder folder;
+    const QString path = SmallGradeTable(folder.Path(), QString());
+    auto first = ParadoxTable::Open(path, {});
+    first->OpenForWriting();
+    {
+        OtherProgramsLock other(path, F_RDLCK);
+        EXPECT_FALSE(other.Taken()) << "another program cannot read while this one writes";
+    }
+    auto second = ParadoxTable::Open(path, {});
+    StoreGrade(*second, 1, 3.0);
+    StoreGrade(*first, 2, 4.0);
+    second.reset();
+    {
+        OtherProgramsLock other(path, F_RDLCK);
+        EXPECT_FALSE(other.Taken()) << "the first table still writes";
+    }
+    first->EndWriting();
+    OtherProgramsLock other(path, F_WRLCK);
+    EXPECT_TRUE(other.Taken());
+    const Records r = ReadWithPxlib(path).records;
+    EXPECT_EQ(r[1][1], FieldValue::Float(3.0));
+    EXPECT_EQ(r[2][1], FieldValue::Float(4.0));
 }

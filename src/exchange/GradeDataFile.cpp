@@ -177,6 +177,20 @@ bool ReadGradeDataRows(const QString& path, UiServices& ui, GradeSheet& grid, Pr
         ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")) + QLatin1Char('\n') + kCheckName);
         return false;
     }
+    // A sheet of a whole school is a few megabytes; anything near this size is
+    // not a grade sheet, and reading it would only fill the memory.
+    if (file.size() > kMaxGradeFileBytes) {
+        ui.Error(FileMessage(path, QStringLiteral(" είναι πολύ μεγάλο (%1 MB) για φύλλο βαθμολογίας· "
+                                                  "διαβάζονται αρχεία έως %2 MB.")
+                                       .arg(file.size() / (1024 * 1024))
+                                       .arg(kMaxGradeFileBytes / (1024 * 1024))));
+        return false;
+    }
+    const auto noData = [&] {
+        ui.Error(FileMessage(path, QStringLiteral(" δεν έχει ενότητα δεδομένων [Data]: δεν είναι φύλλο "
+                                                  "βαθμολογίας ή έχει αλλοιωθεί.")));
+        return false;
+    };
     int row = -1;
     auto afterLine = [&] {
         if (progress && progress->Maximum() > 0)
@@ -193,6 +207,8 @@ bool ReadGradeDataRows(const QString& path, UiServices& ui, GradeSheet& grid, Pr
         qsizetype at = 0;
         while (at < lines.size() && !lines[at].contains(QStringLiteral("[Data]")))
             ++at;
+        if (at == lines.size())
+            return noData();
         for (++at; at < lines.size(); ++at) {
             QString line = lines[at];
             if (line.endsWith(QLatin1Char('\r')))
@@ -205,10 +221,11 @@ bool ReadGradeDataRows(const QString& path, UiServices& ui, GradeSheet& grid, Pr
     } else {
         LineReader reader(file);
         QByteArrayView line;
-        while (reader.Next(line)) {
-            if (line.indexOf(QByteArrayView("[Data]")) >= 0)
-                break;
-        }
+        bool data = false;
+        while (!data && reader.Next(line))
+            data = line.indexOf(QByteArrayView("[Data]")) >= 0;
+        if (!data)
+            return noData();
         while (reader.Next(line)) {
             ++row;
             // One byte is one character in this code page, so the tabs of the

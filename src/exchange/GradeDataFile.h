@@ -35,8 +35,10 @@ bool WriteGradeDataFile(const AppState& state, UiServices& ui, const GradeSheet&
                         const QString& schoolYear);
 
 // Reads the data section of the file at path into grid, from row 0 on,
-// widening and lengthening it as the lines need. Reports a file that cannot
-// be opened through ui and leaves the grid as it was; returns whether it read.
+// widening and lengthening it as the lines need. Reports through ui a file
+// that cannot be opened, one larger than kMaxGradeFileBytes and one without
+// a data section, and leaves the grid as it was; returns whether it read.
+constexpr qint64 kMaxGradeFileBytes = 64 * 1024 * 1024;
 bool ReadGradeDataRows(const QString& path, UiServices& ui, GradeSheet& grid, ProgressSink* progress);
 
 } // namespace ekaldo

@@ -154,13 +154,48 @@ TEST_F(GradeFileFixture, DataSectionOpensAtAnyLineHoldingTheMarker) {
     ASSERT_TRUE(ReadGradeDataRows(state.CurrentFilePath, ui, grid, nullptr));
     ASSERT_EQ(grid.RowCount(), 2);
     EXPECT_EQ(grid.Cell(0, 0), QStringLiteral("T"));
-    // Without the marker nothing is added, and the grid keeps what it held.
-    WriteBytes(state.CurrentFilePath, "[Header]\r\nFile=x\r\nT\tU\r\n");
+}
+
+TEST_F(GradeFileFixture, AFileWithoutADataSectionOrTooLargeIsReportedAndTheGridKept) {
     GradeSheet kept(2, 2);
     kept.SetCell(1, 1, QStringLiteral("keep"));
-    ASSERT_TRUE(ReadGradeDataRows(state.CurrentFilePath, ui, kept, nullptr));
+    const QString noData = QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+                           QStringLiteral("\" δεν έχει ενότητα δεδομένων [Data]: δεν είναι φύλλο βαθμολογίας ή "
+                                          "έχει αλλοιωθεί.");
+    // In the program's code page and in a spreadsheet's UTF-16.
+    WriteBytes(state.CurrentFilePath, "[Header]\r\nFile=x\r\nT\tU\r\n");
+    ui.ExpectMessage(MessageIcon::Error, noData);
+    EXPECT_FALSE(ReadGradeDataRows(state.CurrentFilePath, ui, kept, nullptr));
+    QByteArray utf16("\xFF\xFE", 2);
+    for (const char c : QByteArray("[Header]\r\nT\tU\r\n"))
+        utf16 += QByteArray(1, c) + QByteArray(1, '\0');
+    WriteBytes(state.CurrentFilePath, utf16);
+    ui.ExpectMessage(MessageIcon::Error, noData);
+    EXPECT_FALSE(ReadGradeDataRows(state.CurrentFilePath, ui, kept, nullptr));
+
+    // Just over the limit: refused before a byte of it is read.
+    {
+        QFile file(state.CurrentFilePath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_TRUE(file.write("[Data]\r\n") > 0);
+        ASSERT_TRUE(file.resize(kMaxGradeFileBytes + 1));
+    }
+    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+                                             QStringLiteral("\" είναι πολύ μεγάλο (64 MB) για φύλλο βαθμολογίας· "
+                                                            "διαβάζονται αρχεία έως 64 MB."));
+    EXPECT_FALSE(ReadGradeDataRows(state.CurrentFilePath, ui, kept, nullptr));
     EXPECT_EQ(kept.RowCount(), 2);
+    EXPECT_EQ(kept.ColCount(), 2);
     EXPECT_EQ(kept.Cell(1, 1), QStringLiteral("keep"));
+
+    // At the limit it is read.
+    {
+        QFile file(state.CurrentFilePath);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(kMaxGradeFileBytes));
+    }
+    GradeSheet read;
+    EXPECT_TRUE(ReadGradeDataRows(state.CurrentFilePath, ui, read, nullptr));
 }
 
 TEST_F(GradeFileFixture, MissingFileIsReportedAndTheGridKept) {

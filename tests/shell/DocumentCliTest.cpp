@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <unistd.h>
+
 using namespace ekaldo;
 using namespace ekaldo::testing;
 
@@ -64,4 +66,38 @@ TEST_F(Cli, SendReceiveListAndDelete) {
     EXPECT_EQ(Run({QStringLiteral("delete"), QStringLiteral("inbox"), QStringLiteral("a.agd"), QStringLiteral("--yes")}), 0);
     EXPECT_FALSE(QFile::exists(prog + QStringLiteral("/Imports/a.agd")));
     EXPECT_NE(Run({QStringLiteral("list"), QStringLiteral("attic")}), 0);
+}
+
+// A read-only InBox, as on a shared folder without write permission: the
+// office is told in Greek and the sheet it was receiving stays as it was.
+// Root passes every permission check, so there the tool runs as nobody.
+TEST_F(Cli, ReceivingIntoAReadOnlyInBoxIsRefusedAndLosesNothing) {
+    const QString inbox = prog + QStringLiteral("/Imports");
+    QDir().mkpath(inbox);
+    const QString sent = dir.Path(QStringLiteral("a.agd"));
+    WriteBytes(sent, Sheet("a.agd"));
+    const auto everyone = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                          QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                          QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    for (const QString& path : {dir.Path(), prog, prog + QStringLiteral("/Exports")})
+        ASSERT_TRUE(QFile::setPermissions(path, everyone));
+    ASSERT_TRUE(QFile::setPermissions(sent, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    ASSERT_TRUE(QFile::setPermissions(inbox, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                                 QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther));
+    QString program = QStringLiteral(EKALDO_CLI_PATH);
+    QStringList args = {QStringLiteral("receive"), sent, QStringLiteral("--program-folder"), prog,
+                        QStringLiteral("--settings"), dir.Path(QStringLiteral("Z.INI"))};
+    if (::geteuid() == 0) {
+        args = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                           QStringLiteral("--clear-groups"), QStringLiteral("--"), program} +
+               args;
+        program = QStringLiteral("setpriv");
+    }
+    const ProcessRun run = RunProgram(program, args);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains(inbox)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("δεν μπορεί"))) << run.err.toStdString();
+    EXPECT_EQ(ReadBytes(sent), Sheet("a.agd"));
+    EXPECT_TRUE(QDir(inbox).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no half copy left behind";
+    QFile::setPermissions(inbox, everyone);
 }

@@ -133,6 +133,10 @@ bool WriteGradeDataFile(const AppState& state, UiServices& ui, const GradeSheet&
         ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) + QLatin1Char('\n') +
                  e.Message());
         return false;
+    } catch (const FileWriteError& e) {
+        // The name was fine: the bytes did not fit.
+        ui.Error(e.Message());
+        return false;
     } catch (const FileError&) {
         ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) + QLatin1Char('\n') + kCheckName);
         return false;

@@ -27,6 +27,13 @@ private:
     QString m_path;
 };
 
+// The file could be created but not written whole, most often a full disk;
+// whatever the file held before is still there.
+class FileWriteError : public FileError {
+public:
+    using FileError::FileError;
+};
+
 // A text holds a character that Windows-1253 cannot carry.
 class EncodingError : public EkaldoError {
 public:

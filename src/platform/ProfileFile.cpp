@@ -243,8 +243,13 @@ void ReplaceFileAtomically(const QString& path, const QByteArray& bytes) {
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")), path);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να αποθηκευτεί!")), path);
+    // The buffer's last bytes are flushed here and not left to commit(), which
+    // does not notice when they do not all fit on the disk and would put a
+    // cut file in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
+        throw FileWriteError(FileMessage(path, QStringLiteral(" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως "
+                                                              "γέμισε· ό,τι είχε πριν το αρχείο έμεινε όπως ήταν.")),
+                             path);
 }
 
 } // namespace ekaldo

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 
 #include <cmath>
 
@@ -15,9 +16,18 @@ void CopyFileContents(const QString& source, const QString& destination) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         throw FileError(FileMessage(source, QStringLiteral(" δεν μπορεί να ανοιχθεί!")), source);
-    QFile out(destination);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Through a temporary file beside the destination: a copy that fails half
+    // way, on a full disk say, leaves neither a cut file nor a lost old one.
+    QSaveFile out(destination);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly))
         throw FileError(FileMessage(destination, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")), destination);
+    const auto notSaved = [&] {
+        throw FileWriteError(FileMessage(destination, QStringLiteral(" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως "
+                                                                     "γέμισε· ό,τι είχε πριν το αρχείο έμεινε όπως "
+                                                                     "ήταν.")),
+                             destination);
+    };
     constexpr qint64 kBlock = 8192;
     char buffer[kBlock];
     for (;;) {
@@ -25,13 +35,12 @@ void CopyFileContents(const QString& source, const QString& destination) {
         if (got < 0)
             throw FileError(FileMessage(source, QStringLiteral(" δεν μπορεί να διαβαστεί!")), source);
         if (got > 0 && out.write(buffer, got) != got)
-            throw FileError(FileMessage(destination, QStringLiteral(" δεν μπορεί να αποθηκευτεί!")),
-                            destination);
+            notSaved();
         if (got < kBlock)
             break;
     }
-    if (!out.flush())
-        throw FileError(FileMessage(destination, QStringLiteral(" δεν μπορεί να αποθηκευτεί!")), destination);
+    if (!out.flush() || !out.commit())
+        notSaved();
 }
 
 QString AddTrailingBackslash(const QString& path) {

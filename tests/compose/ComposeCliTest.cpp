@@ -75,3 +75,25 @@ TEST_F(ComposeCli, ComposesSavesAndReopensThroughATemplate) {
                   &out, &err),
               0);
 }
+
+// A school-year folder that lost one of its tables: every command that needs
+// the table names it in Greek and writes nothing.
+TEST_F(ComposeCli, AYearFolderMissingATableNamesItAndWritesNothing) {
+    for (const char* table : {"SUBJECT.DB", "CLASS.DB", "GRADE.DB", "STUDENT.DB"}) {
+        const QString year = data + QStringLiteral("/MV202526.SYR");
+        const QString path = year + QLatin1Char('/') + QLatin1String(table);
+        const QString aside = dir.Path(QStringLiteral("aside.DB"));
+        ASSERT_TRUE(QFile::rename(path, aside)) << table;
+        QString out, err;
+        EXPECT_NE(Run({QStringLiteral("compose"), QStringLiteral("--class"), QStringLiteral("Α Γυμν."),
+                       QStringLiteral("--subject"), QStringLiteral("Μαθηματικά"), QStringLiteral("--period"),
+                       QStringLiteral("1"), QStringLiteral("--save"), QStringLiteral("Α γυμν")},
+                      &out, &err),
+                  0)
+            << table;
+        EXPECT_TRUE(err.contains(QLatin1String(table)) && err.contains(QStringLiteral("δεν υπάρχει")))
+            << table << ": " << err.toStdString();
+        EXPECT_FALSE(QFile::exists(prog + QStringLiteral("/Exports/Α γυμν.agd"))) << table;
+        ASSERT_TRUE(QFile::rename(aside, path));
+    }
+}

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<ekaldo::THelpWindow> help;
     ui.SetHelpHandler([&](int context) {
         if (!help)
-            help = std::make_unique<ekaldo::THelpWindow>(state.HelpFilePath());
+            help = std::make_unique<ekaldo::THelpWindow>(state.HelpFilePath(), ui);
         help->ShowContext(context);
     });
 

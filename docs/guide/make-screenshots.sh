@@ -64,6 +64,10 @@ take_pictures() {
   trap stop EXIT
 
   "$build/tools/make-demo-school/make-demo-school" "$work/db/MV202526.SYR"
+  # The help file with the guide beside it, as the program is installed.
+  mkdir -p "$work/share"
+  cp "$repo/help/Zentik.hlp" "$work/share/"
+  cp -r "$repo/docs/guide" "$work/share/guide"
 
   if xdpyinfo -display "$display" >/dev/null 2>&1; then
     echo "Η οθόνη $display είναι ήδη σε χρήση· ορίστε άλλη με EKALDO_GUIDE_DISPLAY." >&2
@@ -83,7 +87,7 @@ take_pictures() {
 
   DISPLAY="$display" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 HOME="$work" XDG_RUNTIME_DIR="$work/.run" \
     "$build/tools/guide-shots/guide-shots" --db "$work/db" --work "$work" --out "$raw" \
-    --help-file "$repo/help/Zentik.hlp"
+    --help-file "$work/share/Zentik.hlp"
 }
 
 if [ "$inside" = 1 ]; then

@@ -337,7 +337,8 @@ TEST(HelpWindow, OpensAtTheSectionOfTheContextNumber) {
             html += QStringLiteral("<p>Κείμενο %1</p>").arg(i);
     }
     WriteBytes(dir.Path(QStringLiteral("Zentik.hlp")), (html + QStringLiteral("</body></html>")).toUtf8());
-    THelpWindow help(dir.Path(QStringLiteral("Zentik.hlp")));
+    ScriptedUiServices ui;
+    THelpWindow help(dir.Path(QStringLiteral("Zentik.hlp")), ui);
     help.ShowContext(1000);
     QApplication::processEvents();
     const int top = help.Browser()->verticalScrollBar()->value();
@@ -345,7 +346,7 @@ TEST(HelpWindow, OpensAtTheSectionOfTheContextNumber) {
     QApplication::processEvents();
     EXPECT_GT(help.Browser()->verticalScrollBar()->value(), top + 100);
     EXPECT_TRUE(help.isVisible());
-    THelpWindow missing(dir.Path(QStringLiteral("none.hlp")));
+    THelpWindow missing(dir.Path(QStringLiteral("none.hlp")), ui);
     EXPECT_TRUE(missing.Browser()->toPlainText().contains(QStringLiteral("δεν βρέθηκε")));
 }
 

@@ -394,12 +394,15 @@ void Scenario::Settings(TFormMain& main) {
 }
 
 void Scenario::Help() {
-    THelpWindow help(m_helpFile);
+    THelpWindow help(m_helpFile, m_ui);
     help.resize(700, 560);
     help.ShowContext(1000);
     help.Browser()->scrollToAnchor(QStringLiteral("top"));
     Settle(300);
     m_camera.Shoot(help, QStringLiteral("help"));
+    help.GuideButton()->click();
+    Settle(300);
+    m_camera.Shoot(help, QStringLiteral("help-guide"));
     help.close();
 }
 

@@ -1,0 +1,309 @@
+// The user guide (docs/guide) and the help file's links into it: every
+// picture and link leads somewhere, every part of the daily work has its
+// section, and the help window shows the guide with its pictures or says in
+// Greek why it cannot.
+#include "shell/THelpWindow.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSet>
+#include <QStringDecoder>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using namespace ekaldo;
+using namespace ekaldo::testing;
+
+namespace {
+
+const QString kSourceDir = QStringLiteral(EKALDO_SOURCE_DIR);
+
+QString GuideDir() {
+    return kSourceDir + QStringLiteral("/docs/guide");
+}
+QString GuidePath() {
+    return GuideDir() + QStringLiteral("/index.html");
+}
+QString HelpPath() {
+    return kSourceDir + QStringLiteral("/help/Zentik.hlp");
+}
+
+// The sections the office's daily work needs, by their anchors in the guide.
+const QStringList kRequiredSections = {
+    QStringLiteral("purpose"),      QStringLiteral("journey"), QStringLiteral("start"),
+    QStringLiteral("open-year"),    QStringLiteral("sign-in"), QStringLiteral("compose"),
+    QStringLiteral("grade-column"), QStringLiteral("save"),    QStringLiteral("templates"),
+    QStringLiteral("send"),         QStringLiteral("receive"), QStringLiteral("view"),
+    QStringLiteral("check"),        QStringLiteral("post"),    QStringLiteral("undo"),
+    QStringLiteral("backups"),      QStringLiteral("print"),   QStringLiteral("pdf"),
+    QStringLiteral("settings"),
+};
+
+QString ReadText(const QString& path) {
+    const QByteArray bytes = ReadBytes(path);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(bytes);
+    EXPECT_FALSE(decoder.hasError()) << path.toStdString() << " is not UTF-8";
+    return text;
+}
+
+QStringList Captures(const QString& text, const QString& pattern) {
+    QStringList found;
+    const QRegularExpression re(pattern, QRegularExpression::CaseInsensitiveOption);
+    for (auto it = re.globalMatch(text); it.hasNext();)
+        found.append(it.next().captured(1));
+    return found;
+}
+
+QStringList ImageSources(const QString& html) {
+    return Captures(html, QStringLiteral(R"re(<img\s[^>]*src="([^"]*)")re"));
+}
+QStringList LinkTargets(const QString& html) {
+    return Captures(html, QStringLiteral(R"re(<a\s[^>]*href="([^"]*)")re"));
+}
+QSet<QString> Anchors(const QString& html) {
+    QSet<QString> anchors;
+    for (const QString& name : Captures(html, QStringLiteral(R"re(<a\s[^>]*name="([^"]*)")re")))
+        anchors.insert(name);
+    for (const QString& id : Captures(html, QStringLiteral(R"re(\sid="([^"]*)")re")))
+        anchors.insert(id);
+    return anchors;
+}
+
+// The help file's text from its anchor to the next section's anchor.
+QString HelpSection(const QString& help, const QString& anchor) {
+    const QString start = QStringLiteral("<a name=\"%1\"></a>").arg(anchor);
+    const qsizetype from = help.indexOf(start);
+    if (from < 0)
+        return QString();
+    const qsizetype to = help.indexOf(QStringLiteral("<a name=\""), from + start.size());
+    return help.mid(from, to < 0 ? -1 : to - from);
+}
+
+void CopyFolder(const QString& from, const QString& to) {
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(file);
+        QDir().mkpath(QFileInfo(target).path());
+        ASSERT_TRUE(QFile::copy(file, target)) << target.toStdString();
+    }
+}
+
+// A program's shared folder as the build and the installation lay it out:
+// the help file, and the guide in the folder "guide" beside it.
+struct InstalledHelp {
+    TempFolder dir;
+    InstalledHelp(bool withGuide) {
+        EXPECT_TRUE(QFile::copy(HelpPath(), HelpFile()));
+        if (withGuide)
+            CopyFolder(GuideDir(), dir.Path(QStringLiteral("guide")));
+    }
+    QString HelpFile() const { return dir.Path(QStringLiteral("Zentik.hlp")); }
+    QString GuideFile() const { return dir.Path(QStringLiteral("guide/index.html")); }
+};
+
+QString ShownFile(const THelpWindow& help) {
+    return QFileInfo(help.Browser()->source().toLocalFile()).canonicalFilePath();
+}
+
+bool ImageLoads(const QVariant& resource) {
+    if (resource.canConvert<QImage>() && !resource.value<QImage>().isNull())
+        return true;
+    if (resource.canConvert<QPixmap>() && !resource.value<QPixmap>().isNull())
+        return true;
+    return resource.typeId() == QMetaType::QByteArray && !QImage::fromData(resource.toByteArray()).isNull();
+}
+
+} // namespace
+
+TEST(GuideDocument, IsPlainUtf8HtmlThatBothABrowserAndTheHelpWindowShow) {
+    const QString html = ReadText(GuidePath());
+    ASSERT_FALSE(html.isEmpty());
+    EXPECT_TRUE(html.contains(QStringLiteral("<meta charset=\"utf-8\">")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<html lang=\"el\">")));
+    for (const char* banned : {"<script", "<link", "@import", "http://", "https://", "@font-face"})
+        EXPECT_FALSE(html.contains(QLatin1String(banned), Qt::CaseInsensitive)) << banned;
+    EXPECT_TRUE(html.contains(QStringLiteral("Οδηγός χρήσης")));
+}
+
+TEST(GuideDocument, EveryPictureItShowsIsARealImageAndEveryImageIsShown) {
+    const QString html = ReadText(GuidePath());
+    const QStringList sources = ImageSources(html);
+    ASSERT_GE(sources.size(), 20) << "a guide with pictures";
+    QSet<QString> shown;
+    for (const QString& source : sources) {
+        EXPECT_TRUE(source.startsWith(QStringLiteral("images/"))) << source.toStdString();
+        const QImage image(GuideDir() + QLatin1Char('/') + source);
+        EXPECT_FALSE(image.isNull()) << source.toStdString() << " is missing or not an image";
+        shown.insert(QFileInfo(source).fileName());
+    }
+    qint64 total = 0;
+    for (const QFileInfo& file : QDir(GuideDir() + QStringLiteral("/images")).entryInfoList(QDir::Files)) {
+        EXPECT_TRUE(shown.contains(file.fileName())) << file.fileName().toStdString() << " is shown nowhere";
+        total += file.size();
+    }
+    EXPECT_LT(total, 2 * 1024 * 1024) << "the pictures travel with every installation";
+}
+
+TEST(GuideDocument, EveryLinkLeadsToASectionOfTheGuide) {
+    const QString html = ReadText(GuidePath());
+    const QSet<QString> anchors = Anchors(html);
+    const QStringList links = LinkTargets(html);
+    ASSERT_FALSE(links.isEmpty());
+    for (const QString& link : links) {
+        ASSERT_TRUE(link.startsWith(QLatin1Char('#'))) << link.toStdString() << ": the guide stands alone";
+        EXPECT_TRUE(anchors.contains(link.mid(1))) << link.toStdString() << " leads nowhere";
+    }
+}
+
+TEST(GuideDocument, CoversEachPartOfTheDailyWorkInItsOwnSectionListedInTheContents) {
+    const QString html = ReadText(GuidePath());
+    const QStringList links = LinkTargets(html);
+    for (const QString& section : kRequiredSections) {
+        const QRegularExpression heading(
+            QStringLiteral("<a name=\"%1\"></a>\\s*<h2>[^<]+</h2>").arg(section));
+        EXPECT_TRUE(heading.match(html).hasMatch()) << section.toStdString() << " has no section";
+        EXPECT_TRUE(links.contains(QLatin1Char('#') + section))
+            << section.toStdString() << " is not in the contents";
+    }
+    // Where an undone posting's copies are kept must be said, by the folder's name.
+    const qsizetype backups = html.indexOf(QStringLiteral("<a name=\"backups\">"));
+    const QString backupsSection =
+        html.mid(backups, html.indexOf(QStringLiteral("<a name=\""), backups + 1) - backups);
+    EXPECT_TRUE(backupsSection.contains(QStringLiteral("Backups")));
+    EXPECT_TRUE(backupsSection.contains(QStringLiteral("Imports")));
+    EXPECT_TRUE(backupsSection.contains(QStringLiteral("Journal.txt")));
+}
+
+TEST(HelpFileGuideLinks, EachMainSectionOfTheHelpLeadsToItsPlaceInTheGuide) {
+    const QString help = ReadText(HelpPath());
+    const QSet<QString> guideAnchors = Anchors(ReadText(GuidePath()));
+    int guideLinks = 0;
+    for (const QString& link : LinkTargets(help)) {
+        if (!link.startsWith(QStringLiteral("guide/")))
+            continue;
+        ++guideLinks;
+        const QUrl url(link);
+        EXPECT_TRUE(QFileInfo(GuideDir() + QLatin1Char('/') + url.path().mid(6)).isFile())
+            << link.toStdString();
+        if (url.hasFragment()) {
+            EXPECT_TRUE(guideAnchors.contains(url.fragment())) << link.toStdString() << " leads nowhere";
+        }
+    }
+    EXPECT_GE(guideLinks, 10);
+    for (const char* section :
+         {"journey", "ctx1000", "ctx1020", "ctx1030", "ctx1040", "ctx1070", "ctx1110", "ctx1200"}) {
+        const QString text = HelpSection(help, QString::fromLatin1(section));
+        ASSERT_FALSE(text.isEmpty()) << section;
+        EXPECT_TRUE(text.contains(QStringLiteral("href=\"guide/index.html#")))
+            << section << " has no guide link";
+    }
+}
+
+TEST(HelpWindowGuide, TheGuideButtonShowsTheGuideWithItsPicturesAndBackReturnsToTheHelp) {
+    InstalledHelp installed(true);
+    ScriptedUiServices ui;
+    THelpWindow help(installed.HelpFile(), ui);
+    help.ShowContext(1110);
+    QApplication::processEvents();
+    EXPECT_EQ(ShownFile(help), QFileInfo(installed.HelpFile()).canonicalFilePath());
+    EXPECT_FALSE(help.BackButton()->isEnabled());
+    const int helpWidth = help.width();
+
+    help.GuideButton()->click();
+    QApplication::processEvents();
+    EXPECT_EQ(ShownFile(help), QFileInfo(installed.GuideFile()).canonicalFilePath());
+    EXPECT_EQ(help.Browser()->documentTitle(), QStringLiteral("e-Κάλντο: Οδηγός χρήσης"));
+    EXPECT_GT(help.width(), helpWidth) << "room for the pictures";
+    const QStringList sources = ImageSources(ReadText(installed.GuideFile()));
+    ASSERT_FALSE(sources.isEmpty());
+    for (const QString& source : sources) {
+        const QVariant image =
+            help.Browser()->document()->resource(QTextDocument::ImageResource, QUrl(source));
+        EXPECT_TRUE(ImageLoads(image)) << source.toStdString() << " does not load in the help window";
+    }
+
+    ASSERT_TRUE(help.BackButton()->isEnabled());
+    help.BackButton()->click();
+    QApplication::processEvents();
+    EXPECT_EQ(ShownFile(help), QFileInfo(installed.HelpFile()).canonicalFilePath());
+    help.ContentsButton()->click();
+    EXPECT_EQ(help.Browser()->source().fragment(), QStringLiteral("top"));
+}
+
+TEST(HelpWindowGuide, EveryGuideLinkOfTheHelpOpensItsSectionInTheSameWindow) {
+    InstalledHelp installed(true);
+    ScriptedUiServices ui;
+    THelpWindow help(installed.HelpFile(), ui);
+    help.ShowContext(1000);
+    QApplication::processEvents();
+    const QStringList links = LinkTargets(ReadText(installed.HelpFile()));
+    int followed = 0;
+    for (const QString& link : links) {
+        if (!link.startsWith(QStringLiteral("guide/")))
+            continue;
+        help.ShowContext(1000);
+        help.FollowLink(QUrl(link));
+        QApplication::processEvents();
+        ++followed;
+        EXPECT_EQ(ShownFile(help), QFileInfo(installed.GuideFile()).canonicalFilePath())
+            << link.toStdString();
+        EXPECT_EQ(help.Browser()->source().fragment(), QUrl(link).fragment()) << link.toStdString();
+    }
+    EXPECT_GE(followed, 10);
+    // A late section is scrolled to, not shown from the top.
+    help.FollowLink(QUrl(QStringLiteral("#top")));
+    QApplication::processEvents();
+    const int top = help.Browser()->verticalScrollBar()->value();
+    help.FollowLink(QUrl(QStringLiteral("#settings")));
+    QApplication::processEvents();
+    EXPECT_GT(help.Browser()->verticalScrollBar()->value(), top + 200);
+    ui.VerifyAllUsed();
+}
+
+TEST(HelpWindowGuide, AMissingGuideIsReportedInGreekAndTheHelpStaysShown) {
+    InstalledHelp installed(false);
+    ScriptedUiServices ui;
+    THelpWindow help(installed.HelpFile(), ui);
+    help.ShowContext(1040);
+    QApplication::processEvents();
+    const QString guideFolder = installed.dir.Path(QStringLiteral("guide"));
+    const QString message = QStringLiteral("Το Αρχείο \"") + installed.GuideFile() +
+                            QStringLiteral("\" δεν βρέθηκε!\nΟ Οδηγός χρήσης βρίσκεται στον φάκελο \"") +
+                            guideFolder +
+                            QStringLiteral("\", δίπλα στο αρχείο βοήθειας· εγκαταστήστε ξανά το πρόγραμμα.");
+    ui.ExpectMessage(MessageIcon::Error, message);
+    help.GuideButton()->click();
+    ui.VerifyAllUsed();
+    EXPECT_EQ(ShownFile(help), QFileInfo(installed.HelpFile()).canonicalFilePath());
+    EXPECT_TRUE(help.Browser()->toPlainText().contains(QStringLiteral("Φίλτρο Μαθητών")));
+
+    // The same from a link of the help, with its section.
+    ui.ExpectMessage(MessageIcon::Error, message);
+    help.FollowLink(QUrl(QStringLiteral("guide/index.html#compose")));
+    ui.VerifyAllUsed();
+    EXPECT_EQ(ShownFile(help), QFileInfo(installed.HelpFile()).canonicalFilePath());
+    ui.ExpectMessage(MessageIcon::Error, message);
+    EXPECT_FALSE(help.ShowGuide(QStringLiteral("undo")));
+    ui.VerifyAllUsed();
+
+    // Any other page a link names that is not there.
+    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") +
+                                             installed.dir.Path(QStringLiteral("other.html")) +
+                                             QStringLiteral("\" δεν βρέθηκε!"));
+    help.FollowLink(QUrl(QStringLiteral("other.html")));
+    ui.VerifyAllUsed();
+    EXPECT_EQ(ShownFile(help), QFileInfo(installed.HelpFile()).canonicalFilePath());
+}

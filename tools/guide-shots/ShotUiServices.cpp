@@ -82,6 +82,13 @@ bool Camera::Shoot(QWidget& window, const QString& name) {
         Settle(100);
     for (int i = 0; i < 20 && (window.width() < 50 || window.height() < 50 || !window.isVisible()); ++i)
         Settle(100);
+    // A message box settles its size once its text is laid out.
+    for (int i = 0; i < 10; ++i) {
+        const QRect before = window.frameGeometry();
+        Settle(150);
+        if (window.frameGeometry() == before)
+            break;
+    }
     QRect frame = window.frameGeometry();
     // A window shown a moment ago may not have heard of its frame yet; every
     // window here wears the same frame, so the last one known stands in.

@@ -40,6 +40,7 @@
 #include "shell/THelpWindow.h"
 #include "shell/TParamForm.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
@@ -455,6 +456,8 @@ int main(int argc, char** argv) {
     QFont font(Program::GridFontName);
     font.setPointSize(8);
     app.setFont(font);
+    // A steady text cursor: a blinking one would differ from picture to picture.
+    QApplication::setCursorFlashTime(0);
 
     Camera camera(out);
     ShotUiServices ui(camera);

@@ -1,4 +1,5 @@
-# cmake -DBUILD_DIR=... -DWORK_DIR=... -DBINDIR=bin -DDATADIR=share [-DDESKTOP_FILE_VALIDATE=...]
+# cmake -DBUILD_DIR=... -DWORK_DIR=... -DBINDIR=bin -DDATADIR=share -DGUIDE_DIR=docs/guide
+#       [-DDESKTOP_FILE_VALIDATE=...]
 #       -P InstallLayoutTest.cmake
 # Installs the build into a fresh prefix, checks what lands where, and runs the
 # installed ekaldo-cli from that prefix for a new user: the data folder with
@@ -25,6 +26,14 @@ foreach(file ekaldo/Zentik.hlp applications/ekaldo.desktop)
     message(FATAL_ERROR "${share}/${file} was not installed")
   endif()
 endforeach()
+# The user guide sits in a folder beside the help file, as in the build tree.
+if(EXISTS "${GUIDE_DIR}/index.html")
+  foreach(guide "${share}/ekaldo/guide/index.html" "${BUILD_DIR}/app/guide/index.html")
+    if(NOT EXISTS "${guide}")
+      message(FATAL_ERROR "the user guide is missing: ${guide}")
+    endif()
+  endforeach()
+endif()
 # Nothing of the user's belongs beside the programs.
 file(GLOB beside RELATIVE "${bin}" "${bin}/*")
 list(SORT beside)

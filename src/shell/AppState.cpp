@@ -2,8 +2,6 @@
 
 #include "platform/FileErrors.h"
 #include "schooldb/SchoolDatabase.h"
-#include "shell/ProgramFolders.h"
-#include "shell/SharedRoutines.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -46,10 +44,6 @@ void AppState::SetDocumentFolders() {
 
 QString AppState::HelpFilePath() const {
     return (ResourceFolder.isEmpty() ? ProgramFolder : ResourceFolder) + Program::HelpFileName;
-}
-
-QString AppState::DefaultProgramFolder() {
-    return ProgramFolders::OfRunningProgram().DataFolder;
 }
 
 QString AppState::DefaultSettingsPath() {

@@ -115,8 +115,7 @@ struct AppState {
 
     QString HelpFilePath() const;
 
-    // The data folder of a running executable and the settings path of this user.
-    static QString DefaultProgramFolder();
+    // The settings path of this user.
     static QString DefaultSettingsPath();
 
 private:

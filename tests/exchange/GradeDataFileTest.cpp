@@ -7,9 +7,6 @@
 
 #include <QDir>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using namespace ekaldo;
 using namespace ekaldo::testing;
 
@@ -345,20 +342,15 @@ TEST_F(GradeFileFixture, ADiskThatFillsUpDuringASaveKeepsTheOldSheet) {
         sheet.SetCell(r, 0, QStringLiteral("%1;1;20").arg(r));
         sheet.SetCell(r, 1, QStringLiteral("Παπαδοπούλου"));
     }
-    // The disk takes no more than 4096 bytes of any file.
-    struct rlimit limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const struct rlimit unlimited = limit;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    limit.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    ui.ExpectMessage(MessageIcon::Error,
-                     QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
-                         QStringLiteral("\" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως γέμισε· ό,τι είχε πριν το "
-                                        "αρχείο έμεινε όπως ήταν."));
-    const bool saved = WriteGradeDataFile(state, ui, sheet, QStringLiteral("2004-2005"));
-    setrlimit(RLIMIT_FSIZE, &unlimited);
-    std::signal(SIGXFSZ, oldHandler);
+    bool saved = true;
+    {
+        DiskFullAfter disk(4096);
+        ui.ExpectMessage(MessageIcon::Error,
+                         QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+                             QStringLiteral("\" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως γέμισε· ό,τι είχε πριν το "
+                                            "αρχείο έμεινε όπως ήταν."));
+        saved = WriteGradeDataFile(state, ui, sheet, QStringLiteral("2004-2005"));
+    }
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadBytes(state.CurrentFilePath), old);
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files).size(), 1) << "no temporary file left";

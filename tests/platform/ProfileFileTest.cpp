@@ -6,8 +6,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <sys/resource.h>
-#include <csignal>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -105,30 +103,27 @@ TEST(ProfileFileWrite, UnencodableValueIsRefusedAndTheFileUntouched) {
 }
 
 TEST(ProfileFileWrite, AFailedWriteLeavesTheOriginalWholeAndNamesTheFile) {
-    TempFolder dir;
-    const QString path = dir.Path(QStringLiteral("big.agd"));
-    const QByteArray original = "[Header]\r\nPosted=\r\n[Data]\r\n" + QByteArray(20000, 'x') + "\r\n";
-    WriteBytes(path, original);
-    // A disk that fills up half way: the process may write no more than 4096 bytes to any file.
-    struct rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool threw = false;
-    try {
-        ProfileFile::WriteString(path, QStringLiteral("Header"), QStringLiteral("Posted"), QStringLiteral("now"));
-    } catch (const FileError& e) {
-        threw = true;
-        EXPECT_EQ(e.Path(), path);
-        EXPECT_TRUE(e.Message().contains(path));
+    // Larger and smaller than the write buffer: the last bytes of a file that
+    // fits in the buffer are written only when it is flushed.
+    for (const int size : {6000, 20000}) {
+        TempFolder dir;
+        const QString path = dir.Path(QStringLiteral("big.agd"));
+        const QByteArray original = "[Header]\r\nPosted=\r\n[Data]\r\n" + QByteArray(size, 'x') + "\r\n";
+        WriteBytes(path, original);
+        bool threw = false;
+        try {
+            DiskFullAfter disk(4096);
+            ProfileFile::WriteString(path, QStringLiteral("Header"), QStringLiteral("Posted"), QStringLiteral("now"));
+        } catch (const FileError& e) {
+            threw = true;
+            EXPECT_EQ(e.Path(), path);
+            EXPECT_TRUE(e.Message().contains(path));
+        }
+        EXPECT_TRUE(threw) << size;
+        EXPECT_EQ(ReadBytes(path), original) << size;
+        EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{QStringLiteral("big.agd")})
+            << "no temporary file left";
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_TRUE(threw);
-    EXPECT_EQ(ReadBytes(path), original);
-    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{QStringLiteral("big.agd")}) << "no temporary file left";
 }
 
 TEST(ProfileFileWrite, AFolderThatCannotHoldTheFileIsReported) {

@@ -5,9 +5,6 @@
 
 #include <QDir>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using namespace ekaldo;
 using namespace ekaldo::testing;
 
@@ -123,22 +120,14 @@ TEST(CopyFileContents, ADiskThatFillsUpHalfWayKeepsTheOldFileAndLeavesNoCutCopy)
     const QString dst = dir.Path(QStringLiteral("inbox.agd"));
     WriteBytes(src, QByteArray(6000, 's'));
     WriteBytes(dst, "the sheet received last week");
-    // The disk takes no more than 4096 bytes of any file.
-    struct rlimit limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const struct rlimit before = limit;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    limit.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     bool threw = false;
     try {
+        DiskFullAfter disk(4096);
         CopyFileContents(src, dst);
     } catch (const FileWriteError& e) {
         threw = true;
         EXPECT_EQ(e.Path(), dst);
     }
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(threw);
     EXPECT_EQ(ReadBytes(dst), "the sheet received last week");
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files).size(), 2) << "no temporary file left";

@@ -5,7 +5,27 @@
 #include <QFile>
 #include <QProcess>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace ekaldo::testing {
+
+DiskFullAfter::DiskFullAfter(long long bytes) {
+    struct rlimit limit {};
+    EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    m_oldCurrent = limit.rlim_cur;
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+}
+
+DiskFullAfter::~DiskFullAfter() {
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(m_oldCurrent);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_oldHandler);
+}
 
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);

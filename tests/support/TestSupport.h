@@ -27,6 +27,20 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A disk that fills up: while it lives, this process may write no file past
+// the given size (writes beyond it fail with EFBIG instead of a signal).
+class DiskFullAfter {
+public:
+    explicit DiskFullAfter(long long bytes);
+    ~DiskFullAfter();
+    DiskFullAfter(const DiskFullAfter&) = delete;
+    DiskFullAfter& operator=(const DiskFullAfter&) = delete;
+
+private:
+    unsigned long long m_oldCurrent = 0;
+    void (*m_oldHandler)(int) = nullptr;
+};
+
 QByteArray ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const QByteArray& bytes);
 

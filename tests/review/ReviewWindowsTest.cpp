@@ -125,6 +125,24 @@ TEST_F(ReviewWindows, ViewerOfAnUnreadableOrSubjectlessFileIsStillUsable) {
     EXPECT_FALSE(window.grdStudents()->grab().isNull());
 }
 
+TEST_F(ReviewWindows, ViewerTakesASheetOfTenThousandSubjectColumns) {
+    QStringList titles, grades;
+    for (int i = 0; i < 10000; ++i) {
+        titles << QStringLiteral("Μάθημα %1").arg(i);
+        grades << QStringLiteral("15");
+    }
+    WriteFile({TitlesLine(titles), StudentLine("1;1;20", "Α", grades)});
+    TFormViewTable window(state, ui, {});
+    window.LoadViewerSheet();
+    const GradeSheetModel* model = window.grdStudents()->SheetModel();
+    EXPECT_EQ(model->columnCount(), 8 + 10000);
+    EXPECT_EQ(model->data(model->index(0, 8 + 9999)).toString(), QStringLiteral("15"));
+    window.show();
+    window.grdStudents()->scrollTo(model->index(0, 8 + 9999));
+    QApplication::processEvents();
+    EXPECT_FALSE(window.grdStudents()->grab().isNull());
+}
+
 TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
     UseLocale(GreekLocale());
     WriteFile(Sheet(), "2024-2025", "1/2/2026");

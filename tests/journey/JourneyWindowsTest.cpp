@@ -33,6 +33,7 @@
 #include "shell/TParamForm.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
+#include "support/WidgetInput.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -178,15 +179,6 @@ void DoubleClickAt(QWidget* widget, const QPoint& at) {
     QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
-// Types text key by key, as a Greek keyboard would.
-void TypeText(QWidget* widget, const QString& text) {
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
-}
 
 // A click on a row of a table view, as the mouse makes it.
 void ClickRow(QTableView* view, int row, int column = 2) {

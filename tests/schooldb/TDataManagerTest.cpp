@@ -9,6 +9,7 @@
 #include "shell/TFormMain.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
+#include "support/WidgetInput.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,15 +27,6 @@ using namespace ekaldo::testing;
 
 namespace {
 
-// Types text into a widget key by key, as a Greek keyboard would.
-void TypeText(QWidget* widget, const QString& text) {
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
-}
 
 void WriteYear(const QString& folder, const QString& adminPassword, const QString& year) {
     QDir().mkpath(folder);

@@ -20,9 +20,11 @@ int main(int argc, char** argv) {
     app.setApplicationDisplayName(ekaldo::Program::ApplicationTitle);
     app.setApplicationName(QStringLiteral("ekaldo"));
 
-    // Qt's own dialogs and buttons speak the user's language where Qt has it.
+    // The program speaks Greek whatever the desktop's language: Qt's own Greek
+    // translation, where the system has one, goes before the program's texts
+    // for Qt's dialogs.
     QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (qtTranslator.load(QLocale(QLocale::Greek, QLocale::Greece), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTranslator);
 

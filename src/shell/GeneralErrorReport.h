@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/GreekQtTexts.h"
+
 #include <QApplication>
 
 namespace ekaldo {
@@ -10,7 +12,8 @@ class UiServices;
 // and is shown in a message box with its text, so the program never dies of one.
 class EkaldoApplication : public QApplication {
 public:
-    EkaldoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    // Qt's own dialogs speak Greek, as the rest of the program does.
+    EkaldoApplication(int& argc, char** argv) : QApplication(argc, argv) { installTranslator(&m_qtTexts); }
     void SetUiServices(UiServices* ui) { m_ui = ui; }
     bool notify(QObject* receiver, QEvent* event) override;
 
@@ -19,6 +22,7 @@ public:
 
 private:
     UiServices* m_ui = nullptr;
+    GreekQtTexts m_qtTexts;
 };
 
 } // namespace ekaldo

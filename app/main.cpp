@@ -17,7 +17,8 @@
 
 int main(int argc, char** argv) {
     ekaldo::EkaldoApplication app(argc, argv);
-    app.setApplicationDisplayName(ekaldo::Program::ApplicationTitle);
+    // No display name: Qt would add it to every window title, the main
+    // window's own "e-Κάλντο: Κεντρικό Σύστημα" included.
     app.setApplicationName(QStringLiteral("ekaldo"));
 
     // The program speaks Greek whatever the desktop's language: Qt's own Greek

@@ -425,7 +425,8 @@ int main(int argc, char** argv) {
     using namespace ekaldo;
     using namespace ekaldo::guideshots;
     EkaldoApplication app(argc, argv);
-    app.setApplicationDisplayName(Program::ApplicationTitle);
+    // No display name: Qt would add it to every window title, the main
+    // window's own "e-Κάλντο: Κεντρικό Σύστημα" included.
     app.setApplicationName(QStringLiteral("ekaldo"));
     QTextStream err(stderr);
 

@@ -1,13 +1,20 @@
 #pragma once
 
-// What the benchmarks share: the best time of a few runs, and the floor
-// every figure is set beside, a plain read() of a file's bytes.
+// What the benchmarks share: the best time of a few runs, the floor every
+// figure is set beside (a plain read() of a file's bytes), and the answers to
+// the dialogs the measured code would show.
 
+#include "platform/UiServices.h"
+#include "schooldb/SchoolGenerator.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QString>
 
 #include <algorithm>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -38,5 +45,40 @@ inline qint64 PlainRead(const QString& path) {
     ::close(fd);
     return total;
 }
+
+// Writes the generated school into folder and says how long it took.
+inline void WriteSchoolAndSay(const QString& folder, const schooldb::GeneratedSchoolSize& size) {
+    QElapsedTimer timer;
+    timer.start();
+    schooldb::WriteGeneratedSchool(folder, size);
+    std::printf("generated school: %d students, %d grade records in %.0f ms\n", size.students,
+                size.students * size.subjectsPerStudent, timer.nsecsElapsed() / 1e6);
+}
+
+// Answers yes to every question and opens no window; errors and warnings go
+// to standard error, so that a run that went wrong says so.
+class BenchUi : public UiServices {
+public:
+    // runEvents: let the window messages run where the code asks for it.
+    explicit BenchUi(bool runEvents = false) : m_runEvents(runEvents) {}
+    MessageAnswer ShowMessage(MessageIcon icon, const QString& text, MessageButtons) override {
+        if (icon == MessageIcon::Error || icon == MessageIcon::Warning)
+            std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+        return MessageAnswer::Yes;
+    }
+    std::optional<QString> GetOpenFileName(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> GetSaveFileName(const FileDialogRequest&) override { return std::nullopt; }
+    int RunModal(QObject&) override { return 0; }
+    void ShowHelp(int) override {}
+    bool ChoosePrinter(QString&, const QStringList&) override { return false; }
+    QDateTime Now() override { return QDateTime::currentDateTime(); }
+    void ProcessEvents() override {
+        if (m_runEvents)
+            QCoreApplication::processEvents();
+    }
+
+private:
+    bool m_runEvents;
+};
 
 } // namespace ekaldo::bench

@@ -19,18 +19,6 @@ using ekaldo::bench::Best;
 
 namespace {
 
-class SilentUi : public UiServices {
-public:
-    MessageAnswer ShowMessage(MessageIcon, const QString&, MessageButtons) override { return MessageAnswer::Ok; }
-    std::optional<QString> GetOpenFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> GetSaveFileName(const FileDialogRequest&) override { return std::nullopt; }
-    int RunModal(QObject&) override { return 0; }
-    void ShowHelp(int) override {}
-    bool ChoosePrinter(QString&, const QStringList&) override { return false; }
-    QDateTime Now() override { return QDateTime::currentDateTime(); }
-    void ProcessEvents() override {}
-};
-
 GradeSheet MakeSheet(int students, int subjects) {
     const int cols = 8 + subjects;
     GradeSheet sheet(students + 1, cols);
@@ -61,7 +49,7 @@ GradeSheet MakeSheet(int students, int subjects) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    SilentUi ui;
+    ekaldo::bench::BenchUi ui;
     AppState state;
     state.CurrentFileName = QStringLiteral("bench.agd");
     state.CurrentFilePath = dir.filePath(state.CurrentFileName);

@@ -7,6 +7,7 @@
 // The generated school is kept between runs in a cache folder
 // (EKALDO_BENCH_CACHE, else the system's temporary folder); each Post works
 // on a fresh copy of its GRADE.DB.
+#include "BenchSupport.h"
 #include "exchange/GradeSheet.h"
 #include "platform/UiServices.h"
 #include "review/GradePosting.h"
@@ -31,21 +32,6 @@ namespace {
 constexpr int kStudents = 10000;
 constexpr int kSubjects = 30;
 constexpr int kPostedColumn = 5;
-
-class BenchUi : public UiServices {
-public:
-    MessageAnswer ShowMessage(MessageIcon, const QString& text, MessageButtons) override {
-        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
-        return MessageAnswer::Yes;
-    }
-    std::optional<QString> GetOpenFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> GetSaveFileName(const FileDialogRequest&) override { return std::nullopt; }
-    int RunModal(QObject&) override { return 0; }
-    void ShowHelp(int) override {}
-    bool ChoosePrinter(QString&, const QStringList&) override { return false; }
-    QDateTime Now() override { return QDateTime::currentDateTime(); }
-    void ProcessEvents() override {}
-};
 
 // The window's per-row work without a window: count the rows.
 class RowCounter : public ScanObserver {
@@ -147,7 +133,7 @@ int main(int argc, char** argv) {
     state.CurrentFileName = QStringLiteral("bench.agd");
     state.GradeFileHeader.SchoolYear = QStringLiteral("2025-2026");
     state.GradeFileHeader.FileID = QStringLiteral("1");
-    BenchUi ui;
+    ekaldo::bench::BenchUi ui;
 
     QElapsedTimer t;
     t.start();

@@ -2,6 +2,7 @@
 // page of every column group into the in-memory report file, as the status
 // window does) and sets beside it the time to open the preview, draw one
 // page on screen and write the whole report as a PDF file.
+#include "BenchSupport.h"
 #include "exchange/GradeSheet.h"
 #include "platform/UiServices.h"
 #include "print/ReportEngine.h"
@@ -18,21 +19,6 @@
 using namespace ekaldo;
 
 namespace {
-
-class SilentUi : public UiServices {
-public:
-    MessageAnswer ShowMessage(MessageIcon, const QString&, MessageButtons) override {
-        return MessageAnswer::Ok;
-    }
-    std::optional<QString> GetOpenFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> GetSaveFileName(const FileDialogRequest&) override { return std::nullopt; }
-    int RunModal(QObject&) override { return 0; }
-    void ShowHelp(int) override {}
-    bool ChoosePrinter(QString&, const QStringList&) override { return false; }
-    QDateTime Now() override { return QDateTime::currentDateTime(); }
-    // The status window lets the window messages run at every page.
-    void ProcessEvents() override { QCoreApplication::processEvents(); }
-};
 
 GradeSheet MakeSheet(int students, int subjects) {
     GradeSheet sheet(students + 1, 8 + subjects);
@@ -77,7 +63,7 @@ int main(int argc, char** argv) {
     AppState state;
     state.ReportTitle = QStringLiteral("Φύλλο");
     state.GradeFileHeader.SchoolYear = QStringLiteral("2024-2025");
-    SilentUi ui;
+    ekaldo::bench::BenchUi ui(true);
     const GradeSheet sheet = MakeSheet(10000, 30);
 
     QElapsedTimer timer;

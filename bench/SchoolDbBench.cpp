@@ -79,11 +79,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const QString folder = dir.path();
     GeneratedSchoolSize size;
-    QElapsedTimer timer;
-    timer.start();
-    WriteGeneratedSchool(folder, size);
-    std::printf("generated school: %d students, %d grade records in %.0f ms\n", size.students,
-                size.students * size.subjectsPerStudent, timer.nsecsElapsed() / 1e6);
+    ekaldo::bench::WriteSchoolAndSay(folder, size);
 
     Session session;
     session.AddPassword(DataTablePassword());

@@ -5,10 +5,11 @@
 #include "compose/TFormSave.h"
 #include "compose/TFormTableSort.h"
 #include "exchange/GradeDataFile.h"
-#include "exchange/GradeTemplateFile.h"
 #include "exchange/GradeSheetModel.h"
+#include "exchange/GradeTemplateFile.h"
 #include "exchange/TSheetGrid.h"
 #include "platform/FileErrors.h"
+#include "platform/ProgressBarSink.h"
 #include "platform/UiServices.h"
 #include "print/PrintGrid.h"
 #include "schooldb/SchoolDatabase.h"
@@ -57,17 +58,6 @@ public:
         painter->drawPixmap(option.rect.topLeft() + QPoint(3, 3),
                             TDatModImages::Mark(greyed ? MarkImage::GreyTick : MarkImage::Tick));
     }
-};
-
-// The progress bar as the composition reports to it.
-class BarProgress : public ProgressSink {
-public:
-    explicit BarProgress(QProgressBar& bar) : m_bar(bar) {}
-    int Maximum() const override { return m_bar.maximum(); }
-    void SetPosition(int position) override { m_bar.setValue(position); }
-
-private:
-    QProgressBar& m_bar;
 };
 
 } // namespace
@@ -285,7 +275,7 @@ void TFormExpoFilter::ApplyTemplate(const QString& path) {
 }
 
 void TFormExpoFilter::ComposeSheet() {
-    BarProgress progress(*m_progress);
+    ProgressBarSink progress(*m_progress);
     try {
         ekaldo::ComposeSheet(m_composition, m_state, Program::kGradingScheme, &progress);
     } catch (...) {

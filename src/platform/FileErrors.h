@@ -31,7 +31,7 @@ private:
 // whatever the file held before is still there.
 class FileWriteError : public FileError {
 public:
-    using FileError::FileError;
+    explicit FileWriteError(const QString& path);
 };
 
 // A text holds a character that Windows-1253 cannot carry.

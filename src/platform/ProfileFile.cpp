@@ -247,9 +247,7 @@ void ReplaceFileAtomically(const QString& path, const QByteArray& bytes) {
     // does not notice when they do not all fit on the disk and would put a
     // cut file in place of the old one.
     if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
-        throw FileWriteError(FileMessage(path, QStringLiteral(" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως "
-                                                              "γέμισε· ό,τι είχε πριν το αρχείο έμεινε όπως ήταν.")),
-                             path);
+        throw FileWriteError(path);
 }
 
 } // namespace ekaldo

@@ -2,6 +2,7 @@
 
 #include "compose/ColumnSettings.h"
 #include "exchange/GradeDataFile.h"
+#include "platform/ProgressBarSink.h"
 #include "platform/UiServices.h"
 #include "review/SheetPrinting.h"
 #include "shell/AppState.h"
@@ -21,16 +22,6 @@ namespace {
 
 constexpr int kFixedColumns = 8;
 constexpr int kSubjectColumnWidth = 36;
-
-class BarProgress : public ProgressSink {
-public:
-    explicit BarProgress(QProgressBar& bar) : m_bar(bar) {}
-    int Maximum() const override { return m_bar.maximum(); }
-    void SetPosition(int position) override { m_bar.setValue(position); }
-
-private:
-    QProgressBar& m_bar;
-};
 
 } // namespace
 
@@ -124,7 +115,7 @@ bool TSheetWindow::LoadSheet() {
     m_sheet.SetSize(2, kFixedColumns);
     m_sheet.ClearCells();
     m_sheet.SetCell(0, 0, u"α/α");
-    BarProgress progress(*m_progress);
+    ProgressBarSink progress(*m_progress);
     const bool read = ReadGradeDataRows(m_state.CurrentFilePath, m_ui, m_sheet, &progress);
     // A file without rows or subject columns still gives the fixed columns and a student row.
     if (m_sheet.ColCount() < kFixedColumns)

@@ -731,11 +731,6 @@ bool Table::Post() {
     return true;
 }
 
-void Table::FlushToDisk() {
-    CheckActive();
-    m_file->Sync();
-}
-
 void Table::BeginWriting() {
     CheckActive();
     m_file->OpenForWriting();

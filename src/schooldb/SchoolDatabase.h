@@ -201,8 +201,6 @@ public:
     using BeforePostHandler = std::function<bool(Table&)>;
     void SetBeforePost(BeforePostHandler handler) { m_beforePost = std::move(handler); }
 
-    // Puts every stored record on the disk.
-    void FlushToDisk();
     // A run of stores: BeginWriting takes the table's write lock before the
     // first store (TableLockedError when another program has the table);
     // EndWriting puts everything on the disk and lets other programs in again.

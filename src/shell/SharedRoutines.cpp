@@ -22,12 +22,6 @@ void CopyFileContents(const QString& source, const QString& destination) {
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
         throw FileError(FileMessage(destination, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")), destination);
-    const auto notSaved = [&] {
-        throw FileWriteError(FileMessage(destination, QStringLiteral(" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως "
-                                                                     "γέμισε· ό,τι είχε πριν το αρχείο έμεινε όπως "
-                                                                     "ήταν.")),
-                             destination);
-    };
     constexpr qint64 kBlock = 8192;
     char buffer[kBlock];
     for (;;) {
@@ -35,12 +29,12 @@ void CopyFileContents(const QString& source, const QString& destination) {
         if (got < 0)
             throw FileError(FileMessage(source, QStringLiteral(" δεν μπορεί να διαβαστεί!")), source);
         if (got > 0 && out.write(buffer, got) != got)
-            notSaved();
+            throw FileWriteError(destination);
         if (got < kBlock)
             break;
     }
     if (!out.flush() || !out.commit())
-        notSaved();
+        throw FileWriteError(destination);
 }
 
 QString AddTrailingBackslash(const QString& path) {

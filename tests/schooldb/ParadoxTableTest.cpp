@@ -57,6 +57,21 @@ void ExpectRefused(const QString& path, const QByteArray& bytes, const char* why
     }
 }
 
+// Five records of ID and GRD1 = 1, under password when one is given.
+QString SmallGradeTable(const QString& folder, const QString& password) {
+    TableBuilder t(QStringLiteral("G.DB"));
+    t.Password(password).Long("ID").Number("GRD1");
+    for (int i = 1; i <= 5; ++i)
+        t.Row({i, 1.0});
+    return t.Write(folder);
+}
+
+void StoreGrade(ParadoxTable& table, qint64 record, double value) {
+    QByteArray bytes = table.RecordBytes(record);
+    table.Encode(reinterpret_cast<unsigned char*>(bytes.data()), 1, FieldValue::Float(value));
+    table.StoreRecord(record, bytes);
+}
+
 } // namespace
 
 TEST(ParadoxTable, ReadsEveryTypeAsPxlibDoesPlainAndEncrypted) {
@@ -269,29 +284,18 @@ TEST(ParadoxTable, StoreChangesNothingOfAnEncryptedTableOutsideTheRecordsBlock) 
 TEST(ParadoxTable, StoreRefusedWhenAnotherProgramChangedTheRecord) {
     TempFolder folder;
     for (const QString& password : {QString(), kPassword}) {
-        TableBuilder t(QStringLiteral("G.DB"));
-        t.Password(password).Long("ID").Number("GRD1");
-        for (int i = 1; i <= 5; ++i)
-            t.Row({i, 1.0});
-        const QString path = t.Write(folder.Path());
+        const QString path = SmallGradeTable(folder.Path(), password);
         Session session;
         session.AddPassword(kPassword);
         auto mine = ParadoxTable::Open(path, session.Check());
-        {
-            auto other = ParadoxTable::Open(path, session.Check());
-            QByteArray record = other->RecordBytes(2);
-            other->Encode(reinterpret_cast<unsigned char*>(record.data()), 1, FieldValue::Float(9.0));
-            other->StoreRecord(2, record);
-        }
+        StoreGrade(*ParadoxTable::Open(path, session.Check()), 2, 9.0);
         const QByteArray afterOther = ReadBytes(path);
         QByteArray record = mine->RecordBytes(2);
         mine->Encode(reinterpret_cast<unsigned char*>(record.data()), 1, FieldValue::Float(4.0));
         EXPECT_THROW(mine->StoreRecord(2, record), RecordChangedError);
         EXPECT_EQ(ReadBytes(path), afterOther) << "nothing written";
         // Another record of the same block, untouched by the other program, still stores.
-        QByteArray fourth = mine->RecordBytes(3);
-        mine->Encode(reinterpret_cast<unsigned char*>(fourth.data()), 1, FieldValue::Float(4.0));
-        mine->StoreRecord(3, fourth);
+        StoreGrade(*mine, 3, 4.0);
         const Records r = ReadWithEngine(path, password);
         EXPECT_EQ(r[2][1], FieldValue::Float(9.0));
         EXPECT_EQ(r[3][1], FieldValue::Float(4.0));
@@ -301,27 +305,15 @@ TEST(ParadoxTable, StoreRefusedWhenAnotherProgramChangedTheRecord) {
 TEST(ParadoxTable, StoresInARowIntoOneBlockKeepWhatAnotherProgramWroteBetweenThem) {
     TempFolder folder;
     for (const QString& password : {QString(), kPassword}) {
-        TableBuilder t(QStringLiteral("G.DB"));
-        t.Password(password).Long("ID").Number("GRD1");
-        for (int i = 1; i <= 5; ++i)
-            t.Row({i, 1.0});
-        const QString path = t.Write(folder.Path());
+        const QString path = SmallGradeTable(folder.Path(), password);
         Session session;
         session.AddPassword(kPassword);
         auto mine = ParadoxTable::Open(path, session.Check());
-        const auto store = [](ParadoxTable& table, qint64 record, double value) {
-            QByteArray bytes = table.RecordBytes(record);
-            table.Encode(reinterpret_cast<unsigned char*>(bytes.data()), 1, FieldValue::Float(value));
-            table.StoreRecord(record, bytes);
-        };
-        store(*mine, 0, 2.0);
-        store(*mine, 1, 3.0);  // the same block again, as a posting run does
-        {
-            auto other = ParadoxTable::Open(path, session.Check());
-            store(*other, 4, 9.0);
-        }
-        store(*mine, 2, 4.0);
-        store(*mine, 3, 5.0);
+        StoreGrade(*mine, 0, 2.0);
+        StoreGrade(*mine, 1, 3.0); // the same block again, as a posting run does
+        StoreGrade(*ParadoxTable::Open(path, session.Check()), 4, 9.0);
+        StoreGrade(*mine, 2, 4.0);
+        StoreGrade(*mine, 3, 5.0);
         const Records r = ReadWithEngine(path, password);
         EXPECT_EQ(r[0][1], FieldValue::Float(2.0));
         EXPECT_EQ(r[1][1], FieldValue::Float(3.0));
@@ -373,24 +365,6 @@ TEST(ParadoxTable, StoresIntoAnEncryptedTableGiveTheFileTheBuilderWritesForTheNe
     EXPECT_TRUE(ReadBytes(path) == ReadBytes(expected));
     EXPECT_EQ(ReadWithPxlib(path).records, ReadWithPxlib(expected).records);
 }
-
-namespace {
-
-QString SmallGradeTable(const QString& folder, const QString& password) {
-    TableBuilder t(QStringLiteral("G.DB"));
-    t.Password(password).Long("ID").Number("GRD1");
-    for (int i = 1; i <= 5; ++i)
-        t.Row({i, 1.0});
-    return t.Write(folder);
-}
-
-void StoreGrade(ParadoxTable& table, qint64 record, double value) {
-    QByteArray bytes = table.RecordBytes(record);
-    table.Encode(reinterpret_cast<unsigned char*>(bytes.data()), 1, FieldValue::Float(value));
-    table.StoreRecord(record, bytes);
-}
-
-} // namespace
 
 TEST(ParadoxTableLocks, ATableAnotherProgramIsWritingIsNotReadAndTheMessageSaysWhy) {
     TempFolder folder;

@@ -291,7 +291,7 @@ TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
                  DatabaseError);
     EXPECT_TRUE(grade.Post());
     EXPECT_FALSE(grade.Editing());
-    grade.FlushToDisk();
+    grade.EndWriting();
 
     const Records engine = ReadWithEngine(Path("GRADE.DB"), DataTablePassword());
     EXPECT_EQ(ReadWithPxlib(Path("GRADE.DB")).records, engine);
@@ -339,21 +339,4 @@ TEST_F(SchoolTable, CancelAndARefusingHandlerLeaveTheFileAsItWas) {
     EXPECT_TRUE(grade.Post());
     EXPECT_EQ(ReadWithEngine(Path("GRADE.DB"), DataTablePassword())[0][4],
               FieldValue::Text(QStringLiteral("07")));
-}
-
-TEST_F(SchoolTable, PostRefusedWhenAnotherProgramChangedTheRecord) {
-    Table mine(m_db), theirs(m_db);
-    mine.SetTableName(QStringLiteral("GRADE.DB"));
-    theirs.SetTableName(QStringLiteral("GRADE.DB"));
-    mine.Open();
-    theirs.Open();
-    theirs.Edit();
-    theirs.FieldByName(QStringLiteral("GRD5")).SetAsFloat(20);
-    ASSERT_TRUE(theirs.Post());
-    theirs.Close();
-    const QByteArray afterTheirs = ReadBytes(Path("GRADE.DB"));
-    mine.Edit();
-    mine.FieldByName(QStringLiteral("GRD6")).SetAsFloat(1);
-    EXPECT_THROW(mine.Post(), RecordChangedError);
-    EXPECT_EQ(ReadBytes(Path("GRADE.DB")), afterTheirs);
 }

@@ -135,37 +135,6 @@ TEST(TDatModImagesTest, DisabledSetIsDrawnInGreysOfItsOwn) {
     }
 }
 
-TEST(TDatModImagesTest, HighlightedSetIsBrighterThanTheNormalOne) {
-    auto check = [](const QImage& normal, const QImage& lit) {
-        EXPECT_GT(DifferingPixels(normal, lit), 20);
-        // Where the normal picture is solid, the lit one is at least as light on average, and its halo
-        // spreads its coverage beyond the normal outline.
-        double sumNormal = 0, sumLit = 0;
-        for (int y = 0; y < normal.height(); ++y) {
-            for (int x = 0; x < normal.width(); ++x) {
-                if (qAlpha(normal.pixel(x, y)) < 250)
-                    continue;
-                sumNormal += Lightness(normal.pixel(x, y));
-                sumLit += Lightness(lit.pixel(x, y));
-            }
-        }
-        EXPECT_GT(sumLit, sumNormal);
-        EXPECT_GT(OpaqueCount(lit, 32), OpaqueCount(normal, 32));
-    };
-    for (ToolImage tool : AllTools()) {
-        SCOPED_TRACE(static_cast<int>(tool));
-        check(Pixels(TDatModImages::ToolPixmap(tool, QIcon::Normal)),
-              Pixels(TDatModImages::ToolPixmap(tool, QIcon::Active)));
-        const QIcon icon = TDatModImages::ToolIcon(tool);
-        EXPECT_EQ(Pixels(icon.pixmap(QSize(27, 27), 1.0, QIcon::Active)),
-                  Pixels(TDatModImages::ToolPixmap(tool, QIcon::Active)));
-    }
-    for (Qt::ArrowType arrow : AllArrows) {
-        SCOPED_TRACE(arrow);
-        check(Pixels(TDatModImages::Arrow(arrow, false)), Pixels(TDatModImages::Arrow(arrow, true)));
-    }
-}
-
 TEST(TDatModImagesTest, NoTwoPicturesOfAKindAreAlike) {
     const auto tools = AllTools();
     for (size_t i = 0; i < tools.size(); ++i) {
@@ -216,16 +185,6 @@ TEST(TDatModImagesTest, ArrowsPointTheWayTheyAreAskedFor) {
     EXPECT_GT(down, 8);
     EXPECT_LT(left, 8);
     EXPECT_GT(right, 8);
-    // The highlighted arrow is the same arrow with its halo: it covers every pixel the normal one does.
-    for (Qt::ArrowType arrow : AllArrows) {
-        const QImage normal = Pixels(TDatModImages::Arrow(arrow, false));
-        const QImage lit = Pixels(TDatModImages::Arrow(arrow, true));
-        int uncovered = 0;
-        for (int y = 0; y < 17; ++y)
-            for (int x = 0; x < 17; ++x)
-                uncovered += qAlpha(normal.pixel(x, y)) > 128 && qAlpha(lit.pixel(x, y)) < 200;
-        EXPECT_EQ(uncovered, 0) << arrow;
-    }
 }
 
 TEST(TDatModImagesTest, GridMarksKeepTheirMeaningInColour) {
@@ -279,16 +238,4 @@ TEST(TDatModImagesTest, BannerLeavesItsTextBandLightAndQuiet) {
         for (int x = 0; x < banner.width(); ++x)
             dark += Lightness(banner.pixel(x, y)) < 120;
     EXPECT_GT(dark, 500);
-}
-
-TEST(TDatModImagesTest, EachPictureIsPaintedOnceAndSharedAfterwards) {
-    EXPECT_EQ(TDatModImages::ToolPixmap(ToolImage::Print, QIcon::Active).cacheKey(),
-              TDatModImages::ToolPixmap(ToolImage::Print, QIcon::Active).cacheKey());
-    EXPECT_NE(TDatModImages::ToolPixmap(ToolImage::Print, QIcon::Active).cacheKey(),
-              TDatModImages::ToolPixmap(ToolImage::Print, QIcon::Normal).cacheKey());
-    EXPECT_EQ(TDatModImages::Banner().cacheKey(), TDatModImages::Banner().cacheKey());
-    EXPECT_EQ(TDatModImages::Mark(MarkImage::Tick).cacheKey(),
-              TDatModImages::Mark(MarkImage::Tick).cacheKey());
-    EXPECT_EQ(TDatModImages::ToolIcon(ToolImage::Help).cacheKey(),
-              TDatModImages::ToolIcon(ToolImage::Help).cacheKey());
 }

@@ -1,12 +1,12 @@
-#include "platform/FileErrors.h"
-#include "platform/QtUiServices.h"
-#include "shell/AppState.h"
-#include "shell/GeneralErrorReport.h"
-#include "shell/ProgramConstants.h"
-#include "shell/ProgramFolders.h"
-#include "shell/TDatModImages.h"
-#include "shell/TFormMain.h"
-#include "shell/THelpWindow.h"
+#include "base/FileErrors.h"
+#include "gui/shell/QtUiServices.h"
+#include "core/shell/AppState.h"
+#include "gui/shell/GeneralErrorReport.h"
+#include "base/ProgramConstants.h"
+#include "core/shell/ProgramFolders.h"
+#include "gui/TDatModImages.h"
+#include "gui/shell/TFormMain.h"
+#include "gui/shell/THelpWindow.h"
 
 #include <QFont>
 #include <QLibraryInfo>

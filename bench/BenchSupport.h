@@ -4,8 +4,8 @@
 // figure is set beside (a plain read() of a file's bytes), and the answers to
 // the dialogs the measured code would show.
 
-#include "platform/UiServices.h"
-#include "schooldb/SchoolGenerator.h"
+#include "base/UiServices.h"
+#include "schooldb/builder/SchoolGenerator.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

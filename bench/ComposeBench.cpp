@@ -2,13 +2,13 @@
 // subjects each (all levels, all subjects, a grade column chosen) and sets the
 // time beside a plain read() of the tables' bytes and a pxlib read of every
 // record of them, measured in the same run; with the memory the sheet took.
-#include "compose/ColumnSettings.h"
-#include "compose/SheetComposition.h"
+#include "core/compose/ColumnSettings.h"
+#include "core/compose/SheetComposition.h"
 #include "schooldb/PxLib.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/SchoolGenerator.h"
+#include "schooldb/builder/SchoolGenerator.h"
 #include "schooldb/TablePasswords.h"
-#include "shell/AppState.h"
+#include "core/shell/AppState.h"
 
 #include "BenchSupport.h"
 

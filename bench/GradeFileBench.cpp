@@ -1,8 +1,8 @@
 // Writes and reads a 10,000-student sheet of 38 columns as a grade data file
 // and sets the times beside a plain write and read of the same bytes.
-#include "exchange/GradeDataFile.h"
-#include "exchange/GradeSheet.h"
-#include "platform/UiServices.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheet.h"
+#include "base/UiServices.h"
 
 #include "BenchSupport.h"
 

@@ -8,14 +8,14 @@
 // (EKALDO_BENCH_CACHE, else the system's temporary folder); each Post works
 // on a fresh copy of its GRADE.DB.
 #include "BenchSupport.h"
-#include "exchange/GradeSheet.h"
-#include "platform/UiServices.h"
-#include "review/GradePosting.h"
-#include "review/PostingJournal.h"
+#include "core/exchange/GradeSheet.h"
+#include "base/UiServices.h"
+#include "core/review/GradePosting.h"
+#include "core/review/PostingJournal.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/SchoolGenerator.h"
+#include "schooldb/builder/SchoolGenerator.h"
 #include "schooldb/TablePasswords.h"
-#include "shell/AppState.h"
+#include "core/shell/AppState.h"
 
 #include <QCoreApplication>
 #include <QDir>

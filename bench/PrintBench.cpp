@@ -3,11 +3,11 @@
 // window does) and sets beside it the time to open the preview, draw one
 // page on screen and write the whole report as a PDF file.
 #include "BenchSupport.h"
-#include "exchange/GradeSheet.h"
-#include "platform/UiServices.h"
-#include "print/ReportEngine.h"
-#include "print/TablePrinting.h"
-#include "shell/AppState.h"
+#include "core/exchange/GradeSheet.h"
+#include "base/UiServices.h"
+#include "report/ReportEngine.h"
+#include "report/TablePrinting.h"
+#include "core/shell/AppState.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 #include "schooldb/ParadoxTable.h"
 #include "schooldb/PxLib.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/SchoolGenerator.h"
+#include "schooldb/builder/SchoolGenerator.h"
 #include "schooldb/TablePasswords.h"
 
 #include "BenchSupport.h"

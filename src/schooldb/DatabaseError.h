@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileErrors.h"
+#include "base/FileErrors.h"
 
 namespace ekaldo::schooldb {
 

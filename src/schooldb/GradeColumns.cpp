@@ -1,8 +1,8 @@
 #include "schooldb/GradeColumns.h"
 
-#include "platform/RegionalFormats.h"
+#include "base/RegionalFormats.h"
 #include "schooldb/SchoolDatabase.h"
-#include "shell/SharedRoutines.h"
+#include "base/SharedRoutines.h"
 
 #include <array>
 

@@ -8,7 +8,7 @@
 // Both schemes are always built; the program passes Program::kGradingScheme,
 // the tests pass either.
 
-#include "shell/ProgramConstants.h"
+#include "base/ProgramConstants.h"
 
 #include <QString>
 #include <QStringList>

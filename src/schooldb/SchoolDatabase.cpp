@@ -1,7 +1,7 @@
 #include "schooldb/SchoolDatabase.h"
 
-#include "platform/CodePage1253.h"
-#include "platform/RegionalFormats.h"
+#include "base/CodePage1253.h"
+#include "base/RegionalFormats.h"
 #include "schooldb/BlockCipher.h"
 #include "schooldb/SqlEngine.h"
 

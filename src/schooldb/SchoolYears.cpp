@@ -1,11 +1,11 @@
 #include "schooldb/SchoolYears.h"
 
-#include "platform/FileErrors.h"
-#include "platform/UiServices.h"
+#include "base/FileErrors.h"
+#include "base/UiServices.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SignIn.h"
-#include "shell/AppState.h"
-#include "shell/SharedRoutines.h"
+#include "core/shell/AppState.h"
+#include "base/SharedRoutines.h"
 
 #include <QDir>
 #include <QDirIterator>

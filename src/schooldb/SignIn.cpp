@@ -1,9 +1,9 @@
 #include "schooldb/SignIn.h"
 
-#include "platform/UiServices.h"
+#include "base/UiServices.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"
-#include "shell/AppState.h"
+#include "core/shell/AppState.h"
 
 namespace ekaldo {
 namespace {

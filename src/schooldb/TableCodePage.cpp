@@ -1,6 +1,6 @@
 #include "schooldb/TableCodePage.h"
 
-#include "platform/CodePage1253.h"
+#include "base/CodePage1253.h"
 
 #include <QHash>
 

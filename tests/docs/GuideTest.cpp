@@ -2,7 +2,7 @@
 // picture and link leads somewhere, every part of the daily work has its
 // section, and the help window shows the guide with its pictures or says in
 // Greek why it cannot.
-#include "shell/THelpWindow.h"
+#include "gui/shell/THelpWindow.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 

@@ -2,12 +2,12 @@
 // the ways the program reads such files: its [Header] and every other
 // section through the profile rules, and its data rows into a sheet. A
 // crash, a hang, a leak or a sanitizer report is a fault.
-#include "exchange/GradeDataFile.h"
-#include "exchange/GradeSheet.h"
-#include "platform/FileErrors.h"
-#include "platform/ForeignText.h"
-#include "platform/ProfileFile.h"
-#include "platform/UiServices.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheet.h"
+#include "base/FileErrors.h"
+#include "base/ForeignText.h"
+#include "base/ProfileFile.h"
+#include "base/UiServices.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // The road of one grade sheet, walked with ekaldo-cli alone on the demo school:
 // compose, save, send, fill in as a teacher would, receive, check, post,
 // compose again and find the grades, print to PDF, and undo the posting.
-#include "exchange/GradeDataFile.h"
-#include "platform/CodePage1253.h"
-#include "schooldb/SchoolGenerator.h"
+#include "core/exchange/GradeDataFile.h"
+#include "base/CodePage1253.h"
+#include "schooldb/builder/SchoolGenerator.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "SchoolDbTestSupport.h" // readable field values in failures
 
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/SchoolTables.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "schooldb/TablePasswords.h"
 #include "support/TestSupport.h"
 

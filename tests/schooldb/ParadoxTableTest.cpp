@@ -5,7 +5,7 @@
 #include "schooldb/DatabaseError.h"
 #include "schooldb/ParadoxTable.h"
 #include "schooldb/TableLock.h"
-#include "schooldb/TableBuilder.h"
+#include "schooldb/builder/TableBuilder.h"
 #include "support/OtherProgramsLock.h"
 #include "support/TestSupport.h"
 

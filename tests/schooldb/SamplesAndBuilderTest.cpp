@@ -4,8 +4,8 @@
 
 #include "schooldb/DatabaseError.h"
 #include "schooldb/ParadoxTable.h"
-#include "schooldb/SchoolGenerator.h"
-#include "schooldb/SchoolTables.h"
+#include "schooldb/builder/SchoolGenerator.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "schooldb/TablePasswords.h"
 #include "support/TestSupport.h"
 

@@ -1,8 +1,8 @@
 #include "SchoolDbTestSupport.h"
 
-#include "platform/CodePage1253.h"
+#include "base/CodePage1253.h"
 #include "schooldb/PxLib.h"
-#include "schooldb/SchoolTables.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "schooldb/TablePasswords.h"
 
 #include <QDir>

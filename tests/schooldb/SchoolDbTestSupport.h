@@ -2,7 +2,7 @@
 
 #include "schooldb/FieldValue.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/TableBuilder.h"
+#include "schooldb/builder/TableBuilder.h"
 
 #include <QList>
 #include <QString>

@@ -1,10 +1,10 @@
 // Opening school years and signing in, on school databases written by the builder.
 #include "schooldb/SchoolYears.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/SchoolTables.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "schooldb/SignIn.h"
 #include "schooldb/TablePasswords.h"
-#include "shell/AppState.h"
+#include "core/shell/AppState.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/UiServices.h"
+#include "base/UiServices.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "support/TestSupport.h"
 
-#include "platform/CodePage1253.h"
+#include "base/CodePage1253.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ConsoleUiServices.h"
-#include "shell/AppState.h"
+#include "core/shell/AppState.h"
 
 #include <QMap>
 #include <QSet>

@@ -2,13 +2,13 @@
 // window does.
 #include "CliContext.h"
 
-#include "compose/ColumnSettings.h"
-#include "compose/SheetComposition.h"
-#include "exchange/GradeDataFile.h"
-#include "exchange/GradeTemplateFile.h"
-#include "platform/FileErrors.h"
+#include "core/compose/ColumnSettings.h"
+#include "core/compose/SheetComposition.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeTemplateFile.h"
+#include "base/FileErrors.h"
 #include "schooldb/SchoolDatabase.h"
-#include "shell/SharedRoutines.h"
+#include "base/SharedRoutines.h"
 
 #include <QFileInfo>
 

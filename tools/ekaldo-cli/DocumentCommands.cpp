@@ -2,9 +2,9 @@
 // receive and delete, without dialogs.
 #include "CliContext.h"
 
-#include "platform/FileErrors.h"
-#include "shell/DocumentFolders.h"
-#include "shell/DocumentTransfer.h"
+#include "base/FileErrors.h"
+#include "core/shell/DocumentFolders.h"
+#include "core/shell/DocumentTransfer.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,13 +1,13 @@
 // Commands over the grade exchange files.
 #include "CliContext.h"
 
-#include "exchange/GradeDataFile.h"
-#include "exchange/GradeSheet.h"
-#include "exchange/GradeTemplateFile.h"
-#include "platform/CodePage1253.h"
-#include "platform/FileErrors.h"
-#include "platform/LineReader.h"
-#include "platform/ProfileFile.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheet.h"
+#include "core/exchange/GradeTemplateFile.h"
+#include "base/CodePage1253.h"
+#include "base/FileErrors.h"
+#include "base/LineReader.h"
+#include "base/ProfileFile.h"
 
 #include <QFile>
 #include <QFileInfo>

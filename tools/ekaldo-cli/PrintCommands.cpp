@@ -2,12 +2,12 @@
 // without the status window and the preview, into a PDF file or on a printer.
 #include "CliContext.h"
 
-#include "exchange/GradeDataFile.h"
-#include "exchange/GradeSheet.h"
-#include "platform/FileErrors.h"
-#include "print/ReportEngine.h"
-#include "print/SystemPrinters.h"
-#include "print/TablePrinting.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheet.h"
+#include "base/FileErrors.h"
+#include "report/ReportEngine.h"
+#include "report/system/SystemPrinters.h"
+#include "report/TablePrinting.h"
 
 #include <QBuffer>
 #include <QDir>

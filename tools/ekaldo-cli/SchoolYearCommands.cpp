@@ -1,10 +1,10 @@
 // School years and signing in from the command line.
 #include "CliContext.h"
 
-#include "platform/ProfileFile.h"
+#include "base/ProfileFile.h"
 #include "schooldb/SchoolYears.h"
 #include "schooldb/SignIn.h"
-#include "shell/SharedRoutines.h"
+#include "base/SharedRoutines.h"
 
 namespace ekaldo {
 namespace {

@@ -2,9 +2,9 @@
 // work in the office and for checking what the program reads and writes.
 #include "CliContext.h"
 
-#include "platform/FileErrors.h"
-#include "shell/ProgramFolders.h"
-#include "shell/SharedRoutines.h"
+#include "base/FileErrors.h"
+#include "core/shell/ProgramFolders.h"
+#include "base/SharedRoutines.h"
 
 #include <QCoreApplication>
 #include <QDir>

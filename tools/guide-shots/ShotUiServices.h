@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/QtUiServices.h"
+#include "gui/shell/QtUiServices.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -2,7 +2,7 @@
 // FOLDER/SIZExSIZE/apps/ekaldo.png for each size, the layout of an icon
 // theme, for the desktop menu of an installed program. The icon is painted in
 // code like every picture of the program, so the build makes these files.
-#include "shell/TDatModImages.h"
+#include "gui/TDatModImages.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // make-demo-school OUTPUT_FOLDER: writes the demo tutoring centre's
 // school-year folder, the one the program finds on its first run.
-#include "platform/FileErrors.h"
-#include "schooldb/SchoolGenerator.h"
+#include "base/FileErrors.h"
+#include "schooldb/builder/SchoolGenerator.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

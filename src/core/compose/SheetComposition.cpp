@@ -1,0 +1,364 @@
+#include "core/compose/SheetComposition.h"
+
+#include "core/compose/ColumnSettings.h"
+#include "base/UiServices.h"
+#include "schooldb/GradeColumns.h"
+#include "schooldb/SchoolDatabase.h"
+#include "core/shell/AppState.h"
+#include "base/SharedRoutines.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace ekaldo {
+
+using schooldb::Database;
+using schooldb::DataSet;
+using schooldb::Query;
+using schooldb::Table;
+
+SelectionGrid& SheetComposition::Grid(SelectionKind kind) {
+    switch (kind) {
+    case SelectionKind::Levels: return Levels;
+    case SelectionKind::Classes: return Classes;
+    case SelectionKind::Courses: return Courses;
+    case SelectionKind::Subjects: return Subjects;
+    }
+    return Levels;
+}
+
+namespace {
+
+void FillFrom(SelectionGrid& grid, Database& database, const QStringList& sql,
+              const std::function<QString(Query&)>& caption) {
+    grid.Reset();
+    Query query(database);
+    query.SetSql(sql);
+    query.Open();
+    for (query.First(); !query.Eof(); query.Next())
+        grid.AddRow(caption(query));
+    query.Close();
+}
+
+QString FirstField(Query& query) { return query.Fields(0).AsString(); }
+
+} // namespace
+
+void FillLevelsGrid(SheetComposition& composition, Database& database) {
+    FillFrom(composition.Levels, database,
+             {QStringLiteral("SELECT LEVELS.\"LEVELNAME\""), QStringLiteral("FROM \"LEVEL.DB\" LEVELS"),
+              QStringLiteral("ORDER BY"), QStringLiteral(" LEVELS.\"LEVELNAME\"")},
+             FirstField);
+}
+
+void FillClassesGrid(SheetComposition& composition, Database& database) {
+    FillFrom(composition.Classes, database,
+             {QStringLiteral("SELECT CLASS.\"CLASSNAME\""), QStringLiteral("FROM \"CLASS.DB\" CLASS"),
+              QStringLiteral("GROUP BY"), QStringLiteral(" CLASS.\"CLASSNAME\""), QStringLiteral("ORDER BY"),
+              QStringLiteral(" CLASS.\"CLASSNAME\"")},
+             FirstField);
+}
+
+void FillCoursesGrid(SheetComposition& composition, Database& database) {
+    FillFrom(composition.Courses, database,
+             {QStringLiteral("SELECT COURSE.\"COURSENAME\""), QStringLiteral("FROM \"COURSE.DB\" COURSE"),
+              QStringLiteral("GROUP BY"), QStringLiteral(" COURSE.\"COURSENAME\""), QStringLiteral("ORDER BY"),
+              QStringLiteral(" COURSE.\"COURSENAME\"")},
+             FirstField);
+}
+
+void FillSubjectsGrid(SheetComposition& composition, Database& database) {
+    FillFrom(composition.Subjects, database,
+             {QStringLiteral("SELECT SUBJECT.\"SUBJNAME\" , "), QStringLiteral(" SUBJECT.\"SUBSUBJNAM\""),
+              QStringLiteral("FROM \"SUBJECT.DB\" SUBJECT"), QStringLiteral("GROUP BY"),
+              QStringLiteral(" SUBJECT.\"SUBJNAME\" , SUBJECT.\"SUBSUBJNAM\""), QStringLiteral("ORDER BY"),
+              QStringLiteral(" SUBJECT.\"SUBJNAME\" , SUBJECT.\"SUBSUBJNAM\"")},
+             [](Query& q) { return SubjectTitle(q.Fields(0).AsString(), q.Fields(1).AsString()); });
+}
+
+void FillSelectionGrids(SheetComposition& composition, Database& database) {
+    FillLevelsGrid(composition, database);
+    FillClassesGrid(composition, database);
+    FillCoursesGrid(composition, database);
+    FillSubjectsGrid(composition, database);
+}
+
+StudentQueryText BuildStudentQuery(const SheetComposition& composition, const QStringList& sortOrder) {
+    StudentQueryText q;
+    q.lines = {
+        QStringLiteral("SELECT STUDENT.\"STUDENTID\" ,STUDENT.\"LASTNAME\" ,"),
+        QStringLiteral(" STUDENT.\"FIRSTNAME\" , STUDENT.\"RGSNO\" ,"),
+        QStringLiteral(" GUARDIAN.\"FATHFNAME\" ,"),
+        QStringLiteral(" COURSES.\"COURSENAME\" ,"),
+        QStringLiteral(" CLASSES.\"CLASSNAME\","),
+        QStringLiteral(" LEVELS.\"LEVELNAME\""),
+        QStringLiteral("FROM \"STUDENT.DB\" STUDENT ,"),
+        QStringLiteral("     \"GUARDIAN.DB\" GUARDIAN ,"),
+        QStringLiteral("     \"COURSE.DB\" COURSES,"),
+        QStringLiteral("     \"CLASS.DB\" CLASSES,"),
+        QStringLiteral("     \"LEVEL.DB\" LEVELS"),
+        QStringLiteral("WHERE ( STUDENT.STUDENTID = GUARDIAN.STUDENTID )"),
+        QStringLiteral("  AND ( STUDENT.COURSEID = COURSES.COURSEID )"),
+        QStringLiteral("  AND ( CLASSES.CLASSID = COURSES.CLASSID )"),
+        QStringLiteral("  AND ( LEVELS.LEVELID = CLASSES.LEVELID )"),
+    };
+    // Captions travel as bound values: a caption holding a quote selects its
+    // own students and can never change the query.
+    auto addGroup = [&](const SelectionGrid& grid, const QString& field, const QString& name) {
+        if (grid.Ticked(1))
+            return;
+        int n = 0;
+        for (int r = 2; r < grid.RowCount(); ++r) {
+            if (!grid.Ticked(r))
+                continue;
+            ++n;
+            const QString placeholder = QStringLiteral(":%1%2").arg(name).arg(n);
+            if (n == 1) {
+                q.lines << QStringLiteral("  AND ( ");
+                q.lines << QStringLiteral("          ( ") + field + QStringLiteral(" = ") + placeholder + QStringLiteral(" )");
+            } else {
+                q.lines << QStringLiteral("       OR ( ") + field + QStringLiteral(" = ") + placeholder + QStringLiteral(" )");
+            }
+            q.bindings.insert(placeholder, grid.Caption(r));
+        }
+        if (n > 0)
+            q.lines << QStringLiteral("      )");
+    };
+    addGroup(composition.Levels, QStringLiteral("LEVELS.LEVELNAME"), QStringLiteral("level"));
+    addGroup(composition.Classes, QStringLiteral("CLASSES.CLASSNAME"), QStringLiteral("class"));
+    addGroup(composition.Courses, QStringLiteral("COURSES.COURSENAME"), QStringLiteral("course"));
+    q.lines << QStringLiteral("ORDER BY");
+    for (int i = 0; i < sortOrder.size(); ++i)
+        q.lines << sortOrder[i] + (i + 1 < sortOrder.size() ? QStringLiteral(" ,") : QString());
+    return q;
+}
+
+void AddSubjectColumns(SheetComposition& c) {
+    c.GridFixedColumns = 1;
+    c.Sheet.SetColCount(8);
+    c.ColumnWidths = QList<int>(8, kSubjectColumnWidth);
+    if (c.Subjects.Ticked(1))
+        return;
+    const bool all = c.Subjects.Ticked(2);
+    for (int r = 3; r < c.Subjects.RowCount(); ++r) {
+        if (!all && !c.Subjects.Ticked(r))
+            continue;
+        const int col = c.Sheet.ColCount();
+        c.Sheet.SetColCount(col + 1);
+        c.Sheet.SetCell(0, col, c.Subjects.Caption(r));
+        c.ColumnWidths << kSubjectColumnWidth;
+        c.FixedColCount = 8;
+    }
+    // A grid cannot fix every column it has: with no subject column at all a
+    // fixed count of 8 would leave nothing to scroll, so keep one column free.
+    c.GridFixedColumns = std::min(c.FixedColCount, c.Sheet.ColCount() - 1);
+    c.GridFixedColumns = std::max(c.GridFixedColumns, 1);
+}
+
+namespace {
+
+// What a grade record's subject leads to, read once per composition: the
+// small tables are looked up by key instead of being followed record by record.
+struct SubjectInfo {
+    QString title;
+    qint64 classId = 0;
+    bool found = false;
+};
+
+struct ChainCache {
+    QHash<qint64, SubjectInfo> subjects;     // by SUBJECTID, the first record of each key
+    QHash<qint64, qint64> methodOfClass;     // CLASSID -> METHODID
+    QHash<qint64, GradeRange> rangeOfMethod; // METHODID -> range, as the method record gives it
+};
+
+ChainCache LoadChain(Database& database, GradingScheme scheme) {
+    ChainCache cache;
+    Table subjects(database);
+    subjects.SetTableName(QStringLiteral("SUBJECT.DB"));
+    subjects.SetIndexFieldNames(QStringLiteral("SUBJECTID"));
+    subjects.Open();
+    for (subjects.First(); !subjects.Eof(); subjects.Next()) {
+        const qint64 id = subjects.FieldByName(QStringLiteral("SUBJECTID")).AsInteger();
+        if (!cache.subjects.contains(id))
+            cache.subjects.insert(id, {SubjectTitleOf(subjects), subjects.FieldByName(QStringLiteral("CLASSID")).AsInteger(), true});
+    }
+    Table classes(database);
+    classes.SetTableName(QStringLiteral("CLASS.DB"));
+    classes.SetIndexFieldNames(QStringLiteral("CLASSID"));
+    classes.Open();
+    for (classes.First(); !classes.Eof(); classes.Next()) {
+        const qint64 id = classes.FieldByName(QStringLiteral("CLASSID")).AsInteger();
+        if (!cache.methodOfClass.contains(id))
+            cache.methodOfClass.insert(id, classes.FieldByName(QStringLiteral("METHODID")).AsInteger());
+    }
+    Table methods(database);
+    methods.SetTableName(QStringLiteral("METHOD.DB"));
+    methods.SetIndexFieldNames(QStringLiteral("METHODID"));
+    methods.Open();
+    for (methods.First(); !methods.Eof(); methods.Next()) {
+        const qint64 id = methods.FieldByName(QStringLiteral("METHODID")).AsInteger();
+        if (!cache.rangeOfMethod.contains(id))
+            cache.rangeOfMethod.insert(id, GradeRangeOf(scheme, static_cast<int>(id), methods));
+    }
+    return cache;
+}
+
+// The range of a row whose chain breaks: the missing tables read as empty,
+// and an empty table's fields read 0.
+GradeRange BrokenChainRange(GradingScheme scheme, qint64 methodId) {
+    if (scheme == GradingScheme::Tutoring)
+        return {0, 0};
+    GradeRange range;
+    if (methodId == kNumericWrittenMethod)
+        range = {0, 100};
+    return range;
+}
+
+} // namespace
+
+void ComposeSheet(SheetComposition& c, AppState& state, GradingScheme scheme, ProgressSink* progress) {
+    GradeSheet& sheet = c.Sheet;
+    sheet.SetRowCount(2);
+    AddSubjectColumns(c);
+    sheet.SetCell(0, 0, QStringLiteral("α/α"));
+    for (int i = 1; i <= 7; ++i) {
+        const QString key = state.ColumnOrder.value(i - 1);
+        sheet.SetCell(0, i, key);
+        c.ColumnWidths[i] = ColumnWidthFor(key);
+    }
+    c.ColumnWidths[0] = 32;
+    sheet.ClearRow(1);
+    // Subject columns of row 0 keep their titles; rows below are rebuilt.
+    const int cols = sheet.ColCount();
+    QStringList subjectTitles;
+    for (int col = 8; col < cols; ++col)
+        subjectTitles << sheet.Cell(0, col);
+
+    Database& database = state.MorvenDataBase();
+    const StudentQueryText text = BuildStudentQuery(c, state.SortOrder);
+    Query students(database);
+    students.SetSql(text.lines);
+    for (auto it = text.bindings.begin(); it != text.bindings.end(); ++it)
+        students.BindValue(it.key(), it.value());
+    students.Open();
+
+    // The student's grade records in the order of the student index; the rest
+    // of the chain is read once.
+    Table grades(database);
+    grades.SetTableName(QStringLiteral("GRADE.DB"));
+    grades.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
+    grades.SetMasterSource(&students, QStringLiteral("STUDENTID"));
+    grades.Open();
+    const ChainCache chain = LoadChain(database, scheme);
+
+    const int fieldId = students.FieldIndex(QStringLiteral("STUDENTID"));
+    const int fieldSubject = grades.FieldIndex(QStringLiteral("SUBJECTID"));
+    const int fieldOn = grades.FieldIndex(QStringLiteral("SUBJECTON"));
+    const std::pair<const char*, const char*> studentColumns[] = {
+        {"LASTNAME", "ΕΠΩΝΥΜΟ"}, {"FIRSTNAME", "ΟΝΟΜΑ"},   {"FATHFNAME", "ΠΑΤΡΩΝΥΜΟ"}, {"RGSNO", "ΜΗΤΡΩΟ"},
+        {"LEVELNAME", "ΕΠΙΠΕΔΟ"}, {"CLASSNAME", "ΤΑΞΗ"}, {"COURSENAME", "ΤΜΗΜΑ"}};
+    int studentFieldIndex[7];
+    int targetColumn[7];
+    for (int i = 0; i < 7; ++i) {
+        studentFieldIndex[i] = students.FieldIndex(QString::fromLatin1(studentColumns[i].first));
+        targetColumn[i] = ColumnIndexOf(state.ColumnOrder, QString::fromUtf8(studentColumns[i].second));
+    }
+
+    int count = 0;
+    int row = 1;
+    // The subject columns' titles, each matched to the first grade record of
+    // the row with that title: one pass over the records per row.
+    QHash<QString, int> columnOfTitle;
+    for (int k = 0; k < subjectTitles.size(); ++k) {
+        if (!columnOfTitle.contains(subjectTitles[k]))
+            columnOfTitle.insert(subjectTitles[k], 8 + k);
+    }
+    std::vector<int> recordForColumn(static_cast<std::size_t>(cols), -1);
+    // The grade field each method reads, by index: looked up once, not per cell.
+    constexpr int kNoField = -2;
+    QHash<int, int> gradeFieldOfMethod;
+    students.First();
+    while (!students.Eof()) {
+        ++count;
+        // The row's range comes from the chain of the student's first grade record.
+        grades.First();
+        GradeRange range;
+        if (grades.Eof()) {
+            range = BrokenChainRange(scheme, 0);
+        } else {
+            const SubjectInfo subject = chain.subjects.value(grades.Fields(fieldSubject).AsInteger());
+            const auto method = chain.methodOfClass.find(subject.classId);
+            if (!subject.found || method == chain.methodOfClass.end())
+                range = BrokenChainRange(scheme, 0);
+            else if (const auto r = chain.rangeOfMethod.find(*method); r != chain.rangeOfMethod.end())
+                range = *r;
+            else
+                range = BrokenChainRange(scheme, *method);
+        }
+        sheet.SetCell(row, 0, RowKeyText(students.Fields(fieldId).AsInteger(), range));
+        for (int i = 0; i < 7; ++i) {
+            if (targetColumn[i] > 0 && studentFieldIndex[i] >= 0)
+                sheet.SetCell(row, targetColumn[i], students.Fields(studentFieldIndex[i]).AsString());
+        }
+
+        if (cols > 8) {
+            std::fill(recordForColumn.begin(), recordForColumn.end(), -1);
+            int recordNo = 0;
+            int matched = 0;
+            for (grades.First(); !grades.Eof() && matched < static_cast<int>(columnOfTitle.size()); grades.Next(), ++recordNo) {
+                const SubjectInfo subject = chain.subjects.value(grades.Fields(fieldSubject).AsInteger());
+                const auto col = columnOfTitle.find(subject.title);
+                if (col == columnOfTitle.end() || recordForColumn[static_cast<std::size_t>(*col)] >= 0)
+                    continue;
+                recordForColumn[static_cast<std::size_t>(*col)] = recordNo;
+                ++matched;
+                QString cell;
+                if (!grades.Fields(fieldOn).AsBoolean()) {
+                    cell = kSubjectOffCell;
+                } else {
+                    const int methodId = static_cast<int>(chain.methodOfClass.value(subject.classId));
+                    auto field = gradeFieldOfMethod.find(methodId);
+                    if (field == gradeFieldOfMethod.end()) {
+                        const auto name = GradeFieldName(scheme, methodId, c.PeriodIndex);
+                        field = gradeFieldOfMethod.insert(methodId, name ? grades.FieldIndex(*name) : kNoField);
+                    }
+                    // A field the table lacks is read the slow way, which raises its error.
+                    cell = *field >= 0         ? grades.Fields(*field).AsString()
+                           : *field == kNoField ? QString()
+                                                : ReadGradeText(grades, scheme, methodId, c.PeriodIndex);
+                }
+                sheet.SetCell(row, *col, cell);
+            }
+            for (int col = 8; col < cols; ++col) {
+                if (recordForColumn[static_cast<std::size_t>(col)] < 0)
+                    sheet.SetCell(row, col, kNoGradeRecordCell);
+            }
+        }
+        if (progress && progress->Maximum() > 0)
+            progress->SetPosition(sheet.RowCount() % progress->Maximum());
+        students.Next();
+        if (!students.Eof()) {
+            ++row;
+            sheet.SetRowCount(row + 1);
+            sheet.ClearRow(row);
+        }
+    }
+    grades.Close();
+    students.Close();
+    // A column title held twice gets its cells from the first of them.
+    for (int col = 8; col < cols; ++col) {
+        const int first = columnOfTitle.value(sheet.Cell(0, col), col);
+        if (first == col)
+            continue;
+        for (int r = 1; r < sheet.RowCount(); ++r)
+            sheet.SetCell(r, col, sheet.Cell(r, first));
+    }
+    c.StudentCount = count;
+    c.CountLine = QStringLiteral("Σχ.Έτος: ") + SchoolYearOfLabel(state.SchoolYearLabel) + QStringLiteral(" - Μαθητές: ") +
+                  QString::number(count);
+    if (progress)
+        progress->SetPosition(0);
+}
+
+} // namespace ekaldo

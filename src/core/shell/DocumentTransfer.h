@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/shell/DocumentFolders.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace ekaldo {
+
+struct AppState;
+class UiServices;
+
+// Sending, receiving and deleting grade files. Each reports its own outcome
+// through ui; the caller refreshes the three lists afterwards, whatever happened.
+
+// Asks where to send the OutBox file, then sends it there.
+void SendGradeFile(AppState& state, UiServices& ui, const QString& outBoxName);
+// Copies source to destination (asking before overwriting) and stamps
+// "Exported" into both. Returns whether the file was sent.
+bool SendGradeFileTo(UiServices& ui, const QString& source, const QString& destination);
+
+// Asks which file to receive, then files it in the InBox.
+void ReceiveGradeFile(AppState& state, UiServices& ui);
+// Where a received file goes: the InBox under the last part of its header's
+// "FileName". Nothing when the header names no usable file name.
+std::optional<QString> ReceivedFileDestination(const AppState& state, const QString& source);
+// Copies source into the InBox (asking before overwriting) and stamps
+// "Imported" into the copy. Returns whether the file was received.
+bool ReceiveGradeFileFrom(const AppState& state, UiServices& ui, const QString& source);
+
+// Asks, then deletes the named file of the page's folder.
+bool DeleteDocument(const AppState& state, UiServices& ui, DocumentPage page, const QString& fileName);
+
+// "Αρχείο Βαθμολογίας (*.agd)": the filter of both transfer dialogs.
+QString GradeFileFilter();
+
+} // namespace ekaldo

@@ -1,0 +1,174 @@
+#include "core/shell/Settings.h"
+
+#include "base/FileErrors.h"
+#include "base/ProfileFile.h"
+#include "core/shell/AppState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <climits>
+
+namespace ekaldo {
+namespace {
+
+const QString kGeneral = QStringLiteral("General");
+const QString kDirectory = QStringLiteral("Directory");
+const QString kReport = QStringLiteral("Report");
+const QString kMain = QStringLiteral("fc_Main");
+const QString kFilter = QStringLiteral("fc_Filter");
+
+struct PlacementSlot {
+    const char* section;
+    WindowPlacement AppState::*member;
+};
+
+// In the order the file is read and written.
+const PlacementSlot kOtherPlacements[] = {
+    {"fc_DataMngr", &AppState::DataManagerPlacement}, {"fc_PreviewForm", &AppState::PreviewPlacement},
+    {"fc_Filter", &AppState::FilterPlacement},        {"fc_View", &AppState::ViewPlacement},
+    {"fc_Post", &AppState::PostPlacement},
+};
+
+// The settings file is small: read each section once and look keys up in it.
+class SettingsReader {
+public:
+    explicit SettingsReader(QString path) : m_path(std::move(path)) {}
+
+    QString String(const QString& section, const QString& key, const QString& fallback) {
+        return SectionOf(section).Value(key, fallback);
+    }
+    int Integer(const QString& section, const QString& key, int fallback) {
+        const auto& s = SectionOf(section);
+        if (!s.Contains(key))
+            return fallback;
+        return ParseSettingsInteger(s.Value(key), fallback);
+    }
+    WindowPlacement Placement(const QString& section, const WindowPlacement& fallback) {
+        return {Integer(section, QStringLiteral("X"), fallback.x), Integer(section, QStringLiteral("Y"), fallback.y),
+                Integer(section, QStringLiteral("W"), fallback.w), Integer(section, QStringLiteral("H"), fallback.h)};
+    }
+
+private:
+    const ProfileFile::Section& SectionOf(const QString& name) {
+        for (const auto& [n, s] : m_sections) {
+            if (n.compare(name, Qt::CaseInsensitive) == 0)
+                return s;
+        }
+        m_sections.emplace_back(name, ProfileFile::ReadSection(m_path, name));
+        return m_sections.back().second;
+    }
+
+    QString m_path;
+    std::vector<std::pair<QString, ProfileFile::Section>> m_sections;
+};
+
+template <std::size_t N>
+void ReadWidths(SettingsReader& reader, const QString& prefix, std::array<int, N>& widths) {
+    for (std::size_t i = 0; i < N; ++i)
+        widths[i] = reader.Integer(kMain, prefix + QString::number(i + 2), widths[i]);
+}
+
+class SettingsWriter {
+public:
+    explicit SettingsWriter(const QString& path) : m_path(path) {
+        if (QFileInfo::exists(path)) {
+            // A settings file we cannot read must not be replaced by one that lacks its keys.
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")), path);
+            m_bytes = file.readAll();
+        }
+    }
+    void String(const QString& section, const QString& key, const QString& value) {
+        m_bytes = ProfileFile::WithKey(m_bytes, section, key, value);
+    }
+    void Integer(const QString& section, const QString& key, int value) {
+        String(section, key, QString::number(value));
+    }
+    void Placement(const QString& section, const WindowPlacement& p) {
+        Integer(section, QStringLiteral("X"), p.x);
+        Integer(section, QStringLiteral("Y"), p.y);
+        Integer(section, QStringLiteral("W"), p.w);
+        Integer(section, QStringLiteral("H"), p.h);
+    }
+    template <std::size_t N> void Widths(const QString& prefix, const std::array<int, N>& widths) {
+        for (std::size_t i = 0; i < N; ++i)
+            Integer(kMain, prefix + QString::number(i + 2), widths[i]);
+    }
+    // One atomic replacement for the whole batch of keys: a failure leaves the
+    // old settings whole instead of half written.
+    void Commit() {
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        ReplaceFileAtomically(m_path, m_bytes);
+    }
+
+private:
+    QString m_path;
+    QByteArray m_bytes;
+};
+
+} // namespace
+
+int ParseSettingsInteger(const QString& text, int fallback) {
+    bool ok = false;
+    qlonglong value = 0;
+    if (text.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive))
+        value = text.mid(2).toLongLong(&ok, 16);
+    else
+        value = text.toLongLong(&ok, 10);
+    if (!ok || value < INT_MIN || value > UINT_MAX)
+        return fallback;
+    // Colours are written as 32-bit values: 0xFFFFFFFF reads back as -1 and is stored as such.
+    return static_cast<int>(static_cast<quint32>(value));
+}
+
+void LoadSettings(AppState& state) {
+    {
+        SettingsWriter general(state.SettingsPath);
+        general.String(kGeneral, QStringLiteral("Program"), Program::ProgramName);
+        general.String(kGeneral, QStringLiteral("Version"), Program::ProgramVersion);
+        general.String(kGeneral, QStringLiteral("Copyright"), Program::CopyrightNotice);
+        general.Commit();
+    }
+    SettingsReader reader(state.SettingsPath);
+    state.DBPath = reader.String(kDirectory, QStringLiteral("DBPath"), state.ProgramFolder);
+    state.BackFontName = reader.String(kReport, QStringLiteral("BackFontName"), QStringLiteral("Arial"));
+    state.ForeFontName = reader.String(kReport, QStringLiteral("ForeFontName"), QStringLiteral("Arial"));
+    state.BackColor = static_cast<quint32>(reader.Integer(kReport, QStringLiteral("BackColor"), 0));
+    state.ForeColor = static_cast<quint32>(reader.Integer(kReport, QStringLiteral("ForeColor"), 0));
+    state.MainPlacement = reader.Placement(kMain, {10, 10, 450, 350});
+    state.SplitW = reader.Integer(kMain, QStringLiteral("SplitW"), state.SplitW);
+    const WindowPlacement defaults[] = {{20, 20, 325, 252}, {20, 20, 760, 540}, {20, 20, 680, 580},
+                                        {20, 20, 680, 520}, {20, 20, 740, 520}};
+    for (std::size_t i = 0; i < std::size(kOtherPlacements); ++i)
+        state.*kOtherPlacements[i].member =
+            reader.Placement(QString::fromLatin1(kOtherPlacements[i].section), defaults[i]);
+    state.SplitH = reader.Integer(kFilter, QStringLiteral("SplitH"), state.SplitH);
+    state.LevelW = reader.Integer(kFilter, QStringLiteral("LevelW"), state.LevelW);
+    state.ClassW = reader.Integer(kFilter, QStringLiteral("ClassW"), state.ClassW);
+    state.CourseW = reader.Integer(kFilter, QStringLiteral("CourseW"), state.CourseW);
+    ReadWidths(reader, QStringLiteral("cw_InBox"), state.InBoxWidths);
+    ReadWidths(reader, QStringLiteral("cw_OutBox"), state.OutBoxWidths);
+    ReadWidths(reader, QStringLiteral("cw_Templates"), state.TemplateWidths);
+}
+
+void SaveSettings(const AppState& state) {
+    SettingsWriter writer(state.SettingsPath);
+    writer.String(kDirectory, QStringLiteral("DBPath"), state.DBPath);
+    writer.Placement(kMain, state.MainPlacement);
+    writer.Integer(kMain, QStringLiteral("SplitW"), state.SplitW);
+    for (const auto& slot : kOtherPlacements)
+        writer.Placement(QString::fromLatin1(slot.section), state.*slot.member);
+    writer.Integer(kFilter, QStringLiteral("SplitH"), state.SplitH);
+    writer.Integer(kFilter, QStringLiteral("LevelW"), state.LevelW);
+    writer.Integer(kFilter, QStringLiteral("ClassW"), state.ClassW);
+    writer.Integer(kFilter, QStringLiteral("CourseW"), state.CourseW);
+    writer.Widths(QStringLiteral("cw_InBox"), state.InBoxWidths);
+    writer.Widths(QStringLiteral("cw_OutBox"), state.OutBoxWidths);
+    writer.Widths(QStringLiteral("cw_Templates"), state.TemplateWidths);
+    writer.Commit();
+}
+
+} // namespace ekaldo

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "core/compose/SheetComposition.h"
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+class QHeaderView;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QSplitter;
+class QTableView;
+class QToolButton;
+
+namespace ekaldo {
+
+struct AppState;
+class SelectionGridModel;
+class TSheetGrid;
+class UiServices;
+
+// "Φίλτρο Μαθητών": where the office composes a grade sheet from the ticked
+// levels, classes, courses and subjects, and saves, copies or prints it.
+class TFormExpoFilter : public QDialog {
+    Q_OBJECT
+public:
+    // refreshOutBox and refreshTemplates are the main window's, run after a save.
+    TFormExpoFilter(AppState& state, UiServices& ui, std::function<void()> refreshOutBox,
+                    std::function<void()> refreshTemplates, QWidget* parent = nullptr);
+    ~TFormExpoFilter() override;
+
+    // The four selection grids from the database.
+    void FillGrids();
+    // Ticks what a grade template file names, after clearing every tick.
+    void ApplyTemplate(const QString& path);
+    void ComposeSheet();
+
+    SheetComposition& Composition() { return m_composition; }
+    TSheetGrid* grdStudents() const { return m_sheetGrid; }
+    // The student columns that stay in place while the subject columns scroll
+    // (shown only while the sheet fixes more than the row numbers).
+    TSheetGrid* FrozenColumns() const { return m_frozen; }
+    QTableView* SelectionView(SelectionKind kind) const;
+    QLineEdit* edtExpoFileName() const { return m_fileName; }
+    QLabel* pnlStudentCnt() const { return m_count; }
+    QProgressBar* ProgressBar() const { return m_progress; }
+    QHeaderView* hdrFilterTables() const { return m_header; }
+    QToolButton* Button(const QString& name) const;
+
+    // The commands, as the tool buttons run them.
+    void ToggleRow(SelectionKind kind, int gridRow);
+    void tbtnSaveTemplateClick();
+    void tbtnSaveTableClick();
+    void tbtnFieldsClick();
+    void tbtnSortClick();
+    void CopySheetToClipboard();
+    void PrintSheet();
+
+protected:
+    void done(int result) override;
+
+private:
+    void BuildLayout();
+    void ShowSheet();
+    void PanelsFromHeader(int section);
+    void PlaceFrozenColumns();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The save window and its name rules; the chosen path, or nothing.
+    std::optional<QString> AskSaveName(const QString& hint, const QString& folder, const QString& mask,
+                                       const QString& extension);
+
+    AppState& m_state;
+    UiServices& m_ui;
+    std::function<void()> m_refreshOutBox, m_refreshTemplates;
+    SheetComposition m_composition;
+    std::array<SelectionGridModel*, 4> m_models{};
+    std::array<QTableView*, 4> m_views{};
+    QList<QToolButton*> m_buttons;
+    QLineEdit* m_fileName = nullptr;
+    QHeaderView* m_header = nullptr;
+    QWidget* m_band = nullptr;
+    QSplitter* m_splitter = nullptr;
+    TSheetGrid* m_sheetGrid = nullptr;
+    TSheetGrid* m_frozen = nullptr;
+    QLabel* m_count = nullptr;
+    QProgressBar* m_progress = nullptr;
+};
+
+} // namespace ekaldo

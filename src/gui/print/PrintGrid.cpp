@@ -1,0 +1,54 @@
+#include "gui/print/PrintGrid.h"
+
+#include "base/UiServices.h"
+#include "report/system/SystemPrinters.h"
+#include "gui/print/TPreviewForm.h"
+#include "gui/print/TPrintStatusForm.h"
+#include "core/shell/AppState.h"
+
+#include <QBuffer>
+#include <QLabel>
+
+namespace ekaldo {
+
+void PrintGrid(AppState& state, UiServices& ui, QWidget* owner, const GradeSheet& sheet,
+               const QList<int>& columnWidthsPixels, const QString& fileNameBoxText) {
+    InstallSystemPrinters();
+    state.ReportTitle = ReportTitleOf(fileNameBoxText);
+    QBuffer stream;
+    stream.setObjectName(QStringLiteral("Memory"));
+    stream.open(QIODevice::ReadWrite);
+
+    bool aborted = false;
+    {
+        TPrintStatusForm status(state, ui, sheet, columnWidthsPixels, owner);
+        status.Report().StreamMode = smUser;
+        status.Report().Stream = &stream;
+        // A printer that has gone since it was chosen gives way to the default.
+        const QString printer = state.PrinterName.isEmpty() ? Printers::DefaultName() : state.PrinterName;
+        if (!status.Report().ChoosePrinter(printer))
+            status.Report().ChoosePrinter(Printers::DefaultName());
+        ui.RunModal(status);
+        aborted = status.Report().WasAborted() || !status.Done();
+    }
+    if (aborted)
+        return;
+    TPreviewForm preview(state, ui, owner);
+    preview.SetStream(&stream);
+    preview.StatusLabel()->setText(QStringLiteral("Έκθεση: ") + state.ReportTitle);
+    ui.RunModal(preview);
+}
+
+bool PrinterSetup(AppState& state, UiServices& ui) {
+    InstallSystemPrinters();
+    QString name = state.PrinterName.isEmpty() ? Printers::DefaultName() : state.PrinterName;
+    if (!ui.ChoosePrinter(name, Printers::Names()))
+        return false;
+    const QString found = Printers::Match(name);
+    if (found.isEmpty())
+        return false;
+    state.PrinterName = found;
+    return true;
+}
+
+} // namespace ekaldo

@@ -1,0 +1,16 @@
+#include "gui/review/SheetPrinting.h"
+
+#include "gui/print/PrintGrid.h"
+
+namespace ekaldo {
+
+void PrintSheet(AppState& state, UiServices& ui, const GradeSheet& sheet, const QString& fileNameText,
+                const QList<int>& columnWidths, QWidget* parent) {
+    PrintGrid(state, ui, parent, sheet, columnWidths, fileNameText);
+}
+
+void SetUpPrinter(AppState& state, UiServices& ui, QWidget*) {
+    PrinterSetup(state, ui);
+}
+
+} // namespace ekaldo

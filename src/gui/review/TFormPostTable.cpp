@@ -1,0 +1,274 @@
+#include "gui/review/TFormPostTable.h"
+
+#include "core/exchange/GradeDataFile.h"
+#include "base/FileErrors.h"
+#include "base/RegionalFormats.h"
+#include "base/UiServices.h"
+#include "schooldb/GradeColumns.h"
+#include "core/shell/AppState.h"
+#include "gui/TDatModImages.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace ekaldo {
+namespace {
+
+constexpr int kLeftAloneShown = 20;
+
+} // namespace
+
+TFormPostTable::TFormPostTable(AppState& state, UiServices& ui, std::function<void()> refreshInBox,
+                               QWidget* parent)
+    : TSheetWindow(state, ui, SheetGridStyle::Posting, state.PostPlacement, 1110, 40, parent),
+      m_posting(state, ui, Program::kGradingScheme), m_refreshInBox(std::move(refreshInBox)) {
+    setObjectName(QStringLiteral("FormPostTable"));
+    setWindowTitle(QStringLiteral("Καταχώρηση Βαθμολογίας"));
+    AddButton("tbtnPrintTable", int(ToolImage::Print), QStringLiteral("Εκτύπωση"));
+    connect(Button(QStringLiteral("tbtnPrintTable")), &QToolButton::clicked, this,
+            [this] { tbtnPrintTableClick(); });
+
+    auto* row = new QHBoxLayout;
+    m_btnCheck = new QPushButton(QStringLiteral("Έλεγχος"));
+    m_btnCheck->setObjectName(QStringLiteral("btnCheck"));
+    auto* periodBox = new QVBoxLayout;
+    periodBox->setSpacing(0);
+    periodBox->addWidget(new QLabel(QStringLiteral("Βαθμολογική Περίοδος")));
+    m_period = new QComboBox;
+    m_period->setObjectName(QStringLiteral("PeriodCoBo"));
+    m_period->setFixedWidth(133);
+    m_period->addItems(GradeColumnCaptions(Program::kGradingScheme));
+    m_period->setCurrentIndex(-1);
+    periodBox->addWidget(m_period);
+    m_btnPost = new QPushButton(QStringLiteral("Καταχώρηση"));
+    m_btnPost->setObjectName(QStringLiteral("btnPost"));
+    m_btnAbort = new QPushButton(QStringLiteral("Διακοπή"));
+    m_btnAbort->setObjectName(QStringLiteral("btnAbort"));
+    m_btnUndo = new QPushButton(QStringLiteral("Αναίρεση Καταχώρησης"));
+    m_btnUndo->setObjectName(QStringLiteral("btnUndo"));
+    row->addWidget(m_btnCheck, 0, Qt::AlignBottom);
+    row->addLayout(periodBox);
+    row->addWidget(m_btnPost, 0, Qt::AlignBottom);
+    row->addWidget(m_btnAbort, 0, Qt::AlignBottom);
+    row->addStretch(1);
+    row->addWidget(m_btnUndo, 0, Qt::AlignBottom);
+    TopLayout()->addLayout(row);
+
+    connect(m_btnCheck, &QPushButton::clicked, this, &TFormPostTable::btnCheckClick);
+    connect(m_btnPost, &QPushButton::clicked, this, &TFormPostTable::btnPostClick);
+    connect(m_btnAbort, &QPushButton::clicked, this, &TFormPostTable::btnAbortClick);
+    connect(m_btnUndo, &QPushButton::clicked, this, &TFormPostTable::btnUndoClick);
+
+    m_grid->SetCellMarks([this](int row, int column) { return m_posting.WouldChange(row, column); });
+    EndRun();
+    try {
+        m_posting.OpenTables();
+    } catch (const EkaldoError& e) {
+        // The window still shows the sheet; each run tries the tables again.
+        m_ui.Error(e.Message());
+    }
+}
+
+TFormPostTable::~TFormPostTable() {
+    // The grid asks the posting for its marks until it goes.
+    m_grid->SetCellMarks({});
+}
+
+void TFormPostTable::LoadPostingSheet() {
+    m_fileRead = LoadSheet();
+    EndRun();
+}
+
+int TFormPostTable::ChosenGradeColumn() const {
+    return m_period->currentIndex() + 1;
+}
+
+void TFormPostTable::StartRun(const QString& operationName) {
+    m_btnCheck->setEnabled(false);
+    m_period->setEnabled(false);
+    m_btnPost->setEnabled(false);
+    m_btnUndo->setEnabled(false);
+    m_btnAbort->setEnabled(true);
+    m_operationName = operationName;
+    m_aborted = false;
+    m_running = true;
+    ProgressBar()->setRange(0, std::max(m_sheet.RowCount() - 1, 1));
+    ProgressBar()->setValue(0);
+}
+
+void TFormPostTable::EndRun() {
+    m_running = false;
+    // A file that could not be read has nothing to check or post; it would
+    // only be stamped, and a missing one created by the stamp.
+    m_btnCheck->setEnabled(m_fileRead);
+    m_period->setEnabled(m_fileRead);
+    m_btnPost->setEnabled(m_fileRead && m_state.PostingRight());
+    m_btnUndo->setEnabled(m_state.PostingRight());
+    m_btnAbort->setEnabled(false);
+    ProgressBar()->setValue(0);
+    m_grid->viewport()->update();
+    if (m_closeRequested) {
+        m_closeRequested = false;
+        done(m_closeResult);
+    }
+}
+
+void TFormPostTable::RowStarting(int sheetRow) {
+    m_grid->SetCurrentSheetRow(sheetRow);
+}
+
+bool TFormPostTable::RowFinished(int sheetRow) {
+    m_grid->RowChanged(sheetRow);
+    ProgressBar()->setValue(sheetRow);
+    // Repaints, and a click on Abort or a close of the window, happen here.
+    m_ui.ProcessEvents();
+    return !m_aborted;
+}
+
+void TFormPostTable::ShowCount(bool withChanges) {
+    QString text = CountText() + QStringLiteral(" - Λάθη: ") + QString::number(m_summary.errorCells);
+    if (withChanges)
+        text += QStringLiteral(" - Αλλαγές: ") + QString::number(m_summary.changedCells);
+    pnlStudentCnt()->setText(text);
+}
+
+void TFormPostTable::btnCheckClick() {
+    if (!m_fileRead || m_running)
+        return;
+    if (!SheetOfOpenSchoolYear(m_state)) {
+        m_ui.Error(kOtherSchoolYearMessage);
+        return;
+    }
+    StartRun(kCheckOperation);
+    const int gradeColumn = m_period->currentIndex() >= 0 ? ChosenGradeColumn() : 0;
+    try {
+        m_summary = m_posting.CheckGrades(m_sheet, gradeColumn, this);
+        ShowCount(gradeColumn > 0);
+    } catch (const EkaldoError& e) {
+        m_ui.Error(e.Message());
+    }
+    EndRun();
+}
+
+void TFormPostTable::btnPostClick() {
+    if (!m_fileRead || m_running)
+        return;
+    if (m_period->currentIndex() < 0) {
+        m_ui.Information(kNoPeriodMessage);
+        return;
+    }
+    if (m_ui.ShowMessage(MessageIcon::Question, PostConfirmationText(m_period->currentText()),
+                         MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+    if (!SheetOfOpenSchoolYear(m_state)) {
+        m_ui.Error(kOtherSchoolYearMessage);
+        return;
+    }
+    StartRun(kPostOperation);
+    bool ended = false;
+    try {
+        m_summary = m_posting.PostGrades(m_sheet, ChosenGradeColumn(), this);
+        ShowCount(true);
+        ended = true;
+    } catch (const EkaldoError& e) {
+        // A run that ends in an error does not stamp the file.
+        m_ui.Error(e.Message());
+    }
+    if (ended) {
+        // Stamped also when the user aborted: what was posted stays posted.
+        const QString stamp = RegionalFormats::DateTimeText(m_ui.Now());
+        try {
+            WriteGradeFileHeaderKey(m_state.CurrentFilePath, QStringLiteral("Posted"), stamp);
+            m_state.GradeFileHeader.Posted = stamp;
+        } catch (const EkaldoError& e) {
+            m_ui.Error(e.Message());
+        }
+        if (m_refreshInBox)
+            m_refreshInBox();
+    }
+    EndRun();
+}
+
+void TFormPostTable::btnAbortClick() {
+    if (!m_running)
+        return;
+    if (m_ui.ShowMessage(MessageIcon::Question, AbortQuestion(m_operationName), MessageButtons::YesNo) ==
+        MessageAnswer::Yes)
+        m_aborted = true;
+}
+
+void TFormPostTable::btnUndoClick() {
+    if (m_running || !m_state.PostingRight())
+        return;
+    if (!SheetOfOpenSchoolYear(m_state)) {
+        m_ui.Error(kOtherSchoolYearMessage);
+        return;
+    }
+    UndoOutcome outcome;
+    try {
+        const std::optional<PostingJournal::Run> run = m_posting.LastPosting();
+        if (!run) {
+            m_ui.Information(QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") +
+                             m_state.CurrentFileName + QStringLiteral("\" για αναίρεση."));
+            return;
+        }
+        if (m_ui.ShowMessage(MessageIcon::Question, UndoConfirmationText(*run), MessageButtons::YesNo) !=
+            MessageAnswer::Yes)
+            return;
+        outcome = m_posting.UndoLastPosting();
+        if (outcome.Complete()) {
+            WriteGradeFileHeaderKey(m_state.CurrentFilePath, QStringLiteral("Posted"), QString());
+            m_state.GradeFileHeader.Posted.clear();
+        }
+    } catch (const EkaldoError& e) {
+        m_ui.Error(e.Message());
+        return;
+    }
+    // The rows' "Posted" stamps and the changed cells no longer hold.
+    m_posting.ClearChanges();
+    m_grid->viewport()->update();
+    for (int row = 1; row < m_sheet.RowCount(); ++row) {
+        const QStringView key = m_sheet.CellView(row, 0);
+        if (key.endsWith(u"|Posted")) {
+            m_sheet.SetCell(row, 0, key.left(key.size() - 7).toString());
+            m_grid->RowChanged(row);
+        }
+    }
+    if (m_refreshInBox)
+        m_refreshInBox();
+    if (!outcome.found)
+        return;
+    if (outcome.Complete()) {
+        m_ui.Information(QStringLiteral("Η Αναίρεση της Καταχώρησης ολοκληρώθηκε: ") +
+                         QString::number(outcome.restored) + QStringLiteral(" τιμές επανήλθαν."));
+        return;
+    }
+    QString text = QStringLiteral("Η Αναίρεση έγινε εν μέρει: ") + QString::number(outcome.restored) +
+                   QStringLiteral(" τιμές επανήλθαν, ") + QString::number(outcome.leftAlone.size()) +
+                   QStringLiteral(" έμειναν όπως είναι:");
+    for (qsizetype i = 0; i < outcome.leftAlone.size() && i < kLeftAloneShown; ++i)
+        text += QLatin1Char('\n') + outcome.leftAlone[i];
+    if (outcome.leftAlone.size() > kLeftAloneShown)
+        text += QStringLiteral("\n…");
+    text += QStringLiteral("\nΗ σήμανση \"Καταχωρήθηκε\" του Αρχείου μένει.");
+    m_ui.ShowMessage(MessageIcon::Warning, text, MessageButtons::Ok);
+}
+
+void TFormPostTable::done(int result) {
+    if (m_running) {
+        m_closeRequested = true;
+        m_closeResult = result;
+        m_aborted = true;
+        return;
+    }
+    m_posting.CloseTables();
+    TSheetWindow::done(result);
+}
+
+} // namespace ekaldo

@@ -1,0 +1,119 @@
+#include "report/Printers.h"
+
+#include "report/ReportError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace ekaldo {
+namespace {
+
+std::unique_ptr<SystemPrinterDriver>& Driver() {
+    static std::unique_ptr<SystemPrinterDriver> driver;
+    return driver;
+}
+
+class PdfDevice : public ReportDevice {
+public:
+    PdfDevice(const QString& path, const report::PageFormat& format) : m_writer(path) {
+        m_writer.setResolution(static_cast<int>(PdfPrinterDpi));
+        m_writer.setTitle(format.title);
+        m_writer.setCreator(QStringLiteral("e-Κάλντο"));
+        const QSizeF upright = format.landscape ? format.size.transposed() : format.size;
+        m_writer.setPageLayout(QPageLayout(QPageSize(upright, QPageSize::Inch),
+                                           format.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                           QMarginsF(0, 0, 0, 0)));
+        if (!m_painter.begin(&m_writer))
+            throw ReportError(
+                ReportTexts::InvalidPrinter(Printers::PdfPrinterName, path, QStringLiteral("PDF")));
+    }
+    ~PdfDevice() override {
+        if (m_painter.isActive())
+            m_painter.end();
+    }
+    QPainter& Painter() override { return m_painter; }
+    double DpiX() const override { return m_writer.resolution(); }
+    double DpiY() const override { return m_writer.resolution(); }
+    void NewPage() override { m_writer.newPage(); }
+    void Finish() override { m_painter.end(); }
+
+private:
+    QPdfWriter m_writer;
+    QPainter m_painter;
+};
+
+} // namespace
+
+namespace Printers {
+
+void InstallSystemDriver(std::unique_ptr<SystemPrinterDriver> driver) {
+    Driver() = std::move(driver);
+}
+
+bool HasSystemDriver() {
+    return Driver() != nullptr;
+}
+
+QStringList Names() {
+    QStringList names;
+    if (Driver())
+        names = Driver()->Names();
+    names.append(PdfPrinterName);
+    return names;
+}
+
+QString DefaultName() {
+    if (Driver()) {
+        const QString name = Driver()->DefaultName();
+        if (!name.isEmpty())
+            return name;
+        const QStringList names = Driver()->Names();
+        if (!names.isEmpty())
+            return names.front();
+    }
+    return PdfPrinterName;
+}
+
+QString Match(const QString& name) {
+    const QStringList names = Names();
+    if (names.contains(name))
+        return name;
+    for (const QString& n : names) {
+        if (n.contains(name, Qt::CaseInsensitive))
+            return n;
+    }
+    return QString();
+}
+
+PrinterMetrics Metrics(const QString& name) {
+    if (name != PdfPrinterName && Driver() && Driver()->Names().contains(name))
+        return Driver()->Metrics(name);
+    PrinterMetrics a4;
+    a4.paper = QPageSize(QPageSize::A4).size(QPageSize::Inch);
+    a4.dpiX = a4.dpiY = PdfPrinterDpi;
+    return a4;
+}
+
+std::unique_ptr<ReportDevice> Open(const QString& name, const report::PageFormat& format,
+                                   const QString& pdfPath) {
+    if (name == PdfPrinterName) {
+        // QPdfWriter says nothing when its file cannot be made: ask first.
+        QFile probe(pdfPath);
+        if (pdfPath.isEmpty() || !probe.open(QIODevice::WriteOnly))
+            throw ReportError(ReportTexts::InvalidPrinter(
+                name, pdfPath, pdfPath.isEmpty() ? QStringLiteral("no file") : probe.errorString()));
+        probe.close();
+        return std::make_unique<PdfDevice>(pdfPath, format);
+    }
+    if (!Driver() || Driver()->Names().isEmpty())
+        throw ReportError(ReportTexts::NoPrinters);
+    if (!Driver()->Names().contains(name))
+        throw ReportError(ReportTexts::InvalidPrinter(name, QString(), QString()));
+    return Driver()->Open(name, format);
+}
+
+} // namespace Printers
+} // namespace ekaldo

@@ -1,0 +1,73 @@
+#include "base/RegionalFormats.h"
+#include "support/TestSupport.h"
+
+using namespace ekaldo;
+using namespace ekaldo::testing;
+namespace RF = ekaldo::RegionalFormats;
+
+TEST(RegionalFormats, DayCountOfKnownMoments) {
+    EXPECT_DOUBLE_EQ(RF::DayCount(QDateTime(QDate(1899, 12, 30), QTime(0, 0))), 0.0);
+    EXPECT_DOUBLE_EQ(RF::DayCount(QDateTime(QDate(2005, 1, 1), QTime(12, 0))), 38353.5);
+    EXPECT_DOUBLE_EQ(RF::DayCount(QDateTime(QDate(1899, 12, 29), QTime(0, 0))), -1.0);
+    EXPECT_NEAR(RF::DayCount(QDateTime(QDate(2024, 9, 1), QTime(6, 0))), 45536.25, 1e-9);
+}
+
+TEST(RegionalFormats, ShortestNumberTextFollowsTheDecimalSeparator) {
+    UseLocale(EnglishLocale());
+    EXPECT_EQ(RF::ShortestNumberText(38353.5), QStringLiteral("38353.5"));
+    EXPECT_EQ(RF::ShortestNumberText(20), QStringLiteral("20"));
+    EXPECT_EQ(RF::ShortestNumberText(123456789.25), QStringLiteral("123456789.25")) << "no grouping";
+    EXPECT_EQ(RF::ShortestNumberText(0.1 + 0.2), QStringLiteral("0.3")) << "15 significant digits";
+    EXPECT_EQ(RF::ShortestNumberText(-1.5), QStringLiteral("-1.5"));
+    EXPECT_EQ(RF::ShortestNumberText(0.00001), QStringLiteral("1E-5"));
+    EXPECT_EQ(RF::ShortestNumberText(1e20), QStringLiteral("1E20"));
+    UseLocale(GreekLocale());
+    EXPECT_EQ(RF::ShortestNumberText(38353.5), QStringLiteral("38353,5"));
+    EXPECT_EQ(RF::ShortestNumberText(1234567.125), QStringLiteral("1234567,125"));
+}
+
+TEST(RegionalFormats, ParseNumberIsStrictUnderGreek) {
+    UseLocale(GreekLocale());
+    EXPECT_EQ(RF::ParseNumber(u"12,5"), 12.5);
+    EXPECT_EQ(RF::ParseNumber(u"  -7 "), -7.0);
+    EXPECT_EQ(RF::ParseNumber(u"+3"), 3.0);
+    EXPECT_EQ(RF::ParseNumber(u"1,5E2"), 150.0);
+    EXPECT_EQ(RF::ParseNumber(u",5"), 0.5);
+    EXPECT_FALSE(RF::ParseNumber(u"12.5")) << "the point is not the Greek decimal separator";
+    EXPECT_FALSE(RF::ParseNumber(u"1.234,5")) << "group separators are refused";
+    EXPECT_FALSE(RF::ParseNumber(u"1,2,3"));
+    EXPECT_FALSE(RF::ParseNumber(u""));
+    EXPECT_FALSE(RF::ParseNumber(u"  "));
+    EXPECT_FALSE(RF::ParseNumber(u"-"));
+    EXPECT_FALSE(RF::ParseNumber(u","));
+    EXPECT_FALSE(RF::ParseNumber(u"12a"));
+    EXPECT_FALSE(RF::ParseNumber(u"1E"));
+    EXPECT_FALSE(RF::ParseNumber(u"ΑΠ"));
+    EXPECT_FALSE(RF::ParseNumber(u"1 2"));
+    EXPECT_FALSE(RF::ParseNumber(u"1e999")) << "out of range";
+}
+
+TEST(RegionalFormats, ParseNumberUnderEnglish) {
+    UseLocale(EnglishLocale());
+    EXPECT_EQ(RF::ParseNumber(u"12.5"), 12.5);
+    EXPECT_FALSE(RF::ParseNumber(u"12,5"));
+    EXPECT_FALSE(RF::ParseNumber(u"1,000"));
+}
+
+TEST(RegionalFormats, DateTimeTextEnglish) {
+    UseLocale(EnglishLocale());
+    EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(14, 5, 9))), QStringLiteral("1/2/05 2:05:09 PM"));
+    EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(0, 0))), QStringLiteral("1/2/05")) << "midnight";
+    EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(0, 0, 1))), QStringLiteral("1/2/05 12:00:01 AM"));
+}
+
+TEST(RegionalFormats, DateTimeTextGreekHasNoTimeZone) {
+    UseLocale(GreekLocale());
+    const QString text = RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(14, 5, 9)));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("2/1/05 "))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("2:05:09"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(GreekLocale().pmText(), Qt::CaseInsensitive)) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("UTC")) || text.contains(QStringLiteral("GMT")) ||
+                 text.contains(QStringLiteral("EET")))
+        << text.toStdString();
+}

@@ -1,0 +1,150 @@
+#include "base/FileErrors.h"
+#include "core/shell/AppState.h"
+#include "base/SharedRoutines.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+
+using namespace ekaldo;
+using namespace ekaldo::testing;
+
+TEST(SchoolYearLabels, FromFolderNames) {
+    EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("MV2004.SYR")), QStringLiteral("Σχ.Έτος 2004-2005"));
+    EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("mv2004x")), QStringLiteral("Σχ.Έτος 2004-2005"));
+    EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("Mv1999")), QStringLiteral("Σχ.Έτος 1999-2000"));
+    EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("MV20a4")), QStringLiteral("Σχ.Έτος: Αγνωστο!"));
+    EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("AB2004")), QStringLiteral("Σχ.Έτος: Αγνωστο!"));
+    EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("MV200")), QStringLiteral("Σχ.Έτος: Αγνωστο!"));
+    EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("MV 204")), QStringLiteral("Σχ.Έτος: Αγνωστο!"));
+    EXPECT_EQ(SchoolYearLabelFromFolder(QString()), QStringLiteral("Σχ.Έτος: Αγνωστο!"));
+}
+
+TEST(SchoolYearLabels, YearOfLabelCountsCharacters) {
+    EXPECT_EQ(SchoolYearOfLabel(QStringLiteral("Σχ.Έτος 2004-2005")), QStringLiteral("2004-2005"));
+    EXPECT_EQ(SchoolYearOfLabel(QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>")), QStringLiteral(" <ΚΑΝΕΝΑ>"));
+    EXPECT_EQ(SchoolYearOfLabel(QStringLiteral("Σχ.Έτος 20")), QStringLiteral("20"));
+    EXPECT_EQ(SchoolYearOfLabel(QStringLiteral("Σχ")), QString());
+}
+
+TEST(SharedRoutines, AddTrailingBackslash) {
+    const QString sep = QDir::separator();
+    EXPECT_EQ(AddTrailingBackslash(QString()), QString());
+    EXPECT_EQ(AddTrailingBackslash(QStringLiteral("/data")), QStringLiteral("/data") + sep);
+    EXPECT_EQ(AddTrailingBackslash(QStringLiteral("/data") + sep), QStringLiteral("/data") + sep);
+    EXPECT_EQ(AddTrailingBackslash(QString(254, QLatin1Char('a'))), QString(254, QLatin1Char('a')) + sep);
+    EXPECT_EQ(AddTrailingBackslash(QString(255, QLatin1Char('a'))), QString(255, QLatin1Char('a')));
+}
+
+TEST(SharedRoutines, SplitAtAndSplitAt3) {
+    const SplitPair p = SplitAt(QStringLiteral("1234;1;20"), QLatin1Char(';'));
+    EXPECT_EQ(p.left, QStringLiteral("1234"));
+    EXPECT_EQ(p.right, QStringLiteral("1;20"));
+    const SplitPair none = SplitAt(QStringLiteral("abc"), QLatin1Char(';'));
+    EXPECT_EQ(none.left, QStringLiteral("abc"));
+    EXPECT_TRUE(none.right.isEmpty());
+    const SplitTriple t = SplitAt3(QStringLiteral("1234;1;20;x"), QLatin1Char(';'));
+    EXPECT_EQ(t.first, QStringLiteral("1234"));
+    EXPECT_EQ(t.second, QStringLiteral("1"));
+    EXPECT_EQ(t.rest, QStringLiteral("20;x"));
+    const SplitTriple short3 = SplitAt3(QStringLiteral("7"), QLatin1Char(';'));
+    EXPECT_EQ(short3.first, QStringLiteral("7"));
+    EXPECT_TRUE(short3.second.isEmpty());
+    EXPECT_TRUE(short3.rest.isEmpty());
+    const SplitTriple empties = SplitAt3(QStringLiteral(";;"), QLatin1Char(';'));
+    EXPECT_TRUE(empties.first.isEmpty() && empties.second.isEmpty() && empties.rest.isEmpty());
+}
+
+TEST(RoundHalfUp, ByDecimalTextInBothLocales) {
+    for (const QLocale& locale : {EnglishLocale(), GreekLocale()}) {
+        UseLocale(locale);
+        EXPECT_DOUBLE_EQ(RoundHalfUp(10, 7.25), 7.3) << locale.name().toStdString();
+        EXPECT_DOUBLE_EQ(RoundHalfUp(1, 7.5), 8.0);
+        EXPECT_DOUBLE_EQ(RoundHalfUp(1, 7.49), 7.0);
+        EXPECT_DOUBLE_EQ(RoundHalfUp(4, 7.3), 7.3) << "not 1 nor a multiple of 10";
+        EXPECT_DOUBLE_EQ(RoundHalfUp(10, 18.349), 18.3);
+        EXPECT_DOUBLE_EQ(RoundHalfUp(10, 19.95), 20.0);
+        // 1.005 * 100 is 100.49999999999999 in binary but its decimal text is 100.5.
+        EXPECT_DOUBLE_EQ(RoundHalfUp(100, 1.005), 1.01);
+        EXPECT_DOUBLE_EQ(RoundHalfUp(10, 12), 12.0);
+    }
+}
+
+TEST(RoundHalfUp, NegativeValuesAndNonsenseDivisions) {
+    EXPECT_DOUBLE_EQ(RoundHalfUp(10, -7.25), -7.3);
+    EXPECT_DOUBLE_EQ(RoundHalfUp(1, -7.6), -8.0);
+    EXPECT_DOUBLE_EQ(RoundHalfUp(1, -7.4), -7.0);
+    EXPECT_DOUBLE_EQ(RoundHalfUp(0, 7.25), 7.25);
+    EXPECT_DOUBLE_EQ(RoundHalfUp(-10, 7.25), 7.25);
+    EXPECT_DOUBLE_EQ(RoundHalfUp(10, 0.00001), 0.0);
+}
+
+TEST(CopyFileContents, CopiesAtAndAroundTheBlockSize) {
+    TempFolder dir;
+    for (int size : {0, 1, 8191, 8192, 8193, 3 * 8192}) {
+        QByteArray bytes(size, '\0');
+        for (int i = 0; i < size; ++i)
+            bytes[i] = static_cast<char>((i * 7 + size) & 0xFF);
+        const QString src = dir.Path(QStringLiteral("src%1").arg(size));
+        const QString dst = dir.Path(QStringLiteral("dst%1").arg(size));
+        WriteBytes(dst, QByteArray(50000, 'z'));  // a longer file there already is truncated
+        WriteBytes(src, bytes);
+        CopyFileContents(src, dst);
+        EXPECT_EQ(ReadBytes(dst), bytes) << size;
+    }
+}
+
+TEST(CopyFileContents, ErrorsNameTheFile) {
+    TempFolder dir;
+    const QString missing = dir.Path(QStringLiteral("none.agd"));
+    try {
+        CopyFileContents(missing, dir.Path(QStringLiteral("out.agd")));
+        FAIL();
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Το Αρχείο \"") + missing + QStringLiteral("\" δεν μπορεί να ανοιχθεί!"));
+    }
+    EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("out.agd")))) << "nothing created when the source fails";
+    const QString src = dir.Path(QStringLiteral("a.agd"));
+    WriteBytes(src, "x");
+    const QString badDest = dir.Path(QStringLiteral("no/such/folder/b.agd"));
+    try {
+        CopyFileContents(src, badDest);
+        FAIL();
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.Path(), badDest);
+    }
+}
+
+TEST(CopyFileContents, ADiskThatFillsUpHalfWayKeepsTheOldFileAndLeavesNoCutCopy) {
+    TempFolder dir;
+    const QString src = dir.Path(QStringLiteral("sent.agd"));
+    const QString dst = dir.Path(QStringLiteral("inbox.agd"));
+    WriteBytes(src, QByteArray(6000, 's'));
+    WriteBytes(dst, "the sheet received last week");
+    bool threw = false;
+    try {
+        DiskFullAfter disk(4096);
+        CopyFileContents(src, dst);
+    } catch (const FileWriteError& e) {
+        threw = true;
+        EXPECT_EQ(e.Path(), dst);
+    }
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(ReadBytes(dst), "the sheet received last week");
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files).size(), 2) << "no temporary file left";
+}
+
+TEST(AppStateFolders, DocumentFoldersAreCreatedBesideTheProgram) {
+    TempFolder dir;
+    AppState state;
+    state.ProgramFolder = dir.Path(QStringLiteral("deep/prog/"));
+    state.SetDocumentFolders();
+    EXPECT_EQ(state.ImportsDir, dir.Path(QStringLiteral("deep/prog/Imports")));
+    EXPECT_TRUE(QDir(state.ImportsDir).exists());
+    EXPECT_TRUE(QDir(state.ExportsDir).exists());
+    EXPECT_TRUE(QDir(state.TemplatesDir).exists());
+    // A file in the way of a folder is reported.
+    AppState blocked;
+    WriteBytes(dir.Path(QStringLiteral("p2")), "x");
+    blocked.ProgramFolder = dir.Path(QStringLiteral("p2/"));
+    EXPECT_THROW(blocked.SetDocumentFolders(), FileError);
+}

@@ -1,0 +1,376 @@
+// Composing sheets from a school database written by the builder.
+#include "core/compose/ColumnSettings.h"
+#include "core/compose/SheetComposition.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeTemplateFile.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/builder/SchoolTables.h"
+#include "schooldb/TablePasswords.h"
+#include "core/shell/AppState.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+
+using namespace ekaldo;
+using namespace ekaldo::schooldb;
+using namespace ekaldo::testing;
+
+namespace {
+
+QVariantList GradeRow(int student, int subject, bool on, QVariant grd1 = {}, QVariant grd2 = {}) {
+    const int fields = static_cast<int>(SchoolTables::GradeFieldNames().size());
+    QVariantList values{student, subject, on};
+    for (int i = 0; i < fields; ++i)
+        values.append(QVariant());
+    values[3 + 10] = grd1;
+    values[3 + 11] = grd2;
+    return values;
+}
+
+// Two levels, three classes (two named "Α"), courses, subjects with a branch
+// subject, two methods (1-20 and 0-10); students with and without guardians,
+// grades and switched-off subjects.
+void WriteSchool(const QString& folder) {
+    QDir().mkpath(folder);
+    SchoolTables::Level().Row({QStringLiteral("ΓΥ"), QStringLiteral("Γυμνάσιο")}).Row({QStringLiteral("ΛΥ"), QStringLiteral("Λύκειο")}).Write(folder);
+    SchoolTables::Method().Row({1, 1.0, 20.0}).Row({2, 0.0, 10.0}).Write(folder);
+    SchoolTables::Class()
+        .Row({1, QStringLiteral("ΓΥ"), QVariant(), 1, QStringLiteral("Α")})
+        .Row({2, QStringLiteral("ΛΥ"), QVariant(), 2, QStringLiteral("Α")})
+        .Row({3, QStringLiteral("ΛΥ"), QVariant(), 2, QStringLiteral("Β \"Θετική\"")})
+        .Write(folder);
+    SchoolTables::Course()
+        .Row({10, 1, QStringLiteral("Α1")})
+        .Row({20, 2, QStringLiteral("ΑΛ1")})
+        .Row({30, 3, QStringLiteral("ΒΛ1")})
+        .Write(folder);
+    SchoolTables::Subject()
+        .Row({1, QStringLiteral("Άλγεβρα"), QVariant(), 1, true})
+        .Row({2, QVariant(), QStringLiteral("Θετική"), 2, true})
+        .Row({3, QStringLiteral("Φυσική"), QVariant(), 2, true})
+        .Row({4, QStringLiteral("Άλγεβρα"), QVariant(), 3, true})
+        .Write(folder);
+    SchoolTables::Student()
+        .Row({1, QStringLiteral("Ωραίος"), QStringLiteral("Νίκος"), QStringLiteral("Μ1"), 10})
+        .Row({2, QStringLiteral("Άγγελος"), QStringLiteral("Ελένη"), QStringLiteral("Μ2"), 10})
+        .Row({3, QStringLiteral("αβραμίδης"), QStringLiteral("Γιώργος"), QStringLiteral("Μ3"), 20})
+        .Row({4, QStringLiteral("Βλάχος"), QStringLiteral("Άννα"), QStringLiteral("Μ4"), 20})
+        .Row({5, QStringLiteral("Γεωργίου"), QStringLiteral("Ζωή"), QStringLiteral("Μ5"), 30})
+        .Row({6, QStringLiteral("Δήμου"), QStringLiteral("Ίων"), QStringLiteral("Μ6"), 20})
+        .Write(folder);
+    SchoolTables::Guardian()
+        .Row({1, QStringLiteral("Πέτρος")})
+        .Row({2, QStringLiteral("Σπύρος")})
+        .Row({3, QStringLiteral("Ιωάννης")})
+        .Row({5, QStringLiteral("Κώστας")})
+        .Row({6, QStringLiteral("Λάμπρος")})
+        .Write(folder);
+    TableBuilder grade = SchoolTables::Grade();
+    grade.Key(0);
+    grade.Row(GradeRow(3, 3, true, 7.5, 9.0))
+        .Row(GradeRow(1, 1, true, 12.0, 13.5))
+        .Row(GradeRow(3, 2, false, 4.0))
+        .Row(GradeRow(5, 4, true, 8.0))
+        .Row(GradeRow(5, 4, false, 1.0))  // the second record of the same subject is never reached
+        .Write(folder);
+}
+
+struct ComposeFixture : ::testing::Test {
+    TempFolder dir;
+    AppState state;
+    SheetComposition c;
+    void SetUp() override {
+        const QString folder = dir.Path(QStringLiteral("MV202526.SYR"));
+        WriteSchool(folder);
+        state.DatabaseSession().AddPassword(DataTablePassword());
+        state.MorvenDataBase().SetParams({QStringLiteral("PATH=") + folder});
+        state.MorvenDataBase().Open();
+        state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
+        state.ColumnOrder = DefaultColumnOrder();
+        state.SortOrder = DefaultSortOrder();
+        FillSelectionGrids(c, state.MorvenDataBase());
+    }
+    int RowOf(const SelectionGrid& grid, const QString& caption) {
+        for (int r = 1; r < grid.RowCount(); ++r)
+            if (grid.Caption(r) == caption)
+                return r;
+        ADD_FAILURE() << "no row " << caption.toStdString();
+        return -1;
+    }
+    void Compose(GradingScheme scheme = GradingScheme::Tutoring) { ComposeSheet(c, state, scheme); }
+    QStringList Column(int col) {
+        QStringList cells;
+        for (int r = 1; r < c.Sheet.RowCount(); ++r)
+            cells << c.Sheet.Cell(r, col);
+        return cells;
+    }
+};
+
+const QStringList kBaseQuery = {
+    QStringLiteral("SELECT STUDENT.\"STUDENTID\" ,STUDENT.\"LASTNAME\" ,"),
+    QStringLiteral(" STUDENT.\"FIRSTNAME\" , STUDENT.\"RGSNO\" ,"),
+    QStringLiteral(" GUARDIAN.\"FATHFNAME\" ,"),
+    QStringLiteral(" COURSES.\"COURSENAME\" ,"),
+    QStringLiteral(" CLASSES.\"CLASSNAME\","),
+    QStringLiteral(" LEVELS.\"LEVELNAME\""),
+    QStringLiteral("FROM \"STUDENT.DB\" STUDENT ,"),
+    QStringLiteral("     \"GUARDIAN.DB\" GUARDIAN ,"),
+    QStringLiteral("     \"COURSE.DB\" COURSES,"),
+    QStringLiteral("     \"CLASS.DB\" CLASSES,"),
+    QStringLiteral("     \"LEVEL.DB\" LEVELS"),
+    QStringLiteral("WHERE ( STUDENT.STUDENTID = GUARDIAN.STUDENTID )"),
+    QStringLiteral("  AND ( STUDENT.COURSEID = COURSES.COURSEID )"),
+    QStringLiteral("  AND ( CLASSES.CLASSID = COURSES.CLASSID )"),
+    QStringLiteral("  AND ( LEVELS.LEVELID = CLASSES.LEVELID )"),
+};
+const QStringList kDefaultOrderBy = {QStringLiteral("ORDER BY"),
+                                     QStringLiteral("LEVELS.\"LEVELNAME\" ,"),
+                                     QStringLiteral("CLASSES.\"CLASSNAME\" ,"),
+                                     QStringLiteral("COURSES.\"COURSENAME\" ,"),
+                                     QStringLiteral("STUDENT.\"LASTNAME\" ,"),
+                                     QStringLiteral("STUDENT.\"FIRSTNAME\" ,"),
+                                     QStringLiteral("GUARDIAN.\"FATHFNAME\" ,"),
+                                     QStringLiteral("STUDENT.\"RGSNO\"")};
+
+} // namespace
+
+TEST_F(ComposeFixture, SelectionGridsListTheDatabaseWithTheirSpecialRows) {
+    EXPECT_EQ(c.Levels.Caption(1), QStringLiteral("<Όλα>"));
+    EXPECT_TRUE(c.Levels.Ticked(1));
+    EXPECT_EQ(c.Levels.RowCount(), 4);
+    EXPECT_EQ(c.Classes.Caption(1), QStringLiteral("<Όλες>"));
+    EXPECT_EQ(c.Classes.RowCount(), 4) << "the two classes named Α are grouped";
+    EXPECT_EQ(c.Classes.Caption(2), QStringLiteral("Α"));
+    EXPECT_EQ(c.Subjects.Caption(1), QStringLiteral("<Κανένα>"));
+    EXPECT_TRUE(c.Subjects.Ticked(1));
+    EXPECT_EQ(c.Subjects.Caption(2), QStringLiteral("<Όλα>"));
+    EXPECT_FALSE(c.Subjects.Ticked(2));
+    QStringList subjects;
+    for (int r = 3; r < c.Subjects.RowCount(); ++r)
+        subjects << c.Subjects.Caption(r);
+    EXPECT_EQ(subjects, (QStringList{QStringLiteral("[κλάδος] Θετική"), QStringLiteral("Άλγεβρα"), QStringLiteral("Φυσική")}));
+}
+
+TEST_F(ComposeFixture, QueryTextForTheExamples) {
+    // Every all row and "<Κανένα>" ticked: the base lines and the ORDER BY part.
+    EXPECT_EQ(BuildStudentQuery(c, state.SortOrder).lines, kBaseQuery + kDefaultOrderBy);
+    // Two classes ticked: four lines.
+    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Α")));
+    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Β \"Θετική\"")));
+    const StudentQueryText q = BuildStudentQuery(c, state.SortOrder);
+    const QStringList classLines = {QStringLiteral("  AND ( "), QStringLiteral("          ( CLASSES.CLASSNAME = :class1 )"),
+                                    QStringLiteral("       OR ( CLASSES.CLASSNAME = :class2 )"), QStringLiteral("      )")};
+    EXPECT_EQ(q.lines, kBaseQuery + classLines + kDefaultOrderBy);
+    EXPECT_EQ(q.bindings.value(QStringLiteral(":class2")).toString(), QStringLiteral("Β \"Θετική\""));
+    // Ticks under a ticked all row add nothing.
+    c.Levels.SetTicked(2, true);
+    EXPECT_EQ(BuildStudentQuery(c, state.SortOrder).lines.size(), q.lines.size());
+}
+
+TEST_F(ComposeFixture, AllStudentsNoSubjectsInSortOrder) {
+    UseLocale(GreekLocale());
+    Compose();
+    EXPECT_EQ(c.Sheet.ColCount(), 8);
+    EXPECT_EQ(c.GridFixedColumns, 1);
+    // Student 4 has no guardian record: the inner join leaves that student out.
+    EXPECT_EQ(c.StudentCount, 5);
+    EXPECT_EQ(Column(1), (QStringList{QStringLiteral("Άγγελος"), QStringLiteral("Ωραίος"), QStringLiteral("αβραμίδης"),
+                                      QStringLiteral("Δήμου"), QStringLiteral("Γεωργίου")}))
+        << "level, class, course, then surname in Greek order";
+    EXPECT_EQ(c.Sheet.Cell(0, 0), QStringLiteral("α/α"));
+    EXPECT_EQ(c.Sheet.Cell(0, 1), QStringLiteral("ΕΠΩΝΥΜΟ"));
+    EXPECT_EQ(c.ColumnWidths.mid(0, 8), (QList<int>{32, 128, 96, 96, 64, 64, 64, 64}));
+    EXPECT_EQ(c.CountLine, QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 5"));
+    // Row keys: the method of the first grade record's class; none at all gives 0;0.
+    EXPECT_EQ(Column(0), (QStringList{QStringLiteral("2;0;0"), QStringLiteral("1;1;20"), QStringLiteral("3;0;10"),
+                                      QStringLiteral("6;0;0"), QStringLiteral("5;0;10")}));
+}
+
+TEST_F(ComposeFixture, PublicSchoolRangesWithoutGradeRecords) {
+    Compose(GradingScheme::PublicSchool);
+    EXPECT_EQ(c.Sheet.Cell(1, 0), QStringLiteral("2;1;20"));
+    EXPECT_EQ(c.Sheet.Cell(3, 0), QStringLiteral("3;1;20"));
+}
+
+TEST_F(ComposeFixture, SubjectCellsGradesMarkersAndBranchTitles) {
+    UseLocale(GreekLocale());
+    c.Subjects.Toggle(2);  // "<Όλα>"
+    c.PeriodIndex = 1;
+    Compose();
+    ASSERT_EQ(c.Sheet.ColCount(), 11);
+    EXPECT_EQ(c.GridFixedColumns, 8);
+    EXPECT_EQ(c.Sheet.Cell(0, 8), QStringLiteral("[κλάδος] Θετική"));
+    EXPECT_EQ(c.Sheet.Cell(0, 9), QStringLiteral("Άλγεβρα"));
+    EXPECT_EQ(c.ColumnWidths.value(9), kSubjectColumnWidth);
+    // Rows: Άγγελος(2), Ωραίος(1), αβραμίδης(3), Δήμου(6), Γεωργίου(5).
+    EXPECT_EQ(Column(8), (QStringList{QStringLiteral("-2"), QStringLiteral("-2"), QStringLiteral("-1"), QStringLiteral("-2"), QStringLiteral("-2")}));
+    EXPECT_EQ(Column(9), (QStringList{QStringLiteral("-2"), QStringLiteral("12"), QStringLiteral("-2"), QStringLiteral("-2"), QStringLiteral("8")}));
+    EXPECT_EQ(Column(10), (QStringList{QStringLiteral("-2"), QStringLiteral("-2"), QStringLiteral("7,5"), QStringLiteral("-2"), QStringLiteral("-2")}));
+    c.PeriodIndex = 2;
+    Compose();
+    EXPECT_EQ(c.Sheet.Cell(2, 9), QStringLiteral("13,5"));
+    EXPECT_EQ(c.Sheet.Cell(3, 10), QStringLiteral("9"));
+    c.PeriodIndex = 0;
+    Compose();
+    EXPECT_EQ(c.Sheet.Cell(2, 9), QString()) << "no grade column: no values";
+    EXPECT_EQ(c.Sheet.Cell(3, 8), QStringLiteral("-1")) << "markers stay";
+}
+
+TEST_F(ComposeFixture, FiltersJoinLevelsClassesAndCoursesAndANoMatchLeavesOneEmptyRow) {
+    c.Levels.Toggle(RowOf(c.Levels, QStringLiteral("Λύκειο")));
+    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Α")));
+    Compose();
+    EXPECT_EQ(Column(1), (QStringList{QStringLiteral("αβραμίδης"), QStringLiteral("Δήμου")}));
+    c.Courses.Toggle(RowOf(c.Courses, QStringLiteral("Α1")));
+    c.Subjects.Toggle(RowOf(c.Subjects, QStringLiteral("Φυσική")));
+    Compose();
+    EXPECT_EQ(c.StudentCount, 0);
+    EXPECT_EQ(c.Sheet.RowCount(), 2);
+    EXPECT_EQ(c.Sheet.Cell(1, 0), QString());
+    EXPECT_EQ(c.Sheet.Cell(1, 8), QString());
+    EXPECT_TRUE(c.CountLine.endsWith(QStringLiteral(" - Μαθητές: 0")));
+}
+
+TEST_F(ComposeFixture, ACaptionHoldingQuotesSelectsItsOwnStudents) {
+    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Β \"Θετική\"")));
+    Compose();
+    EXPECT_EQ(Column(1), QStringList{QStringLiteral("Γεωργίου")});
+}
+
+TEST_F(ComposeFixture, ColumnOrderMovesTheStudentColumns) {
+    state.ColumnOrder = {QStringLiteral("ΜΗΤΡΩΟ"), QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ"), QStringLiteral("ΠΑΤΡΩΝΥΜΟ"),
+                         QStringLiteral("ΤΜΗΜΑ"), QStringLiteral("ΤΑΞΗ"), QStringLiteral("ΕΠΙΠΕΔΟ")};
+    state.SortOrder = {QStringLiteral("STUDENT.\"RGSNO\""), QStringLiteral("STUDENT.\"LASTNAME\""), QStringLiteral("STUDENT.\"FIRSTNAME\""),
+                       QStringLiteral("GUARDIAN.\"FATHFNAME\""), QStringLiteral("LEVELS.\"LEVELNAME\""), QStringLiteral("CLASSES.\"CLASSNAME\""),
+                       QStringLiteral("COURSES.\"COURSENAME\"")};
+    Compose();
+    EXPECT_EQ(c.Sheet.Cell(0, 1), QStringLiteral("ΜΗΤΡΩΟ"));
+    EXPECT_EQ(c.ColumnWidths[1], 64);
+    EXPECT_EQ(c.ColumnWidths[2], 128);
+    EXPECT_EQ(Column(1), (QStringList{QStringLiteral("Μ1"), QStringLiteral("Μ2"), QStringLiteral("Μ3"), QStringLiteral("Μ5"), QStringLiteral("Μ6")}));
+    EXPECT_EQ(c.Sheet.Cell(1, 4), QStringLiteral("Πέτρος"));
+    EXPECT_EQ(c.Sheet.Cell(1, 7), QStringLiteral("Γυμνάσιο"));
+}
+
+TEST_F(ComposeFixture, FixedColumnsNeverSwallowTheWholeGrid) {
+    c.FixedColCount = 8;
+    c.Subjects.ClearTicks();  // a template without subjects leaves nothing ticked
+    Compose();
+    EXPECT_EQ(c.Sheet.ColCount(), 8);
+    EXPECT_EQ(c.GridFixedColumns, 7);
+    c.Subjects.SetTicked(1, true);
+    c.FixedColCount = 4;
+    Compose();
+    EXPECT_EQ(c.GridFixedColumns, 1) << "\"<Κανένα>\" ticked: one fixed column";
+}
+
+TEST_F(ComposeFixture, SavedSheetReadsBackTheSame) {
+    c.Subjects.Toggle(2);
+    c.PeriodIndex = 1;
+    Compose();
+    ScriptedUiServices ui;
+    state.CurrentFileName = QStringLiteral("Νέο.agd");
+    state.CurrentFilePath = dir.Path(state.CurrentFileName);
+    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + state.CurrentFilePath + QStringLiteral("\" ολοκληρώθηκε!"));
+    ASSERT_TRUE(WriteGradeDataFile(state, ui, c.Sheet, QStringLiteral("2025-2026")));
+    GradeSheet back;
+    ASSERT_TRUE(ReadGradeDataRows(state.CurrentFilePath, ui, back, nullptr));
+    EXPECT_TRUE(back == c.Sheet);
+}
+
+TEST_F(ComposeFixture, TemplateRoundTrip) {
+    c.Levels.Toggle(1);  // the all row stays ticked when nothing else is
+    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Α")));
+    c.Subjects.Toggle(RowOf(c.Subjects, QStringLiteral("Φυσική")));
+    c.Subjects.Toggle(RowOf(c.Subjects, QStringLiteral("[κλάδος] Θετική")));
+    ScriptedUiServices ui;
+    state.CurrentTemplateName = QStringLiteral("Α τάξη.agt");
+    state.CurrentTemplatePath = dir.Path(state.CurrentTemplateName);
+    ui.ExpectMessage(MessageIcon::Information,
+                     QStringLiteral("Η Αποθήκευση στο Αρχείο \"") + state.CurrentTemplatePath + QStringLiteral("\" ολοκληρώθηκε!"));
+    ASSERT_TRUE(WriteTemplateFile(state, ui, c));
+    const QByteArray bytes = ReadBytes(state.CurrentTemplatePath);
+    EXPECT_TRUE(bytes.contains(Greek(QStringLiteral("\r\nFileName=Α τάξη.agt\r\n"))));
+    EXPECT_TRUE(bytes.endsWith(Greek(QStringLiteral("[Levels]\r\n1=<Όλα>\r\nCnt=1\r\n[Classes]\r\n1=Α\r\nCnt=1\r\n"
+                                                    "[Courses]\r\n1=<Όλα>\r\nCnt=1\r\n[Subjects]\r\n1=[κλάδος] Θετική\r\n2=Φυσική\r\nCnt=2\r\n"))))
+        << bytes.toStdString();
+
+    SheetComposition again;
+    FillSelectionGrids(again, state.MorvenDataBase());
+    ClearSelections(again);
+    ReadTemplateSelections(again, state.CurrentTemplatePath);
+    for (SelectionKind kind : {SelectionKind::Levels, SelectionKind::Classes, SelectionKind::Courses, SelectionKind::Subjects})
+        for (int r = 1; r < c.Grid(kind).RowCount(); ++r)
+            EXPECT_EQ(again.Grid(kind).Ticked(r), c.Grid(kind).Ticked(r)) << int(kind) << " row " << r;
+}
+
+TEST_F(ComposeFixture, TemplatesWithGoneCaptionsShortOrHugeCounts) {
+    const QString path = dir.Path(QStringLiteral("t.agt"));
+    WriteBytes(path, Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\n[Levels]\r\nCnt=0\r\n"
+                                          "[Classes]\r\n1=Γ\r\n2=Α\r\nCnt=5\r\n[Courses]\r\n1=ΑΛ1\r\nCnt=2147483647\r\n"
+                                          "[Subjects]\r\nCnt=x\r\n")));
+    ClearSelections(c);
+    ReadTemplateSelections(c, path);
+    for (int r = 1; r < c.Levels.RowCount(); ++r)
+        EXPECT_FALSE(c.Levels.Ticked(r));
+    EXPECT_TRUE(c.Classes.Ticked(RowOf(c.Classes, QStringLiteral("Α")))) << "a class that is gone is passed over";
+    EXPECT_FALSE(c.Classes.Ticked(1));
+    EXPECT_TRUE(c.Courses.Ticked(RowOf(c.Courses, QStringLiteral("ΑΛ1"))));
+    for (int r = 1; r < c.Subjects.RowCount(); ++r)
+        EXPECT_FALSE(c.Subjects.Ticked(r));
+    // Nothing ticked in the levels grid selects every level.
+    Compose();
+    EXPECT_EQ(Column(1), (QStringList{QStringLiteral("αβραμίδης"), QStringLiteral("Δήμου")}));
+}
+
+TEST(SelectionGridRules, TogglingAndGreyedTicks) {
+    SelectionGrid levels(SelectionKind::Levels);
+    levels.AddRow(QStringLiteral("Α"));
+    levels.AddRow(QStringLiteral("Β"));
+    levels.Toggle(2);
+    EXPECT_FALSE(levels.Ticked(1));
+    EXPECT_TRUE(levels.Ticked(2));
+    levels.Toggle(2);  // the only ticked row unticked: the all row comes back
+    EXPECT_TRUE(levels.Ticked(1));
+    levels.Toggle(2);
+    levels.Toggle(3);
+    levels.Toggle(1);  // the all row over two levels: they stay, greyed
+    EXPECT_TRUE(levels.Ticked(1));
+    EXPECT_TRUE(levels.Greyed(2) && levels.Greyed(3));
+    levels.Toggle(1);
+    EXPECT_FALSE(levels.Ticked(1));
+    EXPECT_FALSE(levels.Greyed(2));
+
+    SelectionGrid subjects(SelectionKind::Subjects);
+    subjects.AddRow(QStringLiteral("Χ"));
+    subjects.Toggle(2);  // "<Όλα>" unticks "<Κανένα>"
+    EXPECT_TRUE(subjects.Ticked(2));
+    EXPECT_FALSE(subjects.Ticked(1));
+    subjects.Toggle(2);
+    EXPECT_FALSE(subjects.Ticked(2));
+    EXPECT_TRUE(subjects.Ticked(1));
+    subjects.Toggle(3);
+    subjects.Toggle(2);
+    EXPECT_TRUE(subjects.Greyed(3)) << "an individual subject under <Όλα>";
+    EXPECT_FALSE(subjects.Greyed(2));
+}
+
+TEST(ColumnSettingsRules, LookupsWidthsAndMoves) {
+    EXPECT_EQ(ColumnIndexOf(DefaultColumnOrder(), QStringLiteral("ΤΜΗΜΑ")), 7);
+    EXPECT_EQ(ColumnIndexOf(DefaultColumnOrder(), QStringLiteral("ΑΛΛΟ")), 0);
+    EXPECT_EQ(ColumnWidthFor(QStringLiteral("ΠΑΤΡΩΝΥΜΟ")), 96);
+    EXPECT_EQ(ColumnWidthFor(QStringLiteral("Άλγεβρα")), 0);
+    EXPECT_EQ(SortReferenceOfCaption(CaptionOfSortReference(QStringLiteral("GUARDIAN.\"FATHFNAME\""))),
+              QStringLiteral("GUARDIAN.\"FATHFNAME\""));
+    EXPECT_EQ(PeriodChoices(GradingScheme::Tutoring).size(), 25);
+    EXPECT_EQ(PeriodChoices(GradingScheme::PublicSchool).size(), 8);
+    EXPECT_EQ(PeriodChoices(GradingScheme::Tutoring).at(24), QStringLiteral("24ος Βαθμός"));
+    QStringList lines = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+    EXPECT_EQ(MoveLine(lines, 0, true), 0);
+    EXPECT_EQ(MoveLine(lines, 2, false), 2);
+    EXPECT_EQ(MoveLine(lines, -1, false), -1);
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(MoveLine(lines, 2, true), 1);
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("b")}));
+}

@@ -1,0 +1,466 @@
+// Checking and posting grade sheets into a real GRADE.DB made by the builder,
+// for both grading schemes: the cell and row states, what is stored and what
+// is refused, the backup and journal of a run, and the undo.
+#include "core/review/GradePosting.h"
+
+#include "ReviewTestSupport.h"
+
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/TableLock.h"
+#include "core/shell/AppState.h"
+#include "support/OtherProgramsLock.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace ekaldo;
+using namespace ekaldo::testing;
+using schooldb::FieldValue;
+
+namespace {
+
+constexpr GradingScheme kTutoring = GradingScheme::Tutoring;
+constexpr GradingScheme kPublic = GradingScheme::PublicSchool;
+
+const QString kAlpha(QChar(0x0391));
+
+QString StateOf(const QString& cell) {
+    const qsizetype bar = cell.indexOf(QLatin1Char('|'));
+    return bar < 0 ? QString() : cell.mid(bar + 1);
+}
+
+class Posting : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PrepareState(state, dir.Path());
+        ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(10, 30, 0)));
+        state.CurrentFileName = QStringLiteral("Τμήμα Α.agd");
+        state.CurrentFilePath = QDir(state.ImportsDir).filePath(state.CurrentFileName);
+        state.GradeFileHeader.FileID = QStringLiteral("46000.5");
+        state.GradeFileHeader.SchoolYear = QStringLiteral("2025-2026");
+    }
+
+    QString GradeTable() const { return QDir(SchoolFolder(dir.Path())).filePath(QStringLiteral("GRADE.DB")); }
+    FieldValue Field(int student, int subject, const QString& field) {
+        return StoredField(state, student, subject, field);
+    }
+    QStringList RunFolders() const {
+        return QDir(QDir(dir.Path()).filePath(QStringLiteral("Backups/2025-2026")))
+            .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    TempFolder dir;
+    AppState state;
+    ScriptedUiServices ui;
+};
+
+// Stops the scan after a given row, as the Abort button does.
+class StopAfter : public ScanObserver {
+public:
+    explicit StopAfter(int row) : m_row(row) {}
+    void RowStarting(int row) override { started.push_back(row); }
+    bool RowFinished(int row) override { return row < m_row; }
+    std::vector<int> started;
+
+private:
+    int m_row;
+};
+
+} // namespace
+
+// ---- The check ----
+
+TEST_F(Posting, DecimalSeparatorOfTheRegionalSettingsDecides) {
+    for (const bool greek : {true, false}) {
+        UseLocale(greek ? GreekLocale() : EnglishLocale());
+        GradeSheet sheet =
+            SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12,5", "12.5"})});
+        GradePosting posting(state, ui, kTutoring);
+        const ScanSummary summary = posting.CheckGrades(sheet, 0);
+        EXPECT_EQ(summary.errorCells, 1);
+        EXPECT_EQ(sheet.Cell(1, 8), greek ? QStringLiteral("12,5") : QStringLiteral("12,5|Err2"));
+        EXPECT_EQ(sheet.Cell(1, 9), greek ? QStringLiteral("12.5|Err2") : QStringLiteral("12.5"));
+        EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20"))
+            << "a row with a good grade ends a check unstamped";
+    }
+}
+
+TEST_F(Posting, MarkersNeverErrOutOfRangeNumbersAndLettersDo) {
+    UseLocale(GreekLocale());
+    const QStringList trials = {"",   kAlpha, kAlpha + "Π", "*",  "-", "-x", // markers
+                                "-5", "0",    "21",         "20", "1",       // numbers
+                                "x",  "A",    "α",          " -"};           // not grades
+    const QStringList expected = {"",     "", "", "",     "",     "",     "Err3", "Err3",
+                                  "Err3", "", "", "Err2", "Err2", "Err2", "Err2"};
+    QStringList lines{TitlesLine({"Άλγεβρα"})};
+    for (const QString& value : trials)
+        lines.append(StudentLine("1;1;20", "Α", {value}));
+    GradeSheet sheet = SheetOf(lines);
+    GradePosting posting(state, ui, kTutoring);
+    const ScanSummary summary = posting.CheckGrades(sheet, 0);
+    EXPECT_EQ(summary.errorCells, 7);
+    EXPECT_EQ(summary.errorRows, 7);
+    for (int i = 0; i < trials.size(); ++i) {
+        EXPECT_EQ(StateOf(sheet.Cell(i + 1, 8)), expected[i]) << "value " << trials[i].toStdString();
+        // The only subject cell of the row in error makes the row Err1.
+        EXPECT_EQ(StateOf(sheet.Cell(i + 1, 0)), expected[i].isEmpty() ? QString() : QStringLiteral("Err1"))
+            << trials[i].toStdString();
+    }
+}
+
+TEST_F(Posting, RangeComesFromTheRowKeyAndSurvivesTheMarks) {
+    // Student 3's key says 0..10; a key that does not convert falls back to 1..20.
+    GradeSheet sheet = SheetOf({TitlesLine({"Χημεία", "Άλγεβρα"}), StudentLine("3;0;10", "Γ", {"0", ""}),
+                                StudentLine("3;0;10", "Γ", {"11", ""}), StudentLine("3;x;", "Γ", {"0", ""}),
+                                StudentLine("3;x;", "Γ", {"20", ""})});
+    GradePosting posting(state, ui, kTutoring);
+    for (int pass = 0; pass < 2; ++pass) {
+        posting.CheckGrades(sheet, 0);
+        EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("0"));
+        EXPECT_EQ(sheet.Cell(2, 8), QStringLiteral("11|Err3"));
+        EXPECT_EQ(sheet.Cell(3, 8), QStringLiteral("0|Err3"));
+        EXPECT_EQ(sheet.Cell(4, 8), QStringLiteral("20"));
+        // Student 3 has no Άλγεβρα: that cell stays without a state, so no row is Err1.
+        EXPECT_EQ(sheet.Cell(2, 0), QStringLiteral("3;0;10")) << "pass " << pass;
+    }
+}
+
+TEST_F(Posting, SubjectCodesAndSwitchedOffSubjects) {
+    // Student 2: Άλγεβρα is now on ("-2" in the file is a number out of range);
+    // Φυσική is switched off (left untouched, whatever it holds); no Ιστορία record.
+    GradeSheet sheet =
+        SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Χημεία"}), StudentLine("2;1;20", "Β", {"-2", "x", "-1"})});
+    GradePosting posting(state, ui, kTutoring);
+    posting.CheckGrades(sheet, 0);
+    EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("-2|Err3"));
+    EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("x"));
+    EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("-1"));
+    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("2;1;20"));
+}
+
+TEST_F(Posting, BranchTitlesMatchExactlyAndCaseMatters) {
+    GradeSheet sheet =
+        SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα"}), StudentLine("1;1;20", "Α", {"x", "x"})});
+    GradePosting posting(state, ui, kTutoring);
+    posting.CheckGrades(sheet, 0);
+    EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("x|Err2"));
+    EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("x")) << "a title in other case matches nothing";
+}
+
+TEST_F(Posting, BlankLinesAreSkippedAndAnUnusableStudentIdEndsTheRun) {
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"x"}), "", ""});
+    GradePosting posting(state, ui, kTutoring);
+    const ScanSummary summary = posting.CheckGrades(sheet, 0);
+    EXPECT_EQ(summary.rows, 1);
+    EXPECT_EQ(sheet.Cell(2, 0), QString());
+
+    GradeSheet bad = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"x"}),
+                              StudentLine("1 OR 1;1;20", "Α", {"x"}), StudentLine("1;1;20", "Α", {"x"})});
+    EXPECT_THROW(posting.CheckGrades(bad, 0), schooldb::DatabaseError);
+    EXPECT_EQ(bad.Cell(1, 8), QStringLiteral("x|Err2"));
+    EXPECT_EQ(bad.Cell(3, 8), QStringLiteral("x")) << "rows after the error are not scanned";
+}
+
+TEST_F(Posting, NoSubjectColumnMakesEveryRowErr1) {
+    GradeSheet sheet = SheetOf({TitlesLine({}), StudentLine("1;1;20", "Α", {})});
+    GradePosting posting(state, ui, kTutoring);
+    EXPECT_EQ(posting.CheckGrades(sheet, 0).errorRows, 1);
+    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Err1"));
+}
+
+TEST_F(Posting, CheckWithAPeriodFindsTheCellsThatWouldChangeAndWritesNothing) {
+    UseLocale(GreekLocale());
+    const QByteArray before = ReadBytes(GradeTable());
+    // GRD2: student 5's Άλγεβρα holds 9 already; an empty cell is never written;
+    // Ιστορία is locked; student 3's record holds a GRD1 outside its range, so
+    // no store of it goes through.
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Ιστορία", "[κλάδος] Θετική", "Χημεία"}),
+                                StudentLine("1;1;20", "Α", {"12", "13,5", "14", "", "-2"}),
+                                StudentLine("3;0;10", "Γ", {"-2", "-2", "-2", "-2", "5"}),
+                                StudentLine("5;1;20", "Ε", {"9", "", "-2", "-2", "-2"})});
+    GradePosting posting(state, ui, kTutoring);
+    const ScanSummary summary = posting.CheckGrades(sheet, 2);
+    EXPECT_EQ(summary.changedCells, 2);
+    EXPECT_EQ(summary.refusedStores, 2) << "the locked subject and the record out of its range";
+    ASSERT_EQ(posting.Changes().size(), 2u);
+    const CellChange& change = posting.Changes().back();
+    EXPECT_EQ(change.row, 1);
+    EXPECT_EQ(change.column, 9);
+    EXPECT_EQ(change.field, QStringLiteral("GRD2"));
+    EXPECT_EQ(change.before, FieldValue());
+    EXPECT_EQ(change.after, FieldValue::Float(13.5));
+    EXPECT_TRUE(posting.WouldChange(1, 8));
+    EXPECT_TRUE(posting.WouldChange(1, 9));
+    EXPECT_FALSE(posting.WouldChange(1, 10));
+    EXPECT_FALSE(posting.WouldChange(3, 8)) << "the same value changes nothing";
+    EXPECT_EQ(ReadBytes(GradeTable()), before);
+    EXPECT_TRUE(RunFolders().isEmpty()) << "a check leaves no backup";
+
+    // Without a period only errors are looked for.
+    posting.CheckGrades(sheet, 0);
+    EXPECT_TRUE(posting.Changes().empty());
+    EXPECT_FALSE(posting.WouldChange(1, 9));
+}
+
+// ---- Posting ----
+
+TEST_F(Posting, PostStoresPassingGradesAndStampsRows) {
+    UseLocale(GreekLocale());
+    GradeSheet sheet =
+        SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "[κλάδος] Θετική"}),
+                 StudentLine("1;1;20", "Α", {"17,5", "x", kAlpha}),
+                 StudentLine("2;1;20", "Β", {"x", "15", "-2"}), StudentLine("2;1;20", "Β", {"8", "", ""})});
+    GradePosting posting(state, ui, kTutoring);
+    const ScanSummary summary = posting.PostGrades(sheet, 3);
+    EXPECT_EQ(Field(1, 1, "GRD3"), FieldValue::Float(17.5));
+    EXPECT_EQ(Field(1, 6, "GRD3"), FieldValue()) << "a marker stores nothing in a number field";
+    EXPECT_EQ(Field(2, 1, "GRD3"), FieldValue::Float(8));
+    EXPECT_EQ(Field(2, 2, "GRD3"), FieldValue()) << "a switched-off subject gets nothing";
+    EXPECT_EQ(Field(1, 1, "GRD1"), FieldValue::Float(12)) << "other grade columns stay";
+    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Posted"));
+    EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("x|Err2"));
+    EXPECT_EQ(sheet.Cell(2, 0), QStringLiteral("2;1;20|Posted"))
+        << "the switched-off subject's cell carries no state, so the row is not all in error";
+    EXPECT_EQ(sheet.Cell(3, 0), QStringLiteral("2;1;20|Posted"));
+    EXPECT_EQ(summary.changedCells, 2);
+    EXPECT_FALSE(summary.aborted);
+}
+
+TEST_F(Posting, RefusedStoresLeaveRecordsAndOtherStudentsUntouchedByteForByte) {
+    const QList<QByteArray> before = RecordBytes(GradeTable());
+    // Ιστορία is locked; student 3's GRD1 of 12 lies outside 0..10, so any store of it is refused.
+    GradeSheet sheet = SheetOf({TitlesLine({"Ιστορία", "Χημεία", "Άλγεβρα"}),
+                                StudentLine("1;1;20", "Α", {"15", "-2", "-2|Err3"}),
+                                StudentLine("3;0;10", "Γ", {"-2", "7", "-2"})});
+    GradePosting posting(state, ui, kTutoring);
+    const ScanSummary summary = posting.PostGrades(sheet, 4);
+    EXPECT_EQ(summary.refusedStores, 2);
+    EXPECT_EQ(summary.journalEntries, 0);
+    // Student 1's Άλγεβρα held GRD1 12 and the file's "-2" is out of range: never stored.
+    EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("-2|Err3"));
+    EXPECT_EQ(sheet.Cell(2, 9), QStringLiteral("7")) << "a refused store gives the cell no state";
+    EXPECT_EQ(RecordBytes(GradeTable()), before);
+}
+
+TEST_F(Posting, OnlyTheStudentsOfTheSheetChange) {
+    const QList<QByteArray> before = RecordBytes(GradeTable());
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
+    GradePosting posting(state, ui, kTutoring);
+    posting.PostGrades(sheet, 2);
+    const QList<QByteArray> after = RecordBytes(GradeTable());
+    ASSERT_EQ(after.size(), before.size());
+    int changed = 0;
+    for (int i = 0; i < before.size(); ++i)
+        changed += before[i] != after[i];
+    EXPECT_EQ(changed, 2) << "student 1's Άλγεβρα and Φυσική, nothing else";
+    EXPECT_EQ(Field(5, 1, "GRD2"), FieldValue::Float(9));
+}
+
+TEST_F(Posting, AbortStopsAfterTheCurrentRow) {
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}),
+                                StudentLine("2;1;20", "Β", {"12"}), StudentLine("5;1;20", "Ε", {"13"})});
+    GradePosting posting(state, ui, kTutoring);
+    StopAfter stop(2);
+    const ScanSummary summary = posting.PostGrades(sheet, 5, &stop);
+    EXPECT_TRUE(summary.aborted);
+    EXPECT_EQ(stop.started, (std::vector<int>{1, 2}));
+    EXPECT_EQ(Field(1, 1, "GRD5"), FieldValue::Float(11));
+    EXPECT_EQ(Field(2, 1, "GRD5"), FieldValue::Float(12));
+    EXPECT_EQ(Field(5, 1, "GRD5"), FieldValue()) << "rows after the abort are not posted";
+    EXPECT_EQ(sheet.Cell(2, 0), QStringLiteral("2;1;20|Posted"));
+    EXPECT_EQ(sheet.Cell(3, 0), QStringLiteral("5;1;20")) << "keeps its previous state";
+}
+
+TEST_F(Posting, PublicSchoolHundredScaleAndNormalisedOralGrades) {
+    // Student 4's Έκθεση is of the numeric-written method: grade column 5 is R100Writen,
+    // and RWriten follows it; its Oral2 "7" goes back as "07" with any store.
+    GradeSheet sheet = SheetOf({TitlesLine({"Έκθεση"}), StudentLine("4;0;100", "Δ", {"85"})});
+    GradePosting posting(state, ui, kPublic);
+    const ScanSummary summary = posting.PostGrades(sheet, 5);
+    EXPECT_EQ(Field(4, 5, "R100Writen"), FieldValue::Float(85));
+    EXPECT_EQ(Field(4, 5, "RWriten"), FieldValue::Float(17));
+    EXPECT_EQ(Field(4, 5, "Oral2"), FieldValue::Text("07"));
+    EXPECT_EQ(summary.journalEntries, 3) << "R100Writen, RWriten and the widened Oral2";
+
+    // A method other than 7 keeps no grade in column 5, yet the record is stored and normalised.
+    GradeSheet other =
+        SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"15", kAlpha})});
+    posting.PostGrades(other, 5);
+    EXPECT_EQ(Field(1, 1, "Oral1"), FieldValue::Text("07"));
+    // A single "Α" typed for an oral grade is kept as "ΑΑ".
+    posting.PostGrades(other, 2);
+    EXPECT_EQ(Field(1, 2, "Oral2"), FieldValue::Text(kAlpha + kAlpha));
+    EXPECT_EQ(Field(1, 1, "Oral2"), FieldValue::Text("15"));
+}
+
+// ---- Backup, journal, undo ----
+
+TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
+    const QByteArray before = ReadBytes(GradeTable());
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12", "19"}),
+                                StudentLine("2;1;20", "Β", {"7", "3"})});
+    GradePosting posting(state, ui, kTutoring);
+    const ScanSummary summary = posting.PostGrades(sheet, 1);
+    ASSERT_EQ(RunFolders(), QStringList{QStringLiteral("2026-06-20 10.30.00")});
+    EXPECT_EQ(QFileInfo(summary.backupFolder).fileName(), QStringLiteral("2026-06-20 10.30.00"));
+    EXPECT_EQ(ReadBytes(QDir(summary.backupFolder).filePath(QStringLiteral("GRADE.DB"))), before);
+
+    const auto run = PostingJournal::Read(QDir(summary.backupFolder).filePath(PostingJournal::kJournalName));
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->header.fileName, state.CurrentFileName);
+    EXPECT_EQ(run->header.fileId, QStringLiteral("46000.5"));
+    EXPECT_EQ(run->header.gradeColumn, 1);
+    EXPECT_EQ(run->header.caption, QStringLiteral("1ος Βαθμός"));
+    EXPECT_EQ(run->outcome, QStringLiteral("completed"));
+    // Student 1's Άλγεβρα already held 12: no change; Φυσική of student 2 is switched off.
+    const std::vector<JournalEntry> expected = {{1, 2, "GRD1", FieldValue(), FieldValue::Float(19)},
+                                                {2, 1, "GRD1", FieldValue(), FieldValue::Float(7)}};
+    EXPECT_EQ(run->entries, expected);
+
+    // A second run of the same second gets a folder of its own.
+    posting.PostGrades(sheet, 2);
+    EXPECT_EQ(RunFolders().size(), 2);
+}
+
+TEST_F(Posting, JournalValuesReadBackExactly) {
+    for (const FieldValue& v :
+         {FieldValue(), FieldValue::Text("a\tb\\c\nd"), FieldValue::Text(""), FieldValue::Integer(-42),
+          FieldValue::Float(0.1 + 0.2), FieldValue::Float(-1e300), FieldValue::Logical(true),
+          FieldValue::Logical(false)}) {
+        const auto back = PostingJournal::DecodeValue(PostingJournal::EncodeValue(v));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(*back, v);
+    }
+    for (const char* bad : {"", "X1", "Iabc", "L2", "Nx", "Ta\\q"})
+        EXPECT_FALSE(PostingJournal::DecodeValue(QString::fromLatin1(bad))) << bad;
+}
+
+TEST_F(Posting, UndoRestoresTheTableExactly) {
+    for (const GradingScheme scheme : {kTutoring, kPublic}) {
+        WritePostingSchool(SchoolFolder(dir.Path()));
+        const QByteArray before = ReadBytes(GradeTable());
+        GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Έκθεση"}),
+                                    StudentLine("1;1;20", "Α", {"14", "19", "-2"}),
+                                    StudentLine("4;0;100", "Δ", {"-2", "-2", "85"})});
+        GradePosting posting(state, ui, scheme);
+        posting.PostGrades(sheet, scheme == kPublic ? 5 : 2);
+        ASSERT_NE(ReadBytes(GradeTable()), before);
+        const UndoOutcome outcome = posting.UndoLastPosting();
+        EXPECT_TRUE(outcome.Complete());
+        EXPECT_GT(outcome.restored, 0);
+        EXPECT_EQ(ReadBytes(GradeTable()), before) << "scheme " << int(scheme);
+        // Undone runs are not undone twice.
+        EXPECT_FALSE(posting.LastPosting());
+        EXPECT_FALSE(posting.UndoLastPosting().found);
+        posting.CloseTables();
+    }
+}
+
+TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"})});
+    GradePosting posting(state, ui, kTutoring);
+    posting.PostGrades(sheet, 2);
+    {
+        // Someone changes Φυσική's grade after the posting.
+        schooldb::Table table(state.MorvenDataBase());
+        table.SetTableName(QStringLiteral("GRADE.DB"));
+        table.Open();
+        for (; !table.Eof(); table.Next())
+            if (table.FieldByName("STUDENTID").AsInteger() == 1 &&
+                table.FieldByName("SUBJECTID").AsInteger() == 2)
+                break;
+        table.Edit();
+        table.FieldByName("GRD2").SetAsFloat(16);
+        ASSERT_TRUE(table.Post());
+    }
+    posting.CloseTables(); // re-read what the other table stored
+    const UndoOutcome outcome = posting.UndoLastPosting();
+    EXPECT_TRUE(outcome.found);
+    EXPECT_FALSE(outcome.Complete());
+    EXPECT_EQ(outcome.restored, 1);
+    ASSERT_EQ(outcome.leftAlone.size(), 1);
+    EXPECT_TRUE(outcome.leftAlone.front().contains("GRD2")) << outcome.leftAlone.front().toStdString();
+    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
+    EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue::Float(16)) << "left as the later change made it";
+    EXPECT_EQ(RunFolders().size(), 2) << "the undo keeps a copy of what it found";
+}
+
+TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnly) {
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
+    GradePosting posting(state, ui, kTutoring);
+    posting.PostGrades(sheet, 2);
+    ui.SetNow(QDateTime(QDate(2026, 6, 21), QTime(9, 0, 0)));
+    sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
+    posting.PostGrades(sheet, 2);
+    // Another file's run comes last and is not this file's.
+    state.CurrentFileName = QStringLiteral("Άλλο.agd");
+    ui.SetNow(QDateTime(QDate(2026, 6, 22), QTime(9, 0, 0)));
+    sheet = SheetOf({TitlesLine({"Φυσική"}), StudentLine("1;1;20", "Α", {"3"})});
+    posting.PostGrades(sheet, 2);
+    state.CurrentFileName = QStringLiteral("Τμήμα Α.agd");
+
+    EXPECT_EQ(posting.UndoLastPosting().restored, 1);
+    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
+    EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue::Float(3));
+    EXPECT_TRUE(posting.UndoLastPosting().Complete());
+    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
+}
+
+TEST_F(Posting, ARecordChangedByAnotherProgramIsNotOverwrittenNorJournalled) {
+    GradePosting posting(state, ui, kTutoring);
+    posting.OpenTables(); // reads GRADE.DB now
+    {
+        // Another program stores student 1's Φυσική after the window read the table.
+        schooldb::Table other(state.MorvenDataBase());
+        other.SetTableName(QStringLiteral("GRADE.DB"));
+        other.Open();
+        for (; !other.Eof(); other.Next())
+            if (other.FieldByName("STUDENTID").AsInteger() == 1 &&
+                other.FieldByName("SUBJECTID").AsInteger() == 2)
+                break;
+        other.Edit();
+        other.FieldByName("GRD6").SetAsFloat(4);
+        ASSERT_TRUE(other.Post());
+    }
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
+    const ScanSummary summary = posting.PostGrades(sheet, 6);
+    EXPECT_EQ(summary.storedRecords, 1);
+    EXPECT_EQ(summary.refusedStores, 1);
+    EXPECT_EQ(Field(1, 1, "GRD6"), FieldValue::Float(11));
+    EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(4)) << "the other program's grade stays";
+    const auto run = PostingJournal::Read(QDir(summary.backupFolder).filePath(PostingJournal::kJournalName));
+    ASSERT_TRUE(run);
+    ASSERT_EQ(run->entries.size(), 1u) << "the line of the store that failed is taken back";
+    EXPECT_EQ(run->entries.front().subjectId, 1);
+    // So the undo touches only what the run stored.
+    posting.CloseTables();
+    EXPECT_TRUE(posting.UndoLastPosting().Complete());
+    EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(4));
+    EXPECT_EQ(Field(1, 1, "GRD6"), FieldValue());
+}
+
+TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnything) {
+    const QByteArray before = ReadBytes(GradeTable());
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
+    GradePosting posting(state, ui, kTutoring);
+    {
+        OtherProgramsLock other(GradeTable(), F_RDLCK);
+        ASSERT_TRUE(other.Taken());
+        try {
+            posting.PostGrades(sheet, 6);
+            ADD_FAILURE() << "posted into a table another program holds";
+        } catch (const schooldb::TableLockedError& e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("GRADE.DB"))) << e.Message().toStdString();
+        }
+        EXPECT_TRUE(RunFolders().isEmpty()) << "no copy and no journal of a run that did not start";
+        EXPECT_EQ(ReadBytes(GradeTable()), before);
+    }
+    // Once the other program has let go, the same window posts, and lets go in turn.
+    const ScanSummary summary = posting.PostGrades(sheet, 6);
+    EXPECT_EQ(summary.storedRecords, 2);
+    EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(19));
+    OtherProgramsLock after(GradeTable(), F_WRLCK);
+    EXPECT_TRUE(after.Taken()) << "the run's write lock ends with the run";
+}

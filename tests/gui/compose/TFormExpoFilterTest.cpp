@@ -1,0 +1,325 @@
+// The student filter window and its dialogs, offscreen, on a school written by the builder.
+#include "core/compose/ColumnSettings.h"
+#include "core/compose/SheetClipboard.h"
+#include "gui/compose/TFormExpoFilter.h"
+#include "gui/compose/TFormSave.h"
+#include "gui/compose/TFormTableSort.h"
+#include "core/exchange/GradeDataFile.h"
+#include "gui/widgets/TSheetGrid.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/builder/SchoolTables.h"
+#include "schooldb/TablePasswords.h"
+#include "core/shell/AppState.h"
+#include "gui/shell/TFormMain.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTableView>
+#include <QToolButton>
+
+using namespace ekaldo;
+using namespace ekaldo::schooldb;
+using namespace ekaldo::testing;
+
+namespace {
+
+void WriteSchool(const QString& folder) {
+    QDir().mkpath(folder);
+    SchoolTables::Level().Row({QStringLiteral("ΓΥ"), QStringLiteral("Γυμνάσιο")}).Row({QStringLiteral("ΛΥ"), QStringLiteral("Λύκειο")}).Write(folder);
+    SchoolTables::Method().Row({1, 1.0, 20.0}).Write(folder);
+    SchoolTables::Class()
+        .Row({1, QStringLiteral("ΓΥ"), QVariant(), 1, QStringLiteral("Α")})
+        .Row({2, QStringLiteral("ΛΥ"), QVariant(), 1, QStringLiteral("Β")})
+        .Write(folder);
+    SchoolTables::Course().Row({10, 1, QStringLiteral("Α1")}).Row({20, 2, QStringLiteral("Β1")}).Write(folder);
+    SchoolTables::Subject()
+        .Row({1, QStringLiteral("Άλγεβρα"), QVariant(), 1, true})
+        .Row({2, QStringLiteral("Φυσική"), QVariant(), 2, true})
+        .Write(folder);
+    SchoolTables::Student()
+        .Row({1, QStringLiteral("Ωραίος"), QStringLiteral("Νίκος"), QStringLiteral("Μ1"), 10})
+        .Row({2, QStringLiteral("Άγγελος"), QStringLiteral("Ελένη"), QStringLiteral("Μ2"), 20})
+        .Write(folder);
+    SchoolTables::Guardian().Row({1, QStringLiteral("Πέτρος")}).Row({2, QStringLiteral("Σπύρος")}).Write(folder);
+    const int fields = static_cast<int>(SchoolTables::GradeFieldNames().size());
+    QVariantList grade{1, 1, true};
+    for (int i = 0; i < fields; ++i)
+        grade.append(QVariant());
+    grade[13] = 17.0;
+    QVariantList off{2, 2, false};
+    for (int i = 0; i < fields; ++i)
+        off.append(QVariant());
+    SchoolTables::Grade().Row(grade).Row(off).Write(folder);
+}
+
+struct FilterFixture : ::testing::Test {
+    TempFolder dir;
+    AppState state;
+    ScriptedUiServices ui;
+    int outBoxRefreshed = 0, templatesRefreshed = 0;
+    std::unique_ptr<TFormExpoFilter> window;
+
+    void SetUp() override {
+        state.ProgramFolder = dir.Path(QStringLiteral("prog/"));
+        state.SetDocumentFolders();
+        const QString folder = dir.Path(QStringLiteral("MV202526.SYR"));
+        WriteSchool(folder);
+        state.DatabaseSession().AddPassword(DataTablePassword());
+        state.MorvenDataBase().SetParams({QStringLiteral("PATH=") + folder});
+        state.MorvenDataBase().Open();
+        state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
+        state.CurrentTemplateName = QStringLiteral("Νέο");
+    }
+    TFormExpoFilter& Open() {
+        window = std::make_unique<TFormExpoFilter>(state, ui, [this] { ++outBoxRefreshed; }, [this] { ++templatesRefreshed; });
+        window->FillGrids();
+        window->ComposeSheet();
+        window->show();
+        return *window;
+    }
+    int RowOf(SelectionKind kind, const QString& caption) {
+        const SelectionGrid& grid = window->Composition().Grid(kind);
+        for (int r = 1; r < grid.RowCount(); ++r)
+            if (grid.Caption(r) == caption)
+                return r;
+        return -1;
+    }
+    // A double-click on the row of a selection grid, as the user makes it.
+    void DoubleClick(SelectionKind kind, int gridRow) {
+        QTableView* view = window->SelectionView(kind);
+        Q_EMIT view->doubleClicked(view->model()->index(gridRow - 1, 1));
+    }
+};
+
+} // namespace
+
+TEST_F(FilterFixture, OpensWithDefaultsAndComposesOnEveryDoubleClick) {
+    TFormExpoFilter& w = Open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Φίλτρο Μαθητών"));
+    EXPECT_EQ(w.edtExpoFileName()->text(), QStringLiteral("Νέο"));
+    EXPECT_EQ(state.ColumnOrder, DefaultColumnOrder());
+    EXPECT_EQ(w.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 2"));
+    EXPECT_EQ(w.Button(QStringLiteral("tbtnSaveTable"))->toolTip(), QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας"));
+    DoubleClick(SelectionKind::Levels, RowOf(SelectionKind::Levels, QStringLiteral("Λύκειο")));
+    EXPECT_EQ(w.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 1"));
+    DoubleClick(SelectionKind::Subjects, 2);  // "<Όλα>"
+    EXPECT_EQ(w.Composition().Sheet.ColCount(), 10);
+    EXPECT_EQ(w.grdStudents()->model()->columnCount(), 10);
+    EXPECT_EQ(w.Composition().Sheet.Cell(1, 9), QStringLiteral("-1"));
+    EXPECT_EQ(w.ProgressBar()->value(), 0);
+}
+
+TEST_F(FilterFixture, SavingASheetProposesTheBoxNameAsksBeforeReplacingAndRefreshesTheOutBox) {
+    Open();
+    const QString path = state.ExportsDir + QStringLiteral("/Νέο.agd");
+    ui.ExpectModal([](QObject& dialog) {
+          auto& save = static_cast<TFormSave&>(dialog);
+          EXPECT_EQ(save.windowTitle(), QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας.."));
+          EXPECT_EQ(save.SaveAsFileEdit()->text(), QStringLiteral("Νέο.agd"));
+          return int(QDialog::Accepted);
+      })
+        .ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + path + QStringLiteral("\" ολοκληρώθηκε!"));
+    window->tbtnSaveTableClick();
+    EXPECT_EQ(outBoxRefreshed, 1);
+    EXPECT_EQ(ReadGradeHeader(path).SchoolYear, QStringLiteral("2025-2026"));
+    EXPECT_EQ(state.CurrentFileName, QStringLiteral("Νέο.agd"));
+    const QByteArray before = ReadBytes(path);
+    // Again, typed without an extension, answered No: nothing is saved.
+    ui.ExpectModal([](QObject& dialog) {
+          static_cast<TFormSave&>(dialog).SaveAsFileEdit()->setText(QStringLiteral("Νέο"));
+          return int(QDialog::Accepted);
+      })
+        .ExpectMessage(MessageIcon::Question, QStringLiteral("Το Αρχείο \"") + path + QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
+                       MessageAnswer::No);
+    window->tbtnSaveTableClick();
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(outBoxRefreshed, 1);
+    ui.ExpectModal([](QObject&) { return int(QDialog::Rejected); });
+    window->tbtnSaveTableClick();
+    EXPECT_EQ(outBoxRefreshed, 1) << "cancel saves nothing";
+}
+
+TEST_F(FilterFixture, ATemplateWindowProposesItsOwnNameForBothFileKinds) {
+    state.CurrentTemplateName = QStringLiteral("Β τάξη.agt");
+    Open();
+    ui.ExpectModal([](QObject& dialog) {
+        EXPECT_EQ(static_cast<TFormSave&>(dialog).SaveAsFileEdit()->text(), QStringLiteral("Β τάξη.agd"));
+        return int(QDialog::Rejected);
+    });
+    window->tbtnSaveTableClick();
+    const QString path = state.TemplatesDir + QStringLiteral("/Β τάξη.agt");
+    WriteBytes(path, "old");
+    ui.ExpectModal([](QObject& dialog) {
+          EXPECT_EQ(static_cast<TFormSave&>(dialog).SaveAsFileEdit()->text(), QStringLiteral("Β τάξη.agt"));
+          return int(QDialog::Accepted);
+      })
+        .ExpectMessage(MessageIcon::Question, QStringLiteral("Το Αρχείο \"") + path + QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
+                       MessageAnswer::Yes)
+        .ExpectMessage(MessageIcon::Information, QStringLiteral("Η Αποθήκευση στο Αρχείο \"") + path + QStringLiteral("\" ολοκληρώθηκε!"));
+    window->tbtnSaveTemplateClick();
+    EXPECT_TRUE(ReadBytes(path).startsWith("[Header]\r\nFile=MORVEN Grades Template\r\n"));
+    EXPECT_EQ(templatesRefreshed, 1);
+}
+
+TEST_F(FilterFixture, SortDialogMovesLinesAndCancelChangesNothing) {
+    Open();
+    ui.ExpectModal([](QObject& dialog) {
+        auto& sort = static_cast<TFormTableSort&>(dialog);
+        EXPECT_EQ(sort.windowTitle(), QStringLiteral("Διάταξη Πίνακα"));
+        EXPECT_EQ(sort.SortedFieldLB()->item(0)->text(), QStringLiteral("Επίπεδο"));
+        sort.btnMoveUp()->click();  // nothing selected: nothing moves
+        sort.SortedFieldLB()->setCurrentRow(0);
+        sort.btnMoveUp()->click();  // the top line cannot go up
+        sort.SortedFieldLB()->setCurrentRow(3);  // "Επώνυμο Μαθητή"
+        sort.btnMoveUp()->click();
+        sort.btnMoveUp()->click();
+        sort.btnMoveUp()->click();
+        EXPECT_EQ(sort.SortedFieldLB()->currentItem()->text(), QStringLiteral("Επώνυμο Μαθητή"));
+        return int(QDialog::Rejected);
+    });
+    const QStringList before = state.SortOrder;
+    window->tbtnSortClick();
+    EXPECT_EQ(state.SortOrder, before);
+    ui.ExpectModal([](QObject& dialog) {
+        auto& sort = static_cast<TFormTableSort&>(dialog);
+        sort.SortedFieldLB()->setCurrentRow(3);
+        sort.btnMoveUp()->click();
+        sort.btnMoveUp()->click();
+        sort.btnMoveUp()->click();
+        return int(QDialog::Accepted);
+    });
+    window->tbtnSortClick();
+    EXPECT_EQ(state.SortOrder.front(), QStringLiteral("STUDENT.\"LASTNAME\""));
+    EXPECT_EQ(window->Composition().Sheet.Cell(1, 1), QStringLiteral("Άγγελος")) << "surname first now";
+}
+
+TEST_F(FilterFixture, FieldsDialogSetsColumnsFixedCountAndGradeColumn) {
+    Open();
+    ui.ExpectModal([](QObject& dialog) {
+        auto& fields = static_cast<TFormTableFields&>(dialog);
+        EXPECT_EQ(fields.windowTitle(), QStringLiteral("Πεδία Πίνακα"));
+        EXPECT_EQ(fields.PeriodCoBo()->count(), 25);
+        EXPECT_EQ(fields.PeriodCoBo()->currentIndex(), 0);
+        EXPECT_TRUE(fields.SpinEditFixedCols()->isEnabled());
+        EXPECT_EQ(fields.SpinEditFixedCols()->value(), 1);
+        fields.SortedFieldLB()->setCurrentRow(3);  // "Μητρώο Μαθητή" to the front
+        for (int i = 0; i < 3; ++i)
+            fields.btnMoveUp()->click();
+        fields.PeriodCoBo()->setCurrentIndex(1);
+        return int(QDialog::Accepted);
+    });
+    window->tbtnFieldsClick();
+    EXPECT_EQ(state.ColumnOrder.front(), QStringLiteral("ΜΗΤΡΩΟ"));
+    EXPECT_EQ(window->Composition().PeriodIndex, 1);
+    EXPECT_EQ(window->grdStudents()->ColumnWidth(1), 64);
+
+    DoubleClick(SelectionKind::Subjects, 2);
+    EXPECT_EQ(window->Composition().Sheet.Cell(1, 8), QStringLiteral("17")) << "the first grade column";
+    ui.ExpectModal([](QObject& dialog) {
+        auto& fields = static_cast<TFormTableFields&>(dialog);
+        EXPECT_FALSE(fields.SpinEditFixedCols()->isEnabled()) << "subject columns present";
+        EXPECT_EQ(fields.SpinEditFixedCols()->value(), 8);
+        fields.PeriodCoBo()->setCurrentIndex(5);
+        return int(QDialog::Rejected);
+    });
+    window->tbtnFieldsClick();
+    EXPECT_EQ(window->Composition().PeriodIndex, 1) << "cancel keeps the grade column";
+}
+
+TEST_F(FilterFixture, CopyPutsTheSheetOnTheClipboardWithCrosses) {
+    Open();
+    DoubleClick(SelectionKind::Subjects, 2);
+    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Αντιγραφή στο Σημειωματάριο (Clipboard) ολοκληρώθηκε!"));
+    window->CopySheetToClipboard();
+    const QStringList lines = QGuiApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines[0], QStringLiteral("ΕΠΩΝΥΜΟ\tΟΝΟΜΑ\tΠΑΤΡΩΝΥΜΟ\tΜΗΤΡΩΟ\tΕΠΙΠΕΔΟ\tΤΑΞΗ\tΤΜΗΜΑ\tΆλγεβρα\tΦυσική"));
+    EXPECT_EQ(lines[1], QStringLiteral("Ωραίος\tΝίκος\tΠέτρος\tΜ1\tΓυμνάσιο\tΑ\tΑ1\t\tx"));
+    EXPECT_EQ(lines[2], QStringLiteral("Άγγελος\tΕλένη\tΣπύρος\tΜ2\tΛύκειο\tΒ\tΒ1\tx\tx"));
+    bool complete = true;
+    const QString cut = SheetClipboardText(window->Composition().Sheet, complete, lines[0].size() + 10);
+    EXPECT_FALSE(complete);
+    EXPECT_EQ(cut, lines[0] + QStringLiteral("\r\n"));
+}
+
+TEST_F(FilterFixture, ClosingKeepsPlacementAndPaneSizesOnlyInTheNormalState) {
+    Open();
+    window->setGeometry(40, 50, 700, 600);
+    window->hdrFilterTables()->resizeSection(0, 100);
+    EXPECT_EQ(window->SelectionView(SelectionKind::Levels)->width(), 100);
+    window->reject();
+    EXPECT_EQ(state.FilterPlacement, (WindowPlacement{40, 50, 700, 600}));
+    EXPECT_EQ(state.LevelW, 100);
+    window = std::make_unique<TFormExpoFilter>(state, ui, nullptr, nullptr);
+    window->showMaximized();
+    window->reject();
+    EXPECT_EQ(state.FilterPlacement, (WindowPlacement{40, 50, 700, 600}));
+}
+
+TEST_F(FilterFixture, TheMainWindowOpensTheFilterForANewSheetAndForATemplate) {
+    state.SettingsPath = dir.Path(QStringLiteral("ZENTIK.INI"));
+    TFormMain main(state, ui);
+    state.DBPath = dir.Path();
+    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
+    main.UpdateCommandButtons();
+    ui.ExpectModal([](QObject& dialog) {
+        auto& filter = static_cast<TFormExpoFilter&>(dialog);
+        EXPECT_EQ(filter.edtExpoFileName()->text(), QStringLiteral("Νέο"));
+        EXPECT_EQ(filter.Composition().StudentCount, 2) << "composed before it shows";
+        return 0;
+    });
+    main.tbtnNewItemClick();
+    EXPECT_EQ(state.CurrentTemplateName, QStringLiteral("Νέο"));
+
+    WriteBytes(state.TemplatesDir + QStringLiteral("/Λύκειο.agt"),
+               Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\n[Levels]\r\n1=Λύκειο\r\nCnt=1\r\n"
+                                    "[Subjects]\r\n1=Φυσική\r\nCnt=1\r\n")));
+    main.RefreshTemplates();
+    main.lstvInOutDocs()->setCurrentRow(2);
+    ui.ExpectModal([](QObject& dialog) {
+        auto& filter = static_cast<TFormExpoFilter&>(dialog);
+        EXPECT_EQ(filter.edtExpoFileName()->text(), QStringLiteral("Λύκειο.agt"));
+        EXPECT_EQ(filter.Composition().StudentCount, 1);
+        EXPECT_EQ(filter.Composition().Sheet.Cell(0, 8), QStringLiteral("Φυσική"));
+        EXPECT_FALSE(filter.Composition().Classes.Ticked(1)) << "a template without classes ticks none";
+        return 0;
+    });
+    main.tbtnViewClick();
+    EXPECT_EQ(state.CurrentTemplatePath, state.TemplatesDir + QStringLiteral("/Λύκειο.agt"));
+    main.setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+TEST_F(FilterFixture, StudentColumnsStayFixedWhileSubjectsScroll) {
+    Open();
+    window->resize(500, 500);
+    EXPECT_TRUE(window->FrozenColumns()->isHidden()) << "only the row numbers are fixed";
+    DoubleClick(SelectionKind::Subjects, 2);
+    ASSERT_EQ(window->Composition().GridFixedColumns, 8);
+    QApplication::processEvents();
+    TSheetGrid* frozen = window->FrozenColumns();
+    EXPECT_TRUE(frozen->isVisible());
+    int expected = window->grdStudents()->verticalHeader()->width();
+    for (int c = 1; c < 8; ++c)
+        expected += window->grdStudents()->ColumnWidth(c);
+    EXPECT_EQ(frozen->width(), std::min(expected, window->grdStudents()->viewport()->width()));
+    EXPECT_FALSE(frozen->isColumnHidden(7));
+    EXPECT_TRUE(frozen->isColumnHidden(8));
+    // Scrolling sideways moves the sheet under the fixed columns, which stay.
+    window->grdStudents()->horizontalScrollBar()->setValue(window->grdStudents()->horizontalScrollBar()->maximum());
+    EXPECT_EQ(frozen->horizontalScrollBar()->value(), 0);
+    // A dragged column goes back to its place at the next composition.
+    window->grdStudents()->horizontalHeader()->moveSection(2, 5);
+    DoubleClick(SelectionKind::Levels, 1);
+    EXPECT_EQ(window->grdStudents()->horizontalHeader()->visualIndex(2), 2);
+}

@@ -1,0 +1,547 @@
+// The printing windows offscreen, driven as a user would through the UI
+// seam: the status window, the preview, the print dialog, PrintGrid and the
+// printer set-up; and the command-line tool's print command.
+#include "gui/print/PrintGrid.h"
+#include "report/PrintTestSupport.h"
+#include "gui/print/TPreviewForm.h"
+#include "gui/print/TPrintForm.h"
+#include "gui/print/TPrintStatusForm.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace ekaldo {
+namespace {
+
+using namespace ekaldo::testing;
+
+class PrintWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_state.GradeFileHeader.SchoolYear = QStringLiteral("2024-2025");
+        m_state.ReportTitle = QStringLiteral("Φύλλο");
+        m_state.ProgramFolder = m_folder.Path() + QLatin1Char('/');
+    }
+    // A recorded report of the given rows: 38 to a page.
+    void Record(int rows) { m_pages = RecordTable(m_state, m_ui, MakeGradeSheet(rows, 4), m_stream); }
+    AppState m_state;
+    ScriptedUiServices m_ui;
+    TempFolder m_folder;
+    QBuffer m_stream;
+    int m_pages = 0;
+};
+
+TEST_F(PrintWindows, PreviewPagesByButtonsKeysAndThePageEdit) {
+    Record(160); // five pages
+    ASSERT_EQ(m_pages, 5);
+    TPreviewForm form(m_state, m_ui);
+    form.SetStream(&m_stream);
+    form.show();
+    TFilePreview& preview = form.FilePreview1();
+    ASSERT_TRUE(preview.IsOpen());
+    EXPECT_EQ(preview.PageCount(), 5);
+    EXPECT_EQ(preview.ShownPage(), 1);
+    EXPECT_EQ(form.PageNoEdit()->text(), QStringLiteral("1"));
+    EXPECT_FALSE(form.Button("FirstPageSB")->isEnabled());
+    EXPECT_FALSE(form.Button("PriorPageSB")->isEnabled());
+    EXPECT_TRUE(form.Button("NextPageSB")->isEnabled());
+    EXPECT_TRUE(form.Button("LastPageSB")->isEnabled());
+    EXPECT_EQ(form.Button("PrintSB")->toolTip(), QStringLiteral("Εκτύπωση [Αρχείο PDF]"));
+
+    form.Button("NextPageSB")->click();
+    EXPECT_EQ(preview.ShownPage(), 2);
+    form.Button("LastPageSB")->click();
+    EXPECT_EQ(preview.ShownPage(), 5);
+    EXPECT_FALSE(form.Button("NextPageSB")->isEnabled());
+    EXPECT_TRUE(form.Button("PriorPageSB")->isEnabled());
+    form.Button("NextPageSB")->click(); // disabled: nothing
+    EXPECT_EQ(preview.ShownPage(), 5);
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_PageUp);
+    EXPECT_EQ(preview.ShownPage(), 4);
+    EXPECT_EQ(form.PageNoEdit()->text(), QStringLiteral("4"));
+    form.Button("FirstPageSB")->click();
+    EXPECT_EQ(preview.ShownPage(), 1);
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_PageUp); // no page before the first
+    EXPECT_EQ(preview.ShownPage(), 1);
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_PageDown);
+    EXPECT_EQ(preview.ShownPage(), 2);
+
+    // A number past the last page shows the last; text that is not a number changes nothing.
+    form.PageNoEdit()->setText(QStringLiteral("99"));
+    form.PageNoEditCommit();
+    EXPECT_EQ(preview.ShownPage(), 5);
+    EXPECT_EQ(form.PageNoEdit()->text(), QStringLiteral("5"));
+    form.PageNoEdit()->setText(QStringLiteral("τρία"));
+    form.PageNoEditCommit();
+    EXPECT_EQ(preview.ShownPage(), 5);
+    form.PageNoEdit()->setText(QStringLiteral("3"));
+    QTest::keyClick(form.PageNoEdit(), Qt::Key_Return);
+    EXPECT_EQ(preview.ShownPage(), 3);
+
+    // The page shown is the page recorded: a different image for each page.
+    const QImage third = preview.RenderPage(3);
+    const QImage fourth = preview.RenderPage(4);
+    EXPECT_FALSE(third.isNull());
+    EXPECT_NE(third, fourth);
+    EXPECT_EQ(form.PageImage()->pixmap().size(), third.size());
+
+    form.Button("HelpSB")->click();
+    EXPECT_EQ(m_ui.HelpShown(), std::vector<int>{1200});
+    form.reject();
+}
+
+TEST_F(PrintWindows, ZoomStaysWithinTenAndTwoHundredAndFitsTheScrollBox) {
+    Record(5);
+    TPreviewForm form(m_state, m_ui);
+    form.SetStream(&m_stream);
+    form.show();
+    TFilePreview& preview = form.FilePreview1();
+    EXPECT_EQ(preview.ZoomFactor(), 100);
+    const QSize at100 = form.PageImage()->pixmap().size();
+    form.Button("ZoomInSB")->click();
+    EXPECT_EQ(preview.ZoomFactor(), 110);
+    EXPECT_GT(form.PageImage()->pixmap().width(), at100.width());
+    for (int i = 0; i < 20; ++i)
+        form.Button("ZoomInSB")->click();
+    EXPECT_EQ(preview.ZoomFactor(), 200);
+    for (int i = 0; i < 30; ++i)
+        form.Button("ZoomOutSB")->click();
+    EXPECT_EQ(preview.ZoomFactor(), 10);
+    form.Button("ZoomOutSB")->click();
+    EXPECT_EQ(preview.ZoomFactor(), 10);
+
+    // Fit width: the page with its margins as wide as the scroll box's viewport.
+    form.Button("ReportToClientSB")->click();
+    const QSize view = form.ScrollBox1()->viewport()->size();
+    const QSize whole = form.PageImage()->pixmap().size();
+    EXPECT_LE(whole.width(), view.width() + 1);
+    EXPECT_LE(whole.height(), view.height() + 1);
+    EXPECT_TRUE(whole.width() >= view.width() - 2 || whole.height() >= view.height() - 2);
+    form.Button("ReportToClientWidthSB")->click();
+    EXPECT_NEAR(form.PageImage()->pixmap().width(), view.width(), 2);
+    // The page sits inside a 2 percent margin: grey round a white page.
+    const QImage image = form.PageImage()->pixmap().toImage();
+    const QRect paper = preview.PaperRect();
+    EXPECT_EQ(paper.left(), qRound(paper.width() * 0.02));
+    EXPECT_NE(image.pixel(1, 1), QColor(Qt::white).rgb());
+    EXPECT_EQ(image.pixel(paper.left() + 2, paper.top() + 2), QColor(Qt::white).rgb());
+}
+
+TEST_F(PrintWindows, ArrowKeysScrollTheScrollBoxWithinItsRange) {
+    Record(5);
+    TPreviewForm form(m_state, m_ui);
+    form.SetStream(&m_stream);
+    form.resize(400, 300);
+    form.show();
+    form.FilePreview1().SetZoomFactor(200);
+    QScrollBar* h = form.ScrollBox1()->horizontalScrollBar();
+    QScrollBar* v = form.ScrollBox1()->verticalScrollBar();
+    ASSERT_GT(h->maximum(), 0);
+    h->setValue(0);
+    v->setValue(0);
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_Left);
+    EXPECT_EQ(h->value(), 0);
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_Right);
+    EXPECT_EQ(h->value(), h->singleStep());
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_Down);
+    EXPECT_EQ(v->value(), v->singleStep());
+    h->setValue(h->maximum());
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_Right);
+    EXPECT_EQ(h->value(), h->maximum());
+    // Keys reach the form first, from any of its controls.
+    QTest::keyClick(form.Button("ZoomInSB"), Qt::Key_Up);
+    EXPECT_EQ(v->value(), 0);
+}
+
+TEST_F(PrintWindows, AOnePageReportStartsWithEveryPageButtonDisabled) {
+    Record(3);
+    TPreviewForm form(m_state, m_ui);
+    form.SetStream(&m_stream);
+    form.show();
+    for (const char* name : {"FirstPageSB", "PriorPageSB", "NextPageSB", "LastPageSB"})
+        EXPECT_FALSE(form.Button(name)->isEnabled()) << name;
+}
+
+TEST_F(PrintWindows, APreviewOfAnUnreadableFileSaysSoAndStaysOpenEmpty) {
+    QBuffer junk;
+    junk.setData(QByteArray("not a report"));
+    junk.open(QIODevice::ReadOnly);
+    m_ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Αδυναμία προεπισκόπησης!"));
+    TPreviewForm form(m_state, m_ui);
+    form.SetStream(&junk);
+    form.show();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.FilePreview1().IsOpen());
+    EXPECT_FALSE(form.Button("NextPageSB")->isEnabled());
+    form.reject();
+}
+
+TEST_F(PrintWindows, AnUnknownRecordOnAPageRaisesTheEngineText) {
+    QBuffer stream;
+    stream.open(QIODevice::ReadWrite);
+    {
+        report::ReportFileWriter writer(stream);
+        writer.BeginFile(report::PageFormat{});
+        writer.BeginPage(1);
+        writer.Line(1, 1, 2, 2);
+        writer.BeginPage(2);
+        writer.RawRecord(0x55, QByteArray(8, '\0'));
+        writer.EndFile();
+    }
+    TFilePreview preview;
+    preview.Stream = &stream;
+    preview.OpenPreview();
+    EXPECT_EQ(preview.PageCount(), 2);
+    EXPECT_FALSE(preview.RenderPage(1).isNull());
+    try {
+        preview.RenderPage(2);
+        FAIL() << "the unknown record was passed over";
+    } catch (const ReportError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Unexpected code found in report file."));
+    }
+}
+
+TEST_F(PrintWindows, PlacementIsStoredOnlyFromTheNormalState) {
+    Record(3);
+    {
+        TPreviewForm form(m_state, m_ui);
+        form.SetStream(&m_stream);
+        form.show();
+        form.setGeometry(50, 60, 700, 500);
+        form.reject();
+    }
+    EXPECT_EQ(m_state.PreviewPlacement, (WindowPlacement{50, 60, 700, 500}));
+    {
+        TPreviewForm form(m_state, m_ui);
+        EXPECT_EQ(form.geometry(), QRect(50, 60, 700, 500));
+        form.SetStream(&m_stream);
+        form.showMaximized();
+        form.reject();
+    }
+    EXPECT_EQ(m_state.PreviewPlacement, (WindowPlacement{50, 60, 700, 500}));
+}
+
+// ---- the print dialog ----
+
+class PrintDialog : public PrintWindows {
+protected:
+    void SetUp() override {
+        PrintWindows::SetUp();
+        if (!HavePoppler())
+            GTEST_SKIP() << "pdftotext is not installed";
+        Record(180); // five pages
+        ASSERT_EQ(m_pages, 5);
+        m_pdf = m_folder.Path(QStringLiteral("Φύλλο.pdf"));
+    }
+    // The pages of the PDF printed, by the page number of their header.
+    QStringList PrintedPages() {
+        QStringList pages;
+        for (int p = 1; p <= PdfPageCount(m_pdf); ++p) {
+            const QString text = PdfPageText(m_pdf, p);
+            const qsizetype at = text.indexOf(QStringLiteral(" (1)"));
+            pages << (at > 0 ? text.mid(at - 1, 1) : QStringLiteral("?"));
+        }
+        return pages;
+    }
+    QString m_pdf;
+};
+
+TEST_F(PrintDialog, OpensWithTheTitlePrinterAndWholeReport) {
+    TPrintForm form(m_state, m_ui, &m_stream, 5);
+    form.PagesCoBo()->setCurrentIndex(2);
+    EXPECT_TRUE(form.PagesRB()->isChecked());
+    form.CopiesEdit()->setText(QStringLiteral("4"));
+    form.show();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Εκτύπωση"));
+    EXPECT_EQ(form.ReportNameLabel()->text(), QStringLiteral("Φύλλο"));
+    EXPECT_EQ(form.PrinterNameLabel()->text(), QStringLiteral("Αρχείο PDF"));
+    EXPECT_EQ(form.CopiesEdit()->text(), QStringLiteral("1"));
+    EXPECT_TRUE(form.WholeRB()->isChecked());
+    EXPECT_FALSE(form.PagesRB()->isChecked());
+    EXPECT_EQ(form.PagesCoBo()->currentText(), QStringLiteral("Όλες"));
+    EXPECT_EQ(form.StartPageEdit()->text(), QStringLiteral("1"));
+    EXPECT_EQ(form.EndPageEdit()->text(), QStringLiteral("5"));
+    // Leaving a page edit chooses the page range.
+    for (QLineEdit* edit : {form.StartPageEdit(), form.EndPageEdit()}) {
+        form.WholeRB()->setChecked(true);
+        QFocusEvent leave(QEvent::FocusOut);
+        QApplication::sendEvent(edit, &leave);
+        EXPECT_TRUE(form.PagesRB()->isChecked()) << edit->objectName().toStdString();
+    }
+    form.WholeRB()->setChecked(true);
+    QFocusEvent leaveCopies(QEvent::FocusOut);
+    QApplication::sendEvent(form.CopiesEdit(), &leaveCopies);
+    EXPECT_TRUE(form.WholeRB()->isChecked());
+}
+
+TEST_F(PrintDialog, TheWholeReportPrintsEveryPageOnceWhateverTheCopies) {
+    m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), m_pdf);
+    TPrintForm form(m_state, m_ui, &m_stream, 5);
+    form.CopiesEdit()->setText(QStringLiteral("3"));
+    form.BtnOKClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(PrintedPages(), (QStringList{"1", "2", "3", "4", "5"}));
+}
+
+TEST_F(PrintDialog, EvenPagesPrintEachByItsOwnRangeIntoOneFile) {
+    m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), m_pdf);
+    TPrintForm form(m_state, m_ui, &m_stream, 5);
+    form.PagesRB()->setChecked(true);
+    form.PagesCoBo()->setCurrentIndex(2); // "Ζυγές"
+    form.BtnOKClick();
+    EXPECT_EQ(form.FilePrinter1().RangesPrinted(), 2);
+    EXPECT_EQ(PrintedPages(), (QStringList{"2", "4"}));
+}
+
+TEST_F(PrintDialog, OddPagesOfARangeWithCopies) {
+    m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), m_pdf);
+    TPrintForm form(m_state, m_ui, &m_stream, 5);
+    form.PagesRB()->setChecked(true);
+    form.StartPageEdit()->setText(QStringLiteral("2"));
+    form.EndPageEdit()->setText(QStringLiteral("5"));
+    form.CopiesEdit()->setText(QStringLiteral("2"));
+    form.PagesCoBo()->setCurrentIndex(1); // "Μονές"
+    form.BtnOKClick();
+    EXPECT_EQ(form.FilePrinter1().RangesPrinted(), 2);
+    EXPECT_EQ(PrintedPages(), (QStringList{"3", "3", "5", "5"}));
+}
+
+TEST_F(PrintDialog, AllPagesOfARangeAsOneRangeWithCopies) {
+    m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), m_pdf);
+    TPrintForm form(m_state, m_ui, &m_stream, 5);
+    form.PagesRB()->setChecked(true);
+    form.StartPageEdit()->setText(QStringLiteral("4"));
+    form.EndPageEdit()->setText(QStringLiteral("9"));
+    form.CopiesEdit()->setText(QStringLiteral("2"));
+    form.BtnOKClick();
+    EXPECT_EQ(form.FilePrinter1().RangesPrinted(), 1);
+    EXPECT_EQ(PrintedPages(), (QStringList{"4", "5", "4", "5"}));
+}
+
+TEST_F(PrintDialog, BadNumbersOrStartAfterEndPrintNothingAndStillClose) {
+    const QList<std::array<const char*, 3>> cases = {
+        {"3", "2", "1"}, {"α", "2", "1"}, {"1", "", "1"}, {"1", "2", "x"}};
+    for (const auto& c : cases) {
+        TPrintForm form(m_state, m_ui, &m_stream, 5);
+        form.PagesRB()->setChecked(true);
+        form.StartPageEdit()->setText(QString::fromUtf8(c[0]));
+        form.EndPageEdit()->setText(QString::fromUtf8(c[1]));
+        form.CopiesEdit()->setText(QString::fromUtf8(c[2]));
+        form.BtnOKClick();
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+        EXPECT_EQ(form.FilePrinter1().RangesPrinted(), 0) << c[0] << " " << c[1] << " " << c[2];
+    }
+    EXPECT_FALSE(QFileInfo::exists(m_pdf));
+}
+
+TEST_F(PrintDialog, CancellingThePdfFileNamePrintsNothing) {
+    m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), std::nullopt);
+    TPrintForm form(m_state, m_ui, &m_stream, 5);
+    form.BtnOKClick();
+    EXPECT_FALSE(QFileInfo::exists(m_pdf));
+}
+
+TEST_F(PrintDialog, AFileThatCannotBeWrittenShowsTheEngineText) {
+    const QString bad = m_folder.Path(QStringLiteral("no/such/folder/x.pdf"));
+    m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), bad);
+    m_ui.ExpectMessage(MessageIcon::Error,
+                       ReportTexts::InvalidPrinter(Printers::PdfPrinterName, bad,
+                                                   QStringLiteral("No such file or directory")));
+    TPrintForm form(m_state, m_ui, &m_stream, 5);
+    form.BtnOKClick();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+TEST_F(PrintDialog, ThePreviewsPrintButtonOpensTheDialogAndKeepsThePageShown) {
+    TPreviewForm preview(m_state, m_ui);
+    preview.SetStream(&m_stream);
+    preview.show();
+    preview.FilePreview1().ShowPage(3);
+    m_ui.ExpectModal([&](QObject& dialog) {
+        auto& form = dynamic_cast<TPrintForm&>(dialog);
+        EXPECT_EQ(form.EndPageEdit()->text(), QStringLiteral("5"));
+        EXPECT_EQ(form.ReportNameLabel()->text(), QStringLiteral("Φύλλο"));
+        return int(QDialog::Rejected);
+    });
+    preview.Button("PrintSB")->click();
+    QApplication::processEvents();
+    preview.activateWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(preview.FilePreview1().ShownPage(), 3);
+}
+
+// ---- PrintGrid and the status window ----
+
+TEST_F(PrintWindows, PrintGridRecordsWithTheStatusWindowThenPreviewsTheTitleWithoutExtension) {
+    const GradeSheet sheet = MakeGradeSheet(90, 6);
+    QString finalLabel, buttonText, previewStatus;
+    int previewPages = 0;
+    m_ui.ExpectModal([&](QObject& dialog) {
+        auto& status = dynamic_cast<TPrintStatusForm&>(dialog);
+        EXPECT_EQ(status.windowTitle(), QStringLiteral("Προετοιμασία Έκθεσης.."));
+        EXPECT_EQ(status.size(), QSize(362, 117));
+        EXPECT_EQ(status.BtnOkCancel()->text(), QStringLiteral("&Άκυρο"));
+        EXPECT_EQ(&status.Grid(), &sheet);
+        QStringList labels;
+        status.Report().StatusLabel = [&](const QString& text) {
+            labels << text;
+            status.PrintStatusLabel()->setText(text);
+        };
+        status.FormActivate();
+        // The label showed the printer and each page in preparation.
+        EXPECT_TRUE(labels.contains(QStringLiteral("\nΑρχείο PDF\n\nΠροετοιμασία Σελίδας 3\n\n")));
+        finalLabel = status.PrintStatusLabel()->text();
+        buttonText = status.BtnOkCancel()->text();
+        status.BtnOkCancel()->click();
+        EXPECT_EQ(status.result(), QDialog::Accepted);
+        return status.result();
+    });
+    m_ui.ExpectModal([&](QObject& dialog) {
+        auto& preview = dynamic_cast<TPreviewForm&>(dialog);
+        preview.show();
+        previewStatus = preview.StatusLabel()->text();
+        previewPages = preview.FilePreview1().PageCount();
+        preview.reject();
+        return int(QDialog::Rejected);
+    });
+    PrintGrid(m_state, m_ui, nullptr, sheet, DefaultSheetColumnWidths(sheet.ColCount()),
+              QStringLiteral("Φύλλο Β1.agd"));
+    EXPECT_EQ(m_state.ReportTitle, QStringLiteral("Φύλλο Β1"));
+    EXPECT_EQ(finalLabel, QStringLiteral("\n\nΗ Προεπισκόπηση Ολοκληρώθηκε!"));
+    EXPECT_EQ(buttonText, QStringLiteral("OK"));
+    EXPECT_EQ(previewStatus, QStringLiteral("Έκθεση: Φύλλο Β1"));
+    EXPECT_EQ(previewPages, 3);
+}
+
+TEST_F(PrintWindows, CancellingDuringPreparationOpensNoPreview) {
+    const GradeSheet sheet = MakeGradeSheet(400, 6);
+    QString finalLabel;
+    int pagesDone = 0;
+    m_ui.ExpectModal([&](QObject& dialog) {
+        auto& status = dynamic_cast<TPrintStatusForm&>(dialog);
+        // The user presses "Άκυρο" while the first page is prepared.
+        QTimer::singleShot(0, status.BtnOkCancel(), &QPushButton::click);
+        status.FormActivate();
+        pagesDone = status.Report().CurrentPage();
+        finalLabel = status.PrintStatusLabel()->text();
+        EXPECT_TRUE(status.Report().WasAborted());
+        status.BtnOkCancel()->click();
+        return status.result();
+    });
+    // No error box and no preview follow: any would fail the script.
+    PrintGrid(m_state, m_ui, nullptr, sheet, {}, QStringLiteral("Φύλλο"));
+    EXPECT_EQ(finalLabel, QStringLiteral("\n\nΗ Προεπισκόπηση Ακυρώθηκε!"));
+    EXPECT_LT(pagesDone, 11);
+}
+
+TEST_F(PrintWindows, AFailingJobSaysSoAndTheWindowStaysWithItsOkButton) {
+    const GradeSheet sheet = MakeGradeSheet(5, 2);
+    TPrintStatusForm status(m_state, m_ui, sheet, {});
+    // No stream: the job cannot start.
+    m_ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Αδυναμία Προεπισκόπησης!"));
+    status.FormActivate();
+    EXPECT_EQ(status.BtnOkCancel()->text(), QStringLiteral("OK"));
+    EXPECT_FALSE(status.Report().WasAborted());
+    EXPECT_EQ(status.PrintStatusLabel()->text(), QStringLiteral("\n\nΗ Προεπισκόπηση Ολοκληρώθηκε!"));
+    // Closing the window while idle closes it.
+    status.BtnOkCancel()->click();
+    EXPECT_EQ(status.result(), QDialog::Accepted);
+}
+
+TEST_F(PrintWindows, PrinterSetupChoosesAmongTheOfferedPrinters) {
+    m_ui.ExpectPrinterChoice(QStringLiteral("pdf"));
+    EXPECT_TRUE(PrinterSetup(m_state, m_ui));
+    EXPECT_EQ(m_state.PrinterName, Printers::PdfPrinterName);
+    m_ui.ExpectPrinterChoice(std::nullopt);
+    EXPECT_FALSE(PrinterSetup(m_state, m_ui));
+    EXPECT_EQ(m_state.PrinterName, Printers::PdfPrinterName);
+    m_ui.ExpectPrinterChoice(QStringLiteral("Κανένας τέτοιος"));
+    EXPECT_FALSE(PrinterSetup(m_state, m_ui));
+    EXPECT_EQ(m_state.PrinterName, Printers::PdfPrinterName);
+}
+
+// ---- the command-line tool ----
+
+class PrintCli : public PrintWindows {
+protected:
+    int Run(const QStringList& args, QString* out = nullptr) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::SeparateChannels);
+        p.start(QStringLiteral(EKALDO_CLI_PATH),
+                QStringList{QStringLiteral("--program-folder"), m_folder.Path(), QStringLiteral("--settings"),
+                            m_folder.Path(QStringLiteral("z.ini"))} +
+                    args);
+        p.waitForFinished(60000);
+        if (out)
+            *out = QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    }
+};
+
+TEST_F(PrintCli, PrintsAGradeFileFoundByPathOrInTheOutBoxIntoAPdf) {
+    if (!HavePoppler())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QDir().mkpath(m_folder.Path(QStringLiteral("Exports")));
+    const QString tsv = m_folder.Path(QStringLiteral("sheet.tsv"));
+    {
+        const GradeSheet sheet = MakeGradeSheet(45, 5);
+        QByteArray text;
+        for (int r = 0; r < sheet.RowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < sheet.ColCount(); ++c)
+                cells << sheet.Cell(r, c);
+            text += cells.join(QLatin1Char('\t')).toUtf8() + '\n';
+        }
+        WriteBytes(tsv, text);
+    }
+    const QString agd = m_folder.Path(QStringLiteral("Exports/Τμήμα Β1.agd"));
+    ASSERT_EQ(Run({QStringLiteral("make-sheet"), QStringLiteral("--school-year"), QStringLiteral("2024-2025"),
+                   tsv, agd}),
+              0);
+
+    const QString pdf = m_folder.Path(QStringLiteral("out.pdf"));
+    QString out;
+    ASSERT_EQ(
+        Run({QStringLiteral("print"), QStringLiteral("Τμήμα Β1.agd"), QStringLiteral("--pdf"), pdf}, &out), 0)
+        << out.toStdString();
+    EXPECT_EQ(PdfPageCount(pdf), 2);
+    const QString page1 = PdfPageText(pdf, 1);
+    EXPECT_TRUE(page1.contains(QStringLiteral("ΚΑΤΑΣΤΑΣΗ ΒΑΘΜΟΛΟΓΙΑΣ : Τμήμα Β1")))
+        << page1.left(300).toStdString();
+    EXPECT_TRUE(page1.contains(QStringLiteral("Σχ.Έτος: 2024-2025")));
+    EXPECT_TRUE(PdfPageText(pdf, 2).contains(QStringLiteral(": 2 (1)")));
+
+    const QString pdf2 = m_folder.Path(QStringLiteral("out2.pdf"));
+    EXPECT_EQ(Run({QStringLiteral("print"), QStringLiteral("--pdf=") + pdf2, agd}), 0);
+    EXPECT_EQ(PdfPageCount(pdf2), 2);
+
+    EXPECT_NE(
+        Run({QStringLiteral("print"), QStringLiteral("Κανένα.agd"), QStringLiteral("--pdf"), pdf}, &out), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral(" δεν υπάρχει!")));
+    EXPECT_NE(Run({QStringLiteral("print"), agd}), 0);
+    EXPECT_NE(
+        Run({QStringLiteral("print"), agd, QStringLiteral("--printer"), QStringLiteral("Κανένας τέτοιος")},
+            &out),
+        0);
+    EXPECT_TRUE(out.contains(QStringLiteral("δεν βρέθηκε")));
+    EXPECT_NE(Run({QStringLiteral("print"), agd, QStringLiteral("--printer"), QStringLiteral("pdf")}, &out),
+              0);
+    EXPECT_TRUE(out.contains(QStringLiteral("--pdf")));
+}
+
+} // namespace
+} // namespace ekaldo

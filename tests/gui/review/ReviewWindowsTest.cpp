@@ -1,0 +1,538 @@
+// The viewer and the posting window offscreen, on real files and a real
+// school, every prompt scripted; and the main window opening them.
+#include "gui/review/TFormPostTable.h"
+#include "gui/review/TFormViewTable.h"
+
+#include "core/review/ReviewTestSupport.h"
+
+#include "gui/compose/TFormSave.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheetModel.h"
+#include "base/RegionalFormats.h"
+#include "core/shell/AppState.h"
+#include "gui/TDatModImages.h"
+#include "gui/shell/TFormMain.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace ekaldo;
+using namespace ekaldo::testing;
+using schooldb::FieldValue;
+
+namespace {
+
+const QString kFileName = QStringLiteral("Τμήμα Α.agd");
+
+class ReviewWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PrepareState(state, dir.Path());
+        ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(10, 30, 0)));
+        Choose(QDir(state.ImportsDir).filePath(kFileName));
+    }
+    void Choose(const QString& path) {
+        state.CurrentFilePath = path;
+        state.CurrentFileName = QFileInfo(path).fileName();
+    }
+    // Writes the InBox file and reads its header, as the main window does before opening a window.
+    void WriteFile(const QStringList& lines, const QString& year = "2025-2026",
+                   const QString& posted = QString()) {
+        WriteSheetFile(state.CurrentFilePath, lines, year, posted);
+        ReadGradeFileHeader(state, state.CurrentFilePath);
+    }
+    QStringList Sheet() const {
+        return {TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Ωραίος", {"14", "x"}),
+                StudentLine("2;1;20", "Άγγελος", {"8", "-1"}),
+                StudentLine("5;1;20", "Ευθυμίου", {"11", "12"})};
+    }
+    FieldValue Field(int student, int subject, const QString& field) {
+        return StoredField(state, student, subject, field);
+    }
+
+    TempFolder dir;
+    AppState state;
+    ScriptedUiServices ui;
+    int refreshed = 0;
+};
+
+QColor PixelAt(QWidget& widget, const QPoint& point) {
+    return widget.grab().toImage().pixelColor(point * widget.devicePixelRatioF());
+}
+
+} // namespace
+
+// ---- The viewer ----
+
+TEST_F(ReviewWindows, ViewerShowsTheFileAsStored) {
+    WriteFile({TitlesLine({"Άλγεβρα"}).replace("ΠΑΤΡΩΝΥΜΟ", "ΑΓΝΩΣΤΟ"),
+               StudentLine("1;1;20|Posted", "Α", {"12|Err3"}), StudentLine("2;1;20", "Β", {"-2"})});
+    TFormViewTable window(state, ui, [this] { ++refreshed; });
+    window.LoadViewerSheet();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Επισκόπηση Αρχείου"));
+    EXPECT_EQ(window.edtExpoFileName()->text(), kFileName);
+    EXPECT_TRUE(window.edtExpoFileName()->isReadOnly());
+    const GradeSheetModel* model = window.grdStudents()->SheetModel();
+    EXPECT_EQ(model->data(model->index(0, 8)).toString(), QStringLiteral("12|Err3"))
+        << "shown with its state";
+    EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20|Posted"));
+    EXPECT_EQ(window.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 2"));
+    const QList<int> widths = {32, 128, 96, 0, 64, 64, 64, 64, 36};
+    for (int c = 0; c < widths.size(); ++c)
+        EXPECT_EQ(window.grdStudents()->ColumnWidth(c), widths[c]) << "column " << c;
+    EXPECT_EQ(window.grdStudents()->verticalHeader()->defaultSectionSize(), 17);
+    EXPECT_EQ(window.grdStudents()->horizontalHeader()->height(), 128);
+    EXPECT_EQ(state.ColumnOrder.size(), 7);
+    window.tbtnHelpClick();
+    EXPECT_EQ(ui.HelpShown(), std::vector<int>{1070});
+    EXPECT_EQ(window.ProgressBar()->value(), 0);
+}
+
+TEST_F(ReviewWindows, ViewerOfAnUnreadableOrSubjectlessFileIsStillUsable) {
+    ui.ExpectMessage(MessageIcon::Error,
+                     QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+                         QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
+    {
+        TFormViewTable window(state, ui, {});
+        window.LoadViewerSheet();
+        EXPECT_EQ(window.Sheet().RowCount(), 2);
+        EXPECT_EQ(window.Sheet().ColCount(), 8);
+        EXPECT_EQ(window.grdStudents()->SheetModel()->rowCount(), 1);
+        EXPECT_EQ(window.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος:  - Μαθητές: 1"));
+    }
+    WriteFile({"α/α\tΕΠΩΝΥΜΟ", "1;1;20\tΑ"});
+    TFormViewTable window(state, ui, {});
+    window.LoadViewerSheet();
+    EXPECT_EQ(window.Sheet().ColCount(), 8);
+    window.grdStudents()->SetSubjectColumnWidth(50); // no subject column: nothing to do
+    window.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(window.grdStudents()->grab().isNull());
+}
+
+TEST_F(ReviewWindows, ViewerTakesASheetOfTenThousandSubjectColumns) {
+    QStringList titles, grades;
+    for (int i = 0; i < 10000; ++i) {
+        titles << QStringLiteral("Μάθημα %1").arg(i);
+        grades << QStringLiteral("15");
+    }
+    WriteFile({TitlesLine(titles), StudentLine("1;1;20", "Α", grades)});
+    TFormViewTable window(state, ui, {});
+    window.LoadViewerSheet();
+    const GradeSheetModel* model = window.grdStudents()->SheetModel();
+    EXPECT_EQ(model->columnCount(), 8 + 10000);
+    EXPECT_EQ(model->data(model->index(0, 8 + 9999)).toString(), QStringLiteral("15"));
+    window.show();
+    window.grdStudents()->scrollTo(model->index(0, 8 + 9999));
+    QApplication::processEvents();
+    EXPECT_FALSE(window.grdStudents()->grab().isNull());
+}
+
+TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
+    UseLocale(GreekLocale());
+    WriteFile(Sheet(), "2024-2025", "1/2/2026");
+    WriteGradeFileHeaderKey(state.CurrentFilePath, "Imported", "1/1/2026");
+    ReadGradeFileHeader(state, state.CurrentFilePath);
+    TFormViewTable window(state, ui, [this] { ++refreshed; });
+    window.LoadViewerSheet();
+    const QString target = QDir(state.ImportsDir).filePath(QStringLiteral("Αντίγραφο.agd"));
+    QString proposed, caption;
+    ui.ExpectModal([&](QObject& object) {
+        auto& dialog = static_cast<TFormSave&>(object);
+        caption = dialog.windowTitle();
+        proposed = dialog.SaveAsFileEdit()->text();
+        dialog.SaveAsFileEdit()->setText(QStringLiteral("Αντίγραφο.txt"));
+        return int(QDialog::Accepted);
+    });
+    ui.ExpectMessage(MessageIcon::Information,
+                     QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + target + QStringLiteral("\" ολοκληρώθηκε!"));
+    window.tbtnSaveTableClick();
+    EXPECT_EQ(caption, QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας.."));
+    EXPECT_EQ(proposed, kFileName) << "the name box's name with the extension .agd";
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(state.CurrentFilePath, target);
+    EXPECT_EQ(window.edtExpoFileName()->text(), kFileName) << "the box keeps the name it showed";
+    const GradeHeader header = ReadGradeHeader(target);
+    EXPECT_EQ(header.FileName, QStringLiteral("Αντίγραφο.agd"));
+    EXPECT_EQ(header.SchoolYear, QStringLiteral("2024-2025")) << "the source's school year";
+    EXPECT_EQ(header.Created, RegionalFormats::DateTimeText(ui.Now()));
+    EXPECT_TRUE(header.Posted.isEmpty() && header.Imported.isEmpty() && header.Exported.isEmpty() &&
+                header.Modified.isEmpty());
+    GradeSheet reread;
+    ReadGradeDataRows(target, ui, reread, nullptr);
+    EXPECT_EQ(reread, window.Sheet());
+
+    // Answering No to the overwrite question writes nothing and refreshes nothing.
+    const QByteArray saved = ReadBytes(target);
+    ui.ExpectModal([&](QObject& object) {
+        static_cast<TFormSave&>(object).SaveAsFileEdit()->setText(QStringLiteral("Αντίγραφο"));
+        return int(QDialog::Accepted);
+    });
+    ui.ExpectMessage(MessageIcon::Question,
+                     QStringLiteral("Το Αρχείο \"") + target +
+                         QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
+                     MessageAnswer::No);
+    ui.SetNow(QDateTime(QDate(2026, 7, 1), QTime(9, 0, 0)));
+    window.SaveViewerSheet();
+    EXPECT_EQ(ReadBytes(target), saved);
+    EXPECT_EQ(refreshed, 1);
+    // Cancelling the dialog saves nothing.
+    ui.ExpectModal([](QObject&) { return int(QDialog::Rejected); });
+    window.SaveViewerSheet();
+    EXPECT_EQ(refreshed, 1);
+}
+
+TEST_F(ReviewWindows, SubjectColumnsTakeTheReleasedWidthWithinLimits) {
+    WriteFile(Sheet());
+    TFormViewTable window(state, ui, {});
+    window.LoadViewerSheet();
+    window.show();
+    TSheetGrid& grid = *window.grdStudents();
+    QHeaderView* header = grid.horizontalHeader();
+    for (const auto& [dragged, expected] : {std::pair{100, 64}, std::pair{5, 16}, std::pair{40, 40}}) {
+        grid.SetColumnWidth(9, dragged);
+        QApplication::processEvents();
+        const QPoint inside(header->sectionViewportPosition(9) + 2, 20);
+        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, inside);
+        EXPECT_EQ(grid.ColumnWidth(8), expected) << dragged;
+        EXPECT_EQ(grid.ColumnWidth(9), expected) << dragged;
+    }
+    // Released over a student column: nothing changes.
+    grid.SetColumnWidth(2, 100);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {},
+                        QPoint(header->sectionViewportPosition(2) + 2, 20));
+    EXPECT_EQ(grid.ColumnWidth(2), 100);
+    EXPECT_EQ(grid.ColumnWidth(8), 40);
+}
+
+TEST_F(ReviewWindows, WindowsTakeAndKeepTheirPlacement) {
+    WriteFile(Sheet());
+    state.ViewPlacement = {30, 40, 600, 500};
+    {
+        TFormViewTable window(state, ui, {});
+        EXPECT_EQ(window.geometry(), QRect(30, 40, 600, 500));
+        window.setGeometry(50, 60, 700, 480);
+        window.reject();
+    }
+    EXPECT_EQ(state.ViewPlacement, (WindowPlacement{50, 60, 700, 480}));
+    {
+        TFormPostTable window(state, ui, {});
+        EXPECT_EQ(window.geometry(), QRect(20, 20, 740, 520));
+        window.setGeometry(10, 11, 720, 530);
+        window.accept();
+    }
+    EXPECT_EQ(state.PostPlacement, (WindowPlacement{10, 11, 720, 530}));
+}
+
+TEST_F(ReviewWindows, PrintMenuOffersPrintAndPrinter) {
+    WriteFile(Sheet());
+    TFormViewTable window(state, ui, {});
+    const QList<QAction*> actions = window.PopupMenuPrint()->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("Εκτύπωση"));
+    EXPECT_TRUE(actions[1]->isSeparator());
+    EXPECT_EQ(actions[2]->text(), QStringLiteral("Εκτυπωτής"));
+    EXPECT_TRUE(window.Button("tbtnPrintTable"));
+    EXPECT_EQ(window.Button("tbtnSaveTable")->toolTip(),
+              QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας"));
+}
+
+// ---- The posting window ----
+
+TEST_F(ReviewWindows, PostingWindowStartsIdleWithTheRightsOfTheUser) {
+    WriteFile(Sheet());
+    for (const bool right : {true, false}) {
+        state.UserRights = QString(32, QLatin1Char(right ? '1' : '0'));
+        TFormPostTable window(state, ui, {});
+        window.LoadPostingSheet();
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("Καταχώρηση Βαθμολογίας"));
+        EXPECT_EQ(window.PeriodCoBo()->count(), 24);
+        EXPECT_EQ(window.PeriodCoBo()->itemText(0), QStringLiteral("1ος Βαθμός"));
+        EXPECT_EQ(window.PeriodCoBo()->currentIndex(), -1);
+        EXPECT_EQ(window.PeriodCoBo()->width(), 133);
+        EXPECT_TRUE(window.btnCheck()->isEnabled());
+        EXPECT_EQ(window.btnPost()->isEnabled(), right);
+        EXPECT_EQ(window.btnUndo()->isEnabled(), right);
+        EXPECT_FALSE(window.btnAbort()->isEnabled());
+        EXPECT_EQ(window.grdStudents()->ColumnWidth(0), 40);
+        EXPECT_TRUE(window.Posting().TablesOpen());
+        EXPECT_EQ(window.btnCheck()->text(), QStringLiteral("Έλεγχος"));
+        EXPECT_EQ(window.btnPost()->text(), QStringLiteral("Καταχώρηση"));
+        EXPECT_EQ(window.btnAbort()->text(), QStringLiteral("Διακοπή"));
+        window.tbtnHelpClick();
+    }
+    EXPECT_EQ(ui.HelpShown(), (std::vector<int>{1110, 1110}));
+}
+
+TEST_F(ReviewWindows, PostingWindowOfAFileThatCannotBeReadOffersNoRun) {
+    ui.ExpectMessage(MessageIcon::Error,
+                     QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+                         QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
+    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    window.LoadPostingSheet();
+    EXPECT_FALSE(window.btnCheck()->isEnabled());
+    EXPECT_FALSE(window.btnPost()->isEnabled());
+    EXPECT_EQ(window.Sheet().ColCount(), 8);
+    window.PeriodCoBo()->setCurrentIndex(0);
+    window.btnPostClick();
+    window.btnCheckClick();
+    EXPECT_FALSE(QFile::exists(state.CurrentFilePath)) << "no stamp creates the missing file";
+    EXPECT_EQ(refreshed, 0);
+}
+
+TEST_F(ReviewWindows, PostNeedsAPeriodAndTheOpenSchoolYear) {
+    WriteFile(Sheet(), "2024-2025");
+    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    window.LoadPostingSheet();
+    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Δεν έχετε επιλέξει Βαθμολογική Περίοδο!"));
+    window.btnPostClick();
+    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!"));
+    window.btnCheckClick();
+    window.PeriodCoBo()->setCurrentIndex(2);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
+    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!"));
+    window.btnPostClick();
+    EXPECT_TRUE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty());
+    EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20")) << "nothing scanned";
+    EXPECT_EQ(refreshed, 0);
+    // Answering No to the confirmation stops before anything else.
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::No);
+    window.btnPostClick();
+}
+
+TEST_F(ReviewWindows, CheckMarksErrorsAndCellsThatWouldChange) {
+    WriteFile(Sheet());
+    TFormPostTable window(state, ui, {});
+    window.LoadPostingSheet();
+    window.resize(900, 500);
+    window.show();
+    window.PeriodCoBo()->setCurrentIndex(0);
+    window.btnCheckClick();
+    EXPECT_EQ(window.Sheet().Cell(1, 9), QStringLiteral("x|Err2"));
+    EXPECT_EQ(window.pnlStudentCnt()->text(),
+              QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 3 - Λάθη: 1 - Αλλαγές: 4"))
+        << "the three Άλγεβρα grades and student 5's Φυσική";
+    EXPECT_TRUE(window.btnCheck()->isEnabled());
+    EXPECT_FALSE(window.btnAbort()->isEnabled());
+    QApplication::processEvents();
+
+    // The error cell on yellow, a changing cell on green, the switched-off "-1" with its cross.
+    TSheetGrid& grid = *window.grdStudents();
+    const QRect error = grid.visualRect(grid.SheetModel()->index(0, 9));
+    const QRect change = grid.visualRect(grid.SheetModel()->index(0, 8));
+    const QRect cross = TSheetGrid::CrossRect(grid.visualRect(grid.SheetModel()->index(1, 9)));
+    const QPoint offset = grid.viewport()->mapTo(&grid, QPoint(0, 0));
+    EXPECT_EQ(PixelAt(grid, error.bottomRight() - QPoint(2, 2) + offset), QColor(Qt::yellow));
+    EXPECT_EQ(PixelAt(grid, change.bottomRight() - QPoint(2, 2) + offset), QColor(0xCC, 0xF2, 0xCC));
+    const QImage marks = TDatModImages::Mark(MarkImage::YellowCross).toImage();
+    EXPECT_EQ(PixelAt(grid, cross.topLeft() + QPoint(5, 5) + offset), marks.pixelColor(5, 5));
+}
+
+TEST_F(ReviewWindows, PostStoresStampsAndRefreshesTheInBox) {
+    UseLocale(GreekLocale());
+    WriteFile(Sheet());
+    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    window.LoadPostingSheet();
+    window.PeriodCoBo()->setCurrentIndex(2);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
+    const int eventsBefore = ui.ProcessEventsCalls();
+    window.btnPostClick();
+    EXPECT_EQ(ui.ProcessEventsCalls() - eventsBefore, 3) << "once a row";
+    EXPECT_EQ(Field(1, 1, "GRD3"), FieldValue::Float(14));
+    EXPECT_EQ(Field(5, 2, "GRD3"), FieldValue::Float(12));
+    EXPECT_EQ(ReadGradeHeader(state.CurrentFilePath).Posted, RegionalFormats::DateTimeText(ui.Now()));
+    EXPECT_EQ(state.GradeFileHeader.Posted, RegionalFormats::DateTimeText(ui.Now()));
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20|Posted"));
+    EXPECT_EQ(window.OperationName(), QStringLiteral("Καταχώρησης"));
+    EXPECT_FALSE(window.Running());
+    EXPECT_TRUE(window.btnPost()->isEnabled());
+    EXPECT_FALSE(window.btnAbort()->isEnabled());
+    EXPECT_EQ(window.LastSummary().storedRecords, 4);
+}
+
+TEST_F(ReviewWindows, AbortDuringPostingStopsAfterTheRowAndStillStamps) {
+    WriteFile(Sheet());
+    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    window.LoadPostingSheet();
+    window.PeriodCoBo()->setCurrentIndex(3);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"4ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
+    ui.ExpectMessage(MessageIcon::Question, QStringLiteral("Θέλετε να διακόψετε την διαδικασία Καταχώρησης;"),
+                     MessageAnswer::Yes);
+    // The user presses Abort while the first row is being posted.
+    QTimer::singleShot(0, window.btnAbort(), [&] {
+        EXPECT_TRUE(window.btnAbort()->isEnabled());
+        EXPECT_FALSE(window.btnCheck()->isEnabled());
+        EXPECT_FALSE(window.PeriodCoBo()->isEnabled());
+        window.btnAbort()->click();
+    });
+    window.btnPostClick();
+    EXPECT_TRUE(window.LastSummary().aborted);
+    EXPECT_EQ(Field(1, 1, "GRD4"), FieldValue::Float(14));
+    EXPECT_EQ(Field(2, 1, "GRD4"), FieldValue()) << "rows after the abort stay as they were";
+    EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20|Posted"));
+    EXPECT_EQ(window.Sheet().Cell(2, 0), QStringLiteral("2;1;20"));
+    EXPECT_FALSE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty()) << "stamped all the same";
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_TRUE(window.btnCheck()->isEnabled());
+}
+
+TEST_F(ReviewWindows, AbortAnsweredNoGoesOnAndAbortOfACheckNamesIt) {
+    WriteFile(Sheet());
+    TFormPostTable window(state, ui, {});
+    window.LoadPostingSheet();
+    ui.ExpectMessage(MessageIcon::Question, QStringLiteral("Θέλετε να διακόψετε την διαδικασία Ελέγχου;"),
+                     MessageAnswer::No);
+    QTimer::singleShot(0, window.btnAbort(), [&] { window.btnAbort()->click(); });
+    window.btnCheckClick();
+    EXPECT_FALSE(window.LastSummary().aborted);
+    EXPECT_EQ(window.LastSummary().rows, 3);
+    window.btnAbortClick(); // idle: nothing asked
+}
+
+TEST_F(ReviewWindows, ClosingDuringARunStopsItBeforeTheTablesClose) {
+    WriteFile(Sheet());
+    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    window.LoadPostingSheet();
+    window.show();
+    window.PeriodCoBo()->setCurrentIndex(4);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"5ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
+    bool openWhileClosing = false;
+    QTimer::singleShot(0, &window, [&] {
+        window.reject();
+        openWhileClosing = window.Posting().TablesOpen() && window.isVisible();
+    });
+    window.btnPostClick();
+    EXPECT_TRUE(openWhileClosing) << "the window waits for the run";
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.Posting().TablesOpen());
+    EXPECT_EQ(Field(1, 1, "GRD5"), FieldValue::Float(14));
+    EXPECT_EQ(Field(2, 1, "GRD5"), FieldValue());
+    EXPECT_FALSE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty());
+}
+
+TEST_F(ReviewWindows, UndoGivesBackTheOldValuesAndClearsTheStamp) {
+    WriteFile(Sheet());
+    const QByteArray grades = ReadBytes(QDir(SchoolFolder(dir.Path())).filePath("GRADE.DB"));
+    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    window.LoadPostingSheet();
+    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") +
+                                                   kFileName + QStringLiteral("\" για αναίρεση."));
+    window.btnUndoClick();
+    window.PeriodCoBo()->setCurrentIndex(1);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"2ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
+    window.btnPostClick();
+    const auto run = window.Posting().LastPosting();
+    ASSERT_TRUE(run);
+    ui.ExpectMessage(MessageIcon::Question, UndoConfirmationText(*run), MessageAnswer::Yes);
+    ui.ExpectMessage(MessageIcon::Information,
+                     QStringLiteral("Η Αναίρεση της Καταχώρησης ολοκληρώθηκε: 4 τιμές επανήλθαν."));
+    window.btnUndoClick();
+    EXPECT_EQ(ReadBytes(QDir(SchoolFolder(dir.Path())).filePath("GRADE.DB")), grades);
+    EXPECT_TRUE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty());
+    EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20"));
+    EXPECT_FALSE(window.Posting().WouldChange(1, 8)) << "the posted cells are no longer changes";
+    EXPECT_EQ(refreshed, 2);
+
+    // Without the posting right there is no undo.
+    state.UserRights = QString(32, QLatin1Char('0'));
+    window.btnUndoClick();
+}
+
+TEST_F(ReviewWindows, RowStampsAndTheCurrentRowNumber) {
+    WriteFile(Sheet());
+    TFormPostTable window(state, ui, {});
+    window.LoadPostingSheet();
+    window.resize(900, 500);
+    window.show();
+    window.btnCheckClick(); // row 1 has a bad and a good grade
+    window.PeriodCoBo()->setCurrentIndex(0);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"1ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
+    window.btnPostClick();
+    QApplication::processEvents();
+    TSheetGrid& grid = *window.grdStudents();
+    QHeaderView* numbers = grid.verticalHeader();
+    EXPECT_EQ(numbers->width(), 40);
+    EXPECT_EQ(grid.CurrentSheetRow(), 3) << "the scan leaves the last row current";
+    const QImage image = numbers->viewport()->grab().toImage();
+    const qreal dpr = numbers->viewport()->devicePixelRatioF();
+    const int stampLeft = 40 - 1 - TDatModImages::MarkSize;
+    const QImage tick = TDatModImages::Mark(MarkImage::Tick).toImage();
+    // Row 1 posted: the tick's own pixels at the stamp's place.
+    int same = 0;
+    for (int y = 0; y < TDatModImages::MarkSize; ++y)
+        for (int x = 0; x < TDatModImages::MarkSize; ++x)
+            same += image.pixelColor(QPoint(stampLeft + x, numbers->sectionViewportPosition(0) + 3 + y) *
+                                     dpr) == tick.pixelColor(x, y);
+    EXPECT_EQ(same, TDatModImages::MarkSize * TDatModImages::MarkSize);
+    // The current row (3) is drawn white on black.
+    EXPECT_EQ(image.pixelColor(QPoint(2, numbers->sectionViewportPosition(2) + 8) * dpr), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(QPoint(2, numbers->sectionViewportPosition(1) + 8) * dpr), QColor(Qt::white));
+}
+
+TEST_F(ReviewWindows, MainWindowOpensTheViewerAndThePostingWindow) {
+    WriteFile(Sheet());
+    TFormMain main(state, ui);
+    main.lstvInOutDocs()->setCurrentRow(0);
+    bool viewed = false, posted = false;
+    ui.ExpectModal([&](QObject& dialog) {
+        auto* viewer = qobject_cast<TFormViewTable*>(&dialog);
+        viewed = viewer && viewer->Sheet().RowCount() == 4 && viewer->edtExpoFileName()->text() == kFileName;
+        return 0;
+    });
+    main.tbtnViewClick();
+    ui.ExpectModal([&](QObject& dialog) {
+        auto* window = qobject_cast<TFormPostTable*>(&dialog);
+        posted =
+            window && window->Sheet().Cell(3, 8) == QStringLiteral("11") && window->btnPost()->isEnabled();
+        return 0;
+    });
+    main.tbtnRunClick();
+    EXPECT_TRUE(viewed);
+    EXPECT_TRUE(posted);
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}

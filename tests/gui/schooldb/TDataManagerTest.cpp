@@ -1,0 +1,197 @@
+// The school-year window, its confirmation and the sign-in window, offscreen.
+#include "gui/schooldb/TDataManager.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/builder/SchoolTables.h"
+#include "gui/schooldb/TDataOpen.h"
+#include "gui/schooldb/TPasswordForm.h"
+#include "core/shell/AppState.h"
+#include "gui/TDatModImages.h"
+#include "gui/shell/TFormMain.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+#include "support/WidgetInput.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace ekaldo;
+using namespace ekaldo::schooldb;
+using namespace ekaldo::testing;
+
+namespace {
+
+
+void WriteYear(const QString& folder, const QString& adminPassword, const QString& year) {
+    QDir().mkpath(folder);
+    QString rights(32, QLatin1Char('0'));
+    rights[7] = QLatin1Char('1');
+    SchoolTables::User()
+        .Row({QStringLiteral("TALMIR"), adminPassword, QStringLiteral("Διαχ"), 0, year,
+              QString(32, QLatin1Char('1'))})
+        .Row({QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("ΚΩΔΙΚΟΣ"), QStringLiteral("Καθ"), 2, year, rights})
+        .Write(folder);
+}
+
+struct DataManagerFixture : ::testing::Test {
+    TempFolder dir;
+    AppState state;
+    ScriptedUiServices ui;
+    void SetUp() override {
+        state.DBPath = dir.Path();
+        WriteYear(dir.Path(QStringLiteral("MV202324.SYR")), QStringLiteral("TALMIR"), QStringLiteral("2023"));
+        WriteYear(dir.Path(QStringLiteral("MV202425.SYR")), QStringLiteral("TALMIR"), QStringLiteral("2024"));
+        WriteYear(dir.Path(QStringLiteral("mv202526.syr")), QStringLiteral("ΑΛΛΟ"), QStringLiteral("2025"));
+    }
+};
+
+} // namespace
+
+TEST_F(DataManagerFixture, ListsPreselectsAndDrawsTheOpenYearWithTheOpenFolder) {
+    {
+        TDataManager manager(state, ui, {});
+        EXPECT_EQ(manager.windowTitle(), QStringLiteral("Φάκελοι ( ") + dir.Path() + QStringLiteral(" ) "));
+        ASSERT_EQ(manager.SchoolYearLB()->count(), 3);
+        EXPECT_EQ(manager.SchoolYearLB()->currentItem()->text(), QStringLiteral("Σχ.Έτος 2025-2026"))
+            << "none open: the last";
+        EXPECT_EQ(manager.SchoolYearEdit()->text(), QStringLiteral("Σχ.Έτος 2025-2026"));
+        EXPECT_FALSE(manager.SchoolYearEdit()->isEnabled());
+    }
+    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2023-2024");
+    TDataManager manager(state, ui, {});
+    manager.show();
+    QListWidget* list = manager.SchoolYearLB();
+    EXPECT_EQ(list->currentRow(), 0);
+    // The folder pictures: open for the year now open, closed for the others.
+    const QImage shot = list->viewport()->grab().toImage();
+    auto folderAt = [&](int row) {
+        const QRect r = list->visualItemRect(list->item(row));
+        return shot.copy(r.left() + 2, r.top() + 2, 15, 14);
+    };
+    auto onWhite = [](const QPixmap& picture) {
+        QImage image(picture.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.drawPixmap(0, 0, picture);
+        return image;
+    };
+    const QImage open = onWhite(TDatModImages::Folder(true));
+    const QImage closed = onWhite(TDatModImages::Folder(false));
+    EXPECT_NE(open, closed);
+    auto near = [](const QImage& a, const QImage& b) {
+        int differing = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                differing += qAbs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 40;
+        return differing < 10;
+    };
+    EXPECT_TRUE(near(folderAt(0), open));
+    EXPECT_TRUE(near(folderAt(1), closed));
+    EXPECT_FALSE(near(folderAt(1), open));
+    EXPECT_EQ(list->visualItemRect(list->item(0)).height(), 18);
+    // A click copies the label into the box.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(manager.SchoolYearEdit()->text(), QStringLiteral("Σχ.Έτος 2024-2025"));
+}
+
+TEST_F(DataManagerFixture, FoldersButtonOpensTheYearAndTheMainWindowShowsIt) {
+    state.ProgramFolder = dir.Path(QStringLiteral("prog/"));
+    state.SettingsPath = dir.Path(QStringLiteral("ZENTIK.INI"));
+    TFormMain window(state, ui);
+    state.DBPath = dir.Path();
+    ui.ExpectModal([&](QObject& dialog) {
+          auto& manager = static_cast<TDataManager&>(dialog);
+          manager.SchoolYearLB()->setCurrentRow(1);
+          manager.OpenBtn()->click();
+          EXPECT_EQ(manager.result(), int(QDialog::Accepted)) << "the window closes after an opening";
+          return manager.result();
+      }).ExpectModal([&](QObject& dialog) {
+        auto& confirm = static_cast<TDataOpen&>(dialog);
+        EXPECT_EQ(confirm.windowTitle(), QStringLiteral("Άνοιγμα Φακέλου"));
+        EXPECT_EQ(confirm.OpenSchoolYearEdit()->text(), QStringLiteral("Σχ.Έτος 2024-2025"));
+        confirm.HelpButton()->click();
+        EXPECT_FALSE(confirm.isHidden() && confirm.result() != 0) << "help leaves the dialog open";
+        return int(QDialog::Accepted);
+    });
+    window.Button(QStringLiteral("tbtnFolders"))->click();
+    EXPECT_EQ(ui.HelpShown(), std::vector<int>{1030});
+    EXPECT_EQ(window.edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος 2024-2025"));
+    window.lstvInOutDocs()->setCurrentRow(0);
+    EXPECT_TRUE(window.Button(QStringLiteral("tbtnRun"))->isEnabled());
+    window.lstvInOutDocs()->setCurrentRow(2);
+    EXPECT_TRUE(window.Button(QStringLiteral("tbtnNewItem"))->isEnabled());
+    EXPECT_TRUE(state.MorvenDataBase().Connected());
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    ui.ExpectMessage(MessageIcon::Warning,
+                     QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!"),
+                     MessageAnswer::Ok);
+    window.close();
+    EXPECT_FALSE(state.MorvenDataBase().Connected()) << "leaving closes the connection";
+}
+
+TEST_F(DataManagerFixture, CancelInTheConfirmationLeavesEverythingAsItWas) {
+    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2023-2024");
+    int changed = 0;
+    TDataManager manager(state, ui, [&] { ++changed; });
+    ui.ExpectModal([](QObject&) { return int(QDialog::Rejected); });
+    manager.OpenData();
+    EXPECT_EQ(state.SchoolYearLabel, QStringLiteral("Σχ.Έτος 2023-2024"));
+    EXPECT_EQ(manager.result(), 0) << "the school-year window stays open";
+    EXPECT_EQ(changed, 1) << "the commands are updated in every case";
+}
+
+TEST_F(DataManagerFixture, TheSignInWindowAsksUntilTheTeacherSignsIn) {
+    // The administrator of 2025 has another password: the window asks.
+    TDataManager manager(state, ui, {});
+    manager.SchoolYearLB()->setCurrentRow(2);
+    ui.ExpectModal([](QObject&) { return int(QDialog::Accepted); })
+        .ExpectModal([](QObject& dialog) {
+            auto& form = static_cast<TPasswordForm&>(dialog);
+            EXPECT_EQ(form.windowTitle(), QStringLiteral("Σύνθημα"));
+            TypeText(form.UserNameEdit(), QStringLiteral("ΕΛΕΝΗ"));
+            TypeText(form.UserPasswordEdit(), QStringLiteral("κωδικ"));
+            return int(QDialog::Accepted);
+        })
+        .ExpectMessage(MessageIcon::Error, QStringLiteral("Το Σύνθημα δεν ταιριάζει!"))
+        .ExpectModal([](QObject& dialog) {
+            auto& form = static_cast<TPasswordForm&>(dialog);
+            EXPECT_EQ(form.UserNameEdit()->text(), QStringLiteral("ΕΛΕΝΗ")) << "what was typed is kept";
+            EXPECT_EQ(form.UserPasswordEdit()->text(), QStringLiteral("ΚΩΔΙΚ")) << "capitals as typed";
+            TypeText(form.UserPasswordEdit(), QStringLiteral("οςxyz"));
+            EXPECT_EQ(form.UserPasswordEdit()->text(), QStringLiteral("ΚΩΔΙΚΟΣX")) << "at most 8 characters";
+            form.UserPasswordEdit()->setText(QStringLiteral("ΚΩΔΙΚΟΣ"));
+            return int(QDialog::Accepted);
+        });
+    manager.OpenData();
+    EXPECT_EQ(state.SchoolYearLabel, QStringLiteral("Σχ.Έτος 2025-2026"));
+    EXPECT_EQ(state.CurrentUserName, QStringLiteral("ΕΛΕΝΗ"));
+    EXPECT_TRUE(state.PostingRight());
+}
+
+TEST(PasswordForm, HidesWhatIsTypedBehindHashes) {
+    TPasswordForm form;
+    EXPECT_EQ(form.UserNameEdit()->maxLength(), 15);
+    EXPECT_EQ(form.UserPasswordEdit()->maxLength(), 8);
+    EXPECT_EQ(form.UserNameEdit()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(form.size(), QSize(321, 121));
+    form.show();
+    form.UserNameEdit()->setText(QStringLiteral("ΑΒ"));
+    EXPECT_EQ(form.UserNameEdit()->displayText(), QStringLiteral("##"));
+    EXPECT_EQ(form.OKPasswordBB()->text(), QStringLiteral("ΟΚ"));
+    EXPECT_TRUE(form.OKPasswordBB()->isDefault());
+}
+
+TEST_F(DataManagerFixture, ClosingStoresThePlacement) {
+    state.DataManagerPlacement = {40, 50, 325, 252};
+    TDataManager manager(state, ui, {});
+    EXPECT_EQ(manager.pos(), QPoint(40, 50));
+    manager.setGeometry(60, 70, 400, 300);
+    manager.reject();
+    EXPECT_EQ(state.DataManagerPlacement, (WindowPlacement{60, 70, 400, 300}));
+}

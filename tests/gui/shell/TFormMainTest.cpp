@@ -1,0 +1,367 @@
+// The main window offscreen, on real folders, with every dialog scripted.
+#include "core/exchange/GradeDataFile.h"
+#include "base/ProfileFile.h"
+#include "core/shell/AppState.h"
+#include "gui/shell/TAboutForm.h"
+#include "gui/shell/TFormMain.h"
+#include "gui/shell/THelpWindow.h"
+#include "gui/shell/TParamForm.h"
+#include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTextBrowser>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QFileSystemModel>
+#include <QTimer>
+#include <QTreeView>
+#include <QToolButton>
+
+using namespace ekaldo;
+using namespace ekaldo::testing;
+
+namespace {
+
+const QString kExitQuestion = QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!");
+
+QByteArray GradeFile(const QString& name, const QString& stamps = QString()) {
+    return Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nFileName=") + name +
+                 QStringLiteral("\r\nCreated=1/1/05\r\n") + stamps + QStringLiteral("[Data]\r\nα/α\r\n"));
+}
+
+void WaitFor(const std::function<bool()>& done, int ms = 3000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+struct MainWindowFixture : ::testing::Test {
+    TempFolder dir;
+    AppState state;
+    ScriptedUiServices ui;
+    std::unique_ptr<TFormMain> window;
+
+    void SetUp() override {
+        state.ProgramFolder = dir.Path(QStringLiteral("prog/"));
+        state.SettingsPath = dir.Path(QStringLiteral("ZENTIK.INI"));
+    }
+    void TearDown() override {
+        if (window) {
+            // Leave without writing: the question is answered Cancel, then the window is destroyed.
+            window->setAttribute(Qt::WA_DeleteOnClose, false);
+            window.reset();
+        }
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+    }
+    TFormMain& Open() {
+        window = std::make_unique<TFormMain>(state, ui);
+        window->show();
+        return *window;
+    }
+    void Choose(DocumentPage page) { window->lstvInOutDocs()->setCurrentRow(static_cast<int>(page)); }
+    bool Enabled(const char* name) { return window->Button(QString::fromLatin1(name))->isEnabled(); }
+    // The path of a file in one of the three folders, the folder made if need be.
+    QString Path(const char* folder, const char* name) {
+        QDir().mkpath(state.ProgramFolder + QString::fromLatin1(folder));
+        return state.ProgramFolder + QString::fromLatin1(folder) + QLatin1Char('/') + QString::fromUtf8(name);
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindowFixture, FirstRunCreatesTheFoldersAndShowsOneEmptyRowNumberedOne) {
+    TFormMain& w = Open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("e-Κάλντο: Κεντρικό Σύστημα"));
+    for (const char* folder : {"Imports", "Exports", "Templates"})
+        EXPECT_TRUE(QDir(state.ProgramFolder + QString::fromLatin1(folder)).exists()) << folder;
+    EXPECT_EQ(w.geometry(), QRect(10, 10, 450, 350));
+    EXPECT_EQ(w.edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
+    EXPECT_EQ(w.StatusPanel(0)->text(),
+              QStringLiteral(" Ηλεκτρονικό Κάλντο v 1.5a για Φροντιστήρια , ") + Program::CopyrightNotice);
+    EXPECT_EQ(w.StatusPanel(1)->width(), 50);
+    const int columns[] = {8, 5, 4};
+    for (int p = 0; p < 3; ++p) {
+        const auto page = static_cast<DocumentPage>(p);
+        EXPECT_EQ(w.ListModel(page)->rowCount(), 1);
+        EXPECT_EQ(w.ListModel(page)->CellText(0, 0), QStringLiteral("1"));
+        EXPECT_EQ(w.ListModel(page)->columnCount(), columns[p]);
+        EXPECT_EQ(w.Grid(page)->columnWidth(0), 32);
+        EXPECT_EQ(w.Grid(page)->columnWidth(1), 18);
+        EXPECT_EQ(w.Grid(page)->columnWidth(2), 240);
+        EXPECT_EQ(w.Grid(page)->verticalHeader()->defaultSectionSize(), 18);
+    }
+    EXPECT_EQ(w.PageTitle(DocumentPage::OutBox)->text(), QStringLiteral(" προς Αποστολή"));
+    EXPECT_EQ(w.Book()->currentIndex(), 0);
+    EXPECT_EQ(w.Button(QStringLiteral("tbtnFolders"))->toolTip(), QStringLiteral("Φάκελοι"));
+    ASSERT_NE(w.Banner(), nullptr);
+    EXPECT_TRUE(w.Banner()->isVisible());
+}
+
+TEST_F(MainWindowFixture, CommandsFollowTheChosenListAndTheOpenSchoolYear) {
+    Open();
+    Choose(DocumentPage::Templates);
+    EXPECT_EQ(window->Book()->currentIndex(), 2);
+    EXPECT_FALSE(Enabled("tbtnNewItem"));
+    EXPECT_FALSE(Enabled("tbtnView"));
+    Choose(DocumentPage::InBox);
+    EXPECT_TRUE(Enabled("tbtnImportItem"));
+    EXPECT_TRUE(Enabled("tbtnView"));
+    EXPECT_FALSE(Enabled("tbtnRun"));
+    EXPECT_FALSE(Enabled("tbtnExportItem"));
+    EXPECT_TRUE(Enabled("tbtnDeleteItem"));
+    Choose(DocumentPage::OutBox);
+    EXPECT_TRUE(Enabled("tbtnExportItem"));
+    EXPECT_FALSE(Enabled("tbtnImportItem"));
+
+    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2004-2005");
+    Choose(DocumentPage::InBox);
+    EXPECT_TRUE(Enabled("tbtnRun"));
+    Choose(DocumentPage::Templates);
+    EXPECT_TRUE(Enabled("tbtnNewItem"));
+    EXPECT_TRUE(Enabled("tbtnView"));
+}
+
+TEST_F(MainWindowFixture, RefreshKeepsTheSelectedFileWhenOthersArriveBeforeIt) {
+    Open();
+    WriteBytes(Path("Exports", "m.agd"), GradeFile(QStringLiteral("m.agd")));
+    window->RefreshOutBox();
+    QTableView* grid = window->Grid(DocumentPage::OutBox);
+    ASSERT_EQ(window->ListModel(DocumentPage::OutBox)->rowCount(), 1);
+    for (const char* name : {"a.agd", "b.agd", "c.agd", "d.agd"})
+        WriteBytes(Path("Exports", name), GradeFile(QString::fromLatin1(name)));
+    window->RefreshOutBox();
+    EXPECT_EQ(window->ListModel(DocumentPage::OutBox)->FileNameAt(grid->currentIndex().row()), QStringLiteral("m.agd"));
+    EXPECT_TRUE(grid->selectionModel()->isRowSelected(grid->currentIndex().row(), {}));
+    QFile::remove(Path("Exports", "m.agd"));
+    window->RefreshOutBox();
+    EXPECT_EQ(grid->currentIndex().row(), 0) << "a vanished file leaves the first row current";
+}
+
+TEST_F(MainWindowFixture, StateIconsAreDrawnInColumnOne) {
+    WriteBytes(Path("Imports", "both.agd"), GradeFile(QStringLiteral("both.agd"), QStringLiteral("Modified=x\r\nPosted=y\r\n")));
+    WriteBytes(Path("Imports", "filled.agd"), GradeFile(QStringLiteral("filled.agd"), QStringLiteral("Modified=x\r\n")));
+    WriteBytes(Path("Imports", "plain.agd"), GradeFile(QStringLiteral("plain.agd")));
+    Open();
+    window->resize(900, 400);
+    DocumentListModel* model = window->ListModel(DocumentPage::InBox);
+    QTableView* grid = window->Grid(DocumentPage::InBox);
+    grid->clearSelection();
+    const QImage shot = grid->viewport()->grab().toImage();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        const QString name = model->FileNameAt(r);
+        const auto icon = model->IconOf(r);
+        const QRect cell = grid->visualRect(model->index(r, 1));
+        int coloured = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                coloured += shot.pixelColor(x, y) != Qt::white;
+        if (name == QStringLiteral("both.agd")) {
+            EXPECT_EQ(icon, DocumentListModel::RowIcon::Post) << "only the posted icon shows";
+            EXPECT_GT(coloured, 20);
+        } else if (name == QStringLiteral("filled.agd")) {
+            EXPECT_EQ(icon, DocumentListModel::RowIcon::Edit);
+            EXPECT_GT(coloured, 20);
+        } else {
+            EXPECT_EQ(icon, DocumentListModel::RowIcon::None);
+            EXPECT_EQ(coloured, 0) << "an empty icon cell";
+        }
+    }
+}
+
+TEST_F(MainWindowFixture, SendingFromTheWindowStampsAndRefreshesTheLists) {
+    WriteBytes(Path("Exports", "a.agd"), GradeFile(QStringLiteral("a.agd"), QStringLiteral("Exported=\r\n")));
+    Open();
+    Choose(DocumentPage::OutBox);
+    QDir().mkpath(dir.Path(QStringLiteral("usb")));
+    const QString dest = dir.Path(QStringLiteral("usb/b.agd"));
+    ui.ExpectSaveFile(QStringLiteral("Αποστολή Αρχείου.."), dest)
+        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
+    window->Button(QStringLiteral("tbtnExportItem"))->click();
+    EXPECT_EQ(ui.FileDialogs().at(0).fileName, QStringLiteral("a.agd"));
+    EXPECT_FALSE(window->ListModel(DocumentPage::OutBox)->CellText(0, 4).isEmpty());
+    EXPECT_EQ(window->ListModel(DocumentPage::OutBox)->IconOf(0), DocumentListModel::RowIcon::Get);
+}
+
+TEST_F(MainWindowFixture, DeleteWorksOnTheShownPage) {
+    WriteBytes(Path("Templates", "t.agt"), "[Header]\r\n");
+    WriteBytes(Path("Imports", "i.agd"), GradeFile(QStringLiteral("i.agd")));
+    Open();
+    Choose(DocumentPage::InBox);
+    window->Book()->setCurrentIndex(2);  // the Templates page shown while the InBox item is chosen
+    const QString path = state.TemplatesDir + QStringLiteral("/t.agt");
+    ui.ExpectMessage(MessageIcon::Question,
+                     QStringLiteral("Πρόκειται να διαγράψετε το Αρχείο \"") + path + QStringLiteral("\" !\nΘα προχωρήσετε στη διαγραφή;"),
+                     MessageAnswer::Yes);
+    window->Button(QStringLiteral("tbtnDeleteItem"))->click();
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(QFile::exists(Path("Imports", "i.agd")));
+    EXPECT_EQ(window->ListModel(DocumentPage::Templates)->FileNameAt(0), QString());
+}
+
+TEST_F(MainWindowFixture, DoubleClickViewsEvenWhileViewIsDisabled) {
+    WriteBytes(Path("Exports", "a.agd"), GradeFile(QStringLiteral("a.agd")));
+    Open();
+    Choose(DocumentPage::Templates);
+    ASSERT_FALSE(Enabled("tbtnView"));
+    Choose(DocumentPage::OutBox);
+    window->lstvInOutDocs()->setCurrentRow(-1);
+    window->lstvInOutDocs()->item(1)->setSelected(true);
+    ui.ExpectModal([](QObject& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("FormViewTable")) << "the viewer";
+        return 0;
+    });
+    QTableView* grid = window->Grid(DocumentPage::OutBox);
+    Q_EMIT grid->doubleClicked(grid->currentIndex());
+    EXPECT_EQ(state.CurrentFileName, QStringLiteral("a.agd"));
+    EXPECT_EQ(state.CurrentFilePath, Path("Exports", "a.agd"));
+    EXPECT_EQ(state.GradeFileHeader.FileName, QStringLiteral("a.agd"));
+}
+
+TEST_F(MainWindowFixture, CancelAtTheExitQuestionLeavesTheSettingsFileUntouched) {
+    Open();
+    const QByteArray before = ReadBytes(state.SettingsPath);
+    ui.ExpectMessage(MessageIcon::Warning, kExitQuestion, MessageAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(ReadBytes(state.SettingsPath), before);
+
+    window->setGeometry(30, 40, 640, 480);
+    window->Grid(DocumentPage::InBox)->setColumnWidth(7, 99);
+    window->Grid(DocumentPage::Templates)->setColumnWidth(3, 77);
+    ui.ExpectMessage(MessageIcon::Warning, kExitQuestion, MessageAnswer::Ok);
+    EXPECT_TRUE(window->close());
+    auto read = [&](const char* section, const char* key) {
+        return ProfileFile::ReadString(state.SettingsPath, QString::fromLatin1(section), QString::fromLatin1(key));
+    };
+    EXPECT_EQ(read("fc_Main", "W"), QStringLiteral("640"));
+    EXPECT_EQ(read("fc_Main", "cw_InBox7"), QStringLiteral("99"));
+    EXPECT_EQ(read("fc_Main", "cw_Templates3"), QStringLiteral("77"));
+    EXPECT_FALSE(read("fc_Main", "SplitW").isEmpty());
+    EXPECT_EQ(read("Directory", "DBPath"), state.ProgramFolder);
+    EXPECT_TRUE(read("Report", "BackFontName").isEmpty());
+}
+
+TEST_F(MainWindowFixture, SavedPlacementAndWidthsComeBack) {
+    WriteBytes(state.SettingsPath, "[fc_Main]\r\nX=0x20\r\nY=50\r\nW=700\r\nH=500\r\nSplitW=200\r\ncw_OutBox3=150\r\n");
+    Open();
+    EXPECT_EQ(window->geometry(), QRect(32, 50, 700, 500));
+    EXPECT_EQ(window->Grid(DocumentPage::OutBox)->columnWidth(3), 150);
+    EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("pnlClientLeft"))->width(), 200);
+}
+
+TEST_F(MainWindowFixture, ParametersApplyClosesTheSchoolYearAndCancelKeepsIt) {
+    QDir().mkpath(dir.Path(QStringLiteral("schools/a")));
+    Open();
+    state.DBPath = dir.Path(QStringLiteral("schools"));
+    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2004-2005");
+    window->ShowSchoolYear();
+
+    // Browse elsewhere, then leave with "Άκυρο": the folder stays chosen, the year stays open.
+    ui.ExpectModal([&](QObject& dialog) {
+        auto& form = static_cast<TParamForm&>(dialog);
+        EXPECT_EQ(form.DBDirEdit()->text(), dir.Path(QStringLiteral("schools")));
+        form.ChooseFolder(dir.Path(QStringLiteral("schools/a")));
+        EXPECT_EQ(form.DBDirEdit()->text(), dir.Path(QStringLiteral("schools/a")));
+        form.CancelPathBB()->click();
+        return 0;
+    });
+    window->Button(QStringLiteral("tbtnParams"))->click();
+    EXPECT_EQ(state.DBPath, dir.Path(QStringLiteral("schools/a")));
+    EXPECT_EQ(window->edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος 2004-2005"));
+
+    // "Εφαρμογή" with the folder unchanged still closes the open year.
+    ui.ExpectModal([&](QObject& dialog) {
+        auto& form = static_cast<TParamForm&>(dialog);
+        form.ApplyPathBB()->click();
+        form.HelpPathBB()->click();
+        return 1;
+    });
+    window->Button(QStringLiteral("tbtnParams"))->click();
+    EXPECT_EQ(window->edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
+    EXPECT_EQ(ui.HelpShown(), std::vector<int>{1020});
+    Choose(DocumentPage::InBox);
+    EXPECT_FALSE(Enabled("tbtnRun"));
+}
+
+TEST_F(MainWindowFixture, ParametersShowTheNearestFolderWhenTheSavedOneIsGone) {
+    QDir().mkpath(dir.Path(QStringLiteral("schools")));
+    state.DBPath = dir.Path(QStringLiteral("schools/removed/deeper"));
+    TParamForm form(state, ui, {});
+    EXPECT_EQ(form.DBDirEdit()->text(), dir.Path(QStringLiteral("schools")));
+    EXPECT_EQ(state.DBPath, dir.Path(QStringLiteral("schools/removed/deeper"))) << "opening changes nothing";
+}
+
+TEST(AboutForm, ClosesItselfAndRestoresTheCursorButNotOnAClick) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    {
+        TAboutForm defaults;
+        EXPECT_EQ(defaults.Timer1()->interval(), 5000);
+        EXPECT_EQ(defaults.size(), QSize(370, 210));
+        EXPECT_TRUE(defaults.windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_TRUE(defaults.windowFlags() & Qt::FramelessWindowHint);
+    }
+    QPointer<TAboutForm> banner = new TAboutForm(nullptr, 150);
+    banner->show();
+    EXPECT_EQ(banner->VersionLabel()->text(), QStringLiteral("Έκδοση 1.5a για Φροντιστήρια"));
+    EXPECT_EQ(banner->CopyRightLabel()->text(), Program::CopyrightNotice);
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(50, 50), QPointF(50, 50), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(banner.data(), &click);
+    QApplication::processEvents();
+    EXPECT_FALSE(banner.isNull());
+    EXPECT_TRUE(banner->isVisible()) << "a click does not close it";
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    WaitFor([&] { return banner.isNull(); });
+    EXPECT_TRUE(banner.isNull()) << "closed and freed when the timer fires";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the normal cursor is back";
+}
+
+TEST(HelpWindow, OpensAtTheSectionOfTheContextNumber) {
+    TempFolder dir;
+    QString html = QStringLiteral("<html><body>");
+    for (int ctx : {1000, 1020, 1200}) {
+        html += QStringLiteral("<a name=\"ctx%1\"></a><h2>Ενότητα %1</h2>").arg(ctx);
+        for (int i = 0; i < 80; ++i)
+            html += QStringLiteral("<p>Κείμενο %1</p>").arg(i);
+    }
+    WriteBytes(dir.Path(QStringLiteral("Zentik.hlp")), (html + QStringLiteral("</body></html>")).toUtf8());
+    ScriptedUiServices ui;
+    THelpWindow help(dir.Path(QStringLiteral("Zentik.hlp")), ui);
+    help.ShowContext(1000);
+    QApplication::processEvents();
+    const int top = help.Browser()->verticalScrollBar()->value();
+    help.ShowContext(1200);
+    QApplication::processEvents();
+    EXPECT_GT(help.Browser()->verticalScrollBar()->value(), top + 100);
+    EXPECT_TRUE(help.isVisible());
+    THelpWindow missing(dir.Path(QStringLiteral("none.hlp")), ui);
+    EXPECT_TRUE(missing.Browser()->toPlainText().contains(QStringLiteral("δεν βρέθηκε")));
+}
+
+TEST(ParamForm, TreeOpensTheWayDownToTheSavedFolder) {
+    TempFolder dir;
+    QDir().mkpath(dir.Path(QStringLiteral("a/b/c")));
+    AppState state;
+    state.DBPath = dir.Path(QStringLiteral("a/b/c")) + QLatin1Char('/');
+    ScriptedUiServices ui;
+    TParamForm form(state, ui, {});
+    form.show();
+    QTreeView* tree = form.DirectoryListBox1();
+    auto* model = static_cast<QFileSystemModel*>(tree->model());
+    WaitFor([&] { return tree->isExpanded(model->index(dir.Path(QStringLiteral("a/b")))); });
+    EXPECT_EQ(model->filePath(tree->currentIndex()), dir.Path(QStringLiteral("a/b/c")));
+    EXPECT_TRUE(tree->isExpanded(model->index(dir.Path(QStringLiteral("a/b")))));
+    EXPECT_TRUE(tree->isExpanded(model->index(dir.Path(QStringLiteral("a")))));
+}

@@ -4,7 +4,7 @@
 #include "base/UiServices.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SignIn.h"
-#include "core/shell/AppState.h"
+#include "schooldb/SchoolYearSession.h"
 #include "base/SharedRoutines.h"
 
 #include <QDir>
@@ -50,21 +50,21 @@ QString SchoolYearFolderOf(const QString& dbPath, const QString& label) {
     return canonical;
 }
 
-void CloseSchoolYear(AppState& state) {
-    state.MorvenDataBase().Close();
-    state.SchoolYearLabel = Program::NoSchoolYearLabel;
+void CloseSchoolYear(SchoolYearSession& session) {
+    session.MorvenDataBase().Close();
+    session.SchoolYearLabel = Program::NoSchoolYearLabel;
 }
 
-void OpenSchoolYear(AppState& state, UiServices& ui, SignInPrompt& prompt, const QString& label, bool trySilent) {
-    schooldb::Database& database = state.MorvenDataBase();
-    CloseSchoolYear(state);
-    database.SetParams({QStringLiteral("PATH=") + SchoolYearFolderOf(state.DBPath, label)});
+void OpenSchoolYear(SchoolYearSession& session, UiServices& ui, SignInPrompt& prompt, const QString& label, bool trySilent) {
+    schooldb::Database& database = session.MorvenDataBase();
+    CloseSchoolYear(session);
+    database.SetParams({QStringLiteral("PATH=") + SchoolYearFolderOf(session.DBPath, label)});
     database.Open();  // a folder that cannot be connected goes to the general error report
 
-    state.SchoolYearCode = label.mid(8, 4);
-    state.SchoolYearLabel = state.SchoolYearCode.size() == 4 ? label : Program::NoSchoolYearLabel;
+    session.SchoolYearCode = label.mid(8, 4);
+    session.SchoolYearLabel = session.SchoolYearCode.size() == 4 ? label : Program::NoSchoolYearLabel;
     try {
-        const bool signedIn = (trySilent && SilentSignIn(state)) || InteractiveSignIn(state, ui, prompt);
+        const bool signedIn = (trySilent && SilentSignIn(session)) || InteractiveSignIn(session, ui, prompt);
         if (signedIn)
             database.Open();
         else
@@ -74,7 +74,7 @@ void OpenSchoolYear(AppState& state, UiServices& ui, SignInPrompt& prompt, const
         database.Close();
     }
     if (!database.Connected())
-        state.SchoolYearLabel = Program::NoSchoolYearLabel;
+        session.SchoolYearLabel = Program::NoSchoolYearLabel;
 }
 
 } // namespace ekaldo

@@ -5,7 +5,7 @@
 
 namespace ekaldo {
 
-struct AppState;
+struct SchoolYearSession;
 class SignInPrompt;
 class UiServices;
 
@@ -22,10 +22,10 @@ QString SchoolYearFolderOf(const QString& dbPath, const QString& label);
 // is left open. A folder that cannot be connected raises DatabaseError for the
 // general error report, with no school year open. Without trySilent the
 // administrator is not tried first (a command line naming its user).
-void OpenSchoolYear(AppState& state, UiServices& ui, SignInPrompt& prompt, const QString& label,
+void OpenSchoolYear(SchoolYearSession& session, UiServices& ui, SignInPrompt& prompt, const QString& label,
                     bool trySilent = true);
 
 // Disconnects the database and marks that no school year is open.
-void CloseSchoolYear(AppState& state);
+void CloseSchoolYear(SchoolYearSession& session);
 
 } // namespace ekaldo

@@ -3,7 +3,7 @@
 #include "base/UiServices.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"
-#include "core/shell/AppState.h"
+#include "schooldb/SchoolYearSession.h"
 
 namespace ekaldo {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 // password is withdrawn again whatever happens.
 class UserTable {
 public:
-    explicit UserTable(AppState& state) : m_session(state.DatabaseSession()), m_table(state.MorvenDataBase()) {
+    explicit UserTable(SchoolYearSession& session) : m_session(session.DatabaseSession()), m_table(session.MorvenDataBase()) {
         m_session.AddPassword(schooldb::UserTablePassword());
         try {
             m_table.SetTableName(QStringLiteral("USER.DB"));
@@ -34,11 +34,11 @@ private:
     schooldb::Table m_table;
 };
 
-void Accept(AppState& state, schooldb::Table& users, int level) {
-    state.CurrentUserName = users.FieldByName(QStringLiteral("USERNAME")).AsString();
-    state.CurrentUserPassword = users.FieldByName(QStringLiteral("PASSWORD")).AsString();
-    state.UserLevel = level;
-    state.UserRights = UserRightsOf(level, users.FieldByName(QStringLiteral("PRIVILEGES")).AsString());
+void Accept(SchoolYearSession& session, schooldb::Table& users, int level) {
+    session.CurrentUserName = users.FieldByName(QStringLiteral("USERNAME")).AsString();
+    session.CurrentUserPassword = users.FieldByName(QStringLiteral("PASSWORD")).AsString();
+    session.UserLevel = level;
+    session.UserRights = UserRightsOf(level, users.FieldByName(QStringLiteral("PRIVILEGES")).AsString());
 }
 
 } // namespace
@@ -58,29 +58,29 @@ QString UserRightsOf(int level, const QString& privileges) {
     return rights;
 }
 
-bool SilentSignIn(AppState& state) {
-    state.UserLevel = 5;
+bool SilentSignIn(SchoolYearSession& session) {
+    session.UserLevel = 5;
     bool accepted = false;
     {
-        UserTable users(state);
+        UserTable users(session);
         accepted = users->FindKey(kAdministratorName) &&
-                   users->FieldByName(QStringLiteral("SCHLYEAR")).AsString() == state.SchoolYearCode &&
+                   users->FieldByName(QStringLiteral("SCHLYEAR")).AsString() == session.SchoolYearCode &&
                    users->FieldByName(QStringLiteral("PASSWORD")).AsString() == kAdministratorPassword &&
                    !users->FieldByName(QStringLiteral("GROUPID")).IsNull() &&
                    users->FieldByName(QStringLiteral("GROUPID")).AsInteger() == 0;
         if (accepted)
-            Accept(state, *users, 1);
+            Accept(session, *users, 1);
     }
     if (accepted)
-        state.DatabaseSession().AddPassword(schooldb::DataTablePassword());
+        session.DatabaseSession().AddPassword(schooldb::DataTablePassword());
     return accepted;
 }
 
-bool InteractiveSignIn(AppState& state, UiServices& ui, SignInPrompt& prompt) {
-    state.UserLevel = 5;
+bool InteractiveSignIn(SchoolYearSession& session, UiServices& ui, SignInPrompt& prompt) {
+    session.UserLevel = 5;
     bool accepted = false;
     {
-        UserTable users(state);
+        UserTable users(session);
         QString name, password;
         for (;;) {
             if (!prompt.Ask(name, password)) {
@@ -91,7 +91,7 @@ bool InteractiveSignIn(AppState& state, UiServices& ui, SignInPrompt& prompt) {
                 ui.Error(QStringLiteral("Ακατάλληλο ψευδώνυμο!"));
                 continue;
             }
-            if (users->FieldByName(QStringLiteral("SCHLYEAR")).AsString() != state.SchoolYearCode) {
+            if (users->FieldByName(QStringLiteral("SCHLYEAR")).AsString() != session.SchoolYearCode) {
                 ui.Error(QStringLiteral("Δεν υφίστανται δικαιώματα στο τρέχον Σχ.Έτος!"));
                 continue;
             }
@@ -100,13 +100,13 @@ bool InteractiveSignIn(AppState& state, UiServices& ui, SignInPrompt& prompt) {
                 continue;
             }
             const schooldb::Field group = users->FieldByName(QStringLiteral("GROUPID"));
-            Accept(state, *users, group.IsNull() ? 5 : UserLevelOfGroup(group.AsInteger()));
+            Accept(session, *users, group.IsNull() ? 5 : UserLevelOfGroup(group.AsInteger()));
             accepted = true;
             break;
         }
     }
     if (accepted)
-        state.DatabaseSession().AddPassword(schooldb::DataTablePassword());
+        session.DatabaseSession().AddPassword(schooldb::DataTablePassword());
     return accepted;
 }
 

@@ -4,7 +4,7 @@
 
 namespace ekaldo {
 
-struct AppState;
+struct SchoolYearSession;
 class UiServices;
 
 // Asks who is signing in. The sign-in window in the program; a command line's
@@ -27,11 +27,11 @@ QString UserRightsOf(int level, const QString& privileges);
 
 // Signs in as the administrator without asking. On success the user, level
 // and rights are set and the data-table password registered.
-bool SilentSignIn(AppState& state);
+bool SilentSignIn(SchoolYearSession& session);
 
 // Asks until a user signs in or the prompt is cancelled, with the refusal
 // messages through ui. The user table's password is registered only while
 // the table is read.
-bool InteractiveSignIn(AppState& state, UiServices& ui, SignInPrompt& prompt);
+bool InteractiveSignIn(SchoolYearSession& session, UiServices& ui, SignInPrompt& prompt);
 
 } // namespace ekaldo

@@ -1,35 +1,11 @@
 #include "core/shell/AppState.h"
 
 #include "base/FileErrors.h"
-#include "schooldb/SchoolDatabase.h"
 
 #include <QDir>
 #include <QStandardPaths>
 
 namespace ekaldo {
-
-AppState::AppState() = default;
-AppState::~AppState() {
-    // The database refers to the session: it goes first.
-    m_database.reset();
-}
-AppState::AppState(AppState&&) noexcept = default;
-
-schooldb::Session& AppState::DatabaseSession() {
-    if (!m_session)
-        m_session = std::make_unique<schooldb::Session>();
-    return *m_session;
-}
-
-schooldb::Database& AppState::MorvenDataBase() {
-    if (!m_database) {
-        m_database = std::make_unique<schooldb::Database>(DatabaseSession(), QStringLiteral("MorvenDataBase"));
-        m_database->SetDriverName(QStringLiteral("STANDARD"));
-        m_database->SetLoginPrompt(false);
-        m_database->SetKeepConnection(false);
-    }
-    return *m_database;
-}
 
 void AppState::SetDocumentFolders() {
     ImportsDir = ProgramFolder + QStringLiteral("Imports");

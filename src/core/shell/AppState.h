@@ -1,6 +1,8 @@
 #pragma once
 
 #include "base/ProgramConstants.h"
+#include "core/exchange/DocumentInHand.h"
+#include "schooldb/SchoolYearSession.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,32 +12,14 @@
 
 namespace ekaldo {
 
-namespace schooldb {
-class Database;
-class Session;
-} // namespace schooldb
-
 struct WindowPlacement {
     int x = 0, y = 0, w = 0, h = 0;
     bool operator==(const WindowPlacement&) const = default;
 };
 
-// The header of the grade data file read last.
-struct GradeHeader {
-    QString File, Version, Copyright, FileName, FileID, Created, Exported, Modified, Imported, Posted,
-        SchoolYear;
-    bool operator==(const GradeHeader&) const = default;
-};
-
-// The header of the grade template file read last.
-struct TemplateHeader {
-    QString File, Version, Copyright, FileName, FileID, Created;
-    bool operator==(const TemplateHeader&) const = default;
-};
-
 // Every process-wide variable of the program. The program makes one at start
 // and hands it to its windows; each test makes its own.
-struct AppState {
+struct AppState : SchoolYearSession, DocumentInHand {
     // The program's data folder (the document folders, the default database
     // path), the folder of what the program ships (the help file and the
     // guide beside it; empty: the data folder) and the settings file. Chosen
@@ -48,9 +32,6 @@ struct AppState {
     QString SettingsPath;
 
     QString ImportsDir, ExportsDir, TemplatesDir;
-    QString DBPath;
-    QString SchoolYearLabel = Program::NoSchoolYearLabel;
-    QString SchoolYearCode;
 
     QString BackFontName = QStringLiteral("Arial");
     QString ForeFontName = QStringLiteral("Arial");
@@ -73,11 +54,6 @@ struct AppState {
     std::array<int, 3> OutBoxWidths{240, 128, 128};
     std::array<int, 2> TemplateWidths{240, 128};
 
-    QString CurrentFileName, CurrentFilePath;
-    QString CurrentTemplateName, CurrentTemplatePath;
-    GradeHeader GradeFileHeader;
-    TemplateHeader TemplateFileHeader;
-
     QString LastSendFolder, LastReceiveFolder;
 
     // The title of the last report prepared, and the printer the next one
@@ -90,25 +66,6 @@ struct AppState {
     // their defaults when it opens (compose/ColumnSettings.h).
     QStringList ColumnOrder, SortOrder;
 
-    // The signed-in user of the open school year.
-    int UserLevel = 5;  // 1 to 4 by group; 5 nobody
-    QString UserRights = QString(32, QLatin1Char('0'));
-    QString CurrentUserName, CurrentUserPassword;
-    // Flag 8 of the user's rights allows posting grades.
-    bool PostingRight() const { return UserRights.size() >= 8 && UserRights.at(7) == QLatin1Char('1'); }
-
-    // The table-password session and the database every table and query of
-    // the program goes through, made on first use.
-    schooldb::Session& DatabaseSession();
-    schooldb::Database& MorvenDataBase();
-
-    AppState();
-    ~AppState();
-    AppState(AppState&&) noexcept;
-    AppState& operator=(AppState&&) = delete;
-
-    bool SchoolYearOpen() const { return SchoolYearLabel != Program::NoSchoolYearLabel; }
-
     // Sets the three document folders from the program folder and creates the
     // missing ones; throws FileError when one cannot be made.
     void SetDocumentFolders();
@@ -117,10 +74,6 @@ struct AppState {
 
     // The settings path of this user.
     static QString DefaultSettingsPath();
-
-private:
-    std::unique_ptr<schooldb::Session> m_session;
-    std::unique_ptr<schooldb::Database> m_database;
 };
 
 } // namespace ekaldo

@@ -50,12 +50,12 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     ekaldo::bench::BenchUi ui;
-    AppState state;
+    DocumentInHand state;
     state.CurrentFileName = QStringLiteral("bench.agd");
     state.CurrentFilePath = dir.filePath(state.CurrentFileName);
     const GradeSheet sheet = MakeSheet(10000, 30);
 
-    const double write = Best(5, [&] { WriteGradeDataFile(state, ui, sheet, QStringLiteral("2024-2025")); });
+    const double write = Best(5, [&] { WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2024-2025"), ui); });
     QFile f(state.CurrentFilePath);
     f.open(QIODevice::ReadOnly);
     const QByteArray bytes = f.readAll();

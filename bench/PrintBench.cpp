@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     filer.Ui = &ui;
     filer.Stream = &stream;
     filer.ChoosePrinter(Printers::PdfPrinterName);
-    TablePrintJob job(state, ui, sheet, DefaultSheetColumnWidths(sheet.ColCount()));
+    TablePrintJob job(state.ReportTitle, state.GradeFileHeader.SchoolYear, ui, sheet, DefaultSheetColumnWidths(sheet.ColCount()));
     job.Attach(filer);
     filer.Execute();
     const qint64 prepare = timer.elapsed();

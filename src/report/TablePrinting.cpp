@@ -3,7 +3,6 @@
 #include "core/exchange/GradeSheet.h"
 #include "base/UiServices.h"
 #include "report/ReportEngine.h"
-#include "core/shell/AppState.h"
 
 #include <QLocale>
 
@@ -44,9 +43,9 @@ void SetUpTableReport(TBaseReport& report) {
     report.Title = QStringLiteral("Μόρβεν-Εκθέσεις");
 }
 
-TablePrintJob::TablePrintJob(const AppState& state, UiServices& ui, const GradeSheet& sheet,
-                             const QList<int>& columnWidthsPixels)
-    : m_state(state), m_ui(ui), m_sheet(sheet), m_widths(columnWidthsPixels) {}
+TablePrintJob::TablePrintJob(const QString& reportTitle, const QString& schoolYear, UiServices& ui,
+                             const GradeSheet& sheet, const QList<int>& columnWidthsPixels)
+    : m_reportTitle(reportTitle), m_schoolYear(schoolYear), m_ui(ui), m_sheet(sheet), m_widths(columnWidthsPixels) {}
 
 void TablePrintJob::Attach(TBaseReport& report) {
     report.OnBeforePrint = [this](TBaseReport& r) { ReportBeforePrint(r); };
@@ -125,11 +124,11 @@ void TablePrintJob::ReportPrintHeader(TBaseReport& report) {
          Align::Left);
     report.SetBold(true);
     BoxWidth = 3.0;
-    Cell(report, report.AreaLeft(), row2, QStringLiteral("Σχ.Έτος: ") + m_state.GradeFileHeader.SchoolYear,
+    Cell(report, report.AreaLeft(), row2, QStringLiteral("Σχ.Έτος: ") + m_schoolYear,
          Align::Centre);
     BoxWidth = right - report.AreaLeft();
     Cell(report, report.AreaLeft(), row2,
-         QStringLiteral("ΚΑΤΑΣΤΑΣΗ ΒΑΘΜΟΛΟΓΙΑΣ") + QStringLiteral(" : ") + m_state.ReportTitle,
+         QStringLiteral("ΚΑΤΑΣΤΑΣΗ ΒΑΘΜΟΛΟΓΙΑΣ") + QStringLiteral(" : ") + m_reportTitle,
          Align::Centre);
     report.SetBold(false);
 }

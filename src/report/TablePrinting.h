@@ -5,7 +5,6 @@
 
 namespace ekaldo {
 
-struct AppState;
 class GradeSheet;
 class TBaseReport;
 class UiServices;
@@ -31,9 +30,10 @@ void SetUpTableReport(TBaseReport& report);
 // lengths in centimetres.
 class TablePrintJob {
 public:
-    // columnWidthsPixels: the sheet grid's column widths on screen, by grid
-    // column; a column without a width prints 1.9 cm wide.
-    TablePrintJob(const AppState& state, UiServices& ui, const GradeSheet& sheet,
+    // reportTitle and schoolYear head every page. columnWidthsPixels: the
+    // sheet grid's column widths on screen, by grid column; a column without
+    // a width prints 1.9 cm wide.
+    TablePrintJob(const QString& reportTitle, const QString& schoolYear, UiServices& ui, const GradeSheet& sheet,
                   const QList<int>& columnWidthsPixels);
 
     // Sets the report's OnBeforePrint, OnPrintHeader and OnPrint to this job
@@ -66,7 +66,7 @@ private:
     int HeaderRow(TBaseReport& report);
     void DataRow(TBaseReport& report, int r, double y, int lastCol);
 
-    const AppState& m_state;
+    QString m_reportTitle, m_schoolYear;
     UiServices& m_ui;
     const GradeSheet& m_sheet;
     QList<int> m_widths;

@@ -54,7 +54,7 @@ inline int RecordTable(const AppState& state, UiServices& ui, const GradeSheet& 
     filer.Ui = &ui;
     filer.Stream = &stream;
     filer.ChoosePrinter(Printers::PdfPrinterName);
-    TablePrintJob job(state, ui, sheet, widths);
+    TablePrintJob job(state.ReportTitle, state.GradeFileHeader.SchoolYear, ui, sheet, widths);
     job.Attach(filer);
     filer.Execute();
     return filer.CurrentPage();

@@ -243,7 +243,7 @@ TEST(TableColumns, WidthsComeFromScreenPixelsAtNinetySixToTheInch) {
     AppState state;
     testing::ScriptedUiServices ui;
     const GradeSheet sheet(2, 10);
-    TablePrintJob job(state, ui, sheet, {32, 96, 0, -5});
+    TablePrintJob job(state.ReportTitle, state.GradeFileHeader.SchoolYear, ui, sheet, {32, 96, 0, -5});
     EXPECT_DOUBLE_EQ(job.ColumnWidth(1), 32 * 2.54 / 96);
     EXPECT_DOUBLE_EQ(job.ColumnWidth(2), 2.54);
     // Widths that cannot be read print 1.9 wide.

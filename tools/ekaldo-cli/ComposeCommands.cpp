@@ -126,10 +126,8 @@ int Compose(CliContext& cli) {
     const QString path = AddTrailingBackslash(cli.state.ExportsDir) + name;
     if (QFileInfo::exists(path) && !cli.Flag(QStringLiteral("--overwrite")))
         return RefuseExisting(path);
-    cli.state.CurrentFileName = name;
-    cli.state.CurrentFilePath = path;
     PrintErr(composition.CountLine + QLatin1Char('\n'));
-    return WriteGradeDataFile(cli.state, cli.ui, composition.Sheet, SchoolYearOfLabel(cli.state.SchoolYearLabel)) ? 0 : 1;
+    return WriteGradeDataFile(path, name, composition.Sheet, SchoolYearOfLabel(cli.state.SchoolYearLabel), cli.ui) ? 0 : 1;
 }
 
 int SaveTemplate(CliContext& cli) {
@@ -140,9 +138,7 @@ int SaveTemplate(CliContext& cli) {
     const QString path = AddTrailingBackslash(cli.state.TemplatesDir) + name;
     if (QFileInfo::exists(path) && !cli.Flag(QStringLiteral("--overwrite")))
         return RefuseExisting(path);
-    cli.state.CurrentTemplateName = name;
-    cli.state.CurrentTemplatePath = path;
-    return WriteTemplateFile(cli.state, cli.ui, composition) ? 0 : 1;
+    return WriteTemplateFile(path, name, composition, cli.ui) ? 0 : 1;
 }
 
 } // namespace

@@ -112,9 +112,7 @@ int MakeSheet(CliContext& cli) {
     if (sheet.RowCount() == 0)
         return Fail(FileMessage(in, QStringLiteral(" δεν έχει γραμμή τίτλων!")));
     const QFileInfo target(out);
-    cli.state.CurrentFilePath = target.absoluteFilePath();
-    cli.state.CurrentFileName = target.fileName();
-    return WriteGradeDataFile(cli.state, cli.ui, sheet, schoolYear) ? 0 : 1;
+    return WriteGradeDataFile(target.absoluteFilePath(), target.fileName(), sheet, schoolYear, cli.ui) ? 0 : 1;
 }
 
 } // namespace

@@ -84,7 +84,7 @@ int Print(CliContext& cli) {
     filer.Ui = &cli.ui;
     filer.Stream = &stream;
     filer.ChoosePrinter(printerName);
-    TablePrintJob job(cli.state, cli.ui, sheet, DefaultSheetColumnWidths(sheet.ColCount()));
+    TablePrintJob job(cli.state.ReportTitle, cli.state.GradeFileHeader.SchoolYear, cli.ui, sheet, DefaultSheetColumnWidths(sheet.ColCount()));
     job.Attach(filer);
     filer.Execute();
 

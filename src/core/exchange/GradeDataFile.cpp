@@ -2,6 +2,7 @@
 
 #include "core/exchange/GradeSheet.h"
 #include "base/CodePage1253.h"
+#include "base/ProgramConstants.h"
 #include "base/FileErrors.h"
 #include "base/ForeignText.h"
 #include "base/LineReader.h"
@@ -97,15 +98,16 @@ GradeHeader ReadGradeHeader(const QString& path) {
     return h;
 }
 
-void ReadGradeFileHeader(AppState& state, const QString& path) { state.GradeFileHeader = ReadGradeHeader(path); }
+void ReadGradeFileHeader(DocumentInHand& document, const QString& path) {
+    document.GradeFileHeader = ReadGradeHeader(path);
+}
 
 void WriteGradeFileHeaderKey(const QString& path, const QString& key, const QString& value) {
     ProfileFile::WriteString(path, kHeader, key, value);
 }
 
-bool WriteGradeDataFile(const AppState& state, UiServices& ui, const GradeSheet& grid,
-                        const QString& schoolYear) {
-    const QString& path = state.CurrentFilePath;
+bool WriteGradeDataFile(const QString& path, const QString& fileName, const GradeSheet& grid,
+                        const QString& schoolYear, UiServices& ui) {
     ByteWriter out;
     try {
         // Room for the usual sheet at once: a grade cell is a few bytes, a name a few dozen.
@@ -114,7 +116,7 @@ bool WriteGradeDataFile(const AppState& state, UiServices& ui, const GradeSheet&
         out.Line(QStringLiteral("File=") + GradeFileKeys::FileType);
         out.Line(QStringLiteral("Version=") + GradeFileKeys::Version);
         out.Line(QStringLiteral("Copyright=") + Program::CopyrightNotice);
-        out.Line(QStringLiteral("FileName=") + Flattened(state.CurrentFileName));
+        out.Line(QStringLiteral("FileName=") + Flattened(fileName));
         out.Line(QStringLiteral("FileID=") + RegionalFormats::ShortestNumberText(RegionalFormats::DayCount(ui.Now())));
         out.Line(QStringLiteral("Created=") + RegionalFormats::DateTimeText(ui.Now()));
         out.Line(QStringLiteral("Exported="));

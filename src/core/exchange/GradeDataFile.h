@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/AppState.h"
+#include "core/exchange/DocumentInHand.h"
 
 #include <QString>
 
@@ -20,19 +20,20 @@ inline const QString Version = QStringLiteral("1.0");
 // file, section or key. Never fails.
 GradeHeader ReadGradeHeader(const QString& path);
 
-// Reads the header into state.GradeFileHeader.
-void ReadGradeFileHeader(AppState& state, const QString& path);
+// Reads the header into document.GradeFileHeader.
+void ReadGradeFileHeader(DocumentInHand& document, const QString& path);
 
 // Sets one key of the [Header] section; the data lines stay byte for byte.
 // Throws FileError naming the file, or EncodingError.
 void WriteGradeFileHeaderKey(const QString& path, const QString& key, const QString& value);
 
-// Writes the whole file at state.CurrentFilePath from the sheet: the thirteen
-// header lines, the titles and every row whose column 0 is not empty. The
-// file is replaced in one step, so a failed save leaves the old file whole.
-// Reports its outcome through ui; returns whether the file was written.
-bool WriteGradeDataFile(const AppState& state, UiServices& ui, const GradeSheet& grid,
-                        const QString& schoolYear);
+// Writes the whole file at path from the sheet: the thirteen header lines
+// (fileName is the name it is known by), the titles and every row whose
+// column 0 is not empty. The file is replaced in one step, so a failed save
+// leaves the old file whole. Reports its outcome through ui; returns whether
+// the file was written.
+bool WriteGradeDataFile(const QString& path, const QString& fileName, const GradeSheet& grid,
+                        const QString& schoolYear, UiServices& ui);
 
 // Reads the data section of the file at path into grid, from row 0 on,
 // widening and lengthening it as the lines need. Reports through ui a file

@@ -3,6 +3,7 @@
 #include "core/compose/SheetComposition.h"
 #include "core/exchange/GradeDataFile.h"
 #include "base/CodePage1253.h"
+#include "base/ProgramConstants.h"
 #include "base/FileErrors.h"
 #include "base/ProfileFile.h"
 #include "base/RegionalFormats.h"
@@ -22,8 +23,8 @@ TemplateHeader ReadTemplateHeader(const QString& path) {
     return h;
 }
 
-void ReadTemplateFileHeader(AppState& state, const QString& path) {
-    state.TemplateFileHeader = ReadTemplateHeader(path);
+void ReadTemplateFileHeader(DocumentInHand& document, const QString& path) {
+    document.TemplateFileHeader = ReadTemplateHeader(path);
 }
 
 namespace {
@@ -41,14 +42,14 @@ QString OneLine(QString text) {
 
 } // namespace
 
-bool WriteTemplateFile(const AppState& state, UiServices& ui, const SheetComposition& composition) {
-    const QString& path = state.CurrentTemplatePath;
+bool WriteTemplateFile(const QString& path, const QString& templateName, const SheetComposition& composition,
+                       UiServices& ui) {
     QStringList lines = {
         QStringLiteral("[Header]"),
         QStringLiteral("File=") + GradeFileKeys::TemplateType,
         QStringLiteral("Version=") + GradeFileKeys::Version,
         QStringLiteral("Copyright=") + Program::CopyrightNotice,
-        QStringLiteral("FileName=") + OneLine(state.CurrentTemplateName),
+        QStringLiteral("FileName=") + OneLine(templateName),
         QStringLiteral("FileID=") + RegionalFormats::ShortestNumberText(RegionalFormats::DayCount(ui.Now())),
         QStringLiteral("Created=") + RegionalFormats::DateTimeText(ui.Now()),
     };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/AppState.h"
+#include "core/exchange/DocumentInHand.h"
 
 namespace ekaldo {
 
@@ -8,16 +8,17 @@ namespace ekaldo {
 // section or key is missing. Never fails.
 TemplateHeader ReadTemplateHeader(const QString& path);
 
-// Reads the header into state.TemplateFileHeader.
-void ReadTemplateFileHeader(AppState& state, const QString& path);
+// Reads the header into document.TemplateFileHeader.
+void ReadTemplateFileHeader(DocumentInHand& document, const QString& path);
 
 struct SheetComposition;
 class UiServices;
 
-// Writes the ticked rows of the four selection grids to
-// state.CurrentTemplatePath, replacing the file in one step; reports its
+// Writes the ticked rows of the four selection grids to path (templateName
+// is the name it is known by), replacing the file in one step; reports its
 // outcome through ui and returns whether the file was written.
-bool WriteTemplateFile(const AppState& state, UiServices& ui, const SheetComposition& composition);
+bool WriteTemplateFile(const QString& path, const QString& templateName, const SheetComposition& composition,
+                       UiServices& ui);
 
 // Unticks every row from 1 on of the four selection grids.
 void ClearSelections(SheetComposition& composition);

@@ -361,7 +361,7 @@ void TFormExpoFilter::tbtnSaveTableClick() {
         return;
     m_state.CurrentFileName = *name;
     m_state.CurrentFilePath = path;
-    WriteGradeDataFile(m_state, m_ui, m_composition.Sheet, SchoolYearOfLabel(m_state.SchoolYearLabel));
+    WriteGradeDataFile(path, *name, m_composition.Sheet, SchoolYearOfLabel(m_state.SchoolYearLabel), m_ui);
     if (m_refreshOutBox)
         m_refreshOutBox();
 }
@@ -379,7 +379,7 @@ void TFormExpoFilter::tbtnSaveTemplateClick() {
         return;
     m_state.CurrentTemplateName = *name;
     m_state.CurrentTemplatePath = path;
-    WriteTemplateFile(m_state, m_ui, m_composition);
+    WriteTemplateFile(path, *name, m_composition, m_ui);
     if (m_refreshTemplates)
         m_refreshTemplates();
 }

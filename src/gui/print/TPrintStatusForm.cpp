@@ -1,6 +1,7 @@
 #include "gui/print/TPrintStatusForm.h"
 
 #include "base/UiServices.h"
+#include "core/shell/AppState.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -14,7 +15,7 @@ namespace ekaldo {
 
 TPrintStatusForm::TPrintStatusForm(const AppState& state, UiServices& ui, const GradeSheet& sheet,
                                    const QList<int>& columnWidthsPixels, QWidget* owner)
-    : QDialog(owner), m_ui(ui), m_grid(sheet), m_job(state, ui, sheet, columnWidthsPixels) {
+    : QDialog(owner), m_ui(ui), m_grid(sheet), m_job(state.ReportTitle, state.GradeFileHeader.SchoolYear, ui, sheet, columnWidthsPixels) {
     setObjectName(QStringLiteral("PrintStatusForm"));
     setWindowTitle(QStringLiteral("Προετοιμασία Έκθεσης.."));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |

@@ -67,7 +67,7 @@ void TFormViewTable::SaveViewerSheet() {
             return;
     }
     // A re-saved sheet keeps the school year it was made for.
-    WriteGradeDataFile(m_state, m_ui, m_sheet, m_state.GradeFileHeader.SchoolYear);
+    WriteGradeDataFile(m_state.CurrentFilePath, m_state.CurrentFileName, m_sheet, m_state.GradeFileHeader.SchoolYear, m_ui);
     if (m_refreshLists)
         m_refreshLists();
 }

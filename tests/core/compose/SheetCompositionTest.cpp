@@ -273,7 +273,7 @@ TEST_F(ComposeFixture, SavedSheetReadsBackTheSame) {
     state.CurrentFileName = QStringLiteral("Νέο.agd");
     state.CurrentFilePath = dir.Path(state.CurrentFileName);
     ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + state.CurrentFilePath + QStringLiteral("\" ολοκληρώθηκε!"));
-    ASSERT_TRUE(WriteGradeDataFile(state, ui, c.Sheet, QStringLiteral("2025-2026")));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, c.Sheet, QStringLiteral("2025-2026"), ui));
     GradeSheet back;
     ASSERT_TRUE(ReadGradeDataRows(state.CurrentFilePath, ui, back, nullptr));
     EXPECT_TRUE(back == c.Sheet);
@@ -289,7 +289,7 @@ TEST_F(ComposeFixture, TemplateRoundTrip) {
     state.CurrentTemplatePath = dir.Path(state.CurrentTemplateName);
     ui.ExpectMessage(MessageIcon::Information,
                      QStringLiteral("Η Αποθήκευση στο Αρχείο \"") + state.CurrentTemplatePath + QStringLiteral("\" ολοκληρώθηκε!"));
-    ASSERT_TRUE(WriteTemplateFile(state, ui, c));
+    ASSERT_TRUE(WriteTemplateFile(state.CurrentTemplatePath, state.CurrentTemplateName, c, ui));
     const QByteArray bytes = ReadBytes(state.CurrentTemplatePath);
     EXPECT_TRUE(bytes.contains(Greek(QStringLiteral("\r\nFileName=Α τάξη.agt\r\n"))));
     EXPECT_TRUE(bytes.endsWith(Greek(QStringLiteral("[Levels]\r\n1=<Όλα>\r\nCnt=1\r\n[Classes]\r\n1=Α\r\nCnt=1\r\n"

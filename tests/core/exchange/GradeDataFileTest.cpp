@@ -2,6 +2,7 @@
 #include "core/exchange/GradeSheet.h"
 #include "core/exchange/GradeTemplateFile.h"
 #include "base/FileErrors.h"
+#include "base/ProgramConstants.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -41,7 +42,7 @@ GradeSheet SampleSheet() {
 
 struct GradeFileFixture : ::testing::Test {
     TempFolder dir;
-    AppState state;
+    DocumentInHand state;
     ScriptedUiServices ui;
 
     void SetUp() override {
@@ -61,7 +62,7 @@ TEST_F(GradeFileFixture, WrittenFileIsExactlyTheHeaderAndTheKeyedRows) {
     UseLocale(EnglishLocale());
     ui.SetClockStep(1000);  // the two clock reads are separate
     ExpectSaved();
-    ASSERT_TRUE(WriteGradeDataFile(state, ui, SampleSheet(), QStringLiteral("2004-2005")));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(), QStringLiteral("2004-2005"), ui));
     EXPECT_EQ(ui.ClockReads(), 2);
     const QByteArray bytes = ReadBytes(state.CurrentFilePath);
     QByteArray expected = Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nVersion=1.0\r\nCopyright=") +
@@ -87,7 +88,7 @@ TEST_F(GradeFileFixture, WrittenFileIsExactlyTheHeaderAndTheKeyedRows) {
 TEST_F(GradeFileFixture, GreekFormatsInTheHeader) {
     UseLocale(GreekLocale());
     ExpectSaved();
-    ASSERT_TRUE(WriteGradeDataFile(state, ui, SampleSheet(), QStringLiteral("2004-2005")));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(), QStringLiteral("2004-2005"), ui));
     const GradeHeader h = ReadGradeHeader(state.CurrentFilePath);
     EXPECT_EQ(h.FileID, QStringLiteral("38353,5"));
     EXPECT_TRUE(h.Created.startsWith(QStringLiteral("1/1/05 12:00:00"))) << h.Created.toStdString();
@@ -102,7 +103,7 @@ TEST_F(GradeFileFixture, TabsAndLineBreaksInCellsAndHeaderValuesTravelAsBlanks) 
     sheet.SetCell(1, 1, QStringLiteral("Νίκος\r\nΓεωργίου"));
     state.CurrentFileName = QStringLiteral("a\r\nb.agd");
     ExpectSaved();
-    ASSERT_TRUE(WriteGradeDataFile(state, ui, sheet, QStringLiteral("2004\n2005")));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2004\n2005"), ui));
     EXPECT_EQ(ReadGradeHeader(state.CurrentFilePath).FileName, QStringLiteral("a  b.agd"));
     EXPECT_EQ(ReadGradeHeader(state.CurrentFilePath).SchoolYear, QStringLiteral("2004 2005"));
     GradeSheet back;
@@ -121,7 +122,7 @@ TEST_F(GradeFileFixture, ACellOutsideTheCodePageRefusesTheSaveAndKeepsTheOldFile
                      QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
                          QStringLiteral("\" δεν μπορεί να δημιουργηθεί!\nΤο κείμενο \"Zoë\" περιέχει τον χαρακτήρα "
                                         "\"ë\" (U+00EB), που δεν υπάρχει στην ελληνική κωδικοσελίδα Windows-1253!"));
-    EXPECT_FALSE(WriteGradeDataFile(state, ui, sheet, QStringLiteral("2004-2005")));
+    EXPECT_FALSE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2004-2005"), ui));
     EXPECT_EQ(ReadBytes(state.CurrentFilePath), "old contents");
 }
 
@@ -130,7 +131,7 @@ TEST_F(GradeFileFixture, AFileThatCannotBeCreatedIsReported) {
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
                                              QStringLiteral("\" δεν μπορεί να δημιουργηθεί!\n"
                                                             "Ελέγξτε την ονομασία του Αρχείου!"));
-    EXPECT_FALSE(WriteGradeDataFile(state, ui, SampleSheet(), QStringLiteral("2004-2005")));
+    EXPECT_FALSE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(), QStringLiteral("2004-2005"), ui));
     EXPECT_FALSE(QFile::exists(state.CurrentFilePath));
 }
 
@@ -240,7 +241,7 @@ TEST_F(GradeFileFixture, HeaderRoundTripWithKeysInAnyOrderOrCase) {
 
 TEST_F(GradeFileFixture, RewritingPostedKeepsTheDataBytes) {
     ExpectSaved();
-    ASSERT_TRUE(WriteGradeDataFile(state, ui, SampleSheet(), QStringLiteral("2004-2005")));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(), QStringLiteral("2004-2005"), ui));
     const QByteArray before = ReadBytes(state.CurrentFilePath);
     WriteGradeFileHeaderKey(state.CurrentFilePath, QStringLiteral("Posted"), QStringLiteral("3/2/05 9:00:00 AM"));
     const QByteArray after = ReadBytes(state.CurrentFilePath);
@@ -255,7 +256,7 @@ TEST_F(GradeFileFixture, WriteThenReadGivesTheSheetBack) {
     UseLocale(GreekLocale());
     ExpectSaved();
     const GradeSheet sheet = SampleSheet();
-    ASSERT_TRUE(WriteGradeDataFile(state, ui, sheet, QStringLiteral("2004-2005")));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2004-2005"), ui));
     GradeSheet back;
     ASSERT_TRUE(ReadGradeDataRows(state.CurrentFilePath, ui, back, nullptr));
     GradeSheet expected = sheet;
@@ -283,7 +284,7 @@ TEST(TemplateHeader, ReadsTheSixKeys) {
     WriteBytes(path, Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\nVersion=1.0\r\nCopyright=c\r\n"
                                           "FileName=Β τάξη.agt\r\nFileID=38353,5\r\nCreated=1/1/05\r\n[Levels]\r\n"
                                           "1=<Όλα>\r\nCnt=1\r\n")));
-    AppState state;
+    DocumentInHand state;
     ReadTemplateFileHeader(state, path);
     EXPECT_EQ(state.TemplateFileHeader.File, QStringLiteral("MORVEN Grades Template"));
     EXPECT_EQ(state.TemplateFileHeader.FileName, QStringLiteral("Β τάξη.agt"));
@@ -349,7 +350,7 @@ TEST_F(GradeFileFixture, ADiskThatFillsUpDuringASaveKeepsTheOldSheet) {
                          QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
                              QStringLiteral("\" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως γέμισε· ό,τι είχε πριν το "
                                             "αρχείο έμεινε όπως ήταν."));
-        saved = WriteGradeDataFile(state, ui, sheet, QStringLiteral("2004-2005"));
+        saved = WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2004-2005"), ui);
     }
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadBytes(state.CurrentFilePath), old);

@@ -1,0 +1,3 @@
+#pragma once
+
+inline int Down() { return 0; }

@@ -62,10 +62,8 @@ public:
 
 } // namespace
 
-TFormExpoFilter::TFormExpoFilter(AppState& state, UiServices& ui, std::function<void()> refreshOutBox,
-                                 std::function<void()> refreshTemplates, QWidget* parent)
-    : QDialog(parent), m_state(state), m_ui(ui), m_refreshOutBox(std::move(refreshOutBox)),
-      m_refreshTemplates(std::move(refreshTemplates)) {
+TFormExpoFilter::TFormExpoFilter(AppState& state, UiServices& ui, QWidget* parent)
+    : CompositionDialog(parent), m_state(state), m_ui(ui) {
     setObjectName(QStringLiteral("FormExpoFilter"));
     setWindowTitle(QStringLiteral("Φίλτρο Μαθητών"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -77,41 +75,14 @@ TFormExpoFilter::TFormExpoFilter(AppState& state, UiServices& ui, std::function<
     m_fileName->setText(m_state.CurrentTemplateName);
 }
 
-TFormExpoFilter::~TFormExpoFilter() {
-    // The views read the composition, which goes before the window's children
-    // would: they go first.
-    delete m_frozen;
-    m_frozen = nullptr;
-    m_sheetGrid->removeEventFilter(this);
-    delete m_sheetGrid;
-    m_sheetGrid = nullptr;
-    for (QTableView* view : m_views)
-        delete view;
-    for (SelectionGridModel* model : m_models)
-        delete model;
-}
-
-QToolButton* TFormExpoFilter::Button(const QString& name) const {
-    for (QToolButton* b : m_buttons)
-        if (b->objectName() == name)
-            return b;
-    return nullptr;
-}
+QToolButton* TFormExpoFilter::Button(const QString& name) const { return m_tools.Button(name); }
 
 QTableView* TFormExpoFilter::SelectionView(SelectionKind kind) const { return m_views[static_cast<std::size_t>(kind)]; }
 
 void TFormExpoFilter::BuildLayout() {
     auto* bar = new QToolBar;
     auto add = [&](const char* name, ToolImage image, const QString& hint) {
-        auto* button = new QToolButton(bar);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setIcon(TDatModImages::ToolIcon(image));
-        button->setIconSize(QSize(27, 27));
-        button->setToolTip(hint);
-        button->setAutoRaise(true);
-        bar->addWidget(button);
-        m_buttons << button;
-        return button;
+        return m_tools.Add(bar, name, image, hint);
     };
     auto* help = add("tbtnHelp", ToolImage::Help, QStringLiteral("Βοήθεια"));
     auto* saveTemplate = add("tbtnSaveTemplate", ToolImage::SaveTemplate, QStringLiteral("Αποθήκευση ως Υπόδειγμα"));
@@ -362,8 +333,7 @@ void TFormExpoFilter::tbtnSaveTableClick() {
     m_state.CurrentFileName = *name;
     m_state.CurrentFilePath = path;
     WriteGradeDataFile(path, *name, m_composition.Sheet, SchoolYearOfLabel(m_state.SchoolYearLabel), m_ui);
-    if (m_refreshOutBox)
-        m_refreshOutBox();
+    Q_EMIT OutBoxChanged();
 }
 
 void TFormExpoFilter::tbtnSaveTemplateClick() {
@@ -380,8 +350,7 @@ void TFormExpoFilter::tbtnSaveTemplateClick() {
     m_state.CurrentTemplateName = *name;
     m_state.CurrentTemplatePath = path;
     WriteTemplateFile(path, *name, m_composition, m_ui);
-    if (m_refreshTemplates)
-        m_refreshTemplates();
+    Q_EMIT TemplatesChanged();
 }
 
 void TFormExpoFilter::tbtnSortClick() {

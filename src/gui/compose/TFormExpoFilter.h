@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/compose/SheetComposition.h"
+#include "gui/widgets/ToolBarBuilder.h"
 
 #include <QDialog>
 
 #include <array>
-#include <functional>
 
 class QHeaderView;
 class QLabel;
@@ -22,15 +22,24 @@ class SelectionGridModel;
 class TSheetGrid;
 class UiServices;
 
+namespace detail {
+// The composition lives in a base made before the dialog and destroyed after
+// it, so the views and models, children of the dialog, never outlive it.
+struct CompositionHolder {
+    SheetComposition m_composition;
+};
+class CompositionDialog : protected CompositionHolder, public QDialog {
+public:
+    using QDialog::QDialog;
+};
+} // namespace detail
+
 // "Φίλτρο Μαθητών": where the office composes a grade sheet from the ticked
 // levels, classes, courses and subjects, and saves, copies or prints it.
-class TFormExpoFilter : public QDialog {
+class TFormExpoFilter : public detail::CompositionDialog {
     Q_OBJECT
 public:
-    // refreshOutBox and refreshTemplates are the main window's, run after a save.
-    TFormExpoFilter(AppState& state, UiServices& ui, std::function<void()> refreshOutBox,
-                    std::function<void()> refreshTemplates, QWidget* parent = nullptr);
-    ~TFormExpoFilter() override;
+    explicit TFormExpoFilter(AppState& state, UiServices& ui, QWidget* parent = nullptr);
 
     // The four selection grids from the database.
     void FillGrids();
@@ -59,6 +68,11 @@ public:
     void CopySheetToClipboard();
     void PrintSheet();
 
+Q_SIGNALS:
+    // A sheet was saved into the OutBox, a template into the templates.
+    void OutBoxChanged();
+    void TemplatesChanged();
+
 protected:
     void done(int result) override;
 
@@ -74,11 +88,9 @@ private:
 
     AppState& m_state;
     UiServices& m_ui;
-    std::function<void()> m_refreshOutBox, m_refreshTemplates;
-    SheetComposition m_composition;
     std::array<SelectionGridModel*, 4> m_models{};
     std::array<QTableView*, 4> m_views{};
-    QList<QToolButton*> m_buttons;
+    ToolBarBuilder m_tools;
     QLineEdit* m_fileName = nullptr;
     QHeaderView* m_header = nullptr;
     QWidget* m_band = nullptr;

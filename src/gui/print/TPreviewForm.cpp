@@ -30,10 +30,7 @@ TPreviewForm::TPreviewForm(AppState& state, UiServices& ui, QWidget* owner)
     toolBar->setObjectName(QStringLiteral("ToolBar1"));
     toolBar->setIconSize(QSize(TDatModImages::ToolSize, TDatModImages::ToolSize));
     const auto add = [&](const char* name, ToolImage image, const QString& hint) {
-        QToolButton* b = AddButton(name, static_cast<int>(image), hint);
-        b->setAutoRaise(true);
-        toolBar->addWidget(b);
-        return b;
+        return m_tools.Add(toolBar, name, image, hint);
     };
     add("ZoomInSB", ToolImage::ZoomIn, QStringLiteral("Μεγέθυνση"));
     add("ZoomOutSB", ToolImage::ZoomOut, QStringLiteral("Σμίκρυνση"));
@@ -62,11 +59,7 @@ TPreviewForm::TPreviewForm(AppState& state, UiServices& ui, QWidget* owner)
     auto* bar = new QHBoxLayout(statusBar);
     bar->setContentsMargins(4, 2, 4, 2);
     bar->setSpacing(2);
-    const auto addPageButton = [&](const char* name, ToolImage image) {
-        QToolButton* b = AddButton(name, static_cast<int>(image), QString());
-        b->setAutoRaise(true);
-        bar->addWidget(b);
-    };
+    const auto addPageButton = [&](const char* name, ToolImage image) { bar->addWidget(m_tools.Make(name, image)); };
     addPageButton("FirstPageSB", ToolImage::FirstPage);
     addPageButton("PriorPageSB", ToolImage::PriorPage);
     auto* pageLabel = new QLabel(QStringLiteral("Σελίδα"));
@@ -123,24 +116,7 @@ TPreviewForm::TPreviewForm(AppState& state, UiServices& ui, QWidget* owner)
 
 TPreviewForm::~TPreviewForm() = default;
 
-QToolButton* TPreviewForm::AddButton(const char* name, int image, const QString& hint) {
-    auto* b = new QToolButton;
-    b->setObjectName(QString::fromLatin1(name));
-    b->setIcon(TDatModImages::ToolIcon(static_cast<ToolImage>(image)));
-    b->setIconSize(QSize(TDatModImages::ToolSize, TDatModImages::ToolSize));
-    b->setToolTip(hint);
-    m_buttons.append(b);
-    return b;
-}
-
-QToolButton* TPreviewForm::Button(const char* name) const {
-    const QString n = QString::fromLatin1(name);
-    for (QToolButton* b : m_buttons) {
-        if (b->objectName() == n)
-            return b;
-    }
-    return nullptr;
-}
+QToolButton* TPreviewForm::Button(const char* name) const { return m_tools.Button(QString::fromLatin1(name)); }
 
 QSize TPreviewForm::ViewportSize() const {
     return m_scroll->viewport()->size();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/ReportEngine.h"
+#include "gui/widgets/ToolBarBuilder.h"
 
 #include <QDialog>
 
@@ -48,7 +49,6 @@ private:
     QSize ViewportSize() const override;
     void ShowImage(const QImage& page) override;
     void PageChanged();
-    QToolButton* AddButton(const char* name, int image, const QString& hint);
     bool HandleKey(int key);
     static void ScrollBy(QScrollBar* bar, int steps);
 
@@ -59,7 +59,7 @@ private:
     QLabel* m_page = nullptr;
     QLabel* m_status = nullptr;
     QLineEdit* m_pageEdit = nullptr;
-    QList<QToolButton*> m_buttons;
+    ToolBarBuilder m_tools;
 };
 
 } // namespace ekaldo

@@ -24,13 +24,12 @@ constexpr int kLeftAloneShown = 20;
 
 } // namespace
 
-TFormPostTable::TFormPostTable(AppState& state, UiServices& ui, std::function<void()> refreshInBox,
-                               QWidget* parent)
+TFormPostTable::TFormPostTable(AppState& state, UiServices& ui, QWidget* parent)
     : TSheetWindow(state, ui, SheetGridStyle::Posting, state.PostPlacement, 1110, 40, parent),
-      m_posting(state, ui, Program::kGradingScheme), m_refreshInBox(std::move(refreshInBox)) {
+      m_posting(state, ui, Program::kGradingScheme) {
     setObjectName(QStringLiteral("FormPostTable"));
     setWindowTitle(QStringLiteral("Καταχώρηση Βαθμολογίας"));
-    AddButton("tbtnPrintTable", int(ToolImage::Print), QStringLiteral("Εκτύπωση"));
+    AddButton("tbtnPrintTable", ToolImage::Print, QStringLiteral("Εκτύπωση"));
     connect(Button(QStringLiteral("tbtnPrintTable")), &QToolButton::clicked, this,
             [this] { tbtnPrintTableClick(); });
 
@@ -189,8 +188,7 @@ void TFormPostTable::btnPostClick() {
         } catch (const EkaldoError& e) {
             m_ui.Error(e.Message());
         }
-        if (m_refreshInBox)
-            m_refreshInBox();
+        Q_EMIT InBoxChanged();
     }
     EndRun();
 }
@@ -240,8 +238,7 @@ void TFormPostTable::btnUndoClick() {
             m_grid->RowChanged(row);
         }
     }
-    if (m_refreshInBox)
-        m_refreshInBox();
+    Q_EMIT InBoxChanged();
     if (!outcome.found)
         return;
     if (outcome.Complete()) {

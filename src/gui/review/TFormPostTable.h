@@ -3,7 +3,6 @@
 #include "core/review/GradePosting.h"
 #include "gui/widgets/TSheetWindow.h"
 
-#include <functional>
 
 class QComboBox;
 class QPushButton;
@@ -16,9 +15,7 @@ namespace ekaldo {
 class TFormPostTable : public TSheetWindow, private ScanObserver {
     Q_OBJECT
 public:
-    // refreshInBox refills the main window's InBox after a posting run or an undo.
-    TFormPostTable(AppState& state, UiServices& ui, std::function<void()> refreshInBox,
-                   QWidget* parent = nullptr);
+    explicit TFormPostTable(AppState& state, UiServices& ui, QWidget* parent = nullptr);
     ~TFormPostTable() override;
 
     void LoadPostingSheet();
@@ -40,6 +37,10 @@ public:
     const QString& OperationName() const { return m_operationName; }
     const ScanSummary& LastSummary() const { return m_summary; }
 
+Q_SIGNALS:
+    // A posting run or an undo changed the file's stamps: the InBox shows them.
+    void InBoxChanged();
+
 protected:
     // Closing during a run stops it after the current row; the window closes
     // when the run has ended, before its tables close.
@@ -54,7 +55,6 @@ private:
     int ChosenGradeColumn() const;
 
     GradePosting m_posting;
-    std::function<void()> m_refreshInBox;
     QPushButton* m_btnCheck = nullptr;
     QPushButton* m_btnPost = nullptr;
     QPushButton* m_btnAbort = nullptr;

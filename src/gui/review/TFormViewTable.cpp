@@ -27,14 +27,12 @@ QString WithGradeFileExtension(const QString& name) {
 
 } // namespace
 
-TFormViewTable::TFormViewTable(AppState& state, UiServices& ui, std::function<void()> refreshLists,
-                               QWidget* parent)
-    : TSheetWindow(state, ui, SheetGridStyle::Viewer, state.ViewPlacement, 1070, 32, parent),
-      m_refreshLists(std::move(refreshLists)) {
+TFormViewTable::TFormViewTable(AppState& state, UiServices& ui, QWidget* parent)
+    : TSheetWindow(state, ui, SheetGridStyle::Viewer, state.ViewPlacement, 1070, 32, parent) {
     setObjectName(QStringLiteral("FormViewTable"));
     setWindowTitle(QStringLiteral("Επισκόπηση Αρχείου"));
-    AddButton("tbtnSaveTable", int(ToolImage::Save), kSaveHint);
-    AddButton("tbtnPrintTable", int(ToolImage::Print), QStringLiteral("Εκτύπωση"));
+    AddButton("tbtnSaveTable", ToolImage::Save, kSaveHint);
+    AddButton("tbtnPrintTable", ToolImage::Print, QStringLiteral("Εκτύπωση"));
     connect(Button(QStringLiteral("tbtnSaveTable")), &QToolButton::clicked, this,
             [this] { tbtnSaveTableClick(); });
     connect(Button(QStringLiteral("tbtnPrintTable")), &QToolButton::clicked, this,
@@ -68,8 +66,7 @@ void TFormViewTable::SaveViewerSheet() {
     }
     // A re-saved sheet keeps the school year it was made for.
     WriteGradeDataFile(m_state.CurrentFilePath, m_state.CurrentFileName, m_sheet, m_state.GradeFileHeader.SchoolYear, m_ui);
-    if (m_refreshLists)
-        m_refreshLists();
+    Q_EMIT DocumentsChanged();
 }
 
 } // namespace ekaldo

@@ -2,7 +2,6 @@
 
 #include "gui/widgets/TSheetWindow.h"
 
-#include <functional>
 
 namespace ekaldo {
 
@@ -12,9 +11,7 @@ namespace ekaldo {
 class TFormViewTable : public TSheetWindow {
     Q_OBJECT
 public:
-    // refreshLists refills the main window's OutBox and InBox after a save.
-    TFormViewTable(AppState& state, UiServices& ui, std::function<void()> refreshLists,
-                   QWidget* parent = nullptr);
+    explicit TFormViewTable(AppState& state, UiServices& ui, QWidget* parent = nullptr);
 
     // Fills the grid from the file at CurrentFilePath.
     void LoadViewerSheet();
@@ -24,8 +21,9 @@ public:
 
     void tbtnSaveTableClick() { SaveViewerSheet(); }
 
-private:
-    std::function<void()> m_refreshLists;
+Q_SIGNALS:
+    // A sheet was saved: the OutBox and the InBox may show it.
+    void DocumentsChanged();
 };
 
 } // namespace ekaldo

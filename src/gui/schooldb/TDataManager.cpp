@@ -43,8 +43,8 @@ private:
 
 } // namespace
 
-TDataManager::TDataManager(AppState& state, UiServices& ui, std::function<void()> schoolYearChanged, QWidget* parent)
-    : QDialog(parent), m_state(state), m_ui(ui), m_schoolYearChanged(std::move(schoolYearChanged)) {
+TDataManager::TDataManager(AppState& state, UiServices& ui, QWidget* parent)
+    : QDialog(parent), m_state(state), m_ui(ui) {
     setObjectName(QStringLiteral("DataManager"));
     move(m_state.DataManagerPlacement.x, m_state.DataManagerPlacement.y);
     setWindowTitle(m_state.DBPath.isEmpty() ? QStringLiteral("Φάκελοι")
@@ -99,15 +99,13 @@ void TDataManager::OpenData() {
             try {
                 OpenSchoolYear(m_state, m_ui, prompt, label);
             } catch (...) {
-                if (m_schoolYearChanged)
-                    m_schoolYearChanged();
+                Q_EMIT SchoolYearChanged();
                 throw;
             }
             opened = true;
         }
     }
-    if (m_schoolYearChanged)
-        m_schoolYearChanged();
+    Q_EMIT SchoolYearChanged();
     if (opened)
         accept();
 }

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-#include <functional>
 
 class QLineEdit;
 class QListWidget;
@@ -18,8 +17,7 @@ class UiServices;
 class TDataManager : public QDialog {
     Q_OBJECT
 public:
-    // schoolYearChanged shows the school year in the main window and updates its commands.
-    TDataManager(AppState& state, UiServices& ui, std::function<void()> schoolYearChanged, QWidget* parent = nullptr);
+    explicit TDataManager(AppState& state, UiServices& ui, QWidget* parent = nullptr);
 
     QLineEdit* SchoolYearEdit() const { return m_edit; }
     QListWidget* SchoolYearLB() const { return m_list; }
@@ -29,13 +27,16 @@ public:
     // connected raises its error to the caller.
     void OpenData();
 
+Q_SIGNALS:
+    // A school year was opened, or an attempt left none open.
+    void SchoolYearChanged();
+
 protected:
     void done(int result) override;
 
 private:
     AppState& m_state;
     UiServices& m_ui;
-    std::function<void()> m_schoolYearChanged;
     QLineEdit* m_edit = nullptr;
     QListWidget* m_list = nullptr;
     QPushButton* m_open = nullptr;

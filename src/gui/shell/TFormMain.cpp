@@ -81,25 +81,7 @@ TFormMain::TFormMain(AppState& state, UiServices& ui, QWidget* parent)
     FormCreate();
 }
 
-QToolButton* TFormMain::AddButton(QToolBar* bar, const char* name, int image, const QString& hint) {
-    auto* button = new QToolButton(bar);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(TDatModImages::ToolIcon(static_cast<ToolImage>(image)));
-    button->setIconSize(QSize(27, 27));
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    bar->addWidget(button);
-    m_buttons.append(button);
-    return button;
-}
-
-QToolButton* TFormMain::Button(const QString& name) const {
-    for (QToolButton* b : m_buttons) {
-        if (b->objectName() == name)
-            return b;
-    }
-    return nullptr;
-}
+QToolButton* TFormMain::Button(const QString& name) const { return m_tools.Button(name); }
 
 TAboutForm* TFormMain::Banner() const { return findChild<TAboutForm*>(QStringLiteral("AboutForm")); }
 
@@ -112,10 +94,10 @@ void TFormMain::BuildLayout() {
     topLayout->setContentsMargins(4, 2, 4, 4);
     topLayout->setSpacing(2);
     auto* windowBar = new QToolBar;
-    AddButton(windowBar, "tbtnHelp", int(ToolImage::Help), QStringLiteral("Βοήθεια"));
-    AddButton(windowBar, "tbtnParams", int(ToolImage::Params), QStringLiteral("Παράμετροι"));
-    AddButton(windowBar, "tbtnFolders", int(ToolImage::Folders), QStringLiteral("Φάκελοι"));
-    AddButton(windowBar, "tbtnExit", int(ToolImage::Exit), QStringLiteral("Έξοδος"));
+    m_tools.Add(windowBar, "tbtnHelp", ToolImage::Help, QStringLiteral("Βοήθεια"));
+    m_tools.Add(windowBar, "tbtnParams", ToolImage::Params, QStringLiteral("Παράμετροι"));
+    m_tools.Add(windowBar, "tbtnFolders", ToolImage::Folders, QStringLiteral("Φάκελοι"));
+    m_tools.Add(windowBar, "tbtnExit", ToolImage::Exit, QStringLiteral("Έξοδος"));
     topLayout->addWidget(windowBar);
     auto* yearRow = new QHBoxLayout;
     yearRow->addWidget(new QLabel(QStringLiteral("Φάκελος:")));
@@ -132,10 +114,10 @@ void TFormMain::BuildLayout() {
     auto* leftLayout = new QVBoxLayout(m_left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     auto* fileBar = new QToolBar;
-    AddButton(fileBar, "tbtnNewItem", int(ToolImage::NewItem), QStringLiteral("Νέο Αρχείο"));
-    AddButton(fileBar, "tbtnExportItem", int(ToolImage::ExportItem), QStringLiteral("Αποστολή Αρχείου"));
-    AddButton(fileBar, "tbtnImportItem", int(ToolImage::ImportItem), QStringLiteral("Λήψη Αρχείου"));
-    AddButton(fileBar, "tbtnDeleteItem", int(ToolImage::DeleteItem), QStringLiteral("Διαγραφή Αρχείου"));
+    m_tools.Add(fileBar, "tbtnNewItem", ToolImage::NewItem, QStringLiteral("Νέο Αρχείο"));
+    m_tools.Add(fileBar, "tbtnExportItem", ToolImage::ExportItem, QStringLiteral("Αποστολή Αρχείου"));
+    m_tools.Add(fileBar, "tbtnImportItem", ToolImage::ImportItem, QStringLiteral("Λήψη Αρχείου"));
+    m_tools.Add(fileBar, "tbtnDeleteItem", ToolImage::DeleteItem, QStringLiteral("Διαγραφή Αρχείου"));
     leftLayout->addWidget(fileBar);
     m_list = new QListWidget;
     m_list->setObjectName(QStringLiteral("lstvInOutDocs"));
@@ -150,8 +132,8 @@ void TFormMain::BuildLayout() {
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     auto* sheetBar = new QToolBar;
-    AddButton(sheetBar, "tbtnRun", int(ToolImage::Run), QStringLiteral("Επεξεργασία Αρχείου"));
-    AddButton(sheetBar, "tbtnView", int(ToolImage::View), QStringLiteral("Επισκόπηση"));
+    m_tools.Add(sheetBar, "tbtnRun", ToolImage::Run, QStringLiteral("Επεξεργασία Αρχείου"));
+    m_tools.Add(sheetBar, "tbtnView", ToolImage::View, QStringLiteral("Επισκόπηση"));
     rightLayout->addWidget(sheetBar);
     m_book = new QStackedWidget;
     for (int p = 0; p < 3; ++p) {
@@ -351,21 +333,25 @@ void TFormMain::lstvInOutDocsChange() {
 void TFormMain::tbtnHelpClick() { m_ui.ShowHelp(1000); }
 
 void TFormMain::tbtnParamsClick() {
-    TParamForm form(m_state, m_ui, [this] { CloseSchoolYear(); }, this);
+    TParamForm form(m_state, m_ui, this);
+    connect(&form, &TParamForm::DatabaseFolderChanged, this, &TFormMain::CloseSchoolYear);
     m_ui.RunModal(form);
     UpdateCommandButtons();
 }
 
 void TFormMain::tbtnFoldersClick() {
-    TDataManager manager(m_state, m_ui, [this] {
+    TDataManager manager(m_state, m_ui, this);
+    connect(&manager, &TDataManager::SchoolYearChanged, this, [this] {
         ShowSchoolYear();
         UpdateCommandButtons();
-    }, this);
+    });
     m_ui.RunModal(manager);
 }
 
 void TFormMain::OpenFilterWindow(const QString& templatePath) {
-    TFormExpoFilter filter(m_state, m_ui, [this] { RefreshOutBox(); }, [this] { RefreshTemplates(); }, this);
+    TFormExpoFilter filter(m_state, m_ui, this);
+    connect(&filter, &TFormExpoFilter::OutBoxChanged, this, &TFormMain::RefreshOutBox);
+    connect(&filter, &TFormExpoFilter::TemplatesChanged, this, &TFormMain::RefreshTemplates);
     filter.FillGrids();
     if (!templatePath.isEmpty())
         filter.ApplyTemplate(templatePath);
@@ -400,7 +386,8 @@ void TFormMain::tbtnRunClick() {
     m_state.CurrentFileName = CurrentName(DocumentPage::InBox);
     m_state.CurrentFilePath = DocumentPath(m_state, DocumentPage::InBox, m_state.CurrentFileName);
     ReadGradeFileHeader(m_state, m_state.CurrentFilePath);
-    TFormPostTable window(m_state, m_ui, [this] { RefreshInBox(); }, this);
+    TFormPostTable window(m_state, m_ui, this);
+    connect(&window, &TFormPostTable::InBoxChanged, this, &TFormMain::RefreshInBox);
     window.LoadPostingSheet();
     m_ui.RunModal(window);
 }
@@ -419,10 +406,11 @@ void TFormMain::tbtnViewClick() {
         m_state.CurrentFileName = CurrentName(page);
         m_state.CurrentFilePath = DocumentPath(m_state, page, m_state.CurrentFileName);
         ReadGradeFileHeader(m_state, m_state.CurrentFilePath);
-        TFormViewTable window(m_state, m_ui, [this] {
+        TFormViewTable window(m_state, m_ui, this);
+        connect(&window, &TFormViewTable::DocumentsChanged, this, [this] {
             RefreshOutBox();
             RefreshInBox();
-        }, this);
+        });
         window.LoadViewerSheet();
         m_ui.RunModal(window);
         return;

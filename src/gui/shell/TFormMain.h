@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/shell/DocumentFolders.h"
+#include "gui/widgets/ToolBarBuilder.h"
 
 #include <QMainWindow>
 
@@ -73,7 +74,6 @@ private:
     QString CurrentName(DocumentPage page) const;
     // The student filter window, for a new sheet or with a template's choices.
     void OpenFilterWindow(const QString& templatePath);
-    QToolButton* AddButton(class QToolBar* bar, const char* name, int image, const QString& hint);
     void ApplyColumnWidths();
     void StoreColumnWidths();
 
@@ -89,7 +89,7 @@ private:
     std::array<DocumentListModel*, 3> m_models{};
     std::array<QLabel*, 3> m_pageTitles{};
     std::array<QLabel*, 3> m_statusPanels{};
-    QList<QToolButton*> m_buttons;
+    ToolBarBuilder m_tools;
 };
 
 } // namespace ekaldo

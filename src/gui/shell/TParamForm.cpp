@@ -37,8 +37,8 @@ QString ExistingFolder(const QString& folder) {
 
 } // namespace
 
-TParamForm::TParamForm(AppState& state, UiServices& ui, std::function<void()> closeSchoolYear, QWidget* parent)
-    : QDialog(parent), m_state(state), m_ui(ui), m_closeSchoolYear(std::move(closeSchoolYear)) {
+TParamForm::TParamForm(AppState& state, UiServices& ui, QWidget* parent)
+    : QDialog(parent), m_state(state), m_ui(ui) {
     setObjectName(QStringLiteral("ParamForm"));
     setWindowTitle(QStringLiteral("Παράμετροι"));
 
@@ -158,8 +158,7 @@ void TParamForm::DriveComboBox1Change(int index) {
 
 void TParamForm::ApplyPath() {
     m_state.DBPath = m_dirEdit->text();
-    if (m_closeSchoolYear)
-        m_closeSchoolYear();
+    Q_EMIT DatabaseFolderChanged();
 }
 
 } // namespace ekaldo

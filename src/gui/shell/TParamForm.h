@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-#include <functional>
 
 class QComboBox;
 class QFileSystemModel;
@@ -20,8 +19,7 @@ class UiServices;
 class TParamForm : public QDialog {
     Q_OBJECT
 public:
-    // closeSchoolYear closes the database connection and shows that no school year is open.
-    TParamForm(AppState& state, UiServices& ui, std::function<void()> closeSchoolYear, QWidget* parent = nullptr);
+    explicit TParamForm(AppState& state, UiServices& ui, QWidget* parent = nullptr);
 
     QLineEdit* DBDirEdit() const { return m_dirEdit; }
     QTreeView* DirectoryListBox1() const { return m_tree; }
@@ -34,6 +32,10 @@ public:
     // Moves the folder tree to a folder, as a click in it would.
     void ChooseFolder(const QString& folder);
 
+Q_SIGNALS:
+    // The database folder was set: the open school year, if any, must close.
+    void DatabaseFolderChanged();
+
 private:
     void DirectoryListBox1Change(const QString& folder);
     void DriveComboBox1Change(int index);
@@ -41,7 +43,6 @@ private:
 
     AppState& m_state;
     UiServices& m_ui;
-    std::function<void()> m_closeSchoolYear;
     QFileSystemModel* m_model = nullptr;
     QLineEdit* m_dirEdit = nullptr;
     QTreeView* m_tree = nullptr;

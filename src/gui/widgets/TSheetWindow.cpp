@@ -27,7 +27,7 @@ constexpr int kSubjectColumnWidth = 36;
 
 TSheetWindow::TSheetWindow(AppState& state, UiServices& ui, SheetGridStyle style, WindowPlacement& placement,
                            int helpContext, int keyColumnWidth, QWidget* parent)
-    : QDialog(parent), m_state(state), m_ui(ui), m_placement(placement), m_helpContext(helpContext),
+    : SheetDialog(parent), m_state(state), m_ui(ui), m_placement(placement), m_helpContext(helpContext),
       m_keyColumnWidth(keyColumnWidth) {
     setWindowIcon(TDatModImages::AppIcon());
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -39,7 +39,7 @@ TSheetWindow::TSheetWindow(AppState& state, UiServices& ui, SheetGridStyle style
 
     m_toolBar = new QToolBar;
     layout->addWidget(m_toolBar);
-    AddButton("tbtnHelp", int(ToolImage::Help), QStringLiteral("Βοήθεια"));
+    AddButton("tbtnHelp", ToolImage::Help, QStringLiteral("Βοήθεια"));
 
     m_top = new QVBoxLayout;
     m_top->setSpacing(2);
@@ -86,30 +86,11 @@ TSheetWindow::TSheetWindow(AppState& state, UiServices& ui, SheetGridStyle style
     connect(Button(QStringLiteral("tbtnHelp")), &QToolButton::clicked, this, &TSheetWindow::tbtnHelpClick);
 }
 
-TSheetWindow::~TSheetWindow() {
-    // The grid reads the sheet: it goes first, before the sheet does.
-    delete m_grid;
-    m_grid = nullptr;
+QToolButton* TSheetWindow::AddButton(const char* name, ToolImage image, const QString& hint) {
+    return m_tools.Add(m_toolBar, name, image, hint);
 }
 
-QToolButton* TSheetWindow::AddButton(const char* name, int image, const QString& hint) {
-    auto* button = new QToolButton(m_toolBar);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(TDatModImages::ToolIcon(static_cast<ToolImage>(image)));
-    button->setIconSize(QSize(TDatModImages::ToolSize, TDatModImages::ToolSize));
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    m_toolBar->addWidget(button);
-    m_buttons.append(button);
-    return button;
-}
-
-QToolButton* TSheetWindow::Button(const QString& name) const {
-    for (QToolButton* b : m_buttons)
-        if (b->objectName() == name)
-            return b;
-    return nullptr;
-}
+QToolButton* TSheetWindow::Button(const QString& name) const { return m_tools.Button(name); }
 
 bool TSheetWindow::LoadSheet() {
     m_sheet.SetSize(2, kFixedColumns);

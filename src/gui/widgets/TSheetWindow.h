@@ -2,6 +2,7 @@
 
 #include "core/exchange/GradeSheet.h"
 #include "gui/widgets/TSheetGrid.h"
+#include "gui/widgets/ToolBarBuilder.h"
 
 #include <QDialog>
 
@@ -21,10 +22,22 @@ struct AppState;
 struct WindowPlacement;
 class UiServices;
 
+namespace detail {
+// The sheet lives in a base made before the dialog and destroyed after it, so
+// the grid, a child of the dialog, never outlives the rows it shows.
+struct SheetHolder {
+    GradeSheet m_sheet;
+};
+class SheetDialog : protected SheetHolder, public QDialog {
+public:
+    using QDialog::QDialog;
+};
+} // namespace detail
+
 // What the viewer and the posting window share: the tool bar, the file name
 // box, the sheet grid over the file's rows, the count line with its progress
 // bar, the print menu and the window's placement.
-class TSheetWindow : public QDialog {
+class TSheetWindow : public detail::SheetDialog {
     Q_OBJECT
 public:
     TSheetGrid* grdStudents() const { return m_grid; }
@@ -33,7 +46,6 @@ public:
     QProgressBar* ProgressBar() const { return m_progress; }
     QMenu* PopupMenuPrint() const { return m_printMenu; }
     QToolButton* Button(const QString& name) const;
-    ~TSheetWindow() override;
     const GradeSheet& Sheet() const { return m_sheet; }
 
     void tbtnHelpClick();
@@ -46,7 +58,7 @@ protected:
     TSheetWindow(AppState& state, UiServices& ui, SheetGridStyle style, WindowPlacement& placement,
                  int helpContext, int keyColumnWidth, QWidget* parent);
 
-    QToolButton* AddButton(const char* name, int image, const QString& hint);
+    QToolButton* AddButton(const char* name, ToolImage image, const QString& hint);
     // Where a window puts its own controls, under the tool bar and the file name.
     QVBoxLayout* TopLayout() const { return m_top; }
 
@@ -61,7 +73,6 @@ protected:
 
     AppState& m_state;
     UiServices& m_ui;
-    GradeSheet m_sheet;
     TSheetGrid* m_grid = nullptr;
 
 private:
@@ -74,7 +85,7 @@ private:
     QLabel* m_count = nullptr;
     QProgressBar* m_progress = nullptr;
     QMenu* m_printMenu = nullptr;
-    QList<QToolButton*> m_buttons;
+    ToolBarBuilder m_tools;
 };
 
 } // namespace ekaldo

@@ -83,7 +83,9 @@ struct FilterFixture : ::testing::Test {
         state.CurrentTemplateName = QStringLiteral("Νέο");
     }
     TFormExpoFilter& Open() {
-        window = std::make_unique<TFormExpoFilter>(state, ui, [this] { ++outBoxRefreshed; }, [this] { ++templatesRefreshed; });
+        window = std::make_unique<TFormExpoFilter>(state, ui);
+        QObject::connect(window.get(), &TFormExpoFilter::OutBoxChanged, [this] { ++outBoxRefreshed; });
+        QObject::connect(window.get(), &TFormExpoFilter::TemplatesChanged, [this] { ++templatesRefreshed; });
         window->FillGrids();
         window->ComposeSheet();
         window->show();
@@ -261,7 +263,7 @@ TEST_F(FilterFixture, ClosingKeepsPlacementAndPaneSizesOnlyInTheNormalState) {
     window->reject();
     EXPECT_EQ(state.FilterPlacement, (WindowPlacement{40, 50, 700, 600}));
     EXPECT_EQ(state.LevelW, 100);
-    window = std::make_unique<TFormExpoFilter>(state, ui, nullptr, nullptr);
+    window = std::make_unique<TFormExpoFilter>(state, ui);
     window->showMaximized();
     window->reject();
     EXPECT_EQ(state.FilterPlacement, (WindowPlacement{40, 50, 700, 600}));

@@ -82,7 +82,8 @@ QColor PixelAt(QWidget& widget, const QPoint& point) {
 TEST_F(ReviewWindows, ViewerShowsTheFileAsStored) {
     WriteFile({TitlesLine({"Άλγεβρα"}).replace("ΠΑΤΡΩΝΥΜΟ", "ΑΓΝΩΣΤΟ"),
                StudentLine("1;1;20|Posted", "Α", {"12|Err3"}), StudentLine("2;1;20", "Β", {"-2"})});
-    TFormViewTable window(state, ui, [this] { ++refreshed; });
+    TFormViewTable window(state, ui);
+    QObject::connect(&window, &TFormViewTable::DocumentsChanged, [this] { ++refreshed; });
     window.LoadViewerSheet();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Επισκόπηση Αρχείου"));
     EXPECT_EQ(window.edtExpoFileName()->text(), kFileName);
@@ -108,7 +109,7 @@ TEST_F(ReviewWindows, ViewerOfAnUnreadableOrSubjectlessFileIsStillUsable) {
                      QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
                          QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
     {
-        TFormViewTable window(state, ui, {});
+        TFormViewTable window(state, ui);
         window.LoadViewerSheet();
         EXPECT_EQ(window.Sheet().RowCount(), 2);
         EXPECT_EQ(window.Sheet().ColCount(), 8);
@@ -116,7 +117,7 @@ TEST_F(ReviewWindows, ViewerOfAnUnreadableOrSubjectlessFileIsStillUsable) {
         EXPECT_EQ(window.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος:  - Μαθητές: 1"));
     }
     WriteFile({"α/α\tΕΠΩΝΥΜΟ", "1;1;20\tΑ"});
-    TFormViewTable window(state, ui, {});
+    TFormViewTable window(state, ui);
     window.LoadViewerSheet();
     EXPECT_EQ(window.Sheet().ColCount(), 8);
     window.grdStudents()->SetSubjectColumnWidth(50); // no subject column: nothing to do
@@ -132,7 +133,7 @@ TEST_F(ReviewWindows, ViewerTakesASheetOfTenThousandSubjectColumns) {
         grades << QStringLiteral("15");
     }
     WriteFile({TitlesLine(titles), StudentLine("1;1;20", "Α", grades)});
-    TFormViewTable window(state, ui, {});
+    TFormViewTable window(state, ui);
     window.LoadViewerSheet();
     const GradeSheetModel* model = window.grdStudents()->SheetModel();
     EXPECT_EQ(model->columnCount(), 8 + 10000);
@@ -148,7 +149,8 @@ TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
     WriteFile(Sheet(), "2024-2025", "1/2/2026");
     WriteGradeFileHeaderKey(state.CurrentFilePath, "Imported", "1/1/2026");
     ReadGradeFileHeader(state, state.CurrentFilePath);
-    TFormViewTable window(state, ui, [this] { ++refreshed; });
+    TFormViewTable window(state, ui);
+    QObject::connect(&window, &TFormViewTable::DocumentsChanged, [this] { ++refreshed; });
     window.LoadViewerSheet();
     const QString target = QDir(state.ImportsDir).filePath(QStringLiteral("Αντίγραφο.agd"));
     QString proposed, caption;
@@ -199,7 +201,7 @@ TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
 
 TEST_F(ReviewWindows, SubjectColumnsTakeTheReleasedWidthWithinLimits) {
     WriteFile(Sheet());
-    TFormViewTable window(state, ui, {});
+    TFormViewTable window(state, ui);
     window.LoadViewerSheet();
     window.show();
     TSheetGrid& grid = *window.grdStudents();
@@ -224,14 +226,14 @@ TEST_F(ReviewWindows, WindowsTakeAndKeepTheirPlacement) {
     WriteFile(Sheet());
     state.ViewPlacement = {30, 40, 600, 500};
     {
-        TFormViewTable window(state, ui, {});
+        TFormViewTable window(state, ui);
         EXPECT_EQ(window.geometry(), QRect(30, 40, 600, 500));
         window.setGeometry(50, 60, 700, 480);
         window.reject();
     }
     EXPECT_EQ(state.ViewPlacement, (WindowPlacement{50, 60, 700, 480}));
     {
-        TFormPostTable window(state, ui, {});
+        TFormPostTable window(state, ui);
         EXPECT_EQ(window.geometry(), QRect(20, 20, 740, 520));
         window.setGeometry(10, 11, 720, 530);
         window.accept();
@@ -241,7 +243,7 @@ TEST_F(ReviewWindows, WindowsTakeAndKeepTheirPlacement) {
 
 TEST_F(ReviewWindows, PrintMenuOffersPrintAndPrinter) {
     WriteFile(Sheet());
-    TFormViewTable window(state, ui, {});
+    TFormViewTable window(state, ui);
     const QList<QAction*> actions = window.PopupMenuPrint()->actions();
     ASSERT_EQ(actions.size(), 3);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Εκτύπωση"));
@@ -258,7 +260,7 @@ TEST_F(ReviewWindows, PostingWindowStartsIdleWithTheRightsOfTheUser) {
     WriteFile(Sheet());
     for (const bool right : {true, false}) {
         state.UserRights = QString(32, QLatin1Char(right ? '1' : '0'));
-        TFormPostTable window(state, ui, {});
+        TFormPostTable window(state, ui);
         window.LoadPostingSheet();
         EXPECT_EQ(window.windowTitle(), QStringLiteral("Καταχώρηση Βαθμολογίας"));
         EXPECT_EQ(window.PeriodCoBo()->count(), 24);
@@ -283,7 +285,8 @@ TEST_F(ReviewWindows, PostingWindowOfAFileThatCannotBeReadOffersNoRun) {
     ui.ExpectMessage(MessageIcon::Error,
                      QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
                          QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
-    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    TFormPostTable window(state, ui);
+    QObject::connect(&window, &TFormPostTable::InBoxChanged, [this] { ++refreshed; });
     window.LoadPostingSheet();
     EXPECT_FALSE(window.btnCheck()->isEnabled());
     EXPECT_FALSE(window.btnPost()->isEnabled());
@@ -297,7 +300,8 @@ TEST_F(ReviewWindows, PostingWindowOfAFileThatCannotBeReadOffersNoRun) {
 
 TEST_F(ReviewWindows, PostNeedsAPeriodAndTheOpenSchoolYear) {
     WriteFile(Sheet(), "2024-2025");
-    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    TFormPostTable window(state, ui);
+    QObject::connect(&window, &TFormPostTable::InBoxChanged, [this] { ++refreshed; });
     window.LoadPostingSheet();
     ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Δεν έχετε επιλέξει Βαθμολογική Περίοδο!"));
     window.btnPostClick();
@@ -325,7 +329,7 @@ TEST_F(ReviewWindows, PostNeedsAPeriodAndTheOpenSchoolYear) {
 
 TEST_F(ReviewWindows, CheckMarksErrorsAndCellsThatWouldChange) {
     WriteFile(Sheet());
-    TFormPostTable window(state, ui, {});
+    TFormPostTable window(state, ui);
     window.LoadPostingSheet();
     window.resize(900, 500);
     window.show();
@@ -354,7 +358,8 @@ TEST_F(ReviewWindows, CheckMarksErrorsAndCellsThatWouldChange) {
 TEST_F(ReviewWindows, PostStoresStampsAndRefreshesTheInBox) {
     UseLocale(GreekLocale());
     WriteFile(Sheet());
-    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    TFormPostTable window(state, ui);
+    QObject::connect(&window, &TFormPostTable::InBoxChanged, [this] { ++refreshed; });
     window.LoadPostingSheet();
     window.PeriodCoBo()->setCurrentIndex(2);
     ui.ExpectMessage(
@@ -380,7 +385,8 @@ TEST_F(ReviewWindows, PostStoresStampsAndRefreshesTheInBox) {
 
 TEST_F(ReviewWindows, AbortDuringPostingStopsAfterTheRowAndStillStamps) {
     WriteFile(Sheet());
-    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    TFormPostTable window(state, ui);
+    QObject::connect(&window, &TFormPostTable::InBoxChanged, [this] { ++refreshed; });
     window.LoadPostingSheet();
     window.PeriodCoBo()->setCurrentIndex(3);
     ui.ExpectMessage(
@@ -410,7 +416,7 @@ TEST_F(ReviewWindows, AbortDuringPostingStopsAfterTheRowAndStillStamps) {
 
 TEST_F(ReviewWindows, AbortAnsweredNoGoesOnAndAbortOfACheckNamesIt) {
     WriteFile(Sheet());
-    TFormPostTable window(state, ui, {});
+    TFormPostTable window(state, ui);
     window.LoadPostingSheet();
     ui.ExpectMessage(MessageIcon::Question, QStringLiteral("Θέλετε να διακόψετε την διαδικασία Ελέγχου;"),
                      MessageAnswer::No);
@@ -423,7 +429,8 @@ TEST_F(ReviewWindows, AbortAnsweredNoGoesOnAndAbortOfACheckNamesIt) {
 
 TEST_F(ReviewWindows, ClosingDuringARunStopsItBeforeTheTablesClose) {
     WriteFile(Sheet());
-    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    TFormPostTable window(state, ui);
+    QObject::connect(&window, &TFormPostTable::InBoxChanged, [this] { ++refreshed; });
     window.LoadPostingSheet();
     window.show();
     window.PeriodCoBo()->setCurrentIndex(4);
@@ -449,7 +456,8 @@ TEST_F(ReviewWindows, ClosingDuringARunStopsItBeforeTheTablesClose) {
 TEST_F(ReviewWindows, UndoGivesBackTheOldValuesAndClearsTheStamp) {
     WriteFile(Sheet());
     const QByteArray grades = ReadBytes(QDir(SchoolFolder(dir.Path())).filePath("GRADE.DB"));
-    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    TFormPostTable window(state, ui);
+    QObject::connect(&window, &TFormPostTable::InBoxChanged, [this] { ++refreshed; });
     window.LoadPostingSheet();
     ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") +
                                                    kFileName + QStringLiteral("\" για αναίρεση."));
@@ -480,7 +488,7 @@ TEST_F(ReviewWindows, UndoGivesBackTheOldValuesAndClearsTheStamp) {
 
 TEST_F(ReviewWindows, RowStampsAndTheCurrentRowNumber) {
     WriteFile(Sheet());
-    TFormPostTable window(state, ui, {});
+    TFormPostTable window(state, ui);
     window.LoadPostingSheet();
     window.resize(900, 500);
     window.show();

@@ -55,7 +55,7 @@ struct DataManagerFixture : ::testing::Test {
 
 TEST_F(DataManagerFixture, ListsPreselectsAndDrawsTheOpenYearWithTheOpenFolder) {
     {
-        TDataManager manager(state, ui, {});
+        TDataManager manager(state, ui);
         EXPECT_EQ(manager.windowTitle(), QStringLiteral("Φάκελοι ( ") + dir.Path() + QStringLiteral(" ) "));
         ASSERT_EQ(manager.SchoolYearLB()->count(), 3);
         EXPECT_EQ(manager.SchoolYearLB()->currentItem()->text(), QStringLiteral("Σχ.Έτος 2025-2026"))
@@ -64,7 +64,7 @@ TEST_F(DataManagerFixture, ListsPreselectsAndDrawsTheOpenYearWithTheOpenFolder) 
         EXPECT_FALSE(manager.SchoolYearEdit()->isEnabled());
     }
     state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2023-2024");
-    TDataManager manager(state, ui, {});
+    TDataManager manager(state, ui);
     manager.show();
     QListWidget* list = manager.SchoolYearLB();
     EXPECT_EQ(list->currentRow(), 0);
@@ -138,7 +138,8 @@ TEST_F(DataManagerFixture, FoldersButtonOpensTheYearAndTheMainWindowShowsIt) {
 TEST_F(DataManagerFixture, CancelInTheConfirmationLeavesEverythingAsItWas) {
     state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2023-2024");
     int changed = 0;
-    TDataManager manager(state, ui, [&] { ++changed; });
+    TDataManager manager(state, ui);
+    QObject::connect(&manager, &TDataManager::SchoolYearChanged, [&] { ++changed; });
     ui.ExpectModal([](QObject&) { return int(QDialog::Rejected); });
     manager.OpenData();
     EXPECT_EQ(state.SchoolYearLabel, QStringLiteral("Σχ.Έτος 2023-2024"));
@@ -148,7 +149,7 @@ TEST_F(DataManagerFixture, CancelInTheConfirmationLeavesEverythingAsItWas) {
 
 TEST_F(DataManagerFixture, TheSignInWindowAsksUntilTheTeacherSignsIn) {
     // The administrator of 2025 has another password: the window asks.
-    TDataManager manager(state, ui, {});
+    TDataManager manager(state, ui);
     manager.SchoolYearLB()->setCurrentRow(2);
     ui.ExpectModal([](QObject&) { return int(QDialog::Accepted); })
         .ExpectModal([](QObject& dialog) {
@@ -189,7 +190,7 @@ TEST(PasswordForm, HidesWhatIsTypedBehindHashes) {
 
 TEST_F(DataManagerFixture, ClosingStoresThePlacement) {
     state.DataManagerPlacement = {40, 50, 325, 252};
-    TDataManager manager(state, ui, {});
+    TDataManager manager(state, ui);
     EXPECT_EQ(manager.pos(), QPoint(40, 50));
     manager.setGeometry(60, 70, 400, 300);
     manager.reject();

@@ -299,7 +299,7 @@ TEST_F(MainWindowFixture, ParametersApplyClosesTheSchoolYearAndCancelKeepsIt) {
 TEST_F(MainWindowFixture, ParametersShowTheNearestFolderWhenTheSavedOneIsGone) {
     QDir().mkpath(dir.Path(QStringLiteral("schools")));
     state.DBPath = dir.Path(QStringLiteral("schools/removed/deeper"));
-    TParamForm form(state, ui, {});
+    TParamForm form(state, ui);
     EXPECT_EQ(form.DBDirEdit()->text(), dir.Path(QStringLiteral("schools")));
     EXPECT_EQ(state.DBPath, dir.Path(QStringLiteral("schools/removed/deeper"))) << "opening changes nothing";
 }
@@ -356,7 +356,7 @@ TEST(ParamForm, TreeOpensTheWayDownToTheSavedFolder) {
     AppState state;
     state.DBPath = dir.Path(QStringLiteral("a/b/c")) + QLatin1Char('/');
     ScriptedUiServices ui;
-    TParamForm form(state, ui, {});
+    TParamForm form(state, ui);
     form.show();
     QTreeView* tree = form.DirectoryListBox1();
     auto* model = static_cast<QFileSystemModel*>(tree->model());

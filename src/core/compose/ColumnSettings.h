@@ -7,6 +7,13 @@
 
 namespace ekaldo {
 
+// The order of the seven student columns of a sheet (their column keys) and
+// the sort order of the student query; each sheet window resets them to
+// their defaults when it opens.
+struct SheetOrder {
+    QStringList ColumnOrder, SortOrder;
+};
+
 // The seven student fields of a sheet: what the column and sort dialogs list,
 // the key that heads the field's sheet column, and the reference the student
 // query sorts by.

@@ -1,79 +1,26 @@
 #pragma once
 
-#include "base/ProgramConstants.h"
+#include "core/compose/ColumnSettings.h"
 #include "core/exchange/DocumentInHand.h"
+#include "core/shell/ProgramSettings.h"
 #include "schooldb/SchoolYearSession.h"
 
 #include <QString>
-#include <QStringList>
-
-#include <array>
-#include <memory>
 
 namespace ekaldo {
 
-struct WindowPlacement {
-    int x = 0, y = 0, w = 0, h = 0;
-    bool operator==(const WindowPlacement&) const = default;
-};
-
-// Every process-wide variable of the program. The program makes one at start
-// and hands it to its windows; each test makes its own.
-struct AppState : SchoolYearSession, DocumentInHand {
-    // The program's data folder (the document folders, the default database
-    // path), the folder of what the program ships (the help file and the
-    // guide beside it; empty: the data folder) and the settings file. Chosen
-    // at start (shell/ProgramFolders.h: both beside the executable in a build
-    // tree; the shared folder and the user's data folder once installed; the
-    // settings in the user's configuration folder); tests and the
-    // command-line tool may point them elsewhere.
-    QString ProgramFolder;  // with a trailing separator
-    QString ResourceFolder; // with a trailing separator
-    QString SettingsPath;
-
-    QString ImportsDir, ExportsDir, TemplatesDir;
-
-    QString BackFontName = QStringLiteral("Arial");
-    QString ForeFontName = QStringLiteral("Arial");
-    quint32 BackColor = 0;  // 0x00BBGGRR
-    quint32 ForeColor = 0;
-
-    WindowPlacement MainPlacement{10, 10, 450, 350};
-    WindowPlacement DataManagerPlacement{20, 20, 325, 252};
-    WindowPlacement PreviewPlacement{20, 20, 760, 540};
-    WindowPlacement FilterPlacement{20, 20, 680, 580};
-    WindowPlacement ViewPlacement{20, 20, 680, 520};
-    WindowPlacement PostPlacement{20, 20, 740, 520};
-
-    int SplitW = 180;
-    int SplitH = 180;
-    int LevelW = 148, ClassW = 148, CourseW = 148;
-
-    // Widths of the main window's list columns 2 onwards (columns 0 and 1 are not stored).
-    std::array<int, 6> InBoxWidths{240, 128, 128, 128, 128, 128};
-    std::array<int, 3> OutBoxWidths{240, 128, 128};
-    std::array<int, 2> TemplateWidths{240, 128};
-
-    QString LastSendFolder, LastReceiveFolder;
-
-    // The title of the last report prepared, and the printer the next one
-    // goes to (empty: the system's default printer, else the PDF printer).
+// The title of the last report prepared, and the printer the next one goes to
+// (empty: the system's default printer, else the PDF printer).
+struct PrintChoice {
     QString ReportTitle;
     QString PrinterName;
-
-    // The order of the seven student columns of a sheet (their column keys) and
-    // the sort order of the student query; each sheet window resets them to
-    // their defaults when it opens (compose/ColumnSettings.h).
-    QStringList ColumnOrder, SortOrder;
-
-    // Sets the three document folders from the program folder and creates the
-    // missing ones; throws FileError when one cannot be made.
-    void SetDocumentFolders();
-
-    QString HelpFilePath() const;
-
-    // The settings path of this user.
-    static QString DefaultSettingsPath();
 };
+
+// What the windows of one running program share, part by part: the settings
+// and folders, the open school year with its user and database, the document
+// in hand, the order of a sheet's columns and rows, the print choice. The
+// program makes one at start and hands it to its windows; each test makes its
+// own. Code below the windows takes the part it uses where it can.
+struct AppState : ProgramSettings, SchoolYearSession, DocumentInHand, SheetOrder, PrintChoice {};
 
 } // namespace ekaldo

@@ -2,24 +2,24 @@
 
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeTemplateFile.h"
-#include "core/shell/AppState.h"
+#include "core/shell/ProgramSettings.h"
 
 #include <QDir>
 #include <QDirIterator>
 
 namespace ekaldo {
 
-QString FolderOf(const AppState& state, DocumentPage page) {
+QString FolderOf(const ProgramSettings& settings, DocumentPage page) {
     switch (page) {
-    case DocumentPage::InBox: return state.ImportsDir;
-    case DocumentPage::OutBox: return state.ExportsDir;
-    case DocumentPage::Templates: return state.TemplatesDir;
+    case DocumentPage::InBox: return settings.ImportsDir;
+    case DocumentPage::OutBox: return settings.ExportsDir;
+    case DocumentPage::Templates: return settings.TemplatesDir;
     }
     return {};
 }
 
-QString DocumentPath(const AppState& state, DocumentPage page, const QString& fileName) {
-    return FolderOf(state, page) + QDir::separator() + fileName;
+QString DocumentPath(const ProgramSettings& settings, DocumentPage page, const QString& fileName) {
+    return FolderOf(settings, page) + QDir::separator() + fileName;
 }
 
 int ColumnCountOf(DocumentPage page) {
@@ -39,12 +39,12 @@ QString ColumnTitle(int column) {
     return titles.value(column);
 }
 
-std::vector<DocumentRow> ListDocuments(const AppState& state, DocumentPage page) {
+std::vector<DocumentRow> ListDocuments(const ProgramSettings& settings, DocumentPage page) {
     const bool templates = page == DocumentPage::Templates;
     const QString pattern = templates ? QStringLiteral("*.agt") : QStringLiteral("*.agd");
     std::vector<DocumentRow> rows;
     // Unsorted: the order in which the file system returns the names, hidden files included.
-    QDirIterator it(FolderOf(state, page), {pattern}, QDir::Files | QDir::Hidden | QDir::System);
+    QDirIterator it(FolderOf(settings, page), {pattern}, QDir::Files | QDir::Hidden | QDir::System);
     while (it.hasNext()) {
         it.next();
         DocumentRow row;
@@ -64,8 +64,8 @@ std::vector<DocumentRow> ListDocuments(const AppState& state, DocumentPage page)
     return rows;
 }
 
-int DocumentListModel::Refresh(const AppState& state, const QString& rememberedName) {
-    SetRows(ListDocuments(state, m_page));
+int DocumentListModel::Refresh(const ProgramSettings& settings, const QString& rememberedName) {
+    SetRows(ListDocuments(settings, m_page));
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         if (!rememberedName.isEmpty() && m_rows[i].fileName == rememberedName)
             return static_cast<int>(i);

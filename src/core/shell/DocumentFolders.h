@@ -8,7 +8,7 @@
 
 namespace ekaldo {
 
-struct AppState;
+struct ProgramSettings;
 
 // The three document folders of the main window, in the order of its pages.
 enum class DocumentPage { InBox = 0, OutBox = 1, Templates = 2 };
@@ -19,15 +19,15 @@ struct DocumentRow {
     QString created, exported, modified, imported, posted;
 };
 
-QString FolderOf(const AppState& state, DocumentPage page);
+QString FolderOf(const ProgramSettings& settings, DocumentPage page);
 // The path of a listed file; an empty name gives the folder with a separator.
-QString DocumentPath(const AppState& state, DocumentPage page, const QString& fileName);
+QString DocumentPath(const ProgramSettings& settings, DocumentPage page, const QString& fileName);
 int ColumnCountOf(DocumentPage page);
 QString ColumnTitle(int column);
 
 // The files of a folder in the order the file system gives them, each with its
 // header read: "*.agd" with the grade file header, "*.agt" with the template header.
-std::vector<DocumentRow> ListDocuments(const AppState& state, DocumentPage page);
+std::vector<DocumentRow> ListDocuments(const ProgramSettings& settings, DocumentPage page);
 
 // The rows of one file list as its grid shows them: column 0 the running
 // number, column 1 the state icons (no text), 2 the file name, then the
@@ -41,7 +41,7 @@ public:
 
     // Refills the list from the folder. Returns the row that holds
     // rememberedName, or row 0 when no row does.
-    int Refresh(const AppState& state, const QString& rememberedName);
+    int Refresh(const ProgramSettings& settings, const QString& rememberedName);
     void SetRows(std::vector<DocumentRow> rows);
 
     // The file name of a row; empty for the empty row of an empty folder.

@@ -1,13 +1,14 @@
-#include "core/shell/AppState.h"
+#include "core/shell/ProgramSettings.h"
 
 #include "base/FileErrors.h"
+#include "base/ProgramConstants.h"
 
 #include <QDir>
 #include <QStandardPaths>
 
 namespace ekaldo {
 
-void AppState::SetDocumentFolders() {
+void ProgramSettings::SetDocumentFolders() {
     ImportsDir = ProgramFolder + QStringLiteral("Imports");
     ExportsDir = ProgramFolder + QStringLiteral("Exports");
     TemplatesDir = ProgramFolder + QStringLiteral("Templates");
@@ -18,11 +19,11 @@ void AppState::SetDocumentFolders() {
     }
 }
 
-QString AppState::HelpFilePath() const {
+QString ProgramSettings::HelpFilePath() const {
     return (ResourceFolder.isEmpty() ? ProgramFolder : ResourceFolder) + Program::HelpFileName;
 }
 
-QString AppState::DefaultSettingsPath() {
+QString ProgramSettings::DefaultSettingsPath() {
     // Windows keeps the file in its own folder; here it goes to the user's
     // configuration folder ($XDG_CONFIG_HOME, else ~/.config).
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");

@@ -37,7 +37,7 @@ QStringList ListSchoolYearLabels(const QString& dbPath) {
 
 QString SchoolYearFolderOf(const QString& dbPath, const QString& label) {
     const QString name = QStringLiteral("MV") + label.mid(8, 4) + label.mid(15, 2) + QStringLiteral(".SYR");
-    const QString canonical = AddTrailingBackslash(dbPath) + name;
+    QString canonical = AddTrailingBackslash(dbPath) + name;
     if (QFileInfo::exists(canonical))
         return canonical;
     // Folder names are compared without regard to case, as the school's own

@@ -95,8 +95,8 @@ int main(int argc, char** argv) {
     composition.PeriodIndex = 1;
     // The first composition loads the tables into the query engine; later ones
     // (every tick in the window) find them loaded.
-    const double first = Best(1, [&] { ComposeSheet(composition, state, GradingScheme::Tutoring); });
-    const double again = Best(3, [&] { ComposeSheet(composition, state, GradingScheme::Tutoring); });
+    const double first = Best(1, [&] { ComposeSheet(composition, state, state, GradingScheme::Tutoring); });
+    const double again = Best(3, [&] { ComposeSheet(composition, state, state, GradingScheme::Tutoring); });
     const long after = MemoryKb();
 
     std::printf("tables: %.1f MB; plain read() %.1f ms; pxlib read of %ld records %.0f ms\n", bytes / 1e6, plain,

@@ -108,7 +108,7 @@ int Compose(CliContext& cli) {
     SheetComposition composition;
     if (const int failed = Prepare(cli, composition))
         return failed;
-    ComposeSheet(composition, cli.state, Program::kGradingScheme);
+    ComposeSheet(composition, cli.state, cli.state, Program::kGradingScheme);
     if (print) {
         QString out;
         for (int r = 0; r < composition.Sheet.RowCount(); ++r) {

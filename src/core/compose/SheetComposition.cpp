@@ -4,7 +4,7 @@
 #include "base/UiServices.h"
 #include "schooldb/GradeColumns.h"
 #include "schooldb/SchoolDatabase.h"
-#include "core/shell/AppState.h"
+#include "schooldb/SchoolYearSession.h"
 #include "base/SharedRoutines.h"
 
 #include <QHash>
@@ -217,13 +217,14 @@ GradeRange BrokenChainRange(GradingScheme scheme, qint64 methodId) {
 
 } // namespace
 
-void ComposeSheet(SheetComposition& c, AppState& state, GradingScheme scheme, ProgressSink* progress) {
+void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder& order, GradingScheme scheme,
+                  ProgressSink* progress) {
     GradeSheet& sheet = c.Sheet;
     sheet.SetRowCount(2);
     AddSubjectColumns(c);
     sheet.SetCell(0, 0, QStringLiteral("α/α"));
     for (int i = 1; i <= 7; ++i) {
-        const QString key = state.ColumnOrder.value(i - 1);
+        const QString key = order.ColumnOrder.value(i - 1);
         sheet.SetCell(0, i, key);
         c.ColumnWidths[i] = ColumnWidthFor(key);
     }
@@ -235,8 +236,8 @@ void ComposeSheet(SheetComposition& c, AppState& state, GradingScheme scheme, Pr
     for (int col = 8; col < cols; ++col)
         subjectTitles << sheet.Cell(0, col);
 
-    Database& database = state.MorvenDataBase();
-    const StudentQueryText text = BuildStudentQuery(c, state.SortOrder);
+    Database& database = year.MorvenDataBase();
+    const StudentQueryText text = BuildStudentQuery(c, order.SortOrder);
     Query students(database);
     students.SetSql(text.lines);
     for (auto it = text.bindings.begin(); it != text.bindings.end(); ++it)
@@ -262,7 +263,7 @@ void ComposeSheet(SheetComposition& c, AppState& state, GradingScheme scheme, Pr
     int targetColumn[7];
     for (int i = 0; i < 7; ++i) {
         studentFieldIndex[i] = students.FieldIndex(QString::fromLatin1(studentColumns[i].first));
-        targetColumn[i] = ColumnIndexOf(state.ColumnOrder, QString::fromUtf8(studentColumns[i].second));
+        targetColumn[i] = ColumnIndexOf(order.ColumnOrder, QString::fromUtf8(studentColumns[i].second));
     }
 
     int count = 0;
@@ -355,7 +356,7 @@ void ComposeSheet(SheetComposition& c, AppState& state, GradingScheme scheme, Pr
             sheet.SetCell(r, col, sheet.Cell(r, first));
     }
     c.StudentCount = count;
-    c.CountLine = QStringLiteral("Σχ.Έτος: ") + SchoolYearOfLabel(state.SchoolYearLabel) + QStringLiteral(" - Μαθητές: ") +
+    c.CountLine = QStringLiteral("Σχ.Έτος: ") + SchoolYearOfLabel(year.SchoolYearLabel) + QStringLiteral(" - Μαθητές: ") +
                   QString::number(count);
     if (progress)
         progress->SetPosition(0);

@@ -11,7 +11,8 @@
 
 namespace ekaldo {
 
-struct AppState;
+struct SchoolYearSession;
+struct SheetOrder;
 class ProgressSink;
 
 namespace schooldb {
@@ -63,10 +64,11 @@ StudentQueryText BuildStudentQuery(const SheetComposition& composition, const QS
 // fixed columns (never more than the sheet has).
 void AddSubjectColumns(SheetComposition& composition);
 
-// Rebuilds the whole sheet from the selections, state.ColumnOrder,
-// state.SortOrder, the fixed columns and the grade column. A database error
-// propagates with the sheet as far as it was filled.
-void ComposeSheet(SheetComposition& composition, AppState& state, GradingScheme scheme,
-                  ProgressSink* progress = nullptr);
+// Rebuilds the whole sheet from the selections, the column and sort order,
+// the fixed columns and the grade column, reading the students of the open
+// school year. A database error propagates with the sheet as far as it was
+// filled.
+void ComposeSheet(SheetComposition& composition, SchoolYearSession& year, const SheetOrder& order,
+                  GradingScheme scheme, ProgressSink* progress = nullptr);
 
 } // namespace ekaldo

@@ -248,7 +248,7 @@ void TFormExpoFilter::ApplyTemplate(const QString& path) {
 void TFormExpoFilter::ComposeSheet() {
     ProgressBarSink progress(*m_progress);
     try {
-        ekaldo::ComposeSheet(m_composition, m_state, Program::kGradingScheme, &progress);
+        ekaldo::ComposeSheet(m_composition, m_state, m_state, Program::kGradingScheme, &progress);
     } catch (...) {
         // The window stays open with what was filled; the error goes on to the general report.
         ShowSheet();

@@ -98,7 +98,7 @@ struct ComposeFixture : ::testing::Test {
         ADD_FAILURE() << "no row " << caption.toStdString();
         return -1;
     }
-    void Compose(GradingScheme scheme = GradingScheme::Tutoring) { ComposeSheet(c, state, scheme); }
+    void Compose(GradingScheme scheme = GradingScheme::Tutoring) { ComposeSheet(c, state, state, scheme); }
     QStringList Column(int col) {
         QStringList cells;
         for (int r = 1; r < c.Sheet.RowCount(); ++r)

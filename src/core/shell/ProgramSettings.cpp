@@ -14,8 +14,8 @@ void ProgramSettings::SetDocumentFolders() {
     TemplatesDir = ProgramFolder + QStringLiteral("Templates");
     for (const QString& dir : {ImportsDir, ExportsDir, TemplatesDir}) {
         if (!QDir().mkpath(dir))
-            throw FileError(QStringLiteral("Ο Φάκελος \"") + dir + QStringLiteral("\" δεν μπορεί να δημιουργηθεί!"),
-                            dir);
+            throw FileError(
+                QStringLiteral("Ο Φάκελος \"") + dir + QStringLiteral("\" δεν μπορεί να δημιουργηθεί!"), dir);
     }
 }
 

@@ -1,3 +1,5 @@
 #pragma once
 
-inline int Down() { return 0; }
+inline int Down() {
+    return 0;
+}

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
-  qt6-base-dev qt6-translations-l10n libgl1-mesa-dev
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl1-mesa-dev
   pxlib-dev libsqlite3-dev
   libgtest-dev
   fonts-dejavu-core fonts-liberation2

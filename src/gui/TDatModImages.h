@@ -51,8 +51,9 @@ inline constexpr int StateImageCount = static_cast<int>(StateImage::Pub) + 1;
 enum class MarkImage { Tick, GreyTick, RedCross, YellowCross }; // 11×11 grid marks
 inline constexpr int MarkImageCount = static_cast<int>(MarkImage::YellowCross) + 1;
 
-// The holder of the pictures the windows share. Every picture is painted in code on first use and kept
-// for the rest of the run; all of it needs the GUI application object to exist.
+// The holder of the pictures the windows share. Every picture is an SVG file among the program's resources
+// (resources/pictures), rendered at its size on first use and kept for the rest of the run; all of it
+// needs the GUI application object to exist.
 class TDatModImages {
 public:
     static constexpr int ToolSize = 27;
@@ -65,8 +66,8 @@ public:
     static constexpr QRect BannerTextBand{36, 80, 294, 51};
 
     // 27×27: QIcon::Normal = the normal set, QIcon::Active = the highlighted set (shown under the
-    // mouse), QIcon::Disabled = the disabled set, drawn in greys of its own. The icon also carries a
-    // double-size copy of each for high-density screens.
+    // mouse), QIcon::Disabled = the disabled set in light greys; the two are the normal set through one
+    // filter. The icon also carries a double-size copy of each for high-density screens.
     static QIcon ToolIcon(ToolImage image);
     static QPixmap ToolPixmap(ToolImage image, QIcon::Mode mode);
     static QPixmap State(StateImage image);

@@ -9,6 +9,7 @@ packages=(
   pxlib-dev libsqlite3-dev
   libgtest-dev
   fonts-dejavu-core fonts-liberation2
+  help2man
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(clang libclang-rt-dev clang-format poppler-utils desktop-file-utils)

@@ -16,6 +16,13 @@ public:
     virtual bool Ask(QString& userName, QString& password) = 0;
 };
 
+// A password as the sign-in window takes it: its letters turn to capitals as
+// they are typed. The command line takes it the same way, so that one
+// password works in both.
+inline QString TypedPassword(const QString& typed) {
+    return typed.toUpper();
+}
+
 // The fixed administrator account tried before anyone is asked.
 inline const QString kAdministratorName = QStringLiteral("TALMIR");
 inline const QString kAdministratorPassword = QStringLiteral("TALMIR");

@@ -1,5 +1,5 @@
 # cmake -DBUILD_DIR=... -DWORK_DIR=... -DBINDIR=bin -DDATADIR=share -DGUIDE_DIR=docs/guide
-#       [-DDESKTOP_FILE_VALIDATE=...]
+#       [-DDESKTOP_FILE_VALIDATE=...] [-DMAN_PAGE=share/man/man1/ekaldo-cli.1.gz]
 #       -P InstallLayoutTest.cmake
 # Installs the build into a fresh prefix, checks what lands where, and runs the
 # installed ekaldo-cli from that prefix for a new user: the data folder with
@@ -33,6 +33,16 @@ if(EXISTS "${GUIDE_DIR}/index.html")
       message(FATAL_ERROR "the user guide is missing: ${guide}")
     endif()
   endforeach()
+endif()
+# The manual page of ekaldo-cli, compressed as Debian keeps manual pages.
+if(MAN_PAGE)
+  if(NOT EXISTS "${prefix}/${MAN_PAGE}")
+    message(FATAL_ERROR "the manual page of ekaldo-cli was not installed: ${prefix}/${MAN_PAGE}")
+  endif()
+  file(READ "${prefix}/${MAN_PAGE}" man HEX LIMIT 4)
+  if(NOT man STREQUAL "1f8b0800")
+    message(FATAL_ERROR "${prefix}/${MAN_PAGE} is not compressed")
+  endif()
 endif()
 # Nothing of the user's belongs beside the programs.
 file(GLOB beside RELATIVE "${bin}" "${bin}/*")

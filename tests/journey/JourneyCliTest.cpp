@@ -4,7 +4,7 @@
 #include "core/exchange/GradeDataFile.h"
 #include "base/CodePage1253.h"
 #include "schooldb/builder/SchoolGenerator.h"
-#include "support/TestSupport.h"
+#include "support/CliRun.h"
 
 #include <QDir>
 #include <QProcess>
@@ -15,24 +15,20 @@ using namespace ekaldo::testing;
 
 namespace {
 
-struct Journey : ::testing::Test {
+struct Journey : ::testing::Test, CliRunner {
+    using CliRunner::Run; // not the test's own
     TempFolder dir;
     QString prog, data;
-    QString out, err;
     void SetUp() override {
         prog = dir.Path(QStringLiteral("office"));
         data = dir.Path(QStringLiteral("data"));
         QDir().mkpath(prog);
         QDir().mkpath(dir.Path(QStringLiteral("usb")));
         schooldb::WriteDemoSchool(data + QStringLiteral("/MV202526.SYR"));
-    }
-    // Runs the tool under a Greek locale, as the office does.
-    int Run(QStringList args) {
-        args << QStringLiteral("--program-folder") << prog << QStringLiteral("--settings") << dir.Path(QStringLiteral("Z.INI"));
-        const ProcessRun run = RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, QStringLiteral("el_GR.UTF-8"));
-        out = run.out;
-        err = run.err;
-        return run.exitCode;
+        // Under a Greek locale, as the office runs the tool.
+        common = {QStringLiteral("--program-folder"), prog, QStringLiteral("--settings"),
+                  dir.Path(QStringLiteral("Z.INI"))};
+        locale = QStringLiteral("el_GR.UTF-8");
     }
     QStringList Year() {
         return {QStringLiteral("--db-path"), data, QStringLiteral("--year"), QStringLiteral("2025-2026")};

@@ -2,30 +2,15 @@
 #include "SchoolDbTestSupport.h"
 
 #include "schooldb/TablePasswords.h"
-#include "support/TestSupport.h"
-
-#include <QProcess>
+#include "support/CliRun.h"
 
 using namespace ekaldo::schooldb;
 using namespace ekaldo::testing;
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QString out, err;
-};
-
-CliResult DumpTable(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("el_GR.UTF-8"));
-    env.insert(QStringLiteral("LANG"), QStringLiteral("el_GR.UTF-8"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(EKALDO_CLI_PATH), QStringList{QStringLiteral("dump-table")} + args);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+ProcessRun DumpTable(const QStringList& args) {
+    return RunCli(QStringList{QStringLiteral("dump-table")} + args, QStringLiteral("el_GR.UTF-8"));
 }
 
 } // namespace
@@ -39,7 +24,7 @@ TEST(DumpTableCli, PrintsNamesTypesAndRecordsWithNullsEmpty) {
         .Row({QStringLiteral("α\tβ\\γ"), QVariant()})
         .Row({QVariant(), -5})
         .Write(folder.Path());
-    const CliResult subjects = DumpTable(
+    const ProcessRun subjects = DumpTable(
         {folder.Path(), QStringLiteral("SUBJECT.DB"), QStringLiteral("--password"), DataTablePassword()});
     EXPECT_EQ(subjects.exitCode, 0) << subjects.err.toStdString();
     EXPECT_EQ(subjects.out, QStringLiteral("SUBJECTID\tSUBJNAME\tSUBSUBJNAM\tCLASSID\tSUBJEDIT\n"
@@ -47,21 +32,21 @@ TEST(DumpTableCli, PrintsNamesTypesAndRecordsWithNullsEmpty) {
                                            "1\tΆλγεβρα\t\t1\tTrue\n"
                                            "2\t\tΘετική\t1\tTrue\n"
                                            "3\tΦυσική\t\t2\tFalse\n"));
-    const CliResult odd = DumpTable({folder.Path(), QStringLiteral("odd.db")});
+    const ProcessRun odd = DumpTable({folder.Path(), QStringLiteral("odd.db")});
     EXPECT_EQ(odd.out, QStringLiteral("TEXT\tN\nAlpha 20\tShort\nα\\tβ\\\\γ\t\n\t-5\n"));
 
     // Several passwords may be given; the wrong one alone opens nothing.
-    const CliResult user =
+    const ProcessRun user =
         DumpTable({folder.Path(), QStringLiteral("USER.DB"), QStringLiteral("--password"),
                    DataTablePassword(), QStringLiteral("--password"), UserTablePassword()});
     EXPECT_EQ(user.exitCode, 0) << user.err.toStdString();
     EXPECT_TRUE(user.out.contains(QStringLiteral("\nTALMIR\tTALMIR\t")));
-    const CliResult refused = DumpTable(
+    const ProcessRun refused = DumpTable(
         {folder.Path(), QStringLiteral("USER.DB"), QStringLiteral("--password"), DataTablePassword()});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("USER.DB")));
     EXPECT_TRUE(refused.out.isEmpty());
-    const CliResult missing = DumpTable({folder.Path(), QStringLiteral("TEACHER.DB")});
+    const ProcessRun missing = DumpTable({folder.Path(), QStringLiteral("TEACHER.DB")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("TEACHER.DB")));
 }

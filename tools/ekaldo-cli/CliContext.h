@@ -18,7 +18,7 @@ namespace ekaldo {
 struct CliContext {
     QStringList arguments;                 // the command's own words, options taken out
     QMap<QString, QStringList> options;    // "--name" -> values, in order
-    QSet<QString> flags;                   // "--name" given without a value
+    QSet<QString> flags;                   // "--name" of the flags given
     AppState state;
     ConsoleUiServices ui;
 
@@ -29,18 +29,14 @@ struct CliContext {
     bool Flag(const QString& name) const { return flags.contains(name); }
 };
 
+// The body of a command. Its words, options and help are declared in the
+// table of CommandLine.cpp; the parser has checked them before it runs.
 struct CliCommand {
     QString name;
-    QString usage;    // the words after the command's name
-    int minArguments;
-    int maxArguments;
     std::function<int(CliContext&)> run;
 };
 
-// The options that take a value; every other "--name" is a flag.
-const QSet<QString>& ValueOptions();
-
-// Each file of commands adds its own to the list.
+// Each file of commands adds the bodies of its own to the list.
 void AddFileCommands(QList<CliCommand>& commands);
 void AddTableCommands(QList<CliCommand>& commands);
 void AddDocumentCommands(QList<CliCommand>& commands);

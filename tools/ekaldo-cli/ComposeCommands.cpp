@@ -144,12 +144,8 @@ int SaveTemplate(CliContext& cli) {
 } // namespace
 
 void AddComposeCommands(QList<CliCommand>& commands) {
-    const QString selection = QStringLiteral(
-        "--year ΕΤΟΣ [--user ΟΝΟΜΑ --password ΣΥΝΘΗΜΑ] [--template ΑΡΧΕΙΟ.agt] [--level ΟΝΟΜΑ]... [--class ΟΝΟΜΑ]... "
-        "[--course ΟΝΟΜΑ]... [--subject ΤΙΤΛΟΣ]... [--all-subjects] [--period N] [--sort ΚΛΕΙΔΙ,...] [--columns ΚΛΕΙΔΙ,...]");
-    commands.append({QStringLiteral("compose"), selection + QStringLiteral(" (--save ΟΝΟΜΑ.agd [--overwrite] | --print-sheet)"),
-                     0, 0, Compose});
-    commands.append({QStringLiteral("save-template"), selection + QStringLiteral(" [--overwrite] ΟΝΟΜΑ.agt"), 1, 1, SaveTemplate});
+    commands.append({QStringLiteral("compose"), Compose});
+    commands.append({QStringLiteral("save-template"), SaveTemplate});
 }
 
 } // namespace ekaldo

@@ -109,10 +109,10 @@ int Delete(CliContext& cli) {
 } // namespace
 
 void AddDocumentCommands(QList<CliCommand>& commands) {
-    commands.append({QStringLiteral("list"), QStringLiteral("inbox|outbox|templates"), 1, 1, List});
-    commands.append({QStringLiteral("send"), QStringLiteral("ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [--overwrite]"), 2, 2, Send});
-    commands.append({QStringLiteral("receive"), QStringLiteral("ΑΡΧΕΙΟ [--overwrite]"), 1, 1, Receive});
-    commands.append({QStringLiteral("delete"), QStringLiteral("inbox|outbox|templates ΟΝΟΜΑ --yes"), 2, 2, Delete});
+    commands.append({QStringLiteral("list"), List});
+    commands.append({QStringLiteral("send"), Send});
+    commands.append({QStringLiteral("receive"), Receive});
+    commands.append({QStringLiteral("delete"), Delete});
 }
 
 } // namespace ekaldo

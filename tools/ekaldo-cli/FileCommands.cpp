@@ -118,8 +118,8 @@ int MakeSheet(CliContext& cli) {
 } // namespace
 
 void AddFileCommands(QList<CliCommand>& commands) {
-    commands.append({QStringLiteral("show"), QStringLiteral("FILE"), 1, 1, Show});
-    commands.append({QStringLiteral("make-sheet"), QStringLiteral("--school-year ΕΤΟΣ IN.tsv OUT.agd"), 2, 2, MakeSheet});
+    commands.append({QStringLiteral("show"), Show});
+    commands.append({QStringLiteral("make-sheet"), MakeSheet});
 }
 
 } // namespace ekaldo

@@ -1,6 +1,7 @@
 // Printing a grade data file's sheet: the table printing of the sheet windows,
 // without the status window and the preview, into a PDF file or on a printer.
 #include "CliContext.h"
+#include "CommandLine.h"
 
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeSheet.h"
@@ -19,23 +20,6 @@ namespace {
 
 const QString PrintCommandName = QStringLiteral("print");
 
-// The value of an option the common parser does not know to take one: its
-// next word (taken out of the command's words) or the text after "=".
-QString RawOption(CliContext& cli, const QString& name) {
-    if (!cli.Option(name).isEmpty())
-        return cli.Option(name);
-    const QStringList raw = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < raw.size(); ++i) {
-        if (raw[i].startsWith(name + QLatin1Char('=')))
-            return raw[i].mid(name.size() + 1);
-        if (raw[i] == name && i + 1 < raw.size()) {
-            cli.arguments.removeOne(raw[i + 1]);
-            return raw[i + 1];
-        }
-    }
-    return QString();
-}
-
 // A path as given, else a name in the OutBox, else in the InBox.
 QString FindGradeFile(const CliContext& cli, const QString& name) {
     if (QFileInfo(name).isFile())
@@ -49,9 +33,9 @@ QString FindGradeFile(const CliContext& cli, const QString& name) {
 }
 
 int Print(CliContext& cli) {
-    const QString pdf = RawOption(cli, QStringLiteral("--pdf"));
-    const QString printer = RawOption(cli, QStringLiteral("--printer"));
-    if (cli.arguments.size() != 1 || pdf.isEmpty() == printer.isEmpty())
+    const QString pdf = cli.Option(QStringLiteral("--pdf"));
+    const QString printer = cli.Option(QStringLiteral("--printer"));
+    if (pdf.isEmpty() == printer.isEmpty())
         return Fail(
             QStringLiteral("Χρήση: ekaldo-cli print ΑΡΧΕΙΟ.agd (--pdf ΕΞΟΔΟΣ.pdf | --printer ΕΚΤΥΠΩΤΗΣ)"));
     const QString path = FindGradeFile(cli, cli.arguments.front());
@@ -100,24 +84,13 @@ int Print(CliContext& cli) {
     return 0;
 }
 
-// The word that names the command, the options and their values aside.
-QString CommandWord(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const QString a = QString::fromLocal8Bit(argv[i]);
-        if (a.startsWith(QStringLiteral("--")) && a.size() > 2) {
-            if (!a.contains(QLatin1Char('=')) && ValueOptions().contains(a))
-                ++i;
-            continue;
-        }
-        return a;
-    }
-    return QString();
-}
-
 } // namespace
 
 std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv) {
-    if (CommandWord(argc, argv) != PrintCommandName)
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (CommandNameIn(arguments) != PrintCommandName)
         return std::make_unique<QCoreApplication>(argc, argv);
     // Printing needs fonts and painting, not a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
@@ -127,8 +100,7 @@ std::unique_ptr<QCoreApplication> MakeCliApplication(int& argc, char** argv) {
 }
 
 void AddPrintCommands(QList<CliCommand>& commands) {
-    commands.append({PrintCommandName, QStringLiteral("ΑΡΧΕΙΟ.agd (--pdf ΕΞΟΔΟΣ.pdf | --printer ΕΚΤΥΠΩΤΗΣ)"),
-                     1, 3, Print});
+    commands.append({PrintCommandName, Print});
 }
 
 } // namespace ekaldo

@@ -203,16 +203,9 @@ int UndoPost(CliContext& cli) {
 } // namespace
 
 void AddReviewCommands(QList<CliCommand>& commands) {
-    const QString yearOptions =
-        QStringLiteral("--year ΕΤΟΣ [--db-path ΦΑΚΕΛΟΣ] [--user ΟΝΟΜΑ --password ΣΥΝΘΗΜΑ]");
-    commands.append({QStringLiteral("check"),
-                     QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" [--period N]"), 1, 1,
-                     Check});
-    commands.append({QStringLiteral("post"),
-                     QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" --period N --yes"), 1, 1,
-                     Post});
-    commands.append({QStringLiteral("undo-post"),
-                     QStringLiteral("ΑΡΧΕΙΟ.agd ") + yearOptions + QStringLiteral(" --yes"), 1, 1, UndoPost});
+    commands.append({QStringLiteral("check"), Check});
+    commands.append({QStringLiteral("post"), Post});
+    commands.append({QStringLiteral("undo-post"), UndoPost});
 }
 
 } // namespace ekaldo

@@ -65,7 +65,8 @@ int OpenSchoolYearFromOptions(CliContext& cli) {
     if (!ListSchoolYearLabels(cli.state.DBPath).contains(label))
         return Fail(QStringLiteral("Το σχολικό έτος \"") + label + QStringLiteral("\" δεν υπάρχει στο φάκελο \"") +
                     cli.state.DBPath + QStringLiteral("\"."));
-    OptionPrompt prompt(cli.Option(QStringLiteral("--user")), cli.Option(QStringLiteral("--password")));
+    OptionPrompt prompt(cli.Option(QStringLiteral("--user")),
+                        TypedPassword(cli.Option(QStringLiteral("--password"))));
     OpenSchoolYear(cli.state, cli.ui, prompt, label, cli.Option(QStringLiteral("--user")).isEmpty());
     if (!cli.state.SchoolYearOpen())
         return Fail(QStringLiteral("Το σχολικό έτος δεν άνοιξε."));
@@ -73,9 +74,8 @@ int OpenSchoolYearFromOptions(CliContext& cli) {
 }
 
 void AddSchoolYearCommands(QList<CliCommand>& commands) {
-    commands.append({QStringLiteral("years"), QStringLiteral("[--db-path ΦΑΚΕΛΟΣ]"), 0, 0, Years});
-    commands.append({QStringLiteral("whoami"),
-                     QStringLiteral("--year ΕΤΟΣ [--db-path ΦΑΚΕΛΟΣ] [--user ΟΝΟΜΑ --password ΣΥΝΘΗΜΑ]"), 0, 0, WhoAmI});
+    commands.append({QStringLiteral("years"), Years});
+    commands.append({QStringLiteral("whoami"), WhoAmI});
 }
 
 } // namespace ekaldo

@@ -71,8 +71,7 @@ int DumpTable(CliContext& cli) {
 } // namespace
 
 void AddTableCommands(QList<CliCommand>& commands) {
-    commands.append({QStringLiteral("dump-table"), QStringLiteral("ΦΑΚΕΛΟΣ ΠΙΝΑΚΑΣ [--password ΣΥΝΘΗΜΑ]..."),
-                     2, 2, DumpTable});
+    commands.append({QStringLiteral("dump-table"), DumpTable});
 }
 
 } // namespace ekaldo

@@ -19,7 +19,7 @@ class UpperCaseValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        input = input.toUpper();
+        input = TypedPassword(input);
         return Acceptable;
     }
 };

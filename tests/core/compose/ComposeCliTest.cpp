@@ -2,8 +2,8 @@
 #include "core/exchange/GradeDataFile.h"
 #include "schooldb/builder/SchoolGenerator.h"
 #include "core/exchange/GradeSheet.h"
+#include "support/CliRun.h"
 #include "support/ScriptedUiServices.h"
-#include "support/TestSupport.h"
 
 #include <QDir>
 
@@ -12,7 +12,8 @@ using namespace ekaldo::testing;
 
 namespace {
 
-struct ComposeCli : ::testing::Test {
+struct ComposeCli : ::testing::Test, CliRunner {
+    using CliRunner::Run; // not the test's own
     TempFolder dir;
     QString prog, data;
     void SetUp() override {
@@ -20,16 +21,11 @@ struct ComposeCli : ::testing::Test {
         data = dir.Path(QStringLiteral("data"));
         QDir().mkpath(prog);
         schooldb::WriteDemoSchool(data + QStringLiteral("/MV202526.SYR"));
-    }
-    int Run(QStringList args, QString* out = nullptr, QString* err = nullptr) {
-        args << QStringLiteral("--program-folder") << prog << QStringLiteral("--db-path") << data << QStringLiteral("--year")
-             << QStringLiteral("2025-2026") << QStringLiteral("--settings") << dir.Path(QStringLiteral("Z.INI"));
-        const ProcessRun run = RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, QStringLiteral("el_GR.UTF-8"));
-        if (out)
-            *out = run.out;
-        if (err)
-            *err = run.err;
-        return run.exitCode;
+        common = {QStringLiteral("--program-folder"), prog,
+                  QStringLiteral("--db-path"),        data,
+                  QStringLiteral("--year"),           QStringLiteral("2025-2026"),
+                  QStringLiteral("--settings"),       dir.Path(QStringLiteral("Z.INI"))};
+        locale = QStringLiteral("el_GR.UTF-8");
     }
 };
 

@@ -1,18 +1,10 @@
 // ekaldo-cli as the office would run it: a real process, real files.
 #include "core/exchange/GradeDataFile.h"
-#include "support/TestSupport.h"
+#include "support/CliRun.h"
 
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
-
-namespace {
-
-ProcessRun RunCli(const QStringList& args, const QString& lang = QStringLiteral("en_US.UTF-8")) {
-    return RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, lang);
-}
-
-} // namespace
 
 TEST(Cli, MakeSheetThenShowRoundTripsAGreekSheet) {
     TempFolder dir;
@@ -72,4 +64,100 @@ TEST(Cli, ShowsATemplateWithItsSections) {
     ASSERT_EQ(shown.exitCode, 0);
     EXPECT_TRUE(shown.out.startsWith(QStringLiteral("File=MORVEN Grades Template\nVersion=1.0\nCopyright=\nFileName=t.agt\n")));
     EXPECT_TRUE(shown.out.endsWith(QStringLiteral("\n\n[Levels]\n1=<Όλα>\nCnt=1\n")));
+}
+
+// The command line is read against each command's declared options: a
+// mistyped option or a missing value stops the tool before it does anything,
+// with the command's usage; --help answers on standard output, for every
+// command, wherever it stands.
+TEST(Cli, RefusesWhatACommandDoesNotTakeAndHelpsWithEachCommand) {
+    TempFolder dir;
+    const QString target = dir.Path(QStringLiteral("a.agd"));
+    const QString sendUsage = QStringLiteral("Χρήση: ekaldo-cli send ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [ΕΠΙΛΟΓΕΣ]\n");
+    const struct {
+        QStringList args;
+        int exitCode;
+        QString err; // the start of standard error
+        QString out; // a line standard output holds, or empty when it must be empty
+    } cases[] = {
+        {{QStringLiteral("--overwrit"), QStringLiteral("send"), QStringLiteral("a.agd"), target},
+         2,
+         QStringLiteral("Άγνωστη επιλογή: --overwrit\n") + sendUsage,
+         {}},
+        {{QStringLiteral("send"), QStringLiteral("a.agd"), target, QStringLiteral("--overwrit")},
+         2,
+         QStringLiteral("Άγνωστη επιλογή: --overwrit\n") + sendUsage,
+         {}},
+        {{QStringLiteral("show"), target, QStringLiteral("--yes")},
+         2,
+         QStringLiteral("Άγνωστη επιλογή: --yes\nΧρήση: ekaldo-cli show ΑΡΧΕΙΟ\n"),
+         {}},
+        {{QStringLiteral("show"), target, QStringLiteral("-x")},
+         2,
+         QStringLiteral("Άγνωστη επιλογή: -x\n"),
+         {}},
+        {{QStringLiteral("check"), target, QStringLiteral("--period")},
+         2,
+         QStringLiteral("Η επιλογή --period θέλει τιμή.\nΧρήση: ekaldo-cli check ΑΡΧΕΙΟ.agd --year ΕΤΟΣ"),
+         {}},
+        {{QStringLiteral("delete"), QStringLiteral("--yes=1"), QStringLiteral("inbox"),
+          QStringLiteral("a.agd")},
+         2,
+         QStringLiteral("Η επιλογή --yes δεν παίρνει τιμή.\n"),
+         {}},
+        {{QStringLiteral("show")}, 2, QStringLiteral("Λάθος πλήθος ορισμάτων για την εντολή show.\n"), {}},
+        {{QStringLiteral("--overwrite")},
+         2,
+         QStringLiteral("Άγνωστη επιλογή: --overwrite\nΧρήση: ekaldo-cli ΕΝΤΟΛΗ"),
+         {}},
+        {{}, 2, QStringLiteral("Δώστε μια εντολή.\nΧρήση: ekaldo-cli ΕΝΤΟΛΗ"), {}},
+        {{QStringLiteral("post"), QStringLiteral("--help")},
+         0,
+         {},
+         QStringLiteral("Χρήση: ekaldo-cli post ΑΡΧΕΙΟ.agd --year ΕΤΟΣ --period ΑΡΙΘΜΟΣ --yes [ΕΠΙΛΟΓΕΣ]")},
+        {{QStringLiteral("--help"), QStringLiteral("--settings"), QStringLiteral("x.ini"),
+          QStringLiteral("print")},
+         0,
+         {},
+         QStringLiteral("  --printer ΕΚΤΥΠΩΤΗΣ  το όνομα του εκτυπωτή")},
+        {{QStringLiteral("-h"), QStringLiteral("dump-table")},
+         0,
+         {},
+         QStringLiteral("  --password ΣΥΝΘΗΜΑ  σύνθημα πίνακα, όπως γράφτηκε (και περισσότερες φορές)")},
+    };
+    for (const auto& c : cases) {
+        const ProcessRun run = RunCli(c.args, QStringLiteral("el_GR.UTF-8"));
+        const std::string words = c.args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(run.exitCode, c.exitCode) << words << "\n" << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith(c.err)) << words << "\n" << run.err.toStdString();
+        EXPECT_TRUE(c.out.isEmpty() ? run.out.isEmpty() : run.out.split(QLatin1Char('\n')).contains(c.out))
+            << words << "\n"
+            << run.out.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(target)) << "a refused command does nothing";
+
+    // The general help lists every command with every option its own help gives.
+    const ProcessRun general = RunCli({QStringLiteral("--help")});
+    ASSERT_EQ(general.exitCode, 0);
+    const ProcessRun usage = RunCli({});
+    QStringList commands;
+    for (const QString& line : usage.err.split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("  ekaldo-cli ")))
+            commands << line.section(QLatin1Char(' '), 3, 3);
+    EXPECT_TRUE(commands.contains(QStringLiteral("compose")) &&
+                commands.contains(QStringLiteral("undo-post")))
+        << usage.err.toStdString();
+    for (const QString& command : commands) {
+        const ProcessRun own = RunCli({command, QStringLiteral("--help")});
+        EXPECT_EQ(own.exitCode, 0) << command.toStdString();
+        EXPECT_TRUE(
+            general.out.contains(own.out.section(QLatin1Char('\n'), 0, 0).mid(7) + QStringLiteral(":\n")))
+            << command.toStdString();
+        for (const QString& line : own.out.split(QLatin1Char('\n'))) {
+            if (line.startsWith(QStringLiteral("  --"))) {
+                EXPECT_TRUE(general.out.contains(line))
+                    << command.toStdString() << ": " << line.toStdString();
+            }
+        }
+    }
 }

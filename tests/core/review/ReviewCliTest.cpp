@@ -7,7 +7,7 @@
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/builder/SchoolGenerator.h"
 #include "schooldb/TablePasswords.h"
-#include "support/TestSupport.h"
+#include "support/CliRun.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,11 +20,6 @@ using namespace ekaldo::testing;
 using schooldb::FieldValue;
 
 namespace {
-
-struct CliResult {
-    int exitCode = -1;
-    QString out, err;
-};
 
 class ReviewCli : public ::testing::Test {
 protected:
@@ -41,17 +36,7 @@ protected:
                 QStringLiteral("--db-path"),        dir.Path(QStringLiteral("data")),
                 QStringLiteral("--year"),           QStringLiteral("2025-2026")};
     }
-    CliResult Run(const QStringList& args) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("el_GR.UTF-8"));
-        env.insert(QStringLiteral("LANG"), QStringLiteral("el_GR.UTF-8"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(EKALDO_CLI_PATH), args + Common());
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
+    ProcessRun Run(const QStringList& args) { return RunCli(args + Common(), QStringLiteral("el_GR.UTF-8")); }
     FieldValue Field(int student, int subject, const QString& field) {
         return StoredField(state, student, subject, field);
     }
@@ -66,7 +51,7 @@ protected:
 
 TEST_F(ReviewCli, CheckListsErrorsAndWithAPeriodTheCellsThatWouldChange) {
     const QByteArray before = ReadBytes(GradeTable());
-    const CliResult errors = Run({QStringLiteral("check"), kFile});
+    const ProcessRun errors = Run({QStringLiteral("check"), kFile});
     EXPECT_EQ(errors.exitCode, 1) << errors.err.toStdString();
     EXPECT_TRUE(errors.out.contains(QStringLiteral("1\t1 Ωραίος Όνομα\tΦυσική\tx\tErr2\n")))
         << errors.out.toStdString();
@@ -74,7 +59,7 @@ TEST_F(ReviewCli, CheckListsErrorsAndWithAPeriodTheCellsThatWouldChange) {
     EXPECT_TRUE(errors.out.endsWith(QStringLiteral("Μαθητές: 3, Λάθη: 2\n")));
     EXPECT_FALSE(errors.out.contains(QStringLiteral("Αλλαγές")));
 
-    const CliResult changes =
+    const ProcessRun changes =
         Run({QStringLiteral("check"), kFile, QStringLiteral("--period"), QStringLiteral("2")});
     // Student 5's Άλγεβρα holds 9 already; 14,5 and 12 are new.
     EXPECT_TRUE(changes.out.contains(QStringLiteral("1\t1 Ωραίος Όνομα\tΆλγεβρα\tGRD2\t\t14,5\n")))
@@ -84,7 +69,7 @@ TEST_F(ReviewCli, CheckListsErrorsAndWithAPeriodTheCellsThatWouldChange) {
         changes.out.endsWith(QStringLiteral("Μαθητές: 3, Λάθη: 2, Αλλαγές: 2, Δεν θα αποθηκευτούν: 0\n")));
     EXPECT_EQ(ReadBytes(GradeTable()), before) << "a check writes nothing";
 
-    const CliResult bad =
+    const ProcessRun bad =
         Run({QStringLiteral("check"), kFile, QStringLiteral("--period"), QStringLiteral("25")});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("Άγνωστη Βαθμολογική Περίοδος")));
@@ -94,21 +79,21 @@ TEST_F(ReviewCli, PostNeedsTheRightAndYesThenUndoGivesEverythingBack) {
     const QByteArray before = ReadBytes(GradeTable());
     const QString path = QDir(state.ImportsDir).filePath(kFile);
 
-    const CliResult refused =
+    const ProcessRun refused =
         Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("2"),
              QStringLiteral("--user"), QStringLiteral("GRAMM"), QStringLiteral("--password"),
              QStringLiteral("G1"), QStringLiteral("--yes")});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("δεν έχει δικαίωμα Καταχώρησης")))
         << refused.err.toStdString();
-    const CliResult unconfirmed =
+    const ProcessRun unconfirmed =
         Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("2")});
     EXPECT_EQ(unconfirmed.exitCode, 1);
     EXPECT_EQ(ReadBytes(GradeTable()), before);
     EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
 
-    const CliResult posted = Run({QStringLiteral("post"), path, QStringLiteral("--period"),
-                                  QStringLiteral("2"), QStringLiteral("--yes")});
+    const ProcessRun posted = Run({QStringLiteral("post"), path, QStringLiteral("--period"),
+                                   QStringLiteral("2"), QStringLiteral("--yes")});
     ASSERT_EQ(posted.exitCode, 0) << posted.err.toStdString();
     EXPECT_TRUE(posted.out.contains(QStringLiteral("Εγγραφές που αποθηκεύτηκαν: 3")))
         << posted.out.toStdString();
@@ -116,13 +101,13 @@ TEST_F(ReviewCli, PostNeedsTheRightAndYesThenUndoGivesEverythingBack) {
     EXPECT_EQ(Field(5, 2, "GRD2"), FieldValue::Float(12));
     EXPECT_FALSE(ReadGradeHeader(path).Posted.isEmpty());
 
-    const CliResult undone = Run({QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")});
+    const ProcessRun undone = Run({QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")});
     ASSERT_EQ(undone.exitCode, 0) << undone.err.toStdString();
     EXPECT_TRUE(undone.out.endsWith(QStringLiteral("\nΤιμές που επανήλθαν: 2\n")))
         << undone.out.toStdString();
     EXPECT_EQ(ReadBytes(GradeTable()), before);
     EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
-    const CliResult again = Run({QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")});
+    const ProcessRun again = Run({QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")});
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_TRUE(again.err.contains(QStringLiteral("για αναίρεση")));
 }
@@ -130,11 +115,11 @@ TEST_F(ReviewCli, PostNeedsTheRightAndYesThenUndoGivesEverythingBack) {
 TEST_F(ReviewCli, OtherSchoolYearIsRefused) {
     WriteSheetFile(QDir(state.ImportsDir).filePath(kFile),
                    {TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"3"})}, "2024-2025");
-    const CliResult checked = Run({QStringLiteral("check"), kFile});
+    const ProcessRun checked = Run({QStringLiteral("check"), kFile});
     EXPECT_EQ(checked.exitCode, 1);
     EXPECT_TRUE(checked.err.contains(QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!")));
-    const CliResult posted = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
-                                  QStringLiteral("1"), QStringLiteral("--yes")});
+    const ProcessRun posted = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
+                                   QStringLiteral("1"), QStringLiteral("--yes")});
     EXPECT_EQ(posted.exitCode, 1);
     EXPECT_TRUE(ReadGradeHeader(QDir(state.ImportsDir).filePath(kFile)).Posted.isEmpty());
 }

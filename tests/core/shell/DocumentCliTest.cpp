@@ -1,6 +1,6 @@
 // The document commands of ekaldo-cli on real folders.
 #include "core/exchange/GradeDataFile.h"
-#include "support/TestSupport.h"
+#include "support/CliRun.h"
 
 #include <QDir>
 
@@ -11,21 +11,15 @@ using namespace ekaldo::testing;
 
 namespace {
 
-struct Cli : ::testing::Test {
+struct Cli : ::testing::Test, CliRunner {
+    using CliRunner::Run; // not the test's own
     TempFolder dir;
     QString prog;
     void SetUp() override {
         prog = dir.Path(QStringLiteral("prog"));
         QDir().mkpath(prog + QStringLiteral("/Exports"));
-    }
-    int Run(QStringList args, QString* out = nullptr, QString* err = nullptr) {
-        args << QStringLiteral("--program-folder") << prog << QStringLiteral("--settings") << dir.Path(QStringLiteral("Z.INI"));
-        const ProcessRun run = RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, QStringLiteral("en_US.UTF-8"));
-        if (out)
-            *out = run.out;
-        if (err)
-            *err = run.err;
-        return run.exitCode;
+        common = {QStringLiteral("--program-folder"), prog, QStringLiteral("--settings"),
+                  dir.Path(QStringLiteral("Z.INI"))};
     }
 };
 

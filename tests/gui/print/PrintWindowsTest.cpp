@@ -6,8 +6,8 @@
 #include "gui/print/TPreviewForm.h"
 #include "gui/print/TPrintForm.h"
 #include "gui/print/TPrintStatusForm.h"
+#include "support/CliRun.h"
 #include "support/ScriptedUiServices.h"
-#include "support/TestSupport.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -479,16 +479,13 @@ TEST_F(PrintWindows, PrinterSetupChoosesAmongTheOfferedPrinters) {
 class PrintCli : public PrintWindows {
 protected:
     int Run(const QStringList& args, QString* out = nullptr) {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::SeparateChannels);
-        p.start(QStringLiteral(EKALDO_CLI_PATH),
-                QStringList{QStringLiteral("--program-folder"), m_folder.Path(), QStringLiteral("--settings"),
-                            m_folder.Path(QStringLiteral("z.ini"))} +
-                    args);
-        p.waitForFinished(60000);
+        const ProcessRun run =
+            RunCli(QStringList{QStringLiteral("--program-folder"), m_folder.Path(),
+                               QStringLiteral("--settings"), m_folder.Path(QStringLiteral("z.ini"))} +
+                   args);
         if (out)
-            *out = QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError());
-        return p.exitCode();
+            *out = run.out + run.err;
+        return run.exitCode;
     }
 };
 

@@ -307,8 +307,9 @@ struct GradePosting::Impl {
                 store.journal->Append(entry);
                 ++store.appended;
                 if (candidates[i] == chosenField)
-                    store.change = CellChange{store.row,       store.column, store.studentId, store.subjectId,
-                                              entry.field, store.before[i], after};
+                    store.change = CellChange{
+                        store.row,       store.column, store.studentId, store.subjectId, entry.field,
+                        store.before[i], after};
             }
         }
         if (store.timings) {
@@ -492,8 +493,8 @@ namespace {
 // The scan CheckGrades and PostGrades share.
 class Scanner {
 public:
-    Scanner(GradePosting::Impl& impl, std::vector<CellChange>& changes, GradeSheet& sheet, const SheetPlan& plan,
-            int gradeColumn, ScanMode mode, ScanSummary& summary, StoreContext* store)
+    Scanner(GradePosting::Impl& impl, std::vector<CellChange>& changes, GradeSheet& sheet,
+            const SheetPlan& plan, int gradeColumn, ScanMode mode, ScanSummary& summary, StoreContext* store)
         : m(impl), m_changes(changes), m_sheet(sheet), m_plan(plan), m_gradeColumn(gradeColumn), m_mode(mode),
           m_summary(summary), m_store(store) {
         for (int column = 8; column < sheet.ColCount(); ++column)
@@ -646,7 +647,8 @@ void Scanner::Check(const CellWork& w) {
     }
     if (after == before)
         return;
-    m_changes.push_back({m_row, w.column, m_studentId, m_subjectId, m.grades.FieldName(field), before, after});
+    m_changes.push_back(
+        {m_row, w.column, m_studentId, m_subjectId, m.grades.FieldName(field), before, after});
     m.marks.insert(GradePosting::Impl::MarkKey(m_row, w.column));
     ++m_summary.changedCells;
 }
@@ -732,8 +734,8 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, Sc
     m_changes.clear();
     m->marks.clear();
     const auto scanRows = [&](StoreContext* store) {
-        Scanner scanner(*m, m_changes, sheet, plan, gradeColumn, post ? ScanMode::Post : ScanMode::Check, summary,
-                        store);
+        Scanner scanner(*m, m_changes, sheet, plan, gradeColumn, post ? ScanMode::Post : ScanMode::Check,
+                        summary, store);
         for (int row = 1; row < sheet.RowCount(); ++row) {
             if (observer)
                 observer->RowStarting(row);
@@ -801,11 +803,12 @@ UndoOutcome GradePosting::UndoLastPosting() {
     const DatabaseIdentity open = DatabaseIdentity::Of(m->GradeTablePath());
     const DatabaseIdentity& wrote = run->header.database;
     if (wrote.folder.isEmpty())
-        throw EkaldoError(QStringLiteral("Η Καταχώρηση του Αρχείου \"") + run->header.fileName +
-                          QStringLiteral("\" έγινε με παλαιότερη έκδοση, που δεν σημείωνε σε ποια Βάση έγραψε· "
-                                         "η Αναίρεση δεν έγινε, για να μη γραφτούν βαθμοί σε άλλη Βάση από τη ") +
-                          open.Describe() + QStringLiteral(". Το αντίγραφο του GRADE.DB είναι στο \"") +
-                          QFileInfo(run->journalPath).absolutePath() + QStringLiteral("\"."));
+        throw EkaldoError(
+            QStringLiteral("Η Καταχώρηση του Αρχείου \"") + run->header.fileName +
+            QStringLiteral("\" έγινε με παλαιότερη έκδοση, που δεν σημείωνε σε ποια Βάση έγραψε· "
+                           "η Αναίρεση δεν έγινε, για να μη γραφτούν βαθμοί σε άλλη Βάση από τη ") +
+            open.Describe() + QStringLiteral(". Το αντίγραφο του GRADE.DB είναι στο \"") +
+            QFileInfo(run->journalPath).absolutePath() + QStringLiteral("\"."));
     if (wrote.folder != open.folder || !wrote.SameTableAs(open))
         throw EkaldoError(QStringLiteral("Η Καταχώρηση του Αρχείου \"") + run->header.fileName +
                           QStringLiteral("\" έγραψε στη Βάση ") + wrote.Describe() +
@@ -848,9 +851,9 @@ UndoOutcome GradePosting::UndoLastPosting() {
                         continue;
                     }
                     outcome.leftAlone.append(
-                        describe(*e, QStringLiteral("άλλαξε μετά την Καταχώρηση (τώρα ") + ValueText(current) +
-                                         QStringLiteral(", η Καταχώρηση έγραψε ") + ValueText(e->after) +
-                                         QStringLiteral(").")));
+                        describe(*e, QStringLiteral("άλλαξε μετά την Καταχώρηση (τώρα ") +
+                                         ValueText(current) + QStringLiteral(", η Καταχώρηση έγραψε ") +
+                                         ValueText(e->after) + QStringLiteral(").")));
                     continue;
                 }
                 m->grades.Edit();

@@ -137,7 +137,7 @@ struct UndoOutcome {
     int restored = 0;      // fields that hold their old value again (an undo run again included)
     QStringList leftAlone; // fields changed since the run, described for the user
     PostingJournal::Run run;
-    QString posted;        // the file's "Posted" stamp now: the latest run still in force, or empty
+    QString posted; // the file's "Posted" stamp now: the latest run still in force, or empty
     bool Complete() const { return found && leftAlone.isEmpty(); }
 };
 

@@ -219,8 +219,8 @@ void RemoveRunFolder(const AppState& state, const QString& folder, bool yearExis
 
 } // namespace
 
-QString PostingJournal::MakeBackup(const AppState& state, const QString& gradeTablePath, const QDateTime& moment,
-                                   const QString& suffix) {
+QString PostingJournal::MakeBackup(const AppState& state, const QString& gradeTablePath,
+                                   const QDateTime& moment, const QString& suffix) {
     const bool yearExisted = QFileInfo(YearFolder(state)).isDir();
     const QString folder = MakeRunFolder(YearFolder(state), moment, suffix);
     try {
@@ -298,8 +298,9 @@ void PostingJournal::Revoke(int count) {
 }
 
 void PostingJournal::Failure(int sheetRow, qint64 studentId, qint64 subjectId, const QString& reason) {
-    WriteLine(QStringLiteral("F\t") + QString::number(sheetRow) + QLatin1Char('\t') + QString::number(studentId) +
-              QLatin1Char('\t') + QString::number(subjectId) + QLatin1Char('\t') + Escaped(reason));
+    WriteLine(QStringLiteral("F\t") + QString::number(sheetRow) + QLatin1Char('\t') +
+              QString::number(studentId) + QLatin1Char('\t') + QString::number(subjectId) +
+              QLatin1Char('\t') + Escaped(reason));
 }
 
 void PostingJournal::Finish(const QString& outcome) {
@@ -437,14 +438,16 @@ std::optional<JournalHeader> PostingJournal::ReadHeader(const QString& journalPa
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (!inside || eq < 0 || line.left(eq).contains(QLatin1Char('\t')))
             break;
-        TakeHeaderKey(header, QStringView(line).left(eq), Unescaped(QStringView(line).sliced(eq + 1)).value_or(QString()));
+        TakeHeaderKey(header, QStringView(line).left(eq),
+                      Unescaped(QStringView(line).sliced(eq + 1)).value_or(QString()));
     }
     if (!inside)
         return std::nullopt;
     return header;
 }
 
-std::optional<PostingJournal::Run> PostingJournal::LastRunOf(const AppState& state, const QString& databaseFolder,
+std::optional<PostingJournal::Run> PostingJournal::LastRunOf(const AppState& state,
+                                                             const QString& databaseFolder,
                                                              const QString& fileName, const QString& fileId) {
     const auto runs = RunsOf(YearFolder(state));
     for (auto it = runs.rbegin(); it != runs.rend(); ++it) {

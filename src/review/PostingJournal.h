@@ -26,8 +26,8 @@ struct JournalEntry {
 // resolves it, and the table file's identity when the run began. Two
 // databases of one school year in one program folder never mix up their runs.
 struct DatabaseIdentity {
-    QString folder;      // canonical path of the school-year folder
-    QString gradeTable;  // "device:inode:size" of GRADE.DB
+    QString folder;     // canonical path of the school-year folder
+    QString gradeTable; // "device:inode:size" of GRADE.DB
     // Of the table file at gradeTablePath now; empty members when it cannot be read.
     static DatabaseIdentity Of(const QString& gradeTablePath);
     // Same file: same device and inode (the size changes with other programs' records).

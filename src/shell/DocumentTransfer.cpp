@@ -111,7 +111,8 @@ std::optional<QString> ReceivedFileDestination(const AppState& state, const QStr
         return std::nullopt;
     // A control character (a NUL above all) would cut the name short on its way
     // to the file system and leave a copy under a name no list shows.
-    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+    if (std::any_of(name.cbegin(), name.cend(),
+                    [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
         return std::nullopt;
     return DocumentPath(state, DocumentPage::InBox, name);
 }

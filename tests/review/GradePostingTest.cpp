@@ -169,8 +169,9 @@ TEST_F(Posting, SubjectCodesAndSwitchedOffSubjects) {
 // A grade whose column matches none of the student's subjects has nowhere to
 // go: the cell says so, unless it asks for nothing ("", "-2", "-1").
 TEST_F(Posting, CellsOfSubjectsTheStudentDoesNotHaveAreMarked) {
-    GradeSheet sheet = SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα", "Άλγεβρα ", "Χημεία", "Έκθεση", "Φυσική"}),
-                                StudentLine("1;1;20", "Α", {"x", "12", "13", "-2", "", "14"})});
+    GradeSheet sheet =
+        SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα", "Άλγεβρα ", "Χημεία", "Έκθεση", "Φυσική"}),
+                 StudentLine("1;1;20", "Α", {"x", "12", "13", "-2", "", "14"})});
     GradePosting posting(state, ui, kTutoring);
     const ScanSummary summary = posting.PostGrades(sheet, 4);
     EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("x|Err2")) << "the branch title matches exactly";
@@ -196,7 +197,8 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
         {{StudentLine("1;1;20", "Α", {"11"}), StudentLine("2;1;20", "Β", {"12"})}, "γραμμή τίτλων"},
         {{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), StudentLine("abc;1;20", "Β", {"12"})},
          "Γραμμή 2 του φύλλου: ο κωδικός μαθητή \"abc\""},
-        {{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), StudentLine("1 OR 1;1;20", "Α", {"x"})},
+        {{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}),
+          StudentLine("1 OR 1;1;20", "Α", {"x"})},
          "Γραμμή 2"},
         {{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), "[Header]", "File=MORVEN Grades Data"},
          "Γραμμή 2 του φύλλου: η ενότητα \"[Header]\""},
@@ -510,9 +512,11 @@ TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
     ASSERT_EQ(summary.failures.size(), 1u);
     EXPECT_EQ(summary.failures[0].row, 1);
     EXPECT_EQ(summary.failures[0].column, 9);
-    EXPECT_TRUE(summary.failures[0].reason.contains(QStringLiteral("άλλαξε"))) << summary.failures[0].reason.toStdString();
+    EXPECT_TRUE(summary.failures[0].reason.contains(QStringLiteral("άλλαξε")))
+        << summary.failures[0].reason.toStdString();
     EXPECT_TRUE(summary.Incomplete());
-    EXPECT_TRUE(StoreFailureList(sheet, summary.failures, 5).contains(QStringLiteral("Γραμμή 1, μαθητής 1, μάθημα \"Φυσική\"")));
+    EXPECT_TRUE(StoreFailureList(sheet, summary.failures, 5)
+                    .contains(QStringLiteral("Γραμμή 1, μαθητής 1, μάθημα \"Φυσική\"")));
     EXPECT_EQ(Field(1, 2, "GRD7"), FieldValue());
     EXPECT_EQ(Field(1, 2, "GRD5"), FieldValue::Float(5));
     const auto run = PostingJournal::Read(QDir(summary.backupFolder).filePath(PostingJournal::kJournalName));
@@ -573,9 +577,9 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
 // After a clock stepped back the run made last is still the one undone first.
 TEST_F(Posting, RunsAreOrderedByTheirSequenceNotByTheClock) {
     GradePosting posting(state, ui, kTutoring);
-    posting.PostGrades(*std::make_unique<GradeSheet>(
-                           SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})})),
-                       2);
+    posting.PostGrades(
+        *std::make_unique<GradeSheet>(SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})})),
+        2);
     ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(9, 0, 0)));
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
     posting.PostGrades(sheet, 2);
@@ -642,7 +646,8 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
         posting.PostGrades(sheet, 2, &fill);
         ADD_FAILURE() << "the run went on without its journal";
     } catch (const EkaldoError& e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("αφού αποθήκευσε 1 εγγραφές"))) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("αφού αποθήκευσε 1 εγγραφές")))
+            << e.Message().toStdString();
     }
     fill.full.reset();
     EXPECT_TRUE(ReadBytes(fill.journal).endsWith('\n')) << "no line cut short";

@@ -159,19 +159,21 @@ TEST_F(ReviewCli, GradesWithNowhereToGoAreErrorsOfCheckAndPost) {
     const QByteArray before = ReadBytes(GradeTable());
     const CliResult checked = Run({QStringLiteral("check"), kFile});
     EXPECT_EQ(checked.exitCode, 1);
-    EXPECT_TRUE(checked.out.contains(QStringLiteral("1\t1 Α Όνομα\tΆλγεβρα \t14\tErr4\n"))) << checked.out.toStdString();
+    EXPECT_TRUE(checked.out.contains(QStringLiteral("1\t1 Α Όνομα\tΆλγεβρα \t14\tErr4\n")))
+        << checked.out.toStdString();
     EXPECT_TRUE(checked.out.contains(QStringLiteral("2\t77 Ω Όνομα\t\t\tErr5\n")));
     EXPECT_TRUE(checked.out.contains(QStringLiteral("Err4: ") + PostingStateReason(PostingState::Err4)));
-    const CliResult posted = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("2"),
-                                  QStringLiteral("--yes")});
+    const CliResult posted = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
+                                  QStringLiteral("2"), QStringLiteral("--yes")});
     EXPECT_EQ(posted.exitCode, 1);
-    EXPECT_TRUE(posted.out.contains(QStringLiteral("Εγγραφές που αποθηκεύτηκαν: 0"))) << posted.out.toStdString();
+    EXPECT_TRUE(posted.out.contains(QStringLiteral("Εγγραφές που αποθηκεύτηκαν: 0")))
+        << posted.out.toStdString();
     EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
     EXPECT_EQ(ReadBytes(GradeTable()), before);
 
     WriteSheetFile(path, {StudentLine("1;1;20", "Α", {"14"})});
-    const CliResult untitled = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("2"),
-                                    QStringLiteral("--yes")});
+    const CliResult untitled = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
+                                    QStringLiteral("2"), QStringLiteral("--yes")});
     EXPECT_EQ(untitled.exitCode, 1);
     EXPECT_TRUE(untitled.err.contains(QStringLiteral("γραμμή τίτλων"))) << untitled.err.toStdString();
     EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
@@ -196,10 +198,9 @@ TEST_F(ReviewCli, FilesThatCannotBeReadAreNamedForWhatTheyAre) {
         const QString path = QDir(state.ImportsDir).filePath(QString::fromLatin1(f.name));
         WriteBytes(path, f.bytes);
         const QString says = QString::fromUtf8(f.says);
-        for (const QStringList& args :
-             {QStringList{QStringLiteral("check"), path},
-              QStringList{QStringLiteral("post"), path, QStringLiteral("--period"), QStringLiteral("2"),
-                          QStringLiteral("--yes")}}) {
+        for (const QStringList& args : {QStringList{QStringLiteral("check"), path},
+                                        QStringList{QStringLiteral("post"), path, QStringLiteral("--period"),
+                                                    QStringLiteral("2"), QStringLiteral("--yes")}}) {
             const CliResult run = Run(args);
             EXPECT_EQ(run.exitCode, 1) << f.name;
             EXPECT_TRUE(run.err.contains(says)) << f.name << ": " << run.err.toStdString();
@@ -207,7 +208,8 @@ TEST_F(ReviewCli, FilesThatCannotBeReadAreNamedForWhatTheyAre) {
         for (const QString& command : {QStringLiteral("show"), QStringLiteral("receive")}) {
             const CliResult run = Run({command, path}, false);
             EXPECT_EQ(run.exitCode, 1) << f.name;
-            EXPECT_TRUE(run.err.contains(says)) << command.toStdString() << " " << f.name << ": " << run.err.toStdString();
+            EXPECT_TRUE(run.err.contains(says))
+                << command.toStdString() << " " << f.name << ": " << run.err.toStdString();
         }
         EXPECT_EQ(ReadBytes(path), f.bytes) << "nothing stamped";
     }
@@ -215,11 +217,12 @@ TEST_F(ReviewCli, FilesThatCannotBeReadAreNamedForWhatTheyAre) {
     const QString nul = dir.Path(QStringLiteral("nul.agd"));
     WriteBytes(nul, Greek(QString(text).replace(QChar(0x151), QLatin1Char('o')))
                         .replace(Greek(QStringLiteral("=Ξένο")),
-                                        Greek(QStringLiteral("=Ξέ")) + '\0' + Greek(QStringLiteral("νο"))));
+                                 Greek(QStringLiteral("=Ξέ")) + '\0' + Greek(QStringLiteral("νο"))));
     const QStringList inBox = QDir(state.ImportsDir).entryList(QDir::Files | QDir::Hidden);
     const CliResult received = Run({QStringLiteral("receive"), nul}, false);
     EXPECT_EQ(received.exitCode, 1);
-    EXPECT_TRUE(received.err.contains(QStringLiteral("δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!")))
+    EXPECT_TRUE(received.err.contains(
+        QStringLiteral("δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!")))
         << received.err.toStdString();
     EXPECT_EQ(received.err.count(QLatin1Char('\n')), 2) << "the error alone: " << received.err.toStdString();
     EXPECT_EQ(QDir(state.ImportsDir).entryList(QDir::Files | QDir::Hidden), inBox);
@@ -337,7 +340,8 @@ TEST_F(ReviewCli, KillDuringPostingLeavesEveryRecordOldOrNew) {
     // An undo killed half way and run again finishes quietly: the table as
     // before the posting, no false "changed after posting", Posted cleared.
     WriteBytes(GradeTable(), pristine);
-    const QStringList undo = QStringList{QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")} + Common();
+    const QStringList undo =
+        QStringList{QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")} + Common();
     qint64 undoMsecs = 0;
     for (int pass = 0; pass < 2; ++pass) {
         QProcess posting;

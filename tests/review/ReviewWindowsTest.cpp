@@ -393,7 +393,8 @@ TEST_F(ReviewWindows, PostSaysHowManyStoresFailedAndWhich) {
         schooldb::Table other(state.MorvenDataBase());
         other.SetTableName(QStringLiteral("GRADE.DB"));
         other.Open();
-        while (other.FieldByName("STUDENTID").AsInteger() != 5 || other.FieldByName("SUBJECTID").AsInteger() != 2)
+        while (other.FieldByName("STUDENTID").AsInteger() != 5 ||
+               other.FieldByName("SUBJECTID").AsInteger() != 2)
             other.Next();
         other.Edit();
         other.FieldByName("GRD9").SetAsFloat(1);
@@ -404,11 +405,12 @@ TEST_F(ReviewWindows, PostSaysHowManyStoresFailedAndWhich) {
         QStringLiteral(
             "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"2ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
         MessageAnswer::Yes);
-    ui.ExpectMessage(MessageIcon::Error,
-                     QStringLiteral("1 βαθμοί δεν αποθηκεύτηκαν:\nΓραμμή 3, μαθητής 5, μάθημα \"Φυσική\": Η εγγραφή 10 "
-                                    "του πίνακα \"GRADE.DB\" άλλαξε από άλλο πρόγραμμα μετά την ανάγνωσή της· δεν "
-                                    "αποθηκεύτηκε τίποτα.\nΟι υπόλοιποι καταχωρήθηκαν· δοκιμάστε ξανά την "
-                                    "Καταχώρηση για αυτούς."));
+    ui.ExpectMessage(
+        MessageIcon::Error,
+        QStringLiteral("1 βαθμοί δεν αποθηκεύτηκαν:\nΓραμμή 3, μαθητής 5, μάθημα \"Φυσική\": Η εγγραφή 10 "
+                       "του πίνακα \"GRADE.DB\" άλλαξε από άλλο πρόγραμμα μετά την ανάγνωσή της· δεν "
+                       "αποθηκεύτηκε τίποτα.\nΟι υπόλοιποι καταχωρήθηκαν· δοκιμάστε ξανά την "
+                       "Καταχώρηση για αυτούς."));
     window.btnPostClick();
     EXPECT_EQ(window.LastSummary().storedRecords, 3);
     EXPECT_TRUE(window.pnlStudentCnt()->text().endsWith(QStringLiteral(" - Δεν αποθηκεύτηκαν: 1")))

@@ -88,8 +88,8 @@ int PrintErrors(const GradeSheet& sheet) {
     auto line = [&](int row, const QString& subject, const QString& value, const QString& state) {
         if (errors++ == 0)
             PrintOut(QStringLiteral("Γραμμή\tΜαθητής\tΜάθημα\tΤιμή\tΚατάσταση\n"));
-        PrintOut(QString::number(row) + QLatin1Char('\t') + StudentOf(sheet, row) + QLatin1Char('\t') + subject +
-                 QLatin1Char('\t') + value + QLatin1Char('\t') + state + QLatin1Char('\n'));
+        PrintOut(QString::number(row) + QLatin1Char('\t') + StudentOf(sheet, row) + QLatin1Char('\t') +
+                 subject + QLatin1Char('\t') + value + QLatin1Char('\t') + state + QLatin1Char('\n'));
         if (!states.contains(state))
             states.append(state);
     };
@@ -116,8 +116,8 @@ void PrintFailures(const GradeSheet& sheet, const std::vector<StoreFailure>& fai
     PrintOut(QStringLiteral("Βαθμοί που δεν αποθηκεύτηκαν:\nΓραμμή\tΜαθητής\tΜάθημα\tΤιμή\tΑιτία\n"));
     for (const StoreFailure& f : failures)
         PrintOut(QString::number(f.row) + QLatin1Char('\t') + StudentOf(sheet, f.row) + QLatin1Char('\t') +
-                 sheet.Cell(0, f.column) + QLatin1Char('\t') + sheet.Cell(f.row, f.column) + QLatin1Char('\t') +
-                 f.reason + QLatin1Char('\n'));
+                 sheet.Cell(0, f.column) + QLatin1Char('\t') + sheet.Cell(f.row, f.column) +
+                 QLatin1Char('\t') + f.reason + QLatin1Char('\n'));
 }
 
 void PrintChanges(const GradeSheet& sheet, const std::vector<CellChange>& changes, const QString& title) {

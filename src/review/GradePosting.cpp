@@ -729,7 +729,9 @@ ScanSummary GradePosting::PostGrades(GradeSheet& sheet, int gradeColumn, ScanObs
 ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, ScanObserver* observer) {
     // Nothing is read or stored of a sheet that cannot be gone through whole.
     const SheetPlan plan = PlanSheet(sheet);
-    OpenTables();
+    // A posting run reads the tables under its write lock.
+    if (!post)
+        OpenTables();
     ScanSummary summary;
     m_changes.clear();
     m->marks.clear();

@@ -244,6 +244,7 @@ void PostingJournal::Begin(const AppState& state, const QString& gradeTablePath,
     m_folder = MakeBackup(state, gradeTablePath, header.started);
     m_file.setFileName(JournalPath());
     try {
+        m_written = 0;
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
             throw FileError(FileMessage(JournalPath(), QStringLiteral(" δεν μπορεί να δημιουργηθεί!")),
                             JournalPath());
@@ -278,13 +279,13 @@ QString PostingJournal::JournalPath() const {
 
 void PostingJournal::WriteLine(const QString& line) {
     const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    const qint64 before = m_file.size();
     if (m_file.write(bytes) != bytes.size()) {
         // The part that fitted is cut off again: a later line, or an undo's
         // mark, must never be glued onto half a line.
-        m_file.resize(before);
+        m_file.resize(m_written);
         throw FileWriteError(JournalPath());
     }
+    m_written += bytes.size();
 }
 
 void PostingJournal::Append(const JournalEntry& entry) {

@@ -131,6 +131,7 @@ private:
 
     QString m_folder;
     QFile m_file;
+    qint64 m_written = 0; // bytes of whole lines in the journal
     bool m_finished = false;
 };
 

@@ -576,8 +576,8 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
 // After a clock stepped back the run made last is still the one undone first.
 TEST_F(Posting, RunsAreOrderedByTheirSequenceNotByTheClock) {
     GradePosting posting(state, ui, kTutoring);
-    GradeSheet first = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
-    posting.PostGrades(first, 2);
+    GradeSheet older = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
+    posting.PostGrades(older, 2);
     ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(9, 0, 0)));
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
     posting.PostGrades(sheet, 2);

@@ -1,9 +1,12 @@
 // libFuzzer target: a mutated grade data, template or settings file is read
 // the ways the program reads such files: its [Header] and every other
-// section through the profile rules, and its data rows into a sheet. A
-// crash, a hang, a leak or a sanitizer report is a fault.
+// section through the profile rules, its data rows into a sheet, and its
+// template header and selections into the four tick lists. A crash, a hang,
+// a leak or a sanitizer report is a fault.
+#include "core/compose/SheetComposition.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeSheet.h"
+#include "core/exchange/GradeTemplateFile.h"
 #include "base/FileErrors.h"
 #include "base/ForeignText.h"
 #include "base/ProfileFile.h"
@@ -57,6 +60,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     GradeSheet sheet;
     ReadGradeDataRows(FuzzFile(), ui, sheet, nullptr);
+    (void)GradeFileTextProblem(FuzzFile());
+    (void)ReadTemplateHeader(FuzzFile());
+    // Tick lists as the filter window fills them, with captions a template of the seed corpus names.
+    SheetComposition composition;
+    for (SelectionKind kind :
+         {SelectionKind::Levels, SelectionKind::Classes, SelectionKind::Courses, SelectionKind::Subjects}) {
+        SelectionGrid& grid = composition.Grid(kind);
+        grid.Reset();
+        for (const char* caption : {"Α", "Β1", "Άλγεβρα", "", "[κλάδος] Θετική"})
+            grid.AddRow(QString::fromUtf8(caption));
+    }
+    ReadTemplateSelections(composition, FuzzFile());
     // What was read is written back unchanged by a key rewrite of the header.
     try {
         (void)ProfileFile::WithKey(AsCodePage1253(bytes), QStringLiteral("Header"), QStringLiteral("Posted"),

@@ -44,15 +44,19 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
 
 QByteArray Greek(const QString& text) { return CodePage1253::Encode(text); }
 
-ProcessRun RunProgram(const QString& program, const QStringList& args, const QString& locale, int timeoutMs) {
+ProcessRun RunProgram(const QString& program, const QStringList& args, const QString& locale, int timeoutMs,
+                      const std::function<void()>& inChild) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), locale);
     env.insert(QStringLiteral("LANG"), locale);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(env);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     process.start(program, args);
     EXPECT_TRUE(process.waitForFinished(timeoutMs)) << program.toStdString() << " did not finish";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << program.toStdString() << " ended by a signal";
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
 }

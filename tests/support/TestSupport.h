@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QLocale>
+#include <functional>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -53,8 +54,10 @@ struct ProcessRun {
     int exitCode = -1;
     QString out, err;
 };
+// inChild runs in the child before the program starts (limits, signals).
 ProcessRun RunProgram(const QString& program, const QStringList& args,
-                      const QString& locale = QStringLiteral("en_US.UTF-8"), int timeoutMs = 120000);
+                      const QString& locale = QStringLiteral("en_US.UTF-8"), int timeoutMs = 120000,
+                      const std::function<void()>& inChild = {});
 
 } // namespace ekaldo::testing
 

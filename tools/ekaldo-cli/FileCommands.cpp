@@ -40,6 +40,9 @@ int Show(CliContext& cli) {
     const QString path = cli.arguments.at(0);
     if (!QFileInfo(path).isFile())
         return Fail(FileMessage(path, QStringLiteral(" δεν υπάρχει!")));
+    // A header that cannot be read would print as an empty one.
+    if (const auto problem = GradeFileTextProblem(path))
+        return Fail(*problem);
     const QString type = ProfileFile::ReadString(path, QStringLiteral("Header"), QStringLiteral("File"));
     if (type.compare(GradeFileKeys::TemplateType, Qt::CaseInsensitive) == 0) {
         ReadTemplateFileHeader(cli.state, path);

@@ -79,22 +79,45 @@ QString ValueText(const schooldb::FieldValue& value) {
     return value.LogicalValue() ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-// The error cells, one a line: row, student, subject, value, state.
+// The error cells, one a line: row, student, subject, value, state; a row
+// that is in error as a whole has a line with no subject and no value. The
+// states met are explained after the list.
 int PrintErrors(const GradeSheet& sheet) {
     int errors = 0;
+    QStringList states;
+    auto line = [&](int row, const QString& subject, const QString& value, const QString& state) {
+        if (errors++ == 0)
+            PrintOut(QStringLiteral("Γραμμή\tΜαθητής\tΜάθημα\tΤιμή\tΚατάσταση\n"));
+        PrintOut(QString::number(row) + QLatin1Char('\t') + StudentOf(sheet, row) + QLatin1Char('\t') +
+                 subject + QLatin1Char('\t') + value + QLatin1Char('\t') + state + QLatin1Char('\n'));
+        if (!states.contains(state))
+            states.append(state);
+    };
     for (int row = 1; row < sheet.RowCount(); ++row) {
+        const QString rowState = SplitAt(sheet.Cell(row, 0), QLatin1Char('|')).right;
+        if (rowState == PostingState::Err5 || rowState == PostingState::Err6)
+            line(row, QString(), QString(), rowState);
         for (int column = 8; column < sheet.ColCount(); ++column) {
             const SplitPair cell = SplitAt(sheet.Cell(row, column), QLatin1Char('|'));
-            if (!cell.right.startsWith(QStringLiteral("Err")))
-                continue;
-            if (errors++ == 0)
-                PrintOut(QStringLiteral("Γραμμή\tΜαθητής\tΜάθημα\tΤιμή\tΚατάσταση\n"));
-            PrintOut(QString::number(row) + QLatin1Char('\t') + StudentOf(sheet, row) + QLatin1Char('\t') +
-                     sheet.Cell(0, column) + QLatin1Char('\t') + cell.left + QLatin1Char('\t') + cell.right +
-                     QLatin1Char('\n'));
+            if (cell.right.startsWith(QStringLiteral("Err")))
+                line(row, sheet.Cell(0, column), cell.left, cell.right);
         }
     }
+    states.sort();
+    for (const QString& state : std::as_const(states))
+        PrintOut(state + QStringLiteral(": ") + PostingStateReason(state) + QLatin1Char('\n'));
     return errors;
+}
+
+// The stores that failed, one a line.
+void PrintFailures(const GradeSheet& sheet, const std::vector<StoreFailure>& failures) {
+    if (failures.empty())
+        return;
+    PrintOut(QStringLiteral("Βαθμοί που δεν αποθηκεύτηκαν:\nΓραμμή\tΜαθητής\tΜάθημα\tΤιμή\tΑιτία\n"));
+    for (const StoreFailure& f : failures)
+        PrintOut(QString::number(f.row) + QLatin1Char('\t') + StudentOf(sheet, f.row) + QLatin1Char('\t') +
+                 sheet.Cell(0, f.column) + QLatin1Char('\t') + sheet.Cell(f.row, f.column) +
+                 QLatin1Char('\t') + f.reason + QLatin1Char('\n'));
 }
 
 void PrintChanges(const GradeSheet& sheet, const std::vector<CellChange>& changes, const QString& title) {
@@ -125,7 +148,7 @@ int Check(CliContext& cli) {
     if (!LoadSheet(cli, sheet))
         return 1;
     if (!SheetOfOpenSchoolYear(cli.state))
-        return Fail(kOtherSchoolYearMessage);
+        return Fail(OtherSchoolYearReason(cli.state));
     GradePosting posting(cli.state, cli.ui, Program::kGradingScheme);
     const ScanSummary summary = posting.CheckGrades(sheet, *period);
     PrintErrors(sheet);
@@ -136,7 +159,7 @@ int Check(CliContext& cli) {
                     .arg(summary.changedCells)
                     .arg(summary.refusedStores);
     PrintOut(line + QLatin1Char('\n'));
-    return summary.errorCells == 0 ? 0 : 1;
+    return summary.Incomplete() ? 1 : 0;
 }
 
 int Post(CliContext& cli) {
@@ -156,12 +179,14 @@ int Post(CliContext& cli) {
         MessageAnswer::Yes)
         return Fail(QStringLiteral("Η Καταχώρηση δεν έγινε: δώστε --yes για να προχωρήσει."));
     if (!SheetOfOpenSchoolYear(cli.state))
-        return Fail(kOtherSchoolYearMessage);
+        return Fail(OtherSchoolYearReason(cli.state));
     GradePosting posting(cli.state, cli.ui, Program::kGradingScheme);
     const ScanSummary summary = posting.PostGrades(sheet, *period);
-    WriteGradeFileHeaderKey(cli.state.CurrentFilePath, QStringLiteral("Posted"),
-                            RegionalFormats::DateTimeText(cli.ui.Now()));
+    if (summary.storedRecords > 0)
+        WriteGradeFileHeaderKey(cli.state.CurrentFilePath, QStringLiteral("Posted"),
+                                RegionalFormats::DateTimeText(cli.ui.Now()));
     PrintErrors(sheet);
+    PrintFailures(sheet, summary.failures);
     PrintOut(
         QStringLiteral("Μαθητές: %1, Λάθη: %2, Εγγραφές που αποθηκεύτηκαν: %3, που δεν αποθηκεύτηκαν: %4, "
                        "Τιμές που άλλαξαν: %5\nΑντίγραφο και ημερολόγιο: %6\n")
@@ -171,7 +196,8 @@ int Post(CliContext& cli) {
             .arg(summary.refusedStores)
             .arg(summary.journalEntries)
             .arg(summary.backupFolder));
-    return 0;
+    // Every grade the sheet asked for is in the database, or the record rules refused it.
+    return summary.Incomplete() ? 1 : 0;
 }
 
 int UndoPost(CliContext& cli) {
@@ -181,7 +207,7 @@ int UndoPost(CliContext& cli) {
         return failed;
     ChooseFile(cli);
     if (!SheetOfOpenSchoolYear(cli.state))
-        return Fail(kOtherSchoolYearMessage);
+        return Fail(OtherSchoolYearReason(cli.state));
     GradePosting posting(cli.state, cli.ui, Program::kGradingScheme);
     const std::optional<PostingJournal::Run> run = posting.LastPosting();
     if (!run)
@@ -191,13 +217,12 @@ int UndoPost(CliContext& cli) {
         MessageAnswer::Yes)
         return Fail(QStringLiteral("Η Αναίρεση δεν έγινε: δώστε --yes για να προχωρήσει."));
     const UndoOutcome outcome = posting.UndoLastPosting();
+    // "Posted" follows the runs of the file still in force.
+    WriteGradeFileHeaderKey(cli.state.CurrentFilePath, QStringLiteral("Posted"), outcome.posted);
     PrintOut(QStringLiteral("Τιμές που επανήλθαν: %1\n").arg(outcome.restored));
     for (const QString& left : outcome.leftAlone)
         PrintOut(QStringLiteral("Έμεινε: ") + left + QLatin1Char('\n'));
-    if (!outcome.Complete())
-        return 1;
-    WriteGradeFileHeaderKey(cli.state.CurrentFilePath, QStringLiteral("Posted"), QString());
-    return 0;
+    return outcome.Complete() ? 0 : 1;
 }
 
 } // namespace

@@ -18,16 +18,6 @@ using schooldb::DataSet;
 using schooldb::Query;
 using schooldb::Table;
 
-SelectionGrid& SheetComposition::Grid(SelectionKind kind) {
-    switch (kind) {
-    case SelectionKind::Levels: return Levels;
-    case SelectionKind::Classes: return Classes;
-    case SelectionKind::Courses: return Courses;
-    case SelectionKind::Subjects: return Subjects;
-    }
-    return Levels;
-}
-
 namespace {
 
 void FillFrom(SelectionGrid& grid, Database& database, const QStringList& sql,

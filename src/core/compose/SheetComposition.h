@@ -37,7 +37,20 @@ struct SheetComposition {
     QString CountLine;
     int StudentCount = 0;
 
-    SelectionGrid& Grid(SelectionKind kind);
+    // Inline, so that the template reader needs nothing of the database layer.
+    SelectionGrid& Grid(SelectionKind kind) {
+        switch (kind) {
+        case SelectionKind::Levels:
+            return Levels;
+        case SelectionKind::Classes:
+            return Classes;
+        case SelectionKind::Courses:
+            return Courses;
+        case SelectionKind::Subjects:
+            return Subjects;
+        }
+        return Levels;
+    }
     const SelectionGrid& Grid(SelectionKind kind) const {
         return const_cast<SheetComposition*>(this)->Grid(kind);
     }

@@ -98,6 +98,33 @@ GradeHeader ReadGradeHeader(const QString& path) {
     return h;
 }
 
+std::optional<QString> GradeFileTextProblem(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxGradeFileBytes)
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (const std::optional<QString> text = DecodeForeignText(bytes)) {
+        QByteArray encoded;
+        if (const auto bad = CodePage1253::EncodeInto(*text, encoded)) {
+            const bool pair = text->at(*bad).isHighSurrogate() && *bad + 1 < text->size();
+            const QString c = text->mid(*bad, pair ? 2 : 1);
+            const char32_t point = pair ? QChar::surrogateToUcs4(c[0], c[1]) : c[0].unicode();
+            const QString code = QStringLiteral("%1").arg(quint32(point), 4, 16, QLatin1Char('0')).toUpper();
+            return FileMessage(
+                path, QStringLiteral(" είναι γραμμένο σε Unicode και στη γραμμή %1 έχει τον χαρακτήρα "
+                                     "\"%2\" (U+%3), που δεν υπάρχει στην ελληνική κωδικοσελίδα "
+                                     "Windows-1253: διορθώστε τον και αποθηκεύστε το ξανά.")
+                          .arg(text->left(*bad).count(QLatin1Char('\n')) + 1)
+                          .arg(c, code));
+        }
+    }
+    if (bytes.contains('\r') && !bytes.contains('\n'))
+        return FileMessage(
+            path, QStringLiteral(" έχει γραμμές που τελειώνουν μόνο σε CR (μορφή παλαιού Mac) και δεν "
+                                 "διαβάζεται: αποθηκεύστε το ξανά με αλλαγές γραμμής Windows (CR LF)."));
+    return std::nullopt;
+}
+
 void ReadGradeFileHeader(DocumentInHand& document, const QString& path) {
     document.GradeFileHeader = ReadGradeHeader(path);
 }

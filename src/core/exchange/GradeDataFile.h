@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace ekaldo {
 
 class GradeSheet;
@@ -19,6 +21,12 @@ inline const QString Version = QStringLiteral("1.0");
 // The header of a grade data file as it stands; empty values for a missing
 // file, section or key. Never fails.
 GradeHeader ReadGradeHeader(const QString& path);
+
+// Why the text of a grade file cannot be read as one, for the user: a file
+// in UTF-8 or UTF-16 holding a character Windows-1253 lacks, or one whose
+// lines end in CR alone. Nothing for a file whose lines can be read (or that
+// cannot be opened: its reader says so).
+std::optional<QString> GradeFileTextProblem(const QString& path);
 
 // Reads the header into document.GradeFileHeader.
 void ReadGradeFileHeader(DocumentInHand& document, const QString& path);

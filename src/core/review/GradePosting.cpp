@@ -3,16 +3,20 @@
 #include "core/exchange/GradeSheet.h"
 #include "base/RegionalFormats.h"
 #include "base/UiServices.h"
+#include "core/exchange/GradeDataFile.h"
 #include "schooldb/GradeColumns.h"
 #include "schooldb/SchoolDatabase.h"
 #include "core/shell/AppState.h"
 #include "base/SharedRoutines.h"
+#include "schooldb/TableLock.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
+#include <csignal>
 #include <map>
 
 namespace ekaldo {
@@ -96,7 +100,86 @@ struct CellWork {
     bool marker = false;
 };
 
+// What a sheet holds before anything of it meets the database: every
+// student row's id, and the rows of a student named twice.
+struct SheetPlan {
+    std::vector<std::optional<double>> ids; // by sheet row; none for a blank row
+    QSet<int> duplicates;
+};
+
+QString RowKeyOf(const GradeSheet& sheet, int row) {
+    return SplitAt(sheet.Cell(row, 0), QLatin1Char('|')).left;
+}
+
+SheetPlan PlanSheet(const GradeSheet& sheet) {
+    const QString title = sheet.RowCount() > 0 ? RowKeyOf(sheet, 0) : QString();
+    if (sheet.RowCount() < 1 || StudentIdOf(SplitAt3(title, QLatin1Char(';')).first))
+        throw SheetError(QStringLiteral("Το φύλλο δεν έχει γραμμή τίτλων: η πρώτη γραμμή των δεδομένων (\"") +
+                         title + QStringLiteral("\") δεν έχει τους τίτλους των στηλών."));
+    SheetPlan plan;
+    plan.ids.resize(std::size_t(sheet.RowCount()));
+    QHash<qint64, int> rowOf;
+    for (int row = 0; row < sheet.RowCount(); ++row) {
+        const QString key = RowKeyOf(sheet, row);
+        if (key.trimmed().startsWith(QLatin1Char('[')))
+            throw SheetError(QStringLiteral("Γραμμή %1 του φύλλου: η ενότητα \"").arg(row) + key.trimmed() +
+                             QStringLiteral("\" βρίσκεται μέσα στα δεδομένα· το αρχείο έχει αλλοιωθεί."));
+        if (row == 0 || key.trimmed().isEmpty())
+            continue;
+        const QString idText = SplitAt3(key, QLatin1Char(';')).first;
+        const std::optional<double> id = StudentIdOf(idText);
+        if (!id)
+            throw SheetError(QStringLiteral("Γραμμή %1 του φύλλου: ο κωδικός μαθητή \"").arg(row) + idText +
+                             QStringLiteral("\" δεν είναι αριθμός."));
+        plan.ids[std::size_t(row)] = id;
+        const auto first = rowOf.constFind(qint64(*id));
+        if (first == rowOf.constEnd()) {
+            rowOf.insert(qint64(*id), row);
+        } else {
+            plan.duplicates.insert(*first);
+            plan.duplicates.insert(row);
+        }
+    }
+    return plan;
+}
+
+// The value of a cell that holds no grade: empty, or a subject cell code.
+bool AsksForNothing(const QString& value) {
+    return value.isEmpty() || value == u"-2" || value == u"-1";
+}
+
 } // namespace
+
+QString PostingStateReason(QStringView state) {
+    if (state == PostingState::Err1)
+        return QStringLiteral("κάθε βαθμός της γραμμής έχει λάθος");
+    if (state == PostingState::Err2)
+        return QStringLiteral("η τιμή δεν είναι βαθμός");
+    if (state == PostingState::Err3)
+        return QStringLiteral("ο βαθμός είναι έξω από τα όρια της γραμμής");
+    if (state == PostingState::Err4)
+        return QStringLiteral("ο μαθητής δεν έχει μάθημα με αυτόν τον τίτλο στη Βάση");
+    if (state == PostingState::Err5)
+        return QStringLiteral("ο μαθητής δεν έχει καμία εγγραφή βαθμών στη Βάση");
+    if (state == PostingState::Err6)
+        return QStringLiteral("ο μαθητής υπάρχει και σε άλλη γραμμή του φύλλου· καμία από τις δύο δεν "
+                              "καταχωρείται");
+    if (state == PostingState::Posted)
+        return QStringLiteral("η γραμμή καταχωρήθηκε");
+    return QString();
+}
+
+QString StoreFailureList(const GradeSheet& sheet, const std::vector<StoreFailure>& failures, int limit) {
+    QString text;
+    for (std::size_t i = 0; i < failures.size() && int(i) < limit; ++i) {
+        const StoreFailure& f = failures[i];
+        text += QStringLiteral("Γραμμή %1, μαθητής %2, μάθημα \"").arg(f.row).arg(f.studentId) +
+                sheet.Cell(0, f.column) + QStringLiteral("\": ") + f.reason + QLatin1Char('\n');
+    }
+    if (int(failures.size()) > limit)
+        text += QStringLiteral("…\n");
+    return text;
+}
 
 QString PostConfirmationText(const QString& caption) {
     return QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"") + caption +
@@ -118,6 +201,25 @@ bool SheetOfOpenSchoolYear(const AppState& state) {
     return SchoolYearOfLabel(state.SchoolYearLabel) == state.GradeFileHeader.SchoolYear;
 }
 
+QString OtherSchoolYearReason(const AppState& state) {
+    return GradeFileTextProblem(state.CurrentFilePath).value_or(kOtherSchoolYearMessage);
+}
+
+namespace {
+
+// What the before-post handler of a posting run needs of the store under way.
+struct StoreContext {
+    PostingJournal* journal = nullptr;
+    PostingTimings* timings = nullptr;
+    std::vector<FieldValue> before; // the candidate fields before the store
+    int row = 0, column = 0;
+    qint64 studentId = 0, subjectId = 0;
+    int appended = 0; // journal lines written for this store
+    std::optional<CellChange> change;
+};
+
+} // namespace
+
 struct GradePosting::Impl {
     Impl(AppState& s, UiServices& u, GradingScheme g)
         : state(s), ui(u), scheme(g), db(s.MorvenDataBase()), key(db), grades(db), subjects(db), classes(db),
@@ -130,26 +232,22 @@ struct GradePosting::Impl {
     StudentKey key;
     Table grades, subjects, classes, method;
     bool open = false;
+    PostingTimings* timings = nullptr;
+    std::function<void(WriteStage)> stageHook;
 
     int fSubjectId = -1, fSubjectOn = -1, fMethodId = -1;
     QHash<qint64, QString> titles; // by SUBJECTID, read through the subject table
 
-    // The store under way in a posting run.
-    PostingJournal* journal = nullptr;
-    bool bypassRules = false;
+    // The fields a store may change, for the method and grade column prepared last.
     std::vector<int> candidates;
-    std::vector<FieldValue> before;
     int chosenField = -1;
-    qint64 studentId = 0, subjectId = 0;
-    int appended = 0;
-    std::optional<CellChange> pendingChange;
-    int cellRow = 0, cellColumn = 0;
-    qint64 handlerNanos = 0, rulesNanos = 0, journalNanos = 0;
-    int journalEntries = 0;
+    int preparedMethod = -1, preparedColumn = -1;
 
     QSet<quint64> marks;
 
     static quint64 MarkKey(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
+
+    QString GradeTablePath() const { return db.TablePath(QStringLiteral("GRADE.DB")); }
 
     const QString& TitleOfCurrent() {
         const qint64 id = grades.Fields(fSubjectId).AsInteger();
@@ -188,36 +286,125 @@ struct GradePosting::Impl {
                 add(QString::fromLatin1(name));
         }
     }
-    int preparedMethod = -1, preparedColumn = -1;
 
-    bool BeforePost(Table& table) {
-        if (bypassRules)
-            return true;
+    bool RecordRules(Table& table) { return ApplyRecordRules(table, scheme, subjects, method); }
+
+    // The handler of a posting run: the record rules, then a journal line for
+    // every field the store changes, written through before the store.
+    bool BeforePost(Table& table, StoreContext& store) {
         QElapsedTimer timer;
-        timer.start();
-        const bool allowed = ApplyRecordRules(table, scheme, subjects, method);
-        const qint64 rules = timer.nsecsElapsed();
-        rulesNanos += rules;
-        if (allowed && journal) {
+        if (store.timings)
+            timer.start();
+        const bool allowed = RecordRules(table);
+        const qint64 rules = store.timings ? timer.nsecsElapsed() : 0;
+        if (allowed) {
             for (std::size_t i = 0; i < candidates.size(); ++i) {
                 const FieldValue after = table.Fields(candidates[i]).Value();
-                if (after == before[i])
+                if (after == store.before[i])
                     continue;
-                JournalEntry entry{studentId, subjectId, table.FieldName(candidates[i]), before[i], after};
-                // Written through before the store it describes.
-                journal->Append(entry);
-                ++appended;
+                JournalEntry entry{store.studentId, store.subjectId, table.FieldName(candidates[i]),
+                                   store.before[i], after};
+                store.journal->Append(entry);
+                ++store.appended;
                 if (candidates[i] == chosenField)
-                    pendingChange =
-                        CellChange{cellRow, cellColumn, studentId, subjectId, entry.field, before[i], after};
+                    store.change = CellChange{
+                        store.row,       store.column, store.studentId, store.subjectId, entry.field,
+                        store.before[i], after};
             }
         }
-        const qint64 all = timer.nsecsElapsed();
-        journalNanos += all - rules;
-        handlerNanos += all;
+        if (store.timings) {
+            const qint64 all = timer.nsecsElapsed();
+            store.timings->rulesNanos += rules;
+            store.timings->journalNanos += all - rules;
+        }
         return allowed;
     }
 };
+
+namespace {
+
+// A write session on GRADE.DB, for a posting run or an undo: the write lock
+// is taken first and the tables are read again under it, so that nothing
+// another program stored before can be mistaken for a change after the read;
+// a file-size limit is a write error instead of the end of the program.
+// Whatever way the session ends, the journal gets its end, the table its
+// sync and the lock and the handlers go back.
+class WriteSession {
+public:
+    using Handler = Table::BeforePostHandler;
+
+    WriteSession(GradePosting& posting, GradePosting::Impl& m, Handler handler)
+        : m(m), m_oldSignal(std::signal(SIGXFSZ, SIG_IGN)) {
+        try {
+            if (m.stageHook)
+                m.stageHook(WriteStage::BeforeLock);
+            m_lock = std::make_unique<schooldb::TableWriteLock>(m.GradeTablePath());
+            posting.CloseTables();
+            posting.OpenTables();
+            m.grades.BeginWriting();
+            m_writing = true;
+            m.grades.SetBeforePost(std::move(handler));
+            if (m.stageHook)
+                m.stageHook(WriteStage::Locked);
+        } catch (...) {
+            Release();
+            throw;
+        }
+    }
+    ~WriteSession() { Release(); }
+    WriteSession(const WriteSession&) = delete;
+    WriteSession& operator=(const WriteSession&) = delete;
+
+    // The journal the session closes when it ends.
+    void Journal(PostingJournal* journal) { m_journal = journal; }
+    // What the journal says of a run that ends in an error.
+    void SetErrorOutcome(const QString& outcome) { m_errorOutcome = outcome; }
+
+    // The normal end: the journal's end and the sync, whose failures are raised.
+    void End(const QString& outcome) {
+        if (m_journal)
+            m_journal->Finish(outcome);
+        m_writing = false;
+        m.grades.EndWriting();
+        Release();
+    }
+
+private:
+    void Release() noexcept {
+        if (m_journal && !m_journal->Finished()) {
+            try {
+                m_journal->Finish(m_errorOutcome);
+            } catch (...) {
+                // A full disk: the journal without its end still tells what was stored.
+            }
+        }
+        m_journal = nullptr;
+        if (m_writing) {
+            m_writing = false;
+            try {
+                m.grades.EndWriting();
+            } catch (...) {
+                // The error that ended the run is the one to report.
+            }
+        }
+        m.grades.SetBeforePost([&m = m](Table& table) { return m.RecordRules(table); });
+        m_lock.reset();
+        if (m_signalSet) {
+            std::signal(SIGXFSZ, m_oldSignal);
+            m_signalSet = false;
+        }
+    }
+
+    GradePosting::Impl& m;
+    void (*m_oldSignal)(int);
+    bool m_signalSet = true;
+    std::unique_ptr<schooldb::TableWriteLock> m_lock;
+    bool m_writing = false;
+    PostingJournal* m_journal = nullptr;
+    QString m_errorOutcome = QStringLiteral("error");
+};
+
+} // namespace
 
 GradePosting::GradePosting(AppState& state, UiServices& ui, GradingScheme scheme)
     : m(std::make_unique<Impl>(state, ui, scheme)) {}
@@ -281,7 +468,15 @@ Table& GradePosting::tblGrades() {
 }
 
 bool GradePosting::tblGradesBeforePost(Table& grades) {
-    return m->BeforePost(grades);
+    return m->RecordRules(grades);
+}
+
+void GradePosting::SetTimings(PostingTimings* timings) {
+    m->timings = timings;
+}
+
+void GradePosting::SetWriteStageHook(std::function<void(WriteStage)> hook) {
+    m->stageHook = std::move(hook);
 }
 
 void GradePosting::ClearChanges() {
@@ -298,10 +493,10 @@ namespace {
 // The scan CheckGrades and PostGrades share.
 class Scanner {
 public:
-    Scanner(GradePosting::Impl& impl, std::vector<CellChange>& changes, GradeSheet& sheet, int gradeColumn,
-            ScanMode mode, ScanSummary& summary)
-        : m(impl), m_changes(changes), m_sheet(sheet), m_gradeColumn(gradeColumn), m_mode(mode),
-          m_summary(summary) {
+    Scanner(GradePosting::Impl& impl, std::vector<CellChange>& changes, GradeSheet& sheet,
+            const SheetPlan& plan, int gradeColumn, ScanMode mode, ScanSummary& summary, StoreContext* store)
+        : m(impl), m_changes(changes), m_sheet(sheet), m_plan(plan), m_gradeColumn(gradeColumn), m_mode(mode),
+          m_summary(summary), m_store(store) {
         for (int column = 8; column < sheet.ColCount(); ++column)
             m_columnsOfTitle[sheet.Cell(0, column)].push_back(column);
     }
@@ -320,36 +515,39 @@ private:
     GradePosting::Impl& m;
     std::vector<CellChange>& m_changes;
     GradeSheet& m_sheet;
+    const SheetPlan& m_plan;
     int m_gradeColumn;
     ScanMode m_mode;
     ScanSummary& m_summary;
+    StoreContext* m_store;
     QHash<QString, std::vector<int>> m_columnsOfTitle;
     int m_row = 0;
+    qint64 m_studentId = 0, m_subjectId = 0;
 };
 
 void Scanner::Row(int row) {
     m_row = row;
-    const QString key = SplitAt(m_sheet.Cell(row, 0), kBar).left;
+    const std::optional<double> student = m_plan.ids[std::size_t(row)];
     // A blank line a text editor left in the file holds no student.
-    if (key.trimmed().isEmpty())
+    if (!student)
         return;
     ++m_summary.rows;
+    const QString key = RowKeyOf(m_sheet, row);
     const SplitTriple parts = SplitAt3(key, QLatin1Char(';'));
     const double min = RegionalFormats::ParseNumber(parts.second).value_or(1);
     const double max = RegionalFormats::ParseNumber(parts.rest).value_or(20);
-    const std::optional<double> student = StudentIdOf(parts.first);
-    if (!student)
-        throw DatabaseError(QStringLiteral("Άκυρο φίλτρο \"STUDENTID=") + parts.first +
-                            QStringLiteral("\" στον πίνακα \"GRADE.DB\"."));
     m.key.Select(*student);
-    m.studentId = static_cast<qint64>(*student);
+    m_studentId = static_cast<qint64>(*student);
+    const bool duplicate = m_plan.duplicates.contains(row);
 
     // One pass over the student's records: the first record of a subject
     // title takes every column of that title, in column order; later records
     // of the same title take nothing.
-    const bool store = m_mode == ScanMode::Post || m_gradeColumn > 0;
+    const bool store = !duplicate && (m_mode == ScanMode::Post || m_gradeColumn > 0);
     QSet<QString> seen;
+    bool anyRecord = false;
     for (m.grades.First(); !m.grades.Eof(); m.grades.Next()) {
+        anyRecord = true;
         const QString& title = m.TitleOfCurrent();
         const auto columns = m_columnsOfTitle.constFind(title);
         if (columns == m_columnsOfTitle.constEnd() || seen.contains(title))
@@ -357,7 +555,7 @@ void Scanner::Row(int row) {
         seen.insert(title);
         if (!m.grades.Fields(m.fSubjectOn).AsBoolean())
             continue;
-        m.subjectId = m.grades.Fields(m.fSubjectId).AsInteger();
+        m_subjectId = m.grades.Fields(m.fSubjectId).AsInteger();
         for (const int column : *columns) {
             const QString cell = m_sheet.Cell(row, column);
             const SplitPair valueAndState = SplitAt(cell, kBar);
@@ -382,16 +580,43 @@ void Scanner::Row(int row) {
                 Post(work);
         }
     }
-
-    const int columnCount = m_sheet.ColCount();
-    bool allInError = true;
-    for (int column = 8; column < columnCount && allInError; ++column) {
-        const QStringView cell = m_sheet.CellView(row, column);
-        const qsizetype bar = cell.indexOf(kBar);
-        allInError = bar >= 0 && cell.sliced(bar + 1).startsWith(u"Err");
+    // A column whose title the student has no record of asks for a grade
+    // that has nowhere to go: a title with a trailing blank, a file re-saved
+    // in another encoding, a subject the student does not take.
+    if (seen.size() < m_columnsOfTitle.size()) {
+        for (auto it = m_columnsOfTitle.cbegin(); it != m_columnsOfTitle.cend(); ++it) {
+            if (seen.contains(it.key()))
+                continue;
+            for (const int column : it.value()) {
+                const QString value = SplitAt(m_sheet.Cell(row, column), kBar).left;
+                if (AsksForNothing(value))
+                    continue;
+                MarkError(row, column, key, value, PostingState::Err4);
+                ++m_summary.unmatchedCells;
+            }
+        }
     }
-    if (allInError) {
-        m_sheet.SetCell(row, 0, key + kBar + PostingState::Err1);
+
+    QString rowState;
+    if (duplicate) {
+        rowState = PostingState::Err6;
+        ++m_summary.duplicateRows;
+    } else if (!anyRecord) {
+        rowState = PostingState::Err5;
+        ++m_summary.unknownStudents;
+    } else {
+        const int columnCount = m_sheet.ColCount();
+        bool allInError = true;
+        for (int column = 8; column < columnCount && allInError; ++column) {
+            const QStringView cell = m_sheet.CellView(row, column);
+            const qsizetype bar = cell.indexOf(kBar);
+            allInError = bar >= 0 && cell.sliced(bar + 1).startsWith(u"Err");
+        }
+        if (allInError)
+            rowState = PostingState::Err1;
+    }
+    if (!rowState.isEmpty()) {
+        m_sheet.SetCell(row, 0, key + kBar + rowState);
         ++m_summary.errorRows;
     } else {
         m_sheet.SetCell(row, 0, m_mode == ScanMode::Check ? key : key + kBar + PostingState::Posted);
@@ -410,7 +635,7 @@ void Scanner::Check(const CellWork& w) {
     m.grades.Edit();
     try {
         WriteGrade(m.grades, m.scheme, methodId, m_gradeColumn, w.value, w.marker);
-        allowed = ApplyRecordRules(m.grades, m.scheme, m.subjects, m.method);
+        allowed = m.RecordRules(m.grades);
         after = m.grades.Fields(field).Value();
     } catch (const DatabaseError&) {
         allowed = false;
@@ -423,53 +648,72 @@ void Scanner::Check(const CellWork& w) {
     if (after == before)
         return;
     m_changes.push_back(
-        {m_row, w.column, m.studentId, m.subjectId, m.grades.FieldName(field), before, after});
+        {m_row, w.column, m_studentId, m_subjectId, m.grades.FieldName(field), before, after});
     m.marks.insert(GradePosting::Impl::MarkKey(m_row, w.column));
     ++m_summary.changedCells;
 }
 
 void Scanner::Post(const CellWork& w) {
+    StoreContext& store = *m_store;
     const int methodId = m.MethodIdOfCurrent();
     m.PrepareCandidates(methodId, m_gradeColumn);
-    m.before.clear();
+    store.before.clear();
     for (const int field : m.candidates)
-        m.before.push_back(m.grades.Fields(field).Value());
-    m.appended = 0;
-    m.pendingChange.reset();
-    m.cellRow = m_row;
-    m.cellColumn = w.column;
+        store.before.push_back(m.grades.Fields(field).Value());
+    store.appended = 0;
+    store.change.reset();
+    store.row = m_row;
+    store.column = w.column;
+    store.studentId = m_studentId;
+    store.subjectId = m_subjectId;
     bool stored = false;
+    QString failure;
     QElapsedTimer timer;
-    const qint64 handlerBefore = m.handlerNanos;
+    PostingTimings* timings = store.timings;
+    const qint64 handlerBefore = timings ? timings->rulesNanos + timings->journalNanos : 0;
     m.grades.Edit();
     try {
         WriteGrade(m.grades, m.scheme, methodId, m_gradeColumn, w.value, w.marker);
-        timer.start();
+        if (timings)
+            timer.start();
         stored = m.grades.Post();
-    } catch (const DatabaseError&) {
-        // A refused or failed store is silent and leaves the record as it was.
+    } catch (const DatabaseError& error) {
+        // Changed by another program, a write error: not the record rules.
         m.grades.Cancel();
-        stored = false;
+        failure = error.Message();
     } catch (...) {
         m.grades.Cancel();
         throw;
     }
-    if (timer.isValid())
-        m_summary.storeSeconds += double(timer.nsecsElapsed() - (m.handlerNanos - handlerBefore)) / 1e9;
+    if (timings && timer.isValid())
+        timings->storeNanos +=
+            timer.nsecsElapsed() - (timings->rulesNanos + timings->journalNanos - handlerBefore);
     if (!stored) {
-        ++m_summary.refusedStores;
         // Lines written for a store that did not happen are taken back.
-        if (m.appended > 0 && m.journal)
-            m.journal->Revoke(m.appended);
+        if (store.appended > 0)
+            store.journal->Revoke(store.appended);
+        if (failure.isEmpty()) {
+            ++m_summary.refusedStores;
+            return;
+        }
+        store.journal->Failure(m_row, m_studentId, m_subjectId, failure);
+        m_summary.failures.push_back({m_row, w.column, m_studentId, m_subjectId, failure});
         return;
     }
     ++m_summary.storedRecords;
-    m_summary.journalEntries += m.appended;
-    if (m.pendingChange) {
-        m_changes.push_back(*m.pendingChange);
+    m_summary.journalEntries += store.appended;
+    if (store.change) {
+        m_changes.push_back(*store.change);
         m.marks.insert(GradePosting::Impl::MarkKey(m_row, w.column));
         ++m_summary.changedCells;
     }
+}
+
+QString OutcomeText(const ScanSummary& summary) {
+    QString outcome = summary.aborted ? QStringLiteral("aborted") : QStringLiteral("completed");
+    if (!summary.failures.empty())
+        outcome += QStringLiteral(", %1 stores failed").arg(summary.failures.size());
+    return outcome;
 }
 
 } // namespace
@@ -483,63 +727,71 @@ ScanSummary GradePosting::PostGrades(GradeSheet& sheet, int gradeColumn, ScanObs
 }
 
 ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, ScanObserver* observer) {
-    OpenTables();
+    // Nothing is read or stored of a sheet that cannot be gone through whole.
+    const SheetPlan plan = PlanSheet(sheet);
+    // A posting run reads the tables under its write lock.
+    if (!post)
+        OpenTables();
     ScanSummary summary;
     m_changes.clear();
     m->marks.clear();
-    m->handlerNanos = m->rulesNanos = m->journalNanos = 0;
-    PostingJournal journal;
-    if (post) {
-        JournalHeader header;
-        header.filePath = m->state.CurrentFilePath;
-        header.fileName = m->state.CurrentFileName;
-        header.fileId = m->state.GradeFileHeader.FileID;
-        header.schoolYear = m->state.GradeFileHeader.SchoolYear;
-        header.gradeColumn = gradeColumn;
-        header.caption = GradeColumnCaptions(m->scheme).value(gradeColumn - 1);
-        header.user = m->state.CurrentUserName;
-        header.started = m->ui.Now();
-        // Another program writing GRADE.DB is found out before anything is
-        // copied or stored, and none can start while the run writes.
-        m->grades.BeginWriting();
-        // Nothing is stored unless the copy and the journal are there first.
-        journal.Begin(m->state, m->db.TablePath(QStringLiteral("GRADE.DB")), header);
-        summary.backupFolder = journal.Folder();
-        m->journal = &journal;
-    }
-    Scanner scanner(*m, m_changes, sheet, gradeColumn, post ? ScanMode::Post : ScanMode::Check, summary);
-    QString outcome = QStringLiteral("completed");
-    try {
+    const auto scanRows = [&](StoreContext* store) {
+        Scanner scanner(*m, m_changes, sheet, plan, gradeColumn, post ? ScanMode::Post : ScanMode::Check,
+                        summary, store);
         for (int row = 1; row < sheet.RowCount(); ++row) {
             if (observer)
                 observer->RowStarting(row);
             scanner.Row(row);
             if (observer && !observer->RowFinished(row)) {
                 summary.aborted = true;
-                outcome = QStringLiteral("aborted");
                 break;
             }
         }
+    };
+    if (!post) {
+        scanRows(nullptr);
+        return summary;
+    }
+
+    JournalHeader header;
+    header.filePath = m->state.CurrentFilePath;
+    header.fileName = m->state.CurrentFileName;
+    header.fileId = m->state.GradeFileHeader.FileID;
+    header.schoolYear = m->state.GradeFileHeader.SchoolYear;
+    header.gradeColumn = gradeColumn;
+    header.caption = GradeColumnCaptions(m->scheme).value(gradeColumn - 1);
+    header.user = m->state.CurrentUserName;
+    header.started = m->ui.Now();
+    PostingJournal journal;
+    StoreContext store;
+    store.journal = &journal;
+    store.timings = m->timings;
+    // Another program writing GRADE.DB is found out before anything is
+    // copied or stored, and none can start while the run writes.
+    WriteSession session(*this, *m, [this, &store](Table& table) { return m->BeforePost(table, store); });
+    header.database = DatabaseIdentity::Of(m->GradeTablePath());
+    // Nothing is stored unless the copy and the journal are there first.
+    journal.Begin(m->state, m->GradeTablePath(), header);
+    session.Journal(&journal);
+    summary.backupFolder = journal.Folder();
+    try {
+        scanRows(&store);
     } catch (const EkaldoError& e) {
-        m->journal = nullptr;
-        if (post) {
-            m->grades.EndWriting();
-            journal.Finish(QStringLiteral("error: ") + e.Message());
-        }
-        throw;
+        session.SetErrorOutcome(QStringLiteral("error: ") + e.Message());
+        if (summary.storedRecords == 0)
+            throw;
+        throw EkaldoError(e.Message() +
+                          QStringLiteral("\nΗ Καταχώρηση σταμάτησε αφού αποθήκευσε %1 εγγραφές βαθμών· η "
+                                         "Αναίρεση Καταχώρησης τις επαναφέρει.")
+                              .arg(summary.storedRecords));
     }
-    m->journal = nullptr;
-    summary.rulesSeconds = double(m->rulesNanos) / 1e9;
-    summary.journalSeconds = double(m->journalNanos) / 1e9;
-    if (post) {
-        m->grades.EndWriting();
-        journal.Finish(outcome);
-    }
+    session.End(OutcomeText(summary));
     return summary;
 }
 
 std::optional<PostingJournal::Run> GradePosting::LastPosting() const {
-    return PostingJournal::LastRunOf(m->state, m->state.CurrentFileName, m->state.GradeFileHeader.FileID);
+    return PostingJournal::LastRunOf(m->state, DatabaseIdentity::Of(m->GradeTablePath()).folder,
+                                     m->state.CurrentFileName, m->state.GradeFileHeader.FileID);
 }
 
 UndoOutcome GradePosting::UndoLastPosting() {
@@ -550,11 +802,24 @@ UndoOutcome GradePosting::UndoLastPosting() {
         return outcome;
     outcome.found = true;
     outcome.run = *run;
+    const DatabaseIdentity open = DatabaseIdentity::Of(m->GradeTablePath());
+    const DatabaseIdentity& wrote = run->header.database;
+    if (wrote.folder.isEmpty())
+        throw EkaldoError(
+            QStringLiteral("Η Καταχώρηση του Αρχείου \"") + run->header.fileName +
+            QStringLiteral("\" έγινε με παλαιότερη έκδοση, που δεν σημείωνε σε ποια Βάση έγραψε· "
+                           "η Αναίρεση δεν έγινε, για να μη γραφτούν βαθμοί σε άλλη Βάση από τη ") +
+            open.Describe() + QStringLiteral(". Το αντίγραφο του GRADE.DB είναι στο \"") +
+            QFileInfo(run->journalPath).absolutePath() + QStringLiteral("\"."));
+    if (wrote.folder != open.folder || !wrote.SameTableAs(open))
+        throw EkaldoError(QStringLiteral("Η Καταχώρηση του Αρχείου \"") + run->header.fileName +
+                          QStringLiteral("\" έγραψε στη Βάση ") + wrote.Describe() +
+                          QStringLiteral(" και όχι στην ανοιχτή Βάση ") + open.Describe() +
+                          QStringLiteral("· η Αναίρεση δεν έγινε."));
     const QDateTime now = m->ui.Now();
-    m->grades.BeginWriting();
-    const QString folder =
-        PostingJournal::MakeRunFolder(PostingJournal::YearFolder(m->state), now, QStringLiteral(" undo"));
-    PostingJournal::CopyGradeTable(m->db.TablePath(QStringLiteral("GRADE.DB")), folder);
+    // The undo writes the old values back as they were: no record rules.
+    WriteSession session(*this, *m, nullptr);
+    PostingJournal::MakeBackup(m->state, m->GradeTablePath(), now, QStringLiteral(" undo"));
 
     auto describe = [](const JournalEntry& e, const QString& why) {
         return QStringLiteral("Μαθητής %1, μάθημα %2, πεδίο %3: ")
@@ -563,59 +828,58 @@ UndoOutcome GradePosting::UndoLastPosting() {
                    .arg(e.field) +
                why;
     };
-    m->bypassRules = true;
-    try {
-        // Last change first, so that a field written twice in the run goes back
-        // step by step; each student's records are gone through once.
-        std::map<qint64, QHash<qint64, std::vector<const JournalEntry*>>> byStudent;
-        for (auto it = run->entries.rbegin(); it != run->entries.rend(); ++it)
-            byStudent[it->studentId][it->subjectId].push_back(&*it);
-        for (auto& [studentId, bySubject] : byStudent) {
-            m->key.Select(static_cast<double>(studentId));
-            for (m->grades.First(); !m->grades.Eof() && !bySubject.isEmpty(); m->grades.Next()) {
-                const auto found = bySubject.find(m->grades.Fields(m->fSubjectId).AsInteger());
-                if (found == bySubject.end())
+    // Last change first, so that a field written twice in the run goes back
+    // step by step; each student's records are gone through once.
+    std::map<qint64, QHash<qint64, std::vector<const JournalEntry*>>> byStudent;
+    for (auto it = run->entries.rbegin(); it != run->entries.rend(); ++it)
+        byStudent[it->studentId][it->subjectId].push_back(&*it);
+    for (auto& [studentId, bySubject] : byStudent) {
+        m->key.Select(static_cast<double>(studentId));
+        for (m->grades.First(); !m->grades.Eof() && !bySubject.isEmpty(); m->grades.Next()) {
+            const auto found = bySubject.find(m->grades.Fields(m->fSubjectId).AsInteger());
+            if (found == bySubject.end())
+                continue;
+            for (const JournalEntry* e : *found) {
+                const int field = m->grades.FieldIndex(e->field);
+                if (field < 0) {
+                    outcome.leftAlone.append(describe(*e, QStringLiteral("το πεδίο δεν υπάρχει πια.")));
                     continue;
-                for (const JournalEntry* e : *found) {
-                    const int field = m->grades.FieldIndex(e->field);
-                    if (field < 0) {
-                        outcome.leftAlone.append(describe(*e, QStringLiteral("το πεδίο δεν υπάρχει πια.")));
-                        continue;
-                    }
-                    const FieldValue current = m->grades.Fields(field).Value();
-                    if (current != e->after) {
-                        outcome.leftAlone.append(
-                            describe(*e, QStringLiteral("άλλαξε μετά την Καταχώρηση (τώρα ") +
-                                             ValueText(current) + QStringLiteral(", η Καταχώρηση έγραψε ") +
-                                             ValueText(e->after) + QStringLiteral(").")));
-                        continue;
-                    }
-                    m->grades.Edit();
-                    try {
-                        SetFieldValue(m->grades.Fields(field), e->before);
-                        m->grades.Post();
-                    } catch (const DatabaseError& error) {
-                        m->grades.Cancel();
-                        outcome.leftAlone.append(describe(*e, error.Message()));
-                        continue;
-                    }
-                    ++outcome.restored;
                 }
-                bySubject.erase(found);
+                const FieldValue current = m->grades.Fields(field).Value();
+                if (current != e->after) {
+                    // Back already: an undo of this run that was cut short.
+                    if (current == e->before) {
+                        ++outcome.restored;
+                        continue;
+                    }
+                    outcome.leftAlone.append(
+                        describe(*e, QStringLiteral("άλλαξε μετά την Καταχώρηση (τώρα ") +
+                                         ValueText(current) + QStringLiteral(", η Καταχώρηση έγραψε ") +
+                                         ValueText(e->after) + QStringLiteral(").")));
+                    continue;
+                }
+                m->grades.Edit();
+                try {
+                    SetFieldValue(m->grades.Fields(field), e->before);
+                    m->grades.Post();
+                } catch (const DatabaseError& error) {
+                    m->grades.Cancel();
+                    outcome.leftAlone.append(describe(*e, error.Message()));
+                    continue;
+                }
+                ++outcome.restored;
             }
-            // Records gone since the run.
-            for (const auto& entries : std::as_const(bySubject))
-                for (const JournalEntry* e : entries)
-                    outcome.leftAlone.append(describe(*e, QStringLiteral("η εγγραφή δεν υπάρχει πια.")));
+            bySubject.erase(found);
         }
-    } catch (...) {
-        m->bypassRules = false;
-        m->grades.EndWriting();
-        throw;
+        // Records gone since the run.
+        for (const auto& entries : std::as_const(bySubject))
+            for (const JournalEntry* e : entries)
+                outcome.leftAlone.append(describe(*e, QStringLiteral("η εγγραφή δεν υπάρχει πια.")));
     }
-    m->bypassRules = false;
-    m->grades.EndWriting();
+    session.End(QString());
     PostingJournal::MarkUndone(run->journalPath, now, outcome.restored, int(outcome.leftAlone.size()));
+    if (const auto inForce = LastPosting())
+        outcome.posted = RegionalFormats::DateTimeText(inForce->header.started);
     return outcome;
 }
 

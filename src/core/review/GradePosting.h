@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/review/PostingJournal.h"
+#include "base/FileErrors.h"
 #include "schooldb/FieldValue.h"
 #include "base/ProgramConstants.h"
 
@@ -8,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -28,7 +30,21 @@ inline const QString Err1 = QStringLiteral("Err1");     // every subject cell of
 inline const QString Err2 = QStringLiteral("Err2");     // neither a number nor a no-grade marker
 inline const QString Err3 = QStringLiteral("Err3");     // a number outside the row's range
 inline const QString Posted = QStringLiteral("Posted"); // posting went through the row
+inline const QString Err4 = QStringLiteral("Err4");     // a cell of a subject the student does not have
+inline const QString Err5 = QStringLiteral("Err5");     // the row's student has no grade record at all
+inline const QString Err6 = QStringLiteral("Err6");     // the row's student has another row in the sheet
 } // namespace PostingState
+
+// What a state means, in words for the user; empty for no state or an unknown one.
+QString PostingStateReason(QStringView state);
+
+// A sheet that cannot be checked or posted at all (no title row, a row that
+// names no student, a section inside the data). Raised before anything is
+// read from the database or stored; the message names the row.
+class SheetError : public EkaldoError {
+public:
+    using EkaldoError::EkaldoError;
+};
 
 inline const QString kOtherSchoolYearMessage =
     QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!");
@@ -43,6 +59,9 @@ QString UndoConfirmationText(const PostingJournal::Run& run);
 
 // Whether the sheet read last (GradeFileHeader) belongs to the open school year.
 bool SheetOfOpenSchoolYear(const AppState& state);
+// Why it does not: a file whose text cannot be read is named as such, any
+// other file gets the message of another school year.
+QString OtherSchoolYearReason(const AppState& state);
 
 // A subject cell whose value differs from what GRADE.DB holds in the chosen
 // grade column: after a Check, what a Post would store; after a Post, what it stored.
@@ -55,19 +74,50 @@ struct CellChange {
     schooldb::FieldValue before, after;
 };
 
+// A store of a posting run that did not go through for a reason other than
+// the record rules: the record changed by another program, a write error.
+struct StoreFailure {
+    int row = 0;
+    int column = 0;
+    qint64 studentId = 0;
+    qint64 subjectId = 0;
+    QString reason;
+};
+
 struct ScanSummary {
-    int rows = 0;           // student rows gone through
-    int errorCells = 0;     // cells marked Err2 or Err3
-    int errorRows = 0;      // rows marked Err1
-    int storedRecords = 0;  // grade records stored (posting)
-    int refusedStores = 0;  // stores the record rules refused or that failed
-    int changedCells = 0;   // cells that would change (check) or changed (post) the chosen grade column
-    int journalEntries = 0; // fields the run changed, every field the record rules touched included
+    int rows = 0;            // student rows gone through
+    int errorCells = 0;      // cells marked with a state beginning with "Err"
+    int errorRows = 0;       // rows marked Err1, Err5 or Err6
+    int unmatchedCells = 0;  // of them: Err4, a subject the student does not have
+    int unknownStudents = 0; // rows marked Err5
+    int duplicateRows = 0;   // rows marked Err6, never stored
+    int storedRecords = 0;   // grade records stored (posting)
+    int refusedStores = 0;   // stores the record rules refused
+    int changedCells = 0;    // cells that would change (check) or changed (post) the chosen grade column
+    int journalEntries = 0;  // fields the run changed, every field the record rules touched included
+    std::vector<StoreFailure> failures;
     bool aborted = false;
-    double storeSeconds = 0;   // time inside the stores of grade records, record rules and journal apart
-    double rulesSeconds = 0;   // the record rules
-    double journalSeconds = 0; // the journal lines
-    QString backupFolder;      // where a posting run left its copy and journal
+    QString backupFolder; // where a posting run left its copy and journal
+    // Some grade of the sheet is not in the database, and not because the record rules refused it.
+    bool Incomplete() const {
+        return errorCells > 0 || unknownStudents > 0 || duplicateRows > 0 || !failures.empty();
+    }
+};
+
+// The failed stores of a run for the user, one a line, at most limit of them.
+QString StoreFailureList(const GradeSheet& sheet, const std::vector<StoreFailure>& failures, int limit);
+
+// Where the time of a posting run goes; filled only when asked for (the benchmark).
+struct PostingTimings {
+    qint64 storeNanos = 0;   // inside the stores of grade records, record rules and journal apart
+    qint64 rulesNanos = 0;   // the record rules
+    qint64 journalNanos = 0; // the journal lines
+};
+
+// The moments of a write session a test can step in at.
+enum class WriteStage {
+    BeforeLock, // the run is about to take the write lock of GRADE.DB
+    Locked,     // the lock is held and the tables have been read again
 };
 
 // What a window does between rows: repaint, let the user press Abort.
@@ -84,9 +134,10 @@ public:
 
 struct UndoOutcome {
     bool found = false;    // a run of the file to undo was there
-    int restored = 0;      // fields given back their old value
+    int restored = 0;      // fields that hold their old value again (an undo run again included)
     QStringList leftAlone; // fields changed since the run, described for the user
     PostingJournal::Run run;
+    QString posted; // the file's "Posted" stamp now: the latest run still in force, or empty
     bool Complete() const { return found && leftAlone.isEmpty(); }
 };
 
@@ -107,19 +158,27 @@ public:
     bool TablesOpen() const;
     schooldb::Table& tblGrades();
 
-    // The record rules of the scheme, and the journal line of every field the
-    // store changes; false refuses the store.
+    // The record rules of the scheme; false refuses the store. A posting run
+    // hands the table a handler of its own that also journals each change.
     bool tblGradesBeforePost(schooldb::Table& grades);
+
+    void SetTimings(PostingTimings* timings);
+    // Called at each stage of a posting run's or an undo's write session.
+    void SetWriteStageHook(std::function<void(WriteStage)> hook);
 
     // Marks the errors of every grade of the sheet. With a grade column
     // (counted from 1) it also finds the cells whose value differs from
-    // GRADE.DB's (Changes()); 0 looks for errors only. Database errors
-    // other than refused stores end the scan and are raised.
+    // GRADE.DB's (Changes()); 0 looks for errors only. A sheet that cannot
+    // be scanned raises SheetError first; database errors other than
+    // refused stores end the scan and are raised.
     ScanSummary CheckGrades(GradeSheet& sheet, int gradeColumn, ScanObserver* observer = nullptr);
 
-    // Checks again and stores every grade that passes into the grade column,
-    // after copying GRADE.DB and starting the run's journal. The caller
-    // stamps the file's "Posted" key.
+    // Checks again and stores every grade that passes into the grade column:
+    // takes the write lock of GRADE.DB, reads the tables again, copies
+    // GRADE.DB and starts the run's journal, then stores. A store that fails
+    // is listed in failures and the run goes on; an error that ends the run
+    // after a store says how many were stored. The caller stamps the file's
+    // "Posted" key when anything was stored.
     ScanSummary PostGrades(GradeSheet& sheet, int gradeColumn, ScanObserver* observer = nullptr);
 
     const std::vector<CellChange>& Changes() const { return m_changes; }
@@ -127,11 +186,13 @@ public:
     void ClearChanges();
     bool WouldChange(int sheetRow, int column) const;
 
-    // The last posting run of the sheet read last that has not been undone.
+    // The last posting run of the sheet read last into the open database that has not been undone.
     std::optional<PostingJournal::Run> LastPosting() const;
     // Gives every field that run changed its old value back, when it still
     // holds the value the run wrote; a field changed since is left alone and
-    // listed. Copies GRADE.DB first. The caller clears "Posted" when Complete().
+    // listed, one that holds its old value already (an undo run again) is
+    // fine. Refuses, naming both, when the run wrote another database.
+    // Copies GRADE.DB first. The caller writes outcome.posted into the file.
     UndoOutcome UndoLastPosting();
 
     struct Impl;

@@ -3,12 +3,15 @@
 #include "base/FileErrors.h"
 #include "core/shell/AppState.h"
 #include "base/SharedRoutines.h"
+#include "base/ProfileFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
+
+#include <sys/stat.h>
 
 namespace ekaldo {
 
@@ -92,7 +95,71 @@ void CopyInto(const QString& source, const QString& folder) {
     CopyFileContents(source, destination);
 }
 
+// The journals of the year folder with their headers, oldest run first: by
+// sequence number, runs of older versions (0) before, by folder name among equals.
+std::vector<std::pair<QString, JournalHeader>> RunsOf(const QString& yearFolder) {
+    QDir year(yearFolder);
+    std::vector<std::pair<QString, JournalHeader>> runs;
+    for (const QString& name : year.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString path = QDir(year.filePath(name)).filePath(PostingJournal::kJournalName);
+        if (auto header = PostingJournal::ReadHeader(path))
+            runs.emplace_back(path, std::move(*header));
+    }
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const auto& a, const auto& b) { return a.second.sequence < b.second.sequence; });
+    return runs;
+}
+
+// Sets one key of the [Posting] section from a journal line.
+void TakeHeaderKey(JournalHeader& header, QStringView key, const QString& value) {
+    if (key == u"File")
+        header.filePath = value;
+    else if (key == u"FileName")
+        header.fileName = value;
+    else if (key == u"FileID")
+        header.fileId = value;
+    else if (key == u"SchoolYear")
+        header.schoolYear = value;
+    else if (key == u"GradeColumn")
+        header.gradeColumn = value.toInt();
+    else if (key == u"Caption")
+        header.caption = value;
+    else if (key == u"User")
+        header.user = value;
+    else if (key == u"Started")
+        header.started = QDateTime::fromString(value, Qt::ISODate);
+    else if (key == u"Database")
+        header.database.folder = value;
+    else if (key == u"GradeTable")
+        header.database.gradeTable = value;
+    else if (key == u"Sequence")
+        header.sequence = value.toLongLong();
+}
+
 } // namespace
+
+DatabaseIdentity DatabaseIdentity::Of(const QString& gradeTablePath) {
+    DatabaseIdentity identity;
+    const QFileInfo table(gradeTablePath);
+    identity.folder = QFileInfo(table.absolutePath()).canonicalFilePath();
+    struct stat st {};
+    if (::stat(QFile::encodeName(gradeTablePath).constData(), &st) == 0)
+        identity.gradeTable = QStringLiteral("%1:%2:%3")
+                                  .arg(quint64(st.st_dev))
+                                  .arg(quint64(st.st_ino))
+                                  .arg(qint64(st.st_size));
+    return identity;
+}
+
+bool DatabaseIdentity::SameTableAs(const DatabaseIdentity& other) const {
+    const auto fileOf = [](const QString& id) { return id.section(QLatin1Char(':'), 0, 1); };
+    return !gradeTable.isEmpty() && fileOf(gradeTable) == fileOf(other.gradeTable);
+}
+
+QString DatabaseIdentity::Describe() const {
+    return QLatin1Char('"') + folder + QStringLiteral("\" (GRADE.DB ") +
+           (gradeTable.isEmpty() ? QStringLiteral("άγνωστο") : gradeTable) + QLatin1Char(')');
+}
 
 PostingJournal::~PostingJournal() {
     if (m_file.isOpen())
@@ -138,14 +205,60 @@ void PostingJournal::CopyGradeTable(const QString& gradeTablePath, const QString
         CopyInto(index, folder);
 }
 
-void PostingJournal::Begin(const AppState& state, const QString& gradeTablePath,
-                           const JournalHeader& header) {
-    m_folder = MakeRunFolder(YearFolder(state), header.started);
-    CopyGradeTable(gradeTablePath, m_folder);
+namespace {
+
+// Takes away a run folder that never got as far as a store, and the year
+// folder and "Backups" when the run made them.
+void RemoveRunFolder(const AppState& state, const QString& folder, bool yearExisted) {
+    QDir(folder).removeRecursively();
+    if (!yearExisted) {
+        QDir().rmdir(PostingJournal::YearFolder(state));
+        QDir().rmdir(PostingJournal::BackupRoot(state));
+    }
+}
+
+} // namespace
+
+QString PostingJournal::MakeBackup(const AppState& state, const QString& gradeTablePath,
+                                   const QDateTime& moment, const QString& suffix) {
+    const bool yearExisted = QFileInfo(YearFolder(state)).isDir();
+    const QString folder = MakeRunFolder(YearFolder(state), moment, suffix);
+    try {
+        CopyGradeTable(gradeTablePath, folder);
+    } catch (...) {
+        RemoveRunFolder(state, folder, yearExisted);
+        throw;
+    }
+    return folder;
+}
+
+void PostingJournal::Begin(const AppState& state, const QString& gradeTablePath, JournalHeader header) {
+    const QString year = YearFolder(state);
+    const bool yearExisted = QFileInfo(year).isDir();
+    header.sequence = 1;
+    if (yearExisted) {
+        const auto runs = RunsOf(year);
+        if (!runs.empty())
+            header.sequence = std::max<qint64>(runs.back().second.sequence, 0) + 1;
+    }
+    m_folder = MakeBackup(state, gradeTablePath, header.started);
     m_file.setFileName(JournalPath());
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw FileError(FileMessage(JournalPath(), QStringLiteral(" δεν μπορεί να δημιουργηθεί!")),
-                        JournalPath());
+    try {
+        m_written = 0;
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+            throw FileError(FileMessage(JournalPath(), QStringLiteral(" δεν μπορεί να δημιουργηθεί!")),
+                            JournalPath());
+        WriteHeader(header);
+    } catch (...) {
+        // Nothing was stored: a half-made run would only be offered for undo.
+        m_file.close();
+        RemoveRunFolder(state, m_folder, yearExisted);
+        m_folder.clear();
+        throw;
+    }
+}
+
+void PostingJournal::WriteHeader(const JournalHeader& header) {
     WriteLine(kPostingSection);
     WriteLine(QStringLiteral("File=") + Escaped(header.filePath));
     WriteLine(QStringLiteral("FileName=") + Escaped(header.fileName));
@@ -155,6 +268,9 @@ void PostingJournal::Begin(const AppState& state, const QString& gradeTablePath,
     WriteLine(QStringLiteral("Caption=") + Escaped(header.caption));
     WriteLine(QStringLiteral("User=") + Escaped(header.user));
     WriteLine(QStringLiteral("Started=") + header.started.toString(Qt::ISODate));
+    WriteLine(QStringLiteral("Database=") + Escaped(header.database.folder));
+    WriteLine(QStringLiteral("GradeTable=") + Escaped(header.database.gradeTable));
+    WriteLine(QStringLiteral("Sequence=") + QString::number(header.sequence));
 }
 
 QString PostingJournal::JournalPath() const {
@@ -163,8 +279,13 @@ QString PostingJournal::JournalPath() const {
 
 void PostingJournal::WriteLine(const QString& line) {
     const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    if (m_file.write(bytes) != bytes.size())
-        throw FileError(FileMessage(JournalPath(), QStringLiteral(" δεν μπορεί να γραφτεί!")), JournalPath());
+    if (m_file.write(bytes) != bytes.size()) {
+        // The part that fitted is cut off again: a later line, or an undo's
+        // mark, must never be glued onto half a line.
+        m_file.resize(m_written);
+        throw FileWriteError(JournalPath());
+    }
+    m_written += bytes.size();
 }
 
 void PostingJournal::Append(const JournalEntry& entry) {
@@ -177,9 +298,16 @@ void PostingJournal::Revoke(int count) {
     WriteLine(QStringLiteral("R\t") + QString::number(count));
 }
 
+void PostingJournal::Failure(int sheetRow, qint64 studentId, qint64 subjectId, const QString& reason) {
+    WriteLine(QStringLiteral("F\t") + QString::number(sheetRow) + QLatin1Char('\t') +
+              QString::number(studentId) + QLatin1Char('\t') + QString::number(subjectId) +
+              QLatin1Char('\t') + Escaped(reason));
+}
+
 void PostingJournal::Finish(const QString& outcome) {
     if (!m_file.isOpen())
         return;
+    m_finished = true;
     WriteLine(kEndSection);
     WriteLine(QStringLiteral("Outcome=") + Escaped(outcome));
     m_file.flush();
@@ -236,8 +364,12 @@ std::optional<PostingJournal::Run> PostingJournal::Read(const QString& journalPa
     const QString text = QString::fromUtf8(file.readAll());
     Run run;
     run.journalPath = journalPath;
+    run.undone = QFileInfo::exists(QFileInfo(journalPath).dir().filePath(kUndoneName));
     QString section;
-    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+    QList<QStringView> lines = QStringView(text).split(QLatin1Char('\n'));
+    // What follows the last line end is a line the disk or a kill cut short.
+    lines.removeLast();
+    for (QStringView line : std::as_const(lines)) {
         if (line.startsWith(QLatin1Char('['))) {
             section = line.toString();
             if (section == kUndoneSection)
@@ -278,22 +410,7 @@ std::optional<PostingJournal::Run> PostingJournal::Read(const QString& journalPa
         const QStringView key = line.left(eq);
         const QString value = Unescaped(line.sliced(eq + 1)).value_or(QString());
         if (section == kPostingSection) {
-            if (key == u"File")
-                run.header.filePath = value;
-            else if (key == u"FileName")
-                run.header.fileName = value;
-            else if (key == u"FileID")
-                run.header.fileId = value;
-            else if (key == u"SchoolYear")
-                run.header.schoolYear = value;
-            else if (key == u"GradeColumn")
-                run.header.gradeColumn = value.toInt();
-            else if (key == u"Caption")
-                run.header.caption = value;
-            else if (key == u"User")
-                run.header.user = value;
-            else if (key == u"Started")
-                run.header.started = QDateTime::fromString(value, Qt::ISODate);
+            TakeHeaderKey(run.header, key, value);
         } else if (section == kEndSection && key == u"Outcome") {
             run.outcome = value;
         }
@@ -301,20 +418,47 @@ std::optional<PostingJournal::Run> PostingJournal::Read(const QString& journalPa
     return run;
 }
 
-std::optional<PostingJournal::Run> PostingJournal::LastRunOf(const AppState& state, const QString& fileName,
-                                                             const QString& fileId) {
-    QDir year(YearFolder(state));
-    QStringList runs = year.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    std::reverse(runs.begin(), runs.end());
-    for (const QString& name : runs) {
-        const QString path = QDir(year.filePath(name)).filePath(kJournalName);
-        if (!QFileInfo::exists(path))
+std::optional<JournalHeader> PostingJournal::ReadHeader(const QString& journalPath) {
+    QFile file(journalPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    JournalHeader header;
+    bool inside = false;
+    while (!file.atEnd()) {
+        const QByteArray raw = file.readLine();
+        if (!raw.endsWith('\n'))
+            break;
+        const QString line = QString::fromUtf8(raw.chopped(1));
+        if (line.startsWith(QLatin1Char('['))) {
+            if (inside)
+                break;
+            inside = line == kPostingSection;
             continue;
-        std::optional<Run> run = Read(path);
-        if (!run || run->header.fileName.compare(fileName, Qt::CaseInsensitive) != 0 ||
-            run->header.fileId != fileId)
+        }
+        // The first change line ends the header: a journal of a big run is never read whole here.
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (!inside || eq < 0 || line.left(eq).contains(QLatin1Char('\t')))
+            break;
+        TakeHeaderKey(header, QStringView(line).left(eq),
+                      Unescaped(QStringView(line).sliced(eq + 1)).value_or(QString()));
+    }
+    if (!inside)
+        return std::nullopt;
+    return header;
+}
+
+std::optional<PostingJournal::Run> PostingJournal::LastRunOf(const AppState& state,
+                                                             const QString& databaseFolder,
+                                                             const QString& fileName, const QString& fileId) {
+    const auto runs = RunsOf(YearFolder(state));
+    for (auto it = runs.rbegin(); it != runs.rend(); ++it) {
+        const JournalHeader& header = it->second;
+        if (header.fileName.compare(fileName, Qt::CaseInsensitive) != 0 || header.fileId != fileId)
             continue;
-        if (run->undone)
+        if (!header.database.folder.isEmpty() && header.database.folder != databaseFolder)
+            continue;
+        std::optional<Run> run = Read(it->first);
+        if (!run || run->undone)
             continue;
         return run;
     }
@@ -323,15 +467,11 @@ std::optional<PostingJournal::Run> PostingJournal::LastRunOf(const AppState& sta
 
 void PostingJournal::MarkUndone(const QString& journalPath, const QDateTime& when, int restored,
                                 int leftAlone) {
-    QFile file(journalPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        throw FileError(FileMessage(journalPath, QStringLiteral(" δεν μπορεί να γραφτεί!")), journalPath);
-    const QByteArray bytes = (kUndoneSection + QStringLiteral("\nUndone=") + when.toString(Qt::ISODate) +
-                              QStringLiteral("\nRestored=") + QString::number(restored) +
-                              QStringLiteral("\nLeftAlone=") + QString::number(leftAlone) + QLatin1Char('\n'))
-                                 .toUtf8();
-    if (file.write(bytes) != bytes.size())
-        throw FileError(FileMessage(journalPath, QStringLiteral(" δεν μπορεί να γραφτεί!")), journalPath);
+    const QString path = QFileInfo(journalPath).dir().filePath(kUndoneName);
+    const QString text = kUndoneSection + QStringLiteral("\nUndone=") + when.toString(Qt::ISODate) +
+                         QStringLiteral("\nRestored=") + QString::number(restored) +
+                         QStringLiteral("\nLeftAlone=") + QString::number(leftAlone) + QLatin1Char('\n');
+    ReplaceFileAtomically(path, text.toUtf8());
 }
 
 } // namespace ekaldo

@@ -22,12 +22,27 @@ struct JournalEntry {
     bool operator==(const JournalEntry&) const = default;
 };
 
+// Which GRADE.DB a run wrote: the school-year folder as the file system
+// resolves it, and the table file's identity when the run began. Two
+// databases of one school year in one program folder never mix up their runs.
+struct DatabaseIdentity {
+    QString folder;     // canonical path of the school-year folder
+    QString gradeTable; // "device:inode:size" of GRADE.DB
+    // Of the table file at gradeTablePath now; empty members when it cannot be read.
+    static DatabaseIdentity Of(const QString& gradeTablePath);
+    // Same file: same device and inode (the size changes with other programs' records).
+    bool SameTableAs(const DatabaseIdentity& other) const;
+    QString Describe() const;
+};
+
 // Which file a posting run posted, and how.
 struct JournalHeader {
     QString filePath, fileName, fileId, schoolYear;
     int gradeColumn = 0;
     QString caption, user;
     QDateTime started;
+    DatabaseIdentity database; // empty in journals of older versions
+    qint64 sequence = 0;       // order of the runs of the year folder; 0 in older journals
 };
 
 // What a posting run leaves behind, in the program's "Backups" folder beside
@@ -39,6 +54,10 @@ struct JournalHeader {
 // The journal is UTF-8 text: a [Posting] section of key=value lines, then one
 // line per changed field, written through to the operating system before the
 // store it describes, so that a run killed half way still says what it did.
+// A line the disk had no room for is cut off again, and a reader ignores a
+// last line without its line end. An undo is noted in a file of its own in
+// the run's folder, so that no cut journal can hide it. Runs are ordered by
+// the sequence number in their journal, never by the clock.
 class PostingJournal {
 public:
     PostingJournal() = default;
@@ -51,9 +70,13 @@ public:
     static QString YearFolder(const AppState& state);
     static inline const QString kJournalName = QStringLiteral("Journal.txt");
 
+    static inline const QString kUndoneName = QStringLiteral("Undone.txt");
+
     // Makes the run's folder under the year folder, copies the grade table
-    // (and its primary index) into it and starts the journal. Throws FileError.
-    void Begin(const AppState& state, const QString& gradeTablePath, const JournalHeader& header);
+    // (and its primary index) into it and starts the journal, numbered after
+    // every run of the year folder. Throws FileError, and then leaves no
+    // folder behind.
+    void Begin(const AppState& state, const QString& gradeTablePath, JournalHeader header);
     bool Started() const { return m_file.isOpen(); }
     const QString& Folder() const { return m_folder; }
     QString JournalPath() const;
@@ -62,8 +85,11 @@ public:
     void Append(const JournalEntry& entry);
     // Takes back the last count lines: their store did not happen.
     void Revoke(int count);
+    // A store the run could not make for a reason other than the record rules.
+    void Failure(int sheetRow, qint64 studentId, qint64 subjectId, const QString& reason);
     // Closes the journal with the run's end.
     void Finish(const QString& outcome);
+    bool Finished() const { return m_finished; }
 
     // A journal read back.
     struct Run {
@@ -74,14 +100,22 @@ public:
         bool undone = false;
     };
     static std::optional<Run> Read(const QString& journalPath);
-    // The latest run of the file (by name and FileID) in the year folder that has not been undone.
-    static std::optional<Run> LastRunOf(const AppState& state, const QString& fileName,
-                                        const QString& fileId);
-    // Notes in the journal that the run was undone. Throws FileError.
+    // The [Posting] section alone, without the changes.
+    static std::optional<JournalHeader> ReadHeader(const QString& journalPath);
+    // The latest run of the file (by name and FileID) in the year folder that
+    // has not been undone, among the runs of the database in folder and the
+    // runs of older versions, which do not say which database they wrote.
+    static std::optional<Run> LastRunOf(const AppState& state, const QString& databaseFolder,
+                                        const QString& fileName, const QString& fileId);
+    // Notes beside the journal that the run was undone. Throws FileError.
     static void MarkUndone(const QString& journalPath, const QDateTime& when, int restored, int leftAlone);
 
     // Copies the grade table (and its primary index) into folder. Throws FileError.
     static void CopyGradeTable(const QString& gradeTablePath, const QString& folder);
+    // A new run folder under the year folder holding a copy of the grade
+    // table. Throws FileError, and then leaves no folder behind.
+    static QString MakeBackup(const AppState& state, const QString& gradeTablePath, const QDateTime& moment,
+                              const QString& suffix = QString());
     // A new folder under parent named by the moment, with a suffix when taken.
     static QString MakeRunFolder(const QString& parent, const QDateTime& moment,
                                  const QString& suffix = QString());
@@ -93,9 +127,12 @@ public:
 
 private:
     void WriteLine(const QString& line);
+    void WriteHeader(const JournalHeader& header);
 
     QString m_folder;
     QFile m_file;
+    qint64 m_written = 0; // bytes of whole lines in the journal
+    bool m_finished = false;
 };
 
 } // namespace ekaldo

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace ekaldo {
 namespace {
 
@@ -107,13 +109,22 @@ std::optional<QString> ReceivedFileDestination(const AppState& state, const QStr
     name = name.mid(std::max(name.lastIndexOf(QLatin1Char('\\')), name.lastIndexOf(QLatin1Char('/'))) + 1).trimmed();
     if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
         return std::nullopt;
+    // A control character (a NUL above all) would cut the name short on its way
+    // to the file system and leave a copy under a name no list shows.
+    if (std::any_of(name.cbegin(), name.cend(),
+                    [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        return std::nullopt;
     return DocumentPath(state, DocumentPage::InBox, name);
 }
 
 bool ReceiveGradeFileFrom(const AppState& state, UiServices& ui, const QString& source) {
     const auto destination = ReceivedFileDestination(state, source);
     if (!destination) {
-        ReportCannotCreate(ui, DocumentPath(state, DocumentPage::InBox, QString()));
+        // A header that cannot be read at all is named for what it is.
+        if (const auto problem = GradeFileTextProblem(source))
+            ui.Error(*problem);
+        else
+            ReportCannotCreate(ui, DocumentPath(state, DocumentPage::InBox, QString()));
         return false;
     }
     if (!MayOverwrite(ui, *destination))

@@ -134,6 +134,8 @@ void TFormPostTable::ShowCount(bool withChanges) {
     QString text = CountText() + QStringLiteral(" - Λάθη: ") + QString::number(m_summary.errorCells);
     if (withChanges)
         text += QStringLiteral(" - Αλλαγές: ") + QString::number(m_summary.changedCells);
+    if (!m_summary.failures.empty())
+        text += QStringLiteral(" - Δεν αποθηκεύτηκαν: ") + QString::number(m_summary.failures.size());
     pnlStudentCnt()->setText(text);
 }
 
@@ -141,7 +143,7 @@ void TFormPostTable::btnCheckClick() {
     if (!m_fileRead || m_running)
         return;
     if (!SheetOfOpenSchoolYear(m_state)) {
-        m_ui.Error(kOtherSchoolYearMessage);
+        m_ui.Error(OtherSchoolYearReason(m_state));
         return;
     }
     StartRun(kCheckOperation);
@@ -166,7 +168,7 @@ void TFormPostTable::btnPostClick() {
                          MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     if (!SheetOfOpenSchoolYear(m_state)) {
-        m_ui.Error(kOtherSchoolYearMessage);
+        m_ui.Error(OtherSchoolYearReason(m_state));
         return;
     }
     StartRun(kPostOperation);
@@ -179,8 +181,9 @@ void TFormPostTable::btnPostClick() {
         // A run that ends in an error does not stamp the file.
         m_ui.Error(e.Message());
     }
-    if (ended) {
-        // Stamped also when the user aborted: what was posted stays posted.
+    // Stamped also when the user aborted: what was posted stays posted. A run
+    // that stored nothing leaves the stamp as it was.
+    if (ended && m_summary.storedRecords > 0) {
         const QString stamp = RegionalFormats::DateTimeText(m_ui.Now());
         try {
             WriteGradeFileHeaderKey(m_state.CurrentFilePath, QStringLiteral("Posted"), stamp);
@@ -188,9 +191,17 @@ void TFormPostTable::btnPostClick() {
         } catch (const EkaldoError& e) {
             m_ui.Error(e.Message());
         }
-        Q_EMIT InBoxChanged();
     }
+    if (ended)
+        Q_EMIT InBoxChanged();
     EndRun();
+    if (ended && !m_summary.failures.empty())
+        m_ui.ShowMessage(MessageIcon::Error,
+                         QStringLiteral("%1 βαθμοί δεν αποθηκεύτηκαν:\n").arg(m_summary.failures.size()) +
+                             StoreFailureList(m_sheet, m_summary.failures, kLeftAloneShown) +
+                             QStringLiteral("Οι υπόλοιποι καταχωρήθηκαν· δοκιμάστε ξανά την Καταχώρηση για "
+                                            "αυτούς."),
+                         MessageButtons::Ok);
 }
 
 void TFormPostTable::btnAbortClick() {
@@ -205,7 +216,7 @@ void TFormPostTable::btnUndoClick() {
     if (m_running || !m_state.PostingRight())
         return;
     if (!SheetOfOpenSchoolYear(m_state)) {
-        m_ui.Error(kOtherSchoolYearMessage);
+        m_ui.Error(OtherSchoolYearReason(m_state));
         return;
     }
     UndoOutcome outcome;
@@ -220,10 +231,9 @@ void TFormPostTable::btnUndoClick() {
             MessageAnswer::Yes)
             return;
         outcome = m_posting.UndoLastPosting();
-        if (outcome.Complete()) {
-            WriteGradeFileHeaderKey(m_state.CurrentFilePath, QStringLiteral("Posted"), QString());
-            m_state.GradeFileHeader.Posted.clear();
-        }
+        // "Posted" follows the runs of the file still in force.
+        WriteGradeFileHeaderKey(m_state.CurrentFilePath, QStringLiteral("Posted"), outcome.posted);
+        m_state.GradeFileHeader.Posted = outcome.posted;
     } catch (const EkaldoError& e) {
         m_ui.Error(e.Message());
         return;
@@ -253,7 +263,9 @@ void TFormPostTable::btnUndoClick() {
         text += QLatin1Char('\n') + outcome.leftAlone[i];
     if (outcome.leftAlone.size() > kLeftAloneShown)
         text += QStringLiteral("\n…");
-    text += QStringLiteral("\nΗ σήμανση \"Καταχωρήθηκε\" του Αρχείου μένει.");
+    if (!outcome.posted.isEmpty())
+        text += QStringLiteral("\nΤο Αρχείο μένει σημειωμένο ως καταχωρημένο (") + outcome.posted +
+                QStringLiteral("), από προηγούμενη Καταχώρησή του.");
     m_ui.ShowMessage(MessageIcon::Warning, text, MessageButtons::Ok);
 }
 

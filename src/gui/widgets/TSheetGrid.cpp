@@ -328,9 +328,10 @@ void TSheetGrid::DrawRowNumber(QPainter& painter, const QRect& rect, int sheetRo
         return;
     const QStringView state = StateOf(sheet->CellView(sheetRow, 0));
     std::optional<MarkImage> stamp;
-    if (state == u"Err1")
+    // A row that cannot be posted at all (Err5: no such student, Err6: named twice) is crossed like Err1.
+    if (state == u"Err1" || state == u"Err5" || state == u"Err6")
         stamp = MarkImage::RedCross;
-    else if (state == u"Err2" || state == u"Err3")
+    else if (state == u"Err2" || state == u"Err3" || state == u"Err4")
         stamp = MarkImage::YellowCross;
     else if (state == u"Posted")
         stamp = MarkImage::Tick;

@@ -5,6 +5,7 @@
 
 #include "ReviewTestSupport.h"
 
+#include "platform/RegionalFormats.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TableLock.h"
 #include "core/shell/AppState.h"
@@ -13,7 +14,10 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <optional>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -45,6 +49,25 @@ protected:
     QString GradeTable() const { return QDir(SchoolFolder(dir.Path())).filePath(QStringLiteral("GRADE.DB")); }
     FieldValue Field(int student, int subject, const QString& field) {
         return StoredField(state, student, subject, field);
+    }
+    // Another writer's store into one grade field, straight into the table.
+    void Store(int student, int subject, const char* field, const FieldValue& value) {
+        schooldb::Table table(state.MorvenDataBase());
+        table.SetTableName(QStringLiteral("GRADE.DB"));
+        table.Open();
+        while (!table.Eof() && (table.FieldByName("STUDENTID").AsInteger() != student ||
+                                table.FieldByName("SUBJECTID").AsInteger() != subject))
+            table.Next();
+        ASSERT_FALSE(table.Eof());
+        table.Edit();
+        if (value.IsNull())
+            table.FieldByName(field).Clear();
+        else
+            table.FieldByName(field).SetAsFloat(value.FloatValue());
+        ASSERT_TRUE(table.Post());
+    }
+    void UseDatabase(const QString& folder) {
+        state.MorvenDataBase().SetParams({QStringLiteral("PATH=") + folder});
     }
     QStringList RunFolders() const {
         return QDir(QDir(dir.Path()).filePath(QStringLiteral("Backups/2025-2026")))
@@ -94,36 +117,38 @@ TEST_F(Posting, MarkersNeverErrOutOfRangeNumbersAndLettersDo) {
                                 "x",  "A",    "α",          " -"};           // not grades
     const QStringList expected = {"",     "", "", "",     "",     "",     "Err3", "Err3",
                                   "Err3", "", "", "Err2", "Err2", "Err2", "Err2"};
-    QStringList lines{TitlesLine({"Άλγεβρα"})};
-    for (const QString& value : trials)
-        lines.append(StudentLine("1;1;20", "Α", {value}));
-    GradeSheet sheet = SheetOf(lines);
+    // Every column of one title is checked against the student's one record of it.
+    QStringList titles, wrong;
+    for (int i = 0; i < trials.size(); ++i) {
+        titles.append(QStringLiteral("Άλγεβρα"));
+        wrong.append(QStringLiteral("x"));
+    }
+    GradeSheet sheet =
+        SheetOf({TitlesLine(titles), StudentLine("1;1;20", "Α", trials), StudentLine("2;1;20", "Β", wrong)});
     GradePosting posting(state, ui, kTutoring);
     const ScanSummary summary = posting.CheckGrades(sheet, 0);
-    EXPECT_EQ(summary.errorCells, 7);
-    EXPECT_EQ(summary.errorRows, 7);
-    for (int i = 0; i < trials.size(); ++i) {
-        EXPECT_EQ(StateOf(sheet.Cell(i + 1, 8)), expected[i]) << "value " << trials[i].toStdString();
-        // The only subject cell of the row in error makes the row Err1.
-        EXPECT_EQ(StateOf(sheet.Cell(i + 1, 0)), expected[i].isEmpty() ? QString() : QStringLiteral("Err1"))
-            << trials[i].toStdString();
-    }
+    EXPECT_EQ(summary.errorCells, 7 + int(trials.size()));
+    EXPECT_EQ(summary.errorRows, 1);
+    for (int i = 0; i < trials.size(); ++i)
+        EXPECT_EQ(StateOf(sheet.Cell(1, 8 + i)), expected[i]) << "value " << trials[i].toStdString();
+    EXPECT_EQ(StateOf(sheet.Cell(1, 0)), QString()) << "a row with good grades ends a check unstamped";
+    EXPECT_EQ(StateOf(sheet.Cell(2, 0)), QStringLiteral("Err1")) << "every cell in error";
 }
 
 TEST_F(Posting, RangeComesFromTheRowKeyAndSurvivesTheMarks) {
-    // Student 3's key says 0..10; a key that does not convert falls back to 1..20.
-    GradeSheet sheet = SheetOf({TitlesLine({"Χημεία", "Άλγεβρα"}), StudentLine("3;0;10", "Γ", {"0", ""}),
-                                StudentLine("3;0;10", "Γ", {"11", ""}), StudentLine("3;x;", "Γ", {"0", ""}),
-                                StudentLine("3;x;", "Γ", {"20", ""})});
+    // Keys of 0..10; a key that does not convert falls back to 1..20.
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Έκθεση"}), StudentLine("1;0;10", "Α", {"0", ""}),
+                                StudentLine("2;0;10", "Β", {"11", ""}), StudentLine("5;x;", "Ε", {"0", ""}),
+                                StudentLine("4;x;", "Δ", {"", "20"})});
     GradePosting posting(state, ui, kTutoring);
     for (int pass = 0; pass < 2; ++pass) {
         posting.CheckGrades(sheet, 0);
         EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("0"));
         EXPECT_EQ(sheet.Cell(2, 8), QStringLiteral("11|Err3"));
         EXPECT_EQ(sheet.Cell(3, 8), QStringLiteral("0|Err3"));
-        EXPECT_EQ(sheet.Cell(4, 8), QStringLiteral("20"));
-        // Student 3 has no Άλγεβρα: that cell stays without a state, so no row is Err1.
-        EXPECT_EQ(sheet.Cell(2, 0), QStringLiteral("3;0;10")) << "pass " << pass;
+        EXPECT_EQ(sheet.Cell(4, 9), QStringLiteral("20"));
+        // Student 2 has no Έκθεση and the cell asks for nothing: no state, so the row is not Err1.
+        EXPECT_EQ(sheet.Cell(2, 0), QStringLiteral("2;0;10")) << "pass " << pass;
     }
 }
 
@@ -140,27 +165,76 @@ TEST_F(Posting, SubjectCodesAndSwitchedOffSubjects) {
     EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("2;1;20"));
 }
 
-TEST_F(Posting, BranchTitlesMatchExactlyAndCaseMatters) {
+// A grade whose column matches none of the student's subjects has nowhere to
+// go: the cell says so, unless it asks for nothing ("", "-2", "-1").
+TEST_F(Posting, CellsOfSubjectsTheStudentDoesNotHaveAreMarked) {
     GradeSheet sheet =
-        SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα"}), StudentLine("1;1;20", "Α", {"x", "x"})});
+        SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα", "Άλγεβρα ", "Χημεία", "Έκθεση", "Φυσική"}),
+                 StudentLine("1;1;20", "Α", {"x", "12", "13", "-2", "", "14"})});
     GradePosting posting(state, ui, kTutoring);
-    posting.CheckGrades(sheet, 0);
-    EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("x|Err2"));
-    EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("x")) << "a title in other case matches nothing";
+    const ScanSummary summary = posting.PostGrades(sheet, 4);
+    EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("x|Err2")) << "the branch title matches exactly";
+    EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("12|Err4")) << "a title in other case matches nothing";
+    EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("13|Err4")) << "nor one with a trailing blank";
+    EXPECT_EQ(sheet.Cell(1, 11), QStringLiteral("-2"));
+    EXPECT_EQ(sheet.Cell(1, 12), QString());
+    EXPECT_EQ(summary.unmatchedCells, 2);
+    EXPECT_EQ(summary.storedRecords, 1) << "Φυσική";
+    EXPECT_TRUE(summary.Incomplete());
+    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Posted"));
+    EXPECT_FALSE(PostingStateReason(PostingState::Err4).isEmpty());
 }
 
-TEST_F(Posting, BlankLinesAreSkippedAndAnUnusableStudentIdEndsTheRun) {
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"x"}), "", ""});
+// What cannot be gone through whole is refused before anything is read or
+// stored, naming the row; a student named twice or unknown marks the rows.
+TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
+    const QByteArray before = ReadBytes(GradeTable());
+    const struct {
+        QStringList lines;
+        const char* message; // a part of it
+    } refused[] = {
+        {{StudentLine("1;1;20", "Α", {"11"}), StudentLine("2;1;20", "Β", {"12"})}, "γραμμή τίτλων"},
+        {{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), StudentLine("abc;1;20", "Β", {"12"})},
+         "Γραμμή 2 του φύλλου: ο κωδικός μαθητή \"abc\""},
+        {{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}),
+          StudentLine("1 OR 1;1;20", "Α", {"x"})},
+         "Γραμμή 2"},
+        {{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), "[Header]", "File=MORVEN Grades Data"},
+         "Γραμμή 2 του φύλλου: η ενότητα \"[Header]\""},
+    };
     GradePosting posting(state, ui, kTutoring);
-    const ScanSummary summary = posting.CheckGrades(sheet, 0);
-    EXPECT_EQ(summary.rows, 1);
-    EXPECT_EQ(sheet.Cell(2, 0), QString());
+    for (const auto& c : refused) {
+        for (const bool post : {false, true}) {
+            GradeSheet sheet = SheetOf(c.lines);
+            try {
+                post ? posting.PostGrades(sheet, 4) : posting.CheckGrades(sheet, 0);
+                ADD_FAILURE() << "not refused: " << c.message;
+            } catch (const SheetError& e) {
+                EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.message))) << e.Message().toStdString();
+            }
+            EXPECT_EQ(sheet.Cell(1, 0), SheetOf(c.lines).Cell(1, 0)) << "nothing marked: " << c.message;
+        }
+    }
+    EXPECT_EQ(ReadBytes(GradeTable()), before);
+    EXPECT_TRUE(RunFolders().isEmpty());
 
-    GradeSheet bad = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"x"}),
-                              StudentLine("1 OR 1;1;20", "Α", {"x"}), StudentLine("1;1;20", "Α", {"x"})});
-    EXPECT_THROW(posting.CheckGrades(bad, 0), schooldb::DatabaseError);
-    EXPECT_EQ(bad.Cell(1, 8), QStringLiteral("x|Err2"));
-    EXPECT_EQ(bad.Cell(3, 8), QStringLiteral("x")) << "rows after the error are not scanned";
+    // Blank lines hold no student; a student twice is an error on both rows,
+    // neither posted; a student without a grade record is one of its own.
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), "",
+                                StudentLine("2;1;20", "Β", {"12"}), StudentLine("1;1;20", "Α", {"13"}),
+                                StudentLine("99;1;20", "Ω", {"14"})});
+    const ScanSummary summary = posting.PostGrades(sheet, 4);
+    EXPECT_EQ(summary.rows, 4);
+    EXPECT_EQ(summary.duplicateRows, 2);
+    EXPECT_EQ(summary.unknownStudents, 1);
+    EXPECT_EQ(summary.storedRecords, 1);
+    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Err6"));
+    EXPECT_EQ(sheet.Cell(4, 0), QStringLiteral("1;1;20|Err6"));
+    EXPECT_EQ(sheet.Cell(3, 0), QStringLiteral("2;1;20|Posted"));
+    EXPECT_EQ(sheet.Cell(5, 0), QStringLiteral("99;1;20|Err5"));
+    EXPECT_EQ(sheet.Cell(5, 8), QStringLiteral("14|Err4"));
+    EXPECT_EQ(Field(1, 1, "GRD4"), FieldValue()) << "neither row of the student named twice";
+    EXPECT_EQ(Field(2, 1, "GRD4"), FieldValue::Float(12));
 }
 
 TEST_F(Posting, NoSubjectColumnMakesEveryRowErr1) {
@@ -211,19 +285,19 @@ TEST_F(Posting, PostStoresPassingGradesAndStampsRows) {
     GradeSheet sheet =
         SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "[κλάδος] Θετική"}),
                  StudentLine("1;1;20", "Α", {"17,5", "x", kAlpha}),
-                 StudentLine("2;1;20", "Β", {"x", "15", "-2"}), StudentLine("2;1;20", "Β", {"8", "", ""})});
+                 StudentLine("2;1;20", "Β", {"x", "15", "-2"}), StudentLine("5;1;20", "Ε", {"8", "", ""})});
     GradePosting posting(state, ui, kTutoring);
     const ScanSummary summary = posting.PostGrades(sheet, 3);
     EXPECT_EQ(Field(1, 1, "GRD3"), FieldValue::Float(17.5));
     EXPECT_EQ(Field(1, 6, "GRD3"), FieldValue()) << "a marker stores nothing in a number field";
-    EXPECT_EQ(Field(2, 1, "GRD3"), FieldValue::Float(8));
+    EXPECT_EQ(Field(5, 1, "GRD3"), FieldValue::Float(8));
     EXPECT_EQ(Field(2, 2, "GRD3"), FieldValue()) << "a switched-off subject gets nothing";
     EXPECT_EQ(Field(1, 1, "GRD1"), FieldValue::Float(12)) << "other grade columns stay";
     EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Posted"));
     EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("x|Err2"));
     EXPECT_EQ(sheet.Cell(2, 0), QStringLiteral("2;1;20|Posted"))
         << "the switched-off subject's cell carries no state, so the row is not all in error";
-    EXPECT_EQ(sheet.Cell(3, 0), QStringLiteral("2;1;20|Posted"));
+    EXPECT_EQ(sheet.Cell(3, 0), QStringLiteral("5;1;20|Posted"));
     EXPECT_EQ(summary.changedCells, 2);
     EXPECT_FALSE(summary.aborted);
 }
@@ -408,37 +482,186 @@ TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnly) {
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
 }
 
-TEST_F(Posting, ARecordChangedByAnotherProgramIsNotOverwrittenNorJournalled) {
+// Another program storing between the run's reading of GRADE.DB and its lock
+// loses nothing: what the run compares against is read under the lock. A
+// store that fails all the same (here another writer of this program, once
+// the lock is held) is a failure of the run: listed, journalled, not silent.
+TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
     GradePosting posting(state, ui, kTutoring);
-    posting.OpenTables(); // reads GRADE.DB now
-    {
-        // Another program stores student 1's Φυσική after the window read the table.
-        schooldb::Table other(state.MorvenDataBase());
-        other.SetTableName(QStringLiteral("GRADE.DB"));
-        other.Open();
-        for (; !other.Eof(); other.Next())
-            if (other.FieldByName("STUDENTID").AsInteger() == 1 &&
-                other.FieldByName("SUBJECTID").AsInteger() == 2)
-                break;
-        other.Edit();
-        other.FieldByName("GRD6").SetAsFloat(4);
-        ASSERT_TRUE(other.Post());
-    }
+    posting.OpenTables(); // the window reads the tables when it opens
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
-    const ScanSummary summary = posting.PostGrades(sheet, 6);
+    WriteStage at = WriteStage::BeforeLock;
+    double grade = 4;
+    posting.SetWriteStageHook([&](WriteStage stage) {
+        if (stage == at)
+            Store(1, 2, "GRD5", FieldValue::Float(grade));
+    });
+    ScanSummary summary = posting.PostGrades(sheet, 6);
+    EXPECT_EQ(summary.storedRecords, 2);
+    EXPECT_TRUE(summary.failures.empty());
+    EXPECT_FALSE(summary.Incomplete());
+    EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(19));
+    EXPECT_EQ(Field(1, 2, "GRD5"), FieldValue::Float(4)) << "the other program's grade stays";
+
+    at = WriteStage::Locked;
+    grade = 5;
+    sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12", "18"})});
+    summary = posting.PostGrades(sheet, 7);
     EXPECT_EQ(summary.storedRecords, 1);
-    EXPECT_EQ(summary.refusedStores, 1);
-    EXPECT_EQ(Field(1, 1, "GRD6"), FieldValue::Float(11));
-    EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(4)) << "the other program's grade stays";
+    ASSERT_EQ(summary.failures.size(), 1u);
+    EXPECT_EQ(summary.failures[0].row, 1);
+    EXPECT_EQ(summary.failures[0].column, 9);
+    EXPECT_TRUE(summary.failures[0].reason.contains(QStringLiteral("άλλαξε")))
+        << summary.failures[0].reason.toStdString();
+    EXPECT_TRUE(summary.Incomplete());
+    EXPECT_TRUE(StoreFailureList(sheet, summary.failures, 5)
+                    .contains(QStringLiteral("Γραμμή 1, μαθητής 1, μάθημα \"Φυσική\"")));
+    EXPECT_EQ(Field(1, 2, "GRD7"), FieldValue());
+    EXPECT_EQ(Field(1, 2, "GRD5"), FieldValue::Float(5));
     const auto run = PostingJournal::Read(QDir(summary.backupFolder).filePath(PostingJournal::kJournalName));
     ASSERT_TRUE(run);
     ASSERT_EQ(run->entries.size(), 1u) << "the line of the store that failed is taken back";
     EXPECT_EQ(run->entries.front().subjectId, 1);
+    EXPECT_EQ(run->outcome, QStringLiteral("completed, 1 stores failed"));
     // So the undo touches only what the run stored.
-    posting.CloseTables();
     EXPECT_TRUE(posting.UndoLastPosting().Complete());
-    EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(4));
-    EXPECT_EQ(Field(1, 1, "GRD6"), FieldValue());
+    EXPECT_EQ(Field(1, 2, "GRD5"), FieldValue::Float(5));
+    EXPECT_EQ(Field(1, 1, "GRD7"), FieldValue());
+}
+
+// Two databases of one school year share the program folder: each undo
+// takes back only the runs of its own database, and refuses a run whose
+// GRADE.DB is not the one open now.
+TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
+    const QString a = SchoolFolder(dir.Path());
+    const QString b = QDir(dir.Path()).filePath(QStringLiteral("data/MV202526B.SYR"));
+    WritePostingSchool(b);
+    UseDatabase(b);
+    Store(1, 1, "GRD2", FieldValue::Float(7)); // B held another grade before the sheet came
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
+    for (const QString& folder : {a, b}) {
+        UseDatabase(folder);
+        GradePosting posting(state, ui, kTutoring);
+        posting.PostGrades(sheet, 2);
+    }
+    UseDatabase(a);
+    {
+        GradePosting posting(state, ui, kTutoring);
+        const UndoOutcome outcome = posting.UndoLastPosting();
+        EXPECT_TRUE(outcome.Complete());
+        EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue()) << "A's own old grade, not B's";
+        EXPECT_FALSE(posting.LastPosting());
+    }
+    UseDatabase(b);
+    {
+        GradePosting posting(state, ui, kTutoring);
+        EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14)) << "B untouched";
+        ASSERT_TRUE(posting.LastPosting()) << "B's run still in force";
+        // B's GRADE.DB replaced by another file since the run: the backup is not its own.
+        const QString table = QDir(b).filePath(QStringLiteral("GRADE.DB"));
+        const QByteArray bytes = ReadBytes(table);
+        ASSERT_TRUE(QFile::remove(table));
+        WriteBytes(QDir(dir.Path()).filePath(QStringLiteral("hold")), "x"); // the old inode stays taken
+        WriteBytes(table, bytes);
+        try {
+            posting.UndoLastPosting();
+            ADD_FAILURE() << "undid a run into another GRADE.DB";
+        } catch (const EkaldoError& e) {
+            EXPECT_EQ(e.Message().count(QFileInfo(b).canonicalFilePath()), 2) << e.Message().toStdString();
+        }
+        EXPECT_EQ(ReadBytes(table), bytes);
+    }
+}
+
+// After a clock stepped back the run made last is still the one undone first.
+TEST_F(Posting, RunsAreOrderedByTheirSequenceNotByTheClock) {
+    GradePosting posting(state, ui, kTutoring);
+    GradeSheet older = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
+    posting.PostGrades(older, 2);
+    ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(9, 0, 0)));
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
+    posting.PostGrades(sheet, 2);
+    const auto last = posting.LastPosting();
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->header.sequence, 2);
+    EXPECT_TRUE(posting.UndoLastPosting().Complete());
+    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
+    const UndoOutcome first = posting.UndoLastPosting();
+    EXPECT_TRUE(first.Complete());
+    EXPECT_EQ(first.run.header.sequence, 1);
+    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
+}
+
+// A second run that changed nothing keeps the file posted when it is undone;
+// an undo cut short and run again finishes quietly.
+TEST_F(Posting, UndoAgainFinishesQuietlyAndPostedFollowsTheRunsInForce) {
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"})});
+    GradePosting posting(state, ui, kTutoring);
+    posting.PostGrades(sheet, 2);
+    const QDateTime first = ui.Now();
+    ui.SetNow(first.addSecs(3600));
+    posting.PostGrades(sheet, 2);
+    UndoOutcome outcome = posting.UndoLastPosting();
+    EXPECT_TRUE(outcome.Complete());
+    EXPECT_EQ(outcome.restored, 0);
+    EXPECT_EQ(outcome.posted, RegionalFormats::DateTimeText(first)) << "the first run is still in force";
+    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
+
+    // An undo of the first run killed after it gave Άλγεβρα back.
+    Store(1, 1, "GRD2", FieldValue());
+    outcome = posting.UndoLastPosting();
+    EXPECT_TRUE(outcome.Complete()) << outcome.leftAlone.join('\n').toStdString();
+    EXPECT_EQ(outcome.restored, 2);
+    EXPECT_EQ(outcome.posted, QString());
+    EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue());
+}
+
+// The disk fills while the journal is written: the run stops saying what it
+// stored, the journal keeps whole lines only, and the undo of it is seen.
+TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
+    // A journal longer than GRADE.DB, so that the limit can stop it and not the stores.
+    state.CurrentFilePath = QString(int(QFileInfo(GradeTable()).size()), QLatin1Char('p'));
+    class FillDisk : public ScanObserver {
+    public:
+        explicit FillDisk(const QString& year) : m_year(year) {}
+        void RowStarting(int row) override {
+            if (row != 1)
+                return;
+            const QString folder = QDir(m_year).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0);
+            journal = QDir(QDir(m_year).filePath(folder)).filePath(PostingJournal::kJournalName);
+            full.emplace(QFileInfo(journal).size() + 30); // one change line
+        }
+        std::optional<DiskFullAfter> full;
+        QString journal;
+
+    private:
+        QString m_year;
+    } fill(QDir(dir.Path()).filePath(QStringLiteral("Backups/2025-2026")));
+    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"}),
+                                StudentLine("5;1;20", "Ε", {"3", "4"})});
+    GradePosting posting(state, ui, kTutoring);
+    try {
+        posting.PostGrades(sheet, 2, &fill);
+        ADD_FAILURE() << "the run went on without its journal";
+    } catch (const EkaldoError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("αφού αποθήκευσε 1 εγγραφές")))
+            << e.Message().toStdString();
+    }
+    fill.full.reset();
+    EXPECT_TRUE(ReadBytes(fill.journal).endsWith('\n')) << "no line cut short";
+    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
+    EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue()) << "no store without its journal line";
+
+    EXPECT_TRUE(posting.UndoLastPosting().Complete());
+    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
+    EXPECT_FALSE(posting.LastPosting()) << "the undone run is not offered again";
+
+    // A journal cut in the middle of a line, by a kill, still takes its undo mark.
+    const QString cut = dir.Path(QStringLiteral("Journal.txt"));
+    WriteBytes(cut, ReadBytes(fill.journal) + "C\t5\t1\tGR");
+    EXPECT_EQ(PostingJournal::Read(cut)->entries.size(), 1u);
+    PostingJournal::MarkUndone(cut, ui.Now(), 1, 0);
+    EXPECT_TRUE(PostingJournal::Read(cut)->undone);
 }
 
 TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnything) {

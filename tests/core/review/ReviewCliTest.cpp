@@ -4,6 +4,7 @@
 
 #include "core/exchange/GradeDataFile.h"
 #include "core/review/PostingJournal.h"
+#include "core/review/GradePosting.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/builder/SchoolGenerator.h"
 #include "schooldb/TablePasswords.h"
@@ -14,6 +15,10 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -36,7 +41,11 @@ protected:
                 QStringLiteral("--db-path"),        dir.Path(QStringLiteral("data")),
                 QStringLiteral("--year"),           QStringLiteral("2025-2026")};
     }
-    ProcessRun Run(const QStringList& args) { return RunCli(args + Common(), QStringLiteral("el_GR.UTF-8")); }
+    // withYear false: the program's folders only, for the commands that open no school year.
+    ProcessRun Run(const QStringList& args, bool withYear = true, const std::function<void()>& inChild = {}) {
+        return RunProgram(QStringLiteral(EKALDO_CLI_PATH), args + (withYear ? Common() : Common().mid(0, 4)),
+                          QStringLiteral("el_GR.UTF-8"), 120000, inChild);
+    }
     FieldValue Field(int student, int subject, const QString& field) {
         return StoredField(state, student, subject, field);
     }
@@ -93,10 +102,12 @@ TEST_F(ReviewCli, PostNeedsTheRightAndYesThenUndoGivesEverythingBack) {
     EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
 
     const ProcessRun posted = Run({QStringLiteral("post"), path, QStringLiteral("--period"),
-                                   QStringLiteral("2"), QStringLiteral("--yes")});
-    ASSERT_EQ(posted.exitCode, 0) << posted.err.toStdString();
+                                  QStringLiteral("2"), QStringLiteral("--yes")});
+    // Student 1's Φυσική "x" and student 2's Άλγεβρα "25" are not in the database: not a success.
+    ASSERT_EQ(posted.exitCode, 1) << posted.err.toStdString();
     EXPECT_TRUE(posted.out.contains(QStringLiteral("Εγγραφές που αποθηκεύτηκαν: 3")))
         << posted.out.toStdString();
+    EXPECT_TRUE(posted.out.contains(QStringLiteral("2\t2 Άγγελος Όνομα\tΆλγεβρα\t25\tErr3\n")));
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14.5));
     EXPECT_EQ(Field(5, 2, "GRD2"), FieldValue::Float(12));
     EXPECT_FALSE(ReadGradeHeader(path).Posted.isEmpty());
@@ -121,6 +132,105 @@ TEST_F(ReviewCli, OtherSchoolYearIsRefused) {
     const ProcessRun posted = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
                                    QStringLiteral("1"), QStringLiteral("--yes")});
     EXPECT_EQ(posted.exitCode, 1);
+    EXPECT_TRUE(ReadGradeHeader(QDir(state.ImportsDir).filePath(kFile)).Posted.isEmpty());
+}
+
+// A sheet that matches nothing of the database is no success: the cells and
+// rows say why, and a run that stored nothing leaves the file unstamped.
+TEST_F(ReviewCli, GradesWithNowhereToGoAreErrorsOfCheckAndPost) {
+    const QString path = QDir(state.ImportsDir).filePath(kFile);
+    WriteSheetFile(path, {TitlesLine({"Άλγεβρα ", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "-2"}),
+                          StudentLine("77;1;20", "Ω", {"-2", "12"})});
+    const QByteArray before = ReadBytes(GradeTable());
+    const ProcessRun checked = Run({QStringLiteral("check"), kFile});
+    EXPECT_EQ(checked.exitCode, 1);
+    EXPECT_TRUE(checked.out.contains(QStringLiteral("1\t1 Α Όνομα\tΆλγεβρα \t14\tErr4\n")))
+        << checked.out.toStdString();
+    EXPECT_TRUE(checked.out.contains(QStringLiteral("2\t77 Ω Όνομα\t\t\tErr5\n")));
+    EXPECT_TRUE(checked.out.contains(QStringLiteral("Err4: ") + PostingStateReason(PostingState::Err4)));
+    const ProcessRun posted = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
+                                  QStringLiteral("2"), QStringLiteral("--yes")});
+    EXPECT_EQ(posted.exitCode, 1);
+    EXPECT_TRUE(posted.out.contains(QStringLiteral("Εγγραφές που αποθηκεύτηκαν: 0")))
+        << posted.out.toStdString();
+    EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
+    EXPECT_EQ(ReadBytes(GradeTable()), before);
+
+    WriteSheetFile(path, {StudentLine("1;1;20", "Α", {"14"})});
+    const ProcessRun untitled = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
+                                    QStringLiteral("2"), QStringLiteral("--yes")});
+    EXPECT_EQ(untitled.exitCode, 1);
+    EXPECT_TRUE(untitled.err.contains(QStringLiteral("γραμμή τίτλων"))) << untitled.err.toStdString();
+    EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
+}
+
+// Files whose text cannot be read are named for what is wrong with them by
+// every command, never as a sheet of another school year or an unwritable folder.
+TEST_F(ReviewCli, FilesThatCannotBeReadAreNamedForWhatTheyAre) {
+    const QString text = QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nFileName=Ξένο.agd\r\n"
+                                        "FileID=46000.5\r\nPosted=\r\nSchoolYear=2025-2026\r\n[Data]\r\n") +
+                         TitlesLine({"Άλγεβρα"}) + QStringLiteral("\r\n") +
+                         StudentLine("1;1;20", QStringLiteral("Ο\u0151ς"), {"14"}) + QStringLiteral("\r\n");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* says;
+    } files[] = {
+        {"utf8.agd", "\xEF\xBB\xBF" + text.toUtf8(), "(U+0151)"},
+        {"mac.agd", text.toUtf8().replace("\r\n", "\r"), "μόνο σε CR"},
+    };
+    for (const auto& f : files) {
+        const QString path = QDir(state.ImportsDir).filePath(QString::fromLatin1(f.name));
+        WriteBytes(path, f.bytes);
+        const QString says = QString::fromUtf8(f.says);
+        for (const QStringList& args : {QStringList{QStringLiteral("check"), path},
+                                        QStringList{QStringLiteral("post"), path, QStringLiteral("--period"),
+                                                    QStringLiteral("2"), QStringLiteral("--yes")}}) {
+            const ProcessRun run = Run(args);
+            EXPECT_EQ(run.exitCode, 1) << f.name;
+            EXPECT_TRUE(run.err.contains(says)) << f.name << ": " << run.err.toStdString();
+        }
+        for (const QString& command : {QStringLiteral("show"), QStringLiteral("receive")}) {
+            const ProcessRun run = Run({command, path}, false);
+            EXPECT_EQ(run.exitCode, 1) << f.name;
+            EXPECT_TRUE(run.err.contains(says))
+                << command.toStdString() << " " << f.name << ": " << run.err.toStdString();
+        }
+        EXPECT_EQ(ReadBytes(path), f.bytes) << "nothing stamped";
+    }
+    // A file name with a NUL in it is no name: nothing is written.
+    const QString nul = dir.Path(QStringLiteral("nul.agd"));
+    WriteBytes(nul, Greek(QString(text).replace(QChar(0x151), QLatin1Char('o')))
+                        .replace(Greek(QStringLiteral("=Ξένο")),
+                                 Greek(QStringLiteral("=Ξέ")) + '\0' + Greek(QStringLiteral("νο"))));
+    const QStringList inBox = QDir(state.ImportsDir).entryList(QDir::Files | QDir::Hidden);
+    const ProcessRun received = Run({QStringLiteral("receive"), nul}, false);
+    EXPECT_EQ(received.exitCode, 1);
+    EXPECT_TRUE(received.err.contains(
+        QStringLiteral("δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!")))
+        << received.err.toStdString();
+    EXPECT_EQ(received.err.count(QLatin1Char('\n')), 2) << "the error alone: " << received.err.toStdString();
+    EXPECT_EQ(QDir(state.ImportsDir).entryList(QDir::Files | QDir::Hidden), inBox);
+}
+
+// A file-size limit smaller than GRADE.DB stops the copy before the first
+// store: a write error, not the end of the program, and no run left behind.
+TEST_F(ReviewCli, AFileSizeLimitIsAWriteErrorAndLeavesNoRunBehind) {
+    const QByteArray before = ReadBytes(GradeTable());
+    const rlim_t limit = rlim_t(before.size() / 2);
+    const ProcessRun run = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("2"),
+                               QStringLiteral("--yes")},
+                              true, [limit] {
+                                  std::signal(SIGXFSZ, SIG_DFL);
+                                  struct rlimit l {};
+                                  getrlimit(RLIMIT_FSIZE, &l);
+                                  l.rlim_cur = limit;
+                                  setrlimit(RLIMIT_FSIZE, &l);
+                              });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("δεν μπορεί να αποθηκευτεί"))) << run.err.toStdString();
+    EXPECT_EQ(ReadBytes(GradeTable()), before);
+    EXPECT_FALSE(QFileInfo::exists(dir.Path(QStringLiteral("Backups/2025-2026")))) << "no empty run folder";
     EXPECT_TRUE(ReadGradeHeader(QDir(state.ImportsDir).filePath(kFile)).Posted.isEmpty());
 }
 
@@ -211,4 +321,39 @@ TEST_F(ReviewCli, KillDuringPostingLeavesEveryRecordOldOrNew) {
     }
     EXPECT_GT(touched, 0) << "no round got as far as a store: the kills prove nothing";
     RecordProperty("rounds_killed_half_way", partial);
+
+    // An undo killed half way and run again finishes quietly: the table as
+    // before the posting, no false "changed after posting", Posted cleared.
+    WriteBytes(GradeTable(), pristine);
+    const QStringList undo =
+        QStringList{QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")} + Common();
+    qint64 undoMsecs = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        QProcess posting;
+        posting.start(QStringLiteral(EKALDO_CLI_PATH), post);
+        ASSERT_TRUE(posting.waitForFinished(120000));
+        ASSERT_EQ(posting.exitCode(), 0) << posting.readAllStandardError().toStdString();
+        QProcess undoing;
+        clock.restart();
+        undoing.start(QStringLiteral(EKALDO_CLI_PATH), undo);
+        if (pass == 0) {
+            ASSERT_TRUE(undoing.waitForFinished(120000));
+            undoMsecs = clock.elapsed();
+            continue;
+        }
+        ASSERT_TRUE(undoing.waitForStarted());
+        QThread::msleep(static_cast<unsigned long>(undoMsecs * 0.6));
+        if (undoing.state() == QProcess::NotRunning)
+            GTEST_SKIP() << "the undo ended before the kill";
+        undoing.kill();
+        undoing.waitForFinished();
+    }
+    QProcess again;
+    again.start(QStringLiteral(EKALDO_CLI_PATH), undo);
+    ASSERT_TRUE(again.waitForFinished(120000));
+    const QString out = QString::fromUtf8(again.readAllStandardOutput());
+    EXPECT_EQ(again.exitCode(), 0) << again.readAllStandardError().toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("Έμεινε"))) << out.toStdString();
+    EXPECT_EQ(ReadBytes(GradeTable()), pristine);
+    EXPECT_TRUE(ReadGradeHeader(QDir(state.ImportsDir).filePath(kFile)).Posted.isEmpty());
 }

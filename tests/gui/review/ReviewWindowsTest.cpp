@@ -12,6 +12,7 @@
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
 #include "gui/shell/TFormMain.h"
+#include "schooldb/SchoolDatabase.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -381,6 +382,46 @@ TEST_F(ReviewWindows, PostStoresStampsAndRefreshesTheInBox) {
     EXPECT_TRUE(window.btnPost()->isEnabled());
     EXPECT_FALSE(window.btnAbort()->isEnabled());
     EXPECT_EQ(window.LastSummary().storedRecords, 4);
+}
+
+// A store that fails is no silent success: the count line and a message
+// say how many and which.
+TEST_F(ReviewWindows, PostSaysHowManyStoresFailedAndWhich) {
+    WriteFile(Sheet());
+    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    window.LoadPostingSheet();
+    window.PeriodCoBo()->setCurrentIndex(1);
+    // Another writer of student 5's Φυσική gets in once the run holds the lock.
+    window.Posting().SetWriteStageHook([this](WriteStage stage) {
+        if (stage != WriteStage::Locked)
+            return;
+        schooldb::Table other(state.MorvenDataBase());
+        other.SetTableName(QStringLiteral("GRADE.DB"));
+        other.Open();
+        while (other.FieldByName("STUDENTID").AsInteger() != 5 ||
+               other.FieldByName("SUBJECTID").AsInteger() != 2)
+            other.Next();
+        other.Edit();
+        other.FieldByName("GRD9").SetAsFloat(1);
+        ASSERT_TRUE(other.Post());
+    });
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"2ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
+    ui.ExpectMessage(
+        MessageIcon::Error,
+        QStringLiteral("1 βαθμοί δεν αποθηκεύτηκαν:\nΓραμμή 3, μαθητής 5, μάθημα \"Φυσική\": Η εγγραφή 10 "
+                       "του πίνακα \"GRADE.DB\" άλλαξε από άλλο πρόγραμμα μετά την ανάγνωσή της· δεν "
+                       "αποθηκεύτηκε τίποτα.\nΟι υπόλοιποι καταχωρήθηκαν· δοκιμάστε ξανά την "
+                       "Καταχώρηση για αυτούς."));
+    window.btnPostClick();
+    EXPECT_EQ(window.LastSummary().storedRecords, 3);
+    EXPECT_TRUE(window.pnlStudentCnt()->text().endsWith(QStringLiteral(" - Δεν αποθηκεύτηκαν: 1")))
+        << window.pnlStudentCnt()->text().toStdString();
+    EXPECT_EQ(Field(5, 2, "GRD2"), FieldValue());
+    EXPECT_FALSE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty()) << "what was stored is posted";
 }
 
 TEST_F(ReviewWindows, AbortDuringPostingStopsAfterTheRowAndStillStamps) {

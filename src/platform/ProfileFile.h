@@ -33,7 +33,8 @@ public:
     };
 
     static Section ReadSection(const QString& path, const QString& section);
-    static Section ReadSectionFrom(QIODevice& device, const QString& section);
+    // utf8: the device holds UTF-8 text without a mark instead of Windows-1253.
+    static Section ReadSectionFrom(QIODevice& device, const QString& section, bool utf8 = false);
     static QString ReadString(const QString& path, const QString& section, const QString& key,
                               const QString& fallback = QString());
 
@@ -45,9 +46,11 @@ public:
     static void WriteString(const QString& path, const QString& section, const QString& key,
                             const QString& value);
 
-    // The same edit applied to bytes in memory; exposed for the writer above and its tests.
+    // The same edit applied to bytes in memory; exposed for the writer above,
+    // the settings writer and their tests. utf8: the bytes are UTF-8 text
+    // without a mark instead of Windows-1253.
     static QByteArray WithKey(const QByteArray& original, const QString& section, const QString& key,
-                              const QString& value);
+                              const QString& value, bool utf8 = false);
 };
 
 // Replaces the file at path with bytes: written to a temporary file in the same

@@ -78,7 +78,10 @@ struct AppState {
     GradeHeader GradeFileHeader;
     TemplateHeader TemplateFileHeader;
 
+    // The folders last used in the send and receive dialogs, and the label of
+    // the school year last opened; all three kept between runs.
     QString LastSendFolder, LastReceiveFolder;
+    QString LastSchoolYear;
 
     // The title of the last report prepared, and the printer the next one
     // goes to (empty: the system's default printer, else the PDF printer).

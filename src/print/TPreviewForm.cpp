@@ -1,6 +1,7 @@
 #include "print/TPreviewForm.h"
 
 #include "platform/UiServices.h"
+#include "platform/WindowPlacer.h"
 #include "print/TPrintForm.h"
 #include "shell/AppState.h"
 #include "shell/TDatModImages.h"
@@ -91,8 +92,7 @@ TPreviewForm::TPreviewForm(AppState& state, UiServices& ui, QWidget* owner)
     layout->addWidget(m_scroll, 1);
     layout->addWidget(statusBar);
 
-    const WindowPlacement& p = m_state.PreviewPlacement;
-    setGeometry(p.x, p.y, p.w, p.h);
+    WindowPlacer::Restore(*this, m_state.PreviewPlacement);
 
     m_preview.ScrollBox = this;
     m_preview.Background = m_scroll->palette().color(QPalette::Dark);
@@ -236,8 +236,7 @@ void TPreviewForm::PrintSBClick() {
 
 void TPreviewForm::done(int result) {
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        const QRect g = geometry();
-        m_state.PreviewPlacement = {g.x(), g.y(), g.width(), g.height()};
+        m_state.PreviewPlacement = WindowPlacer::Save(*this);
     }
     m_preview.ClosePreview();
     QDialog::done(result);

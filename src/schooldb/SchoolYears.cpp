@@ -50,6 +50,28 @@ QString SchoolYearFolderOf(const QString& dbPath, const QString& label) {
     return canonical;
 }
 
+bool ReopenSchoolYearSilently(AppState& state, const QString& label) {
+    CloseSchoolYear(state);
+    if (!ListSchoolYearLabels(state.DBPath).contains(label) || label.mid(8, 4).size() != 4)
+        return false;
+    schooldb::Database& database = state.MorvenDataBase();
+    try {
+        database.SetParams({QStringLiteral("PATH=") + SchoolYearFolderOf(state.DBPath, label)});
+        database.Open();
+        state.SchoolYearCode = label.mid(8, 4);
+        state.SchoolYearLabel = label;
+        if (SilentSignIn(state)) {
+            database.Open();
+            return true;
+        }
+    } catch (const EkaldoError&) {
+        // Nobody asked for this opening: a year that does not open now is
+        // opened, with its messages, from the school-year window.
+    }
+    CloseSchoolYear(state);
+    return false;
+}
+
 void CloseSchoolYear(AppState& state) {
     state.MorvenDataBase().Close();
     state.SchoolYearLabel = Program::NoSchoolYearLabel;

@@ -1,0 +1,39 @@
+#include "platform/WindowPlacer.h"
+
+#include "shell/AppState.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace ekaldo {
+
+void WindowPlacer::Restore(QWidget& window, const WindowPlacement& placement, Size size) {
+    QSize inner = size == Size::Restore ? QSize(placement.w, placement.h) : window.size();
+    QPoint corner(placement.x, placement.y);
+    if (const QScreen* screen = QGuiApplication::screenAt(corner) ? QGuiApplication::screenAt(corner)
+                                                                  : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        if (!area.contains(corner) || inner.width() > area.width() || inner.height() > area.height()) {
+            inner = inner.boundedTo(area.size());
+            corner.setX(
+                std::clamp(corner.x(), area.left(), std::max(area.left(), area.right() - inner.width())));
+            corner.setY(
+                std::clamp(corner.y(), area.top(), std::max(area.top(), area.bottom() - inner.height())));
+        }
+    }
+    if (size == Size::Restore)
+        window.resize(inner);
+    // A top-level window's move() places its frame; setGeometry() would place
+    // its inner area and put the title bar above the requested corner.
+    window.move(corner);
+}
+
+WindowPlacement WindowPlacer::Save(const QWidget& window) {
+    // pos() is the frame's corner, size() the inner area: the two halves of Restore.
+    return {window.pos().x(), window.pos().y(), window.width(), window.height()};
+}
+
+} // namespace ekaldo

@@ -46,7 +46,8 @@ void SetUpTableReport(TBaseReport& report) {
 
 TablePrintJob::TablePrintJob(const AppState& state, UiServices& ui, const GradeSheet& sheet,
                              const QList<int>& columnWidthsPixels)
-    : m_state(state), m_ui(ui), m_sheet(sheet), m_widths(columnWidthsPixels) {}
+    : SchoolYear(state.GradeFileHeader.SchoolYear), m_state(state), m_ui(ui), m_sheet(sheet),
+      m_widths(columnWidthsPixels) {}
 
 void TablePrintJob::Attach(TBaseReport& report) {
     report.OnBeforePrint = [this](TBaseReport& r) { ReportBeforePrint(r); };
@@ -125,8 +126,7 @@ void TablePrintJob::ReportPrintHeader(TBaseReport& report) {
          Align::Left);
     report.SetBold(true);
     BoxWidth = 3.0;
-    Cell(report, report.AreaLeft(), row2, QStringLiteral("Σχ.Έτος: ") + m_state.GradeFileHeader.SchoolYear,
-         Align::Centre);
+    Cell(report, report.AreaLeft(), row2, QStringLiteral("Σχ.Έτος: ") + SchoolYear, Align::Centre);
     BoxWidth = right - report.AreaLeft();
     Cell(report, report.AreaLeft(), row2,
          QStringLiteral("ΚΑΤΑΣΤΑΣΗ ΒΑΘΜΟΛΟΓΙΑΣ") + QStringLiteral(" : ") + m_state.ReportTitle,

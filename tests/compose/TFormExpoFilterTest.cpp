@@ -1,15 +1,20 @@
 // The student filter window and its dialogs, offscreen, on a school written by the builder.
+#include "compose/TFormExpoFilter.h"
 #include "compose/ColumnSettings.h"
 #include "compose/SheetClipboard.h"
-#include "compose/TFormExpoFilter.h"
 #include "compose/TFormSave.h"
 #include "compose/TFormTableSort.h"
 #include "exchange/GradeDataFile.h"
 #include "exchange/TSheetGrid.h"
+#include "print/PrintGrid.h"
+#include "print/PrintTestSupport.h"
+#include "print/TPreviewForm.h"
+#include "print/TPrintStatusForm.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolTables.h"
 #include "schooldb/TablePasswords.h"
 #include "shell/AppState.h"
+#include "shell/TAboutForm.h"
 #include "shell/TFormMain.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
@@ -27,6 +32,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTest>
 #include <QToolButton>
 
 using namespace ekaldo;
@@ -255,7 +261,8 @@ TEST_F(FilterFixture, CopyPutsTheSheetOnTheClipboardWithCrosses) {
 
 TEST_F(FilterFixture, ClosingKeepsPlacementAndPaneSizesOnlyInTheNormalState) {
     Open();
-    window->setGeometry(40, 50, 700, 600);
+    window->move(40, 50);
+    window->resize(700, 600);
     window->hdrFilterTables()->resizeSection(0, 100);
     EXPECT_EQ(window->SelectionView(SelectionKind::Levels)->width(), 100);
     window->reject();
@@ -279,7 +286,12 @@ TEST_F(FilterFixture, TheMainWindowOpensTheFilterForANewSheetAndForATemplate) {
         EXPECT_EQ(filter.Composition().StudentCount, 2) << "composed before it shows";
         return 0;
     });
-    main.tbtnNewItemClick();
+    main.show();
+    main.Banner()->close();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    main.lstvInOutDocs()->setCurrentRow(2);
+    QTest::keyClick(&main, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(state.CurrentTemplateName, QStringLiteral("Νέο"));
 
     WriteBytes(state.TemplatesDir + QStringLiteral("/Λύκειο.agt"),
@@ -322,4 +334,49 @@ TEST_F(FilterFixture, StudentColumnsStayFixedWhileSubjectsScroll) {
     window->grdStudents()->horizontalHeader()->moveSection(2, 5);
     DoubleClick(SelectionKind::Levels, 1);
     EXPECT_EQ(window->grdStudents()->horizontalHeader()->visualIndex(2), 2);
+}
+
+TEST_F(FilterFixture, APrintedSheetCarriesTheOpenSchoolYearNotThatOfTheFileReadLast) {
+    if (!HavePoppler())
+        GTEST_SKIP() << "pdftotext is missing";
+    state.GradeFileHeader.SchoolYear = QStringLiteral("1999-2000");
+    Open();
+    const QString pdf = dir.Path(QStringLiteral("sheet.pdf"));
+    state.PrinterName = Printers::PdfPrinterName;
+    ui.ExpectModal([&](QObject& dialog) {
+        auto& status = dynamic_cast<TPrintStatusForm&>(dialog);
+        status.FormActivate();
+        PrintToPdf(*qobject_cast<QBuffer*>(status.Report().Stream), pdf);
+        status.BtnOkCancel()->click();
+        return status.result();
+    });
+    ui.ExpectModal([](QObject& dialog) {
+        static_cast<QDialog&>(dialog).reject();
+        return 0;
+    });
+    window->PrintSheet();
+    const QString page = PdfPageText(pdf, 1);
+    EXPECT_TRUE(page.contains(QStringLiteral("Σχ.Έτος: 2025-2026"))) << page.left(300).toStdString();
+}
+
+TEST_F(FilterFixture, ASelectionRowIsTickedByAClickBySpaceAndByADoubleClick) {
+    Open();
+    QTableView* view = window->SelectionView(SelectionKind::Subjects);
+    const int row = RowOf(SelectionKind::Subjects, QStringLiteral("Φυσική"));
+    ASSERT_GT(row, 0);
+    const SelectionGrid& grid = window->Composition().Grid(SelectionKind::Subjects);
+    const bool before = grid.Ticked(row);
+    const QPoint centre = view->visualRect(view->model()->index(row - 1, 1)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_NE(grid.Ticked(row), before) << "a single click";
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_EQ(grid.Ticked(row), before) << "Space on the current row";
+    // A double click as the system delivers it: a click, then the second
+    // press as a double click.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_NE(grid.Ticked(row), before) << "a double click ticks once";
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible()) << "Escape closes the window";
 }

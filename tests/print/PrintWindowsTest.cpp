@@ -419,7 +419,7 @@ TEST_F(PrintWindows, PrintGridRecordsWithTheStatusWindowThenPreviewsTheTitleWith
         return int(QDialog::Rejected);
     });
     PrintGrid(m_state, m_ui, nullptr, sheet, DefaultSheetColumnWidths(sheet.ColCount()),
-              QStringLiteral("Φύλλο Β1.agd"));
+              QStringLiteral("Φύλλο Β1.agd"), QStringLiteral("2024-2025"));
     EXPECT_EQ(m_state.ReportTitle, QStringLiteral("Φύλλο Β1"));
     EXPECT_EQ(finalLabel, QStringLiteral("\n\nΗ Προεπισκόπηση Ολοκληρώθηκε!"));
     EXPECT_EQ(buttonText, QStringLiteral("OK"));
@@ -443,7 +443,7 @@ TEST_F(PrintWindows, CancellingDuringPreparationOpensNoPreview) {
         return status.result();
     });
     // No error box and no preview follow: any would fail the script.
-    PrintGrid(m_state, m_ui, nullptr, sheet, {}, QStringLiteral("Φύλλο"));
+    PrintGrid(m_state, m_ui, nullptr, sheet, {}, QStringLiteral("Φύλλο"), QStringLiteral("2024-2025"));
     EXPECT_EQ(finalLabel, QStringLiteral("\n\nΗ Προεπισκόπηση Ακυρώθηκε!"));
     EXPECT_LT(pagesDone, 11);
 }

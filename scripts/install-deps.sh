@@ -11,7 +11,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(clang libclang-rt-dev clang-format poppler-utils desktop-file-utils)
+  packages+=(clang libclang-rt-dev clang-format poppler-utils desktop-file-utils appstream)
 fi
 # What cpack needs to build the Debian package and find its dependencies.
 if [ "${1:-}" = "--package" ]; then

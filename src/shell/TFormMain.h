@@ -2,16 +2,21 @@
 
 #include "shell/DocumentFolders.h"
 
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 
 #include <array>
 
+class QAction;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QSplitter;
 class QStackedWidget;
 class QTableView;
+class QTimer;
 class QToolButton;
 
 namespace ekaldo {
@@ -43,6 +48,9 @@ public:
     QTableView* Grid(DocumentPage page) const { return m_grids[static_cast<std::size_t>(page)]; }
     DocumentListModel* ListModel(DocumentPage page) const { return m_models[static_cast<std::size_t>(page)]; }
     QToolButton* Button(const QString& name) const;
+    // The command behind a tool button (named as the button) or a menu item
+    // ("actRefresh"); the menu bar and the tool bars share them.
+    QAction* Action(const QString& name) const;
     QLabel* StatusPanel(int index) const { return m_statusPanels[static_cast<std::size_t>(index)]; }
     QLabel* PageTitle(DocumentPage page) const { return m_pageTitles[static_cast<std::size_t>(page)]; }
     TAboutForm* Banner() const;
@@ -57,6 +65,9 @@ public:
     void tbtnDeleteItemClick();
     void tbtnRunClick();
     void tbtnViewClick();
+    // A grade file given to the program by the desktop ("Open with"): asks
+    // whether to receive it into the InBox, and does so on Yes.
+    void OfferToReceive(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,11 +80,19 @@ private:
     void lstvInOutDocsChange();
     void Refresh(DocumentPage page);
     void RefreshAll();
+    // The folders' watcher: files that appear or vanish refresh their list.
+    void WatchFolders();
+    // At start: the school year open at the last exit, or at the very first
+    // start the only one present, opened if the administrator signs in
+    // silently; the school-year window offers it otherwise.
+    void ReopenSchoolYear(bool firstStart);
+    void BuildMenuBar();
     bool ItemChosen(DocumentPage page) const;
     QString CurrentName(DocumentPage page) const;
     // The student filter window, for a new sheet or with a template's choices.
     void OpenFilterWindow(const QString& templatePath);
-    QToolButton* AddButton(class QToolBar* bar, const char* name, int image, const QString& hint);
+    QToolButton* AddButton(class QToolBar* bar, const char* name, int image, const QString& hint,
+                           const QList<QKeySequence>& shortcuts = {});
     void ApplyColumnWidths();
     void StoreColumnWidths();
 
@@ -90,6 +109,10 @@ private:
     std::array<QLabel*, 3> m_pageTitles{};
     std::array<QLabel*, 3> m_statusPanels{};
     QList<QToolButton*> m_buttons;
+    QList<QAction*> m_actions;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_watchTimer = nullptr;
+    std::array<bool, 3> m_changed{};
 };
 
 } // namespace ekaldo

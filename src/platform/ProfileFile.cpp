@@ -119,19 +119,26 @@ bool ProfileFile::Section::Contains(const QString& key) const {
     return false;
 }
 
-ProfileFile::Section ProfileFile::ReadSection(const QString& path, const QString& section) {
+ProfileFile::Section ProfileFile::ReadSection(const QString& path, const QString& section, bool keepEveryCharacter) {
     Section result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return result;
     if (DetectEncoding(file.peek(3)) != TextEncoding::CodePage1253) {
         // A file saved in another encoding: read it as its text says, through
-        // the same rules, every character kept (the settings file is written
-        // as UTF-8 when a value needs a character the code page lacks).
+        // the same rules.
         QBuffer converted;
-        converted.setData(DecodeForeignText(file.readAll()).value_or(QString()).toUtf8());
+        if (keepEveryCharacter) {
+            converted.setData(DecodeForeignText(file.readAll()).value_or(QString()).toUtf8());
+        } else {
+            try {
+                converted.setData(AsCodePage1253(file.readAll()));
+            } catch (const EncodingError&) {
+                return result;
+            }
+        }
         converted.open(QIODevice::ReadOnly);
-        return ReadSectionFrom(converted, section, true);
+        return ReadSectionFrom(converted, section, keepEveryCharacter);
     }
     return ReadSectionFrom(file, section);
 }

@@ -32,7 +32,11 @@ public:
         std::vector<std::pair<QString, QString>> m_entries;
     };
 
-    static Section ReadSection(const QString& path, const QString& section);
+    // A file in another encoding (marked UTF-8 or UTF-16) is read through the
+    // program's code page, and a section holding a character the code page
+    // lacks reads as empty, as a grade file's header must; keepEveryCharacter
+    // reads such a file exactly, as the settings file is.
+    static Section ReadSection(const QString& path, const QString& section, bool keepEveryCharacter = false);
     // utf8: the device holds UTF-8 text without a mark instead of Windows-1253.
     static Section ReadSectionFrom(QIODevice& device, const QString& section, bool utf8 = false);
     static QString ReadString(const QString& path, const QString& section, const QString& key,

@@ -58,7 +58,8 @@ private:
             if (n.compare(name, Qt::CaseInsensitive) == 0)
                 return s;
         }
-        m_sections.emplace_back(name, ProfileFile::ReadSection(m_path, name));
+        // The file is UTF-8 when a value needs a character the code page lacks.
+        m_sections.emplace_back(name, ProfileFile::ReadSection(m_path, name, true));
         return m_sections.back().second;
     }
 

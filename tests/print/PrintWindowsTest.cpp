@@ -221,13 +221,15 @@ TEST_F(PrintWindows, PlacementIsStoredOnlyFromTheNormalState) {
         TPreviewForm form(m_state, m_ui);
         form.SetStream(&m_stream);
         form.show();
-        form.setGeometry(50, 60, 700, 500);
+        form.move(50, 60);
+        form.resize(700, 500);
         form.reject();
     }
     EXPECT_EQ(m_state.PreviewPlacement, (WindowPlacement{50, 60, 700, 500}));
     {
         TPreviewForm form(m_state, m_ui);
-        EXPECT_EQ(form.geometry(), QRect(50, 60, 700, 500));
+        EXPECT_EQ(form.pos(), QPoint(50, 60));
+        EXPECT_EQ(form.size(), QSize(700, 500));
         form.SetStream(&m_stream);
         form.showMaximized();
         form.reject();

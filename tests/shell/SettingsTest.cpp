@@ -159,7 +159,8 @@ TEST(Settings, EveryValueComesBackAndTheFileIsUtf8OnlyWhileAValueNeedsIt) {
     EXPECT_EQ(again.LastSendFolder, state.LastSendFolder);
     EXPECT_EQ(again.LastReceiveFolder, state.LastReceiveFolder);
     EXPECT_EQ(again.LastSchoolYear, state.LastSchoolYear);
-    EXPECT_EQ(Read(again, "General", "Program"), Program::ProgramName);
+    EXPECT_EQ(ProfileFile::ReadSection(again.SettingsPath, QStringLiteral("General"), true).Value(QStringLiteral("Program")),
+              Program::ProgramName);
     // Back to a Greek folder: the file is the program's code page again, its
     // other content kept.
     again.DBPath = QStringLiteral("/srv/Σχολείο/");

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -26,9 +27,14 @@ void WindowPlacer::Restore(QWidget& window, const WindowPlacement& placement, Si
     }
     if (size == Size::Restore)
         window.resize(inner);
-    // A top-level window's move() places its frame; setGeometry() would place
-    // its inner area and put the title bar above the requested corner.
-    window.move(corner);
+    // The frame's corner, not the inner area's: setGeometry() would put the
+    // title bar above the requested corner. A window made but not yet shown
+    // (a banner shown over it makes it) knows no frame, and its move() would
+    // place the inner area; its own platform window is told instead.
+    if (QWindow* handle = window.windowHandle(); handle && !window.isVisible())
+        handle->setFramePosition(corner);
+    else
+        window.move(corner);
 }
 
 WindowPlacement WindowPlacer::Save(const QWidget& window) {

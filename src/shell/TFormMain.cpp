@@ -2,6 +2,7 @@
 
 #include "compose/TFormExpoFilter.h"
 #include "exchange/GradeDataFile.h"
+#include "platform/ProfileFile.h"
 #include "platform/UiServices.h"
 #include "platform/WindowPlacer.h"
 #include "review/TFormPostTable.h"
@@ -298,6 +299,12 @@ void TFormMain::FormCreate() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     BuildLayout();
 
+    // The banner over this window makes its platform window at once, long
+    // before the placement is read: the window must already know then that
+    // it is placed by its frame's corner, or the title bar ends above that
+    // corner.
+    WindowPlacer::Restore(*this, m_state.MainPlacement);
+
     auto* banner = new TAboutForm(this);
     banner->show();
     m_ui.ProcessEvents();
@@ -314,7 +321,10 @@ void TFormMain::FormCreate() {
     for (int p = 0; p < 3; ++p)
         m_pageTitles[std::size_t(p)]->setText(QLatin1Char(' ') + kListCaptions[p]);
     UpdateCommandButtons();
-    const bool firstStart = !QFileInfo::exists(m_state.SettingsPath);
+    // The data folder is saved at the first confirmed exit: until then every
+    // start is the first.
+    const bool firstStart =
+        !ProfileFile::ReadSection(m_state.SettingsPath, QStringLiteral("Directory"), true).Contains(QStringLiteral("DBPath"));
     LoadSettings(m_state);
     const WindowPlacement& p = m_state.MainPlacement;
     WindowPlacer::Restore(*this, p);
@@ -325,6 +335,8 @@ void TFormMain::FormCreate() {
     RefreshTemplates();
     WatchFolders();
     ReopenSchoolYear(firstStart);
+    // The keyboard starts in the folders, not on the first tool button.
+    m_list->setFocus();
 }
 
 void TFormMain::WatchFolders() {

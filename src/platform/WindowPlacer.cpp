@@ -31,10 +31,9 @@ void WindowPlacer::Restore(QWidget& window, const WindowPlacement& placement, Si
     // title bar above the requested corner. A window made but not yet shown
     // (a banner shown over it makes it) knows no frame, and its move() would
     // place the inner area; its own platform window is told instead.
+    window.move(corner);
     if (QWindow* handle = window.windowHandle(); handle && !window.isVisible())
         handle->setFramePosition(corner);
-    else
-        window.move(corner);
 }
 
 WindowPlacement WindowPlacer::Save(const QWidget& window) {

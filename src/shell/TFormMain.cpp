@@ -299,11 +299,16 @@ void TFormMain::FormCreate() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     BuildLayout();
 
-    // The banner over this window makes its platform window at once, long
-    // before the placement is read: the window must already know then that
-    // it is placed by its frame's corner, or the title bar ends above that
-    // corner.
-    WindowPlacer::Restore(*this, m_state.MainPlacement);
+    // The data folder is saved at the first confirmed exit: until then every
+    // start is the first.
+    const bool firstStart = !ProfileFile::ReadSection(m_state.SettingsPath, QStringLiteral("Directory"), true)
+                                 .Contains(QStringLiteral("DBPath"));
+    // Read before the banner: the banner over this window makes its platform
+    // window at once, and a window made before its placement is known keeps
+    // the title bar above the corner it is given afterwards.
+    LoadSettings(m_state);
+    const WindowPlacement& p = m_state.MainPlacement;
+    WindowPlacer::Restore(*this, p);
 
     auto* banner = new TAboutForm(this);
     banner->show();
@@ -321,13 +326,6 @@ void TFormMain::FormCreate() {
     for (int p = 0; p < 3; ++p)
         m_pageTitles[std::size_t(p)]->setText(QLatin1Char(' ') + kListCaptions[p]);
     UpdateCommandButtons();
-    // The data folder is saved at the first confirmed exit: until then every
-    // start is the first.
-    const bool firstStart =
-        !ProfileFile::ReadSection(m_state.SettingsPath, QStringLiteral("Directory"), true).Contains(QStringLiteral("DBPath"));
-    LoadSettings(m_state);
-    const WindowPlacement& p = m_state.MainPlacement;
-    WindowPlacer::Restore(*this, p);
     m_splitter->setSizes({m_state.SplitW, std::max(1, p.w - m_state.SplitW)});
     ApplyColumnWidths();
     RefreshInBox();

@@ -208,8 +208,9 @@ void TFormMain::BuildLayout() {
     rightLayout->setContentsMargins(0, 0, 0, 0);
     auto* sheetBar = new QToolBar;
     AddButton(sheetBar, "tbtnRun", int(ToolImage::Run), QStringLiteral("Επεξεργασία Αρχείου"));
+    // The menu shows the first key: "Enter", as the keyboard names it.
     AddButton(sheetBar, "tbtnView", int(ToolImage::View), QStringLiteral("Επισκόπηση"),
-              {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+              {QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return)});
     rightLayout->addWidget(sheetBar);
     m_book = new QStackedWidget;
     for (int p = 0; p < 3; ++p) {

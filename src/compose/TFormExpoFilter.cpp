@@ -11,12 +11,12 @@
 #include "platform/FileErrors.h"
 #include "platform/ProgressBarSink.h"
 #include "platform/UiServices.h"
-#include "platform/WindowPlacer.h"
 #include "print/PrintGrid.h"
 #include "schooldb/SchoolDatabase.h"
 #include "shell/AppState.h"
 #include "shell/SharedRoutines.h"
 #include "shell/TDatModImages.h"
+#include "shell/WindowPlacer.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,10 +1,10 @@
 #include "print/TPreviewForm.h"
 
 #include "platform/UiServices.h"
-#include "platform/WindowPlacer.h"
 #include "print/TPrintForm.h"
 #include "shell/AppState.h"
 #include "shell/TDatModImages.h"
+#include "shell/WindowPlacer.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

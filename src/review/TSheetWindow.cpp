@@ -4,10 +4,10 @@
 #include "exchange/GradeDataFile.h"
 #include "platform/ProgressBarSink.h"
 #include "platform/UiServices.h"
-#include "platform/WindowPlacer.h"
 #include "review/SheetPrinting.h"
 #include "shell/AppState.h"
 #include "shell/TDatModImages.h"
+#include "shell/WindowPlacer.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "schooldb/TDataManager.h"
 
 #include "platform/UiServices.h"
-#include "platform/WindowPlacer.h"
 #include "schooldb/SchoolYears.h"
 #include "schooldb/TDataOpen.h"
 #include "schooldb/TPasswordForm.h"
 #include "shell/AppState.h"
 #include "shell/TDatModImages.h"
+#include "shell/WindowPlacer.h"
 
 #include <QLineEdit>
 #include <QListWidget>

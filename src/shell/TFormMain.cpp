@@ -4,7 +4,6 @@
 #include "exchange/GradeDataFile.h"
 #include "platform/ProfileFile.h"
 #include "platform/UiServices.h"
-#include "platform/WindowPlacer.h"
 #include "review/TFormPostTable.h"
 #include "review/TFormViewTable.h"
 #include "schooldb/SchoolDatabase.h"
@@ -17,6 +16,7 @@
 #include "shell/TAboutForm.h"
 #include "shell/TDatModImages.h"
 #include "shell/TParamForm.h"
+#include "shell/WindowPlacer.h"
 
 #include <QAction>
 #include <QApplication>

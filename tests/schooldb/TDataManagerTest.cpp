@@ -1,7 +1,7 @@
 // The school-year window, its confirmation and the sign-in window, offscreen.
 #include "schooldb/TDataManager.h"
 #include "platform/ProfileFile.h"
-#include "platform/WindowPlacer.h"
+#include "shell/WindowPlacer.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolTables.h"
 #include "schooldb/TDataOpen.h"

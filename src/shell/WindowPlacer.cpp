@@ -1,4 +1,4 @@
-#include "platform/WindowPlacer.h"
+#include "shell/WindowPlacer.h"
 
 #include "shell/AppState.h"
 
@@ -14,8 +14,10 @@ namespace ekaldo {
 void WindowPlacer::Restore(QWidget& window, const WindowPlacement& placement, Size size) {
     QSize inner = size == Size::Restore ? QSize(placement.w, placement.h) : window.size();
     QPoint corner(placement.x, placement.y);
-    if (const QScreen* screen = QGuiApplication::screenAt(corner) ? QGuiApplication::screenAt(corner)
-                                                                  : QGuiApplication::primaryScreen()) {
+    const QScreen* screen = QGuiApplication::screenAt(corner);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
         const QRect area = screen->availableGeometry();
         if (!area.contains(corner) || inner.width() > area.width() || inner.height() > area.height()) {
             inner = inner.boundedTo(area.size());
@@ -28,9 +30,9 @@ void WindowPlacer::Restore(QWidget& window, const WindowPlacement& placement, Si
     if (size == Size::Restore)
         window.resize(inner);
     // The frame's corner, not the inner area's: setGeometry() would put the
-    // title bar above the requested corner. A window made but not yet shown
-    // (a banner shown over it makes it) knows no frame, and its move() would
-    // place the inner area; its own platform window is told instead.
+    // title bar above the requested corner. A window whose platform window
+    // is made but not yet shown knows no frame, and its move() alone would
+    // place the inner area: the platform window is told about the frame too.
     window.move(corner);
     if (QWindow* handle = window.windowHandle(); handle && !window.isVisible())
         handle->setFramePosition(corner);

@@ -1,7 +1,6 @@
 // The school-year window, its confirmation and the sign-in window, offscreen.
 #include "schooldb/TDataManager.h"
 #include "platform/ProfileFile.h"
-#include "shell/WindowPlacer.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolTables.h"
 #include "schooldb/TDataOpen.h"
@@ -9,6 +8,7 @@
 #include "shell/AppState.h"
 #include "shell/TDatModImages.h"
 #include "shell/TFormMain.h"
+#include "shell/WindowPlacer.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 #include "support/WidgetInput.h"

@@ -57,6 +57,10 @@ int main(int argc, char** argv) {
     try {
         ekaldo::TFormMain mainWindow(state, ui);
         mainWindow.show();
+        // "Open with" from the file manager hands over a grade sheet to receive.
+        const QStringList args = app.arguments();
+        if (args.size() > 1 && args[1].endsWith(QStringLiteral(".agd"), Qt::CaseInsensitive))
+            mainWindow.OfferToReceive(args[1]);
         return app.exec();
     } catch (const ekaldo::EkaldoError& e) {
         ekaldo::EkaldoApplication::ReportError(&ui, e.Message());

@@ -12,7 +12,7 @@ packages=(
   help2man
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(clang libclang-rt-dev clang-format poppler-utils desktop-file-utils)
+  packages+=(clang libclang-rt-dev clang-format poppler-utils desktop-file-utils appstream)
 fi
 # What cpack needs to build the Debian package and find its dependencies.
 if [ "${1:-}" = "--package" ]; then

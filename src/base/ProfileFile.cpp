@@ -61,8 +61,14 @@ std::optional<QByteArrayView> SectionName(QByteArrayView content) {
     return Trimmed(t.sliced(1, close - 1));
 }
 
-bool NameMatches(QByteArrayView raw, const QString& name) {
-    return CodePage1253::Decode(raw.data(), raw.size()).compare(name, Qt::CaseInsensitive) == 0;
+// Text of the file's bytes: the program's own code page, or UTF-8 for a
+// settings file that holds a character the code page lacks.
+QString DecodeAs(QByteArrayView raw, bool utf8) {
+    return utf8 ? QString::fromUtf8(raw) : CodePage1253::Decode(raw.data(), raw.size());
+}
+
+bool NameMatches(QByteArrayView raw, const QString& name, bool utf8 = false) {
+    return DecodeAs(raw, utf8).compare(name, Qt::CaseInsensitive) == 0;
 }
 
 // The key of a "key=value" line, or nullopt when the line has no "=".
@@ -73,18 +79,18 @@ std::optional<QByteArrayView> KeyOf(QByteArrayView content) {
     return Trimmed(content.first(eq));
 }
 
-QString ValueOf(QByteArrayView content) {
+QString ValueOf(QByteArrayView content, bool utf8) {
     const qsizetype eq = content.indexOf('=');
-    QByteArrayView value = Trimmed(content.sliced(eq + 1));
+    QString value = DecodeAs(Trimmed(content.sliced(eq + 1)), utf8);
     if (value.size() > ProfileFile::kMaxValueLength)
-        value = value.first(ProfileFile::kMaxValueLength);
-    return CodePage1253::Decode(value.data(), value.size());
+        value.truncate(ProfileFile::kMaxValueLength);
+    return value;
 }
 
-QByteArray EncodeLine(const QString& key, const QString& value) {
+QByteArray EncodeLine(const QString& key, const QString& value, bool utf8) {
     QString line = key + QLatin1Char('=') + value;
     line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return CodePage1253::Encode(line);
+    return utf8 ? line.toUtf8() : CodePage1253::Encode(line);
 }
 
 QByteArray ReadAll(const QString& path, bool& exists) {
@@ -113,27 +119,31 @@ bool ProfileFile::Section::Contains(const QString& key) const {
     return false;
 }
 
-ProfileFile::Section ProfileFile::ReadSection(const QString& path, const QString& section) {
+ProfileFile::Section ProfileFile::ReadSection(const QString& path, const QString& section, bool keepEveryCharacter) {
     Section result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return result;
     if (DetectEncoding(file.peek(3)) != TextEncoding::CodePage1253) {
         // A file saved in another encoding: read it as its text says, through
-        // the same rules, after turning it into the program's own code page.
+        // the same rules.
         QBuffer converted;
-        try {
-            converted.setData(AsCodePage1253(file.readAll()));
-        } catch (const EncodingError&) {
-            return result;
+        if (keepEveryCharacter) {
+            converted.setData(DecodeForeignText(file.readAll()).value_or(QString()).toUtf8());
+        } else {
+            try {
+                converted.setData(AsCodePage1253(file.readAll()));
+            } catch (const EncodingError&) {
+                return result;
+            }
         }
         converted.open(QIODevice::ReadOnly);
-        return ReadSectionFrom(converted, section);
+        return ReadSectionFrom(converted, section, keepEveryCharacter);
     }
     return ReadSectionFrom(file, section);
 }
 
-ProfileFile::Section ProfileFile::ReadSectionFrom(QIODevice& file, const QString& section) {
+ProfileFile::Section ProfileFile::ReadSectionFrom(QIODevice& file, const QString& section, bool utf8) {
     Section result;
     // Stream line by line: a grade file's header comes first and its data
     // section, which can be large, is never read once the header has ended.
@@ -147,13 +157,13 @@ ProfileFile::Section ProfileFile::ReadSectionFrom(QIODevice& file, const QString
         if (const auto name = SectionName(content)) {
             if (inside)
                 break;
-            inside = NameMatches(*name, section);
+            inside = NameMatches(*name, section, utf8);
             continue;
         }
         if (!inside)
             continue;
         if (const auto key = KeyOf(content))
-            result.m_entries.emplace_back(CodePage1253::Decode(key->data(), key->size()), ValueOf(content));
+            result.m_entries.emplace_back(DecodeAs(*key, utf8), ValueOf(content, utf8));
     }
     return result;
 }
@@ -164,9 +174,10 @@ QString ProfileFile::ReadString(const QString& path, const QString& section, con
 }
 
 QByteArray ProfileFile::WithKey(const QByteArray& original, const QString& section, const QString& key,
-                                const QString& value) {
-    const QByteArray newLine = EncodeLine(key, value);
-    const QByteArray sectionLine = CodePage1253::Encode(QLatin1Char('[') + section + QLatin1Char(']'));
+                                const QString& value, bool utf8) {
+    const QByteArray newLine = EncodeLine(key, value, utf8);
+    const QString sectionText = QLatin1Char('[') + section + QLatin1Char(']');
+    const QByteArray sectionLine = utf8 ? sectionText.toUtf8() : CodePage1253::Encode(sectionText);
 
     bool inside = false;
     bool found = false;
@@ -178,7 +189,7 @@ QByteArray ProfileFile::WithKey(const QByteArray& original, const QString& secti
         if (const auto name = SectionName(content)) {
             if (inside)
                 return false;
-            if (NameMatches(*name, section)) {
+            if (NameMatches(*name, section, utf8)) {
                 inside = found = true;
                 insertAfter = line.end;
                 insertNext = line.next;
@@ -187,7 +198,7 @@ QByteArray ProfileFile::WithKey(const QByteArray& original, const QString& secti
         }
         if (!inside)
             return true;
-        if (const auto k = KeyOf(content); k && NameMatches(*k, key)) {
+        if (const auto k = KeyOf(content); k && NameMatches(*k, key, utf8)) {
             replaceBegin = line.begin;
             replaceEnd = line.end;
             return false;

@@ -32,8 +32,13 @@ public:
         std::vector<std::pair<QString, QString>> m_entries;
     };
 
-    static Section ReadSection(const QString& path, const QString& section);
-    static Section ReadSectionFrom(QIODevice& device, const QString& section);
+    // A file in another encoding (marked UTF-8 or UTF-16) is read through the
+    // program's code page, and a section holding a character the code page
+    // lacks reads as empty, as a grade file's header must; keepEveryCharacter
+    // reads such a file exactly, as the settings file is.
+    static Section ReadSection(const QString& path, const QString& section, bool keepEveryCharacter = false);
+    // utf8: the device holds UTF-8 text without a mark instead of Windows-1253.
+    static Section ReadSectionFrom(QIODevice& device, const QString& section, bool utf8 = false);
     static QString ReadString(const QString& path, const QString& section, const QString& key,
                               const QString& fallback = QString());
 
@@ -45,9 +50,11 @@ public:
     static void WriteString(const QString& path, const QString& section, const QString& key,
                             const QString& value);
 
-    // The same edit applied to bytes in memory; exposed for the writer above and its tests.
+    // The same edit applied to bytes in memory; exposed for the writer above,
+    // the settings writer and their tests. utf8: the bytes are UTF-8 text
+    // without a mark instead of Windows-1253.
     static QByteArray WithKey(const QByteArray& original, const QString& section, const QString& key,
-                              const QString& value);
+                              const QString& value, bool utf8 = false);
 };
 
 // Replaces the file at path with bytes: written to a temporary file in the same

@@ -50,6 +50,28 @@ QString SchoolYearFolderOf(const QString& dbPath, const QString& label) {
     return canonical;
 }
 
+bool ReopenSchoolYearSilently(SchoolYearSession& session, const QString& label) {
+    CloseSchoolYear(session);
+    if (!ListSchoolYearLabels(session.DBPath).contains(label) || label.mid(8, 4).size() != 4)
+        return false;
+    schooldb::Database& database = session.MorvenDataBase();
+    try {
+        database.SetParams({QStringLiteral("PATH=") + SchoolYearFolderOf(session.DBPath, label)});
+        database.Open();
+        session.SchoolYearCode = label.mid(8, 4);
+        session.SchoolYearLabel = label;
+        if (SilentSignIn(session)) {
+            database.Open();
+            return true;
+        }
+    } catch (const EkaldoError&) {
+        // Nobody asked for this opening: a year that does not open now is
+        // opened, with its messages, from the school-year window.
+    }
+    CloseSchoolYear(session);
+    return false;
+}
+
 void CloseSchoolYear(SchoolYearSession& session) {
     session.MorvenDataBase().Close();
     session.SchoolYearLabel = Program::NoSchoolYearLabel;

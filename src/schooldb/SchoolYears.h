@@ -25,6 +25,11 @@ QString SchoolYearFolderOf(const QString& dbPath, const QString& label);
 void OpenSchoolYear(SchoolYearSession& session, UiServices& ui, SignInPrompt& prompt, const QString& label,
                     bool trySilent = true);
 
+// Opens the label's school year only if it is listed under the data folder
+// and the administrator signs in without asking; otherwise, and on any error,
+// leaves no school year open, without a word. True when it opened.
+bool ReopenSchoolYearSilently(SchoolYearSession& session, const QString& label);
+
 // Disconnects the database and marks that no school year is open.
 void CloseSchoolYear(SchoolYearSession& session);
 

@@ -1,5 +1,5 @@
 # cmake -DBUILD_DIR=... -DWORK_DIR=... -DBINDIR=bin -DDATADIR=share -DGUIDE_DIR=docs/guide
-#       [-DDESKTOP_FILE_VALIDATE=...] [-DMAN_PAGE=share/man/man1/ekaldo-cli.1.gz]
+#       [-DDESKTOP_FILE_VALIDATE=...] [-DMAN_PAGE=share/man/man1/ekaldo-cli.1.gz] [-DAPPSTREAMCLI=...]
 #       -P InstallLayoutTest.cmake
 # Installs the build into a fresh prefix, checks what lands where, and runs the
 # installed ekaldo-cli from that prefix for a new user: the data folder with
@@ -21,7 +21,10 @@ foreach(program ekaldo ekaldo-cli)
     message(FATAL_ERROR "${bin}/${program} was not installed")
   endif()
 endforeach()
-foreach(file ekaldo/Zentik.hlp applications/ekaldo.desktop)
+foreach(file ekaldo/Zentik.hlp applications/ekaldo.desktop mime/packages/ekaldo.xml
+             metainfo/gr.ekaldo.ekaldo.metainfo.xml
+             icons/hicolor/48x48/mimetypes/application-x-ekaldo-grades.png
+             icons/hicolor/48x48/mimetypes/application-x-ekaldo-template.png)
   if(NOT EXISTS "${share}/${file}")
     message(FATAL_ERROR "${share}/${file} was not installed")
   endif()
@@ -52,7 +55,8 @@ if(NOT beside STREQUAL "ekaldo;ekaldo-cli")
 endif()
 
 file(READ "${share}/applications/ekaldo.desktop" desktop)
-foreach(line "Exec=ekaldo" "Icon=ekaldo" "Categories=Office;Education;" "Name[el]=e-Κάλντο")
+foreach(line "Exec=ekaldo %f" "Icon=ekaldo" "Categories=Office;Education;" "Name[el]=e-Κάλντο"
+             "MimeType=application/x-ekaldo-grades;application/x-ekaldo-template;")
   string(FIND "${desktop}" "\n${line}\n" at)
   if(at LESS 0)
     message(FATAL_ERROR "the desktop file lacks the line ${line}")
@@ -66,8 +70,25 @@ if(DESKTOP_FILE_VALIDATE)
   endif()
 endif()
 
+# The file kinds the desktop file opens are the ones the package defines.
+file(READ "${share}/mime/packages/ekaldo.xml" mime)
+foreach(fragment "type=\"application/x-ekaldo-grades\"" "pattern=\"*.agd\"" "type=\"application/x-ekaldo-template\""
+                 "pattern=\"*.agt\"")
+  string(FIND "${mime}" "${fragment}" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "the MIME package lacks ${fragment}")
+  endif()
+endforeach()
+if(APPSTREAMCLI)
+  execute_process(COMMAND "${APPSTREAMCLI}" validate --no-net "${share}/metainfo/gr.ekaldo.ekaldo.metainfo.xml"
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "appstreamcli rejects the metadata:\n${out}${err}")
+  endif()
+endif()
+
 # Each icon is a PNG of the size its folder names.
-file(GLOB icons "${share}/icons/hicolor/*/apps/ekaldo.png")
+file(GLOB icons "${share}/icons/hicolor/*/apps/ekaldo.png" "${share}/icons/hicolor/*/mimetypes/*.png")
 list(LENGTH icons count)
 if(count LESS 3)
   message(FATAL_ERROR "only ${count} icon sizes installed under ${share}/icons/hicolor")

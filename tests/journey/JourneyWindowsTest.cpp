@@ -472,7 +472,8 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
                                                        QLatin1Char('/') + kSheetName +
                                                        QStringLiteral(".agd\" ολοκληρώθηκε!"));
         QTest::mouseClick(filter.Button(QStringLiteral("tbtnSaveTable")), Qt::LeftButton);
-        filter.setGeometry(50, 60, 700, 520);
+        filter.move(50, 60);
+        filter.resize(700, 520);
         filter.reject();
         return filter.result();
     });
@@ -687,7 +688,8 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
     EXPECT_TRUE(printed.contains(QStringLiteral("15,5"))) << "the posted grade as the office writes it";
 
     // ---- Leaving: the question answered OK, the settings written.
-    main->setGeometry(30, 40, 640, 480);
+    main->move(30, 40);
+    main->resize(640, 480);
     ui.ExpectMessage(MessageIcon::Warning, QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!"),
                      MessageAnswer::Ok);
     ClickMain("tbtnExit");

@@ -4,8 +4,12 @@
 #include "core/exchange/GradeTemplateFile.h"
 #include "core/shell/ProgramSettings.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QDirIterator>
+#include <QLocale>
+
+#include <algorithm>
 
 namespace ekaldo {
 
@@ -43,7 +47,7 @@ std::vector<DocumentRow> ListDocuments(const ProgramSettings& settings, Document
     const bool templates = page == DocumentPage::Templates;
     const QString pattern = templates ? QStringLiteral("*.agt") : QStringLiteral("*.agd");
     std::vector<DocumentRow> rows;
-    // Unsorted: the order in which the file system returns the names, hidden files included.
+    // Hidden files included; the order is made below, not taken from the file system.
     QDirIterator it(FolderOf(settings, page), {pattern}, QDir::Files | QDir::Hidden | QDir::System);
     while (it.hasNext()) {
         it.next();
@@ -61,7 +65,20 @@ std::vector<DocumentRow> ListDocuments(const ProgramSettings& settings, Document
         }
         rows.push_back(std::move(row));
     }
+    SortByName(rows);
     return rows;
+}
+
+void SortByName(std::vector<DocumentRow>& rows) {
+    // Greek alphabetical order whatever the desktop's language: accents and
+    // case do not separate names, and "Τμήμα 2" comes before "Τμήμα 10".
+    QCollator collator(QLocale(QLocale::Greek, QLocale::Greece));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::stable_sort(rows.begin(), rows.end(), [&](const DocumentRow& a, const DocumentRow& b) {
+        const int order = collator.compare(a.fileName, b.fileName);
+        return order != 0 ? order < 0 : a.fileName < b.fileName;
+    });
 }
 
 int DocumentListModel::Refresh(const ProgramSettings& settings, const QString& rememberedName) {

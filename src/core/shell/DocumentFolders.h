@@ -25,9 +25,11 @@ QString DocumentPath(const ProgramSettings& settings, DocumentPage page, const Q
 int ColumnCountOf(DocumentPage page);
 QString ColumnTitle(int column);
 
-// The files of a folder in the order the file system gives them, each with its
-// header read: "*.agd" with the grade file header, "*.agt" with the template header.
+// The files of a folder sorted by name, each with its header read: "*.agd"
+// with the grade file header, "*.agt" with the template header.
 std::vector<DocumentRow> ListDocuments(const ProgramSettings& settings, DocumentPage page);
+// By name in Greek alphabetical order, as the office's file lists show them.
+void SortByName(std::vector<DocumentRow>& rows);
 
 // The rows of one file list as its grid shows them: column 0 the running
 // number, column 1 the state icons (no text), 2 the file name, then the

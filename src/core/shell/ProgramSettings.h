@@ -48,7 +48,10 @@ struct ProgramSettings {
     std::array<int, 3> OutBoxWidths{240, 128, 128};
     std::array<int, 2> TemplateWidths{240, 128};
 
+    // The folders last used in the send and receive dialogs, and the label of
+    // the school year last opened; all three kept between runs.
     QString LastSendFolder, LastReceiveFolder;
+    QString LastSchoolYear;
 
     // Sets the three document folders from the program folder and creates the
     // missing ones; throws FileError when one cannot be made.

@@ -3,6 +3,8 @@
 #include "base/FileErrors.h"
 #include "base/ProfileFile.h"
 #include "core/shell/AppState.h"
+#include "base/CodePage1253.h"
+#include "base/ForeignText.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,7 +58,8 @@ private:
             if (n.compare(name, Qt::CaseInsensitive) == 0)
                 return s;
         }
-        m_sections.emplace_back(name, ProfileFile::ReadSection(m_path, name));
+        // The file is UTF-8 when a value needs a character the code page lacks.
+        m_sections.emplace_back(name, ProfileFile::ReadSection(m_path, name, true));
         return m_sections.back().second;
     }
 
@@ -78,11 +81,13 @@ public:
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly))
                 throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")), path);
-            m_bytes = file.readAll();
+            // Edited as UTF-8 whatever the file holds, so that no value is refused.
+            const QByteArray bytes = file.readAll();
+            m_utf8 = DecodeForeignText(bytes).value_or(CodePage1253::Decode(bytes)).toUtf8();
         }
     }
     void String(const QString& section, const QString& key, const QString& value) {
-        m_bytes = ProfileFile::WithKey(m_bytes, section, key, value);
+        m_utf8 = ProfileFile::WithKey(m_utf8, section, key, value, true);
     }
     void Integer(const QString& section, const QString& key, int value) {
         String(section, key, QString::number(value));
@@ -99,14 +104,20 @@ public:
     }
     // One atomic replacement for the whole batch of keys: a failure leaves the
     // old settings whole instead of half written.
+    // The file stays in the program's own code page unless a value holds a
+    // character that the code page lacks (a data folder under a Latin or
+    // Cyrillic name): then the whole file is UTF-8 behind a byte-order mark,
+    // which the reader recognises.
     void Commit() {
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        ReplaceFileAtomically(m_path, m_bytes);
+        const QString text = QString::fromUtf8(m_utf8);
+        ReplaceFileAtomically(m_path, CodePage1253::CanEncode(text) ? CodePage1253::Encode(text)
+                                                                    : QByteArray("\xEF\xBB\xBF") + m_utf8);
     }
 
 private:
     QString m_path;
-    QByteArray m_bytes;
+    QByteArray m_utf8;
 };
 
 } // namespace
@@ -134,6 +145,9 @@ void LoadSettings(AppState& state) {
     }
     SettingsReader reader(state.SettingsPath);
     state.DBPath = reader.String(kDirectory, QStringLiteral("DBPath"), state.ProgramFolder);
+    state.LastSchoolYear = reader.String(kDirectory, QStringLiteral("SchoolYear"), QString());
+    state.LastSendFolder = reader.String(kDirectory, QStringLiteral("SendFolder"), QString());
+    state.LastReceiveFolder = reader.String(kDirectory, QStringLiteral("ReceiveFolder"), QString());
     state.BackFontName = reader.String(kReport, QStringLiteral("BackFontName"), QStringLiteral("Arial"));
     state.ForeFontName = reader.String(kReport, QStringLiteral("ForeFontName"), QStringLiteral("Arial"));
     state.BackColor = static_cast<quint32>(reader.Integer(kReport, QStringLiteral("BackColor"), 0));
@@ -157,6 +171,9 @@ void LoadSettings(AppState& state) {
 void SaveSettings(const AppState& state) {
     SettingsWriter writer(state.SettingsPath);
     writer.String(kDirectory, QStringLiteral("DBPath"), state.DBPath);
+    writer.String(kDirectory, QStringLiteral("SchoolYear"), state.LastSchoolYear);
+    writer.String(kDirectory, QStringLiteral("SendFolder"), state.LastSendFolder);
+    writer.String(kDirectory, QStringLiteral("ReceiveFolder"), state.LastReceiveFolder);
     writer.Placement(kMain, state.MainPlacement);
     writer.Integer(kMain, QStringLiteral("SplitW"), state.SplitW);
     for (const auto& slot : kOtherPlacements)

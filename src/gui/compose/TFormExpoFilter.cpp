@@ -16,12 +16,15 @@
 #include "core/shell/AppState.h"
 #include "base/SharedRoutines.h"
 #include "gui/TDatModImages.h"
+#include "gui/shell/WindowPlacer.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -70,8 +73,7 @@ TFormExpoFilter::TFormExpoFilter(AppState& state, UiServices& ui, QWidget* paren
     m_state.ColumnOrder = DefaultColumnOrder();
     m_state.SortOrder = DefaultSortOrder();
     BuildLayout();
-    const WindowPlacement& p = m_state.FilterPlacement;
-    setGeometry(p.x, p.y, p.w, p.h);
+    WindowPlacer::Restore(*this, m_state.FilterPlacement);
     m_fileName->setText(m_state.CurrentTemplateName);
 }
 
@@ -141,9 +143,21 @@ void TFormExpoFilter::BuildLayout() {
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setShowGrid(false);
         view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        connect(view, &QTableView::doubleClicked, this, [this, kind](const QModelIndex& index) {
+        // A click ticks or clears a row; so does a double click, whose first
+        // click has done it already.
+        connect(view, &QTableView::clicked, this, [this, kind](const QModelIndex& index) {
             ToggleRow(kind, SelectionGridModel::GridRow(index.row()));
+            m_lastClick = {kind, index.row()};
+            m_lastClickTime.start();
         });
+        connect(view, &QTableView::doubleClicked, this, [this, kind](const QModelIndex& index) {
+            const bool clicked = m_lastClickTime.isValid() && m_lastClick == std::pair(kind, index.row()) &&
+                                 m_lastClickTime.elapsed() <= QApplication::doubleClickInterval();
+            m_lastClickTime.invalidate();
+            if (!clicked)
+                ToggleRow(kind, SelectionGridModel::GridRow(index.row()));
+        });
+        view->installEventFilter(this);
         m_views[i] = view;
         grids->addWidget(view, kind == SelectionKind::Subjects ? 1 : 0);
     }
@@ -296,6 +310,16 @@ void TFormExpoFilter::PlaceFrozenColumns() {
 }
 
 bool TFormExpoFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        for (SelectionKind kind : kKinds) {
+            QTableView* view = m_views[static_cast<std::size_t>(kind)];
+            if (watched == view && view->currentIndex().isValid()) {
+                ToggleRow(kind, SelectionGridModel::GridRow(view->currentIndex().row()));
+                return true;
+            }
+        }
+    }
     if (watched == m_sheetGrid && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
         PlaceFrozenColumns();
     return QDialog::eventFilter(watched, event);
@@ -394,14 +418,15 @@ void TFormExpoFilter::PrintSheet() {
     QList<int> widths;
     for (int c = 0; c < m_composition.Sheet.ColCount(); ++c)
         widths << m_sheetGrid->ColumnWidth(c);
-    PrintGrid(m_state, m_ui, this, m_composition.Sheet, widths, m_fileName->text());
+    // A composed sheet belongs to the open school year, whatever file was read last.
+    PrintGrid(m_state, m_ui, this, m_composition.Sheet, widths, m_fileName->text(),
+              SchoolYearOfLabel(m_state.SchoolYearLabel));
 }
 
 void TFormExpoFilter::done(int result) {
     // Only a window in its normal state keeps its place and pane sizes.
     if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
-        const QRect g = geometry();
-        m_state.FilterPlacement = {g.x(), g.y(), g.width(), g.height()};
+        m_state.FilterPlacement = WindowPlacer::Save(*this);
         m_state.SplitH = m_band->height();
         m_state.LevelW = m_header->sectionSize(0);
         m_state.ClassW = m_header->sectionSize(1);

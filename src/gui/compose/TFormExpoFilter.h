@@ -4,6 +4,7 @@
 #include "gui/widgets/ToolBarBuilder.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <array>
 
@@ -99,6 +100,10 @@ private:
     TSheetGrid* m_frozen = nullptr;
     QLabel* m_count = nullptr;
     QProgressBar* m_progress = nullptr;
+    // The row the last single click ticked, so that the double click it
+    // starts does not clear it again.
+    std::pair<SelectionKind, int> m_lastClick{};
+    QElapsedTimer m_lastClickTime;
 };
 
 } // namespace ekaldo

@@ -12,7 +12,8 @@
 namespace ekaldo {
 
 void PrintGrid(AppState& state, UiServices& ui, QWidget* owner, const GradeSheet& sheet,
-               const QList<int>& columnWidthsPixels, const QString& fileNameBoxText) {
+               const QList<int>& columnWidthsPixels, const QString& fileNameBoxText,
+               const QString& schoolYear) {
     InstallSystemPrinters();
     state.ReportTitle = ReportTitleOf(fileNameBoxText);
     QBuffer stream;
@@ -22,6 +23,7 @@ void PrintGrid(AppState& state, UiServices& ui, QWidget* owner, const GradeSheet
     bool aborted = false;
     {
         TPrintStatusForm status(state, ui, sheet, columnWidthsPixels, owner);
+        status.Job().SchoolYear = schoolYear;
         status.Report().StreamMode = smUser;
         status.Report().Stream = &stream;
         // A printer that has gone since it was chosen gives way to the default.

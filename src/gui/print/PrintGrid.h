@@ -20,14 +20,16 @@ class UiServices;
 //   (QHeaderView::sectionSize of each); a missing or non-positive width
 //   prints 1.9 cm wide;
 // - fileNameBoxText: the text of the window's file name box; without its
-//   extension it becomes ReportTitle, the title of the pages and the preview.
+//   extension it becomes ReportTitle, the title of the pages and the preview;
+// - schoolYear: the school year of the sheet ("2025-2026"), for the page header.
 //
 // Prepares the report in the status window ("Προετοιμασία Έκθεσης..") on the
 // current printer (state.PrinterName), then, unless the user cancelled, shows
 // the preview, from which the user prints. Every window is modal through ui
 // and owned by owner.
 void PrintGrid(AppState& state, UiServices& ui, QWidget* owner, const GradeSheet& sheet,
-               const QList<int>& columnWidthsPixels, const QString& fileNameBoxText);
+               const QList<int>& columnWidthsPixels, const QString& fileNameBoxText,
+               const QString& schoolYear);
 
 // The "Εκτυπωτής" item: lets the user choose the printer the next printout
 // goes to, among the system's printers and the PDF printer. True when one

@@ -4,6 +4,7 @@
 #include "gui/print/TPrintForm.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
+#include "gui/shell/WindowPlacer.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -84,8 +85,7 @@ TPreviewForm::TPreviewForm(AppState& state, UiServices& ui, QWidget* owner)
     layout->addWidget(m_scroll, 1);
     layout->addWidget(statusBar);
 
-    const WindowPlacement& p = m_state.PreviewPlacement;
-    setGeometry(p.x, p.y, p.w, p.h);
+    WindowPlacer::Restore(*this, m_state.PreviewPlacement);
 
     m_preview.ScrollBox = this;
     m_preview.Background = m_scroll->palette().color(QPalette::Dark);
@@ -212,8 +212,7 @@ void TPreviewForm::PrintSBClick() {
 
 void TPreviewForm::done(int result) {
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        const QRect g = geometry();
-        m_state.PreviewPlacement = {g.x(), g.y(), g.width(), g.height()};
+        m_state.PreviewPlacement = WindowPlacer::Save(*this);
     }
     m_preview.ClosePreview();
     QDialog::done(result);

@@ -5,8 +5,8 @@
 namespace ekaldo {
 
 void PrintSheet(AppState& state, UiServices& ui, const GradeSheet& sheet, const QString& fileNameText,
-                const QList<int>& columnWidths, QWidget* parent) {
-    PrintGrid(state, ui, parent, sheet, columnWidths, fileNameText);
+                const QString& schoolYear, const QList<int>& columnWidths, QWidget* parent) {
+    PrintGrid(state, ui, parent, sheet, columnWidths, fileNameText, schoolYear);
 }
 
 void SetUpPrinter(AppState& state, UiServices& ui, QWidget*) {

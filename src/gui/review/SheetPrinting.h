@@ -15,7 +15,7 @@ class UiServices;
 // sheet with the file name box's text as the report title, "Εκτυπωτής" lets
 // the user choose the printer.
 void PrintSheet(AppState& state, UiServices& ui, const GradeSheet& sheet, const QString& fileNameText,
-                const QList<int>& columnWidths, QWidget* parent);
+                const QString& schoolYear, const QList<int>& columnWidths, QWidget* parent);
 void SetUpPrinter(AppState& state, UiServices& ui, QWidget* parent);
 
 } // namespace ekaldo

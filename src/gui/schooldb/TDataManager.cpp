@@ -6,6 +6,7 @@
 #include "gui/schooldb/TPasswordForm.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
+#include "gui/shell/WindowPlacer.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -46,7 +47,6 @@ private:
 TDataManager::TDataManager(AppState& state, UiServices& ui, QWidget* parent)
     : QDialog(parent), m_state(state), m_ui(ui) {
     setObjectName(QStringLiteral("DataManager"));
-    move(m_state.DataManagerPlacement.x, m_state.DataManagerPlacement.y);
     setWindowTitle(m_state.DBPath.isEmpty() ? QStringLiteral("Φάκελοι")
                                             : QStringLiteral("Φάκελοι ( ") + m_state.DBPath + QStringLiteral(" ) "));
 
@@ -70,11 +70,16 @@ TDataManager::TDataManager(AppState& state, UiServices& ui, QWidget* parent)
     row->addWidget(m_open);
     layout->addLayout(row);
     resize(317, 241);
+    WindowPlacer::Restore(*this, m_state.DataManagerPlacement, WindowPlacer::Size::Keep);
 
     const QStringList labels = ListSchoolYearLabels(m_state.DBPath);
     m_list->addItems(labels);
     if (!labels.isEmpty()) {
-        const qsizetype open = labels.indexOf(m_state.SchoolYearLabel);
+        // The year open now; else the one last opened, which start-up could
+        // not open without asking; else the latest.
+        qsizetype open = labels.indexOf(m_state.SchoolYearLabel);
+        if (open < 0)
+            open = labels.indexOf(m_state.LastSchoolYear);
         m_list->setCurrentRow(static_cast<int>(open >= 0 ? open : labels.size() - 1));
         m_edit->setText(m_list->currentItem()->text());
     }
@@ -111,8 +116,7 @@ void TDataManager::OpenData() {
 }
 
 void TDataManager::done(int result) {
-    const QRect g = geometry();
-    m_state.DataManagerPlacement = {g.x(), g.y(), g.width(), g.height()};
+    m_state.DataManagerPlacement = WindowPlacer::Save(*this);
     QDialog::done(result);
 }
 

@@ -5,6 +5,7 @@
 #include "gui/review/TFormPostTable.h"
 #include "gui/review/TFormViewTable.h"
 #include "gui/compose/TFormExpoFilter.h"
+#include "base/ProfileFile.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolYears.h"
 #include "gui/schooldb/TDataManager.h"
@@ -15,23 +16,33 @@
 #include "gui/shell/TAboutForm.h"
 #include "gui/TDatModImages.h"
 #include "gui/shell/TParamForm.h"
+#include "gui/shell/WindowPlacer.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace ekaldo {
 namespace {
@@ -81,6 +92,50 @@ TFormMain::TFormMain(AppState& state, UiServices& ui, QWidget* parent)
     FormCreate();
 }
 
+QToolButton* TFormMain::AddButton(QToolBar* bar, const char* name, ToolImage image, const QString& hint,
+                                  const QList<QKeySequence>& shortcuts) {
+    // The button shows a command that the menu bar shows too: one action, so
+    // that both are enabled together and run the same thing.
+    auto* action = new QAction(TDatModImages::ToolIcon(image), hint, this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcuts(shortcuts);
+    addAction(action);
+    m_actions.append(action);
+    return m_tools.Add(bar, action);
+}
+
+QAction* TFormMain::Action(const QString& name) const {
+    for (QAction* a : m_actions) {
+        if (a->objectName() == name)
+            return a;
+    }
+    return nullptr;
+}
+
+void TFormMain::BuildMenuBar() {
+    auto* refresh = new QAction(QStringLiteral("Ανανέωση"), this);
+    refresh->setObjectName(QStringLiteral("actRefresh"));
+    refresh->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(refresh, &QAction::triggered, this, [this] { RefreshAll(); });
+    addAction(refresh);
+    m_actions.append(refresh);
+
+    auto add = [this](QMenu* menu, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            if (!*name)
+                menu->addSeparator();
+            else
+                menu->addAction(Action(QString::fromLatin1(name)));
+        }
+    };
+    QMenuBar* bar = menuBar();
+    add(bar->addMenu(QStringLiteral("&Αρχείο")), {"tbtnNewItem", "tbtnView", "tbtnRun", "", "tbtnExportItem",
+                                                  "tbtnImportItem", "tbtnDeleteItem", "", "tbtnExit"});
+    add(bar->addMenu(QStringLiteral("&Προβολή")), {"actRefresh"});
+    add(bar->addMenu(QStringLiteral("&Εργαλεία")), {"tbtnFolders", "tbtnParams"});
+    add(bar->addMenu(QStringLiteral("&Βοήθεια")), {"tbtnHelp"});
+}
+
 QToolButton* TFormMain::Button(const QString& name) const { return m_tools.Button(name); }
 
 TAboutForm* TFormMain::Banner() const { return findChild<TAboutForm*>(QStringLiteral("AboutForm")); }
@@ -94,10 +149,11 @@ void TFormMain::BuildLayout() {
     topLayout->setContentsMargins(4, 2, 4, 4);
     topLayout->setSpacing(2);
     auto* windowBar = new QToolBar;
-    m_tools.Add(windowBar, "tbtnHelp", ToolImage::Help, QStringLiteral("Βοήθεια"));
-    m_tools.Add(windowBar, "tbtnParams", ToolImage::Params, QStringLiteral("Παράμετροι"));
-    m_tools.Add(windowBar, "tbtnFolders", ToolImage::Folders, QStringLiteral("Φάκελοι"));
-    m_tools.Add(windowBar, "tbtnExit", ToolImage::Exit, QStringLiteral("Έξοδος"));
+    AddButton(windowBar, "tbtnHelp", ToolImage::Help, QStringLiteral("Βοήθεια"),
+              {QKeySequence(Qt::Key_F1)});
+    AddButton(windowBar, "tbtnParams", ToolImage::Params, QStringLiteral("Παράμετροι"));
+    AddButton(windowBar, "tbtnFolders", ToolImage::Folders, QStringLiteral("Φάκελοι"));
+    AddButton(windowBar, "tbtnExit", ToolImage::Exit, QStringLiteral("Έξοδος"), {QKeySequence::Quit});
     topLayout->addWidget(windowBar);
     auto* yearRow = new QHBoxLayout;
     yearRow->addWidget(new QLabel(QStringLiteral("Φάκελος:")));
@@ -114,10 +170,12 @@ void TFormMain::BuildLayout() {
     auto* leftLayout = new QVBoxLayout(m_left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     auto* fileBar = new QToolBar;
-    m_tools.Add(fileBar, "tbtnNewItem", ToolImage::NewItem, QStringLiteral("Νέο Αρχείο"));
-    m_tools.Add(fileBar, "tbtnExportItem", ToolImage::ExportItem, QStringLiteral("Αποστολή Αρχείου"));
-    m_tools.Add(fileBar, "tbtnImportItem", ToolImage::ImportItem, QStringLiteral("Λήψη Αρχείου"));
-    m_tools.Add(fileBar, "tbtnDeleteItem", ToolImage::DeleteItem, QStringLiteral("Διαγραφή Αρχείου"));
+    AddButton(fileBar, "tbtnNewItem", ToolImage::NewItem, QStringLiteral("Νέο Αρχείο"),
+              {QKeySequence::New});
+    AddButton(fileBar, "tbtnExportItem", ToolImage::ExportItem, QStringLiteral("Αποστολή Αρχείου"));
+    AddButton(fileBar, "tbtnImportItem", ToolImage::ImportItem, QStringLiteral("Λήψη Αρχείου"));
+    AddButton(fileBar, "tbtnDeleteItem", ToolImage::DeleteItem, QStringLiteral("Διαγραφή Αρχείου"),
+              {QKeySequence::Delete});
     leftLayout->addWidget(fileBar);
     m_list = new QListWidget;
     m_list->setObjectName(QStringLiteral("lstvInOutDocs"));
@@ -132,8 +190,10 @@ void TFormMain::BuildLayout() {
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     auto* sheetBar = new QToolBar;
-    m_tools.Add(sheetBar, "tbtnRun", ToolImage::Run, QStringLiteral("Επεξεργασία Αρχείου"));
-    m_tools.Add(sheetBar, "tbtnView", ToolImage::View, QStringLiteral("Επισκόπηση"));
+    AddButton(sheetBar, "tbtnRun", ToolImage::Run, QStringLiteral("Επεξεργασία Αρχείου"));
+    // The menu shows the first key: "Enter", as the keyboard names it.
+    AddButton(sheetBar, "tbtnView", ToolImage::View, QStringLiteral("Επισκόπηση"),
+              {QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return)});
     rightLayout->addWidget(sheetBar);
     m_book = new QStackedWidget;
     for (int p = 0; p < 3; ++p) {
@@ -199,16 +259,20 @@ void TFormMain::BuildLayout() {
         statusBar()->addWidget(panel, i == 0 ? 1 : 0);
     }
 
-    connect(Button(QStringLiteral("tbtnHelp")), &QToolButton::clicked, this, &TFormMain::tbtnHelpClick);
-    connect(Button(QStringLiteral("tbtnParams")), &QToolButton::clicked, this, &TFormMain::tbtnParamsClick);
-    connect(Button(QStringLiteral("tbtnFolders")), &QToolButton::clicked, this, &TFormMain::tbtnFoldersClick);
-    connect(Button(QStringLiteral("tbtnExit")), &QToolButton::clicked, this, &QWidget::close);
-    connect(Button(QStringLiteral("tbtnNewItem")), &QToolButton::clicked, this, &TFormMain::tbtnNewItemClick);
-    connect(Button(QStringLiteral("tbtnExportItem")), &QToolButton::clicked, this, &TFormMain::tbtnExportItemClick);
-    connect(Button(QStringLiteral("tbtnImportItem")), &QToolButton::clicked, this, &TFormMain::tbtnImportItemClick);
-    connect(Button(QStringLiteral("tbtnDeleteItem")), &QToolButton::clicked, this, &TFormMain::tbtnDeleteItemClick);
-    connect(Button(QStringLiteral("tbtnRun")), &QToolButton::clicked, this, &TFormMain::tbtnRunClick);
-    connect(Button(QStringLiteral("tbtnView")), &QToolButton::clicked, this, &TFormMain::tbtnViewClick);
+    auto on = [this](const char* name, auto slot) {
+        connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, slot);
+    };
+    on("tbtnHelp", &TFormMain::tbtnHelpClick);
+    on("tbtnParams", &TFormMain::tbtnParamsClick);
+    on("tbtnFolders", &TFormMain::tbtnFoldersClick);
+    on("tbtnExit", &QWidget::close);
+    on("tbtnNewItem", &TFormMain::tbtnNewItemClick);
+    on("tbtnExportItem", &TFormMain::tbtnExportItemClick);
+    on("tbtnImportItem", &TFormMain::tbtnImportItemClick);
+    on("tbtnDeleteItem", &TFormMain::tbtnDeleteItemClick);
+    on("tbtnRun", &TFormMain::tbtnRunClick);
+    on("tbtnView", &TFormMain::tbtnViewClick);
+    BuildMenuBar();
     connect(m_list, &QListWidget::currentRowChanged, this, [this] { lstvInOutDocsChange(); });
     connect(m_list, &QListWidget::itemSelectionChanged, this, [this] { lstvInOutDocsChange(); });
 }
@@ -218,6 +282,17 @@ void TFormMain::FormCreate() {
     setWindowTitle(Program::MainCaption);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     BuildLayout();
+
+    // The data folder is saved at the first confirmed exit: until then every
+    // start is the first.
+    const bool firstStart = !ProfileFile::ReadSection(m_state.SettingsPath, QStringLiteral("Directory"), true)
+                                 .Contains(QStringLiteral("DBPath"));
+    // Read before the banner: the banner over this window makes its platform
+    // window at once, and a window made before its placement is known keeps
+    // the title bar above the corner it is given afterwards.
+    LoadSettings(m_state);
+    const WindowPlacement& p = m_state.MainPlacement;
+    WindowPlacer::Restore(*this, p);
 
     auto* banner = new TAboutForm(this);
     banner->show();
@@ -235,19 +310,63 @@ void TFormMain::FormCreate() {
     for (int p = 0; p < 3; ++p)
         m_pageTitles[std::size_t(p)]->setText(QLatin1Char(' ') + kListCaptions[p]);
     UpdateCommandButtons();
-    LoadSettings(m_state);
-    const WindowPlacement& p = m_state.MainPlacement;
-    setGeometry(p.x, p.y, p.w, p.h);
     m_splitter->setSizes({m_state.SplitW, std::max(1, p.w - m_state.SplitW)});
     ApplyColumnWidths();
     RefreshInBox();
     RefreshOutBox();
     RefreshTemplates();
+    WatchFolders();
+    ReopenSchoolYear(firstStart);
+    // The keyboard starts in the folders, not on the first tool button.
+    m_list->setFocus();
+}
+
+void TFormMain::WatchFolders() {
+    m_watcher = new QFileSystemWatcher(this);
+    m_watchTimer = new QTimer(this);
+    m_watchTimer->setSingleShot(true);
+    // A copy or an unpacked archive changes a folder many times in a row:
+    // the list is filled once, when the changes have settled.
+    m_watchTimer->setInterval(150);
+    connect(m_watchTimer, &QTimer::timeout, this, [this] {
+        for (int p = 0; p < 3; ++p) {
+            if (std::exchange(m_changed[std::size_t(p)], false))
+                Refresh(static_cast<DocumentPage>(p));
+        }
+    });
+    for (int p = 0; p < 3; ++p)
+        m_watcher->addPath(FolderOf(m_state, static_cast<DocumentPage>(p)));
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this](const QString& path) {
+        for (int p = 0; p < 3; ++p) {
+            if (QFileInfo(path) == QFileInfo(FolderOf(m_state, static_cast<DocumentPage>(p))))
+                m_changed[std::size_t(p)] = true;
+        }
+        m_watchTimer->start();
+    });
+}
+
+void TFormMain::ReopenSchoolYear(bool firstStart) {
+    QString label = m_state.LastSchoolYear;
+    if (label.isEmpty() && firstStart) {
+        // A new office sees the demo school at work, not an empty window.
+        const QStringList labels = ListSchoolYearLabels(m_state.DBPath);
+        if (labels.size() == 1)
+            label = labels.front();
+    }
+    if (label.isEmpty())
+        return;
+    if (ReopenSchoolYearSilently(m_state, label))
+        m_state.LastSchoolYear = label;
+    ShowSchoolYear();
+    UpdateCommandButtons();
 }
 
 void TFormMain::ApplyColumnWidths() {
     auto apply = [](QTableView* grid, const auto& stored) {
-        grid->setColumnWidth(0, kDefaultWidths[0]);
+        // Wide enough for a five-digit row number, in whatever font the desktop gives.
+        grid->setColumnWidth(0, std::max(kDefaultWidths[0],
+                                         grid->fontMetrics().horizontalAdvance(QStringLiteral("10000")) + 8));
+        grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
         grid->setColumnWidth(1, kDefaultWidths[1]);
         for (std::size_t i = 0; i < stored.size(); ++i)
             grid->setColumnWidth(int(i) + 2, stored[i]);
@@ -255,7 +374,6 @@ void TFormMain::ApplyColumnWidths() {
     apply(m_grids[0], m_state.InBoxWidths);
     apply(m_grids[1], m_state.OutBoxWidths);
     apply(m_grids[2], m_state.TemplateWidths);
-    m_grids[0]->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
 }
 
 void TFormMain::StoreColumnWidths() {
@@ -280,8 +398,11 @@ void TFormMain::Refresh(DocumentPage page) {
     QTableView* grid = m_grids[i];
     const QString remembered = m_models[i]->FileNameAt(grid->currentIndex().row());
     const int row = m_models[i]->Refresh(m_state, remembered);
-    grid->setCurrentIndex(m_models[i]->index(row, 2));
+    // The current cell is the row's number, so that bringing the row into
+    // view never scrolls the numbers out of it.
+    grid->setCurrentIndex(m_models[i]->index(row, 0));
     grid->selectRow(row);
+    grid->horizontalScrollBar()->setValue(0);
 }
 
 void TFormMain::RefreshInBox() { Refresh(DocumentPage::InBox); }
@@ -306,20 +427,20 @@ QString TFormMain::CurrentName(DocumentPage page) const {
 
 void TFormMain::UpdateCommandButtons() {
     for (const char* name : {"tbtnNewItem", "tbtnImportItem", "tbtnExportItem", "tbtnRun", "tbtnView"})
-        Button(QString::fromLatin1(name))->setEnabled(false);
+        Action(QString::fromLatin1(name))->setEnabled(false);
     const bool yearOpen = m_state.SchoolYearOpen();
     if (ItemChosen(DocumentPage::InBox)) {
-        Button(QStringLiteral("tbtnImportItem"))->setEnabled(true);
-        Button(QStringLiteral("tbtnView"))->setEnabled(true);
-        Button(QStringLiteral("tbtnRun"))->setEnabled(yearOpen);
+        Action(QStringLiteral("tbtnImportItem"))->setEnabled(true);
+        Action(QStringLiteral("tbtnView"))->setEnabled(true);
+        Action(QStringLiteral("tbtnRun"))->setEnabled(yearOpen);
     }
     if (ItemChosen(DocumentPage::OutBox)) {
-        Button(QStringLiteral("tbtnExportItem"))->setEnabled(true);
-        Button(QStringLiteral("tbtnView"))->setEnabled(true);
+        Action(QStringLiteral("tbtnExportItem"))->setEnabled(true);
+        Action(QStringLiteral("tbtnView"))->setEnabled(true);
     }
     if (ItemChosen(DocumentPage::Templates)) {
-        Button(QStringLiteral("tbtnNewItem"))->setEnabled(yearOpen);
-        Button(QStringLiteral("tbtnView"))->setEnabled(yearOpen);
+        Action(QStringLiteral("tbtnNewItem"))->setEnabled(yearOpen);
+        Action(QStringLiteral("tbtnView"))->setEnabled(yearOpen);
     }
 }
 
@@ -344,6 +465,8 @@ void TFormMain::tbtnFoldersClick() {
     connect(&manager, &TDataManager::SchoolYearChanged, this, [this] {
         ShowSchoolYear();
         UpdateCommandButtons();
+        if (m_state.SchoolYearOpen())
+            m_state.LastSchoolYear = m_state.SchoolYearLabel;
     });
     m_ui.RunModal(manager);
 }
@@ -417,9 +540,21 @@ void TFormMain::tbtnViewClick() {
     }
 }
 
+void TFormMain::OfferToReceive(const QString& path) {
+    const QString source = QFileInfo(path).absoluteFilePath();
+    if (m_ui.ShowMessage(MessageIcon::Question,
+                         QStringLiteral("Θέλετε να παραλάβετε το Αρχείο \"") + source +
+                             QStringLiteral("\" στα αρχεία προς Καταχώρηση;"),
+                         MessageButtons::YesNo) == MessageAnswer::Yes) {
+        m_state.LastReceiveFolder = QFileInfo(source).absolutePath();
+        ReceiveGradeFileFrom(m_state, m_ui, source);
+    }
+    RefreshAll();
+}
+
 bool TFormMain::FormClose() {
-    const QRect g = geometry();
-    m_state.MainPlacement = {g.x(), g.y(), g.width(), g.height()};
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        m_state.MainPlacement = WindowPlacer::Save(*this);
     m_state.SplitW = m_left->width();
     StoreColumnWidths();
     const auto answer = m_ui.ShowMessage(MessageIcon::Warning,

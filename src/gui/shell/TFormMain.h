@@ -3,16 +3,21 @@
 #include "core/shell/DocumentFolders.h"
 #include "gui/widgets/ToolBarBuilder.h"
 
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 
 #include <array>
 
+class QAction;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QSplitter;
 class QStackedWidget;
 class QTableView;
+class QTimer;
 class QToolButton;
 
 namespace ekaldo {
@@ -44,6 +49,9 @@ public:
     QTableView* Grid(DocumentPage page) const { return m_grids[static_cast<std::size_t>(page)]; }
     DocumentListModel* ListModel(DocumentPage page) const { return m_models[static_cast<std::size_t>(page)]; }
     QToolButton* Button(const QString& name) const;
+    // The command behind a tool button (named as the button) or a menu item
+    // ("actRefresh"); the menu bar and the tool bars share them.
+    QAction* Action(const QString& name) const;
     QLabel* StatusPanel(int index) const { return m_statusPanels[static_cast<std::size_t>(index)]; }
     QLabel* PageTitle(DocumentPage page) const { return m_pageTitles[static_cast<std::size_t>(page)]; }
     TAboutForm* Banner() const;
@@ -58,6 +66,9 @@ public:
     void tbtnDeleteItemClick();
     void tbtnRunClick();
     void tbtnViewClick();
+    // A grade file given to the program by the desktop ("Open with"): asks
+    // whether to receive it into the InBox, and does so on Yes.
+    void OfferToReceive(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -70,10 +81,19 @@ private:
     void lstvInOutDocsChange();
     void Refresh(DocumentPage page);
     void RefreshAll();
+    // The folders' watcher: files that appear or vanish refresh their list.
+    void WatchFolders();
+    // At start: the school year open at the last exit, or at the very first
+    // start the only one present, opened if the administrator signs in
+    // silently; the school-year window offers it otherwise.
+    void ReopenSchoolYear(bool firstStart);
+    void BuildMenuBar();
     bool ItemChosen(DocumentPage page) const;
     QString CurrentName(DocumentPage page) const;
     // The student filter window, for a new sheet or with a template's choices.
     void OpenFilterWindow(const QString& templatePath);
+    QToolButton* AddButton(class QToolBar* bar, const char* name, ToolImage image, const QString& hint,
+                           const QList<QKeySequence>& shortcuts = {});
     void ApplyColumnWidths();
     void StoreColumnWidths();
 
@@ -90,6 +110,11 @@ private:
     std::array<QLabel*, 3> m_pageTitles{};
     std::array<QLabel*, 3> m_statusPanels{};
     ToolBarBuilder m_tools;
+
+    QList<QAction*> m_actions;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_watchTimer = nullptr;
+    std::array<bool, 3> m_changed{};
 };
 
 } // namespace ekaldo

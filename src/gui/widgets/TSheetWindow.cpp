@@ -7,6 +7,7 @@
 #include "gui/review/SheetPrinting.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
+#include "gui/shell/WindowPlacer.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -77,7 +78,7 @@ TSheetWindow::TSheetWindow(AppState& state, UiServices& ui, SheetGridStyle style
     m_printMenu->addSeparator();
     m_printMenu->addAction(QStringLiteral("Εκτυπωτής"), this, [this] { PrinterSetupClick(); });
 
-    setGeometry(m_placement.x, m_placement.y, m_placement.w, m_placement.h);
+    WindowPlacer::Restore(*this, m_placement);
     // Every sheet window starts from the default order of the student columns.
     m_state.ColumnOrder = DefaultColumnOrder();
     m_fileName->setText(m_state.CurrentFileName);
@@ -132,7 +133,8 @@ void TSheetWindow::PrintClick() {
     QList<int> widths;
     for (int column = 0; column < m_sheet.ColCount(); ++column)
         widths.append(m_grid->ColumnWidth(column));
-    PrintSheet(m_state, m_ui, m_sheet, m_fileName->text(), widths, this);
+    // The header read when the window opened is the header of its sheet.
+    PrintSheet(m_state, m_ui, m_sheet, m_fileName->text(), m_state.GradeFileHeader.SchoolYear, widths, this);
 }
 
 void TSheetWindow::PrinterSetupClick() {
@@ -141,8 +143,7 @@ void TSheetWindow::PrinterSetupClick() {
 
 void TSheetWindow::done(int result) {
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
-        const QRect g = geometry();
-        m_placement = {g.x(), g.y(), g.width(), g.height()};
+        m_placement = WindowPlacer::Save(*this);
     }
     QDialog::done(result);
 }

@@ -1,5 +1,6 @@
 #include "gui/widgets/ToolBarBuilder.h"
 
+#include <QAction>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -19,6 +20,19 @@ QToolButton* ToolBarBuilder::Make(const char* name, ToolImage image, const QStri
 QToolButton* ToolBarBuilder::Add(QToolBar* bar, const char* name, ToolImage image, const QString& hint) {
     QToolButton* button = Make(name, image, hint);
     bar->addWidget(button);
+    return button;
+}
+
+QToolButton* ToolBarBuilder::Add(QToolBar* bar, QAction* action) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(action->objectName());
+    button->setDefaultAction(action);
+    button->setIconSize(QSize(TDatModImages::ToolSize, TDatModImages::ToolSize));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::TabFocus);
+    button->setStyleSheet(QStringLiteral("QToolButton:focus { border: 2px solid #000080; border-radius: 3px; }"));
+    bar->addWidget(button);
+    m_buttons.append(button);
     return button;
 }
 

@@ -137,3 +137,36 @@ TEST(Settings, UnwritableSettingsFileRaisesAnErrorNamingIt) {
         EXPECT_TRUE(e.Message().contains(state.SettingsPath));
     }
 }
+
+TEST(Settings, EveryValueComesBackAndTheFileIsUtf8OnlyWhileAValueNeedsIt) {
+    TempFolder dir;
+    AppState state = FreshState(dir);
+    LoadSettings(state);
+    const QString folder = QStringLiteral("/home/rené/Σχολείο/Документы/");
+    state.DBPath = folder;
+    state.MainPlacement = {11, 22, 900, 600};
+    state.LastSendFolder = QStringLiteral("/media/usb/Αποστολή");
+    state.LastReceiveFolder = QStringLiteral("/media/usb/Λήψη");
+    state.LastSchoolYear = QStringLiteral("Σχ.Έτος 2025-2026");
+    SaveSettings(state);
+    const QByteArray bytes = ReadBytes(state.SettingsPath);
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << bytes.left(40).toStdString();
+    EXPECT_TRUE(bytes.contains(folder.toUtf8()));
+    AppState again = FreshState(dir);
+    LoadSettings(again);
+    EXPECT_EQ(again.DBPath, folder);
+    EXPECT_EQ(again.MainPlacement, state.MainPlacement);
+    EXPECT_EQ(again.LastSendFolder, state.LastSendFolder);
+    EXPECT_EQ(again.LastReceiveFolder, state.LastReceiveFolder);
+    EXPECT_EQ(again.LastSchoolYear, state.LastSchoolYear);
+    EXPECT_EQ(ProfileFile::ReadSection(again.SettingsPath, QStringLiteral("General"), true).Value(QStringLiteral("Program")),
+              Program::ProgramName);
+    // Back to a Greek folder: the file is the program's code page again, its
+    // other content kept.
+    again.DBPath = QStringLiteral("/srv/Σχολείο/");
+    SaveSettings(again);
+    const QByteArray greek = ReadBytes(state.SettingsPath);
+    EXPECT_FALSE(greek.startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(greek.contains(Greek(QStringLiteral("DBPath=/srv/Σχολείο/"))));
+    EXPECT_EQ(Read(again, "fc_Main", "W"), QStringLiteral("900"));
+}

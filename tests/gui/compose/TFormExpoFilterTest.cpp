@@ -6,11 +6,16 @@
 #include "gui/compose/TFormTableSort.h"
 #include "core/exchange/GradeDataFile.h"
 #include "gui/widgets/TSheetGrid.h"
+#include "gui/print/PrintGrid.h"
+#include "report/PrintTestSupport.h"
+#include "gui/print/TPreviewForm.h"
+#include "gui/print/TPrintStatusForm.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/builder/SchoolTables.h"
 #include "schooldb/TablePasswords.h"
 #include "core/shell/AppState.h"
 #include "gui/shell/TFormMain.h"
+#include "gui/shell/TAboutForm.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -27,6 +32,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTest>
 #include <QToolButton>
 
 using namespace ekaldo;
@@ -257,7 +263,8 @@ TEST_F(FilterFixture, CopyPutsTheSheetOnTheClipboardWithCrosses) {
 
 TEST_F(FilterFixture, ClosingKeepsPlacementAndPaneSizesOnlyInTheNormalState) {
     Open();
-    window->setGeometry(40, 50, 700, 600);
+    window->move(40, 50);
+    window->resize(700, 600);
     window->hdrFilterTables()->resizeSection(0, 100);
     EXPECT_EQ(window->SelectionView(SelectionKind::Levels)->width(), 100);
     window->reject();
@@ -281,7 +288,12 @@ TEST_F(FilterFixture, TheMainWindowOpensTheFilterForANewSheetAndForATemplate) {
         EXPECT_EQ(filter.Composition().StudentCount, 2) << "composed before it shows";
         return 0;
     });
-    main.tbtnNewItemClick();
+    main.show();
+    main.Banner()->close();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    main.lstvInOutDocs()->setCurrentRow(2);
+    QTest::keyClick(&main, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(state.CurrentTemplateName, QStringLiteral("Νέο"));
 
     WriteBytes(state.TemplatesDir + QStringLiteral("/Λύκειο.agt"),
@@ -324,4 +336,49 @@ TEST_F(FilterFixture, StudentColumnsStayFixedWhileSubjectsScroll) {
     window->grdStudents()->horizontalHeader()->moveSection(2, 5);
     DoubleClick(SelectionKind::Levels, 1);
     EXPECT_EQ(window->grdStudents()->horizontalHeader()->visualIndex(2), 2);
+}
+
+TEST_F(FilterFixture, APrintedSheetCarriesTheOpenSchoolYearNotThatOfTheFileReadLast) {
+    if (!HavePoppler())
+        GTEST_SKIP() << "pdftotext is missing";
+    state.GradeFileHeader.SchoolYear = QStringLiteral("1999-2000");
+    Open();
+    const QString pdf = dir.Path(QStringLiteral("sheet.pdf"));
+    state.PrinterName = Printers::PdfPrinterName;
+    ui.ExpectModal([&](QObject& dialog) {
+        auto& status = dynamic_cast<TPrintStatusForm&>(dialog);
+        status.FormActivate();
+        PrintToPdf(*qobject_cast<QBuffer*>(status.Report().Stream), pdf);
+        status.BtnOkCancel()->click();
+        return status.result();
+    });
+    ui.ExpectModal([](QObject& dialog) {
+        static_cast<QDialog&>(dialog).reject();
+        return 0;
+    });
+    window->PrintSheet();
+    const QString page = PdfPageText(pdf, 1);
+    EXPECT_TRUE(page.contains(QStringLiteral("Σχ.Έτος: 2025-2026"))) << page.left(300).toStdString();
+}
+
+TEST_F(FilterFixture, ASelectionRowIsTickedByAClickBySpaceAndByADoubleClick) {
+    Open();
+    QTableView* view = window->SelectionView(SelectionKind::Subjects);
+    const int row = RowOf(SelectionKind::Subjects, QStringLiteral("Φυσική"));
+    ASSERT_GT(row, 0);
+    const SelectionGrid& grid = window->Composition().Grid(SelectionKind::Subjects);
+    const bool before = grid.Ticked(row);
+    const QPoint centre = view->visualRect(view->model()->index(row - 1, 1)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_NE(grid.Ticked(row), before) << "a single click";
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_EQ(grid.Ticked(row), before) << "Space on the current row";
+    // A double click as the system delivers it: a click, then the second
+    // press as a double click.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_NE(grid.Ticked(row), before) << "a double click ticks once";
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible()) << "Escape closes the window";
 }

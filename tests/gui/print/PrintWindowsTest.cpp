@@ -221,13 +221,15 @@ TEST_F(PrintWindows, PlacementIsStoredOnlyFromTheNormalState) {
         TPreviewForm form(m_state, m_ui);
         form.SetStream(&m_stream);
         form.show();
-        form.setGeometry(50, 60, 700, 500);
+        form.move(50, 60);
+        form.resize(700, 500);
         form.reject();
     }
     EXPECT_EQ(m_state.PreviewPlacement, (WindowPlacement{50, 60, 700, 500}));
     {
         TPreviewForm form(m_state, m_ui);
-        EXPECT_EQ(form.geometry(), QRect(50, 60, 700, 500));
+        EXPECT_EQ(form.pos(), QPoint(50, 60));
+        EXPECT_EQ(form.size(), QSize(700, 500));
         form.SetStream(&m_stream);
         form.showMaximized();
         form.reject();
@@ -419,7 +421,7 @@ TEST_F(PrintWindows, PrintGridRecordsWithTheStatusWindowThenPreviewsTheTitleWith
         return int(QDialog::Rejected);
     });
     PrintGrid(m_state, m_ui, nullptr, sheet, DefaultSheetColumnWidths(sheet.ColCount()),
-              QStringLiteral("Φύλλο Β1.agd"));
+              QStringLiteral("Φύλλο Β1.agd"), QStringLiteral("2024-2025"));
     EXPECT_EQ(m_state.ReportTitle, QStringLiteral("Φύλλο Β1"));
     EXPECT_EQ(finalLabel, QStringLiteral("\n\nΗ Προεπισκόπηση Ολοκληρώθηκε!"));
     EXPECT_EQ(buttonText, QStringLiteral("OK"));
@@ -443,7 +445,7 @@ TEST_F(PrintWindows, CancellingDuringPreparationOpensNoPreview) {
         return status.result();
     });
     // No error box and no preview follow: any would fail the script.
-    PrintGrid(m_state, m_ui, nullptr, sheet, {}, QStringLiteral("Φύλλο"));
+    PrintGrid(m_state, m_ui, nullptr, sheet, {}, QStringLiteral("Φύλλο"), QStringLiteral("2024-2025"));
     EXPECT_EQ(finalLabel, QStringLiteral("\n\nΗ Προεπισκόπηση Ακυρώθηκε!"));
     EXPECT_LT(pagesDone, 11);
 }

@@ -1,5 +1,6 @@
 // The school-year window, its confirmation and the sign-in window, offscreen.
 #include "gui/schooldb/TDataManager.h"
+#include "base/ProfileFile.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/builder/SchoolTables.h"
 #include "gui/schooldb/TDataOpen.h"
@@ -7,6 +8,7 @@
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
 #include "gui/shell/TFormMain.h"
+#include "gui/shell/WindowPlacer.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 #include "support/WidgetInput.h"
@@ -18,6 +20,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -188,11 +191,75 @@ TEST(PasswordForm, HidesWhatIsTypedBehindHashes) {
     EXPECT_TRUE(form.OKPasswordBB()->isDefault());
 }
 
-TEST_F(DataManagerFixture, ClosingStoresThePlacement) {
+TEST_F(DataManagerFixture, PlacementComesBackUnchangedAfterAnyNumberOfOpenings) {
+    // Restoring what was saved gives the same placement on a window with a frame.
+    QWidget framed;
+    WindowPlacer::Restore(framed, {100, 120, 400, 300});
+    framed.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&framed));
+    ASSERT_NE(framed.frameGeometry().topLeft(), framed.geometry().topLeft()) << "the window has a frame";
+    EXPECT_EQ(WindowPlacer::Save(framed), (WindowPlacement{100, 120, 400, 300}));
+    // A place off the screen comes back onto it.
+    QWidget lost;
+    WindowPlacer::Restore(lost, {-3000, 9000, 400, 300});
+    EXPECT_TRUE(lost.screen()->availableGeometry().contains(lost.pos()));
+
     state.DataManagerPlacement = {40, 50, 325, 252};
+    for (int opening = 0; opening < 4; ++opening) {
+        TDataManager manager(state, ui);
+        manager.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&manager));
+        EXPECT_EQ(manager.frameGeometry().topLeft(), QPoint(40, 50)) << opening;
+        manager.reject();
+        EXPECT_EQ(state.DataManagerPlacement, (WindowPlacement{40, 50, manager.width(), manager.height()}));
+    }
+}
+
+TEST_F(DataManagerFixture, TheLastOpenedYearOpensAtStartOnlyWithoutAsking) {
+    WriteYear(dir.Path(QStringLiteral("MV202627.SYR")), QStringLiteral("TALMIR"), QStringLiteral("2026"));
+    state.ProgramFolder = dir.Path(QStringLiteral("prog/"));
+    state.SettingsPath = dir.Path(QStringLiteral("ZENTIK.INI"));
+    auto start = [&](const QString& year) {
+        WriteBytes(state.SettingsPath,
+                   Greek(QStringLiteral("[Directory]\r\nDBPath=") + dir.Path() +
+                         QStringLiteral("\r\nSchoolYear=") + year + QStringLiteral("\r\n")));
+        auto window = std::make_unique<TFormMain>(state, ui);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        return window;
+    };
+    {
+        auto window = start(QStringLiteral("Σχ.Έτος 2024-2025"));
+        EXPECT_EQ(window->edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος 2024-2025"));
+        EXPECT_TRUE(state.MorvenDataBase().Connected());
+        EXPECT_EQ(state.CurrentUserName, QStringLiteral("TALMIR"));
+    }
+    // A year whose administrator has another password: no question at start,
+    // and the school-year window offers it.
+    auto window = start(QStringLiteral("Σχ.Έτος 2025-2026"));
+    EXPECT_EQ(window->edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
+    EXPECT_FALSE(state.MorvenDataBase().Connected());
     TDataManager manager(state, ui);
-    EXPECT_EQ(manager.pos(), QPoint(40, 50));
-    manager.setGeometry(60, 70, 400, 300);
-    manager.reject();
-    EXPECT_EQ(state.DataManagerPlacement, (WindowPlacement{60, 70, 400, 300}));
+    EXPECT_EQ(manager.SchoolYearLB()->currentItem()->text(), QStringLiteral("Σχ.Έτος 2025-2026"));
+}
+
+TEST(FirstStart, OpensTheOnlySchoolYearPresentAndRemembersIt) {
+    TempFolder dir;
+    AppState state;
+    ScriptedUiServices ui;
+    state.ProgramFolder = dir.Path(QStringLiteral("prog/"));
+    state.SettingsPath = dir.Path(QStringLiteral("ZENTIK.INI"));
+    WriteYear(dir.Path(QStringLiteral("prog/MV202526.SYR")), QStringLiteral("TALMIR"),
+              QStringLiteral("2025"));
+    TFormMain window(state, ui);
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    EXPECT_EQ(window.edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος 2025-2026"));
+    window.lstvInOutDocs()->setCurrentRow(2);
+    EXPECT_TRUE(window.Button(QStringLiteral("tbtnNewItem"))->isEnabled());
+    ui.ExpectMessage(MessageIcon::Warning,
+                     QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!"),
+                     MessageAnswer::Ok);
+    window.close();
+    EXPECT_EQ(ProfileFile::ReadString(state.SettingsPath, QStringLiteral("Directory"),
+                                      QStringLiteral("SchoolYear")),
+              QStringLiteral("Σχ.Έτος 2025-2026"));
 }

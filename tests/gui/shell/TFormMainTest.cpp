@@ -9,24 +9,28 @@
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTableView>
+#include <QTest>
 #include <QTextBrowser>
-#include <QMouseEvent>
-#include <QPointer>
-#include <QFileSystemModel>
 #include <QTimer>
-#include <QTreeView>
 #include <QToolButton>
+#include <QTreeView>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -87,7 +91,8 @@ TEST_F(MainWindowFixture, FirstRunCreatesTheFoldersAndShowsOneEmptyRowNumberedOn
     EXPECT_EQ(w.windowTitle(), QStringLiteral("e-Κάλντο: Κεντρικό Σύστημα"));
     for (const char* folder : {"Imports", "Exports", "Templates"})
         EXPECT_TRUE(QDir(state.ProgramFolder + QString::fromLatin1(folder)).exists()) << folder;
-    EXPECT_EQ(w.geometry(), QRect(10, 10, 450, 350));
+    EXPECT_EQ(w.pos(), QPoint(10, 10)) << "the frame's corner";
+    EXPECT_EQ(w.size(), QSize(450, 350));
     EXPECT_EQ(w.edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
     EXPECT_EQ(w.StatusPanel(0)->text(),
               QStringLiteral(" Ηλεκτρονικό Κάλντο v 1.5a για Φροντιστήρια , ") + Program::CopyrightNotice);
@@ -98,7 +103,7 @@ TEST_F(MainWindowFixture, FirstRunCreatesTheFoldersAndShowsOneEmptyRowNumberedOn
         EXPECT_EQ(w.ListModel(page)->rowCount(), 1);
         EXPECT_EQ(w.ListModel(page)->CellText(0, 0), QStringLiteral("1"));
         EXPECT_EQ(w.ListModel(page)->columnCount(), columns[p]);
-        EXPECT_EQ(w.Grid(page)->columnWidth(0), 32);
+        EXPECT_GE(w.Grid(page)->columnWidth(0), 32);
         EXPECT_EQ(w.Grid(page)->columnWidth(1), 18);
         EXPECT_EQ(w.Grid(page)->columnWidth(2), 240);
         EXPECT_EQ(w.Grid(page)->verticalHeader()->defaultSectionSize(), 18);
@@ -148,6 +153,112 @@ TEST_F(MainWindowFixture, RefreshKeepsTheSelectedFileWhenOthersArriveBeforeIt) {
     QFile::remove(Path("Exports", "m.agd"));
     window->RefreshOutBox();
     EXPECT_EQ(grid->currentIndex().row(), 0) << "a vanished file leaves the first row current";
+}
+
+TEST_F(MainWindowFixture, ListsAreInGreekAlphabeticalOrderWhateverTheFileSystemGives) {
+    const char* names[] = {"Τμήμα 10.agd", "γ.agd", "Άλφα.agd", "β.agd", "Τμήμα 2.agd", "Αβ.agd"};
+    for (const char* name : names)
+        WriteBytes(Path("Imports", name), GradeFile(QString::fromUtf8(name)));
+    Open();
+    QStringList listed;
+    for (int r = 0; r < window->ListModel(DocumentPage::InBox)->rowCount(); ++r)
+        listed << window->ListModel(DocumentPage::InBox)->FileNameAt(r);
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("Αβ.agd"), QStringLiteral("Άλφα.agd"),
+                                   QStringLiteral("β.agd"), QStringLiteral("γ.agd"),
+                                   QStringLiteral("Τμήμα 2.agd"), QStringLiteral("Τμήμα 10.agd")}));
+}
+
+TEST_F(MainWindowFixture, RowNumbersStayInViewAfterARefreshAndFitFiveDigits) {
+    for (const char* name : {"a.agd", "b.agd", "c.agd"})
+        WriteBytes(Path("Exports", name), GradeFile(QString::fromLatin1(name)));
+    Open();
+    window->resize(330, 300);
+    Choose(DocumentPage::OutBox);
+    QTableView* grid = window->Grid(DocumentPage::OutBox);
+    grid->setCurrentIndex(window->ListModel(DocumentPage::OutBox)->index(2, 4));
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    ASSERT_GT(grid->horizontalScrollBar()->value(), 0) << "the window is narrower than the list";
+    window->RefreshOutBox();
+    EXPECT_EQ(grid->columnViewportPosition(0), 0) << "the numbers are in view";
+    EXPECT_EQ(window->ListModel(DocumentPage::OutBox)->FileNameAt(grid->currentIndex().row()),
+              QStringLiteral("c.agd"));
+    // The number is drawn 4 pixels from the cell's right edge.
+    EXPECT_GE(grid->columnWidth(0), grid->fontMetrics().horizontalAdvance(QStringLiteral("10000")) + 4 + 2);
+}
+
+TEST_F(MainWindowFixture, FilesArrivingOrLeavingFromOutsideShowWithoutACommand) {
+    Open();
+    DocumentListModel* model = window->ListModel(DocumentPage::Templates);
+    WriteBytes(Path("Templates", "t.agt"), "[Header]\r\n");
+    WaitFor([&] { return model->FileNameAt(0) == QStringLiteral("t.agt"); });
+    EXPECT_EQ(model->FileNameAt(0), QStringLiteral("t.agt"));
+    QFile::remove(Path("Templates", "t.agt"));
+    WaitFor([&] { return model->FileNameAt(0).isEmpty(); });
+    EXPECT_EQ(model->FileNameAt(0), QString());
+}
+
+TEST_F(MainWindowFixture, EveryCommandIsReachedFromTheKeyboardAndTheMenuBar) {
+    WriteBytes(Path("Exports", "a.agd"), GradeFile(QStringLiteral("a.agd")));
+    Open();
+    window->Banner()->close();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    // The menu bar holds every tool button's command.
+    QList<QAction*> inMenus;
+    for (QAction* menu : window->menuBar()->actions())
+        inMenus += menu->menu()->actions();
+    for (const char* name : {"tbtnHelp", "tbtnParams", "tbtnFolders", "tbtnExit", "tbtnNewItem",
+                             "tbtnExportItem", "tbtnImportItem", "tbtnDeleteItem", "tbtnRun", "tbtnView"}) {
+        QToolButton* button = window->Button(QString::fromLatin1(name));
+        EXPECT_TRUE(inMenus.contains(button->defaultAction())) << name;
+        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus) << name;
+    }
+    // A focused button is marked.
+    QToolButton* folders = window->Button(QStringLiteral("tbtnFolders"));
+    const QImage unfocused = folders->grab().toImage();
+    folders->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(folders->grab().toImage(), unfocused);
+
+    Choose(DocumentPage::OutBox);
+    QTableView* grid = window->Grid(DocumentPage::OutBox);
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_F1);
+    EXPECT_EQ(ui.HelpShown(), std::vector<int>{1000});
+    WriteBytes(Path("Exports", "b.agd"), GradeFile(QStringLiteral("b.agd")));
+    QTest::keyClick(grid, Qt::Key_F5);
+    EXPECT_EQ(window->ListModel(DocumentPage::OutBox)->FileNameAt(1), QStringLiteral("b.agd"))
+        << "F5 refreshes";
+    ui.ExpectModal([](QObject& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("FormViewTable"));
+        return 0;
+    });
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(state.CurrentFileName, QStringLiteral("a.agd"));
+    ui.ExpectMessage(MessageIcon::Question,
+                     QStringLiteral("Πρόκειται να διαγράψετε το Αρχείο \"") + Path("Exports", "a.agd") +
+                         QStringLiteral("\" !\nΘα προχωρήσετε στη διαγραφή;"),
+                     MessageAnswer::No);
+    QTest::keyClick(grid, Qt::Key_Delete);
+    EXPECT_TRUE(QFile::exists(Path("Exports", "a.agd")));
+}
+
+TEST_F(MainWindowFixture, AFileOpenedWithTheProgramIsReceivedAfterAsking) {
+    Open();
+    QDir().mkpath(dir.Path(QStringLiteral("usb")));
+    const QString source = dir.Path(QStringLiteral("usb/whatever.agd"));
+    WriteBytes(source, GradeFile(QStringLiteral("Α1.agd")));
+    const QString question = QStringLiteral("Θέλετε να παραλάβετε το Αρχείο \"") + source +
+                             QStringLiteral("\" στα αρχεία προς Καταχώρηση;");
+    ui.ExpectMessage(MessageIcon::Question, question, MessageAnswer::No);
+    window->OfferToReceive(source);
+    EXPECT_EQ(window->ListModel(DocumentPage::InBox)->FileNameAt(0), QString());
+    const QString received = Path("Imports", "Α1.agd");
+    ui.ExpectMessage(MessageIcon::Question, question, MessageAnswer::Yes)
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Το Αρχείο \"") + received + QStringLiteral("\" ελήφθη επιτυχώς!"));
+    window->OfferToReceive(source);
+    EXPECT_EQ(window->ListModel(DocumentPage::InBox)->FileNameAt(0), QStringLiteral("Α1.agd"));
+    EXPECT_EQ(state.LastReceiveFolder, dir.Path(QStringLiteral("usb")));
 }
 
 TEST_F(MainWindowFixture, StateIconsAreDrawnInColumnOne) {
@@ -238,7 +349,7 @@ TEST_F(MainWindowFixture, CancelAtTheExitQuestionLeavesTheSettingsFileUntouched)
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(ReadBytes(state.SettingsPath), before);
 
-    window->setGeometry(30, 40, 640, 480);
+    window->resize(640, 480);
     window->Grid(DocumentPage::InBox)->setColumnWidth(7, 99);
     window->Grid(DocumentPage::Templates)->setColumnWidth(3, 77);
     ui.ExpectMessage(MessageIcon::Warning, kExitQuestion, MessageAnswer::Ok);
@@ -257,7 +368,8 @@ TEST_F(MainWindowFixture, CancelAtTheExitQuestionLeavesTheSettingsFileUntouched)
 TEST_F(MainWindowFixture, SavedPlacementAndWidthsComeBack) {
     WriteBytes(state.SettingsPath, "[fc_Main]\r\nX=0x20\r\nY=50\r\nW=700\r\nH=500\r\nSplitW=200\r\ncw_OutBox3=150\r\n");
     Open();
-    EXPECT_EQ(window->geometry(), QRect(32, 50, 700, 500));
+    EXPECT_EQ(window->pos(), QPoint(32, 50));
+    EXPECT_EQ(window->size(), QSize(700, 500));
     EXPECT_EQ(window->Grid(DocumentPage::OutBox)->columnWidth(3), 150);
     EXPECT_EQ(window->findChild<QWidget*>(QStringLiteral("pnlClientLeft"))->width(), 200);
 }

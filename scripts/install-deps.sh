@@ -7,11 +7,13 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev qt6-translations-l10n libgl1-mesa-dev
   pxlib-dev libsqlite3-dev
+  libxlsxwriter-dev libzip-dev
   libgtest-dev
   fonts-dejavu-core fonts-liberation2
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(clang libclang-rt-dev clang-format poppler-utils desktop-file-utils)
+  packages+=(clang libclang-rt-dev clang-format poppler-utils desktop-file-utils
+             python3-openpyxl libreoffice-calc-nogui)
 fi
 # What cpack needs to build the Debian package and find its dependencies.
 if [ "${1:-}" = "--package" ]; then

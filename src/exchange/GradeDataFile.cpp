@@ -54,7 +54,8 @@ void WriteRow(ByteWriter& out, const GradeSheet& grid, int row) {
         const QStringView text = grid.RowText(row);
         const bool encoded = !CodePage1253::EncodeInto(text, bytes).has_value();
         const QByteArrayView line = QByteArrayView(bytes).sliced(from);
-        if (encoded && line.count('\t') == std::max(stored - 1, 0) && !line.contains('\r') && !line.contains('\n')) {
+        if (encoded && line.count('\t') == std::max(stored - 1, 0) && !line.contains('\r') &&
+            !line.contains('\n')) {
             for (int c = std::max(stored, 1); c < cols; ++c)
                 bytes.append('\t');
             bytes.append("\r\n");
@@ -97,38 +98,53 @@ GradeHeader ReadGradeHeader(const QString& path) {
     return h;
 }
 
-void ReadGradeFileHeader(AppState& state, const QString& path) { state.GradeFileHeader = ReadGradeHeader(path); }
+void ReadGradeFileHeader(AppState& state, const QString& path) {
+    state.GradeFileHeader = ReadGradeHeader(path);
+}
 
 void WriteGradeFileHeaderKey(const QString& path, const QString& key, const QString& value) {
     ProfileFile::WriteString(path, kHeader, key, value);
 }
 
+QByteArray GradeDataFileBytes(const GradeHeader& h, const GradeSheet& grid) {
+    ByteWriter out;
+    // Room for the usual sheet at once: a grade cell is a few bytes, a name a few dozen.
+    out.Bytes().reserve(1024 + qsizetype(grid.RowCount()) * (grid.ColCount() * 6 + 64));
+    out.Line(QStringLiteral("[Header]"));
+    out.Line(QStringLiteral("File=") + Flattened(h.File));
+    out.Line(QStringLiteral("Version=") + Flattened(h.Version));
+    out.Line(QStringLiteral("Copyright=") + Flattened(h.Copyright));
+    out.Line(QStringLiteral("FileName=") + Flattened(h.FileName));
+    out.Line(QStringLiteral("FileID=") + Flattened(h.FileID));
+    out.Line(QStringLiteral("Created=") + Flattened(h.Created));
+    out.Line(QStringLiteral("Exported=") + Flattened(h.Exported));
+    out.Line(QStringLiteral("Modified=") + Flattened(h.Modified));
+    out.Line(QStringLiteral("Imported=") + Flattened(h.Imported));
+    out.Line(QStringLiteral("Posted=") + Flattened(h.Posted));
+    out.Line(QStringLiteral("SchoolYear=") + Flattened(h.SchoolYear));
+    out.Line(QStringLiteral("[Data]"));
+    WriteRow(out, grid, 0);
+    for (int row = 1; row < grid.RowCount(); ++row) {
+        if (!grid.Cell(row, 0).isEmpty())
+            WriteRow(out, grid, row);
+    }
+    return std::move(out.Bytes());
+}
+
 bool WriteGradeDataFile(const AppState& state, UiServices& ui, const GradeSheet& grid,
                         const QString& schoolYear) {
     const QString& path = state.CurrentFilePath;
-    ByteWriter out;
     try {
-        // Room for the usual sheet at once: a grade cell is a few bytes, a name a few dozen.
-        out.Bytes().reserve(1024 + qsizetype(grid.RowCount()) * (grid.ColCount() * 6 + 64));
-        out.Line(QStringLiteral("[Header]"));
-        out.Line(QStringLiteral("File=") + GradeFileKeys::FileType);
-        out.Line(QStringLiteral("Version=") + GradeFileKeys::Version);
-        out.Line(QStringLiteral("Copyright=") + Program::CopyrightNotice);
-        out.Line(QStringLiteral("FileName=") + Flattened(state.CurrentFileName));
-        out.Line(QStringLiteral("FileID=") + RegionalFormats::ShortestNumberText(RegionalFormats::DayCount(ui.Now())));
-        out.Line(QStringLiteral("Created=") + RegionalFormats::DateTimeText(ui.Now()));
-        out.Line(QStringLiteral("Exported="));
-        out.Line(QStringLiteral("Modified="));
-        out.Line(QStringLiteral("Imported="));
-        out.Line(QStringLiteral("Posted="));
-        out.Line(QStringLiteral("SchoolYear=") + Flattened(schoolYear));
-        out.Line(QStringLiteral("[Data]"));
-        WriteRow(out, grid, 0);
-        for (int row = 1; row < grid.RowCount(); ++row) {
-            if (!grid.Cell(row, 0).isEmpty())
-                WriteRow(out, grid, row);
-        }
-        ReplaceFileAtomically(path, out.Bytes());
+        GradeHeader header;
+        header.File = GradeFileKeys::FileType;
+        header.Version = GradeFileKeys::Version;
+        header.Copyright = Program::CopyrightNotice;
+        header.FileName = state.CurrentFileName;
+        // Two reads of the clock, as the file has always had them.
+        header.FileID = RegionalFormats::ShortestNumberText(RegionalFormats::DayCount(ui.Now()));
+        header.Created = RegionalFormats::DateTimeText(ui.Now());
+        header.SchoolYear = schoolYear;
+        ReplaceFileAtomically(path, GradeDataFileBytes(header, grid));
     } catch (const EncodingError& e) {
         ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) + QLatin1Char('\n') +
                  e.Message());
@@ -138,7 +154,8 @@ bool WriteGradeDataFile(const AppState& state, UiServices& ui, const GradeSheet&
         ui.Error(e.Message());
         return false;
     } catch (const FileError&) {
-        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) + QLatin1Char('\n') + kCheckName);
+        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) + QLatin1Char('\n') +
+                 kCheckName);
         return false;
     }
     ui.Information(QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + path + QStringLiteral("\" ολοκληρώθηκε!"));
@@ -178,7 +195,8 @@ template <typename Line> std::vector<qsizetype> TabStarts(const Line& line) {
 bool ReadGradeDataRows(const QString& path, UiServices& ui, GradeSheet& grid, ProgressSink* progress) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")) + QLatin1Char('\n') + kCheckName);
+        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")) + QLatin1Char('\n') +
+                 kCheckName);
         return false;
     }
     // A sheet of a whole school is a few megabytes; anything near this size is

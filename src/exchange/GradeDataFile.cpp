@@ -54,8 +54,7 @@ void WriteRow(ByteWriter& out, const GradeSheet& grid, int row) {
         const QStringView text = grid.RowText(row);
         const bool encoded = !CodePage1253::EncodeInto(text, bytes).has_value();
         const QByteArrayView line = QByteArrayView(bytes).sliced(from);
-        if (encoded && line.count('\t') == std::max(stored - 1, 0) && !line.contains('\r') &&
-            !line.contains('\n')) {
+        if (encoded && line.count('\t') == std::max(stored - 1, 0) && !line.contains('\r') && !line.contains('\n')) {
             for (int c = std::max(stored, 1); c < cols; ++c)
                 bytes.append('\t');
             bytes.append("\r\n");
@@ -98,9 +97,7 @@ GradeHeader ReadGradeHeader(const QString& path) {
     return h;
 }
 
-void ReadGradeFileHeader(AppState& state, const QString& path) {
-    state.GradeFileHeader = ReadGradeHeader(path);
-}
+void ReadGradeFileHeader(AppState& state, const QString& path) { state.GradeFileHeader = ReadGradeHeader(path); }
 
 void WriteGradeFileHeaderKey(const QString& path, const QString& key, const QString& value) {
     ProfileFile::WriteString(path, kHeader, key, value);
@@ -154,8 +151,7 @@ bool WriteGradeDataFile(const AppState& state, UiServices& ui, const GradeSheet&
         ui.Error(e.Message());
         return false;
     } catch (const FileError&) {
-        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) + QLatin1Char('\n') +
-                 kCheckName);
+        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) + QLatin1Char('\n') + kCheckName);
         return false;
     }
     ui.Information(QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + path + QStringLiteral("\" ολοκληρώθηκε!"));
@@ -195,8 +191,7 @@ template <typename Line> std::vector<qsizetype> TabStarts(const Line& line) {
 bool ReadGradeDataRows(const QString& path, UiServices& ui, GradeSheet& grid, ProgressSink* progress) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")) + QLatin1Char('\n') +
-                 kCheckName);
+        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")) + QLatin1Char('\n') + kCheckName);
         return false;
     }
     // A sheet of a whole school is a few megabytes; anything near this size is

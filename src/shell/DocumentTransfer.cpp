@@ -3,8 +3,8 @@
 #include "exchange/GradeDataFile.h"
 #include "exchange/GradeSheet.h"
 #include "exchange/GradeWorkbook.h"
-#include "platform/FileErrors.h"
 #include "platform/ProfileFile.h"
+#include "platform/FileErrors.h"
 #include "platform/RegionalFormats.h"
 #include "platform/UiServices.h"
 #include "shell/AppState.h"
@@ -23,9 +23,7 @@ QString WithGradeExtension(const QString& path) {
     return QDir(info.path()).filePath(base + QStringLiteral(".agd"));
 }
 
-QString FolderOfPath(const QString& path) {
-    return QDir::toNativeSeparators(QFileInfo(path).absolutePath());
-}
+QString FolderOfPath(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absolutePath()); }
 
 bool SameFile(const QString& a, const QString& b) {
     const QFileInfo fa(a), fb(b);
@@ -120,9 +118,8 @@ bool ReceiveGradeWorkbookFrom(const AppState& state, UiServices& ui, const QStri
 
 } // namespace
 
-QString GradeFileFilter() {
-    return QStringLiteral("Αρχείο Βαθμολογίας (*.agd)");
-}
+QString GradeFileFilter() { return QStringLiteral("Αρχείο Βαθμολογίας (*.agd)"); }
+
 QString ReceiveFileFilter() {
     return QStringLiteral("Αρχείο Βαθμολογίας ή Λογιστικό Φύλλο (*.agd *.xlsx);;") + GradeFileFilter() +
            QStringLiteral(";;") + WorkbookFileFilter();
@@ -249,8 +246,7 @@ bool ReceiveGradeFileFrom(const AppState& state, UiServices& ui, const QString& 
     }
     try {
         CopyFileContents(source, *destination);
-        WriteGradeFileHeaderKey(*destination, QStringLiteral("Imported"),
-                                RegionalFormats::DateTimeText(ui.Now()));
+        WriteGradeFileHeaderKey(*destination, QStringLiteral("Imported"), RegionalFormats::DateTimeText(ui.Now()));
     } catch (const EkaldoError&) {
         ReportCannotCreate(ui, *destination);
         return false;

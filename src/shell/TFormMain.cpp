@@ -1,10 +1,10 @@
 #include "shell/TFormMain.h"
 
-#include "compose/TFormExpoFilter.h"
 #include "exchange/GradeDataFile.h"
 #include "platform/UiServices.h"
 #include "review/TFormPostTable.h"
 #include "review/TFormViewTable.h"
+#include "compose/TFormExpoFilter.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolYears.h"
 #include "schooldb/TDataManager.h"
@@ -47,8 +47,7 @@ class FileGridDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const auto* model = static_cast<const DocumentListModel*>(index.model());
         if (index.column() == 0) {
             painter->fillRect(option.rect, option.palette.button());
@@ -61,17 +60,10 @@ public:
             painter->fillRect(option.rect, Qt::white);
             StateImage image;
             switch (model->IconOf(index.row())) {
-            case DocumentListModel::RowIcon::Edit:
-                image = StateImage::Edit;
-                break;
-            case DocumentListModel::RowIcon::Post:
-                image = StateImage::Post;
-                break;
-            case DocumentListModel::RowIcon::Get:
-                image = StateImage::Get;
-                break;
-            default:
-                return;
+            case DocumentListModel::RowIcon::Edit: image = StateImage::Edit; break;
+            case DocumentListModel::RowIcon::Post: image = StateImage::Post; break;
+            case DocumentListModel::RowIcon::Get: image = StateImage::Get; break;
+            default: return;
             }
             painter->drawPixmap(option.rect.topLeft() + QPoint(1, 1), TDatModImages::State(image));
             return;
@@ -110,9 +102,7 @@ QToolButton* TFormMain::Button(const QString& name) const {
     return nullptr;
 }
 
-TAboutForm* TFormMain::Banner() const {
-    return findChild<TAboutForm*>(QStringLiteral("AboutForm"));
-}
+TAboutForm* TFormMain::Banner() const { return findChild<TAboutForm*>(QStringLiteral("AboutForm")); }
 
 void TFormMain::BuildLayout() {
     setWindowIcon(TDatModImages::AppIcon());
@@ -180,8 +170,7 @@ void TFormMain::BuildLayout() {
         pageLayout->setContentsMargins(0, 0, 0, 0);
         pageLayout->setSpacing(0);
         auto* title = new QLabel;
-        title->setStyleSheet(
-            QStringLiteral("QLabel { background: #000080; color: white; font-weight: bold; padding: 3px; }"));
+        title->setStyleSheet(QStringLiteral("QLabel { background: #000080; color: white; font-weight: bold; padding: 3px; }"));
         m_pageTitles[std::size_t(p)] = title;
         auto* model = new DocumentListModel(static_cast<DocumentPage>(p), this);
         auto* grid = new QTableView;
@@ -243,12 +232,9 @@ void TFormMain::BuildLayout() {
     connect(Button(QStringLiteral("tbtnFolders")), &QToolButton::clicked, this, &TFormMain::tbtnFoldersClick);
     connect(Button(QStringLiteral("tbtnExit")), &QToolButton::clicked, this, &QWidget::close);
     connect(Button(QStringLiteral("tbtnNewItem")), &QToolButton::clicked, this, &TFormMain::tbtnNewItemClick);
-    connect(Button(QStringLiteral("tbtnExportItem")), &QToolButton::clicked, this,
-            &TFormMain::tbtnExportItemClick);
-    connect(Button(QStringLiteral("tbtnImportItem")), &QToolButton::clicked, this,
-            &TFormMain::tbtnImportItemClick);
-    connect(Button(QStringLiteral("tbtnDeleteItem")), &QToolButton::clicked, this,
-            &TFormMain::tbtnDeleteItemClick);
+    connect(Button(QStringLiteral("tbtnExportItem")), &QToolButton::clicked, this, &TFormMain::tbtnExportItemClick);
+    connect(Button(QStringLiteral("tbtnImportItem")), &QToolButton::clicked, this, &TFormMain::tbtnImportItemClick);
+    connect(Button(QStringLiteral("tbtnDeleteItem")), &QToolButton::clicked, this, &TFormMain::tbtnDeleteItemClick);
     connect(Button(QStringLiteral("tbtnRun")), &QToolButton::clicked, this, &TFormMain::tbtnRunClick);
     connect(Button(QStringLiteral("tbtnView")), &QToolButton::clicked, this, &TFormMain::tbtnViewClick);
     connect(m_list, &QListWidget::currentRowChanged, this, [this] { lstvInOutDocsChange(); });
@@ -310,9 +296,7 @@ void TFormMain::StoreColumnWidths() {
     store(m_grids[2], m_state.TemplateWidths);
 }
 
-void TFormMain::ShowSchoolYear() {
-    m_edtSchoolYear->setText(m_state.SchoolYearLabel);
-}
+void TFormMain::ShowSchoolYear() { m_edtSchoolYear->setText(m_state.SchoolYearLabel); }
 
 void TFormMain::CloseSchoolYear() {
     ekaldo::CloseSchoolYear(m_state);
@@ -328,15 +312,9 @@ void TFormMain::Refresh(DocumentPage page) {
     grid->selectRow(row);
 }
 
-void TFormMain::RefreshInBox() {
-    Refresh(DocumentPage::InBox);
-}
-void TFormMain::RefreshOutBox() {
-    Refresh(DocumentPage::OutBox);
-}
-void TFormMain::RefreshTemplates() {
-    Refresh(DocumentPage::Templates);
-}
+void TFormMain::RefreshInBox() { Refresh(DocumentPage::InBox); }
+void TFormMain::RefreshOutBox() { Refresh(DocumentPage::OutBox); }
+void TFormMain::RefreshTemplates() { Refresh(DocumentPage::Templates); }
 
 void TFormMain::RefreshAll() {
     RefreshOutBox();
@@ -380,31 +358,24 @@ void TFormMain::lstvInOutDocsChange() {
         m_book->setCurrentIndex(row);
 }
 
-void TFormMain::tbtnHelpClick() {
-    m_ui.ShowHelp(1000);
-}
+void TFormMain::tbtnHelpClick() { m_ui.ShowHelp(1000); }
 
 void TFormMain::tbtnParamsClick() {
-    TParamForm form(
-        m_state, m_ui, [this] { CloseSchoolYear(); }, this);
+    TParamForm form(m_state, m_ui, [this] { CloseSchoolYear(); }, this);
     m_ui.RunModal(form);
     UpdateCommandButtons();
 }
 
 void TFormMain::tbtnFoldersClick() {
-    TDataManager manager(
-        m_state, m_ui,
-        [this] {
-            ShowSchoolYear();
-            UpdateCommandButtons();
-        },
-        this);
+    TDataManager manager(m_state, m_ui, [this] {
+        ShowSchoolYear();
+        UpdateCommandButtons();
+    }, this);
     m_ui.RunModal(manager);
 }
 
 void TFormMain::OpenFilterWindow(const QString& templatePath) {
-    TFormExpoFilter filter(
-        m_state, m_ui, [this] { RefreshOutBox(); }, [this] { RefreshTemplates(); }, this);
+    TFormExpoFilter filter(m_state, m_ui, [this] { RefreshOutBox(); }, [this] { RefreshTemplates(); }, this);
     filter.FillGrids();
     if (!templatePath.isEmpty())
         filter.ApplyTemplate(templatePath);
@@ -444,8 +415,7 @@ void TFormMain::tbtnRunClick() {
     m_state.CurrentFileName = CurrentName(DocumentPage::InBox);
     m_state.CurrentFilePath = DocumentPath(m_state, DocumentPage::InBox, m_state.CurrentFileName);
     ReadGradeFileHeader(m_state, m_state.CurrentFilePath);
-    TFormPostTable window(
-        m_state, m_ui, [this] { RefreshInBox(); }, this);
+    TFormPostTable window(m_state, m_ui, [this] { RefreshInBox(); }, this);
     window.LoadPostingSheet();
     m_ui.RunModal(window);
 }
@@ -453,8 +423,7 @@ void TFormMain::tbtnRunClick() {
 void TFormMain::tbtnViewClick() {
     if (ItemChosen(DocumentPage::Templates)) {
         m_state.CurrentTemplateName = CurrentName(DocumentPage::Templates);
-        m_state.CurrentTemplatePath =
-            DocumentPath(m_state, DocumentPage::Templates, m_state.CurrentTemplateName);
+        m_state.CurrentTemplatePath = DocumentPath(m_state, DocumentPage::Templates, m_state.CurrentTemplateName);
         ReadGradeFileHeader(m_state, m_state.CurrentTemplatePath);
         OpenFilterWindow(m_state.CurrentTemplatePath);
         return;
@@ -465,13 +434,10 @@ void TFormMain::tbtnViewClick() {
         m_state.CurrentFileName = CurrentName(page);
         m_state.CurrentFilePath = DocumentPath(m_state, page, m_state.CurrentFileName);
         ReadGradeFileHeader(m_state, m_state.CurrentFilePath);
-        TFormViewTable window(
-            m_state, m_ui,
-            [this] {
-                RefreshOutBox();
-                RefreshInBox();
-            },
-            this);
+        TFormViewTable window(m_state, m_ui, [this] {
+            RefreshOutBox();
+            RefreshInBox();
+        }, this);
         window.LoadViewerSheet();
         m_ui.RunModal(window);
         return;

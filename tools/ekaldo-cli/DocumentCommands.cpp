@@ -23,8 +23,7 @@ std::optional<DocumentPage> PageNamed(const QString& name) {
 }
 
 int BadPage(const QString& name) {
-    return Fail(QStringLiteral("Άγνωστος φάκελος \"") + name +
-                QStringLiteral("\": inbox, outbox ή templates."));
+    return Fail(QStringLiteral("Άγνωστος φάκελος \"") + name + QStringLiteral("\": inbox, outbox ή templates."));
 }
 
 int PrepareFolders(CliContext& cli) {
@@ -43,7 +42,7 @@ int List(CliContext& cli) {
     const int cols = ColumnCountOf(*page);
     for (int c = 0; c < cols; ++c) {
         if (c == 1)
-            continue; // the icon column has no text
+            continue;  // the icon column has no text
         out += (c ? QStringLiteral("\t") : QString()) + ColumnTitle(c);
     }
     out += QLatin1Char('\n');
@@ -77,8 +76,7 @@ int Send(CliContext& cli) {
         destination = QDir(destination).filePath(name);
     const bool workbook = cli.Flag(QStringLiteral("--workbook"));
     if (workbook && QFileInfo(cli.arguments.at(1)).isDir())
-        destination =
-            QDir(cli.arguments.at(1)).filePath(QFileInfo(name).completeBaseName() + QStringLiteral(".xlsx"));
+        destination = QDir(cli.arguments.at(1)).filePath(QFileInfo(name).completeBaseName() + QStringLiteral(".xlsx"));
     if (QFileInfo::exists(destination) && !cli.Flag(QStringLiteral("--overwrite")))
         return RefuseExisting(destination);
     cli.ui.SetAnswerYes(true);
@@ -117,12 +115,9 @@ int Delete(CliContext& cli) {
 
 void AddDocumentCommands(QList<CliCommand>& commands) {
     commands.append({QStringLiteral("list"), QStringLiteral("inbox|outbox|templates"), 1, 1, List});
-    commands.append(
-        {QStringLiteral("send"), QStringLiteral("ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [--workbook] [--overwrite]"), 2, 2, Send});
-    commands.append(
-        {QStringLiteral("receive"), QStringLiteral("ΑΡΧΕΙΟ(.agd|.xlsx) [--overwrite]"), 1, 1, Receive});
-    commands.append(
-        {QStringLiteral("delete"), QStringLiteral("inbox|outbox|templates ΟΝΟΜΑ --yes"), 2, 2, Delete});
+    commands.append({QStringLiteral("send"), QStringLiteral("ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [--workbook] [--overwrite]"), 2, 2, Send});
+    commands.append({QStringLiteral("receive"), QStringLiteral("ΑΡΧΕΙΟ(.agd|.xlsx) [--overwrite]"), 1, 1, Receive});
+    commands.append({QStringLiteral("delete"), QStringLiteral("inbox|outbox|templates ΟΝΟΜΑ --yes"), 2, 2, Delete});
 }
 
 } // namespace ekaldo

@@ -127,7 +127,8 @@ Formats MakeFormats(lxw_workbook* wb) {
     format_set_font_color(f.subjectTitle, 0x800000);
     format_set_rotation(f.subjectTitle, 90);
     format_set_align(f.subjectTitle, LXW_ALIGN_CENTER);
-    format_set_align(f.subjectTitle, LXW_ALIGN_VERTICAL_BOTTOM);
+    // Upright titles end at the top, clear of the filter button at the foot of the cell.
+    format_set_align(f.subjectTitle, LXW_ALIGN_VERTICAL_TOP);
     format_set_bottom(f.subjectTitle, LXW_BORDER_THIN);
     f.student = workbook_add_format(wb);
     format_set_font_color(f.student, 0x404040);
@@ -207,7 +208,8 @@ void WriteGradesSheet(lxw_workbook* wb, Utf8Texts& utf8, const QString& name, co
         if (subject)
             longestSubject = std::max(longestSubject, int(text.size()));
         else
-            widths[std::size_t(c)] = std::max(widths[std::size_t(c)], int(text.size()) + 2);
+            widths[std::size_t(c)] =
+                std::max(widths[std::size_t(c)], int(text.size()) + 4); // and the filter button
     }
 
     int out = kFirstDataRow;
@@ -256,9 +258,12 @@ void WriteGradesSheet(lxw_workbook* wb, Utf8Texts& utf8, const QString& name, co
         worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), width, nullptr);
     }
     // Subject titles stand upright; the row is as tall as the longest.
-    worksheet_set_row(ws, kColumnsRow, std::clamp(longestSubject * 6.5 + 12, 30.0, 250.0), nullptr);
+    worksheet_set_row(ws, kColumnsRow, std::clamp(longestSubject * 7.5 + 24, 40.0, 250.0), nullptr);
 
     worksheet_freeze_panes(ws, kFirstDataRow, std::min(cols, kFirstSubjectColumn));
+    // The cursor starts on the first grade cell, where its input message shows.
+    if (lastCol >= kFirstSubjectColumn && !rows.empty())
+        worksheet_set_selection(ws, kFirstDataRow, kFirstSubjectColumn, kFirstDataRow, kFirstSubjectColumn);
     Check(worksheet_autofilter(ws, kColumnsRow, 0, lxw_row_t(std::max(lastRow, int(kColumnsRow))),
                                lxw_col_t(lastCol)),
           QStringLiteral("Το φίλτρο"));

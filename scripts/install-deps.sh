@@ -19,9 +19,11 @@ fi
 if [ "${1:-}" = "--package" ]; then
   packages+=(dpkg-dev file)
 fi
-# Optional: only for taking the user guide's pictures (docs/guide/make-screenshots.sh).
+# Optional: only for taking the user guide's pictures (docs/guide/make-screenshots.sh
+# and make-workbook-shots.sh, which needs the LibreOffice Calc that shows windows:
+# it takes the place of the -nogui variant the tests are content with).
 if [ "${1:-}" = "--guide" ]; then
-  packages+=(xvfb x11-utils openbox imagemagick)
+  packages+=(xvfb x11-utils openbox imagemagick libreoffice-calc xdotool)
 fi
 
 missing=()

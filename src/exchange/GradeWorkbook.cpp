@@ -462,8 +462,10 @@ private:
     std::unique_ptr<zip_t, ZipCloser> m_zip;
 };
 
-// Reads one part to its end through handler, which sees every start element.
-template <typename Handler> void ParsePart(const Package& package, const QString& part, Handler&& handler) {
+// Reads one part through handler, which sees every start element, to its
+// end or until the handler sets stop.
+template <typename Handler>
+void ParsePart(const Package& package, const QString& part, Handler&& handler, const bool* stop = nullptr) {
     const auto device = package.Open(part);
     if (!device)
         throw WorkbookError(PartMessage(part, QStringLiteral("λείπει.")));
@@ -477,6 +479,8 @@ template <typename Handler> void ParsePart(const Package& package, const QString
         }
         if (token == QXmlStreamReader::StartElement)
             handler(xml);
+        if (stop && *stop)
+            return;
     }
     if (device->OverLimit())
         throw WorkbookError(BombMessage(part));
@@ -490,7 +494,9 @@ template <typename Handler> void ParsePart(const Package& package, const QString
 }
 
 QString Attribute(const QXmlStreamReader& xml, QStringView name) {
-    for (const auto& a : xml.attributes()) {
+    // Held const: iterating a temporary list would copy every attribute.
+    const QXmlStreamAttributes attributes = xml.attributes();
+    for (const QXmlStreamAttribute& a : attributes) {
         if (a.name() == name)
             return a.value().toString();
     }
@@ -693,69 +699,79 @@ QString CellValue(const WorkbookContext& wb, const QString& type, int style, con
     return RegionalFormats::ShortestNumberText(number);
 }
 
-std::vector<SheetRow> ReadWorksheet(const WorkbookContext& wb, const QString& part) {
+// The rows of a worksheet; with headerOnly, those up to the data marker of
+// the hidden header only.
+std::vector<SheetRow> ReadWorksheet(const WorkbookContext& wb, const QString& part, bool headerOnly = false) {
     std::vector<SheetRow> rows;
+    bool done = false;
     qsizetype stored = 0;
     int rowNumber = -1;
     int col = -1;
     bool sorted = true;
     const QString badRef = PartMessage(part, QStringLiteral("έχει κελί εκτός των ορίων ενός φύλλου."));
-    ParsePart(wb.package, part, [&](QXmlStreamReader& xml) {
-        if (xml.name() == u"row") {
-            const QString r = Attribute(xml, u"r");
-            const int number = r.isEmpty() ? rowNumber + 1 : r.toInt() - 1;
-            if (number < 0 || number >= kMaxRows)
-                throw WorkbookError(badRef);
-            if (!rows.empty() && number <= rows.back().number)
-                sorted = false;
-            rowNumber = number;
-            col = -1;
-            rows.push_back({rowNumber, {}});
-            return;
-        }
-        if (xml.name() != u"c")
-            return;
-        if (rows.empty())
-            throw WorkbookError(PartMessage(part, QStringLiteral("έχει κελί έξω από γραμμή.")));
-        const QString ref = Attribute(xml, u"r");
-        col = ref.isEmpty() ? col + 1 : ColumnOfReference(ref);
-        if (col < 0 || col >= kMaxColumns)
-            throw WorkbookError(badRef);
-        const QString type = Attribute(xml, u"t");
-        const QString s = Attribute(xml, u"s");
-        const int style = s.isEmpty() ? 0 : s.toInt();
-        QString value, formula, inlineText;
-        bool hasFormula = false;
-        while (!xml.atEnd()) {
-            const auto token = xml.readNext();
-            if (token == QXmlStreamReader::StartElement) {
-                if (xml.name() == u"v") {
-                    value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-                } else if (xml.name() == u"f") {
-                    hasFormula = true;
-                    formula = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-                } else if (xml.name() == u"is") {
-                    inlineText = RichText(xml);
-                } else {
-                    xml.skipCurrentElement();
+    ParsePart(
+        wb.package, part,
+        [&](QXmlStreamReader& xml) {
+            if (xml.name() == u"row") {
+                if (headerOnly && !rows.empty() && rows.back().Cell(0) == kDataMarker) {
+                    done = true;
+                    return;
                 }
-            } else if (token == QXmlStreamReader::EndElement && xml.name() == u"c") {
-                break;
+                const QString r = Attribute(xml, u"r");
+                const int number = r.isEmpty() ? rowNumber + 1 : r.toInt() - 1;
+                if (number < 0 || number >= kMaxRows)
+                    throw WorkbookError(badRef);
+                if (!rows.empty() && number <= rows.back().number)
+                    sorted = false;
+                rowNumber = number;
+                col = -1;
+                rows.push_back({rowNumber, {}});
+                return;
             }
-        }
-        if (xml.hasError())
-            return;
-        QString text = CellValue(wb, type, style, value, formula, hasFormula, inlineText, part);
-        if (text.isEmpty())
-            return;
-        if (++stored > kMaxStoredCells)
-            throw WorkbookError(
-                PartMessage(part, QStringLiteral("έχει υπερβολικά πολλά κελιά· δεν διαβάζεται.")));
-        auto& cells = rows.back().cells;
-        if (!cells.empty() && cells.back().first >= col)
-            sorted = false;
-        cells.emplace_back(col, std::move(text));
-    });
+            if (xml.name() != u"c")
+                return;
+            if (rows.empty())
+                throw WorkbookError(PartMessage(part, QStringLiteral("έχει κελί έξω από γραμμή.")));
+            const QString ref = Attribute(xml, u"r");
+            col = ref.isEmpty() ? col + 1 : ColumnOfReference(ref);
+            if (col < 0 || col >= kMaxColumns)
+                throw WorkbookError(badRef);
+            const QString type = Attribute(xml, u"t");
+            const QString s = Attribute(xml, u"s");
+            const int style = s.isEmpty() ? 0 : s.toInt();
+            QString value, formula, inlineText;
+            bool hasFormula = false;
+            while (!xml.atEnd()) {
+                const auto token = xml.readNext();
+                if (token == QXmlStreamReader::StartElement) {
+                    if (xml.name() == u"v") {
+                        value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                    } else if (xml.name() == u"f") {
+                        hasFormula = true;
+                        formula = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+                    } else if (xml.name() == u"is") {
+                        inlineText = RichText(xml);
+                    } else {
+                        xml.skipCurrentElement();
+                    }
+                } else if (token == QXmlStreamReader::EndElement && xml.name() == u"c") {
+                    break;
+                }
+            }
+            if (xml.hasError())
+                return;
+            QString text = CellValue(wb, type, style, value, formula, hasFormula, inlineText, part);
+            if (text.isEmpty())
+                return;
+            if (++stored > kMaxStoredCells)
+                throw WorkbookError(
+                    PartMessage(part, QStringLiteral("έχει υπερβολικά πολλά κελιά· δεν διαβάζεται.")));
+            auto& cells = rows.back().cells;
+            if (!cells.empty() && cells.back().first >= col)
+                sorted = false;
+            cells.emplace_back(col, std::move(text));
+        },
+        &done);
     if (!sorted) {
         // Rows or cells out of order: the later of two at one place counts.
         std::stable_sort(rows.begin(), rows.end(),
@@ -797,7 +813,7 @@ struct SentSheet {
     GradeSheet sheet;
 };
 
-SentSheet ReadSentSheet(const std::vector<SheetRow>& rows) {
+SentSheet ReadSentSheet(const std::vector<SheetRow>& rows, bool headerOnly = false) {
     SentSheet sent;
     QHash<QString, QString> values;
     int dataRow = -1;
@@ -824,6 +840,8 @@ SentSheet ReadSentSheet(const std::vector<SheetRow>& rows) {
     h.Posted = values.value(QStringLiteral("Posted"));
     h.SchoolYear = values.value(QStringLiteral("SchoolYear"));
     sent.sheetName = values.value(QStringLiteral("Sheet"));
+    if (headerOnly)
+        return sent;
     bool ok = false;
     const int cols = values.value(QStringLiteral("Columns")).toInt(&ok);
     if (!ok || cols < 1 || cols > kMaxColumns)
@@ -1064,14 +1082,16 @@ void WriteGradeWorkbook(const QString& path, const GradeHeader& header, const Gr
     }
 }
 
-WorkbookReceipt ReadGradeWorkbook(const QByteArray& bytes, const QString& schoolYear) {
+namespace {
+
+// Refuses what is no package before it is opened: too large, or an OLE
+// compound file (an encrypted workbook is one, around the encrypted package).
+void CheckOuterForm(const QByteArray& bytes) {
     if (bytes.size() > kMaxWorkbookBytes)
         throw WorkbookError(TooLargeMessage(bytes.size()));
-    // An encrypted workbook is an OLE compound file around the encrypted package.
     if (bytes.startsWith(QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))) {
-        const QByteArray encrypted = QString(QStringLiteral("EncryptedPackage")).toUtf8();
         QByteArray utf16;
-        for (const char c : encrypted)
+        for (const char c : QByteArrayLiteral("EncryptedPackage"))
             utf16.append(c).append('\0');
         if (bytes.contains(utf16))
             throw WorkbookError(
@@ -1081,49 +1101,78 @@ WorkbookReceipt ReadGradeWorkbook(const QByteArray& bytes, const QString& school
             QStringLiteral("Το αρχείο είναι σε παλιά μορφή λογιστικού φύλλου (.xls)· αποθηκεύστε "
                            "το ως βιβλίο εργασίας .xlsx."));
     }
-    const Package package(bytes);
-    const QString workbookPart = QStringLiteral("xl/workbook.xml");
+}
+
+// The worksheets of a package and the parts they share; refused when the
+// hidden header is not among them.
+struct WorkbookParts {
     std::vector<SheetEntry> sheets;
+    std::size_t header = 0;
+    QString stringsPart, stylesPart;
     bool date1904 = false;
+};
+
+WorkbookParts ReadWorkbookParts(const Package& package) {
+    WorkbookParts wb;
     QStringList sheetIds;
-    ParsePart(package, workbookPart, [&](QXmlStreamReader& xml) {
+    ParsePart(package, QStringLiteral("xl/workbook.xml"), [&](QXmlStreamReader& xml) {
         if (xml.name() == u"sheet") {
-            sheets.push_back({Attribute(xml, u"name"), QString()});
+            wb.sheets.push_back({Attribute(xml, u"name"), QString()});
             sheetIds.append(Attribute(xml, u"id"));
         } else if (xml.name() == u"workbookPr") {
             const QString v = Attribute(xml, u"date1904");
-            date1904 = v == u"1" || v == u"true";
+            wb.date1904 = v == u"1" || v == u"true";
         }
     });
     const auto rels =
         ReadRelationships(package, QStringLiteral("xl/_rels/workbook.xml.rels"), QStringLiteral("xl/"));
-    QString stringsPart, stylesPart;
     for (const Relationship& rel : rels) {
         if (rel.type.endsWith(QStringLiteral("/sharedStrings")))
-            stringsPart = rel.target;
+            wb.stringsPart = rel.target;
         else if (rel.type.endsWith(QStringLiteral("/styles")))
-            stylesPart = rel.target;
+            wb.stylesPart = rel.target;
     }
-    for (std::size_t i = 0; i < sheets.size(); ++i)
-        sheets[i].part = rels.value(sheetIds[qsizetype(i)]).target;
-
-    const auto headerSheet = std::find_if(sheets.begin(), sheets.end(), [](const SheetEntry& s) {
+    for (std::size_t i = 0; i < wb.sheets.size(); ++i)
+        wb.sheets[i].part = rels.value(sheetIds[qsizetype(i)]).target;
+    const auto header = std::find_if(wb.sheets.begin(), wb.sheets.end(), [](const SheetEntry& s) {
         return s.name == kWorkbookHeaderSheet && !s.part.isEmpty();
     });
-    if (headerSheet == sheets.end())
+    if (header == wb.sheets.end())
         throw WorkbookError(kNotOurs);
+    wb.header = std::size_t(header - wb.sheets.begin());
+    return wb;
+}
 
-    WorkbookContext context{package, ReadSharedStrings(package, stringsPart), ReadStyles(package, stylesPart),
-                            date1904};
-    const SentSheet sent = ReadSentSheet(ReadWorksheet(context, headerSheet->part));
+QByteArray ReadWorkbookBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")), path);
+    if (file.size() > kMaxWorkbookBytes)
+        throw WorkbookError(TooLargeMessage(file.size()));
+    const QByteArray bytes = file.read(kMaxWorkbookBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")), path);
+    return bytes;
+}
+
+} // namespace
+
+WorkbookReceipt ReadGradeWorkbook(const QByteArray& bytes, const QString& schoolYear) {
+    CheckOuterForm(bytes);
+    const Package package(bytes);
+    const WorkbookParts wb = ReadWorkbookParts(package);
+    const WorkbookContext context{package, ReadSharedStrings(package, wb.stringsPart),
+                                  ReadStyles(package, wb.stylesPart), wb.date1904};
+    const SheetEntry& headerSheet = wb.sheets[wb.header];
+    const SentSheet sent = ReadSentSheet(ReadWorksheet(context, headerSheet.part));
     if (!schoolYear.isEmpty() && sent.header.SchoolYear != schoolYear)
         throw WorkbookError(QStringLiteral("Το φύλλο ανήκει στο Σχ. Έτος ") + sent.header.SchoolYear +
                             QStringLiteral(", όχι στο ανοιχτό Σχ. Έτος ") + schoolYear + QLatin1Char('.'));
 
     // The grades are on the worksheet of the name sent, else on the first other one.
     const SheetEntry* grades = nullptr;
-    for (const SheetEntry& s : sheets) {
-        if (&s != &*headerSheet && !s.part.isEmpty() && (s.name == sent.sheetName || !grades))
+    for (const SheetEntry& s : wb.sheets) {
+        if (&s != &headerSheet && !s.part.isEmpty() && (s.name == sent.sheetName || !grades))
             grades = &s;
         if (grades && grades->name == sent.sheetName)
             break;
@@ -1133,16 +1182,17 @@ WorkbookReceipt ReadGradeWorkbook(const QByteArray& bytes, const QString& school
     return MatchRows(sent, ReadWorksheet(context, grades->part));
 }
 
+GradeHeader ReadGradeWorkbookHeader(const QString& path) {
+    const QByteArray bytes = ReadWorkbookBytes(path);
+    CheckOuterForm(bytes);
+    const Package package(bytes);
+    const WorkbookParts wb = ReadWorkbookParts(package);
+    const WorkbookContext context{package, ReadSharedStrings(package, wb.stringsPart), Styles(), wb.date1904};
+    return ReadSentSheet(ReadWorksheet(context, wb.sheets[wb.header].part, true), true).header;
+}
+
 WorkbookReceipt ReadGradeWorkbookFile(const QString& path, const QString& schoolYear) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")), path);
-    if (file.size() > kMaxWorkbookBytes)
-        throw WorkbookError(TooLargeMessage(file.size()));
-    const QByteArray bytes = file.read(kMaxWorkbookBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")), path);
-    return ReadGradeWorkbook(bytes, schoolYear);
+    return ReadGradeWorkbook(ReadWorkbookBytes(path), schoolYear);
 }
 
 QString ReceiptSummary(const WorkbookReceipt& receipt) {

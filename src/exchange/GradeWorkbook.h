@@ -65,6 +65,10 @@ WorkbookReceipt ReadGradeWorkbook(const QByteArray& bytes, const QString& school
 // a file that cannot be read raises FileError.
 WorkbookReceipt ReadGradeWorkbookFile(const QString& path, const QString& schoolYear = QString());
 
+// The header a workbook was sent with, read without its sheets; throws as
+// ReadGradeWorkbookFile for a workbook that is not one of ours.
+GradeHeader ReadGradeWorkbookHeader(const QString& path);
+
 // The lines shown before a received workbook is written: rows, filled grade
 // cells, the missing rows (the first few by name).
 QString ReceiptSummary(const WorkbookReceipt& receipt);

@@ -222,7 +222,7 @@ void ReceiveGradeFile(AppState& state, UiServices& ui) {
 std::optional<QString> ReceivedFileDestination(const AppState& state, const QString& source) {
     if (IsWorkbookPath(source)) {
         try {
-            return InBoxPathFor(state, ReadGradeWorkbookFile(source).header.FileName);
+            return InBoxPathFor(state, ReadGradeWorkbookHeader(source).FileName);
         } catch (const EkaldoError&) {
             return std::nullopt; // the receive itself says why
         }

@@ -199,6 +199,7 @@ TEST(GradeWorkbook, SentSheetComesBackAsSentWithItsHeaderWhateverTheRowOrder) {
     WriteGradeWorkbook(path, SentHeader(), sheet);
     const WorkbookReceipt receipt = ReadGradeWorkbookFile(path, QStringLiteral("2025-2026"));
     EXPECT_EQ(receipt.header, SentHeader());
+    EXPECT_EQ(ReadGradeWorkbookHeader(path), SentHeader());
     EXPECT_EQ(receipt.sheet, sheet);
     EXPECT_EQ(receipt.rows, 2);
     EXPECT_EQ(receipt.filledCells, 2) << "12,5 and Α; the switched-off cell is not the teacher's";

@@ -233,6 +233,11 @@ def run_openpyxl(program, work):
         except Failure as e:
             failures += 1
             print("FAILED:", name, "-", e)
+    # A second receive never replaces the first unasked.
+    run = cli(program, os.path.join(work, "teacher-numbers"), "receive", workbook)
+    if run.returncode != 1 or "υπάρχει!" not in run.stderr or "--overwrite" not in run.stderr:
+        failures += 1
+        print("FAILED: receiving over an existing file without --overwrite:", run.stderr)
     return 1 if failures else 0
 
 

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace ekaldo {
 namespace {
@@ -1143,6 +1144,30 @@ WorkbookParts ReadWorkbookParts(const Package& package) {
     return wb;
 }
 
+// When the workbook was saved after it was written: the moment the grades
+// were filled in, which the grade file keeps as "Modified". Nothing when it
+// was never saved again or says nothing readable; it never refuses a workbook.
+std::optional<QDateTime> SavedAfterWriting(const Package& package) {
+    const QString part = QStringLiteral("docProps/core.xml");
+    QString created, modified;
+    try {
+        if (!package.Has(part))
+            return std::nullopt;
+        ParsePart(package, part, [&](QXmlStreamReader& xml) {
+            if (xml.name() == u"created")
+                created = xml.readElementText().trimmed();
+            else if (xml.name() == u"modified")
+                modified = xml.readElementText().trimmed();
+        });
+    } catch (const WorkbookError&) {
+        return std::nullopt;
+    }
+    const QDateTime saved = QDateTime::fromString(modified, Qt::ISODate);
+    if (!saved.isValid() || modified == created)
+        return std::nullopt;
+    return saved.toLocalTime();
+}
+
 QByteArray ReadWorkbookBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -1179,7 +1204,12 @@ WorkbookReceipt ReadGradeWorkbook(const QByteArray& bytes, const QString& school
     }
     if (!grades)
         throw WorkbookError(QStringLiteral("Το βιβλίο εργασίας δεν έχει το φύλλο με τους βαθμούς."));
-    return MatchRows(sent, ReadWorksheet(context, grades->part));
+    WorkbookReceipt receipt = MatchRows(sent, ReadWorksheet(context, grades->part));
+    if (receipt.header.Modified.isEmpty()) {
+        if (const auto saved = SavedAfterWriting(package))
+            receipt.header.Modified = RegionalFormats::DateTimeText(*saved);
+    }
+    return receipt;
 }
 
 GradeHeader ReadGradeWorkbookHeader(const QString& path) {

@@ -4,10 +4,12 @@
 #include "exchange/GradeWorkbook.h"
 
 #include "exchange/GradeSheet.h"
+#include "platform/RegionalFormats.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTimeZone>
 
 #include <zip.h>
 
@@ -168,7 +170,7 @@ const QByteArray kStyles =
     "numFmtId=\"166\"/></cellXfs></styleSheet>";
 
 QByteArray Workbook(const QString& grades, const QString& header = HeaderSheet(),
-                    const QByteArray& strings = {}) {
+                    const QByteArray& strings = {}, const Parts& more = {}) {
     Parts parts = {{"xl/workbook.xml", kWorkbookXml},
                    {"xl/_rels/workbook.xml.rels", Relationships(!strings.isEmpty(), true)},
                    {"xl/styles.xml", kStyles},
@@ -176,6 +178,7 @@ QByteArray Workbook(const QString& grades, const QString& header = HeaderSheet()
                    {"xl/worksheets/sheet2.xml", header.toUtf8()}};
     if (!strings.isEmpty())
         parts.push_back({"xl/sharedStrings.xml", strings});
+    parts.insert(parts.end(), more.begin(), more.end());
     return Zip(parts);
 }
 
@@ -311,6 +314,22 @@ TEST(GradeWorkbook, RowsAreMatchedByKeyAndWhatDoesNotMatchIsRefused) {
         EXPECT_EQ(receipt.sheet.Cell(1, 8), QStringLiteral("11"));
         EXPECT_EQ(receipt.sheet.Cell(2, 8), QStringLiteral("9"));
     }
+    // Saved after it was written: the moment becomes the "Modified" stamp.
+    const auto saved = [&](const char* created, const char* modified) {
+        const QByteArray core =
+            QByteArray("<cp:coreProperties xmlns:cp=\"c\" xmlns:dcterms=\"d\"><dcterms:created>") + created +
+            "</dcterms:created><dcterms:modified>" + modified + "</dcterms:modified></cp:coreProperties>";
+        return ReadGradeWorkbook(
+                   Workbook(GradesSheet(row1), HeaderSheet(), {}, {{"docProps/core.xml", core}}))
+            .header.Modified;
+    };
+    EXPECT_EQ(saved("2026-01-02T09:00:00Z", "2026-01-05T18:30:00Z"),
+              RegionalFormats::DateTimeText(
+                  QDateTime(QDate(2026, 1, 5), QTime(18, 30), QTimeZone::utc()).toLocalTime()));
+    EXPECT_EQ(saved("2026-01-02T09:00:00Z", "2026-01-02T09:00:00Z"), QString()) << "never saved again";
+    EXPECT_EQ(saved("", "yesterday"), QString());
+    EXPECT_EQ(ReadGradeWorkbook(Workbook(GradesSheet(row1))).header.Modified, QString());
+
     // A deleted row is left out and named.
     const WorkbookReceipt partial = ReadGradeWorkbook(Workbook(GradesSheet(row2)));
     EXPECT_EQ(partial.sheet.RowCount(), 2);

@@ -12,6 +12,7 @@ libreoffice: converts the workbook once through `soffice --headless
 --convert-to xlsx`; receiving the result must give the sheet as sent.
 Exits 77 (skipped) when the program needed is not installed.
 """
+import datetime
 import os
 import shutil
 import subprocess
@@ -215,6 +216,8 @@ def run_openpyxl(program, work):
         try:
             wb = openpyxl.load_workbook(workbook)
             fill(wb["Α1"])
+            # A spreadsheet program stamps its save; openpyxl leaves that to its caller.
+            wb.properties.modified = wb.properties.created + datetime.timedelta(hours=1)
             filled = os.path.join(work, name.replace(" ", "-") + ".xlsx")
             wb.save(filled)
             run, lines, target = receive(program, work, name.replace(" ", "-"), filled)
@@ -228,6 +231,7 @@ def run_openpyxl(program, work):
             check(lines == expected_lines(expected, without), "\n".join(lines or []))
             received = header_of(target)
             check(received["Exported"] == exported and received["Imported"], "stamps " + repr(received))
+            check(received["Modified"] != "", "saved by the teacher: the moment is kept as Modified")
             check(received["FileName"] == "Α1.agd" and received["SchoolYear"] == "2025-2026", "header")
             print("ok:", name)
         except Failure as e:

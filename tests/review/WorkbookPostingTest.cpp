@@ -82,8 +82,7 @@ Outcome CheckAndPost(AppState& state, UiServices& ui, const QString& path, const
     GradePosting posting(state, ui, GradingScheme::Tutoring);
     out.check = posting.CheckGrades(out.checked, 3);
     out.post = posting.PostGrades(out.posted, 3);
-    out.grades =
-        RecordBytes(QDir(SchoolFolder(QFileInfo(state.ProgramFolder).absolutePath())).filePath("GRADE.DB"));
+    out.grades = RecordBytes(QDir(SchoolFolder(root)).filePath(QStringLiteral("GRADE.DB")));
     return out;
 }
 

@@ -19,7 +19,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -147,10 +146,15 @@ Formats MakeFormats(lxw_workbook* wb) {
     return f;
 }
 
-void WriteText(lxw_worksheet* ws, Utf8Texts& utf8, int row, int col, const QString& text,
-               lxw_format* format) {
-    Check(worksheet_write_string(ws, lxw_row_t(row), lxw_col_t(col), utf8(text), format),
-          QStringLiteral("Το κελί ") + CellName(row, col));
+void CheckCell(lxw_error error, int row, int col) {
+    if (error != LXW_NO_ERROR)
+        Check(error, QStringLiteral("Το κελί ") + CellName(row, col));
+}
+
+// The library keeps its own copy of a cell's text.
+void WriteText(lxw_worksheet* ws, int row, int col, const QString& text, lxw_format* format) {
+    CheckCell(worksheet_write_string(ws, lxw_row_t(row), lxw_col_t(col), text.toUtf8().constData(), format),
+              row, col);
 }
 
 // The validation of a run of rows that share a grade range: a number within
@@ -196,7 +200,7 @@ void WriteGradesSheet(lxw_workbook* wb, Utf8Texts& utf8, const QString& name, co
     QString title = name;
     if (!header.SchoolYear.isEmpty())
         title += QStringLiteral(" — Σχ. Έτος ") + header.SchoolYear;
-    WriteText(ws, utf8, kTitleRow, std::min(1, lastCol), title, f.title);
+    WriteText(ws, kTitleRow, std::min(1, lastCol), title, f.title);
 
     // Titles: the row key's own title in the hidden column, so the row of
     // titles can be found again wherever it has gone.
@@ -205,7 +209,7 @@ void WriteGradesSheet(lxw_workbook* wb, Utf8Texts& utf8, const QString& name, co
     for (int c = 0; c < cols; ++c) {
         const QString text = sheet.Cell(0, c);
         const bool subject = c >= kFirstSubjectColumn;
-        WriteText(ws, utf8, kColumnsRow, c, text, subject ? f.subjectTitle : f.studentTitle);
+        WriteText(ws, kColumnsRow, c, text, subject ? f.subjectTitle : f.studentTitle);
         if (subject)
             longestSubject = std::max(longestSubject, int(text.size()));
         else
@@ -219,23 +223,22 @@ void WriteGradesSheet(lxw_workbook* wb, Utf8Texts& utf8, const QString& name, co
     for (std::size_t i = 0; i < rows.size(); ++i, ++out) {
         const int r = rows[i];
         const QString key = sheet.Cell(r, 0);
-        WriteText(ws, utf8, out, 0, key, nullptr);
+        WriteText(ws, out, 0, key, nullptr);
         for (int c = 1; c < std::min(cols, kFirstSubjectColumn); ++c) {
             const QString text = sheet.Cell(r, c);
-            WriteText(ws, utf8, out, c, text, f.student);
+            WriteText(ws, out, c, text, f.student);
             widths[std::size_t(c)] = std::max(widths[std::size_t(c)], int(text.size()) + 2);
         }
         for (int c = kFirstSubjectColumn; c < cols; ++c) {
             const QString text = sheet.Cell(r, c);
-            const QString where = QStringLiteral("Το κελί ") + CellName(out, c);
             if (IsCrossCell(text)) {
-                WriteText(ws, utf8, out, c, kCross, f.cross);
+                WriteText(ws, out, c, kCross, f.cross);
             } else if (text.isEmpty()) {
-                Check(worksheet_write_blank(ws, lxw_row_t(out), lxw_col_t(c), f.grade), where);
+                CheckCell(worksheet_write_blank(ws, lxw_row_t(out), lxw_col_t(c), f.grade), out, c);
             } else if (const auto number = RegionalFormats::ParseNumber(text)) {
-                Check(worksheet_write_number(ws, lxw_row_t(out), lxw_col_t(c), *number, f.grade), where);
+                CheckCell(worksheet_write_number(ws, lxw_row_t(out), lxw_col_t(c), *number, f.grade), out, c);
             } else {
-                WriteText(ws, utf8, out, c, text, f.grade);
+                WriteText(ws, out, c, text, f.grade);
             }
         }
         // One validation for each run of rows of the same range.
@@ -303,11 +306,11 @@ void WriteHeaderSheet(lxw_workbook* wb, Utf8Texts& utf8, const QString& sheetNam
                                                     {"Columns", QString::number(sheet.ColCount())}};
     int row = 0;
     for (const auto& [key, value] : keys) {
-        WriteText(ws, utf8, row, 0, QString::fromLatin1(key), nullptr);
-        WriteText(ws, utf8, row, 1, value, nullptr);
+        WriteText(ws, row, 0, QString::fromLatin1(key), nullptr);
+        WriteText(ws, row, 1, value, nullptr);
         ++row;
     }
-    WriteText(ws, utf8, row++, 0, kDataMarker, nullptr);
+    WriteText(ws, row++, 0, kDataMarker, nullptr);
     // The sheet exactly as sent: titles, then every row with a key.
     std::vector<int> all{0};
     all.insert(all.end(), rows.begin(), rows.end());
@@ -315,7 +318,7 @@ void WriteHeaderSheet(lxw_workbook* wb, Utf8Texts& utf8, const QString& sheetNam
         for (int c = 0; c < sheet.StoredCells(r); ++c) {
             const QString text = sheet.Cell(r, c);
             if (!text.isEmpty())
-                WriteText(ws, utf8, row, c, text, nullptr);
+                WriteText(ws, row, c, text, nullptr);
         }
         ++row;
     }

@@ -115,8 +115,8 @@ int Delete(CliContext& cli) {
 
 void AddDocumentCommands(QList<CliCommand>& commands) {
     commands.append({QStringLiteral("list"), QStringLiteral("inbox|outbox|templates"), 1, 1, List});
-    commands.append({QStringLiteral("send"), QStringLiteral("ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [--workbook] [--overwrite]"), 2, 2, Send});
-    commands.append({QStringLiteral("receive"), QStringLiteral("ΑΡΧΕΙΟ(.agd|.xlsx) [--overwrite]"), 1, 1, Receive});
+    commands.append({QStringLiteral("send"), QStringLiteral("ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [--overwrite]"), 2, 2, Send});
+    commands.append({QStringLiteral("receive"), QStringLiteral("ΑΡΧΕΙΟ [--overwrite]"), 1, 1, Receive});
     commands.append({QStringLiteral("delete"), QStringLiteral("inbox|outbox|templates ΟΝΟΜΑ --yes"), 2, 2, Delete});
 }
 

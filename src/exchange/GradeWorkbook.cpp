@@ -100,7 +100,10 @@ private:
 
 void Check(lxw_error error, const QString& what) {
     if (error != LXW_NO_ERROR)
-        throw WorkbookError(what + QStringLiteral(": ") + QString::fromUtf8(lxw_strerror(error)));
+        throw WorkbookError(QStringLiteral("Το λογιστικό φύλλο δεν γράφεται: ") + what +
+                            (error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED
+                                 ? QStringLiteral(" ξεπερνά τους 32.767 χαρακτήρες.")
+                                 : QStringLiteral(" (σφάλμα %1).").arg(int(error))));
 }
 
 struct Formats {
@@ -148,7 +151,7 @@ Formats MakeFormats(lxw_workbook* wb) {
 
 void CheckCell(lxw_error error, int row, int col) {
     if (error != LXW_NO_ERROR)
-        Check(error, QStringLiteral("Το κελί ") + CellName(row, col));
+        Check(error, QStringLiteral("το κελί ") + CellName(row, col));
 }
 
 // The library keeps its own copy of a cell's text.
@@ -184,7 +187,7 @@ void AddValidation(lxw_worksheet* ws, Utf8Texts& utf8, int firstRow, int lastRow
                          .arg(lowText, highText));
     Check(worksheet_data_validation_range(ws, lxw_row_t(firstRow), lxw_col_t(kFirstSubjectColumn),
                                           lxw_row_t(lastRow), lxw_col_t(lastCol), &v),
-          QStringLiteral("Ο έλεγχος βαθμών"));
+          QStringLiteral("ο έλεγχος βαθμών"));
 }
 
 void WriteGradesSheet(lxw_workbook* wb, Utf8Texts& utf8, const QString& name, const GradeHeader& header,
@@ -270,11 +273,11 @@ void WriteGradesSheet(lxw_workbook* wb, Utf8Texts& utf8, const QString& name, co
         worksheet_set_selection(ws, kFirstDataRow, kFirstSubjectColumn, kFirstDataRow, kFirstSubjectColumn);
     Check(worksheet_autofilter(ws, kColumnsRow, 0, lxw_row_t(std::max(lastRow, int(kColumnsRow))),
                                lxw_col_t(lastCol)),
-          QStringLiteral("Το φίλτρο"));
+          QStringLiteral("το φίλτρο"));
     worksheet_set_landscape(ws);
     worksheet_set_paper(ws, 9); // A4
     worksheet_fit_to_pages(ws, 1, 0);
-    Check(worksheet_repeat_rows(ws, kTitleRow, kColumnsRow), QStringLiteral("Οι γραμμές τίτλων"));
+    Check(worksheet_repeat_rows(ws, kTitleRow, kColumnsRow), QStringLiteral("οι γραμμές τίτλων"));
     worksheet_activate(ws);
 
     // No password: a teacher may lift the protection on purpose, but not by accident.
@@ -1064,20 +1067,18 @@ void WriteGradeWorkbook(const QString& path, const GradeHeader& header, const Gr
         properties.title = utf8.Mutable(sheetName);
         properties.subject = utf8.Mutable(QStringLiteral("Βαθμολογία ") + header.SchoolYear);
         properties.company = utf8.Mutable(Program::ApplicationTitle);
-        Check(workbook_set_properties(wb.get(), &properties), QStringLiteral("Οι ιδιότητες"));
+        Check(workbook_set_properties(wb.get(), &properties), QStringLiteral("οι ιδιότητες"));
         // The header's identity also where a file manager shows it.
         Check(workbook_set_custom_property_string(wb.get(), "FileName", utf8(header.FileName)),
-              QStringLiteral("Οι ιδιότητες"));
+              QStringLiteral("οι ιδιότητες"));
         Check(workbook_set_custom_property_string(wb.get(), "FileID", utf8(header.FileID)),
-              QStringLiteral("Οι ιδιότητες"));
+              QStringLiteral("οι ιδιότητες"));
         Check(workbook_set_custom_property_string(wb.get(), "SchoolYear", utf8(header.SchoolYear)),
-              QStringLiteral("Οι ιδιότητες"));
+              QStringLiteral("οι ιδιότητες"));
         const lxw_error error = workbook_close(wb.release());
         if (error != LXW_NO_ERROR) {
             QFile::remove(partial);
-            throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) +
-                                QLatin1Char('\n') + QString::fromUtf8(lxw_strerror(error)),
-                            path);
+            throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")), path);
         }
     }
     if (std::rename(partialName.constData(), QFile::encodeName(path).constData()) != 0) {

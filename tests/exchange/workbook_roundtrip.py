@@ -210,6 +210,8 @@ def run_openpyxl(program, work):
          {("104;0;10", "Φυσική"): "10"}, ()),
         ("changed surname", rename, "η στήλη «ΕΠΩΝΥΜΟ» γράφει «Γεωργίου-Παππά» ενώ στάλθηκε «Γεωργίου»", ()),
         ("unknown key", type_a_stranger, "κλειδί μαθητή «999;1;20» που δεν υπάρχει στο φύλλο που στάλθηκε", ()),
+        ("a character the grade file cannot carry", lambda ws: set_grade(ws, "101;1;20", "Άλγεβρα", "15✓"),
+         "δεν μπορεί να δημιουργηθεί!", ()),
     ]
     failures = 0
     for name, fill, expected, without in cases:

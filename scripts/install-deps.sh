@@ -7,20 +7,24 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl1-mesa-dev
   pxlib-dev libsqlite3-dev
+  libxlsxwriter-dev libzip-dev
   libgtest-dev
   fonts-dejavu-core fonts-liberation2
   help2man
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(clang libclang-rt-dev clang-format poppler-utils desktop-file-utils appstream)
+  packages+=(clang libclang-rt-dev clang-format poppler-utils desktop-file-utils appstream
+             python3-openpyxl libreoffice-calc-nogui)
 fi
 # What cpack needs to build the Debian package and find its dependencies.
 if [ "${1:-}" = "--package" ]; then
   packages+=(dpkg-dev file)
 fi
-# Optional: only for taking the user guide's pictures (docs/guide/make-screenshots.sh).
+# Optional: only for taking the user guide's pictures (docs/guide/make-screenshots.sh
+# and make-workbook-shots.sh, which needs the LibreOffice Calc that shows windows:
+# it takes the place of the -nogui variant the tests are content with).
 if [ "${1:-}" = "--guide" ]; then
-  packages+=(xvfb x11-utils openbox imagemagick)
+  packages+=(xvfb x11-utils openbox imagemagick libreoffice-calc xdotool)
 fi
 
 missing=()

@@ -41,13 +41,13 @@ QString HelpPath() {
 
 // The sections the office's daily work needs, by their anchors in the guide.
 const QStringList kRequiredSections = {
-    QStringLiteral("purpose"),      QStringLiteral("journey"), QStringLiteral("start"),
-    QStringLiteral("open-year"),    QStringLiteral("sign-in"), QStringLiteral("compose"),
-    QStringLiteral("grade-column"), QStringLiteral("save"),    QStringLiteral("templates"),
-    QStringLiteral("send"),         QStringLiteral("receive"), QStringLiteral("view"),
-    QStringLiteral("check"),        QStringLiteral("post"),    QStringLiteral("undo"),
-    QStringLiteral("backups"),      QStringLiteral("print"),   QStringLiteral("pdf"),
-    QStringLiteral("settings"),
+    QStringLiteral("purpose"),      QStringLiteral("journey"),  QStringLiteral("start"),
+    QStringLiteral("open-year"),    QStringLiteral("sign-in"),  QStringLiteral("compose"),
+    QStringLiteral("grade-column"), QStringLiteral("save"),     QStringLiteral("templates"),
+    QStringLiteral("send"),         QStringLiteral("receive"),  QStringLiteral("workbook"),
+    QStringLiteral("view"),         QStringLiteral("check"),    QStringLiteral("post"),
+    QStringLiteral("undo"),         QStringLiteral("backups"),  QStringLiteral("print"),
+    QStringLiteral("pdf"),          QStringLiteral("settings"),
 };
 
 QString ReadText(const QString& path) {

@@ -4,7 +4,9 @@
 #   paradox_table_fuzz  table opening, seeded with the tables of the demo school
 #                       (written by our builder) and, when present, the shared samples;
 #   grade_file_fuzz     grade data, template and settings files, seeded with
-#                       tests/fuzz/corpus-grade-file.
+#                       tests/fuzz/corpus-grade-file;
+#   grade_workbook_fuzz grade sheets received as workbooks (.xlsx), seeded with
+#                       the parts of one in tests/fuzz/corpus-grade-workbook.
 #   tests/fuzz/run-fuzz.sh [SECONDS] [TARGET...]
 # The working corpora and any findings (crash-*, timeout-*, leak-*, slow-unit-*)
 # stay in the build folder; the script fails when a target finds something.
@@ -14,7 +16,7 @@ build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
 seconds="${1:-600}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(paradox_table_fuzz grade_file_fuzz)
+[ ${#targets[@]} -eq 0 ] && targets=(paradox_table_fuzz grade_file_fuzz grade_workbook_fuzz)
 
 CC=clang CXX=clang++ cmake -S "$root/tests/fuzz" -B "$build" >/dev/null
 cmake --build "$build" -j"$(nproc)"
@@ -40,6 +42,7 @@ for target in "${targets[@]}"; do
   case "$target" in
     paradox_table_fuzz) seed_tables "$corpus"; max_len=400000 ;;
     grade_file_fuzz) cp "$root"/tests/fuzz/corpus-grade-file/* "$corpus/"; max_len=65536 ;;
+    grade_workbook_fuzz) cp "$root"/tests/fuzz/corpus-grade-workbook/* "$corpus/"; max_len=262144 ;;
     *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
   esac
   echo "== $target, $seconds s"

@@ -74,9 +74,14 @@ int Send(CliContext& cli) {
     QString destination = cli.arguments.at(1);
     if (QFileInfo(destination).isDir())
         destination = QDir(destination).filePath(name);
+    const bool workbook = cli.Flag(QStringLiteral("--workbook"));
+    if (workbook && QFileInfo(cli.arguments.at(1)).isDir())
+        destination = QDir(cli.arguments.at(1)).filePath(QFileInfo(name).completeBaseName() + QStringLiteral(".xlsx"));
     if (QFileInfo::exists(destination) && !cli.Flag(QStringLiteral("--overwrite")))
         return RefuseExisting(destination);
     cli.ui.SetAnswerYes(true);
+    if (workbook)
+        return SendGradeWorkbookTo(cli.ui, source, destination) ? 0 : 1;
     return SendGradeFileTo(cli.ui, source, destination) ? 0 : 1;
 }
 

@@ -133,31 +133,44 @@ void WriteGradeFileHeaderKey(const QString& path, const QString& key, const QStr
     ProfileFile::WriteString(path, kHeader, key, value);
 }
 
+QByteArray GradeDataFileBytes(const GradeHeader& h, const GradeSheet& grid) {
+    ByteWriter out;
+    // Room for the usual sheet at once: a grade cell is a few bytes, a name a few dozen.
+    out.Bytes().reserve(1024 + qsizetype(grid.RowCount()) * (grid.ColCount() * 6 + 64));
+    out.Line(QStringLiteral("[Header]"));
+    out.Line(QStringLiteral("File=") + Flattened(h.File));
+    out.Line(QStringLiteral("Version=") + Flattened(h.Version));
+    out.Line(QStringLiteral("Copyright=") + Flattened(h.Copyright));
+    out.Line(QStringLiteral("FileName=") + Flattened(h.FileName));
+    out.Line(QStringLiteral("FileID=") + Flattened(h.FileID));
+    out.Line(QStringLiteral("Created=") + Flattened(h.Created));
+    out.Line(QStringLiteral("Exported=") + Flattened(h.Exported));
+    out.Line(QStringLiteral("Modified=") + Flattened(h.Modified));
+    out.Line(QStringLiteral("Imported=") + Flattened(h.Imported));
+    out.Line(QStringLiteral("Posted=") + Flattened(h.Posted));
+    out.Line(QStringLiteral("SchoolYear=") + Flattened(h.SchoolYear));
+    out.Line(QStringLiteral("[Data]"));
+    WriteRow(out, grid, 0);
+    for (int row = 1; row < grid.RowCount(); ++row) {
+        if (!grid.Cell(row, 0).isEmpty())
+            WriteRow(out, grid, row);
+    }
+    return std::move(out.Bytes());
+}
+
 bool WriteGradeDataFile(const QString& path, const QString& fileName, const GradeSheet& grid,
                         const QString& schoolYear, UiServices& ui) {
-    ByteWriter out;
     try {
-        // Room for the usual sheet at once: a grade cell is a few bytes, a name a few dozen.
-        out.Bytes().reserve(1024 + qsizetype(grid.RowCount()) * (grid.ColCount() * 6 + 64));
-        out.Line(QStringLiteral("[Header]"));
-        out.Line(QStringLiteral("File=") + GradeFileKeys::FileType);
-        out.Line(QStringLiteral("Version=") + GradeFileKeys::Version);
-        out.Line(QStringLiteral("Copyright=") + Program::CopyrightNotice);
-        out.Line(QStringLiteral("FileName=") + Flattened(fileName));
-        out.Line(QStringLiteral("FileID=") + RegionalFormats::ShortestNumberText(RegionalFormats::DayCount(ui.Now())));
-        out.Line(QStringLiteral("Created=") + RegionalFormats::DateTimeText(ui.Now()));
-        out.Line(QStringLiteral("Exported="));
-        out.Line(QStringLiteral("Modified="));
-        out.Line(QStringLiteral("Imported="));
-        out.Line(QStringLiteral("Posted="));
-        out.Line(QStringLiteral("SchoolYear=") + Flattened(schoolYear));
-        out.Line(QStringLiteral("[Data]"));
-        WriteRow(out, grid, 0);
-        for (int row = 1; row < grid.RowCount(); ++row) {
-            if (!grid.Cell(row, 0).isEmpty())
-                WriteRow(out, grid, row);
-        }
-        ReplaceFileAtomically(path, out.Bytes());
+        GradeHeader header;
+        header.File = GradeFileKeys::FileType;
+        header.Version = GradeFileKeys::Version;
+        header.Copyright = Program::CopyrightNotice;
+        header.FileName = fileName;
+        // Two reads of the clock, as the file has always had them.
+        header.FileID = RegionalFormats::ShortestNumberText(RegionalFormats::DayCount(ui.Now()));
+        header.Created = RegionalFormats::DateTimeText(ui.Now());
+        header.SchoolYear = schoolYear;
+        ReplaceFileAtomically(path, GradeDataFileBytes(header, grid));
     } catch (const EncodingError& e) {
         ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) + QLatin1Char('\n') +
                  e.Message());

@@ -35,6 +35,11 @@ void ReadGradeFileHeader(DocumentInHand& document, const QString& path);
 // Throws FileError naming the file, or EncodingError.
 void WriteGradeFileHeaderKey(const QString& path, const QString& key, const QString& value);
 
+// The bytes of a whole grade data file: the thirteen header lines with the
+// values given, the titles and every row whose column 0 is not empty.
+// Throws EncodingError.
+QByteArray GradeDataFileBytes(const GradeHeader& header, const GradeSheet& grid);
+
 // Writes the whole file at path from the sheet: the thirteen header lines
 // (fileName is the name it is known by), the titles and every row whose
 // column 0 is not empty. The file is replaced in one step, so a failed save

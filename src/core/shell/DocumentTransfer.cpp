@@ -6,6 +6,9 @@
 #include "base/UiServices.h"
 #include "core/shell/AppState.h"
 #include "base/SharedRoutines.h"
+#include "core/exchange/GradeSheet.h"
+#include "core/exchange/GradeWorkbook.h"
+#include "base/ProfileFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,9 +59,81 @@ FileDialogRequest TransferDialog(const QString& title, const QString& folder, co
     return request;
 }
 
+// The InBox path for the file name a header gives: only its last part counts,
+// whichever separator the sender's system used, so a header can never place
+// the copy outside the InBox.
+std::optional<QString> InBoxPathFor(const AppState& state, QString name) {
+    name = name.mid(std::max(name.lastIndexOf(QLatin1Char('\\')), name.lastIndexOf(QLatin1Char('/'))) + 1)
+               .trimmed();
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
+        return std::nullopt;
+    // A control character (a NUL above all) would cut the name short on its way
+    // to the file system and leave a copy under a name no list shows.
+    if (std::any_of(name.cbegin(), name.cend(),
+                    [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        return std::nullopt;
+    return DocumentPath(state, DocumentPage::InBox, name);
+}
+
+// The school year a received workbook must belong to: the open one, if any.
+QString ExpectedSchoolYear(const AppState& state) {
+    return state.SchoolYearOpen() ? SchoolYearOfLabel(state.SchoolYearLabel) : QString();
+}
+
+void ReportNotReceived(UiServices& ui, const QString& source, const QString& reason) {
+    ui.Error(FileMessage(source, QStringLiteral(" δεν μπορεί να ληφθεί!")) + QLatin1Char('\n') + reason);
+}
+
+bool ReceiveGradeWorkbookFrom(const AppState& state, UiServices& ui, const QString& source,
+                              GradeHeader* received) {
+    WorkbookReceipt receipt;
+    try {
+        receipt = ReadGradeWorkbookFile(source, ExpectedSchoolYear(state));
+    } catch (const EkaldoError& e) {
+        ReportNotReceived(ui, source, e.Message());
+        return false;
+    }
+    if (received)
+        *received = receipt.header;
+    const auto destination = InBoxPathFor(state, receipt.header.FileName);
+    if (!destination) {
+        ReportCannotCreate(ui, DocumentPath(state, DocumentPage::InBox, QString()));
+        return false;
+    }
+    // What came back, before anything is written.
+    if (ui.ShowMessage(MessageIcon::Question,
+                       FileMessage(source, QStringLiteral(":\n")) + ReceiptSummary(receipt) +
+                           QStringLiteral("\nΝα γραφτεί ως \"") + *destination + QStringLiteral("\";"),
+                       MessageButtons::YesNo) != MessageAnswer::Yes)
+        return false;
+    if (!MayOverwrite(ui, *destination))
+        return false;
+    try {
+        receipt.header.Imported = RegionalFormats::DateTimeText(ui.Now());
+        ReplaceFileAtomically(*destination, GradeDataFileBytes(receipt.header, receipt.sheet));
+    } catch (const EncodingError& e) {
+        ui.Error(FileMessage(*destination, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) +
+                 QLatin1Char('\n') + e.Message());
+        return false;
+    } catch (const EkaldoError&) {
+        ReportCannotCreate(ui, *destination);
+        return false;
+    }
+    ui.Information(FileMessage(*destination, QStringLiteral(" ελήφθη επιτυχώς!")));
+    return true;
+}
+
 } // namespace
 
 QString GradeFileFilter() { return QStringLiteral("Αρχείο Βαθμολογίας (*.agd)"); }
+
+QString ReceiveFileFilter() {
+    return QStringLiteral("Αρχείο Βαθμολογίας ή Λογιστικό Φύλλο (*.agd *.xlsx);;") + GradeFileFilter() +
+           QStringLiteral(";;") + WorkbookFileFilter();
+}
+QString WorkbookFileFilter() {
+    return QStringLiteral("Λογιστικό Φύλλο (*.xlsx)");
+}
 
 void SendGradeFile(AppState& state, UiServices& ui, const QString& outBoxName) {
     const auto chosen = ui.GetSaveFileName(
@@ -91,11 +166,60 @@ bool SendGradeFileTo(UiServices& ui, const QString& source, const QString& desti
     return true;
 }
 
-void ReceiveGradeFile(AppState& state, UiServices& ui) {
-    const auto chosen = ui.GetOpenFileName(
-        TransferDialog(QStringLiteral("Λήψη Αρχείου.."), state.LastReceiveFolder, QStringLiteral("*.agd")));
+void SendGradeWorkbook(AppState& state, UiServices& ui, const QString& outBoxName) {
+    FileDialogRequest request =
+        TransferDialog(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο.."), state.LastSendFolder,
+                       QFileInfo(outBoxName).completeBaseName() + QStringLiteral(".xlsx"));
+    request.filter = WorkbookFileFilter();
+    request.defaultSuffix = QStringLiteral("xlsx");
+    const auto chosen = ui.GetSaveFileName(request);
     if (!chosen)
         return;
+    state.LastSendFolder = FolderOfPath(*chosen);
+    SendGradeWorkbookTo(ui, DocumentPath(state, DocumentPage::OutBox, outBoxName), *chosen);
+}
+
+bool SendGradeWorkbookTo(UiServices& ui, const QString& source, const QString& destination) {
+    if (!MayOverwrite(ui, destination))
+        return false;
+    if (SameFile(source, destination)) {
+        ReportCannotCreate(ui, destination);
+        return false;
+    }
+    GradeSheet sheet;
+    if (!ReadGradeDataRows(source, ui, sheet, nullptr))
+        return false;
+    GradeHeader header = ReadGradeHeader(source);
+    try {
+        // The workbook carries the stamp it is sent with, so it is written first.
+        header.Exported = RegionalFormats::DateTimeText(ui.Now());
+        WriteGradeWorkbook(destination, header, sheet);
+        WriteGradeFileHeaderKey(source, QStringLiteral("Exported"), header.Exported);
+    } catch (const WorkbookError& e) {
+        ui.Error(FileMessage(destination, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) +
+                 QLatin1Char('\n') + e.Message());
+        return false;
+    } catch (const EkaldoError&) {
+        ReportCannotCreate(ui, destination);
+        return false;
+    }
+    ui.Information(FileMessage(destination, QStringLiteral(" απεστάλη επιτυχώς!")));
+    return true;
+}
+
+void ReceiveGradeFile(AppState& state, UiServices& ui) {
+    FileDialogRequest request =
+        TransferDialog(QStringLiteral("Λήψη Αρχείου.."), state.LastReceiveFolder, QStringLiteral("*.agd"));
+    request.filter = ReceiveFileFilter();
+    const auto chosen = ui.GetOpenFileName(request);
+    if (!chosen)
+        return;
+    if (IsWorkbookPath(*chosen)) {
+        state.CurrentFileName = *chosen;
+        state.LastReceiveFolder = FolderOfPath(*chosen);
+        ReceiveGradeWorkbookFrom(state, ui, *chosen, &state.GradeFileHeader);
+        return;
+    }
     state.CurrentFileName = WithGradeExtension(*chosen);
     state.LastReceiveFolder = FolderOfPath(state.CurrentFileName);
     ReadGradeFileHeader(state, state.CurrentFileName);
@@ -103,21 +227,19 @@ void ReceiveGradeFile(AppState& state, UiServices& ui) {
 }
 
 std::optional<QString> ReceivedFileDestination(const AppState& state, const QString& source) {
-    QString name = ReadGradeHeader(source).FileName;
-    // Only the last part of the name counts, whichever separator the sender's
-    // system used: a header can never place the copy outside the InBox.
-    name = name.mid(std::max(name.lastIndexOf(QLatin1Char('\\')), name.lastIndexOf(QLatin1Char('/'))) + 1).trimmed();
-    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
-        return std::nullopt;
-    // A control character (a NUL above all) would cut the name short on its way
-    // to the file system and leave a copy under a name no list shows.
-    if (std::any_of(name.cbegin(), name.cend(),
-                    [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
-        return std::nullopt;
-    return DocumentPath(state, DocumentPage::InBox, name);
+    if (IsWorkbookPath(source)) {
+        try {
+            return InBoxPathFor(state, ReadGradeWorkbookHeader(source).FileName);
+        } catch (const EkaldoError&) {
+            return std::nullopt; // the receive itself says why
+        }
+    }
+    return InBoxPathFor(state, ReadGradeHeader(source).FileName);
 }
 
 bool ReceiveGradeFileFrom(const AppState& state, UiServices& ui, const QString& source) {
+    if (IsWorkbookPath(source))
+        return ReceiveGradeWorkbookFrom(state, ui, source, nullptr);
     const auto destination = ReceivedFileDestination(state, source);
     if (!destination) {
         // A header that cannot be read at all is named for what it is.

@@ -20,13 +20,23 @@ void SendGradeFile(AppState& state, UiServices& ui, const QString& outBoxName);
 // "Exported" into both. Returns whether the file was sent.
 bool SendGradeFileTo(UiServices& ui, const QString& source, const QString& destination);
 
+// Asks where to send the OutBox file as a spreadsheet workbook, then writes it there.
+void SendGradeWorkbook(AppState& state, UiServices& ui, const QString& outBoxName);
+// Writes the grade file source as a workbook at destination (asking before
+// overwriting) and stamps "Exported" into both, from one read of the clock.
+// Returns whether the workbook was written.
+bool SendGradeWorkbookTo(UiServices& ui, const QString& source, const QString& destination);
+
 // Asks which file to receive, then files it in the InBox.
 void ReceiveGradeFile(AppState& state, UiServices& ui);
 // Where a received file goes: the InBox under the last part of its header's
 // "FileName". Nothing when the header names no usable file name.
 std::optional<QString> ReceivedFileDestination(const AppState& state, const QString& source);
 // Copies source into the InBox (asking before overwriting) and stamps
-// "Imported" into the copy. Returns whether the file was received.
+// "Imported" into the copy. A workbook (.xlsx) is read instead, refused with
+// the reason when it is not a sheet sent by this program as it was sent,
+// shown (rows, grades, missing rows) for the user to confirm, and written as
+// the grade data file its header names. Returns whether the file was received.
 bool ReceiveGradeFileFrom(const AppState& state, UiServices& ui, const QString& source);
 
 // Asks, then deletes the named file of the page's folder.
@@ -34,5 +44,9 @@ bool DeleteDocument(const AppState& state, UiServices& ui, DocumentPage page, co
 
 // "Αρχείο Βαθμολογίας (*.agd)": the filter of both transfer dialogs.
 QString GradeFileFilter();
+// The receive dialog's filter: grade files and workbooks.
+QString ReceiveFileFilter();
+// "Λογιστικό Φύλλο (*.xlsx)": the filter of sending as a workbook.
+QString WorkbookFileFilter();
 
 } // namespace ekaldo

@@ -172,7 +172,16 @@ void TFormMain::BuildLayout() {
     auto* fileBar = new QToolBar;
     AddButton(fileBar, "tbtnNewItem", ToolImage::NewItem, QStringLiteral("Νέο Αρχείο"),
               {QKeySequence::New});
-    AddButton(fileBar, "tbtnExportItem", ToolImage::ExportItem, QStringLiteral("Αποστολή Αρχείου"));
+    QToolButton* exportButton =
+        AddButton(fileBar, "tbtnExportItem", ToolImage::ExportItem, QStringLiteral("Αποστολή Αρχείου"));
+    // Sending as a spreadsheet workbook sits under the send button's arrow.
+    auto* exportMenu = new QMenu(exportButton);
+    exportMenu->addAction(QStringLiteral("Αποστολή Αρχείου"), this, &TFormMain::tbtnExportItemClick);
+    QAction* workbook = exportMenu->addAction(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο"), this,
+                                              &TFormMain::tbtnExportWorkbookClick);
+    workbook->setObjectName(QStringLiteral("actExportWorkbook"));
+    exportButton->setMenu(exportMenu);
+    exportButton->setPopupMode(QToolButton::MenuButtonPopup);
     AddButton(fileBar, "tbtnImportItem", ToolImage::ImportItem, QStringLiteral("Λήψη Αρχείου"));
     AddButton(fileBar, "tbtnDeleteItem", ToolImage::DeleteItem, QStringLiteral("Διαγραφή Αρχείου"),
               {QKeySequence::Delete});
@@ -489,6 +498,11 @@ void TFormMain::tbtnNewItemClick() {
 
 void TFormMain::tbtnExportItemClick() {
     SendGradeFile(m_state, m_ui, CurrentName(DocumentPage::OutBox));
+    RefreshAll();
+}
+
+void TFormMain::tbtnExportWorkbookClick() {
+    SendGradeWorkbook(m_state, m_ui, CurrentName(DocumentPage::OutBox));
     RefreshAll();
 }
 

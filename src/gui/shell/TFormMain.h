@@ -62,6 +62,7 @@ public:
     void tbtnFoldersClick();
     void tbtnNewItemClick();
     void tbtnExportItemClick();
+    void tbtnExportWorkbookClick(); // "Αποστολή ως Λογιστικό Φύλλο", in the send button's menu
     void tbtnImportItemClick();
     void tbtnDeleteItemClick();
     void tbtnRunClick();

@@ -2,6 +2,7 @@
 #include "core/shell/AppState.h"
 #include "core/shell/DocumentFolders.h"
 #include "core/shell/DocumentTransfer.h"
+#include "core/exchange/GradeWorkbook.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -202,4 +203,61 @@ TEST_F(FoldersFixture, DeleteAsksAndRemovesOnlyOnYes) {
         .ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + folderPath + QStringLiteral("\" δεν μπορεί να διαγραφεί!"));
     EXPECT_FALSE(DeleteDocument(state, ui, DocumentPage::Templates, QString()));
     EXPECT_TRUE(QDir(state.TemplatesDir).exists());
+}
+
+TEST_F(FoldersFixture, WorkbookGoesOutStampedAndComesBackShownFirstThenFiledAsGradeFile) {
+    WriteBytes(OutBox(QStringLiteral("a.agd")), GradeFile(QStringLiteral("a.agd")));
+    const QString workbook = dir.Path(QStringLiteral("out/a.xlsx"));
+    ui.SetClockStep(1000);
+    ui.ExpectSaveFile(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο.."), workbook)
+        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + workbook + QStringLiteral("\" απεστάλη επιτυχώς!"));
+    SendGradeWorkbook(state, ui, QStringLiteral("a.agd"));
+    EXPECT_EQ(ui.ClockReads(), 1);
+    EXPECT_EQ(ReadGradeHeader(OutBox(QStringLiteral("a.agd"))).Exported, stamp);
+    EXPECT_EQ(ReadGradeWorkbookFile(workbook).header.Exported, stamp);
+    ASSERT_EQ(ui.FileDialogs().size(), 1u);
+    EXPECT_EQ(ui.FileDialogs()[0].fileName, QStringLiteral("a.xlsx"));
+    EXPECT_EQ(ui.FileDialogs()[0].filter, QStringLiteral("Λογιστικό Φύλλο (*.xlsx)"));
+    EXPECT_EQ(ui.FileDialogs()[0].defaultSuffix, QStringLiteral("xlsx"));
+
+    // What came back is shown first; No writes nothing.
+    const QString dest = InBox(QStringLiteral("a.agd"));
+    const QString shown = QStringLiteral("Το Αρχείο \"") + workbook +
+                          QStringLiteral("\":\nΓραμμές μαθητών: 1\nΣυμπληρωμένοι βαθμοί: 0\nΔεν λείπει καμία γραμμή.\n"
+                                         "Να γραφτεί ως \"") + dest + QStringLiteral("\";");
+    ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), workbook).ExpectMessage(MessageIcon::Question, shown, MessageAnswer::No);
+    ReceiveGradeFile(state, ui);
+    EXPECT_TRUE(QDir(state.ImportsDir).isEmpty());
+    EXPECT_EQ(ui.FileDialogs()[1].filter,
+              QStringLiteral("Αρχείο Βαθμολογίας ή Λογιστικό Φύλλο (*.agd *.xlsx);;Αρχείο Βαθμολογίας (*.agd);;"
+                             "Λογιστικό Φύλλο (*.xlsx)"));
+
+    ui.SetNow(moment.addDays(1));
+    ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), workbook)
+        .ExpectMessage(MessageIcon::Question, shown, MessageAnswer::Yes)
+        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" ελήφθη επιτυχώς!"));
+    ReceiveGradeFile(state, ui);
+    const GradeHeader received = ReadGradeHeader(dest);
+    EXPECT_EQ(received.Exported, stamp);
+    EXPECT_EQ(received.Imported, QStringLiteral("3/5/05 9:30:15 AM"));
+    EXPECT_EQ(received.SchoolYear, QStringLiteral("2004-2005"));
+    EXPECT_EQ(state.GradeFileHeader.FileName, QStringLiteral("a.agd"));
+    const QByteArray bytes = ReadBytes(dest);
+    EXPECT_TRUE(bytes.endsWith(Greek(QStringLiteral("[Data]\r\nα/α\tΕΠΩΝΥΜΟ\r\n1;1;20\tΑλεξίου\r\n"))));
+
+    // Refused with the reason, nothing written: a workbook of another school
+    // year than the open one, and a file that is no workbook at all.
+    QFile::remove(dest);
+    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2005-2006");
+    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + workbook +
+                                             QStringLiteral("\" δεν μπορεί να ληφθεί!\nΤο φύλλο ανήκει στο Σχ. Έτος "
+                                                            "2004-2005, όχι στο ανοιχτό Σχ. Έτος 2005-2006."));
+    EXPECT_FALSE(ReceiveGradeFileFrom(state, ui, workbook));
+    const QString broken = dir.Path(QStringLiteral("in/broken.xlsx"));
+    WriteBytes(broken, GradeFile(QStringLiteral("a.agd")));
+    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + broken +
+                                             QStringLiteral("\" δεν μπορεί να ληφθεί!\nΔεν είναι βιβλίο εργασίας "
+                                                            "λογιστικού φύλλου (.xlsx) ή έχει αλλοιωθεί."));
+    EXPECT_FALSE(ReceiveGradeFileFrom(state, ui, broken));
+    EXPECT_TRUE(QDir(state.ImportsDir).isEmpty());
 }

@@ -477,3 +477,21 @@ TEST(ParamForm, TreeOpensTheWayDownToTheSavedFolder) {
     EXPECT_TRUE(tree->isExpanded(model->index(dir.Path(QStringLiteral("a/b")))));
     EXPECT_TRUE(tree->isExpanded(model->index(dir.Path(QStringLiteral("a")))));
 }
+
+TEST_F(MainWindowFixture, SendingAsWorkbookFromTheSendButtonsMenu) {
+    WriteBytes(Path("Exports", "a.agd"), GradeFile(QStringLiteral("a.agd"), QStringLiteral("Exported=\r\n")));
+    Open();
+    Choose(DocumentPage::OutBox);
+    QDir().mkpath(dir.Path(QStringLiteral("usb")));
+    const QString dest = dir.Path(QStringLiteral("usb/a.xlsx"));
+    ui.ExpectSaveFile(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο.."), dest)
+        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
+    QToolButton* send = window->Button(QStringLiteral("tbtnExportItem"));
+    ASSERT_NE(send->menu(), nullptr);
+    QAction* workbook = send->menu()->findChild<QAction*>(QStringLiteral("actExportWorkbook"));
+    ASSERT_NE(workbook, nullptr);
+    EXPECT_EQ(workbook->text(), QStringLiteral("Αποστολή ως Λογιστικό Φύλλο"));
+    workbook->trigger();
+    EXPECT_TRUE(QFile::exists(dest));
+    EXPECT_EQ(window->ListModel(DocumentPage::OutBox)->IconOf(0), DocumentListModel::RowIcon::Get);
+}

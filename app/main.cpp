@@ -13,9 +13,13 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <csignal>
 #include <memory>
 
 int main(int argc, char** argv) {
+    // A file-size limit must reach our writers as the write error it is (the
+    // disk-full message, the old file kept), not end the program mid-write.
+    std::signal(SIGXFSZ, SIG_IGN);
     ekaldo::EkaldoApplication app(argc, argv);
     // No display name: Qt would add it to every window title, the main
     // window's own "e-Κάλντο: Κεντρικό Σύστημα" included.

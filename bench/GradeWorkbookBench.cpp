@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     state.CurrentFileName = QStringLiteral("bench.agd");
     state.CurrentFilePath = dir.filePath(state.CurrentFileName);
     const GradeSheet sheet = MakeSheet(10000, 30);
-    WriteGradeDataFile(state, ui, sheet, QStringLiteral("2024-2025"));
+    WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2024-2025"), ui);
     const GradeHeader header = ReadGradeHeader(state.CurrentFilePath);
     const QString workbook = dir.filePath(QStringLiteral("bench.xlsx"));
 

@@ -47,11 +47,6 @@ public:
     // Width of column k (1-based; column k is grid column k - 1).
     double ColumnWidth(int k) const;
 
-    // The school year the page header shows: the sheet's own. Starts as
-    // that of the grade file read last, which is the sheet's when a file is
-    // printed; a sheet composed from the open school year sets its own.
-    QString SchoolYear;
-
     double TableLeft = 0, TableTop = 0;
     double CharWidth = 0;
     double BoxWidth = 0, BoxHeight = 0;

@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <csignal>
+
 using namespace ekaldo;
 
 namespace {
@@ -36,6 +38,9 @@ const CliCommand* BodyOf(const QList<CliCommand>& bodies, const QString& name) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit must reach our writers as the write error it is (the
+    // disk-full message, the old file kept), not end the program mid-write.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::unique_ptr<QCoreApplication> app = MakeCliApplication(argc, argv);
     const QList<CliCommand> commands = AllCommands();
 

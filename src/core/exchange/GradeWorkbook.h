@@ -11,7 +11,7 @@
 
 #include "core/exchange/GradeSheet.h"
 #include "base/FileErrors.h"
-#include "shell/AppState.h"
+#include "core/shell/AppState.h"
 
 #include <QByteArray>
 #include <QString>

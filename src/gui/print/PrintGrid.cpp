@@ -22,8 +22,7 @@ void PrintGrid(AppState& state, UiServices& ui, QWidget* owner, const GradeSheet
 
     bool aborted = false;
     {
-        TPrintStatusForm status(state, ui, sheet, columnWidthsPixels, owner);
-        status.Job().SchoolYear = schoolYear;
+        TPrintStatusForm status(state.ReportTitle, schoolYear, ui, sheet, columnWidthsPixels, owner);
         status.Report().StreamMode = smUser;
         status.Report().Stream = &stream;
         // A printer that has gone since it was chosen gives way to the default.

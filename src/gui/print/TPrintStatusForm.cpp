@@ -13,9 +13,9 @@
 
 namespace ekaldo {
 
-TPrintStatusForm::TPrintStatusForm(const AppState& state, UiServices& ui, const GradeSheet& sheet,
-                                   const QList<int>& columnWidthsPixels, QWidget* owner)
-    : QDialog(owner), m_ui(ui), m_grid(sheet), m_job(state.ReportTitle, state.GradeFileHeader.SchoolYear, ui, sheet, columnWidthsPixels) {
+TPrintStatusForm::TPrintStatusForm(const QString& reportTitle, const QString& schoolYear, UiServices& ui,
+                                   const GradeSheet& sheet, const QList<int>& columnWidthsPixels, QWidget* owner)
+    : QDialog(owner), m_ui(ui), m_grid(sheet), m_job(reportTitle, schoolYear, ui, sheet, columnWidthsPixels) {
     setObjectName(QStringLiteral("PrintStatusForm"));
     setWindowTitle(QStringLiteral("Προετοιμασία Έκθεσης.."));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |

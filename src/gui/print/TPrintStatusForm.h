@@ -10,7 +10,6 @@ class QPushButton;
 
 namespace ekaldo {
 
-struct AppState;
 class GradeSheet;
 class UiServices;
 
@@ -20,7 +19,8 @@ class UiServices;
 class TPrintStatusForm : public QDialog {
     Q_OBJECT
 public:
-    TPrintStatusForm(const AppState& state, UiServices& ui, const GradeSheet& sheet,
+    // reportTitle and schoolYear head every page: the sheet's own year.
+    TPrintStatusForm(const QString& reportTitle, const QString& schoolYear, UiServices& ui, const GradeSheet& sheet,
                      const QList<int>& columnWidthsPixels, QWidget* owner = nullptr);
 
     const GradeSheet& Grid() const { return m_grid; }

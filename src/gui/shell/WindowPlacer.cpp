@@ -1,6 +1,6 @@
 #include "gui/shell/WindowPlacer.h"
 
-#include "shell/AppState.h"
+#include "core/shell/AppState.h"
 
 #include <QGuiApplication>
 #include <QScreen>

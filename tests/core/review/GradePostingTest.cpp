@@ -5,7 +5,7 @@
 
 #include "ReviewTestSupport.h"
 
-#include "platform/RegionalFormats.h"
+#include "base/RegionalFormats.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TableLock.h"
 #include "core/shell/AppState.h"

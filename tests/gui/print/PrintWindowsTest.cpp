@@ -452,7 +452,7 @@ TEST_F(PrintWindows, CancellingDuringPreparationOpensNoPreview) {
 
 TEST_F(PrintWindows, AFailingJobSaysSoAndTheWindowStaysWithItsOkButton) {
     const GradeSheet sheet = MakeGradeSheet(5, 2);
-    TPrintStatusForm status(m_state, m_ui, sheet, {});
+    TPrintStatusForm status(m_state.ReportTitle, m_state.GradeFileHeader.SchoolYear, m_ui, sheet, {});
     // No stream: the job cannot start.
     m_ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Αδυναμία Προεπισκόπησης!"));
     status.FormActivate();

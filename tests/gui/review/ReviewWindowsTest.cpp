@@ -388,7 +388,8 @@ TEST_F(ReviewWindows, PostStoresStampsAndRefreshesTheInBox) {
 // say how many and which.
 TEST_F(ReviewWindows, PostSaysHowManyStoresFailedAndWhich) {
     WriteFile(Sheet());
-    TFormPostTable window(state, ui, [this] { ++refreshed; });
+    TFormPostTable window(state, ui);
+    QObject::connect(&window, &TFormPostTable::InBoxChanged, [this] { ++refreshed; });
     window.LoadPostingSheet();
     window.PeriodCoBo()->setCurrentIndex(1);
     // Another writer of student 5's Φυσική gets in once the run holds the lock.

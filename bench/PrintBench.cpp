@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     state.ReportTitle = QStringLiteral("Φύλλο");
     state.GradeFileHeader.SchoolYear = QStringLiteral("2024-2025");
     ekaldo::bench::BenchUi ui(true);
-    const GradeSheet sheet = MakeSheet(10000, 30);
+    const GradeSheet sheet = MakeSheet(ekaldo::bench::BenchStudents(), 30);
 
     QElapsedTimer timer;
     timer.start();

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <tuple>
 
@@ -44,6 +45,38 @@ QString LongTimeFormat() {
         result += c;
     }
     return result.trimmed();
+}
+
+// The same text as RegionalFormats::ShortestNumberText (15 significant
+// digits, "1E-5"), through std::to_chars: Qt's own conversion falls to its
+// bignum path and takes most of a sheet's composition.
+QString NumberText(double value) {
+    if (!std::isfinite(value))
+        return RegionalFormats::ShortestNumberText(value);
+    char buffer[48];
+    const char* end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
+    QString text;
+    text.reserve(end - buffer);
+    for (const char* p = buffer; p < end; ++p) {
+        if (*p == '.') {
+            text += RegionalFormats::DecimalSeparator();
+        } else if (*p == 'e') {
+            text += QLatin1Char('E');
+            ++p;
+            if (*p == '-')
+                text += QLatin1Char('-');
+            ++p;
+            while (p + 1 < end && *p == '0')
+                ++p;
+            for (; p < end; ++p)
+                text += QLatin1Char(*p);
+            break;
+        } else {
+            text += QLatin1Char(*p);
+        }
+    }
+    return text;
 }
 
 bool NumericValue(const FieldValue& v, double& out) {
@@ -203,7 +236,7 @@ QString ValueText(const FieldValue& v, ValueStyle style) {
     if (v.IsInteger())
         return QString::number(v.IntegerValue());
     if (v.IsFloat())
-        return RegionalFormats::ShortestNumberText(v.FloatValue());
+        return NumberText(v.FloatValue());
     if (v.IsLogical())
         return v.LogicalValue() ? QStringLiteral("True") : QStringLiteral("False");
     const bool iso = style == ValueStyle::Iso;

@@ -2,6 +2,7 @@
 // writes read back through pxlib exactly as through the engine.
 #include "SchoolDbTestSupport.h"
 
+#include "platform/RegionalFormats.h"
 #include "schooldb/DatabaseError.h"
 #include "schooldb/ParadoxTable.h"
 #include "schooldb/SchoolGenerator.h"
@@ -546,9 +547,15 @@ TEST(LevelsAndTypes, AStoreLeavesEveryOtherFieldAsItWasAndEveryTypeReadsAsText) 
     EXPECT_EQ(table.FieldByName(QStringLiteral("BCD")).AsString(), QStringLiteral("-123,4567"));
     EXPECT_EQ(table.FieldByName(QStringLiteral("MONEY")).AsString(), QString());
     EXPECT_EQ(table.FieldByName(QStringLiteral("BINARY")).AsString(), QString());
-    table.Edit();
-    table.FieldByName(QStringLiteral("GRADE")).SetAsFloat(7.5);
-    EXPECT_TRUE(table.Post());
+    // Numbers read as the program's regional number text, exponents and all.
+    for (const double v : {1e-5, 1e20, 123456789012345.0, 1234567890123456.0, -2.5e-7, 0.1 + 0.2, 7.5}) {
+        table.Edit();
+        table.FieldByName(QStringLiteral("GRADE")).SetAsFloat(v);
+        EXPECT_TRUE(table.Post());
+        EXPECT_EQ(table.FieldByName(QStringLiteral("GRADE")).AsString(),
+                  ekaldo::RegionalFormats::ShortestNumberText(v));
+    }
+    EXPECT_EQ(table.FieldByName(QStringLiteral("GRADE")).AsString(), QStringLiteral("7,5"));
     table.Close();
     QLocale::setDefault(QLocale::c());
 

@@ -698,8 +698,12 @@ QString Table::LinkKey(const FieldValue& v) const {
     double d = 0;
     if (v.IsNull())
         return QString();
-    if (NumericValue(v, d))
-        return QStringLiteral("N") + QString::number(d, 'g', 17);
+    if (NumericValue(v, d)) {
+        // Shortest round-trip text: equal numbers, equal keys, without Qt's bignum path.
+        char buffer[40] = {'N'};
+        const char* end = std::to_chars(buffer + 1, buffer + sizeof buffer, d).ptr;
+        return QString::fromLatin1(buffer, end - buffer);
+    }
     if (v.IsLogical())
         return v.LogicalValue() ? QStringLiteral("N1") : QStringLiteral("N0");
     if (!v.IsText())

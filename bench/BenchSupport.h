@@ -21,6 +21,14 @@
 
 namespace ekaldo::bench {
 
+// The number of students of the generated school: 10,000, or what
+// EKALDO_BENCH_STUDENTS says (the scale table of README.md is made so).
+inline int BenchStudents() {
+    bool ok = false;
+    const int n = qEnvironmentVariableIntValue("EKALDO_BENCH_STUDENTS", &ok);
+    return ok && n > 0 ? n : 10000;
+}
+
 // The fastest of runs calls of f, in milliseconds.
 template <typename F> double Best(int runs, F f) {
     double best = 1e300;

@@ -22,8 +22,9 @@ namespace {
 GradeSheet MakeSheet(int students, int subjects) {
     const int cols = 8 + subjects;
     GradeSheet sheet(students + 1, cols);
-    const QStringList titles = {QStringLiteral("α/α"),    QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ"),
-                                QStringLiteral("ΠΑΤΡΩΝΥΜΟ"), QStringLiteral("ΜΗΤΡΩΟ"), QStringLiteral("ΕΠΙΠΕΔΟ"),
+    const QStringList titles = {QStringLiteral("α/α"),    QStringLiteral("ΕΠΩΝΥΜΟ"),
+                                QStringLiteral("ΟΝΟΜΑ"),  QStringLiteral("ΠΑΤΡΩΝΥΜΟ"),
+                                QStringLiteral("ΜΗΤΡΩΟ"), QStringLiteral("ΕΠΙΠΕΔΟ"),
                                 QStringLiteral("ΤΑΞΗ"),   QStringLiteral("ΤΜΗΜΑ")};
     for (int c = 0; c < 8; ++c)
         sheet.SetCell(0, c, titles[c]);
@@ -39,7 +40,9 @@ GradeSheet MakeSheet(int students, int subjects) {
         sheet.SetCell(r, 6, QStringLiteral("Β΄ Λυκείου"));
         sheet.SetCell(r, 7, QStringLiteral("Β%1").arg(r % 7 + 1));
         for (int s = 0; s < subjects; ++s)
-            sheet.SetCell(r, 8 + s, (r + s) % 9 == 0 ? QStringLiteral("-2") : QStringLiteral("%1,5").arg((r * 7 + s) % 20));
+            sheet.SetCell(r, 8 + s,
+                          (r + s) % 9 == 0 ? QStringLiteral("-2")
+                                           : QStringLiteral("%1,5").arg((r * 7 + s) % 20));
     }
     return sheet;
 }
@@ -79,9 +82,12 @@ int main(int argc, char** argv) {
         GradeSheet back;
         ReadGradeDataRows(state.CurrentFilePath, ui, back, nullptr);
     });
-    std::printf("grade data file, 10000 students x 38 columns, %lld bytes\n", static_cast<long long>(bytes.size()));
-    std::printf("  write: %8.2f ms   plain write+fsync: %8.2f ms   ratio %.2f\n", write, plainWrite, write / plainWrite);
-    std::printf("  read:  %8.2f ms   plain read:        %8.2f ms   ratio %.2f\n", read, plainRead, read / plainRead);
+    std::printf("grade data file, 10000 students x 38 columns, %lld bytes\n",
+                static_cast<long long>(bytes.size()));
+    std::printf("  write: %8.2f ms   plain write+fsync: %8.2f ms   ratio %.2f\n", write, plainWrite,
+                write / plainWrite);
+    std::printf("  read:  %8.2f ms   plain read:        %8.2f ms   ratio %.2f\n", read, plainRead,
+                read / plainRead);
     std::printf("  read against plain write+read: ratio %.2f\n", read / (plainRead + plainWrite));
     return 0;
 }

@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const QString folder = dir.path();
     GeneratedSchoolSize size;
+    size.students = ekaldo::bench::BenchStudents();
     ekaldo::bench::WriteSchoolAndSay(folder, size);
 
     Session session;

@@ -1,5 +1,6 @@
 #include "schooldb/BlockCipher.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -51,7 +52,8 @@ std::vector<unsigned char> Encrypted(std::vector<unsigned char> plain, std::uint
     return cipher;
 }
 
-std::vector<ChunkKeys::Chunk> Learn(std::uint32_t encryption, std::size_t blockSize, std::uint32_t blockNumber) {
+std::vector<ChunkKeys::Chunk> Learn(std::uint32_t encryption, std::size_t blockSize,
+                                    std::uint32_t blockNumber) {
     const std::size_t count = blockSize / kChunkSize;
     if (count == 0 || blockSize % kChunkSize != 0)
         return {};
@@ -102,6 +104,17 @@ const std::vector<ChunkKeys::Chunk>* ChunkKeys::For(std::uint32_t blockNumber) {
         if (learned.blockNumber == blockNumber)
             return learned.chunks.empty() ? nullptr : &learned.chunks;
     }
+    // Learning costs more than one store the long way: a block is learned
+    // only when a second store comes to it, as in a posting run, never for
+    // stores scattered over the table.
+    const auto seen = std::find(m_seenOnce.begin(), m_seenOnce.end(), blockNumber);
+    if (seen == m_seenOnce.end()) {
+        if (m_seenOnce.size() >= 8)
+            m_seenOnce.pop_back();
+        m_seenOnce.push_front(blockNumber);
+        return nullptr;
+    }
+    m_seenOnce.erase(seen);
     if (m_learned.size() >= 8)
         m_learned.pop_back();
     m_learned.push_front({blockNumber, Learn(m_encryption, m_blockSize, blockNumber)});

@@ -47,7 +47,8 @@ public:
 
     ChunkKeys(std::uint32_t encryption, std::size_t blockSize);
 
-    // The keys of every chunk of that block, or nullptr.
+    // The keys of every chunk of that block, or nullptr (the first time a
+    // block is asked for, or where the cipher is not of that shape).
     const std::vector<Chunk>* For(std::uint32_t blockNumber);
 
 private:
@@ -61,6 +62,7 @@ private:
     // A posting run moves through the blocks in order and back a little; a few
     // blocks learned are plenty.
     std::deque<Learned> m_learned;
+    std::deque<std::uint32_t> m_seenOnce; // blocks stored into once, not learned
 };
 
 } // namespace BlockCipher

@@ -4,8 +4,10 @@
 #include "schooldb/DatabaseError.h"
 #include "schooldb/TableLock.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimeZone>
 
 #include <cerrno>
 #include <cmath>
@@ -28,12 +30,66 @@ constexpr int kDefaultCodePage = 1253;
 inline unsigned Le16(const unsigned char* p) {
     return p[0] | (p[1] << 8);
 }
+inline std::uint32_t Be32(const unsigned char* p) {
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
+}
 inline std::uint32_t Le32(const unsigned char* p) {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
            (std::uint32_t(p[3]) << 24);
 }
 
-// The length a field of this type must have; 0 when a range applies.
+// Dates count days from 1 January of year 1 as day 1.
+constexpr qint64 kJulianDayBeforeYearOne = 1721425;
+constexpr std::int32_t kMillisecondsPerDay = 86400000;
+
+// Numbers, Money and Timestamps: a big-endian double with its sign bit
+// flipped, the bits of a negative one inverted; all zero bytes are null.
+bool DecodeDouble(const unsigned char* p, double& value) {
+    std::uint64_t raw = 0;
+    for (int i = 0; i < 8; ++i)
+        raw = (raw << 8) | p[i];
+    if (raw == 0)
+        return false;
+    raw = (raw & 0x8000000000000000ull) ? (raw & 0x7FFFFFFFFFFFFFFFull) : ~raw;
+    std::memcpy(&value, &raw, sizeof value);
+    return true;
+}
+
+// 17 bytes: the sign in the top bit of the first, then 32 decimal digits in
+// nibbles from the third on, the last `decimals` of them after the point; a
+// negative value has every digit nibble inverted. A first byte of 0 is null.
+FieldValue DecodeBcd(const unsigned char* p, int decimals) {
+    if (p[0] == 0)
+        return {};
+    const unsigned flip = (p[0] & 0x80) ? 0x0 : 0xF;
+    char digits[40];
+    int n = 0;
+    bool leading = true;
+    bool nonZero = false;
+    for (int i = 2; i < 34; ++i) {
+        const unsigned nibble = ((i % 2) ? (p[i / 2] & 0x0F) : (p[i / 2] >> 4)) ^ flip;
+        if (nibble > 9)
+            return FieldValue::Missing(QStringLiteral("<άκυρη τιμή BCD>"));
+        if (i == 34 - decimals) {
+            if (leading)
+                digits[n++] = '0';
+            leading = false;
+            digits[n++] = '.';
+        }
+        if (leading && nibble == 0 && i < 33 - decimals)
+            continue;
+        leading = false;
+        nonZero = nonZero || nibble != 0;
+        digits[n++] = static_cast<char>('0' + nibble);
+    }
+    QString text;
+    if (flip && nonZero)
+        text += QLatin1Char('-');
+    text += QLatin1String(digits, n);
+    return FieldValue::DecimalText(text);
+}
+
+// Whether the header's length byte is one a field of this type can have.
 bool LengthFitsType(FieldType type, int length) {
     switch (type) {
     case FieldType::Alpha:
@@ -53,7 +109,7 @@ bool LengthFitsType(FieldType type, int length) {
     case FieldType::Timestamp:
         return length == 8;
     case FieldType::Bcd:
-        return length == 17;
+        return length >= 0 && length <= 32; // the header gives the digits after the point
     case FieldType::MemoBlob:
     case FieldType::Blob:
     case FieldType::FormattedMemo:
@@ -147,7 +203,20 @@ bool FileBuffer::Allocate(qint64 size) {
     return true;
 }
 
-bool FieldDef::Readable() const {
+bool FieldDef::IsBlob() const {
+    switch (type) {
+    case FieldType::MemoBlob:
+    case FieldType::Blob:
+    case FieldType::FormattedMemo:
+    case FieldType::Ole:
+    case FieldType::Graphic:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FieldDef::Writable() const {
     switch (type) {
     case FieldType::Alpha:
     case FieldType::Short:
@@ -258,9 +327,15 @@ std::unique_ptr<ParadoxTable> ParadoxTable::Open(const QString& path, const Pass
 }
 
 std::unique_ptr<ParadoxTable> ParadoxTable::FromBytes(const QByteArray& bytes, const QString& path,
-                                                      const PasswordCheck& passwords) {
+                                                      const PasswordCheck& passwords,
+                                                      const QByteArray* blobBytes) {
     std::unique_ptr<ParadoxTable> table(new ParadoxTable);
     table->m_path = path;
+    table->m_blobFileTried = true;
+    if (blobBytes)
+        table->m_blobFile = *blobBytes;
+    else
+        table->m_blobProblem = QStringLiteral("δεν δόθηκε αρχείο σημειώσεων");
     if (!table->m_bytes.Allocate(bytes.size()))
         throw DatabaseError(QStringLiteral("Ο πίνακας ") + Quoted(path) +
                             QStringLiteral(" δεν χωρά στη μνήμη."));
@@ -296,7 +371,10 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
     if (blockCode < 1 || blockCode > 32)
         Fail(QStringLiteral("άκυρο μέγεθος μπλοκ %1").arg(blockCode));
     t.blockSize = blockCode * 1024;
-    const int fieldInfo = t.versionId >= 4 ? 0x78 : 0x58;
+    // Levels 3.0 and 3.5 (3 and 4) have no data header: their field
+    // descriptors follow the main header, and they name no code page.
+    const bool dataHeader = t.versionId >= 5;
+    const int fieldInfo = dataHeader ? 0x78 : 0x58;
     if (t.headerSize < fieldInfo || t.headerSize > size)
         Fail(QStringLiteral("άκυρο μέγεθος κεφαλίδας %1").arg(t.headerSize));
     if (fieldCount < 1 || fieldCount > 255)
@@ -306,7 +384,7 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
     if (t.primaryKeyFields > fieldCount)
         Fail(QStringLiteral("το πρωτεύον κλειδί έχει περισσότερα πεδία από τον πίνακα"));
 
-    if (t.versionId >= 4) {
+    if (dataHeader) {
         t.codePageNumber = static_cast<int>(Le16(data + 0x6A));
         t.encryption = Le32(data + 0x5C);
         if (t.encryption == 0 && encryption1 != kNoEncryptionMark)
@@ -338,8 +416,10 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
                      .arg(i + 1)
                      .arg(FieldTypeName(type))
                      .arg(length));
-        t.fields.append(FieldDef{QString(), type, length, offset});
-        offset += length;
+        // A BCD field always takes 17 bytes; its length byte is its precision.
+        const int stored = type == FieldType::Bcd ? 17 : length;
+        t.fields.append(FieldDef{QString(), type, stored, offset, type == FieldType::Bcd ? length : 0});
+        offset += stored;
     }
     if (offset != t.recordSize)
         Fail(QStringLiteral("το μέγεθος εγγραφής %1 δεν συμφωνεί με τα πεδία (%2)")
@@ -440,31 +520,143 @@ FieldValue ParadoxTable::Decode(const unsigned char* record, int field) const {
         return FieldValue::Integer(static_cast<std::int16_t>(raw ^ 0x8000u));
     }
     case FieldType::Long:
-    case FieldType::AutoIncrement: {
-        const std::uint32_t raw =
-            (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
+    case FieldType::AutoIncrement:
+    case FieldType::Date:
+    case FieldType::Time: {
+        const std::uint32_t raw = Be32(p);
         if (raw == 0)
             return {};
-        return FieldValue::Integer(static_cast<std::int32_t>(raw ^ 0x80000000u));
+        const std::int32_t value = static_cast<std::int32_t>(raw ^ 0x80000000u);
+        if (f.type == FieldType::Date)
+            return FieldValue::Date(QDate::fromJulianDay(qint64(value) + kJulianDayBeforeYearOne));
+        if (f.type == FieldType::Time) {
+            if (value < 0 || value >= kMillisecondsPerDay)
+                return FieldValue::Missing(QStringLiteral("άκυρη ώρα (%1 χιλιοστά)").arg(value));
+            return FieldValue::Time(QTime::fromMSecsSinceStartOfDay(value));
+        }
+        return FieldValue::Integer(value);
     }
-    case FieldType::Number: {
-        std::uint64_t raw = 0;
-        for (int i = 0; i < 8; ++i)
-            raw = (raw << 8) | p[i];
-        if (raw == 0)
-            return {};
-        raw = (raw & 0x8000000000000000ull) ? (raw & 0x7FFFFFFFFFFFFFFFull) : ~raw;
+    case FieldType::Number:
+    case FieldType::Currency:
+    case FieldType::Timestamp: {
         double value;
-        std::memcpy(&value, &raw, sizeof value);
-        return FieldValue::Float(value);
+        if (!DecodeDouble(p, value))
+            return {};
+        if (f.type != FieldType::Timestamp)
+            return FieldValue::Float(value);
+        // Milliseconds since the start of the day before 1 January of year 1.
+        if (!(value >= 0 && value < 4.0e17))
+            return FieldValue::Missing(QStringLiteral("άκυρη χρονοσφραγίδα"));
+        const auto ms = static_cast<qint64>(std::llround(value));
+        const QDate date = QDate::fromJulianDay(ms / kMillisecondsPerDay + kJulianDayBeforeYearOne);
+        const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % kMillisecondsPerDay));
+        return FieldValue::Timestamp(QDateTime(date, time, Qt::UTC));
     }
     case FieldType::Logical:
         if (p[0] == 0)
             return {};
         return FieldValue::Logical((p[0] & 0x7F) != 0);
-    default:
-        return {};
+    case FieldType::Bcd:
+        return DecodeBcd(p, f.decimals);
+    case FieldType::Bytes: {
+        bool blank = true;
+        for (int i = 0; i < f.length && blank; ++i)
+            blank = p[i] == 0;
+        if (blank)
+            return {};
+        return FieldValue::Bytes(QByteArray(reinterpret_cast<const char*>(p), f.length));
     }
+    case FieldType::MemoBlob:
+    case FieldType::Blob:
+    case FieldType::FormattedMemo:
+    case FieldType::Ole:
+    case FieldType::Graphic:
+        return BlobValue(f, p);
+    }
+    return {};
+}
+
+bool ParadoxTable::LoadBlobFile() const {
+    if (m_blobFileTried)
+        return m_blobProblem.isEmpty();
+    m_blobFileTried = true;
+    // The memo file sits beside the table under the same name; a folder
+    // copied from Windows may have either case for the extension.
+    const QFileInfo info(m_path);
+    const QDir folder = info.dir();
+    QString found;
+    const QString wanted = info.completeBaseName() + QStringLiteral(".MB");
+    for (const QString& name :
+         folder.entryList({info.completeBaseName() + QStringLiteral(".*")}, QDir::Files))
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0) {
+            found = folder.filePath(name);
+            break;
+        }
+    if (found.isEmpty()) {
+        m_blobProblem = QStringLiteral("λείπει το αρχείο σημειώσεων ") + Quoted(folder.filePath(wanted));
+        return false;
+    }
+    QFile file(found);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_blobProblem = QStringLiteral("το αρχείο σημειώσεων ") + Quoted(found) +
+                        QStringLiteral(" δεν διαβάζεται: ") + file.errorString();
+        return false;
+    }
+    m_blobFile = file.readAll();
+    return true;
+}
+
+FieldValue ParadoxTable::BlobValue(const FieldDef& f, const unsigned char* p) const {
+    const int inRecord = f.length - 10;
+    const unsigned char* leader = p + inRecord;
+    const std::uint32_t offset = Le32(leader);
+    const std::uint32_t size = Le32(leader + 4);
+    const bool text = f.type == FieldType::MemoBlob || f.type == FieldType::FormattedMemo;
+    if (size == 0)
+        return {};
+    // A short value lives in the record itself.
+    if (size <= std::uint32_t(inRecord)) {
+        if (text)
+            return FieldValue::Text(m_codePage.Decode(p, size));
+        return FieldValue::Binary(size);
+    }
+    const auto unreadable = [&](const QString& why) {
+        return FieldValue::Missing(QStringLiteral("<") + why + QStringLiteral(">"));
+    };
+    if (!LoadBlobFile())
+        return unreadable(m_blobProblem);
+    const auto* mb = reinterpret_cast<const unsigned char*>(m_blobFile.constData());
+    const qint64 mbSize = m_blobFile.size();
+    const auto damaged = [&]() {
+        return unreadable(QStringLiteral("το αρχείο σημειώσεων είναι κατεστραμμένο στη θέση %1").arg(offset));
+    };
+    const unsigned index = offset & 0xFFu;
+    const qint64 block = offset & ~std::uint32_t(0xFF);
+    if (block == 0 || block + 12 > mbSize)
+        return damaged();
+    qint64 dataAt = 0;
+    if (index == 0xFF) {
+        // A block of its own: type 2, its count of 4k blocks, then the value's size.
+        if (mb[block] != 2 || Le32(mb + block + 3) != size)
+            return damaged();
+        dataAt = block + 9;
+    } else {
+        // A block shared by up to 64 small values, each found through its slot.
+        if (mb[block] != 3 || index >= 64)
+            return damaged();
+        const unsigned char* slot = mb + block + 12 + 5 * index;
+        const unsigned sixteens = slot[1];
+        const unsigned rest = slot[4];
+        const std::uint32_t slotSize = rest == 0 ? sixteens * 16 : (sixteens - 1) * 16 + rest;
+        if (slot[0] == 0 || sixteens == 0 || slotSize != size)
+            return damaged();
+        dataAt = block + 16LL * slot[0];
+    }
+    if (dataAt + qint64(size) > mbSize)
+        return damaged();
+    if (text)
+        return FieldValue::Text(m_codePage.Decode(mb + dataAt, size));
+    return FieldValue::Binary(size);
 }
 
 void ParadoxTable::Encode(unsigned char* record, int field, const FieldValue& value) const {
@@ -478,7 +670,7 @@ void EncodeFieldValue(const FieldDef& f, const TableCodePage& codePage, const QS
         throw DatabaseError(QStringLiteral("Το πεδίο ") + Quoted(f.name) + QStringLiteral(" του πίνακα ") +
                             Quoted(tableName) + QStringLiteral(": ") + why);
     };
-    if (!f.Readable())
+    if (!f.Writable())
         refuse(QStringLiteral("πεδίο τύπου %1 δεν γράφεται.").arg(FieldTypeName(f.type)));
     if (value.IsNull()) {
         std::memset(p, 0, f.length);
@@ -642,7 +834,8 @@ void ParadoxTable::StoreRecord(qint64 record, const QByteArray& bytes) {
             ++from;
         while (to > from && cipher[to - 1] == disk[to - 1])
             --to;
-        if (to > from && !WriteFully(m_fd, cipher.data() + from, to - from, at.blockOffset + spanOffset + from))
+        if (to > from &&
+            !WriteFully(m_fd, cipher.data() + from, to - from, at.blockOffset + spanOffset + from))
             writeFailed();
     }
     std::memcpy(m_bytes.Data() + at.fileOffset, newBytes, t.recordSize);

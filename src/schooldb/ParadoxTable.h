@@ -6,8 +6,8 @@
 #include <QByteArray>
 #include <QList>
 
-#include <vector>
 #include <QString>
+#include <vector>
 
 #include <cstdint>
 #include <cstdlib>
@@ -45,10 +45,12 @@ enum class FieldType : std::uint8_t {
 struct FieldDef {
     QString name;
     FieldType type;
-    int length;
-    int offset; // within the record
-    // Types the engine reads; fields of other types are skipped, never misread.
-    bool Readable() const;
+    int length;       // bytes in the record
+    int offset;       // within the record
+    int decimals = 0; // a BCD field's declared digits after the point
+    // Types the engine writes; a store never touches a field of any other type.
+    bool Writable() const;
+    bool IsBlob() const;
     bool IsText() const { return type == FieldType::Alpha; }
     bool IsInteger() const {
         return type == FieldType::Short || type == FieldType::Long || type == FieldType::AutoIncrement;
@@ -105,8 +107,11 @@ public:
     // unreadable, damaged, foreign, or encrypted with no registered password.
     static std::unique_ptr<ParadoxTable> Open(const QString& path, const PasswordCheck& passwords);
     // The same from bytes already in memory; path only names the table in messages.
+    // blobBytes stands for the memo file (.MB); without it, BLOB values kept
+    // there read as unreadable.
     static std::unique_ptr<ParadoxTable> FromBytes(const QByteArray& bytes, const QString& path,
-                                                   const PasswordCheck& passwords);
+                                                   const PasswordCheck& passwords,
+                                                   const QByteArray* blobBytes = nullptr);
     ~ParadoxTable();
 
     const QString& Path() const { return m_path; }
@@ -144,6 +149,9 @@ public:
 private:
     ParadoxTable() = default;
     void Parse(const PasswordCheck& passwords);
+    FieldValue BlobValue(const FieldDef& f, const unsigned char* p) const;
+    // The memo file, read whole on the first BLOB kept in it; false when it is missing or unreadable.
+    bool LoadBlobFile() const;
     [[noreturn]] void Fail(const QString& what) const;
 
     struct Location {
@@ -163,6 +171,9 @@ private:
     std::unique_ptr<BlockCipher::ChunkKeys> m_chunkKeys;
     std::vector<unsigned char> m_scratchBlock;
     std::vector<unsigned char> m_scratchDisk;
+    mutable bool m_blobFileTried = false;
+    mutable QByteArray m_blobFile;
+    mutable QString m_blobProblem; // why the memo file cannot be read
 };
 
 } // namespace ekaldo::schooldb

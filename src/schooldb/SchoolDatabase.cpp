@@ -7,9 +7,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <tuple>
 
@@ -26,7 +28,62 @@ QByteArray PasswordBytes(const QString& password) {
     return password.toUtf8();
 }
 
+// The locale's long time format without its time-zone fields: a time read
+// from a table has no zone.
+QString LongTimeFormat() {
+    const QString format = QLocale().timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t')) {
+            while (!result.isEmpty() && result.back().isSpace())
+                result.chop(1);
+            continue;
+        }
+        result += c;
+    }
+    return result.trimmed();
+}
+
+// The same text as RegionalFormats::ShortestNumberText (15 significant
+// digits, "1E-5"), through std::to_chars: Qt's own conversion falls to its
+// bignum path and takes most of a sheet's composition.
+QString NumberText(double value) {
+    if (!std::isfinite(value))
+        return RegionalFormats::ShortestNumberText(value);
+    char buffer[48];
+    const char* end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
+    QString text;
+    text.reserve(end - buffer);
+    for (const char* p = buffer; p < end; ++p) {
+        if (*p == '.') {
+            text += RegionalFormats::DecimalSeparator();
+        } else if (*p == 'e') {
+            text += QLatin1Char('E');
+            ++p;
+            if (*p == '-')
+                text += QLatin1Char('-');
+            ++p;
+            while (p + 1 < end && *p == '0')
+                ++p;
+            for (; p < end; ++p)
+                text += QLatin1Char(*p);
+            break;
+        } else {
+            text += QLatin1Char(*p);
+        }
+    }
+    return text;
+}
+
 bool NumericValue(const FieldValue& v, double& out) {
+    if (v.IsDecimal()) {
+        out = v.DecimalValue().toDouble();
+        return true;
+    }
     if (v.IsInteger()) {
         out = static_cast<double>(v.IntegerValue());
         return true;
@@ -171,8 +228,7 @@ void Field::Refuse(const QString& why) const {
                         Quoted(m_set->DisplayName()) + QStringLiteral(": ") + why);
 }
 
-QString Field::AsString() const {
-    const FieldValue v = Value();
+QString ValueText(const FieldValue& v, ValueStyle style) {
     if (v.IsNull())
         return QString();
     if (v.IsText())
@@ -180,8 +236,38 @@ QString Field::AsString() const {
     if (v.IsInteger())
         return QString::number(v.IntegerValue());
     if (v.IsFloat())
-        return RegionalFormats::ShortestNumberText(v.FloatValue());
-    return v.LogicalValue() ? QStringLiteral("True") : QStringLiteral("False");
+        return NumberText(v.FloatValue());
+    if (v.IsLogical())
+        return v.LogicalValue() ? QStringLiteral("True") : QStringLiteral("False");
+    const bool iso = style == ValueStyle::Iso;
+    const auto isoTime = [](QTime time) {
+        return time.toString(time.msec() != 0 ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+    };
+    if (v.IsDate())
+        return iso ? v.DateValue().toString(Qt::ISODate)
+                   : QLocale().toString(v.DateValue(), QLocale::ShortFormat);
+    if (v.IsTime())
+        return iso ? isoTime(v.TimeValue()) : QLocale().toString(v.TimeValue(), LongTimeFormat());
+    if (v.IsTimestamp()) {
+        const QDateTime& moment = v.TimestampValue();
+        if (iso)
+            return moment.date().toString(Qt::ISODate) + QLatin1Char('T') + isoTime(moment.time());
+        return QLocale().toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+               QLocale().toString(moment.time(), LongTimeFormat());
+    }
+    if (v.IsDecimal()) {
+        QString text = v.DecimalValue();
+        return text.replace(QLatin1Char('.'), RegionalFormats::DecimalSeparator());
+    }
+    if (v.IsBytes())
+        return QString::fromLatin1(v.BytesValue().toHex()).toUpper();
+    if (v.IsBinary())
+        return QStringLiteral("<%1 byte>").arg(v.BinaryValue());
+    return v.UnreadableMessage();
+}
+
+QString Field::AsString() const {
+    return ValueText(Value(), ValueStyle::Regional);
 }
 
 qint64 Field::AsInteger() const {
@@ -197,6 +283,8 @@ qint64 Field::AsInteger() const {
     }
     if (v.IsLogical())
         return v.LogicalValue() ? 1 : 0;
+    if (!v.IsText())
+        Refuse(QStringLiteral("το \"%1\" δεν είναι ακέραιος αριθμός.").arg(AsString()));
     bool ok = false;
     const qint64 n = v.TextValue().trimmed().toLongLong(&ok);
     if (!ok)
@@ -213,6 +301,8 @@ double Field::AsFloat() const {
         return d;
     if (v.IsLogical())
         return v.LogicalValue() ? 1 : 0;
+    if (!v.IsText())
+        Refuse(QStringLiteral("το \"%1\" δεν είναι αριθμός.").arg(AsString()));
     const auto parsed = RegionalFormats::ParseNumber(v.TextValue());
     if (!parsed)
         Refuse(QStringLiteral("το \"%1\" δεν είναι αριθμός.").arg(v.TextValue()));
@@ -229,6 +319,8 @@ bool Field::AsBoolean() const {
         return v.IntegerValue() != 0;
     if (v.IsFloat())
         return v.FloatValue() != 0;
+    if (!v.IsText())
+        Refuse(QStringLiteral("το \"%1\" δεν είναι λογική τιμή.").arg(AsString()));
     const QString t = v.TextValue().trimmed();
     for (const char* yes : {"True", "T", "Yes", "Y"})
         if (t.compare(QLatin1String(yes), Qt::CaseInsensitive) == 0)
@@ -606,10 +698,16 @@ QString Table::LinkKey(const FieldValue& v) const {
     double d = 0;
     if (v.IsNull())
         return QString();
-    if (NumericValue(v, d))
-        return QStringLiteral("N") + QString::number(d, 'g', 17);
+    if (NumericValue(v, d)) {
+        // Shortest round-trip text: equal numbers, equal keys, without Qt's bignum path.
+        char buffer[40] = {'N'};
+        const char* end = std::to_chars(buffer + 1, buffer + sizeof buffer, d).ptr;
+        return QString::fromLatin1(buffer, end - buffer);
+    }
     if (v.IsLogical())
         return v.LogicalValue() ? QStringLiteral("N1") : QStringLiteral("N0");
+    if (!v.IsText())
+        return QStringLiteral("O") + ValueText(v, ValueStyle::Iso);
     return QStringLiteral("T") + v.TextValue();
 }
 

@@ -83,6 +83,14 @@ private:
     std::unique_ptr<SqlEngine> m_sql;
 };
 
+enum class ValueStyle {
+    Regional, // the user's short date, long time and decimal separator
+    Iso,      // ISO dates and times, for scripts
+};
+// A value as text; a null is "". Binary BLOBs give their size, a value that
+// cannot be reached the reason in angle brackets.
+QString ValueText(const FieldValue& value, ValueStyle style);
+
 // A field of the current record, by position.
 class Field {
 public:

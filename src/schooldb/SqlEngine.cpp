@@ -1,6 +1,7 @@
 #include "schooldb/SqlEngine.h"
 
 #include "schooldb/DatabaseError.h"
+#include "schooldb/SchoolDatabase.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -194,11 +195,18 @@ void SqlEngine::Load(const QString& tableName) {
     QStringList definitions;
     for (int i = 0; i < table->FieldCount(); ++i) {
         const FieldDef& f = table->Field(i);
-        if (!f.Readable())
+        // BLOBs stay out of queries: loading them would read the memo file for nothing.
+        if (f.IsBlob())
             continue;
         columns.append(i);
+        const bool real =
+            f.type == FieldType::Number || f.type == FieldType::Currency || f.type == FieldType::Bcd;
+        const bool moment =
+            f.type == FieldType::Date || f.type == FieldType::Time || f.type == FieldType::Timestamp;
         QString type = f.IsText() ? QStringLiteral(" TEXT COLLATE ") + QLatin1String(kCollation)
-                       : f.type == FieldType::Number  ? QStringLiteral(" REAL")
+                       : real     ? QStringLiteral(" REAL")
+                       : moment   ? QStringLiteral(" TEXT")
+                       : f.type == FieldType::Bytes   ? QStringLiteral(" BLOB")
                        : f.type == FieldType::Logical ? QStringLiteral(" BOOLEAN")
                                                       : QStringLiteral(" INTEGER");
         definitions.append(Quote(f.name) + type);
@@ -231,8 +239,16 @@ void SqlEngine::Load(const QString& tableName) {
                 sqlite3_bind_int64(raw, at, v.IntegerValue());
             } else if (v.IsFloat()) {
                 sqlite3_bind_double(raw, at, v.FloatValue());
-            } else {
+            } else if (v.IsLogical()) {
                 sqlite3_bind_int(raw, at, v.LogicalValue() ? 1 : 0);
+            } else if (v.IsDecimal()) {
+                sqlite3_bind_double(raw, at, v.DecimalValue().toDouble());
+            } else if (v.IsBytes()) {
+                sqlite3_bind_blob(raw, at, v.BytesValue().constData(),
+                                  static_cast<int>(v.BytesValue().size()), SQLITE_TRANSIENT);
+            } else {
+                const QByteArray utf8 = ValueText(v, ValueStyle::Iso).toUtf8();
+                sqlite3_bind_text(raw, at, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
             }
         }
         if (sqlite3_step(raw) != SQLITE_DONE) {

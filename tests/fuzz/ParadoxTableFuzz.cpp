@@ -1,6 +1,7 @@
 // libFuzzer target: a mutated table file is opened and every field of every
 // record decoded and encoded back. Any password is taken as registered, so
-// the encrypted path is fuzzed too. A crash, a hang, a leak or a sanitizer
+// the encrypted path is fuzzed too; the same bytes stand for the table's memo
+// file, so BLOB leaders point into data as wild as themselves. A crash, a hang, a leak or a sanitizer
 // report is a fault; a DatabaseError is the expected refusal.
 #include "schooldb/DatabaseError.h"
 #include "schooldb/ParadoxTable.h"
@@ -16,14 +17,14 @@ using namespace ekaldo::schooldb;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
-        const auto table =
-            ParadoxTable::FromBytes(bytes, QStringLiteral("FUZZ.DB"), [](std::uint32_t) { return true; });
+        const auto table = ParadoxTable::FromBytes(
+            bytes, QStringLiteral("FUZZ.DB"), [](std::uint32_t) { return true; }, &bytes);
         QByteArray record;
         for (qint64 r = 0; r < table->RecordCount(); ++r) {
             record = table->RecordBytes(r);
             for (int f = 0; f < table->FieldCount(); ++f) {
                 const FieldValue value = table->Value(r, f);
-                if (!table->Field(f).Readable())
+                if (!table->Field(f).Writable())
                     continue;
                 try {
                     table->Encode(reinterpret_cast<unsigned char*>(record.data()), f, value);

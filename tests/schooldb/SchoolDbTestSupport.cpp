@@ -7,21 +7,50 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace ekaldo::testing {
 
 using namespace schooldb;
 
-PxTable ReadWithPxlib(const QString& path) {
+namespace {
+
+QDate PxDate(long sdn) {
+    int year = 0, month = 0, day = 0;
+    PX_SdnToGregorian(sdn, &year, &month, &day);
+    return QDate(year, month, day);
+}
+
+} // namespace
+
+PxTable ReadWithPxlib(const QString& path, int codePage) {
     PxTable out;
-    std::unique_ptr<pxdoc_t, void (*)(pxdoc_t*)> doc(PX_new(), [](pxdoc_t* d) {
-        PX_close(d);
-        PX_delete(d);
-    });
+    const TableCodePage page = *TableCodePage::ForNumber(codePage);
+    const auto text = [&](const char* bytes, qsizetype size) {
+        return FieldValue::Text(page.Decode(reinterpret_cast<const unsigned char*>(bytes), size));
+    };
+    // pxlib's own handler ends the process on an error: a failure of the test instead.
+    const auto report = [](pxdoc_t*, int, const char* message, void*) {
+        ADD_FAILURE() << "pxlib: " << message;
+    };
+    // pxlib leaves parts of its header unset for levels below 4.0 and reads
+    // them later: zeroed memory keeps it from wandering off.
+    const auto zeroed = [](pxdoc_t*, size_t size, const char*) { return std::calloc(1, size); };
+    const auto resize = [](pxdoc_t*, void* memory, size_t size, const char*) {
+        return std::realloc(memory, size);
+    };
+    const auto release = [](pxdoc_t*, void* memory) { std::free(memory); };
+    std::unique_ptr<pxdoc_t, void (*)(pxdoc_t*)> doc(PX_new2(report, zeroed, resize, release),
+                                                     [](pxdoc_t* d) {
+                                                         PX_close(d);
+                                                         PX_delete(d);
+                                                     });
     if (PX_open_file(doc.get(), QFile::encodeName(path).constData()) < 0) {
         ADD_FAILURE() << "pxlib cannot open " << path.toStdString();
         return out;
@@ -30,7 +59,8 @@ PxTable ReadWithPxlib(const QString& path) {
     const int recordSize = PX_get_recordsize(doc.get());
     pxfield_t* fields = PX_get_fields(doc.get());
     for (int i = 0; i < fieldCount; ++i) {
-        out.names.append(CodePage1253::Decode(QByteArray(fields[i].px_fname)));
+        out.names.append(page.Decode(reinterpret_cast<const unsigned char*>(fields[i].px_fname),
+                                     qstrlen(fields[i].px_fname)));
         out.types.append(fields[i].px_ftype);
     }
     // One spare byte: pxlib reads one past a full-width Alpha at the record's end.
@@ -48,7 +78,8 @@ PxTable ReadWithPxlib(const QString& path) {
             case pxfAlpha: {
                 char* text = nullptr;
                 if (PX_get_data_alpha(doc.get(), p, length, &text) > 0 && text) {
-                    record.append(FieldValue::Text(CodePage1253::Decode(QByteArray(text))));
+                    record.append(FieldValue::Text(
+                        page.Decode(reinterpret_cast<const unsigned char*>(text), qstrlen(text))));
                     doc->free(doc.get(), text);
                 } else {
                     record.append(FieldValue());
@@ -73,10 +104,93 @@ PxTable ReadWithPxlib(const QString& path) {
                                                                                  : FieldValue());
                 break;
             }
-            case pxfNumber: {
+            case pxfNumber:
+            case pxfCurrency: {
                 double value = 0;
                 record.append(PX_get_data_double(doc.get(), p, length, &value) > 0 ? FieldValue::Float(value)
                                                                                    : FieldValue());
+                break;
+            }
+            case pxfDate: {
+                if (QByteArrayView(p, length) == QByteArray(length, '\0')) {
+                    record.append(FieldValue());
+                    break;
+                }
+                long value = 0;
+                record.append(PX_get_data_long(doc.get(), p, length, &value) > 0
+                                  ? FieldValue::Date(PxDate(value + 1721425))
+                                  : FieldValue());
+                break;
+            }
+            case pxfTime: {
+                if (QByteArrayView(p, length) == QByteArray(length, '\0')) {
+                    record.append(FieldValue());
+                    break;
+                }
+                long value = 0;
+                record.append(PX_get_data_long(doc.get(), p, length, &value) > 0
+                                  ? FieldValue::Time(QTime::fromMSecsSinceStartOfDay(int(value)))
+                                  : FieldValue());
+                break;
+            }
+            case pxfTimestamp: {
+                double value = 0;
+                if (PX_get_data_double(doc.get(), p, length, &value) > 0) {
+                    const auto ms = static_cast<qint64>(value);
+                    const qint64 days = ms / 86400000;
+                    record.append(FieldValue::Timestamp(
+                        QDateTime(PxDate(days + 1721425),
+                                  QTime::fromMSecsSinceStartOfDay(int(ms - days * 86400000)), Qt::UTC)));
+                } else {
+                    record.append(FieldValue());
+                }
+                break;
+            }
+            case pxfBCD: {
+                char* digits = nullptr;
+                if (PX_get_data_bcd(doc.get(), reinterpret_cast<unsigned char*>(p), fields[i].px_fdc,
+                                    &digits) > 0 &&
+                    digits) {
+                    record.append(FieldValue::DecimalText(QString::fromLatin1(digits).replace(',', '.')));
+                    doc->free(doc.get(), digits);
+                } else {
+                    record.append(FieldValue());
+                }
+                break;
+            }
+            case pxfBytes: {
+                char* bytes = nullptr;
+                if (PX_get_data_bytes(doc.get(), p, length, &bytes) > 0 && bytes) {
+                    record.append(FieldValue::Bytes(QByteArray(bytes, length)));
+                    doc->free(doc.get(), bytes);
+                } else {
+                    record.append(FieldValue());
+                }
+                break;
+            }
+            case pxfMemoBLOb:
+            case pxfFmtMemoBLOb:
+            case pxfBLOb:
+            case pxfOLE:
+            case pxfGraphic: {
+                // pxlib 0.6.8 overruns its stack opening any memo file of whole
+                // 4k blocks, so it only reads the values kept in the record here.
+                const auto* leader = reinterpret_cast<const unsigned char*>(p) + length - 10;
+                const int stored = leader[4] | (leader[5] << 8) | (leader[6] << 16) | (leader[7] << 24);
+                if (stored > length - 10) {
+                    record.append(FieldValue::Missing(QStringLiteral("pxlib")));
+                    break;
+                }
+                int mod = 0, size = 0;
+                char* data = nullptr;
+                const int got = PX_get_data_blob(doc.get(), p, length, &mod, &size, &data);
+                const bool memo = fields[i].px_ftype == pxfMemoBLOb || fields[i].px_ftype == pxfFmtMemoBLOb;
+                if (got > 0 && size > 0)
+                    record.append(memo ? text(data, size) : FieldValue::Binary(size));
+                else
+                    record.append(FieldValue());
+                if (data)
+                    doc->free(doc.get(), data);
                 break;
             }
             case pxfLogical: {
@@ -94,6 +208,37 @@ PxTable ReadWithPxlib(const QString& path) {
         out.records.append(record);
     }
     return out;
+}
+
+void ConvertToLevel(const QString& path, int versionId) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    auto* h = reinterpret_cast<unsigned char*>(bytes.data());
+    ASSERT_EQ(h[0x39], 12) << "pxlib writes level 7";
+    if (versionId == 12)
+        return;
+    const int headerSize = h[2] | (h[3] << 8);
+    const int fieldCount = h[0x21] | (h[0x22] << 8);
+    const int descriptors = 2 * fieldCount + 4 + 4 * fieldCount; // types, then name pointers
+    const int names = 0x78 + descriptors + 261;
+    int namesEnd = names;
+    for (int i = 0; i < fieldCount; ++i)
+        namesEnd = bytes.indexOf('\0', namesEnd) + 1;
+    QByteArray header = bytes.left(0x58);
+    if (versionId >= 5)
+        header += bytes.mid(0x58, 0x20);
+    else if (const QByteArray key = bytes.mid(0x5C, 4); key != QByteArray(4, '\0'))
+        header.replace(0x25, 4, key); // the one key word of the old levels
+    header += bytes.mid(0x78, descriptors);
+    header += bytes.mid(0x78 + descriptors, 79); // the table name, shorter below level 7
+    header += bytes.mid(names, namesEnd - names);
+    ASSERT_LE(header.size(), headerSize);
+    header.append(QByteArray(headerSize - header.size(), '\0'));
+    header[0x39] = static_cast<char>(versionId);
+    bytes.replace(0, headerSize, header);
+    ASSERT_TRUE(file.seek(0));
+    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 Records ReadWithEngine(const QString& path, const QString& password) {

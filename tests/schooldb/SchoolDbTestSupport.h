@@ -19,8 +19,10 @@ inline void PrintTo(const FieldValue& v, std::ostream* os) {
         *os << v.IntegerValue();
     else if (v.IsFloat())
         *os << v.FloatValue() << 'f';
-    else
+    else if (v.IsLogical())
         *os << (v.LogicalValue() ? "true" : "false");
+    else
+        *os << '<' << ValueText(v, ValueStyle::Iso).toStdString() << '>';
 }
 } // namespace ekaldo::schooldb
 
@@ -28,14 +30,20 @@ namespace ekaldo::testing {
 
 using Records = QList<QList<schooldb::FieldValue>>;
 
-// Every record of a table as pxlib reads it: the independent reader. Alpha
-// text is decoded with the project's Windows-1253 codec.
+// Every record of a table as pxlib reads it: the independent reader. Text is
+// decoded in codePage. A BLOB kept in the memo file reads as unreadable
+// "pxlib": this pxlib cannot open memo files.
 struct PxTable {
     QStringList names;
     QList<int> types;
     Records records;
 };
-PxTable ReadWithPxlib(const QString& path);
+PxTable ReadWithPxlib(const QString& path, int codePage = 1253);
+
+// Rewrites the header of a level-7 table pxlib made as the header of another
+// level (version byte 3 to 12): the old levels lose the data header and keep
+// the key in the main header, every level below 7 has the short table name.
+void ConvertToLevel(const QString& path, int versionId);
 
 // Every record as the engine's codec reads it, in stored order.
 Records ReadWithEngine(const QString& path, const QString& password = QString());

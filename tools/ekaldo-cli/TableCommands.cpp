@@ -26,7 +26,8 @@ QString Cell(const QString& value) {
 }
 
 // The field names, their types, then every record in the table's stored
-// order, tab-separated; a null is an empty cell.
+// order, tab-separated; a null is an empty cell. Dates and times are ISO so
+// that scripts can read them.
 int DumpTable(CliContext& cli) {
     using namespace schooldb;
     try {
@@ -44,8 +45,12 @@ int DumpTable(CliContext& cli) {
         for (int i = 0; i < file.FieldCount(); ++i) {
             const FieldDef& f = file.Field(i);
             names.append(Cell(f.name));
-            types.append(f.type == FieldType::Alpha ? QStringLiteral("Alpha %1").arg(f.length)
-                                                    : FieldTypeName(f.type));
+            types.append(f.type == FieldType::Alpha || f.type == FieldType::Bytes
+                             ? FieldTypeName(f.type) + QStringLiteral(" %1").arg(f.length)
+                         : f.type == FieldType::Bcd
+                             ? FieldTypeName(f.type) + QStringLiteral(" %1").arg(f.decimals)
+                         : f.IsBlob() ? FieldTypeName(f.type) + QStringLiteral(" %1").arg(f.length - 10)
+                                      : FieldTypeName(f.type));
         }
         QString out = names.join(QLatin1Char('\t')) + QLatin1Char('\n') + types.join(QLatin1Char('\t')) +
                       QLatin1Char('\n');
@@ -53,7 +58,7 @@ int DumpTable(CliContext& cli) {
             for (int i = 0; i < table.FieldCount(); ++i) {
                 if (i > 0)
                     out += QLatin1Char('\t');
-                out += Cell(table.Fields(i).AsString());
+                out += Cell(ValueText(table.Fields(i).Value(), ValueStyle::Iso));
             }
             out += QLatin1Char('\n');
             if (out.size() > (1 << 20)) {

@@ -1,10 +1,10 @@
 #include "base/FileErrors.h"
-#include "gui/shell/QtUiServices.h"
-#include "core/shell/AppState.h"
-#include "gui/shell/GeneralErrorReport.h"
 #include "base/ProgramConstants.h"
+#include "core/shell/AppState.h"
 #include "core/shell/ProgramFolders.h"
 #include "gui/TDatModImages.h"
+#include "gui/shell/GeneralErrorReport.h"
+#include "gui/shell/QtUiServices.h"
 #include "gui/shell/TFormMain.h"
 #include "gui/shell/THelpWindow.h"
 
@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
     // translation, where the system has one, goes before the program's texts
     // for Qt's dialogs.
     QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Greek, QLocale::Greece), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtTranslator.load(QLocale(QLocale::Greek, QLocale::Greece), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTranslator);
 
     ekaldo::QtUiServices ui;

@@ -4,11 +4,11 @@
 // record of them, measured in the same run; with the memory the sheet took.
 #include "core/compose/ColumnSettings.h"
 #include "core/compose/SheetComposition.h"
+#include "core/shell/AppState.h"
 #include "schooldb/PxLib.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolGenerator.h"
 #include "schooldb/TablePasswords.h"
-#include "core/shell/AppState.h"
+#include "schooldb/builder/SchoolGenerator.h"
 
 #include "BenchSupport.h"
 

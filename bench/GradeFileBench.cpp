@@ -1,8 +1,8 @@
 // Writes and reads a 10,000-student sheet of 38 columns as a grade data file
 // and sets the times beside a plain write and read of the same bytes.
+#include "base/UiServices.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeSheet.h"
-#include "base/UiServices.h"
 
 #include "BenchSupport.h"
 
@@ -58,7 +58,10 @@ int main(int argc, char** argv) {
     state.CurrentFilePath = dir.filePath(state.CurrentFileName);
     const GradeSheet sheet = MakeSheet(10000, 30);
 
-    const double write = Best(5, [&] { WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2024-2025"), ui); });
+    const double write = Best(5, [&] {
+        WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2024-2025"),
+                           ui);
+    });
     QFile f(state.CurrentFilePath);
     f.open(QIODevice::ReadOnly);
     const QByteArray bytes = f.readAll();

@@ -8,14 +8,14 @@
 // (EKALDO_BENCH_CACHE, else the system's temporary folder); each Post works
 // on a fresh copy of its GRADE.DB.
 #include "BenchSupport.h"
-#include "core/exchange/GradeSheet.h"
 #include "base/UiServices.h"
+#include "core/exchange/GradeSheet.h"
 #include "core/review/GradePosting.h"
 #include "core/review/PostingJournal.h"
-#include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolGenerator.h"
-#include "schooldb/TablePasswords.h"
 #include "core/shell/AppState.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/TablePasswords.h"
+#include "schooldb/builder/SchoolGenerator.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,11 +3,11 @@
 // window does) and sets beside it the time to open the preview, draw one
 // page on screen and write the whole report as a PDF file.
 #include "BenchSupport.h"
-#include "core/exchange/GradeSheet.h"
 #include "base/UiServices.h"
+#include "core/exchange/GradeSheet.h"
+#include "core/shell/AppState.h"
 #include "report/ReportEngine.h"
 #include "report/TablePrinting.h"
-#include "core/shell/AppState.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -75,7 +75,8 @@ int main(int argc, char** argv) {
     filer.Ui = &ui;
     filer.Stream = &stream;
     filer.ChoosePrinter(Printers::PdfPrinterName);
-    TablePrintJob job(state.ReportTitle, state.GradeFileHeader.SchoolYear, ui, sheet, DefaultSheetColumnWidths(sheet.ColCount()));
+    TablePrintJob job(state.ReportTitle, state.GradeFileHeader.SchoolYear, ui, sheet,
+                      DefaultSheetColumnWidths(sheet.ColCount()));
     job.Attach(filer);
     filer.Execute();
     const qint64 prepare = timer.elapsed();

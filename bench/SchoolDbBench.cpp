@@ -6,8 +6,8 @@
 #include "schooldb/ParadoxTable.h"
 #include "schooldb/PxLib.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolGenerator.h"
 #include "schooldb/TablePasswords.h"
+#include "schooldb/builder/SchoolGenerator.h"
 
 #include "BenchSupport.h"
 

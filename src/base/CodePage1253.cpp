@@ -23,11 +23,11 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
 
 // Reverse map for the two Unicode blocks the upper half draws on.
 struct ReverseMap {
-    std::array<unsigned char, 0x100> latin{};  // U+0080..U+00FF
-    std::array<unsigned char, 0x100> greek{};  // U+0300..U+03FF
-    std::array<unsigned char, 0x100> punct{};  // U+2000..U+20FF
-    unsigned char fHook = 0;                   // U+0192
-    unsigned char tradeMark = 0;               // U+2122
+    std::array<unsigned char, 0x100> latin{}; // U+0080..U+00FF
+    std::array<unsigned char, 0x100> greek{}; // U+0300..U+03FF
+    std::array<unsigned char, 0x100> punct{}; // U+2000..U+20FF
+    unsigned char fHook = 0;                  // U+0192
+    unsigned char tradeMark = 0;              // U+2122
 };
 
 constexpr ReverseMap MakeReverse() {

@@ -7,9 +7,10 @@ QString FileMessage(const QString& path, const QString& tail) {
 }
 
 FileWriteError::FileWriteError(const QString& path)
-    : FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως γέμισε· ό,τι είχε "
-                                                 "πριν το αρχείο έμεινε όπως ήταν.")),
-                path) {}
+    : FileError(
+          FileMessage(path, QStringLiteral(" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως γέμισε· ό,τι είχε "
+                                           "πριν το αρχείο έμεινε όπως ήταν.")),
+          path) {}
 
 QString NotEncodableMessage(QStringView text, qsizetype index) {
     const QChar c = text[index];

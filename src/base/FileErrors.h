@@ -37,8 +37,7 @@ public:
 // A text holds a character that Windows-1253 cannot carry.
 class EncodingError : public EkaldoError {
 public:
-    EncodingError(const QString& message, QChar offending)
-        : EkaldoError(message), m_offending(offending) {}
+    EncodingError(const QString& message, QChar offending) : EkaldoError(message), m_offending(offending) {}
     QChar Offending() const noexcept { return m_offending; }
 
 private:

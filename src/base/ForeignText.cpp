@@ -18,8 +18,10 @@ TextEncoding DetectEncoding(const QByteArray& start) {
 
 std::optional<QString> DecodeForeignText(const QByteArray& bytes) {
     switch (DetectEncoding(bytes.left(3))) {
-    case TextEncoding::CodePage1253: return std::nullopt;
-    case TextEncoding::Utf8: return QString::fromUtf8(bytes.mid(3));
+    case TextEncoding::CodePage1253:
+        return std::nullopt;
+    case TextEncoding::Utf8:
+        return QString::fromUtf8(bytes.mid(3));
     case TextEncoding::Utf16LE: {
         QStringDecoder decoder(QStringDecoder::Utf16LE);
         return QString(decoder.decode(bytes.mid(2)));

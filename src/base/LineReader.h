@@ -73,7 +73,7 @@ inline bool LineReader::Next(QByteArrayView& line) {
             m_pos = m_buffer.size();
             return true;
         }
-        searchFrom = m_pos + scanned;  // Fill moved the unread bytes to the front
+        searchFrom = m_pos + scanned; // Fill moved the unread bytes to the front
     }
 }
 

@@ -13,7 +13,9 @@
 namespace ekaldo {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 QByteArrayView Trimmed(QByteArrayView text) {
     qsizetype begin = 0;
@@ -27,9 +29,9 @@ QByteArrayView Trimmed(QByteArrayView text) {
 
 // One line of the file without its line end.
 struct Line {
-    qsizetype begin = 0;   // offset of the first byte
-    qsizetype end = 0;     // offset just past the content
-    qsizetype next = 0;    // offset of the following line
+    qsizetype begin = 0; // offset of the first byte
+    qsizetype end = 0;   // offset just past the content
+    qsizetype next = 0;  // offset of the following line
 };
 
 // Calls visit(line) for every line; stops early when visit returns false.
@@ -119,7 +121,8 @@ bool ProfileFile::Section::Contains(const QString& key) const {
     return false;
 }
 
-ProfileFile::Section ProfileFile::ReadSection(const QString& path, const QString& section, bool keepEveryCharacter) {
+ProfileFile::Section ProfileFile::ReadSection(const QString& path, const QString& section,
+                                              bool keepEveryCharacter) {
     Section result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -181,8 +184,8 @@ QByteArray ProfileFile::WithKey(const QByteArray& original, const QString& secti
 
     bool inside = false;
     bool found = false;
-    qsizetype replaceBegin = -1, replaceEnd = -1;  // the key's line content
-    qsizetype insertAfter = -1;                    // end of the section's last non-blank line
+    qsizetype replaceBegin = -1, replaceEnd = -1; // the key's line content
+    qsizetype insertAfter = -1;                   // end of the section's last non-blank line
     qsizetype insertNext = -1;
     ForEachLine(QByteArrayView(original), [&](const Line& line) {
         const QByteArrayView content = QByteArrayView(original).sliced(line.begin, line.end - line.begin);
@@ -219,7 +222,7 @@ QByteArray ProfileFile::WithKey(const QByteArray& original, const QString& secti
     } else if (found) {
         // After the last line of the section, keeping that line's own ending.
         result.append(original.constData(), insertNext);
-        if (insertNext == insertAfter)  // the section's last line ends the file without a line break
+        if (insertNext == insertAfter) // the section's last line ends the file without a line break
             result.append("\r\n");
         result.append(newLine);
         result.append("\r\n");

@@ -2,8 +2,8 @@
 
 #include <QLocale>
 
-#include <cmath>
 #include <charconv>
+#include <cmath>
 
 namespace ekaldo::RegionalFormats {
 namespace {
@@ -84,7 +84,7 @@ std::optional<double> ParseNumber(QStringView text) {
         while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
             ++i;
     };
-    QByteArray plain;  // the number in C form
+    QByteArray plain; // the number in C form
     skipBlanks();
     if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
         plain += static_cast<char>(text[i++].unicode());

@@ -1,8 +1,8 @@
 #include "base/SharedRoutines.h"
 
 #include "base/FileErrors.h"
-#include "base/RegionalFormats.h"
 #include "base/ProgramConstants.h"
+#include "base/RegionalFormats.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,7 +21,8 @@ void CopyFileContents(const QString& source, const QString& destination) {
     QSaveFile out(destination);
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
-        throw FileError(FileMessage(destination, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")), destination);
+        throw FileError(FileMessage(destination, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")),
+                        destination);
     constexpr qint64 kBlock = 8192;
     char buffer[kBlock];
     for (;;) {
@@ -56,7 +57,9 @@ QString SchoolYearLabelFromFolder(const QString& folderName) {
     return QStringLiteral("Σχ.Έτος %1-%2").arg(year).arg(year + 1);
 }
 
-QString SchoolYearOfLabel(const QString& label) { return label.mid(8, 9); }
+QString SchoolYearOfLabel(const QString& label) {
+    return label.mid(8, 9);
+}
 
 SplitPair SplitAt(const QString& text, QChar separator) {
     const qsizetype at = text.indexOf(separator);

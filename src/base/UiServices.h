@@ -19,9 +19,9 @@ enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 struct FileDialogRequest {
     QString title;
-    QString folder;      // where the dialog opens
-    QString fileName;    // the name proposed
-    QString filter;      // in Qt's form: "Αρχεία Βαθμολογίας (*.agd)"
+    QString folder;   // where the dialog opens
+    QString fileName; // the name proposed
+    QString filter;   // in Qt's form: "Αρχεία Βαθμολογίας (*.agd)"
     QString defaultSuffix;
 };
 

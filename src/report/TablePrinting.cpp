@@ -1,7 +1,7 @@
 #include "report/TablePrinting.h"
 
-#include "core/exchange/GradeSheet.h"
 #include "base/UiServices.h"
+#include "core/exchange/GradeSheet.h"
 #include "report/ReportEngine.h"
 
 #include <QLocale>
@@ -45,7 +45,8 @@ void SetUpTableReport(TBaseReport& report) {
 
 TablePrintJob::TablePrintJob(const QString& reportTitle, const QString& schoolYear, UiServices& ui,
                              const GradeSheet& sheet, const QList<int>& columnWidthsPixels)
-    : m_reportTitle(reportTitle), m_schoolYear(schoolYear), m_ui(ui), m_sheet(sheet), m_widths(columnWidthsPixels) {}
+    : m_reportTitle(reportTitle), m_schoolYear(schoolYear), m_ui(ui), m_sheet(sheet),
+      m_widths(columnWidthsPixels) {}
 
 void TablePrintJob::Attach(TBaseReport& report) {
     report.OnBeforePrint = [this](TBaseReport& r) { ReportBeforePrint(r); };
@@ -124,12 +125,10 @@ void TablePrintJob::ReportPrintHeader(TBaseReport& report) {
          Align::Left);
     report.SetBold(true);
     BoxWidth = 3.0;
-    Cell(report, report.AreaLeft(), row2, QStringLiteral("Σχ.Έτος: ") + m_schoolYear,
-         Align::Centre);
+    Cell(report, report.AreaLeft(), row2, QStringLiteral("Σχ.Έτος: ") + m_schoolYear, Align::Centre);
     BoxWidth = right - report.AreaLeft();
     Cell(report, report.AreaLeft(), row2,
-         QStringLiteral("ΚΑΤΑΣΤΑΣΗ ΒΑΘΜΟΛΟΓΙΑΣ") + QStringLiteral(" : ") + m_reportTitle,
-         Align::Centre);
+         QStringLiteral("ΚΑΤΑΣΤΑΣΗ ΒΑΘΜΟΛΟΓΙΑΣ") + QStringLiteral(" : ") + m_reportTitle, Align::Centre);
     report.SetBold(false);
 }
 

@@ -33,8 +33,8 @@ public:
     // reportTitle and schoolYear head every page. columnWidthsPixels: the
     // sheet grid's column widths on screen, by grid column; a column without
     // a width prints 1.9 cm wide.
-    TablePrintJob(const QString& reportTitle, const QString& schoolYear, UiServices& ui, const GradeSheet& sheet,
-                  const QList<int>& columnWidthsPixels);
+    TablePrintJob(const QString& reportTitle, const QString& schoolYear, UiServices& ui,
+                  const GradeSheet& sheet, const QList<int>& columnWidthsPixels);
 
     // Sets the report's OnBeforePrint, OnPrintHeader and OnPrint to this job
     // and every other event unset.

@@ -1,8 +1,8 @@
 #include "schooldb/GradeColumns.h"
 
 #include "base/RegionalFormats.h"
-#include "schooldb/SchoolDatabase.h"
 #include "base/SharedRoutines.h"
+#include "schooldb/SchoolDatabase.h"
 
 #include <array>
 

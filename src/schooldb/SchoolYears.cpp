@@ -1,11 +1,11 @@
 #include "schooldb/SchoolYears.h"
 
 #include "base/FileErrors.h"
+#include "base/SharedRoutines.h"
 #include "base/UiServices.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/SignIn.h"
 #include "schooldb/SchoolYearSession.h"
-#include "base/SharedRoutines.h"
+#include "schooldb/SignIn.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -77,11 +77,12 @@ void CloseSchoolYear(SchoolYearSession& session) {
     session.SchoolYearLabel = Program::NoSchoolYearLabel;
 }
 
-void OpenSchoolYear(SchoolYearSession& session, UiServices& ui, SignInPrompt& prompt, const QString& label, bool trySilent) {
+void OpenSchoolYear(SchoolYearSession& session, UiServices& ui, SignInPrompt& prompt, const QString& label,
+                    bool trySilent) {
     schooldb::Database& database = session.MorvenDataBase();
     CloseSchoolYear(session);
     database.SetParams({QStringLiteral("PATH=") + SchoolYearFolderOf(session.DBPath, label)});
-    database.Open();  // a folder that cannot be connected goes to the general error report
+    database.Open(); // a folder that cannot be connected goes to the general error report
 
     session.SchoolYearCode = label.mid(8, 4);
     session.SchoolYearLabel = session.SchoolYearCode.size() == 4 ? label : Program::NoSchoolYearLabel;

@@ -2,8 +2,8 @@
 
 #include "base/UiServices.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/TablePasswords.h"
 #include "schooldb/SchoolYearSession.h"
+#include "schooldb/TablePasswords.h"
 
 namespace ekaldo {
 namespace {
@@ -12,7 +12,8 @@ namespace {
 // password is withdrawn again whatever happens.
 class UserTable {
 public:
-    explicit UserTable(SchoolYearSession& session) : m_session(session.DatabaseSession()), m_table(session.MorvenDataBase()) {
+    explicit UserTable(SchoolYearSession& session)
+        : m_session(session.DatabaseSession()), m_table(session.MorvenDataBase()) {
         m_session.AddPassword(schooldb::UserTablePassword());
         try {
             m_table.SetTableName(QStringLiteral("USER.DB"));
@@ -43,7 +44,9 @@ void Accept(SchoolYearSession& session, schooldb::Table& users, int level) {
 
 } // namespace
 
-int UserLevelOfGroup(qint64 groupId) { return groupId >= 0 && groupId <= 3 ? static_cast<int>(groupId) + 1 : 5; }
+int UserLevelOfGroup(qint64 groupId) {
+    return groupId >= 0 && groupId <= 3 ? static_cast<int>(groupId) + 1 : 5;
+}
 
 QString UserRightsOf(int level, const QString& privileges) {
     if (level == 1 || level == 2)

@@ -68,9 +68,10 @@ TableWriteLock::TableWriteLock(const QString& path) {
                             QString::fromLocal8Bit(std::strerror(errno)));
     if (!TryLock(fd, F_WRLCK)) {
         ::close(fd);
-        throw TableLockedError(QStringLiteral("Ο πίνακας ") + Quoted(path) +
-                               QStringLiteral(" χρησιμοποιείται αυτή τη στιγμή από άλλο πρόγραμμα· δεν γράφτηκε "
-                                              "τίποτα. Δοκιμάστε ξανά όταν το άλλο πρόγραμμα τελειώσει."));
+        throw TableLockedError(
+            QStringLiteral("Ο πίνακας ") + Quoted(path) +
+            QStringLiteral(" χρησιμοποιείται αυτή τη στιγμή από άλλο πρόγραμμα· δεν γράφτηκε "
+                           "τίποτα. Δοκιμάστε ξανά όταν το άλλο πρόγραμμα τελειώσει."));
     }
     registry.emplace(std::pair{m_device, m_inode}, Held{fd, 1});
 }
@@ -93,9 +94,10 @@ void LockTableForReading(int fd, const QString& path) {
     if (Registry().count({st.st_dev, st.st_ino}) > 0)
         return;
     if (!TryLock(fd, F_RDLCK))
-        throw TableLockedError(QStringLiteral("Ο πίνακας ") + Quoted(path) +
-                               QStringLiteral(" γράφεται αυτή τη στιγμή από άλλο πρόγραμμα· δοκιμάστε ξανά όταν "
-                                              "το άλλο πρόγραμμα τελειώσει."));
+        throw TableLockedError(
+            QStringLiteral("Ο πίνακας ") + Quoted(path) +
+            QStringLiteral(" γράφεται αυτή τη στιγμή από άλλο πρόγραμμα· δοκιμάστε ξανά όταν "
+                           "το άλλο πρόγραμμα τελειώσει."));
 }
 
 } // namespace ekaldo::schooldb

@@ -1,11 +1,10 @@
+#include "base/ProfileFile.h"
 #include "base/CodePage1253.h"
 #include "base/FileErrors.h"
-#include "base/ProfileFile.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -13,12 +12,15 @@ using namespace ekaldo::testing;
 TEST(ProfileFileRead, NamesMatchWithoutCaseAndValuesAreTrimmed) {
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("a.ini"));
-    WriteBytes(path, Greek(QStringLiteral("[header]\r\n  fileNAME =  Τάξη Α1.agd  \r\nX=a=b\r\n[Other]\r\nX=2\r\n")));
+    WriteBytes(path, Greek(QStringLiteral(
+                         "[header]\r\n  fileNAME =  Τάξη Α1.agd  \r\nX=a=b\r\n[Other]\r\nX=2\r\n")));
     EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("HEADER"), QStringLiteral("FileName")),
               QStringLiteral("Τάξη Α1.agd"));
     // The value is everything after the first "=".
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("Header"), QStringLiteral("x")), QStringLiteral("a=b"));
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("Other"), QStringLiteral("X")), QStringLiteral("2"));
+    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("Header"), QStringLiteral("x")),
+              QStringLiteral("a=b"));
+    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("Other"), QStringLiteral("X")),
+              QStringLiteral("2"));
 }
 
 TEST(ProfileFileRead, MissingFileSectionOrKeyGivesTheDefault) {
@@ -33,14 +35,16 @@ TEST(ProfileFileRead, MissingFileSectionOrKeyGivesTheDefault) {
               QStringLiteral("d"));
     // A key present with an empty value is not missing.
     WriteBytes(path, "[S]\r\nK=\r\n");
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")), QString());
+    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")),
+              QString());
 }
 
 TEST(ProfileFileRead, ValuesAreCutAt1023CharactersAndLfOnlyFilesRead) {
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("a.ini"));
     WriteBytes(path, "[S]\nK=" + QByteArray(1023, 'a') + "b\nL=x\n");
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("K")), QString(1023, QLatin1Char('a')));
+    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("K")),
+              QString(1023, QLatin1Char('a')));
     EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("L")), QStringLiteral("x"));
 }
 
@@ -55,12 +59,16 @@ TEST(ProfileFileRead, FirstSectionAndFirstKeyWin) {
 TEST(ProfileFileWrite, ReplacesTheKeyLineInPlaceAndKeepsEveryOtherByte) {
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("g.agd"));
-    const QByteArray data = Greek(QStringLiteral("α/α\tΕΠΩΝΥΜΟ\tΆλγεβρα\r\n1;1;20\tΑλεξίου\t=17,5\r\n[x]\tκ=1\r\n"));
-    const QByteArray before = "[Header]\r\nFile=MORVEN Grades Data\r\nposted =  \r\nSchoolYear=2004-2005\r\n[Data]\r\n";
+    const QByteArray data =
+        Greek(QStringLiteral("α/α\tΕΠΩΝΥΜΟ\tΆλγεβρα\r\n1;1;20\tΑλεξίου\t=17,5\r\n[x]\tκ=1\r\n"));
+    const QByteArray before =
+        "[Header]\r\nFile=MORVEN Grades Data\r\nposted =  \r\nSchoolYear=2004-2005\r\n[Data]\r\n";
     WriteBytes(path, before + data);
-    ProfileFile::WriteString(path, QStringLiteral("Header"), QStringLiteral("Posted"), QStringLiteral("1/2/2005 10:00:00 AM"));
+    ProfileFile::WriteString(path, QStringLiteral("Header"), QStringLiteral("Posted"),
+                             QStringLiteral("1/2/2005 10:00:00 AM"));
     EXPECT_EQ(ReadBytes(path), "[Header]\r\nFile=MORVEN Grades Data\r\nPosted=1/2/2005 10:00:00 AM\r\n"
-                               "SchoolYear=2004-2005\r\n[Data]\r\n" + data);
+                               "SchoolYear=2004-2005\r\n[Data]\r\n" +
+                                   data);
 }
 
 TEST(ProfileFileWrite, MissingKeyFollowsTheLastLineOfItsSection) {
@@ -78,7 +86,8 @@ TEST(ProfileFileWrite, MissingKeyFollowsTheLastLineOfItsSection) {
 TEST(ProfileFileWrite, MissingSectionIsAppendedAndMissingFileCreated) {
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("a.ini"));
-    ProfileFile::WriteString(path, QStringLiteral("Directory"), QStringLiteral("DBPath"), QStringLiteral("/σχολείο/"));
+    ProfileFile::WriteString(path, QStringLiteral("Directory"), QStringLiteral("DBPath"),
+                             QStringLiteral("/σχολείο/"));
     EXPECT_EQ(ReadBytes(path), "[Directory]\r\nDBPath=" + Greek(QStringLiteral("/σχολείο/")) + "\r\n");
     WriteBytes(path, "[A]\r\nX=1");
     ProfileFile::WriteString(path, QStringLiteral("B"), QStringLiteral("Y"), QStringLiteral("2"));
@@ -89,7 +98,8 @@ TEST(ProfileFileWrite, LineBreaksInAValueBecomeBlanks) {
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("a.ini"));
     WriteBytes(path, "[Header]\r\nFileName=a\r\n[Data]\r\nx\r\n");
-    ProfileFile::WriteString(path, QStringLiteral("Header"), QStringLiteral("FileName"), QStringLiteral("b\r\n[Data]\nc"));
+    ProfileFile::WriteString(path, QStringLiteral("Header"), QStringLiteral("FileName"),
+                             QStringLiteral("b\r\n[Data]\nc"));
     EXPECT_EQ(ReadBytes(path), "[Header]\r\nFileName=b  [Data] c\r\n[Data]\r\nx\r\n");
 }
 
@@ -97,8 +107,9 @@ TEST(ProfileFileWrite, UnencodableValueIsRefusedAndTheFileUntouched) {
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("a.ini"));
     WriteBytes(path, "[A]\r\nX=1\r\n");
-    EXPECT_THROW(ProfileFile::WriteString(path, QStringLiteral("A"), QStringLiteral("X"), QStringLiteral("Ж")),
-                 EncodingError);
+    EXPECT_THROW(
+        ProfileFile::WriteString(path, QStringLiteral("A"), QStringLiteral("X"), QStringLiteral("Ж")),
+        EncodingError);
     EXPECT_EQ(ReadBytes(path), "[A]\r\nX=1\r\n");
 }
 
@@ -113,7 +124,8 @@ TEST(ProfileFileWrite, AFailedWriteLeavesTheOriginalWholeAndNamesTheFile) {
         bool threw = false;
         try {
             DiskFullAfter disk(4096);
-            ProfileFile::WriteString(path, QStringLiteral("Header"), QStringLiteral("Posted"), QStringLiteral("now"));
+            ProfileFile::WriteString(path, QStringLiteral("Header"), QStringLiteral("Posted"),
+                                     QStringLiteral("now"));
         } catch (const FileError& e) {
             threw = true;
             EXPECT_EQ(e.Path(), path);
@@ -129,6 +141,7 @@ TEST(ProfileFileWrite, AFailedWriteLeavesTheOriginalWholeAndNamesTheFile) {
 TEST(ProfileFileWrite, AFolderThatCannotHoldTheFileIsReported) {
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("missing/a.ini"));
-    EXPECT_THROW(ProfileFile::WriteString(path, QStringLiteral("A"), QStringLiteral("X"), QStringLiteral("1")),
-                 FileError);
+    EXPECT_THROW(
+        ProfileFile::WriteString(path, QStringLiteral("A"), QStringLiteral("X"), QStringLiteral("1")),
+        FileError);
 }

@@ -56,9 +56,12 @@ TEST(RegionalFormats, ParseNumberUnderEnglish) {
 
 TEST(RegionalFormats, DateTimeTextEnglish) {
     UseLocale(EnglishLocale());
-    EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(14, 5, 9))), QStringLiteral("1/2/05 2:05:09 PM"));
-    EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(0, 0))), QStringLiteral("1/2/05")) << "midnight";
-    EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(0, 0, 1))), QStringLiteral("1/2/05 12:00:01 AM"));
+    EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(14, 5, 9))),
+              QStringLiteral("1/2/05 2:05:09 PM"));
+    EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(0, 0))), QStringLiteral("1/2/05"))
+        << "midnight";
+    EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(0, 0, 1))),
+              QStringLiteral("1/2/05 12:00:01 AM"));
 }
 
 TEST(RegionalFormats, DateTimeTextGreekHasNoTimeZone) {

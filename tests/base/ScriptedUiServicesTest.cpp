@@ -26,8 +26,9 @@ TEST(ScriptedUiServices, UnexpectedPromptFailsTheTestAndGetsTheSafeAnswer) {
     EXPECT_NONFATAL_FAILURE(
         {
             ScriptedUiServices ui;
-            EXPECT_EQ(ui.ShowMessage(MessageIcon::Question, QStringLiteral("Διαγραφή;"), MessageButtons::YesNo),
-                      MessageAnswer::No);
+            EXPECT_EQ(
+                ui.ShowMessage(MessageIcon::Question, QStringLiteral("Διαγραφή;"), MessageButtons::YesNo),
+                MessageAnswer::No);
         },
         "unexpected message box");
 }

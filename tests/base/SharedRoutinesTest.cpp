@@ -1,6 +1,6 @@
+#include "base/SharedRoutines.h"
 #include "base/FileErrors.h"
 #include "core/shell/AppState.h"
-#include "base/SharedRoutines.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -86,7 +86,7 @@ TEST(CopyFileContents, CopiesAtAndAroundTheBlockSize) {
             bytes[i] = static_cast<char>((i * 7 + size) & 0xFF);
         const QString src = dir.Path(QStringLiteral("src%1").arg(size));
         const QString dst = dir.Path(QStringLiteral("dst%1").arg(size));
-        WriteBytes(dst, QByteArray(50000, 'z'));  // a longer file there already is truncated
+        WriteBytes(dst, QByteArray(50000, 'z')); // a longer file there already is truncated
         WriteBytes(src, bytes);
         CopyFileContents(src, dst);
         EXPECT_EQ(ReadBytes(dst), bytes) << size;
@@ -100,9 +100,11 @@ TEST(CopyFileContents, ErrorsNameTheFile) {
         CopyFileContents(missing, dir.Path(QStringLiteral("out.agd")));
         FAIL();
     } catch (const FileError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Το Αρχείο \"") + missing + QStringLiteral("\" δεν μπορεί να ανοιχθεί!"));
+        EXPECT_EQ(e.Message(),
+                  QStringLiteral("Το Αρχείο \"") + missing + QStringLiteral("\" δεν μπορεί να ανοιχθεί!"));
     }
-    EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("out.agd")))) << "nothing created when the source fails";
+    EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("out.agd"))))
+        << "nothing created when the source fails";
     const QString src = dir.Path(QStringLiteral("a.agd"));
     WriteBytes(src, "x");
     const QString badDest = dir.Path(QStringLiteral("no/such/folder/b.agd"));

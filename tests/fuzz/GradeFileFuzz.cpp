@@ -3,14 +3,14 @@
 // section through the profile rules, its data rows into a sheet, and its
 // template header and selections into the four tick lists. A crash, a hang,
 // a leak or a sanitizer report is a fault.
-#include "core/compose/SheetComposition.h"
-#include "core/exchange/GradeDataFile.h"
-#include "core/exchange/GradeSheet.h"
-#include "core/exchange/GradeTemplateFile.h"
 #include "base/FileErrors.h"
 #include "base/ForeignText.h"
 #include "base/ProfileFile.h"
 #include "base/UiServices.h"
+#include "core/compose/SheetComposition.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheet.h"
+#include "core/exchange/GradeTemplateFile.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -26,7 +26,9 @@ namespace {
 
 class SilentUi : public UiServices {
 public:
-    MessageAnswer ShowMessage(MessageIcon, const QString&, MessageButtons) override { return MessageAnswer::Ok; }
+    MessageAnswer ShowMessage(MessageIcon, const QString&, MessageButtons) override {
+        return MessageAnswer::Ok;
+    }
     std::optional<QString> GetOpenFileName(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> GetSaveFileName(const FileDialogRequest&) override { return std::nullopt; }
     int RunModal(QObject&) override { return 0; }
@@ -55,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SilentUi ui;
     const GradeHeader header = ReadGradeHeader(FuzzFile());
     for (const char* section : {"Header", "Levels", "Classes", "Courses", "Subjects", "fc_Main", "Report"}) {
-        const ProfileFile::Section entries = ProfileFile::ReadSection(FuzzFile(), QString::fromLatin1(section));
+        const ProfileFile::Section entries =
+            ProfileFile::ReadSection(FuzzFile(), QString::fromLatin1(section));
         (void)entries.Value(QStringLiteral("Cnt"));
     }
     GradeSheet sheet;

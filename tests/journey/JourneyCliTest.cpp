@@ -1,8 +1,8 @@
 // The road of one grade sheet, walked with ekaldo-cli alone on the demo school:
 // compose, save, send, fill in as a teacher would, receive, check, post,
 // compose again and find the grades, print to PDF, and undo the posting.
-#include "core/exchange/GradeDataFile.h"
 #include "base/CodePage1253.h"
+#include "core/exchange/GradeDataFile.h"
 #include "schooldb/builder/SchoolGenerator.h"
 #include "support/CliRun.h"
 
@@ -38,15 +38,18 @@ struct Journey : ::testing::Test, CliRunner {
 } // namespace
 
 TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
-    const QStringList selection = {QStringLiteral("--class"),   QStringLiteral("Α Γυμν."),   QStringLiteral("--class"),
-                                   QStringLiteral("Β Γυμν."),   QStringLiteral("--subject"), QStringLiteral("Μαθηματικά"),
-                                   QStringLiteral("--subject"), QStringLiteral("Έκθεση"),    QStringLiteral("--subject"),
-                                   QStringLiteral("Αρχαία"),    QStringLiteral("--period"),  QStringLiteral("4")};
+    const QStringList selection = {
+        QStringLiteral("--class"),   QStringLiteral("Α Γυμν."),   QStringLiteral("--class"),
+        QStringLiteral("Β Γυμν."),   QStringLiteral("--subject"), QStringLiteral("Μαθηματικά"),
+        QStringLiteral("--subject"), QStringLiteral("Έκθεση"),    QStringLiteral("--subject"),
+        QStringLiteral("Αρχαία"),    QStringLiteral("--period"),  QStringLiteral("4")};
     ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() +
                   QStringList{QStringLiteral("--save"), QStringLiteral("Γυμνάσιο")}),
               0)
         << err.toStdString();
-    ASSERT_EQ(Run({QStringLiteral("send"), QStringLiteral("Γυμνάσιο.agd"), dir.Path(QStringLiteral("usb"))}), 0) << err.toStdString();
+    ASSERT_EQ(Run({QStringLiteral("send"), QStringLiteral("Γυμνάσιο.agd"), dir.Path(QStringLiteral("usb"))}),
+              0)
+        << err.toStdString();
 
     // The teacher fills in the fourth grade of the first three students: a
     // grade with a decimal comma, a marker, one out of range and one that is
@@ -60,10 +63,12 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     ASSERT_GE(maths, 8);
     int filled = 0;
     QStringList students, ids;
-    const QStringList values = {QStringLiteral("15,5"), QStringLiteral("ΑΠ"), QStringLiteral("25"), QStringLiteral("καλός")};
+    const QStringList values = {QStringLiteral("15,5"), QStringLiteral("ΑΠ"), QStringLiteral("25"),
+                                QStringLiteral("καλός")};
     for (int i = data + 1; i < lines.size() && filled < values.size(); ++i) {
         QStringList cells = CodePage1253::Decode(lines[i]).chopped(1).split(QLatin1Char('\t'));
-        if (cells.size() <= maths || cells[maths] == QStringLiteral("-2") || cells[maths] == QStringLiteral("-1"))
+        if (cells.size() <= maths || cells[maths] == QStringLiteral("-2") ||
+            cells[maths] == QStringLiteral("-1"))
             continue;
         cells[maths] = values[filled++];
         students << cells[1];
@@ -78,7 +83,8 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     EXPECT_FALSE(ReadGradeHeader(received).Imported.isEmpty());
 
     // Check: two errors, and the two good values would change the database.
-    EXPECT_NE(Run(QStringList{QStringLiteral("check"), QStringLiteral("Γυμνάσιο.agd"), QStringLiteral("--period"), QStringLiteral("4")} +
+    EXPECT_NE(Run(QStringList{QStringLiteral("check"), QStringLiteral("Γυμνάσιο.agd"),
+                              QStringLiteral("--period"), QStringLiteral("4")} +
                   Year()),
               0);
     EXPECT_TRUE(out.contains(students[2]) && out.contains(QStringLiteral("25"))) << out.toStdString();
@@ -86,15 +92,17 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     EXPECT_TRUE(out.contains(QStringLiteral("15,5"))) << "a cell that would change";
 
     // The two errors are not in the database: the run posts the rest and says it is not a success.
-    ASSERT_EQ(Run(QStringList{QStringLiteral("post"), QStringLiteral("Γυμνάσιο.agd"), QStringLiteral("--period"), QStringLiteral("4"),
-                              QStringLiteral("--yes")} +
+    ASSERT_EQ(Run(QStringList{QStringLiteral("post"), QStringLiteral("Γυμνάσιο.agd"),
+                              QStringLiteral("--period"), QStringLiteral("4"), QStringLiteral("--yes")} +
                   Year()),
               1)
         << err.toStdString() << out.toStdString();
     EXPECT_FALSE(ReadGradeHeader(received).Posted.isEmpty());
 
     // A new composition shows the posted grade; the refused ones are not there.
-    ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() + QStringList{QStringLiteral("--print-sheet")}), 0);
+    ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() +
+                  QStringList{QStringLiteral("--print-sheet")}),
+              0);
     const QStringList sheet = out.split(QLatin1Char('\n'));
     // Rows are found by the student's identifier, the first part of the row key.
     auto gradeOf = [](const QStringList& rows, const QString& id, int column) {
@@ -110,7 +118,8 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
 
     // Printed to PDF: the title and a student's name are in it.
     const QString pdf = dir.Path(QStringLiteral("Γυμνάσιο.pdf"));
-    ASSERT_EQ(Run({QStringLiteral("print"), QStringLiteral("Γυμνάσιο.agd"), QStringLiteral("--pdf"), pdf}), 0) << err.toStdString();
+    ASSERT_EQ(Run({QStringLiteral("print"), QStringLiteral("Γυμνάσιο.agd"), QStringLiteral("--pdf"), pdf}), 0)
+        << err.toStdString();
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (!pdftotext.isEmpty()) {
         QProcess text;
@@ -122,8 +131,13 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     }
 
     // Undone: the grade is gone again.
-    ASSERT_EQ(Run(QStringList{QStringLiteral("undo-post"), QStringLiteral("Γυμνάσιο.agd"), QStringLiteral("--yes")} + Year()), 0)
+    ASSERT_EQ(Run(QStringList{QStringLiteral("undo-post"), QStringLiteral("Γυμνάσιο.agd"),
+                              QStringLiteral("--yes")} +
+                  Year()),
+              0)
         << err.toStdString();
-    ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() + QStringList{QStringLiteral("--print-sheet")}), 0);
+    ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() +
+                  QStringList{QStringLiteral("--print-sheet")}),
+              0);
     EXPECT_EQ(gradeOf(out.split(QLatin1Char('\n')), ids[0], maths), QString());
 }

@@ -5,32 +5,32 @@
 // the preview and the print dialog, and the program left. Every dialog is
 // answered by the script; the windows are worked through their own buttons,
 // lists and boxes.
-#include "gui/compose/TFormExpoFilter.h"
-#include "gui/compose/TFormSave.h"
-#include "gui/compose/TFormTableSort.h"
-#include "core/exchange/GradeDataFile.h"
-#include "core/exchange/GradeSheetModel.h"
-#include "gui/widgets/TSheetGrid.h"
 #include "base/CodePage1253.h"
 #include "base/ProfileFile.h"
 #include "base/RegionalFormats.h"
-#include "report/PrintTestSupport.h"
-#include "report/Printers.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheetModel.h"
+#include "core/shell/AppState.h"
+#include "gui/compose/TFormExpoFilter.h"
+#include "gui/compose/TFormSave.h"
+#include "gui/compose/TFormTableSort.h"
 #include "gui/print/TPreviewForm.h"
 #include "gui/print/TPrintForm.h"
 #include "gui/print/TPrintStatusForm.h"
 #include "gui/review/TFormPostTable.h"
 #include "gui/review/TFormViewTable.h"
-#include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolGenerator.h"
-#include "schooldb/builder/SchoolTables.h"
 #include "gui/schooldb/TDataManager.h"
 #include "gui/schooldb/TDataOpen.h"
 #include "gui/schooldb/TPasswordForm.h"
-#include "schooldb/TablePasswords.h"
-#include "core/shell/AppState.h"
 #include "gui/shell/TFormMain.h"
 #include "gui/shell/TParamForm.h"
+#include "gui/widgets/TSheetGrid.h"
+#include "report/PrintTestSupport.h"
+#include "report/Printers.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/TablePasswords.h"
+#include "schooldb/builder/SchoolGenerator.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 #include "support/WidgetInput.h"
@@ -65,7 +65,8 @@ namespace {
 const QString kSheetName = QStringLiteral("Γυμνάσιο");
 const QString kYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
 const QStringList kClasses = {QStringLiteral("Α Γυμν."), QStringLiteral("Β Γυμν.")};
-const QStringList kSubjects = {QStringLiteral("Μαθηματικά"), QStringLiteral("Έκθεση"), QStringLiteral("Αρχαία")};
+const QStringList kSubjects = {QStringLiteral("Μαθηματικά"), QStringLiteral("Έκθεση"),
+                               QStringLiteral("Αρχαία")};
 // The fourth numbered grade: the demo school has none of them yet.
 constexpr int kGradeColumn = 4;
 
@@ -179,7 +180,6 @@ void DoubleClickAt(QWidget* widget, const QPoint& at) {
     QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
-
 // A click on a row of a table view, as the mouse makes it.
 void ClickRow(QTableView* view, int row, int column = 2) {
     const QModelIndex index = view->model()->index(row, column);
@@ -197,7 +197,7 @@ struct Entry {
 class JourneyWindows : public ::testing::Test {
 protected:
     void SetUp() override {
-        UseLocale(GreekLocale());  // the office's regional settings: a decimal comma
+        UseLocale(GreekLocale()); // the office's regional settings: a decimal comma
         state.ProgramFolder = dir.Path(QStringLiteral("office")) + QLatin1Char('/');
         state.SettingsPath = dir.Path(QStringLiteral("settings/ZENTIK.INI"));
         dataFolder = dir.Path(QStringLiteral("data"));
@@ -316,7 +316,8 @@ protected:
         const int maths = ColumnOf(sheet, kSubjects[0]);
         const int essay = ColumnOf(sheet, kSubjects[1]);
         auto open = [&](int row, int column) {
-            return sheet.Cell(row, column) != QStringLiteral("-1") && sheet.Cell(row, column) != QStringLiteral("-2");
+            return sheet.Cell(row, column) != QStringLiteral("-1") &&
+                   sheet.Cell(row, column) != QStringLiteral("-2");
         };
         std::vector<Entry> entries;
         const QStringList values = {QStringLiteral("ΑΠ"), QStringLiteral("25"), QStringLiteral("καλός"),
@@ -347,7 +348,7 @@ protected:
         int written = 0;
         for (int i = data + 1; i < lines.size(); ++i) {
             if (!lines[i].endsWith('\r'))
-                continue;  // the end of the file
+                continue; // the end of the file
             QStringList cells = CodePage1253::Decode(lines[i]).chopped(1).split(QLatin1Char('\t'));
             const qint64 student = cells[0].section(QLatin1Char(';'), 0, 0).toLongLong();
             for (const Entry& e : entries) {
@@ -370,7 +371,8 @@ protected:
         return RegionalFormats::DateTimeText(QDateTime(QDate(2026, 6, 20), QTime(hour, minute)));
     }
     QString Setting(const char* section, const char* key) {
-        return ProfileFile::ReadString(state.SettingsPath, QString::fromLatin1(section), QString::fromLatin1(key));
+        return ProfileFile::ReadString(state.SettingsPath, QString::fromLatin1(section),
+                                       QString::fromLatin1(key));
     }
 
     TempFolder dir;
@@ -459,7 +461,8 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
         EXPECT_EQ(filter.edtExpoFileName()->text(), QStringLiteral("Νέο"));
         ChooseSheet(filter);
         composed = filter.Composition().Sheet;
-        EXPECT_EQ(filter.grdStudents()->SheetModel()->columnCount(), composed.ColCount()) << "the grid shows the sheet";
+        EXPECT_EQ(filter.grdStudents()->SheetModel()->columnCount(), composed.ColCount())
+            << "the grid shows the sheet";
         ui.ExpectModal([](QObject& object) {
             auto& save = dynamic_cast<TFormSave&>(object);
             save.show();
@@ -468,8 +471,8 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
             save.OkButton()->click();
             return save.result();
         });
-        ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + state.ExportsDir +
-                                                       QLatin1Char('/') + kSheetName +
+        ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") +
+                                                       state.ExportsDir + QLatin1Char('/') + kSheetName +
                                                        QStringLiteral(".agd\" ολοκληρώθηκε!"));
         QTest::mouseClick(filter.Button(QStringLiteral("tbtnSaveTable")), Qt::LeftButton);
         filter.move(50, 60);
@@ -506,11 +509,13 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
     ChooseFolder(DocumentPage::OutBox);
     const int outRow = ChooseFile(DocumentPage::OutBox, kSheetName + QStringLiteral(".agd"));
     ASSERT_GE(outRow, 0);
-    EXPECT_EQ(main->ListModel(DocumentPage::OutBox)->CellText(outRow, 3), Stamp(9, 0)) << "the OutBox shows its creation";
+    EXPECT_EQ(main->ListModel(DocumentPage::OutBox)->CellText(outRow, 3), Stamp(9, 0))
+        << "the OutBox shows its creation";
     const QString sent = dir.Path(QStringLiteral("usb/")) + kSheetName + QStringLiteral(".agd");
     At(9, 30);
     ui.ExpectSaveFile(QStringLiteral("Αποστολή Αρχείου.."), sent)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + sent + QStringLiteral("\" απεστάλη επιτυχώς!"));
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Το Αρχείο \"") + sent + QStringLiteral("\" απεστάλη επιτυχώς!"));
     ClickMain("tbtnExportItem");
     EXPECT_EQ(ui.FileDialogs().back().fileName, kSheetName + QStringLiteral(".agd"));
     ASSERT_TRUE(QFileInfo::exists(sent));
@@ -567,25 +572,29 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
         EXPECT_TRUE(posting.btnPost()->isEnabled());
         posting.PeriodCoBo()->setCurrentIndex(kGradeColumn - 1);
         QTest::mouseClick(posting.btnCheck(), Qt::LeftButton);
-        const QString counted = QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: ") + QString::number(pupils.size()) +
-                                QStringLiteral(" - Λάθη: 3 - Αλλαγές: 3");
-        EXPECT_EQ(posting.pnlStudentCnt()->text(), counted) << "25, 0 and the word are errors; 15,5, 12 and 18 change";
+        const QString counted = QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: ") +
+                                QString::number(pupils.size()) + QStringLiteral(" - Λάθη: 3 - Αλλαγές: 3");
+        EXPECT_EQ(posting.pnlStudentCnt()->text(), counted)
+            << "25, 0 and the word are errors; 15,5, 12 and 18 change";
         const GradeSheet& sheet = posting.Sheet();
         const QStringList afterCheck = {"15,5", "12", "ΑΠ", "25|Err3", "καλός|Err2", "0|Err3", "18"};
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const int row = RowOfStudent(sheet, entries[i].student);
             const int column = ColumnOf(sheet, entries[i].subject);
             EXPECT_EQ(sheet.Cell(row, column), afterCheck[int(i)]);
-            const bool changes = !afterCheck[int(i)].contains(QLatin1Char('|')) && entries[i].value != QStringLiteral("ΑΠ");
+            const bool changes =
+                !afterCheck[int(i)].contains(QLatin1Char('|')) && entries[i].value != QStringLiteral("ΑΠ");
             EXPECT_EQ(posting.Posting().WouldChange(row, column), changes) << entries[i].value.toStdString();
         }
-        ui.ExpectMessage(MessageIcon::Question,
-                         QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"4ος Βαθμός\"!\n"
-                                        "Θέλετε να προχωρήσετε;"),
-                         MessageAnswer::Yes);
+        ui.ExpectMessage(
+            MessageIcon::Question,
+            QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"4ος Βαθμός\"!\n"
+                           "Θέλετε να προχωρήσετε;"),
+            MessageAnswer::Yes);
         QTest::mouseClick(posting.btnPost(), Qt::LeftButton);
         EXPECT_EQ(posting.pnlStudentCnt()->text(), counted);
-        EXPECT_TRUE(sheet.Cell(RowOfStudent(sheet, entries[0].student), 0).endsWith(QStringLiteral("|Posted")));
+        EXPECT_TRUE(
+            sheet.Cell(RowOfStudent(sheet, entries[0].student), 0).endsWith(QStringLiteral("|Posted")));
         EXPECT_TRUE(posting.btnCheck()->isEnabled());
         posting.reject();
         return posting.result();
@@ -632,8 +641,9 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
         const GradeSheet& sheet = filter.Composition().Sheet;
         const QStringList again = {"15,5", "12", "", "", "", "", "18"};
         for (std::size_t i = 0; i < entries.size(); ++i)
-            EXPECT_EQ(sheet.Cell(RowOfStudent(sheet, entries[i].student), ColumnOf(sheet, entries[i].subject)),
-                      again[int(i)])
+            EXPECT_EQ(
+                sheet.Cell(RowOfStudent(sheet, entries[i].student), ColumnOf(sheet, entries[i].subject)),
+                again[int(i)])
                 << entries[i].value.toStdString();
         firstSurname = sheet.Cell(1, 1);
 
@@ -680,9 +690,11 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
 
     ASSERT_TRUE(QFileInfo::exists(pdf)) << "the print dialog wrote the PDF";
     EXPECT_TRUE(ReadBytes(pdf).startsWith("%PDF"));
-    ASSERT_TRUE(HavePoppler()) << "pdftotext is installed with the test tools (scripts/install-deps.sh --test)";
+    ASSERT_TRUE(HavePoppler())
+        << "pdftotext is installed with the test tools (scripts/install-deps.sh --test)";
     const QString printed = PdfPageText(pdf, 1);
-    EXPECT_TRUE(printed.contains(QStringLiteral("ΚΑΤΑΣΤΑΣΗ ΒΑΘΜΟΛΟΓΙΑΣ : ") + title)) << printed.left(400).toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("ΚΑΤΑΣΤΑΣΗ ΒΑΘΜΟΛΟΓΙΑΣ : ") + title))
+        << printed.left(400).toStdString();
     ASSERT_FALSE(firstSurname.isEmpty());
     EXPECT_TRUE(printed.contains(firstSurname)) << firstSurname.toStdString();
     EXPECT_TRUE(printed.contains(QStringLiteral("15,5"))) << "the posted grade as the office writes it";
@@ -690,7 +702,8 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingPrintAndExit) {
     // ---- Leaving: the question answered OK, the settings written.
     main->move(30, 40);
     main->resize(640, 480);
-    ui.ExpectMessage(MessageIcon::Warning, QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!"),
+    ui.ExpectMessage(MessageIcon::Warning,
+                     QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!"),
                      MessageAnswer::Ok);
     ClickMain("tbtnExit");
     EXPECT_FALSE(main->isVisible());

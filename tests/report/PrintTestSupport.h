@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/exchange/GradeSheet.h"
+#include "core/shell/AppState.h"
 #include "report/ReportEngine.h"
 #include "report/TablePrinting.h"
-#include "core/shell/AppState.h"
 
 #include <QBuffer>
 #include <QProcess>

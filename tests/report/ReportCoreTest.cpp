@@ -2,10 +2,10 @@
 // links, the status text, the engine's errors, printers, titles and widths.
 // No fonts are touched here, so no GUI application is needed.
 #include "core/exchange/GradeSheet.h"
+#include "core/shell/AppState.h"
 #include "report/ReportEngine.h"
 #include "report/ReportFile.h"
 #include "report/TablePrinting.h"
-#include "core/shell/AppState.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 

@@ -204,7 +204,8 @@ TEST_F(TablePrinting, StatusCountsEveryPageAndTheWindowStaysResponsive) {
         if (shown.isEmpty() || shown.back() != text)
             shown << text;
     };
-    TablePrintJob job(m_state.ReportTitle, m_state.GradeFileHeader.SchoolYear, m_ui, sheet, DefaultSheetColumnWidths(sheet.ColCount()));
+    TablePrintJob job(m_state.ReportTitle, m_state.GradeFileHeader.SchoolYear, m_ui, sheet,
+                      DefaultSheetColumnWidths(sheet.ColCount()));
     job.Attach(filer);
     filer.Execute();
     EXPECT_EQ(shown, (QStringList{QStringLiteral("Αρχείο PDF: 1"), QStringLiteral("Αρχείο PDF: 2"),
@@ -219,7 +220,8 @@ TEST_F(TablePrinting, AnAbortEndsTheJobAtItsNextDrawingStepWithTheOutputClosed) 
     TReportFiler filer;
     SetUpTableReport(filer);
     filer.Stream = &stream;
-    TablePrintJob job(m_state.ReportTitle, m_state.GradeFileHeader.SchoolYear, m_ui, sheet, DefaultSheetColumnWidths(sheet.ColCount()));
+    TablePrintJob job(m_state.ReportTitle, m_state.GradeFileHeader.SchoolYear, m_ui, sheet,
+                      DefaultSheetColumnWidths(sheet.ColCount()));
     job.Attach(filer);
     filer.OnNewPage = [](TBaseReport& r) {
         if (r.CurrentPage() == 3)

@@ -6,8 +6,8 @@
 #include "SchoolDbTestSupport.h" // readable field values in failures
 
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolTables.h"
 #include "schooldb/TablePasswords.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "support/TestSupport.h"
 
 #include <QMap>

@@ -339,7 +339,9 @@ TEST(ParadoxTable, StoresIntoAnEncryptedTableGiveTheFileTheBuilderWritesForTheNe
         }
         return t.Write(folder.Path() + QLatin1Char('/') + subfolder);
     };
-    const auto original = [](int i) { return std::pair<QVariant, QVariant>(QVariant(), QStringLiteral("x%1").arg(i)); };
+    const auto original = [](int i) {
+        return std::pair<QVariant, QVariant>(QVariant(), QStringLiteral("x%1").arg(i));
+    };
     const auto changed = [&](int i) {
         if (i % 7 != 3)
             return original(i);
@@ -357,8 +359,10 @@ TEST(ParadoxTable, StoresIntoAnEncryptedTableGiveTheFileTheBuilderWritesForTheNe
         for (qint64 r = 3; r < table->RecordCount(); r += 7) {
             QByteArray record = table->RecordBytes(r);
             const auto [grade, pad] = changed(int(r));
-            table->Encode(reinterpret_cast<unsigned char*>(record.data()), 1, FieldValue::Float(grade.toDouble()));
-            table->Encode(reinterpret_cast<unsigned char*>(record.data()), 2, FieldValue::Text(pad.toString()));
+            table->Encode(reinterpret_cast<unsigned char*>(record.data()), 1,
+                          FieldValue::Float(grade.toDouble()));
+            table->Encode(reinterpret_cast<unsigned char*>(record.data()), 2,
+                          FieldValue::Text(pad.toString()));
             table->StoreRecord(r, record);
         }
     }

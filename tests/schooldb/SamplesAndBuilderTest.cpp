@@ -5,9 +5,9 @@
 #include "base/RegionalFormats.h"
 #include "schooldb/DatabaseError.h"
 #include "schooldb/ParadoxTable.h"
+#include "schooldb/TablePasswords.h"
 #include "schooldb/builder/SchoolGenerator.h"
 #include "schooldb/builder/SchoolTables.h"
-#include "schooldb/TablePasswords.h"
 #include "support/TestSupport.h"
 
 #include "schooldb/PxLib.h"

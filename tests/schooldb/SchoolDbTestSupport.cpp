@@ -2,8 +2,8 @@
 
 #include "base/CodePage1253.h"
 #include "schooldb/PxLib.h"
-#include "schooldb/builder/SchoolTables.h"
 #include "schooldb/TablePasswords.h"
+#include "schooldb/builder/SchoolTables.h"
 
 #include <QDir>
 #include <QFile>

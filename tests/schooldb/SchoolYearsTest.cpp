@@ -1,10 +1,10 @@
 // Opening school years and signing in, on school databases written by the builder.
 #include "schooldb/SchoolYears.h"
+#include "core/shell/AppState.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolTables.h"
 #include "schooldb/SignIn.h"
 #include "schooldb/TablePasswords.h"
-#include "core/shell/AppState.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "support/CliRun.h"
 #include "support/ScriptedUiServices.h"
 

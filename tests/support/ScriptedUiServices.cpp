@@ -9,21 +9,30 @@ namespace {
 
 const char* KindName(ScriptedUiServices::Kind kind) {
     switch (kind) {
-    case ScriptedUiServices::Kind::Message: return "message box";
-    case ScriptedUiServices::Kind::OpenFile: return "open-file dialog";
-    case ScriptedUiServices::Kind::SaveFile: return "save-file dialog";
-    case ScriptedUiServices::Kind::Modal: return "modal window";
-    case ScriptedUiServices::Kind::Printer: return "printer choice";
+    case ScriptedUiServices::Kind::Message:
+        return "message box";
+    case ScriptedUiServices::Kind::OpenFile:
+        return "open-file dialog";
+    case ScriptedUiServices::Kind::SaveFile:
+        return "save-file dialog";
+    case ScriptedUiServices::Kind::Modal:
+        return "modal window";
+    case ScriptedUiServices::Kind::Printer:
+        return "printer choice";
     }
     return "?";
 }
 
 const char* IconName(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Error: return "Error";
-    case MessageIcon::Information: return "Information";
-    case MessageIcon::Question: return "Question";
-    case MessageIcon::Warning: return "Warning";
+    case MessageIcon::Error:
+        return "Error";
+    case MessageIcon::Information:
+        return "Information";
+    case MessageIcon::Question:
+        return "Question";
+    case MessageIcon::Warning:
+        return "Warning";
     }
     return "?";
 }
@@ -32,7 +41,9 @@ const char* IconName(MessageIcon icon) {
 
 ScriptedUiServices::ScriptedUiServices() : m_now(QDate(2005, 1, 1), QTime(12, 0)) {}
 
-ScriptedUiServices::~ScriptedUiServices() { VerifyAllUsed(); }
+ScriptedUiServices::~ScriptedUiServices() {
+    VerifyAllUsed();
+}
 
 void ScriptedUiServices::VerifyAllUsed() {
     for (const auto& e : m_expected)
@@ -40,7 +51,8 @@ void ScriptedUiServices::VerifyAllUsed() {
     m_expected.clear();
 }
 
-ScriptedUiServices& ScriptedUiServices::ExpectMessage(MessageIcon icon, const QString& text, MessageAnswer answer) {
+ScriptedUiServices& ScriptedUiServices::ExpectMessage(MessageIcon icon, const QString& text,
+                                                      MessageAnswer answer) {
     Expected e;
     e.kind = Kind::Message;
     e.icon = icon;

@@ -42,7 +42,9 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
-QByteArray Greek(const QString& text) { return CodePage1253::Encode(text); }
+QByteArray Greek(const QString& text) {
+    return CodePage1253::Encode(text);
+}
 
 ProcessRun RunProgram(const QString& program, const QStringList& args, const QString& locale, int timeoutMs,
                       const std::function<void()>& inChild) {

@@ -2,19 +2,25 @@
 
 #include <QByteArray>
 #include <QLocale>
-#include <functional>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 namespace ekaldo::testing {
 
-inline QLocale GreekLocale() { return QLocale(QLocale::Greek, QLocale::Greece); }
-inline QLocale EnglishLocale() { return QLocale(QLocale::English, QLocale::UnitedStates); }
+inline QLocale GreekLocale() {
+    return QLocale(QLocale::Greek, QLocale::Greece);
+}
+inline QLocale EnglishLocale() {
+    return QLocale(QLocale::English, QLocale::UnitedStates);
+}
 
 // Sets the default locale for the rest of the test.
-inline void UseLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+inline void UseLocale(const QLocale& locale) {
+    QLocale::setDefault(locale);
+}
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempFolder {
@@ -64,5 +70,9 @@ ProcessRun RunProgram(const QString& program, const QStringList& args,
 #include <ostream>
 
 // Readable Greek in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-inline void PrintTo(QStringView text, std::ostream* os) { *os << '"' << text.toString().toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(QStringView text, std::ostream* os) {
+    *os << '"' << text.toString().toStdString() << '"';
+}

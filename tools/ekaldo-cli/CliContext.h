@@ -16,9 +16,9 @@ namespace ekaldo {
 
 // What a command gets: its words, its options and the program's state.
 struct CliContext {
-    QStringList arguments;                 // the command's own words, options taken out
-    QMap<QString, QStringList> options;    // "--name" -> values, in order
-    QSet<QString> flags;                   // "--name" of the flags given
+    QStringList arguments;              // the command's own words, options taken out
+    QMap<QString, QStringList> options; // "--name" -> values, in order
+    QSet<QString> flags;                // "--name" of the flags given
     AppState state;
     ConsoleUiServices ui;
 

@@ -3,9 +3,9 @@
 // help all read this table.
 #include "CommandLine.h"
 
+#include "base/ProgramConstants.h"
 #include "core/compose/ColumnSettings.h"
 #include "schooldb/GradeColumns.h"
-#include "base/ProgramConstants.h"
 
 #include <QCommandLineParser>
 

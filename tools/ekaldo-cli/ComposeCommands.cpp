@@ -2,13 +2,13 @@
 // window does.
 #include "CliContext.h"
 
+#include "base/FileErrors.h"
+#include "base/SharedRoutines.h"
 #include "core/compose/ColumnSettings.h"
 #include "core/compose/SheetComposition.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeTemplateFile.h"
-#include "base/FileErrors.h"
 #include "schooldb/SchoolDatabase.h"
-#include "base/SharedRoutines.h"
 
 #include <QFileInfo>
 
@@ -22,7 +22,8 @@ int TickNamed(CliContext& cli, SelectionGrid& grid, const QString& option, const
             if (grid.Caption(r) == name)
                 found = r;
         if (found < 0)
-            return Fail(what + QStringLiteral(" \"") + name + QStringLiteral("\" δεν υπάρχει στο σχολικό έτος."));
+            return Fail(what + QStringLiteral(" \"") + name +
+                        QStringLiteral("\" δεν υπάρχει στο σχολικό έτος."));
         if (!grid.Ticked(found) || grid.Ticked(1))
             grid.Toggle(found);
     }
@@ -63,13 +64,16 @@ int Prepare(CliContext& cli, SheetComposition& composition) {
         ClearSelections(composition);
         ReadTemplateSelections(composition, path);
     }
-    if (int failed = TickNamed(cli, composition.Levels, QStringLiteral("--level"), QStringLiteral("Το επίπεδο")))
+    if (int failed =
+            TickNamed(cli, composition.Levels, QStringLiteral("--level"), QStringLiteral("Το επίπεδο")))
         return failed;
     if (int failed = TickNamed(cli, composition.Classes, QStringLiteral("--class"), QStringLiteral("Η τάξη")))
         return failed;
-    if (int failed = TickNamed(cli, composition.Courses, QStringLiteral("--course"), QStringLiteral("Το τμήμα")))
+    if (int failed =
+            TickNamed(cli, composition.Courses, QStringLiteral("--course"), QStringLiteral("Το τμήμα")))
         return failed;
-    if (int failed = TickNamed(cli, composition.Subjects, QStringLiteral("--subject"), QStringLiteral("Το μάθημα")))
+    if (int failed =
+            TickNamed(cli, composition.Subjects, QStringLiteral("--subject"), QStringLiteral("Το μάθημα")))
         return failed;
     if (cli.Flag(QStringLiteral("--all-subjects")) && !composition.Subjects.Ticked(2))
         composition.Subjects.Toggle(2);
@@ -77,12 +81,14 @@ int Prepare(CliContext& cli, SheetComposition& composition) {
         bool ok = false;
         const int n = period.toInt(&ok);
         if (!ok || n < 0 || n >= PeriodChoices(Program::kGradingScheme).size())
-            return Fail(QStringLiteral("Η βαθμολογική περίοδος \"") + period + QStringLiteral("\" δεν υπάρχει."));
+            return Fail(QStringLiteral("Η βαθμολογική περίοδος \"") + period +
+                        QStringLiteral("\" δεν υπάρχει."));
         composition.PeriodIndex = n;
     }
     if (const QString columns = cli.Option(QStringLiteral("--columns")); !columns.isEmpty()) {
         if (!OrderFrom(columns, cli.state.ColumnOrder))
-            return Fail(QStringLiteral("Οι στήλες δίνονται με τα κλειδιά τους: ") + DefaultColumnOrder().join(QLatin1Char(',')));
+            return Fail(QStringLiteral("Οι στήλες δίνονται με τα κλειδιά τους: ") +
+                        DefaultColumnOrder().join(QLatin1Char(',')));
     }
     if (const QString sort = cli.Option(QStringLiteral("--sort")); !sort.isEmpty()) {
         QStringList keys;
@@ -97,7 +103,8 @@ int Prepare(CliContext& cli, SheetComposition& composition) {
 }
 
 int RefuseExisting(const QString& path) {
-    return Fail(FileMessage(path, QStringLiteral(" υπάρχει!")) + QStringLiteral("\nΔώστε --overwrite για να επικαλυφθεί."));
+    return Fail(FileMessage(path, QStringLiteral(" υπάρχει!")) +
+                QStringLiteral("\nΔώστε --overwrite για να επικαλυφθεί."));
 }
 
 int Compose(CliContext& cli) {
@@ -127,7 +134,10 @@ int Compose(CliContext& cli) {
     if (QFileInfo::exists(path) && !cli.Flag(QStringLiteral("--overwrite")))
         return RefuseExisting(path);
     PrintErr(composition.CountLine + QLatin1Char('\n'));
-    return WriteGradeDataFile(path, name, composition.Sheet, SchoolYearOfLabel(cli.state.SchoolYearLabel), cli.ui) ? 0 : 1;
+    return WriteGradeDataFile(path, name, composition.Sheet, SchoolYearOfLabel(cli.state.SchoolYearLabel),
+                              cli.ui)
+               ? 0
+               : 1;
 }
 
 int SaveTemplate(CliContext& cli) {

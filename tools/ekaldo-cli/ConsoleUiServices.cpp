@@ -22,10 +22,13 @@ MessageAnswer ConsoleUiServices::ShowMessage(MessageIcon icon, const QString& te
         PrintOut(text + QLatin1Char('\n'));
     }
     switch (buttons) {
-    case MessageButtons::Ok: return MessageAnswer::Ok;
-    case MessageButtons::OkCancel: return m_answerYes ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    case MessageButtons::Ok:
+        return MessageAnswer::Ok;
+    case MessageButtons::OkCancel:
+        return m_answerYes ? MessageAnswer::Ok : MessageAnswer::Cancel;
     case MessageButtons::YesNo:
-    case MessageButtons::YesNoCancel: return m_answerYes ? MessageAnswer::Yes : MessageAnswer::No;
+    case MessageButtons::YesNoCancel:
+        return m_answerYes ? MessageAnswer::Yes : MessageAnswer::No;
     }
     return MessageAnswer::Cancel;
 }

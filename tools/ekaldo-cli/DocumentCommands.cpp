@@ -23,7 +23,8 @@ std::optional<DocumentPage> PageNamed(const QString& name) {
 }
 
 int BadPage(const QString& name) {
-    return Fail(QStringLiteral("Άγνωστος φάκελος \"") + name + QStringLiteral("\": inbox, outbox ή templates."));
+    return Fail(QStringLiteral("Άγνωστος φάκελος \"") + name +
+                QStringLiteral("\": inbox, outbox ή templates."));
 }
 
 int PrepareFolders(CliContext& cli) {
@@ -42,7 +43,7 @@ int List(CliContext& cli) {
     const int cols = ColumnCountOf(*page);
     for (int c = 0; c < cols; ++c) {
         if (c == 1)
-            continue;  // the icon column has no text
+            continue; // the icon column has no text
         out += (c ? QStringLiteral("\t") : QString()) + ColumnTitle(c);
     }
     out += QLatin1Char('\n');
@@ -76,7 +77,8 @@ int Send(CliContext& cli) {
         destination = QDir(destination).filePath(name);
     const bool workbook = cli.Flag(QStringLiteral("--workbook"));
     if (workbook && QFileInfo(cli.arguments.at(1)).isDir())
-        destination = QDir(cli.arguments.at(1)).filePath(QFileInfo(name).completeBaseName() + QStringLiteral(".xlsx"));
+        destination =
+            QDir(cli.arguments.at(1)).filePath(QFileInfo(name).completeBaseName() + QStringLiteral(".xlsx"));
     if (QFileInfo::exists(destination) && !cli.Flag(QStringLiteral("--overwrite")))
         return RefuseExisting(destination);
     cli.ui.SetAnswerYes(true);

@@ -1,13 +1,13 @@
 // Commands over the grade exchange files.
 #include "CliContext.h"
 
-#include "core/exchange/GradeDataFile.h"
-#include "core/exchange/GradeSheet.h"
-#include "core/exchange/GradeTemplateFile.h"
 #include "base/CodePage1253.h"
 #include "base/FileErrors.h"
 #include "base/LineReader.h"
 #include "base/ProfileFile.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheet.h"
+#include "core/exchange/GradeTemplateFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -48,8 +48,8 @@ int Show(CliContext& cli) {
         ReadTemplateFileHeader(cli.state, path);
         const TemplateHeader& h = cli.state.TemplateFileHeader;
         PrintOut(KeyLine("File", h.File) + KeyLine("Version", h.Version) + KeyLine("Copyright", h.Copyright) +
-                 KeyLine("FileName", h.FileName) + KeyLine("FileID", h.FileID) + KeyLine("Created", h.Created) +
-                 QLatin1Char('\n'));
+                 KeyLine("FileName", h.FileName) + KeyLine("FileID", h.FileID) +
+                 KeyLine("Created", h.Created) + QLatin1Char('\n'));
         PrintTemplateSections(path);
         return 0;
     }
@@ -115,7 +115,8 @@ int MakeSheet(CliContext& cli) {
     if (sheet.RowCount() == 0)
         return Fail(FileMessage(in, QStringLiteral(" δεν έχει γραμμή τίτλων!")));
     const QFileInfo target(out);
-    return WriteGradeDataFile(target.absoluteFilePath(), target.fileName(), sheet, schoolYear, cli.ui) ? 0 : 1;
+    return WriteGradeDataFile(target.absoluteFilePath(), target.fileName(), sheet, schoolYear, cli.ui) ? 0
+                                                                                                       : 1;
 }
 
 } // namespace

@@ -3,12 +3,12 @@
 #include "CliContext.h"
 #include "CommandLine.h"
 
+#include "base/FileErrors.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeSheet.h"
-#include "base/FileErrors.h"
 #include "report/ReportEngine.h"
-#include "report/system/SystemPrinters.h"
 #include "report/TablePrinting.h"
+#include "report/system/SystemPrinters.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -68,7 +68,8 @@ int Print(CliContext& cli) {
     filer.Ui = &cli.ui;
     filer.Stream = &stream;
     filer.ChoosePrinter(printerName);
-    TablePrintJob job(cli.state.ReportTitle, cli.state.GradeFileHeader.SchoolYear, cli.ui, sheet, DefaultSheetColumnWidths(sheet.ColCount()));
+    TablePrintJob job(cli.state.ReportTitle, cli.state.GradeFileHeader.SchoolYear, cli.ui, sheet,
+                      DefaultSheetColumnWidths(sheet.ColCount()));
     job.Attach(filer);
     filer.Execute();
 

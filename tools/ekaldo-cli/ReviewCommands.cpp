@@ -2,14 +2,14 @@
 // command line, through the same core as the posting window.
 #include "CliContext.h"
 
-#include "core/exchange/GradeDataFile.h"
-#include "core/exchange/GradeSheet.h"
 #include "base/FileErrors.h"
 #include "base/RegionalFormats.h"
-#include "core/review/GradePosting.h"
-#include "schooldb/GradeColumns.h"
-#include "core/shell/DocumentFolders.h"
 #include "base/SharedRoutines.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheet.h"
+#include "core/review/GradePosting.h"
+#include "core/shell/DocumentFolders.h"
+#include "schooldb/GradeColumns.h"
 
 #include <QFileInfo>
 

@@ -2,9 +2,9 @@
 #include "CliContext.h"
 
 #include "base/ProfileFile.h"
+#include "base/SharedRoutines.h"
 #include "schooldb/SchoolYears.h"
 #include "schooldb/SignIn.h"
-#include "base/SharedRoutines.h"
 
 namespace ekaldo {
 namespace {
@@ -40,8 +40,8 @@ int WhoAmI(CliContext& cli) {
     PrintOut(QStringLiteral("Χρήστης: ") + cli.state.CurrentUserName + QLatin1Char('\n') +
              QStringLiteral("Επίπεδο: ") + QString::number(cli.state.UserLevel) + QLatin1Char('\n') +
              QStringLiteral("Δικαιώματα: ") + cli.state.UserRights + QLatin1Char('\n') +
-             QStringLiteral("Καταχώρηση βαθμών: ") + (cli.state.PostingRight() ? QStringLiteral("ναι") : QStringLiteral("όχι")) +
-             QLatin1Char('\n'));
+             QStringLiteral("Καταχώρηση βαθμών: ") +
+             (cli.state.PostingRight() ? QStringLiteral("ναι") : QStringLiteral("όχι")) + QLatin1Char('\n'));
     return 0;
 }
 
@@ -51,8 +51,8 @@ QString DataFolder(CliContext& cli) {
     const QString given = cli.Option(QStringLiteral("--db-path"));
     if (!given.isEmpty())
         return given;
-    return ProfileFile::ReadString(cli.state.SettingsPath, QStringLiteral("Directory"), QStringLiteral("DBPath"),
-                                   cli.state.ProgramFolder);
+    return ProfileFile::ReadString(cli.state.SettingsPath, QStringLiteral("Directory"),
+                                   QStringLiteral("DBPath"), cli.state.ProgramFolder);
 }
 
 int OpenSchoolYearFromOptions(CliContext& cli) {
@@ -63,8 +63,9 @@ int OpenSchoolYearFromOptions(CliContext& cli) {
         label = QStringLiteral("Σχ.Έτος ") + label;
     cli.state.DBPath = DataFolder(cli);
     if (!ListSchoolYearLabels(cli.state.DBPath).contains(label))
-        return Fail(QStringLiteral("Το σχολικό έτος \"") + label + QStringLiteral("\" δεν υπάρχει στο φάκελο \"") +
-                    cli.state.DBPath + QStringLiteral("\"."));
+        return Fail(QStringLiteral("Το σχολικό έτος \"") + label +
+                    QStringLiteral("\" δεν υπάρχει στο φάκελο \"") + cli.state.DBPath +
+                    QStringLiteral("\"."));
     OptionPrompt prompt(cli.Option(QStringLiteral("--user")),
                         TypedPassword(cli.Option(QStringLiteral("--password"))));
     OpenSchoolYear(cli.state, cli.ui, prompt, label, cli.Option(QStringLiteral("--user")).isEmpty());

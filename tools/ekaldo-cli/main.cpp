@@ -4,8 +4,8 @@
 #include "CommandLine.h"
 
 #include "base/FileErrors.h"
-#include "core/shell/ProgramFolders.h"
 #include "base/SharedRoutines.h"
+#include "core/shell/ProgramFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>

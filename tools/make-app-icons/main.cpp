@@ -57,7 +57,8 @@ QImage FileIcon(int size, bool grades, const QImage& appIcon) {
     }
     if (size >= 24) {
         const int badge = size / 2;
-        p.drawImage(QRect(size - badge, size - badge, badge, badge), appIcon.scaled(badge, badge, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        p.drawImage(QRect(size - badge, size - badge, badge, badge),
+                    appIcon.scaled(badge, badge, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
     return image;
 }

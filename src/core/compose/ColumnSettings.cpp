@@ -8,7 +8,8 @@ const QList<StudentField>& StudentFields() {
     static const QList<StudentField> fields = {
         {QStringLiteral("Επώνυμο Μαθητή"), QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("STUDENT.\"LASTNAME\"")},
         {QStringLiteral("Όνομα Μαθητή"), QStringLiteral("ΟΝΟΜΑ"), QStringLiteral("STUDENT.\"FIRSTNAME\"")},
-        {QStringLiteral("Όνομα Πατέρα"), QStringLiteral("ΠΑΤΡΩΝΥΜΟ"), QStringLiteral("GUARDIAN.\"FATHFNAME\"")},
+        {QStringLiteral("Όνομα Πατέρα"), QStringLiteral("ΠΑΤΡΩΝΥΜΟ"),
+         QStringLiteral("GUARDIAN.\"FATHFNAME\"")},
         {QStringLiteral("Μητρώο Μαθητή"), QStringLiteral("ΜΗΤΡΩΟ"), QStringLiteral("STUDENT.\"RGSNO\"")},
         {QStringLiteral("Επίπεδο"), QStringLiteral("ΕΠΙΠΕΔΟ"), QStringLiteral("LEVELS.\"LEVELNAME\"")},
         {QStringLiteral("Τάξη"), QStringLiteral("ΤΑΞΗ"), QStringLiteral("CLASSES.\"CLASSNAME\"")},
@@ -41,7 +42,9 @@ template <typename From, typename To> QString Lookup(const QString& value, From 
 }
 } // namespace
 
-QString CaptionOfColumnKey(const QString& key) { return Lookup(key, &StudentField::columnKey, &StudentField::caption); }
+QString CaptionOfColumnKey(const QString& key) {
+    return Lookup(key, &StudentField::columnKey, &StudentField::caption);
+}
 QString ColumnKeyOfCaption(const QString& caption) {
     return Lookup(caption, &StudentField::caption, &StudentField::columnKey);
 }
@@ -57,8 +60,8 @@ int ColumnWidthFor(const QString& key) {
         return 128;
     if (key == QStringLiteral("ΟΝΟΜΑ") || key == QStringLiteral("ΠΑΤΡΩΝΥΜΟ"))
         return 96;
-    if (key == QStringLiteral("ΜΗΤΡΩΟ") || key == QStringLiteral("ΕΠΙΠΕΔΟ") || key == QStringLiteral("ΤΑΞΗ") ||
-        key == QStringLiteral("ΤΜΗΜΑ"))
+    if (key == QStringLiteral("ΜΗΤΡΩΟ") || key == QStringLiteral("ΕΠΙΠΕΔΟ") ||
+        key == QStringLiteral("ΤΑΞΗ") || key == QStringLiteral("ΤΜΗΜΑ"))
         return 64;
     return 0;
 }

@@ -2,14 +2,20 @@
 
 namespace ekaldo {
 
-SelectionGrid::SelectionGrid(SelectionKind kind) : m_kind(kind) { Reset(); }
+SelectionGrid::SelectionGrid(SelectionKind kind) : m_kind(kind) {
+    Reset();
+}
 
 QString SelectionGrid::HeaderCaption() const {
     switch (m_kind) {
-    case SelectionKind::Levels: return QStringLiteral("ΕΠΙΠΕΔΟ");
-    case SelectionKind::Classes: return QStringLiteral("ΤΑΞΗ");
-    case SelectionKind::Courses: return QStringLiteral("ΤΜΗΜΑ");
-    case SelectionKind::Subjects: return QStringLiteral("ΜΑΘΗΜΑ");
+    case SelectionKind::Levels:
+        return QStringLiteral("ΕΠΙΠΕΔΟ");
+    case SelectionKind::Classes:
+        return QStringLiteral("ΤΑΞΗ");
+    case SelectionKind::Courses:
+        return QStringLiteral("ΤΜΗΜΑ");
+    case SelectionKind::Subjects:
+        return QStringLiteral("ΜΑΘΗΜΑ");
     }
     return {};
 }
@@ -19,8 +25,12 @@ void SelectionGrid::Reset() {
     m_rows.push_back({false, HeaderCaption()});
     switch (m_kind) {
     case SelectionKind::Levels:
-    case SelectionKind::Courses: m_rows.push_back({true, QStringLiteral("<Όλα>")}); break;
-    case SelectionKind::Classes: m_rows.push_back({true, QStringLiteral("<Όλες>")}); break;
+    case SelectionKind::Courses:
+        m_rows.push_back({true, QStringLiteral("<Όλα>")});
+        break;
+    case SelectionKind::Classes:
+        m_rows.push_back({true, QStringLiteral("<Όλες>")});
+        break;
     case SelectionKind::Subjects:
         m_rows.push_back({true, QStringLiteral("<Κανένα>")});
         m_rows.push_back({false, QStringLiteral("<Όλα>")});
@@ -28,7 +38,9 @@ void SelectionGrid::Reset() {
     }
 }
 
-void SelectionGrid::AddRow(const QString& caption) { m_rows.push_back({false, caption}); }
+void SelectionGrid::AddRow(const QString& caption) {
+    m_rows.push_back({false, caption});
+}
 
 bool SelectionGrid::Ticked(int row) const {
     return row >= 1 && row < RowCount() && m_rows[static_cast<std::size_t>(row)].ticked;
@@ -87,7 +99,9 @@ int SelectionGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : std::max(0, m_grid.RowCount() - 1);
 }
 
-int SelectionGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+int SelectionGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 2;
+}
 
 QVariant SelectionGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())

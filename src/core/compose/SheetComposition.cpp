@@ -1,11 +1,11 @@
 #include "core/compose/SheetComposition.h"
 
-#include "core/compose/ColumnSettings.h"
+#include "base/SharedRoutines.h"
 #include "base/UiServices.h"
+#include "core/compose/ColumnSettings.h"
 #include "schooldb/GradeColumns.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/SchoolYearSession.h"
-#include "base/SharedRoutines.h"
 
 #include <QHash>
 
@@ -31,7 +31,9 @@ void FillFrom(SelectionGrid& grid, Database& database, const QStringList& sql,
     query.Close();
 }
 
-QString FirstField(Query& query) { return query.Fields(0).AsString(); }
+QString FirstField(Query& query) {
+    return query.Fields(0).AsString();
+}
 
 } // namespace
 
@@ -53,8 +55,8 @@ void FillClassesGrid(SheetComposition& composition, Database& database) {
 void FillCoursesGrid(SheetComposition& composition, Database& database) {
     FillFrom(composition.Courses, database,
              {QStringLiteral("SELECT COURSE.\"COURSENAME\""), QStringLiteral("FROM \"COURSE.DB\" COURSE"),
-              QStringLiteral("GROUP BY"), QStringLiteral(" COURSE.\"COURSENAME\""), QStringLiteral("ORDER BY"),
-              QStringLiteral(" COURSE.\"COURSENAME\"")},
+              QStringLiteral("GROUP BY"), QStringLiteral(" COURSE.\"COURSENAME\""),
+              QStringLiteral("ORDER BY"), QStringLiteral(" COURSE.\"COURSENAME\"")},
              FirstField);
 }
 
@@ -106,9 +108,11 @@ StudentQueryText BuildStudentQuery(const SheetComposition& composition, const QS
             const QString placeholder = QStringLiteral(":%1%2").arg(name).arg(n);
             if (n == 1) {
                 q.lines << QStringLiteral("  AND ( ");
-                q.lines << QStringLiteral("          ( ") + field + QStringLiteral(" = ") + placeholder + QStringLiteral(" )");
+                q.lines << QStringLiteral("          ( ") + field + QStringLiteral(" = ") + placeholder +
+                               QStringLiteral(" )");
             } else {
-                q.lines << QStringLiteral("       OR ( ") + field + QStringLiteral(" = ") + placeholder + QStringLiteral(" )");
+                q.lines << QStringLiteral("       OR ( ") + field + QStringLiteral(" = ") + placeholder +
+                               QStringLiteral(" )");
             }
             q.bindings.insert(placeholder, grid.Caption(r));
         }
@@ -171,7 +175,8 @@ ChainCache LoadChain(Database& database, GradingScheme scheme) {
     for (subjects.First(); !subjects.Eof(); subjects.Next()) {
         const qint64 id = subjects.FieldByName(QStringLiteral("SUBJECTID")).AsInteger();
         if (!cache.subjects.contains(id))
-            cache.subjects.insert(id, {SubjectTitleOf(subjects), subjects.FieldByName(QStringLiteral("CLASSID")).AsInteger(), true});
+            cache.subjects.insert(id, {SubjectTitleOf(subjects),
+                                       subjects.FieldByName(QStringLiteral("CLASSID")).AsInteger(), true});
     }
     Table classes(database);
     classes.SetTableName(QStringLiteral("CLASS.DB"));
@@ -247,8 +252,8 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
     const int fieldSubject = grades.FieldIndex(QStringLiteral("SUBJECTID"));
     const int fieldOn = grades.FieldIndex(QStringLiteral("SUBJECTON"));
     const std::pair<const char*, const char*> studentColumns[] = {
-        {"LASTNAME", "ΕΠΩΝΥΜΟ"}, {"FIRSTNAME", "ΟΝΟΜΑ"},   {"FATHFNAME", "ΠΑΤΡΩΝΥΜΟ"}, {"RGSNO", "ΜΗΤΡΩΟ"},
-        {"LEVELNAME", "ΕΠΙΠΕΔΟ"}, {"CLASSNAME", "ΤΑΞΗ"}, {"COURSENAME", "ΤΜΗΜΑ"}};
+        {"LASTNAME", "ΕΠΩΝΥΜΟ"},  {"FIRSTNAME", "ΟΝΟΜΑ"}, {"FATHFNAME", "ΠΑΤΡΩΝΥΜΟ"}, {"RGSNO", "ΜΗΤΡΩΟ"},
+        {"LEVELNAME", "ΕΠΙΠΕΔΟ"}, {"CLASSNAME", "ΤΑΞΗ"},  {"COURSENAME", "ΤΜΗΜΑ"}};
     int studentFieldIndex[7];
     int targetColumn[7];
     for (int i = 0; i < 7; ++i) {
@@ -297,7 +302,8 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             std::fill(recordForColumn.begin(), recordForColumn.end(), -1);
             int recordNo = 0;
             int matched = 0;
-            for (grades.First(); !grades.Eof() && matched < static_cast<int>(columnOfTitle.size()); grades.Next(), ++recordNo) {
+            for (grades.First(); !grades.Eof() && matched < static_cast<int>(columnOfTitle.size());
+                 grades.Next(), ++recordNo) {
                 const SubjectInfo subject = chain.subjects.value(grades.Fields(fieldSubject).AsInteger());
                 const auto col = columnOfTitle.find(subject.title);
                 if (col == columnOfTitle.end() || recordForColumn[static_cast<std::size_t>(*col)] >= 0)
@@ -312,10 +318,11 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
                     auto field = gradeFieldOfMethod.find(methodId);
                     if (field == gradeFieldOfMethod.end()) {
                         const auto name = GradeFieldName(scheme, methodId, c.PeriodIndex);
-                        field = gradeFieldOfMethod.insert(methodId, name ? grades.FieldIndex(*name) : kNoField);
+                        field =
+                            gradeFieldOfMethod.insert(methodId, name ? grades.FieldIndex(*name) : kNoField);
                     }
                     // A field the table lacks is read the slow way, which raises its error.
-                    cell = *field >= 0         ? grades.Fields(*field).AsString()
+                    cell = *field >= 0          ? grades.Fields(*field).AsString()
                            : *field == kNoField ? QString()
                                                 : ReadGradeText(grades, scheme, methodId, c.PeriodIndex);
                 }
@@ -346,8 +353,8 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             sheet.SetCell(r, col, sheet.Cell(r, first));
     }
     c.StudentCount = count;
-    c.CountLine = QStringLiteral("Σχ.Έτος: ") + SchoolYearOfLabel(year.SchoolYearLabel) + QStringLiteral(" - Μαθητές: ") +
-                  QString::number(count);
+    c.CountLine = QStringLiteral("Σχ.Έτος: ") + SchoolYearOfLabel(year.SchoolYearLabel) +
+                  QStringLiteral(" - Μαθητές: ") + QString::number(count);
     if (progress)
         progress->SetPosition(0);
 }

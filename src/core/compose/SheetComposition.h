@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/ProgramConstants.h"
 #include "core/compose/SelectionGrid.h"
 #include "core/exchange/GradeSheet.h"
-#include "base/ProgramConstants.h"
 
 #include <QList>
 #include <QString>
@@ -59,7 +59,7 @@ struct SheetComposition {
 // The text of the student query, line by line, with its bound captions.
 struct StudentQueryText {
     QStringList lines;
-    QVariantMap bindings;  // ":level1" -> caption, and so on
+    QVariantMap bindings; // ":level1" -> caption, and so on
 };
 
 // Default width of a subject column, in pixels.

@@ -1,14 +1,14 @@
 #include "core/exchange/GradeDataFile.h"
 
-#include "core/exchange/GradeSheet.h"
 #include "base/CodePage1253.h"
-#include "base/ProgramConstants.h"
 #include "base/FileErrors.h"
 #include "base/ForeignText.h"
 #include "base/LineReader.h"
 #include "base/ProfileFile.h"
+#include "base/ProgramConstants.h"
 #include "base/RegionalFormats.h"
 #include "base/UiServices.h"
+#include "core/exchange/GradeSheet.h"
 
 #include <QFile>
 
@@ -55,7 +55,8 @@ void WriteRow(ByteWriter& out, const GradeSheet& grid, int row) {
         const QStringView text = grid.RowText(row);
         const bool encoded = !CodePage1253::EncodeInto(text, bytes).has_value();
         const QByteArrayView line = QByteArrayView(bytes).sliced(from);
-        if (encoded && line.count('\t') == std::max(stored - 1, 0) && !line.contains('\r') && !line.contains('\n')) {
+        if (encoded && line.count('\t') == std::max(stored - 1, 0) && !line.contains('\r') &&
+            !line.contains('\n')) {
             for (int c = std::max(stored, 1); c < cols; ++c)
                 bytes.append('\t');
             bytes.append("\r\n");
@@ -180,7 +181,8 @@ bool WriteGradeDataFile(const QString& path, const QString& fileName, const Grad
         ui.Error(e.Message());
         return false;
     } catch (const FileError&) {
-        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) + QLatin1Char('\n') + kCheckName);
+        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να δημιουργηθεί!")) + QLatin1Char('\n') +
+                 kCheckName);
         return false;
     }
     ui.Information(QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + path + QStringLiteral("\" ολοκληρώθηκε!"));
@@ -220,7 +222,8 @@ template <typename Line> std::vector<qsizetype> TabStarts(const Line& line) {
 bool ReadGradeDataRows(const QString& path, UiServices& ui, GradeSheet& grid, ProgressSink* progress) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")) + QLatin1Char('\n') + kCheckName);
+        ui.Error(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")) + QLatin1Char('\n') +
+                 kCheckName);
         return false;
     }
     // A sheet of a whole school is a few megabytes; anything near this size is

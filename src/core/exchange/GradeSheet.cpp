@@ -4,7 +4,9 @@
 
 namespace ekaldo {
 
-void GradeSheet::SetRowCount(int rows) { m_rows.resize(static_cast<std::size_t>(std::max(rows, 0))); }
+void GradeSheet::SetRowCount(int rows) {
+    m_rows.resize(static_cast<std::size_t>(std::max(rows, 0)));
+}
 
 void GradeSheet::Truncate(Row& row, std::size_t cells) {
     if (row.starts.size() <= cells)

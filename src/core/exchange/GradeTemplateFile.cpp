@@ -1,13 +1,13 @@
 #include "core/exchange/GradeTemplateFile.h"
 
-#include "core/compose/SheetComposition.h"
-#include "core/exchange/GradeDataFile.h"
 #include "base/CodePage1253.h"
-#include "base/ProgramConstants.h"
 #include "base/FileErrors.h"
 #include "base/ProfileFile.h"
+#include "base/ProgramConstants.h"
 #include "base/RegionalFormats.h"
 #include "base/UiServices.h"
+#include "core/compose/SheetComposition.h"
+#include "core/exchange/GradeDataFile.h"
 
 namespace ekaldo {
 

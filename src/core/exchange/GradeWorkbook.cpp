@@ -1,7 +1,7 @@
 #include "core/exchange/GradeWorkbook.h"
 
-#include "core/exchange/GradeDataFile.h"
 #include "base/RegionalFormats.h"
+#include "core/exchange/GradeDataFile.h"
 
 #include <QDate>
 #include <QDir>

@@ -9,8 +9,8 @@
 // sent. Receiving matches every row of the teacher's worksheet to the sent
 // one by its row key, never by its position.
 
-#include "core/exchange/GradeSheet.h"
 #include "base/FileErrors.h"
+#include "core/exchange/GradeSheet.h"
 #include "core/shell/AppState.h"
 
 #include <QByteArray>

@@ -1,13 +1,13 @@
 #include "core/review/GradePosting.h"
 
-#include "core/exchange/GradeSheet.h"
 #include "base/RegionalFormats.h"
+#include "base/SharedRoutines.h"
 #include "base/UiServices.h"
 #include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheet.h"
+#include "core/shell/AppState.h"
 #include "schooldb/GradeColumns.h"
 #include "schooldb/SchoolDatabase.h"
-#include "core/shell/AppState.h"
-#include "base/SharedRoutines.h"
 #include "schooldb/TableLock.h"
 
 #include <QElapsedTimer>

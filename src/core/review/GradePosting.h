@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/review/PostingJournal.h"
 #include "base/FileErrors.h"
-#include "schooldb/FieldValue.h"
 #include "base/ProgramConstants.h"
+#include "core/review/PostingJournal.h"
+#include "schooldb/FieldValue.h"
 
 #include <QHash>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "core/review/PostingJournal.h"
 
 #include "base/FileErrors.h"
-#include "core/shell/AppState.h"
-#include "base/SharedRoutines.h"
 #include "base/ProfileFile.h"
+#include "base/SharedRoutines.h"
+#include "core/shell/AppState.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -15,9 +15,12 @@ namespace ekaldo {
 
 QString FolderOf(const ProgramSettings& settings, DocumentPage page) {
     switch (page) {
-    case DocumentPage::InBox: return settings.ImportsDir;
-    case DocumentPage::OutBox: return settings.ExportsDir;
-    case DocumentPage::Templates: return settings.TemplatesDir;
+    case DocumentPage::InBox:
+        return settings.ImportsDir;
+    case DocumentPage::OutBox:
+        return settings.ExportsDir;
+    case DocumentPage::Templates:
+        return settings.TemplatesDir;
     }
     return {};
 }
@@ -28,15 +31,18 @@ QString DocumentPath(const ProgramSettings& settings, DocumentPage page, const Q
 
 int ColumnCountOf(DocumentPage page) {
     switch (page) {
-    case DocumentPage::InBox: return 8;
-    case DocumentPage::OutBox: return 5;
-    case DocumentPage::Templates: return 4;
+    case DocumentPage::InBox:
+        return 8;
+    case DocumentPage::OutBox:
+        return 5;
+    case DocumentPage::Templates:
+        return 4;
     }
     return 0;
 }
 
 QString ColumnTitle(int column) {
-    static const QStringList titles = {QStringLiteral("α/α"),          QString(),
+    static const QStringList titles = {QStringLiteral("α/α"),           QString(),
                                        QStringLiteral("Όνομα Αρχείου"), QStringLiteral("Δημιουργήθηκε"),
                                        QStringLiteral("Απεστάλη"),      QStringLiteral("Συμπληρώθηκε"),
                                        QStringLiteral("Ελήφθη"),        QStringLiteral("Καταχωρήθηκε")};
@@ -114,13 +120,20 @@ QString DocumentListModel::CellText(int row, int column) const {
     if (!r)
         return {};
     switch (column) {
-    case 2: return r->fileName;
-    case 3: return r->created;
-    case 4: return m_page == DocumentPage::Templates ? QString() : r->exported;
-    case 5: return m_page == DocumentPage::InBox ? r->modified : QString();
-    case 6: return m_page == DocumentPage::InBox ? r->imported : QString();
-    case 7: return m_page == DocumentPage::InBox ? r->posted : QString();
-    default: return {};
+    case 2:
+        return r->fileName;
+    case 3:
+        return r->created;
+    case 4:
+        return m_page == DocumentPage::Templates ? QString() : r->exported;
+    case 5:
+        return m_page == DocumentPage::InBox ? r->modified : QString();
+    case 6:
+        return m_page == DocumentPage::InBox ? r->imported : QString();
+    case 7:
+        return m_page == DocumentPage::InBox ? r->posted : QString();
+    default:
+        return {};
     }
 }
 
@@ -133,8 +146,10 @@ DocumentListModel::RowIcon DocumentListModel::IconOf(int row) const {
         if (!r->posted.isEmpty())
             return RowIcon::Post;
         return r->modified.isEmpty() ? RowIcon::None : RowIcon::Edit;
-    case DocumentPage::OutBox: return r->exported.isEmpty() ? RowIcon::None : RowIcon::Get;
-    case DocumentPage::Templates: return RowIcon::None;
+    case DocumentPage::OutBox:
+        return r->exported.isEmpty() ? RowIcon::None : RowIcon::Get;
+    case DocumentPage::Templates:
+        return RowIcon::None;
     }
     return RowIcon::None;
 }

@@ -37,7 +37,8 @@ void SortByName(std::vector<DocumentRow>& rows);
 class DocumentListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit DocumentListModel(DocumentPage page, QObject* parent = nullptr) : QAbstractTableModel(parent), m_page(page) {}
+    explicit DocumentListModel(DocumentPage page, QObject* parent = nullptr)
+        : QAbstractTableModel(parent), m_page(page) {}
 
     DocumentPage Page() const { return m_page; }
 

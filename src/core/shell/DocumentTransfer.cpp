@@ -1,14 +1,14 @@
 #include "core/shell/DocumentTransfer.h"
 
-#include "core/exchange/GradeDataFile.h"
 #include "base/FileErrors.h"
+#include "base/ProfileFile.h"
 #include "base/RegionalFormats.h"
-#include "base/UiServices.h"
-#include "core/shell/AppState.h"
 #include "base/SharedRoutines.h"
+#include "base/UiServices.h"
+#include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeSheet.h"
 #include "core/exchange/GradeWorkbook.h"
-#include "base/ProfileFile.h"
+#include "core/shell/AppState.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,7 +25,9 @@ QString WithGradeExtension(const QString& path) {
     return QDir(info.path()).filePath(base + QStringLiteral(".agd"));
 }
 
-QString FolderOfPath(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absolutePath()); }
+QString FolderOfPath(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+}
 
 bool SameFile(const QString& a, const QString& b) {
     const QFileInfo fa(a), fb(b);
@@ -125,7 +127,9 @@ bool ReceiveGradeWorkbookFrom(const AppState& state, UiServices& ui, const QStri
 
 } // namespace
 
-QString GradeFileFilter() { return QStringLiteral("Αρχείο Βαθμολογίας (*.agd)"); }
+QString GradeFileFilter() {
+    return QStringLiteral("Αρχείο Βαθμολογίας (*.agd)");
+}
 
 QString ReceiveFileFilter() {
     return QStringLiteral("Αρχείο Βαθμολογίας ή Λογιστικό Φύλλο (*.agd *.xlsx);;") + GradeFileFilter() +
@@ -257,7 +261,8 @@ bool ReceiveGradeFileFrom(const AppState& state, UiServices& ui, const QString& 
     }
     try {
         CopyFileContents(source, *destination);
-        WriteGradeFileHeaderKey(*destination, QStringLiteral("Imported"), RegionalFormats::DateTimeText(ui.Now()));
+        WriteGradeFileHeaderKey(*destination, QStringLiteral("Imported"),
+                                RegionalFormats::DateTimeText(ui.Now()));
     } catch (const EkaldoError&) {
         ReportCannotCreate(ui, *destination);
         return false;

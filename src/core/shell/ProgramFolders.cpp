@@ -1,10 +1,10 @@
 #include "core/shell/ProgramFolders.h"
 
 #include "base/FileErrors.h"
-#include "base/UiServices.h"
-#include "schooldb/builder/SchoolGenerator.h"
 #include "base/ProgramConstants.h"
 #include "base/SharedRoutines.h"
+#include "base/UiServices.h"
+#include "schooldb/builder/SchoolGenerator.h"
 
 #include <QCoreApplication>
 #include <QDir>

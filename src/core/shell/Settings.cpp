@@ -1,10 +1,10 @@
 #include "core/shell/Settings.h"
 
+#include "base/CodePage1253.h"
 #include "base/FileErrors.h"
+#include "base/ForeignText.h"
 #include "base/ProfileFile.h"
 #include "core/shell/AppState.h"
-#include "base/CodePage1253.h"
-#include "base/ForeignText.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,8 +28,10 @@ struct PlacementSlot {
 
 // In the order the file is read and written.
 const PlacementSlot kOtherPlacements[] = {
-    {"fc_DataMngr", &AppState::DataManagerPlacement}, {"fc_PreviewForm", &AppState::PreviewPlacement},
-    {"fc_Filter", &AppState::FilterPlacement},        {"fc_View", &AppState::ViewPlacement},
+    {"fc_DataMngr", &AppState::DataManagerPlacement},
+    {"fc_PreviewForm", &AppState::PreviewPlacement},
+    {"fc_Filter", &AppState::FilterPlacement},
+    {"fc_View", &AppState::ViewPlacement},
     {"fc_Post", &AppState::PostPlacement},
 };
 
@@ -48,8 +50,10 @@ public:
         return ParseSettingsInteger(s.Value(key), fallback);
     }
     WindowPlacement Placement(const QString& section, const WindowPlacement& fallback) {
-        return {Integer(section, QStringLiteral("X"), fallback.x), Integer(section, QStringLiteral("Y"), fallback.y),
-                Integer(section, QStringLiteral("W"), fallback.w), Integer(section, QStringLiteral("H"), fallback.h)};
+        return {Integer(section, QStringLiteral("X"), fallback.x),
+                Integer(section, QStringLiteral("Y"), fallback.y),
+                Integer(section, QStringLiteral("W"), fallback.w),
+                Integer(section, QStringLiteral("H"), fallback.h)};
     }
 
 private:
@@ -154,8 +158,8 @@ void LoadSettings(AppState& state) {
     state.ForeColor = static_cast<quint32>(reader.Integer(kReport, QStringLiteral("ForeColor"), 0));
     state.MainPlacement = reader.Placement(kMain, {10, 10, 450, 350});
     state.SplitW = reader.Integer(kMain, QStringLiteral("SplitW"), state.SplitW);
-    const WindowPlacement defaults[] = {{20, 20, 325, 252}, {20, 20, 760, 540}, {20, 20, 680, 580},
-                                        {20, 20, 680, 520}, {20, 20, 740, 520}};
+    const WindowPlacement defaults[] = {
+        {20, 20, 325, 252}, {20, 20, 760, 540}, {20, 20, 680, 580}, {20, 20, 680, 520}, {20, 20, 740, 520}};
     for (std::size_t i = 0; i < std::size(kOtherPlacements); ++i)
         state.*kOtherPlacements[i].member =
             reader.Placement(QString::fromLatin1(kOtherPlacements[i].section), defaults[i]);

@@ -1,22 +1,22 @@
 #include "gui/compose/TFormExpoFilter.h"
 
+#include "base/FileErrors.h"
+#include "base/SharedRoutines.h"
+#include "base/UiServices.h"
 #include "core/compose/ColumnSettings.h"
 #include "core/compose/SheetClipboard.h"
-#include "gui/compose/TFormSave.h"
-#include "gui/compose/TFormTableSort.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeSheetModel.h"
 #include "core/exchange/GradeTemplateFile.h"
-#include "gui/widgets/TSheetGrid.h"
-#include "base/FileErrors.h"
-#include "gui/widgets/ProgressBarSink.h"
-#include "base/UiServices.h"
-#include "gui/print/PrintGrid.h"
-#include "schooldb/SchoolDatabase.h"
 #include "core/shell/AppState.h"
-#include "base/SharedRoutines.h"
 #include "gui/TDatModImages.h"
+#include "gui/compose/TFormSave.h"
+#include "gui/compose/TFormTableSort.h"
+#include "gui/print/PrintGrid.h"
 #include "gui/shell/WindowPlacer.h"
+#include "gui/widgets/ProgressBarSink.h"
+#include "gui/widgets/TSheetGrid.h"
+#include "schooldb/SchoolDatabase.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -49,7 +49,8 @@ constexpr SelectionKind kKinds[] = {SelectionKind::Levels, SelectionKind::Classe
 class TickDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         if (index.column() != 0) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
@@ -77,9 +78,13 @@ TFormExpoFilter::TFormExpoFilter(AppState& state, UiServices& ui, QWidget* paren
     m_fileName->setText(m_state.CurrentTemplateName);
 }
 
-QToolButton* TFormExpoFilter::Button(const QString& name) const { return m_tools.Button(name); }
+QToolButton* TFormExpoFilter::Button(const QString& name) const {
+    return m_tools.Button(name);
+}
 
-QTableView* TFormExpoFilter::SelectionView(SelectionKind kind) const { return m_views[static_cast<std::size_t>(kind)]; }
+QTableView* TFormExpoFilter::SelectionView(SelectionKind kind) const {
+    return m_views[static_cast<std::size_t>(kind)];
+}
 
 void TFormExpoFilter::BuildLayout() {
     auto* bar = new QToolBar;
@@ -87,8 +92,10 @@ void TFormExpoFilter::BuildLayout() {
         return m_tools.Add(bar, name, image, hint);
     };
     auto* help = add("tbtnHelp", ToolImage::Help, QStringLiteral("Βοήθεια"));
-    auto* saveTemplate = add("tbtnSaveTemplate", ToolImage::SaveTemplate, QStringLiteral("Αποθήκευση ως Υπόδειγμα"));
-    auto* saveTable = add("tbtnSaveTable", ToolImage::Save, QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας"));
+    auto* saveTemplate =
+        add("tbtnSaveTemplate", ToolImage::SaveTemplate, QStringLiteral("Αποθήκευση ως Υπόδειγμα"));
+    auto* saveTable =
+        add("tbtnSaveTable", ToolImage::Save, QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας"));
     auto* fields = add("tbtnFields", ToolImage::Columns, QStringLiteral("Πεδία Πίνακα"));
     auto* sort = add("tbtnSort", ToolImage::Sort, QStringLiteral("Διάταξη Πίνακα"));
     auto* copy = add("tbtnCopyTable", ToolImage::Copy, QStringLiteral("Αντιγραφή"));
@@ -110,8 +117,8 @@ void TFormExpoFilter::BuildLayout() {
 
     // The four selection grids under a header control whose sections size their panels.
     auto* titles = new QStandardItemModel(0, 4, this);
-    titles->setHorizontalHeaderLabels({QStringLiteral("Επίπεδο"), QStringLiteral("Τάξεις"), QStringLiteral("Τμήματα"),
-                                       QStringLiteral("Μαθήματα")});
+    titles->setHorizontalHeaderLabels({QStringLiteral("Επίπεδο"), QStringLiteral("Τάξεις"),
+                                       QStringLiteral("Τμήματα"), QStringLiteral("Μαθήματα")});
     m_header = new QHeaderView(Qt::Horizontal);
     m_header->setObjectName(QStringLiteral("hdrFilterTables"));
     m_header->setModel(titles);
@@ -195,13 +202,14 @@ void TFormExpoFilter::BuildLayout() {
             &QScrollBar::setValue);
     connect(m_frozen->verticalScrollBar(), &QScrollBar::valueChanged, m_sheetGrid->verticalScrollBar(),
             &QScrollBar::setValue);
-    connect(m_sheetGrid->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
-        if (!m_frozen)
-            return;
-        if (column < m_frozen->SheetModel()->columnCount())
-            m_frozen->SetColumnWidth(column, width);
-        PlaceFrozenColumns();
-    });
+    connect(m_sheetGrid->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) {
+                if (!m_frozen)
+                    return;
+                if (column < m_frozen->SheetModel()->columnCount())
+                    m_frozen->SetColumnWidth(column, width);
+                PlaceFrozenColumns();
+            });
     connect(m_frozen->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (m_sheetGrid && current.isValid())
@@ -209,7 +217,8 @@ void TFormExpoFilter::BuildLayout() {
             });
     connect(m_sheetGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (m_frozen && current.isValid() && m_frozen->CurrentSheetRow() != GradeSheetModel::SheetRow(current.row()))
+                if (m_frozen && current.isValid() &&
+                    m_frozen->CurrentSheetRow() != GradeSheetModel::SheetRow(current.row()))
                     m_frozen->SetCurrentSheetRow(GradeSheetModel::SheetRow(current.row()));
             });
     m_sheetGrid->installEventFilter(this);
@@ -331,11 +340,12 @@ void TFormExpoFilter::ToggleRow(SelectionKind kind, int gridRow) {
     ComposeSheet();
 }
 
-std::optional<QString> TFormExpoFilter::AskSaveName(const QString& hint, const QString& folder, const QString& mask,
-                                                    const QString& extension) {
+std::optional<QString> TFormExpoFilter::AskSaveName(const QString& hint, const QString& folder,
+                                                    const QString& mask, const QString& extension) {
     QString name;
     {
-        TFormSave dialog(hint + QStringLiteral(".."), folder, mask, WithExtension(m_fileName->text(), extension), this);
+        TFormSave dialog(hint + QStringLiteral(".."), folder, mask,
+                         WithExtension(m_fileName->text(), extension), this);
         if (m_ui.RunModal(dialog) != QDialog::Accepted)
             return std::nullopt;
         name = WithExtension(dialog.SaveAsFileEdit()->text(), extension);
@@ -349,10 +359,10 @@ void TFormExpoFilter::tbtnSaveTableClick() {
     if (!name)
         return;
     const QString path = AddTrailingBackslash(m_state.ExportsDir) + *name;
-    if (QFileInfo::exists(path) &&
-        m_ui.ShowMessage(MessageIcon::Question,
-                         FileMessage(path, QStringLiteral(" υπάρχει!")) + QStringLiteral("\nΘέλετε να το επικαλύψετε;"),
-                         MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (QFileInfo::exists(path) && m_ui.ShowMessage(MessageIcon::Question,
+                                                    FileMessage(path, QStringLiteral(" υπάρχει!")) +
+                                                        QStringLiteral("\nΘέλετε να το επικαλύψετε;"),
+                                                    MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     m_state.CurrentFileName = *name;
     m_state.CurrentFilePath = path;
@@ -366,10 +376,10 @@ void TFormExpoFilter::tbtnSaveTemplateClick() {
     if (!name)
         return;
     const QString path = AddTrailingBackslash(m_state.TemplatesDir) + *name;
-    if (QFileInfo::exists(path) &&
-        m_ui.ShowMessage(MessageIcon::Question,
-                         FileMessage(path, QStringLiteral(" υπάρχει!")) + QStringLiteral("\nΘέλετε να το επικαλύψετε;"),
-                         MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (QFileInfo::exists(path) && m_ui.ShowMessage(MessageIcon::Question,
+                                                    FileMessage(path, QStringLiteral(" υπάρχει!")) +
+                                                        QStringLiteral("\nΘέλετε να το επικαλύψετε;"),
+                                                    MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
     m_state.CurrentTemplateName = *name;
     m_state.CurrentTemplatePath = path;
@@ -392,8 +402,8 @@ void TFormExpoFilter::tbtnSortClick() {
 void TFormExpoFilter::tbtnFieldsClick() {
     bool accepted = false;
     {
-        TFormTableFields dialog(m_ui, m_state.ColumnOrder, m_composition.PeriodIndex, m_composition.GridFixedColumns,
-                                m_composition.Sheet.ColCount() > 8, this);
+        TFormTableFields dialog(m_ui, m_state.ColumnOrder, m_composition.PeriodIndex,
+                                m_composition.GridFixedColumns, m_composition.Sheet.ColCount() > 8, this);
         accepted = m_ui.RunModal(dialog) == QDialog::Accepted;
         if (accepted) {
             m_state.ColumnOrder = dialog.ColumnOrder();

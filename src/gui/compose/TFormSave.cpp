@@ -11,8 +11,8 @@
 
 namespace ekaldo {
 
-TFormSave::TFormSave(const QString& caption, const QString& folder, const QString& mask, const QString& proposedName,
-                     QWidget* parent)
+TFormSave::TFormSave(const QString& caption, const QString& folder, const QString& mask,
+                     const QString& proposedName, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("FormSave"));
     setWindowTitle(caption);
@@ -30,7 +30,8 @@ TFormSave::TFormSave(const QString& caption, const QString& folder, const QStrin
     m_cancel = new QPushButton(QStringLiteral("Άκυρο"));
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_files, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { m_name->setText(item->text()); });
+    connect(m_files, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { m_name->setText(item->text()); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_files, 1);

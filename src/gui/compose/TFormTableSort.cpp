@@ -1,7 +1,7 @@
 #include "gui/compose/TFormTableSort.h"
 
-#include "core/compose/ColumnSettings.h"
 #include "base/UiServices.h"
+#include "core/compose/ColumnSettings.h"
 #include "gui/TDatModImages.h"
 
 #include <QComboBox>
@@ -17,8 +17,8 @@
 
 namespace ekaldo {
 
-TSortedFieldDialog::TSortedFieldDialog(UiServices& ui, const QString& caption, const QString& groupCaption, int height,
-                                       QWidget* parent)
+TSortedFieldDialog::TSortedFieldDialog(UiServices& ui, const QString& caption, const QString& groupCaption,
+                                       int height, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(caption);
     setFixedSize(301, height);
@@ -90,7 +90,8 @@ void TSortedFieldDialog::MoveSelected(bool up) {
 }
 
 TFormTableSort::TFormTableSort(UiServices& ui, const QStringList& sortOrder, QWidget* parent)
-    : TSortedFieldDialog(ui, QStringLiteral("Διάταξη Πίνακα"), QStringLiteral(" Διάταξη ως προς: "), 209, parent) {
+    : TSortedFieldDialog(ui, QStringLiteral("Διάταξη Πίνακα"), QStringLiteral(" Διάταξη ως προς: "), 209,
+                         parent) {
     setObjectName(QStringLiteral("FormTableSort"));
     QStringList captions;
     for (const QString& reference : sortOrder)
@@ -105,8 +106,8 @@ QStringList TFormTableSort::SortOrder() const {
     return order;
 }
 
-TFormTableFields::TFormTableFields(UiServices& ui, const QStringList& columnOrder, int periodIndex, int fixedColumns,
-                                   bool fixedColumnsLocked, QWidget* parent)
+TFormTableFields::TFormTableFields(UiServices& ui, const QStringList& columnOrder, int periodIndex,
+                                   int fixedColumns, bool fixedColumnsLocked, QWidget* parent)
     : TSortedFieldDialog(ui, QStringLiteral("Πεδία Πίνακα"), QStringLiteral("Πεδία: "), 278, parent) {
     setObjectName(QStringLiteral("FormTableFields"));
     QStringList captions;
@@ -119,7 +120,7 @@ TFormTableFields::TFormTableFields(UiServices& ui, const QStringList& columnOrde
     m_spin = new QSpinBox(this);
     m_spin->setObjectName(QStringLiteral("SpinEditFixedCols"));
     m_spin->setGeometry(120, 210, 60, 23);
-    m_spin->findChild<QLineEdit*>()->setReadOnly(true);  // the arrows only
+    m_spin->findChild<QLineEdit*>()->setReadOnly(true); // the arrows only
     m_spin->setRange(1, 8);
     m_spin->setValue(fixedColumns);
     m_spin->setEnabled(!fixedColumnsLocked);
@@ -140,8 +141,12 @@ QStringList TFormTableFields::ColumnOrder() const {
     return order;
 }
 
-int TFormTableFields::FixedColumns() const { return m_spin->value(); }
+int TFormTableFields::FixedColumns() const {
+    return m_spin->value();
+}
 
-int TFormTableFields::PeriodIndex() const { return m_period->currentIndex(); }
+int TFormTableFields::PeriodIndex() const {
+    return m_period->currentIndex();
+}
 
 } // namespace ekaldo

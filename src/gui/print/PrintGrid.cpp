@@ -1,10 +1,10 @@
 #include "gui/print/PrintGrid.h"
 
 #include "base/UiServices.h"
-#include "report/system/SystemPrinters.h"
+#include "core/shell/AppState.h"
 #include "gui/print/TPreviewForm.h"
 #include "gui/print/TPrintStatusForm.h"
-#include "core/shell/AppState.h"
+#include "report/system/SystemPrinters.h"
 
 #include <QBuffer>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "gui/print/TPreviewForm.h"
 
 #include "base/UiServices.h"
-#include "gui/print/TPrintForm.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
+#include "gui/print/TPrintForm.h"
 #include "gui/shell/WindowPlacer.h"
 
 #include <QApplication>
@@ -60,7 +60,9 @@ TPreviewForm::TPreviewForm(AppState& state, UiServices& ui, QWidget* owner)
     auto* bar = new QHBoxLayout(statusBar);
     bar->setContentsMargins(4, 2, 4, 2);
     bar->setSpacing(2);
-    const auto addPageButton = [&](const char* name, ToolImage image) { bar->addWidget(m_tools.Make(name, image)); };
+    const auto addPageButton = [&](const char* name, ToolImage image) {
+        bar->addWidget(m_tools.Make(name, image));
+    };
     addPageButton("FirstPageSB", ToolImage::FirstPage);
     addPageButton("PriorPageSB", ToolImage::PriorPage);
     auto* pageLabel = new QLabel(QStringLiteral("Σελίδα"));
@@ -116,7 +118,9 @@ TPreviewForm::TPreviewForm(AppState& state, UiServices& ui, QWidget* owner)
 
 TPreviewForm::~TPreviewForm() = default;
 
-QToolButton* TPreviewForm::Button(const char* name) const { return m_tools.Button(QString::fromLatin1(name)); }
+QToolButton* TPreviewForm::Button(const char* name) const {
+    return m_tools.Button(QString::fromLatin1(name));
+}
 
 QSize TPreviewForm::ViewportSize() const {
     return m_scroll->viewport()->size();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "report/ReportEngine.h"
 #include "gui/widgets/ToolBarBuilder.h"
+#include "report/ReportEngine.h"
 
 #include <QDialog>
 

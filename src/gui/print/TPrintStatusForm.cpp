@@ -14,7 +14,8 @@
 namespace ekaldo {
 
 TPrintStatusForm::TPrintStatusForm(const QString& reportTitle, const QString& schoolYear, UiServices& ui,
-                                   const GradeSheet& sheet, const QList<int>& columnWidthsPixels, QWidget* owner)
+                                   const GradeSheet& sheet, const QList<int>& columnWidthsPixels,
+                                   QWidget* owner)
     : QDialog(owner), m_ui(ui), m_grid(sheet), m_job(reportTitle, schoolYear, ui, sheet, columnWidthsPixels) {
     setObjectName(QStringLiteral("PrintStatusForm"));
     setWindowTitle(QStringLiteral("Προετοιμασία Έκθεσης.."));

@@ -20,8 +20,8 @@ class TPrintStatusForm : public QDialog {
     Q_OBJECT
 public:
     // reportTitle and schoolYear head every page: the sheet's own year.
-    TPrintStatusForm(const QString& reportTitle, const QString& schoolYear, UiServices& ui, const GradeSheet& sheet,
-                     const QList<int>& columnWidthsPixels, QWidget* owner = nullptr);
+    TPrintStatusForm(const QString& reportTitle, const QString& schoolYear, UiServices& ui,
+                     const GradeSheet& sheet, const QList<int>& columnWidthsPixels, QWidget* owner = nullptr);
 
     const GradeSheet& Grid() const { return m_grid; }
     TReportFiler& Report() { return m_report; }

@@ -1,12 +1,12 @@
 #include "gui/review/TFormPostTable.h"
 
-#include "core/exchange/GradeDataFile.h"
 #include "base/FileErrors.h"
 #include "base/RegionalFormats.h"
 #include "base/UiServices.h"
-#include "schooldb/GradeColumns.h"
+#include "core/exchange/GradeDataFile.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
+#include "schooldb/GradeColumns.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

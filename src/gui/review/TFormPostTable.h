@@ -3,7 +3,6 @@
 #include "core/review/GradePosting.h"
 #include "gui/widgets/TSheetWindow.h"
 
-
 class QComboBox;
 class QPushButton;
 

@@ -1,12 +1,12 @@
 #include "gui/review/TFormViewTable.h"
 
-#include "gui/compose/TFormSave.h"
-#include "core/exchange/GradeDataFile.h"
 #include "base/FileErrors.h"
-#include "base/UiServices.h"
-#include "core/shell/AppState.h"
 #include "base/SharedRoutines.h"
+#include "base/UiServices.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
+#include "gui/compose/TFormSave.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,7 +65,8 @@ void TFormViewTable::SaveViewerSheet() {
             return;
     }
     // A re-saved sheet keeps the school year it was made for.
-    WriteGradeDataFile(m_state.CurrentFilePath, m_state.CurrentFileName, m_sheet, m_state.GradeFileHeader.SchoolYear, m_ui);
+    WriteGradeDataFile(m_state.CurrentFilePath, m_state.CurrentFileName, m_sheet,
+                       m_state.GradeFileHeader.SchoolYear, m_ui);
     Q_EMIT DocumentsChanged();
 }
 

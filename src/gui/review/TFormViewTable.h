@@ -2,7 +2,6 @@
 
 #include "gui/widgets/TSheetWindow.h"
 
-
 namespace ekaldo {
 
 // "Επισκόπηση Αρχείου": a grade data file of the OutBox or the InBox shown

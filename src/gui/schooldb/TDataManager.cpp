@@ -1,12 +1,12 @@
 #include "gui/schooldb/TDataManager.h"
 
 #include "base/UiServices.h"
-#include "schooldb/SchoolYears.h"
-#include "gui/schooldb/TDataOpen.h"
-#include "gui/schooldb/TPasswordForm.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
+#include "gui/schooldb/TDataOpen.h"
+#include "gui/schooldb/TPasswordForm.h"
 #include "gui/shell/WindowPlacer.h"
+#include "schooldb/SchoolYears.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,15 +21,19 @@ namespace {
 // A white margin with the folder picture (open for the school year now open), then the label.
 class SchoolYearDelegate : public QStyledItemDelegate {
 public:
-    SchoolYearDelegate(const AppState& state, QObject* parent) : QStyledItemDelegate(parent), m_state(state) {}
+    SchoolYearDelegate(const AppState& state, QObject* parent)
+        : QStyledItemDelegate(parent), m_state(state) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const QRect r = option.rect;
         const bool selected = option.state & QStyle::State_Selected;
-        painter->fillRect(r.adjusted(20, 0, 0, 0), selected ? option.palette.highlight() : option.palette.base());
+        painter->fillRect(r.adjusted(20, 0, 0, 0),
+                          selected ? option.palette.highlight() : option.palette.base());
         painter->fillRect(QRect(r.left(), r.top(), 20, r.height()), Qt::white);
         const QString label = index.data().toString();
-        painter->drawPixmap(r.left() + 2, r.top() + 2, TDatModImages::Folder(label == m_state.SchoolYearLabel));
+        painter->drawPixmap(r.left() + 2, r.top() + 2,
+                            TDatModImages::Folder(label == m_state.SchoolYearLabel));
         painter->setPen(selected ? option.palette.highlightedText().color() : option.palette.text().color());
         painter->drawText(QRect(r.left() + 22, r.top() + 2, r.width() - 22, r.height() - 2),
                           Qt::AlignLeft | Qt::AlignTop, label);
@@ -47,8 +51,9 @@ private:
 TDataManager::TDataManager(AppState& state, UiServices& ui, QWidget* parent)
     : QDialog(parent), m_state(state), m_ui(ui) {
     setObjectName(QStringLiteral("DataManager"));
-    setWindowTitle(m_state.DBPath.isEmpty() ? QStringLiteral("Φάκελοι")
-                                            : QStringLiteral("Φάκελοι ( ") + m_state.DBPath + QStringLiteral(" ) "));
+    setWindowTitle(m_state.DBPath.isEmpty()
+                       ? QStringLiteral("Φάκελοι")
+                       : QStringLiteral("Φάκελοι ( ") + m_state.DBPath + QStringLiteral(" ) "));
 
     m_edit = new QLineEdit;
     m_edit->setObjectName(QStringLiteral("SchoolYearEdit"));
@@ -84,7 +89,8 @@ TDataManager::TDataManager(AppState& state, UiServices& ui, QWidget* parent)
         m_edit->setText(m_list->currentItem()->text());
     }
 
-    connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { m_edit->setText(item->text()); });
+    connect(m_list, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { m_edit->setText(item->text()); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OpenData(); });
     connect(m_open, &QPushButton::clicked, this, [this] { OpenData(); });
 }

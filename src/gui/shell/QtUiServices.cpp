@@ -13,24 +13,44 @@ namespace ekaldo {
 MessageAnswer QtUiServices::ShowMessage(MessageIcon icon, const QString& text, MessageButtons buttons) {
     QMessageBox::Icon qicon = QMessageBox::NoIcon;
     switch (icon) {
-    case MessageIcon::Error: qicon = QMessageBox::Critical; break;
-    case MessageIcon::Information: qicon = QMessageBox::Information; break;
-    case MessageIcon::Question: qicon = QMessageBox::Question; break;
-    case MessageIcon::Warning: qicon = QMessageBox::Warning; break;
+    case MessageIcon::Error:
+        qicon = QMessageBox::Critical;
+        break;
+    case MessageIcon::Information:
+        qicon = QMessageBox::Information;
+        break;
+    case MessageIcon::Question:
+        qicon = QMessageBox::Question;
+        break;
+    case MessageIcon::Warning:
+        qicon = QMessageBox::Warning;
+        break;
     }
     QMessageBox::StandardButtons qbuttons = QMessageBox::Ok;
     switch (buttons) {
-    case MessageButtons::Ok: qbuttons = QMessageBox::Ok; break;
-    case MessageButtons::OkCancel: qbuttons = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case MessageButtons::YesNo: qbuttons = QMessageBox::Yes | QMessageBox::No; break;
-    case MessageButtons::YesNoCancel: qbuttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
+    case MessageButtons::Ok:
+        qbuttons = QMessageBox::Ok;
+        break;
+    case MessageButtons::OkCancel:
+        qbuttons = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
+    case MessageButtons::YesNo:
+        qbuttons = QMessageBox::Yes | QMessageBox::No;
+        break;
+    case MessageButtons::YesNoCancel:
+        qbuttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        break;
     }
     QMessageBox box(qicon, Program::ApplicationTitle, text, qbuttons, QApplication::activeWindow());
     switch (box.exec()) {
-    case QMessageBox::Ok: return MessageAnswer::Ok;
-    case QMessageBox::Yes: return MessageAnswer::Yes;
-    case QMessageBox::No: return MessageAnswer::No;
-    default: return MessageAnswer::Cancel;
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    default:
+        return MessageAnswer::Cancel;
     }
 }
 
@@ -78,8 +98,12 @@ bool QtUiServices::ChoosePrinter(QString& printerName, const QStringList& printe
     return ok;
 }
 
-QDateTime QtUiServices::Now() { return QDateTime::currentDateTime(); }
+QDateTime QtUiServices::Now() {
+    return QDateTime::currentDateTime();
+}
 
-void QtUiServices::ProcessEvents() { QCoreApplication::processEvents(); }
+void QtUiServices::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
 
 } // namespace ekaldo

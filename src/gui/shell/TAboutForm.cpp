@@ -73,6 +73,8 @@ void TAboutForm::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void TAboutForm::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void TAboutForm::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 } // namespace ekaldo

@@ -1,22 +1,22 @@
 #include "gui/shell/TFormMain.h"
 
-#include "core/exchange/GradeDataFile.h"
-#include "base/UiServices.h"
-#include "gui/review/TFormPostTable.h"
-#include "gui/review/TFormViewTable.h"
-#include "gui/compose/TFormExpoFilter.h"
 #include "base/ProfileFile.h"
-#include "schooldb/SchoolDatabase.h"
-#include "schooldb/SchoolYears.h"
-#include "gui/schooldb/TDataManager.h"
+#include "base/ProgramConstants.h"
+#include "base/UiServices.h"
+#include "core/exchange/GradeDataFile.h"
 #include "core/shell/AppState.h"
 #include "core/shell/DocumentTransfer.h"
-#include "base/ProgramConstants.h"
 #include "core/shell/Settings.h"
-#include "gui/shell/TAboutForm.h"
 #include "gui/TDatModImages.h"
+#include "gui/compose/TFormExpoFilter.h"
+#include "gui/review/TFormPostTable.h"
+#include "gui/review/TFormViewTable.h"
+#include "gui/schooldb/TDataManager.h"
+#include "gui/shell/TAboutForm.h"
 #include "gui/shell/TParamForm.h"
 #include "gui/shell/WindowPlacer.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/SchoolYears.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,7 +57,8 @@ class FileGridDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const auto* model = static_cast<const DocumentListModel*>(index.model());
         if (index.column() == 0) {
             painter->fillRect(option.rect, option.palette.button());
@@ -70,10 +71,17 @@ public:
             painter->fillRect(option.rect, Qt::white);
             StateImage image;
             switch (model->IconOf(index.row())) {
-            case DocumentListModel::RowIcon::Edit: image = StateImage::Edit; break;
-            case DocumentListModel::RowIcon::Post: image = StateImage::Post; break;
-            case DocumentListModel::RowIcon::Get: image = StateImage::Get; break;
-            default: return;
+            case DocumentListModel::RowIcon::Edit:
+                image = StateImage::Edit;
+                break;
+            case DocumentListModel::RowIcon::Post:
+                image = StateImage::Post;
+                break;
+            case DocumentListModel::RowIcon::Get:
+                image = StateImage::Get;
+                break;
+            default:
+                return;
             }
             painter->drawPixmap(option.rect.topLeft() + QPoint(1, 1), TDatModImages::State(image));
             return;
@@ -136,9 +144,13 @@ void TFormMain::BuildMenuBar() {
     add(bar->addMenu(QStringLiteral("&Βοήθεια")), {"tbtnHelp"});
 }
 
-QToolButton* TFormMain::Button(const QString& name) const { return m_tools.Button(name); }
+QToolButton* TFormMain::Button(const QString& name) const {
+    return m_tools.Button(name);
+}
 
-TAboutForm* TFormMain::Banner() const { return findChild<TAboutForm*>(QStringLiteral("AboutForm")); }
+TAboutForm* TFormMain::Banner() const {
+    return findChild<TAboutForm*>(QStringLiteral("AboutForm"));
+}
 
 void TFormMain::BuildLayout() {
     setWindowIcon(TDatModImages::AppIcon());
@@ -149,8 +161,7 @@ void TFormMain::BuildLayout() {
     topLayout->setContentsMargins(4, 2, 4, 4);
     topLayout->setSpacing(2);
     auto* windowBar = new QToolBar;
-    AddButton(windowBar, "tbtnHelp", ToolImage::Help, QStringLiteral("Βοήθεια"),
-              {QKeySequence(Qt::Key_F1)});
+    AddButton(windowBar, "tbtnHelp", ToolImage::Help, QStringLiteral("Βοήθεια"), {QKeySequence(Qt::Key_F1)});
     AddButton(windowBar, "tbtnParams", ToolImage::Params, QStringLiteral("Παράμετροι"));
     AddButton(windowBar, "tbtnFolders", ToolImage::Folders, QStringLiteral("Φάκελοι"));
     AddButton(windowBar, "tbtnExit", ToolImage::Exit, QStringLiteral("Έξοδος"), {QKeySequence::Quit});
@@ -170,8 +181,7 @@ void TFormMain::BuildLayout() {
     auto* leftLayout = new QVBoxLayout(m_left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     auto* fileBar = new QToolBar;
-    AddButton(fileBar, "tbtnNewItem", ToolImage::NewItem, QStringLiteral("Νέο Αρχείο"),
-              {QKeySequence::New});
+    AddButton(fileBar, "tbtnNewItem", ToolImage::NewItem, QStringLiteral("Νέο Αρχείο"), {QKeySequence::New});
     QToolButton* exportButton =
         AddButton(fileBar, "tbtnExportItem", ToolImage::ExportItem, QStringLiteral("Αποστολή Αρχείου"));
     // Sending as a spreadsheet workbook sits under the send button's arrow.
@@ -211,7 +221,8 @@ void TFormMain::BuildLayout() {
         pageLayout->setContentsMargins(0, 0, 0, 0);
         pageLayout->setSpacing(0);
         auto* title = new QLabel;
-        title->setStyleSheet(QStringLiteral("QLabel { background: #000080; color: white; font-weight: bold; padding: 3px; }"));
+        title->setStyleSheet(
+            QStringLiteral("QLabel { background: #000080; color: white; font-weight: bold; padding: 3px; }"));
         m_pageTitles[std::size_t(p)] = title;
         auto* model = new DocumentListModel(static_cast<DocumentPage>(p), this);
         auto* grid = new QTableView;
@@ -395,7 +406,9 @@ void TFormMain::StoreColumnWidths() {
     store(m_grids[2], m_state.TemplateWidths);
 }
 
-void TFormMain::ShowSchoolYear() { m_edtSchoolYear->setText(m_state.SchoolYearLabel); }
+void TFormMain::ShowSchoolYear() {
+    m_edtSchoolYear->setText(m_state.SchoolYearLabel);
+}
 
 void TFormMain::CloseSchoolYear() {
     ekaldo::CloseSchoolYear(m_state);
@@ -414,9 +427,15 @@ void TFormMain::Refresh(DocumentPage page) {
     grid->horizontalScrollBar()->setValue(0);
 }
 
-void TFormMain::RefreshInBox() { Refresh(DocumentPage::InBox); }
-void TFormMain::RefreshOutBox() { Refresh(DocumentPage::OutBox); }
-void TFormMain::RefreshTemplates() { Refresh(DocumentPage::Templates); }
+void TFormMain::RefreshInBox() {
+    Refresh(DocumentPage::InBox);
+}
+void TFormMain::RefreshOutBox() {
+    Refresh(DocumentPage::OutBox);
+}
+void TFormMain::RefreshTemplates() {
+    Refresh(DocumentPage::Templates);
+}
 
 void TFormMain::RefreshAll() {
     RefreshOutBox();
@@ -460,7 +479,9 @@ void TFormMain::lstvInOutDocsChange() {
         m_book->setCurrentIndex(row);
 }
 
-void TFormMain::tbtnHelpClick() { m_ui.ShowHelp(1000); }
+void TFormMain::tbtnHelpClick() {
+    m_ui.ShowHelp(1000);
+}
 
 void TFormMain::tbtnParamsClick() {
     TParamForm form(m_state, m_ui, this);
@@ -532,7 +553,8 @@ void TFormMain::tbtnRunClick() {
 void TFormMain::tbtnViewClick() {
     if (ItemChosen(DocumentPage::Templates)) {
         m_state.CurrentTemplateName = CurrentName(DocumentPage::Templates);
-        m_state.CurrentTemplatePath = DocumentPath(m_state, DocumentPage::Templates, m_state.CurrentTemplateName);
+        m_state.CurrentTemplatePath =
+            DocumentPath(m_state, DocumentPage::Templates, m_state.CurrentTemplateName);
         ReadGradeFileHeader(m_state, m_state.CurrentTemplatePath);
         OpenFilterWindow(m_state.CurrentTemplatePath);
         return;

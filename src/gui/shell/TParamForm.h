@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-
 class QComboBox;
 class QFileSystemModel;
 class QLineEdit;

@@ -1,10 +1,10 @@
 #include "gui/widgets/TSheetGrid.h"
 
+#include "base/ProgramConstants.h"
 #include "core/exchange/GradeSheet.h"
 #include "core/exchange/GradeSheetModel.h"
-#include "report/PaintHelpers.h"
-#include "base/ProgramConstants.h"
 #include "gui/TDatModImages.h"
+#include "report/PaintHelpers.h"
 
 #include <QAbstractButton>
 #include <QEvent>

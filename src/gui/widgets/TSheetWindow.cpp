@@ -1,13 +1,13 @@
 #include "gui/widgets/TSheetWindow.h"
 
+#include "base/UiServices.h"
 #include "core/compose/ColumnSettings.h"
 #include "core/exchange/GradeDataFile.h"
-#include "gui/widgets/ProgressBarSink.h"
-#include "base/UiServices.h"
-#include "gui/review/SheetPrinting.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
+#include "gui/review/SheetPrinting.h"
 #include "gui/shell/WindowPlacer.h"
+#include "gui/widgets/ProgressBarSink.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -91,7 +91,9 @@ QToolButton* TSheetWindow::AddButton(const char* name, ToolImage image, const QS
     return m_tools.Add(m_toolBar, name, image, hint);
 }
 
-QToolButton* TSheetWindow::Button(const QString& name) const { return m_tools.Button(name); }
+QToolButton* TSheetWindow::Button(const QString& name) const {
+    return m_tools.Button(name);
+}
 
 bool TSheetWindow::LoadSheet() {
     m_sheet.SetSize(2, kFixedColumns);

@@ -30,7 +30,8 @@ QToolButton* ToolBarBuilder::Add(QToolBar* bar, QAction* action) {
     button->setIconSize(QSize(TDatModImages::ToolSize, TDatModImages::ToolSize));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::TabFocus);
-    button->setStyleSheet(QStringLiteral("QToolButton:focus { border: 2px solid #000080; border-radius: 3px; }"));
+    button->setStyleSheet(
+        QStringLiteral("QToolButton:focus { border: 2px solid #000080; border-radius: 3px; }"));
     bar->addWidget(button);
     m_buttons.append(button);
     return button;

@@ -1,7 +1,7 @@
 // ekaldo-cli compose and save-template on the demo school, as an office would run them.
 #include "core/exchange/GradeDataFile.h"
-#include "schooldb/builder/SchoolGenerator.h"
 #include "core/exchange/GradeSheet.h"
+#include "schooldb/builder/SchoolGenerator.h"
 #include "support/CliRun.h"
 #include "support/ScriptedUiServices.h"
 
@@ -33,24 +33,27 @@ struct ComposeCli : ::testing::Test, CliRunner {
 
 TEST_F(ComposeCli, ComposesSavesAndReopensThroughATemplate) {
     QString out, err;
-    ASSERT_EQ(Run({QStringLiteral("compose"), QStringLiteral("--class"), QStringLiteral("Α Γυμν."), QStringLiteral("--subject"),
-                   QStringLiteral("Μαθηματικά"), QStringLiteral("--period"), QStringLiteral("1"), QStringLiteral("--columns"),
-                   QStringLiteral("ΜΗΤΡΩΟ,ΕΠΩΝΥΜΟ"), QStringLiteral("--print-sheet")},
+    ASSERT_EQ(Run({QStringLiteral("compose"), QStringLiteral("--class"), QStringLiteral("Α Γυμν."),
+                   QStringLiteral("--subject"), QStringLiteral("Μαθηματικά"), QStringLiteral("--period"),
+                   QStringLiteral("1"), QStringLiteral("--columns"), QStringLiteral("ΜΗΤΡΩΟ,ΕΠΩΝΥΜΟ"),
+                   QStringLiteral("--print-sheet")},
                   &out, &err),
               0)
         << err.toStdString();
     const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_GT(lines.size(), 2);
-    EXPECT_EQ(lines[0], QStringLiteral("α/α\tΜΗΤΡΩΟ\tΕΠΩΝΥΜΟ\tΟΝΟΜΑ\tΠΑΤΡΩΝΥΜΟ\tΕΠΙΠΕΔΟ\tΤΑΞΗ\tΤΜΗΜΑ\tΜαθηματικά"));
+    EXPECT_EQ(lines[0],
+              QStringLiteral("α/α\tΜΗΤΡΩΟ\tΕΠΩΝΥΜΟ\tΟΝΟΜΑ\tΠΑΤΡΩΝΥΜΟ\tΕΠΙΠΕΔΟ\tΤΑΞΗ\tΤΜΗΜΑ\tΜαθηματικά"));
     for (int i = 1; i < lines.size(); ++i)
-        EXPECT_EQ(lines[i].split(QLatin1Char('\t')).value(6), QStringLiteral("Α Γυμν.")) << lines[i].toStdString();
+        EXPECT_EQ(lines[i].split(QLatin1Char('\t')).value(6), QStringLiteral("Α Γυμν."))
+            << lines[i].toStdString();
 
-    ASSERT_EQ(Run({QStringLiteral("save-template"), QStringLiteral("--class"), QStringLiteral("Α Γυμν."), QStringLiteral("--subject"),
-                   QStringLiteral("Μαθηματικά"), QStringLiteral("Α γυμν")}),
+    ASSERT_EQ(Run({QStringLiteral("save-template"), QStringLiteral("--class"), QStringLiteral("Α Γυμν."),
+                   QStringLiteral("--subject"), QStringLiteral("Μαθηματικά"), QStringLiteral("Α γυμν")}),
               0);
-    ASSERT_EQ(Run({QStringLiteral("compose"), QStringLiteral("--template"), QStringLiteral("Α γυμν.agt"), QStringLiteral("--period"),
-                   QStringLiteral("1"), QStringLiteral("--columns"), QStringLiteral("ΜΗΤΡΩΟ,ΕΠΩΝΥΜΟ"), QStringLiteral("--save"),
-                   QStringLiteral("Α γυμν")},
+    ASSERT_EQ(Run({QStringLiteral("compose"), QStringLiteral("--template"), QStringLiteral("Α γυμν.agt"),
+                   QStringLiteral("--period"), QStringLiteral("1"), QStringLiteral("--columns"),
+                   QStringLiteral("ΜΗΤΡΩΟ,ΕΠΩΝΥΜΟ"), QStringLiteral("--save"), QStringLiteral("Α γυμν")},
                   &out, &err),
               0)
         << err.toStdString();
@@ -65,9 +68,11 @@ TEST_F(ComposeCli, ComposesSavesAndReopensThroughATemplate) {
         EXPECT_EQ(back.RowText(r).toString(), lines[r]);
 
     // An existing file is kept unless --overwrite.
-    EXPECT_NE(Run({QStringLiteral("compose"), QStringLiteral("--save"), QStringLiteral("Α γυμν")}, &out, &err), 0);
+    EXPECT_NE(
+        Run({QStringLiteral("compose"), QStringLiteral("--save"), QStringLiteral("Α γυμν")}, &out, &err), 0);
     EXPECT_TRUE(err.contains(QStringLiteral("υπάρχει"))) << err.toStdString();
-    EXPECT_NE(Run({QStringLiteral("compose"), QStringLiteral("--class"), QStringLiteral("Ανύπαρκτη"), QStringLiteral("--print-sheet")},
+    EXPECT_NE(Run({QStringLiteral("compose"), QStringLiteral("--class"), QStringLiteral("Ανύπαρκτη"),
+                   QStringLiteral("--print-sheet")},
                   &out, &err),
               0);
 }

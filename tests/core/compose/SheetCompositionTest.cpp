@@ -1,12 +1,12 @@
 // Composing sheets from a school database written by the builder.
-#include "core/compose/ColumnSettings.h"
 #include "core/compose/SheetComposition.h"
+#include "core/compose/ColumnSettings.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeTemplateFile.h"
-#include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolTables.h"
-#include "schooldb/TablePasswords.h"
 #include "core/shell/AppState.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/TablePasswords.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -33,7 +33,10 @@ QVariantList GradeRow(int student, int subject, bool on, QVariant grd1 = {}, QVa
 // grades and switched-off subjects.
 void WriteSchool(const QString& folder) {
     QDir().mkpath(folder);
-    SchoolTables::Level().Row({QStringLiteral("ΓΥ"), QStringLiteral("Γυμνάσιο")}).Row({QStringLiteral("ΛΥ"), QStringLiteral("Λύκειο")}).Write(folder);
+    SchoolTables::Level()
+        .Row({QStringLiteral("ΓΥ"), QStringLiteral("Γυμνάσιο")})
+        .Row({QStringLiteral("ΛΥ"), QStringLiteral("Λύκειο")})
+        .Write(folder);
     SchoolTables::Method().Row({1, 1.0, 20.0}).Row({2, 0.0, 10.0}).Write(folder);
     SchoolTables::Class()
         .Row({1, QStringLiteral("ΓΥ"), QVariant(), 1, QStringLiteral("Α")})
@@ -72,7 +75,7 @@ void WriteSchool(const QString& folder) {
         .Row(GradeRow(1, 1, true, 12.0, 13.5))
         .Row(GradeRow(3, 2, false, 4.0))
         .Row(GradeRow(5, 4, true, 8.0))
-        .Row(GradeRow(5, 4, false, 1.0))  // the second record of the same subject is never reached
+        .Row(GradeRow(5, 4, false, 1.0)) // the second record of the same subject is never reached
         .Write(folder);
 }
 
@@ -149,7 +152,8 @@ TEST_F(ComposeFixture, SelectionGridsListTheDatabaseWithTheirSpecialRows) {
     QStringList subjects;
     for (int r = 3; r < c.Subjects.RowCount(); ++r)
         subjects << c.Subjects.Caption(r);
-    EXPECT_EQ(subjects, (QStringList{QStringLiteral("[κλάδος] Θετική"), QStringLiteral("Άλγεβρα"), QStringLiteral("Φυσική")}));
+    EXPECT_EQ(subjects, (QStringList{QStringLiteral("[κλάδος] Θετική"), QStringLiteral("Άλγεβρα"),
+                                     QStringLiteral("Φυσική")}));
 }
 
 TEST_F(ComposeFixture, QueryTextForTheExamples) {
@@ -159,8 +163,9 @@ TEST_F(ComposeFixture, QueryTextForTheExamples) {
     c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Α")));
     c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Β \"Θετική\"")));
     const StudentQueryText q = BuildStudentQuery(c, state.SortOrder);
-    const QStringList classLines = {QStringLiteral("  AND ( "), QStringLiteral("          ( CLASSES.CLASSNAME = :class1 )"),
-                                    QStringLiteral("       OR ( CLASSES.CLASSNAME = :class2 )"), QStringLiteral("      )")};
+    const QStringList classLines = {
+        QStringLiteral("  AND ( "), QStringLiteral("          ( CLASSES.CLASSNAME = :class1 )"),
+        QStringLiteral("       OR ( CLASSES.CLASSNAME = :class2 )"), QStringLiteral("      )")};
     EXPECT_EQ(q.lines, kBaseQuery + classLines + kDefaultOrderBy);
     EXPECT_EQ(q.bindings.value(QStringLiteral(":class2")).toString(), QStringLiteral("Β \"Θετική\""));
     // Ticks under a ticked all row add nothing.
@@ -175,16 +180,18 @@ TEST_F(ComposeFixture, AllStudentsNoSubjectsInSortOrder) {
     EXPECT_EQ(c.GridFixedColumns, 1);
     // Student 4 has no guardian record: the inner join leaves that student out.
     EXPECT_EQ(c.StudentCount, 5);
-    EXPECT_EQ(Column(1), (QStringList{QStringLiteral("Άγγελος"), QStringLiteral("Ωραίος"), QStringLiteral("αβραμίδης"),
-                                      QStringLiteral("Δήμου"), QStringLiteral("Γεωργίου")}))
+    EXPECT_EQ(Column(1),
+              (QStringList{QStringLiteral("Άγγελος"), QStringLiteral("Ωραίος"), QStringLiteral("αβραμίδης"),
+                           QStringLiteral("Δήμου"), QStringLiteral("Γεωργίου")}))
         << "level, class, course, then surname in Greek order";
     EXPECT_EQ(c.Sheet.Cell(0, 0), QStringLiteral("α/α"));
     EXPECT_EQ(c.Sheet.Cell(0, 1), QStringLiteral("ΕΠΩΝΥΜΟ"));
     EXPECT_EQ(c.ColumnWidths.mid(0, 8), (QList<int>{32, 128, 96, 96, 64, 64, 64, 64}));
     EXPECT_EQ(c.CountLine, QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 5"));
     // Row keys: the method of the first grade record's class; none at all gives 0;0.
-    EXPECT_EQ(Column(0), (QStringList{QStringLiteral("2;0;0"), QStringLiteral("1;1;20"), QStringLiteral("3;0;10"),
-                                      QStringLiteral("6;0;0"), QStringLiteral("5;0;10")}));
+    EXPECT_EQ(Column(0),
+              (QStringList{QStringLiteral("2;0;0"), QStringLiteral("1;1;20"), QStringLiteral("3;0;10"),
+                           QStringLiteral("6;0;0"), QStringLiteral("5;0;10")}));
 }
 
 TEST_F(ComposeFixture, PublicSchoolRangesWithoutGradeRecords) {
@@ -195,7 +202,7 @@ TEST_F(ComposeFixture, PublicSchoolRangesWithoutGradeRecords) {
 
 TEST_F(ComposeFixture, SubjectCellsGradesMarkersAndBranchTitles) {
     UseLocale(GreekLocale());
-    c.Subjects.Toggle(2);  // "<Όλα>"
+    c.Subjects.Toggle(2); // "<Όλα>"
     c.PeriodIndex = 1;
     Compose();
     ASSERT_EQ(c.Sheet.ColCount(), 11);
@@ -204,9 +211,12 @@ TEST_F(ComposeFixture, SubjectCellsGradesMarkersAndBranchTitles) {
     EXPECT_EQ(c.Sheet.Cell(0, 9), QStringLiteral("Άλγεβρα"));
     EXPECT_EQ(c.ColumnWidths.value(9), kSubjectColumnWidth);
     // Rows: Άγγελος(2), Ωραίος(1), αβραμίδης(3), Δήμου(6), Γεωργίου(5).
-    EXPECT_EQ(Column(8), (QStringList{QStringLiteral("-2"), QStringLiteral("-2"), QStringLiteral("-1"), QStringLiteral("-2"), QStringLiteral("-2")}));
-    EXPECT_EQ(Column(9), (QStringList{QStringLiteral("-2"), QStringLiteral("12"), QStringLiteral("-2"), QStringLiteral("-2"), QStringLiteral("8")}));
-    EXPECT_EQ(Column(10), (QStringList{QStringLiteral("-2"), QStringLiteral("-2"), QStringLiteral("7,5"), QStringLiteral("-2"), QStringLiteral("-2")}));
+    EXPECT_EQ(Column(8), (QStringList{QStringLiteral("-2"), QStringLiteral("-2"), QStringLiteral("-1"),
+                                      QStringLiteral("-2"), QStringLiteral("-2")}));
+    EXPECT_EQ(Column(9), (QStringList{QStringLiteral("-2"), QStringLiteral("12"), QStringLiteral("-2"),
+                                      QStringLiteral("-2"), QStringLiteral("8")}));
+    EXPECT_EQ(Column(10), (QStringList{QStringLiteral("-2"), QStringLiteral("-2"), QStringLiteral("7,5"),
+                                       QStringLiteral("-2"), QStringLiteral("-2")}));
     c.PeriodIndex = 2;
     Compose();
     EXPECT_EQ(c.Sheet.Cell(2, 9), QStringLiteral("13,5"));
@@ -239,23 +249,26 @@ TEST_F(ComposeFixture, ACaptionHoldingQuotesSelectsItsOwnStudents) {
 }
 
 TEST_F(ComposeFixture, ColumnOrderMovesTheStudentColumns) {
-    state.ColumnOrder = {QStringLiteral("ΜΗΤΡΩΟ"), QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ"), QStringLiteral("ΠΑΤΡΩΝΥΜΟ"),
-                         QStringLiteral("ΤΜΗΜΑ"), QStringLiteral("ΤΑΞΗ"), QStringLiteral("ΕΠΙΠΕΔΟ")};
-    state.SortOrder = {QStringLiteral("STUDENT.\"RGSNO\""), QStringLiteral("STUDENT.\"LASTNAME\""), QStringLiteral("STUDENT.\"FIRSTNAME\""),
-                       QStringLiteral("GUARDIAN.\"FATHFNAME\""), QStringLiteral("LEVELS.\"LEVELNAME\""), QStringLiteral("CLASSES.\"CLASSNAME\""),
+    state.ColumnOrder = {QStringLiteral("ΜΗΤΡΩΟ"),    QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ"),
+                         QStringLiteral("ΠΑΤΡΩΝΥΜΟ"), QStringLiteral("ΤΜΗΜΑ"),   QStringLiteral("ΤΑΞΗ"),
+                         QStringLiteral("ΕΠΙΠΕΔΟ")};
+    state.SortOrder = {QStringLiteral("STUDENT.\"RGSNO\""),     QStringLiteral("STUDENT.\"LASTNAME\""),
+                       QStringLiteral("STUDENT.\"FIRSTNAME\""), QStringLiteral("GUARDIAN.\"FATHFNAME\""),
+                       QStringLiteral("LEVELS.\"LEVELNAME\""),  QStringLiteral("CLASSES.\"CLASSNAME\""),
                        QStringLiteral("COURSES.\"COURSENAME\"")};
     Compose();
     EXPECT_EQ(c.Sheet.Cell(0, 1), QStringLiteral("ΜΗΤΡΩΟ"));
     EXPECT_EQ(c.ColumnWidths[1], 64);
     EXPECT_EQ(c.ColumnWidths[2], 128);
-    EXPECT_EQ(Column(1), (QStringList{QStringLiteral("Μ1"), QStringLiteral("Μ2"), QStringLiteral("Μ3"), QStringLiteral("Μ5"), QStringLiteral("Μ6")}));
+    EXPECT_EQ(Column(1), (QStringList{QStringLiteral("Μ1"), QStringLiteral("Μ2"), QStringLiteral("Μ3"),
+                                      QStringLiteral("Μ5"), QStringLiteral("Μ6")}));
     EXPECT_EQ(c.Sheet.Cell(1, 4), QStringLiteral("Πέτρος"));
     EXPECT_EQ(c.Sheet.Cell(1, 7), QStringLiteral("Γυμνάσιο"));
 }
 
 TEST_F(ComposeFixture, FixedColumnsNeverSwallowTheWholeGrid) {
     c.FixedColCount = 8;
-    c.Subjects.ClearTicks();  // a template without subjects leaves nothing ticked
+    c.Subjects.ClearTicks(); // a template without subjects leaves nothing ticked
     Compose();
     EXPECT_EQ(c.Sheet.ColCount(), 8);
     EXPECT_EQ(c.GridFixedColumns, 7);
@@ -272,49 +285,57 @@ TEST_F(ComposeFixture, SavedSheetReadsBackTheSame) {
     ScriptedUiServices ui;
     state.CurrentFileName = QStringLiteral("Νέο.agd");
     state.CurrentFilePath = dir.Path(state.CurrentFileName);
-    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + state.CurrentFilePath + QStringLiteral("\" ολοκληρώθηκε!"));
-    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, c.Sheet, QStringLiteral("2025-2026"), ui));
+    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") +
+                                                   state.CurrentFilePath +
+                                                   QStringLiteral("\" ολοκληρώθηκε!"));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, c.Sheet,
+                                   QStringLiteral("2025-2026"), ui));
     GradeSheet back;
     ASSERT_TRUE(ReadGradeDataRows(state.CurrentFilePath, ui, back, nullptr));
     EXPECT_TRUE(back == c.Sheet);
 }
 
 TEST_F(ComposeFixture, TemplateRoundTrip) {
-    c.Levels.Toggle(1);  // the all row stays ticked when nothing else is
+    c.Levels.Toggle(1); // the all row stays ticked when nothing else is
     c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Α")));
     c.Subjects.Toggle(RowOf(c.Subjects, QStringLiteral("Φυσική")));
     c.Subjects.Toggle(RowOf(c.Subjects, QStringLiteral("[κλάδος] Θετική")));
     ScriptedUiServices ui;
     state.CurrentTemplateName = QStringLiteral("Α τάξη.agt");
     state.CurrentTemplatePath = dir.Path(state.CurrentTemplateName);
-    ui.ExpectMessage(MessageIcon::Information,
-                     QStringLiteral("Η Αποθήκευση στο Αρχείο \"") + state.CurrentTemplatePath + QStringLiteral("\" ολοκληρώθηκε!"));
+    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Αποθήκευση στο Αρχείο \"") +
+                                                   state.CurrentTemplatePath +
+                                                   QStringLiteral("\" ολοκληρώθηκε!"));
     ASSERT_TRUE(WriteTemplateFile(state.CurrentTemplatePath, state.CurrentTemplateName, c, ui));
     const QByteArray bytes = ReadBytes(state.CurrentTemplatePath);
     EXPECT_TRUE(bytes.contains(Greek(QStringLiteral("\r\nFileName=Α τάξη.agt\r\n"))));
-    EXPECT_TRUE(bytes.endsWith(Greek(QStringLiteral("[Levels]\r\n1=<Όλα>\r\nCnt=1\r\n[Classes]\r\n1=Α\r\nCnt=1\r\n"
-                                                    "[Courses]\r\n1=<Όλα>\r\nCnt=1\r\n[Subjects]\r\n1=[κλάδος] Θετική\r\n2=Φυσική\r\nCnt=2\r\n"))))
+    EXPECT_TRUE(bytes.endsWith(Greek(QStringLiteral(
+        "[Levels]\r\n1=<Όλα>\r\nCnt=1\r\n[Classes]\r\n1=Α\r\nCnt=1\r\n"
+        "[Courses]\r\n1=<Όλα>\r\nCnt=1\r\n[Subjects]\r\n1=[κλάδος] Θετική\r\n2=Φυσική\r\nCnt=2\r\n"))))
         << bytes.toStdString();
 
     SheetComposition again;
     FillSelectionGrids(again, state.MorvenDataBase());
     ClearSelections(again);
     ReadTemplateSelections(again, state.CurrentTemplatePath);
-    for (SelectionKind kind : {SelectionKind::Levels, SelectionKind::Classes, SelectionKind::Courses, SelectionKind::Subjects})
+    for (SelectionKind kind :
+         {SelectionKind::Levels, SelectionKind::Classes, SelectionKind::Courses, SelectionKind::Subjects})
         for (int r = 1; r < c.Grid(kind).RowCount(); ++r)
             EXPECT_EQ(again.Grid(kind).Ticked(r), c.Grid(kind).Ticked(r)) << int(kind) << " row " << r;
 }
 
 TEST_F(ComposeFixture, TemplatesWithGoneCaptionsShortOrHugeCounts) {
     const QString path = dir.Path(QStringLiteral("t.agt"));
-    WriteBytes(path, Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\n[Levels]\r\nCnt=0\r\n"
-                                          "[Classes]\r\n1=Γ\r\n2=Α\r\nCnt=5\r\n[Courses]\r\n1=ΑΛ1\r\nCnt=2147483647\r\n"
-                                          "[Subjects]\r\nCnt=x\r\n")));
+    WriteBytes(path, Greek(QStringLiteral(
+                         "[Header]\r\nFile=MORVEN Grades Template\r\n[Levels]\r\nCnt=0\r\n"
+                         "[Classes]\r\n1=Γ\r\n2=Α\r\nCnt=5\r\n[Courses]\r\n1=ΑΛ1\r\nCnt=2147483647\r\n"
+                         "[Subjects]\r\nCnt=x\r\n")));
     ClearSelections(c);
     ReadTemplateSelections(c, path);
     for (int r = 1; r < c.Levels.RowCount(); ++r)
         EXPECT_FALSE(c.Levels.Ticked(r));
-    EXPECT_TRUE(c.Classes.Ticked(RowOf(c.Classes, QStringLiteral("Α")))) << "a class that is gone is passed over";
+    EXPECT_TRUE(c.Classes.Ticked(RowOf(c.Classes, QStringLiteral("Α"))))
+        << "a class that is gone is passed over";
     EXPECT_FALSE(c.Classes.Ticked(1));
     EXPECT_TRUE(c.Courses.Ticked(RowOf(c.Courses, QStringLiteral("ΑΛ1"))));
     for (int r = 1; r < c.Subjects.RowCount(); ++r)
@@ -331,11 +352,11 @@ TEST(SelectionGridRules, TogglingAndGreyedTicks) {
     levels.Toggle(2);
     EXPECT_FALSE(levels.Ticked(1));
     EXPECT_TRUE(levels.Ticked(2));
-    levels.Toggle(2);  // the only ticked row unticked: the all row comes back
+    levels.Toggle(2); // the only ticked row unticked: the all row comes back
     EXPECT_TRUE(levels.Ticked(1));
     levels.Toggle(2);
     levels.Toggle(3);
-    levels.Toggle(1);  // the all row over two levels: they stay, greyed
+    levels.Toggle(1); // the all row over two levels: they stay, greyed
     EXPECT_TRUE(levels.Ticked(1));
     EXPECT_TRUE(levels.Greyed(2) && levels.Greyed(3));
     levels.Toggle(1);
@@ -344,7 +365,7 @@ TEST(SelectionGridRules, TogglingAndGreyedTicks) {
 
     SelectionGrid subjects(SelectionKind::Subjects);
     subjects.AddRow(QStringLiteral("Χ"));
-    subjects.Toggle(2);  // "<Όλα>" unticks "<Κανένα>"
+    subjects.Toggle(2); // "<Όλα>" unticks "<Κανένα>"
     EXPECT_TRUE(subjects.Ticked(2));
     EXPECT_FALSE(subjects.Ticked(1));
     subjects.Toggle(2);

@@ -2,7 +2,6 @@
 #include "core/exchange/GradeDataFile.h"
 #include "support/CliRun.h"
 
-
 using namespace ekaldo;
 using namespace ekaldo::testing;
 
@@ -15,10 +14,11 @@ TEST(Cli, MakeSheetThenShowRoundTripsAGreekSheet) {
     WriteBytes(tsv, "\xEF\xBB\xBF" + sheet.toUtf8());
     const QString settings = dir.Path(QStringLiteral("ZENTIK.INI"));
     // Options may stand before or after the command's name.
-    const ProcessRun made = RunCli({QStringLiteral("--settings"), settings, QStringLiteral("make-sheet"), tsv, agd,
-                                   QStringLiteral("--school-year"), QStringLiteral("2024-2025")});
+    const ProcessRun made = RunCli({QStringLiteral("--settings"), settings, QStringLiteral("make-sheet"), tsv,
+                                    agd, QStringLiteral("--school-year"), QStringLiteral("2024-2025")});
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
-    EXPECT_EQ(made.out, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + agd + QStringLiteral("\" ολοκληρώθηκε!\n"));
+    EXPECT_EQ(made.out,
+              QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + agd + QStringLiteral("\" ολοκληρώθηκε!\n"));
 
     const QByteArray bytes = ReadBytes(agd);
     EXPECT_TRUE(bytes.startsWith("[Header]\r\nFile=MORVEN Grades Data\r\nVersion=1.0\r\n"));
@@ -44,7 +44,8 @@ TEST(Cli, ErrorsGoToStandardErrorWithAnExitCode) {
     const QString tsv = dir.Path(QStringLiteral("in.tsv"));
     WriteBytes(tsv, QStringLiteral("α/α\tΌνομα\n1;1;20\tЖанна\n").toUtf8());
     const QString agd = dir.Path(QStringLiteral("x.agd"));
-    const ProcessRun bad = RunCli({QStringLiteral("make-sheet"), QStringLiteral("--school-year=2024-2025"), tsv, agd});
+    const ProcessRun bad =
+        RunCli({QStringLiteral("make-sheet"), QStringLiteral("--school-year=2024-2025"), tsv, agd});
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("Windows-1253"))) << bad.err.toStdString();
     EXPECT_FALSE(QFile::exists(agd));
@@ -58,11 +59,13 @@ TEST(Cli, ErrorsGoToStandardErrorWithAnExitCode) {
 TEST(Cli, ShowsATemplateWithItsSections) {
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("t.agt"));
-    WriteBytes(path, Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\nVersion=1.0\r\nFileName=t.agt\r\n"
-                                          "[Levels]\r\n1=<Όλα>\r\nCnt=1\r\n")));
+    WriteBytes(path, Greek(QStringLiteral(
+                         "[Header]\r\nFile=MORVEN Grades Template\r\nVersion=1.0\r\nFileName=t.agt\r\n"
+                         "[Levels]\r\n1=<Όλα>\r\nCnt=1\r\n")));
     const ProcessRun shown = RunCli({QStringLiteral("show"), path}, QStringLiteral("el_GR.UTF-8"));
     ASSERT_EQ(shown.exitCode, 0);
-    EXPECT_TRUE(shown.out.startsWith(QStringLiteral("File=MORVEN Grades Template\nVersion=1.0\nCopyright=\nFileName=t.agt\n")));
+    EXPECT_TRUE(shown.out.startsWith(
+        QStringLiteral("File=MORVEN Grades Template\nVersion=1.0\nCopyright=\nFileName=t.agt\n")));
     EXPECT_TRUE(shown.out.endsWith(QStringLiteral("\n\n[Levels]\n1=<Όλα>\nCnt=1\n")));
 }
 

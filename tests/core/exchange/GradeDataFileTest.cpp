@@ -1,8 +1,8 @@
 #include "core/exchange/GradeDataFile.h"
-#include "core/exchange/GradeSheet.h"
-#include "core/exchange/GradeTemplateFile.h"
 #include "base/FileErrors.h"
 #include "base/ProgramConstants.h"
+#include "core/exchange/GradeSheet.h"
+#include "core/exchange/GradeTemplateFile.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -23,10 +23,11 @@ struct ProgressRecorder : ProgressSink {
 GradeSheet SampleSheet() {
     // 12 columns, 5 rows, the last without a row key.
     GradeSheet sheet(5, 12);
-    const QStringList titles = {QStringLiteral("α/α"),   QStringLiteral("ΕΠΩΝΥΜΟ"),  QStringLiteral("ΟΝΟΜΑ"),
-                                QStringLiteral("ΠΑΤΡΩΝΥΜΟ"), QStringLiteral("ΜΗΤΡΩΟ"), QStringLiteral("ΕΠΙΠΕΔΟ"),
-                                QStringLiteral("ΤΑΞΗ"),  QStringLiteral("ΤΜΗΜΑ"),   QStringLiteral("Άλγεβρα"),
-                                QStringLiteral("Γεωμετρία"), QStringLiteral("[κλάδος] Φυσική"), QStringLiteral("Χημεία")};
+    const QStringList titles = {
+        QStringLiteral("α/α"),       QStringLiteral("ΕΠΩΝΥΜΟ"),         QStringLiteral("ΟΝΟΜΑ"),
+        QStringLiteral("ΠΑΤΡΩΝΥΜΟ"), QStringLiteral("ΜΗΤΡΩΟ"),          QStringLiteral("ΕΠΙΠΕΔΟ"),
+        QStringLiteral("ΤΑΞΗ"),      QStringLiteral("ΤΜΗΜΑ"),           QStringLiteral("Άλγεβρα"),
+        QStringLiteral("Γεωμετρία"), QStringLiteral("[κλάδος] Φυσική"), QStringLiteral("Χημεία")};
     for (int c = 0; c < 12; ++c)
         sheet.SetCell(0, c, titles[c]);
     for (int r = 1; r <= 3; ++r) {
@@ -51,7 +52,8 @@ struct GradeFileFixture : ::testing::Test {
         ui.SetNow(QDateTime(QDate(2005, 1, 1), QTime(12, 0)));
     }
     void ExpectSaved() {
-        ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + state.CurrentFilePath +
+        ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") +
+                                                       state.CurrentFilePath +
                                                        QStringLiteral("\" ολοκληρώθηκε!"));
     }
 };
@@ -60,16 +62,18 @@ struct GradeFileFixture : ::testing::Test {
 
 TEST_F(GradeFileFixture, WrittenFileIsExactlyTheHeaderAndTheKeyedRows) {
     UseLocale(EnglishLocale());
-    ui.SetClockStep(1000);  // the two clock reads are separate
+    ui.SetClockStep(1000); // the two clock reads are separate
     ExpectSaved();
-    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(), QStringLiteral("2004-2005"), ui));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(),
+                                   QStringLiteral("2004-2005"), ui));
     EXPECT_EQ(ui.ClockReads(), 2);
     const QByteArray bytes = ReadBytes(state.CurrentFilePath);
-    QByteArray expected = Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nVersion=1.0\r\nCopyright=") +
-                                Program::CopyrightNotice +
-                                QStringLiteral("\r\nFileName=Α1 Μαθηματικά.agd\r\nFileID=38353.5\r\n"
-                                               "Created=1/1/05 12:00:01 PM\r\nExported=\r\nModified=\r\n"
-                                               "Imported=\r\nPosted=\r\nSchoolYear=2004-2005\r\n[Data]\r\n"));
+    QByteArray expected =
+        Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nVersion=1.0\r\nCopyright=") +
+              Program::CopyrightNotice +
+              QStringLiteral("\r\nFileName=Α1 Μαθηματικά.agd\r\nFileID=38353.5\r\n"
+                             "Created=1/1/05 12:00:01 PM\r\nExported=\r\nModified=\r\n"
+                             "Imported=\r\nPosted=\r\nSchoolYear=2004-2005\r\n[Data]\r\n"));
     const GradeSheet sheet = SampleSheet();
     for (int r : {0, 1, 2, 3}) {
         QStringList cells;
@@ -80,7 +84,7 @@ TEST_F(GradeFileFixture, WrittenFileIsExactlyTheHeaderAndTheKeyedRows) {
     EXPECT_EQ(bytes, expected);
     // Three student lines after the titles, eleven tabs each.
     const QList<QByteArray> data = bytes.mid(bytes.indexOf("[Data]\r\n") + 8).split('\n');
-    ASSERT_EQ(data.size(), 5);  // four lines and the empty rest after the last line end
+    ASSERT_EQ(data.size(), 5); // four lines and the empty rest after the last line end
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(data[i].count('\t'), 11);
 }
@@ -88,7 +92,8 @@ TEST_F(GradeFileFixture, WrittenFileIsExactlyTheHeaderAndTheKeyedRows) {
 TEST_F(GradeFileFixture, GreekFormatsInTheHeader) {
     UseLocale(GreekLocale());
     ExpectSaved();
-    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(), QStringLiteral("2004-2005"), ui));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(),
+                                   QStringLiteral("2004-2005"), ui));
     const GradeHeader h = ReadGradeHeader(state.CurrentFilePath);
     EXPECT_EQ(h.FileID, QStringLiteral("38353,5"));
     EXPECT_TRUE(h.Created.startsWith(QStringLiteral("1/1/05 12:00:00"))) << h.Created.toStdString();
@@ -103,7 +108,8 @@ TEST_F(GradeFileFixture, TabsAndLineBreaksInCellsAndHeaderValuesTravelAsBlanks) 
     sheet.SetCell(1, 1, QStringLiteral("Νίκος\r\nΓεωργίου"));
     state.CurrentFileName = QStringLiteral("a\r\nb.agd");
     ExpectSaved();
-    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2004\n2005"), ui));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet,
+                                   QStringLiteral("2004\n2005"), ui));
     EXPECT_EQ(ReadGradeHeader(state.CurrentFilePath).FileName, QStringLiteral("a  b.agd"));
     EXPECT_EQ(ReadGradeHeader(state.CurrentFilePath).SchoolYear, QStringLiteral("2004 2005"));
     GradeSheet back;
@@ -118,11 +124,13 @@ TEST_F(GradeFileFixture, ACellOutsideTheCodePageRefusesTheSaveAndKeepsTheOldFile
     WriteBytes(state.CurrentFilePath, "old contents");
     GradeSheet sheet = SampleSheet();
     sheet.SetCell(2, 2, QStringLiteral("Zoë"));
-    ui.ExpectMessage(MessageIcon::Error,
-                     QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
-                         QStringLiteral("\" δεν μπορεί να δημιουργηθεί!\nΤο κείμενο \"Zoë\" περιέχει τον χαρακτήρα "
-                                        "\"ë\" (U+00EB), που δεν υπάρχει στην ελληνική κωδικοσελίδα Windows-1253!"));
-    EXPECT_FALSE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2004-2005"), ui));
+    ui.ExpectMessage(
+        MessageIcon::Error,
+        QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+            QStringLiteral("\" δεν μπορεί να δημιουργηθεί!\nΤο κείμενο \"Zoë\" περιέχει τον χαρακτήρα "
+                           "\"ë\" (U+00EB), που δεν υπάρχει στην ελληνική κωδικοσελίδα Windows-1253!"));
+    EXPECT_FALSE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet,
+                                    QStringLiteral("2004-2005"), ui));
     EXPECT_EQ(ReadBytes(state.CurrentFilePath), "old contents");
 }
 
@@ -131,7 +139,8 @@ TEST_F(GradeFileFixture, AFileThatCannotBeCreatedIsReported) {
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
                                              QStringLiteral("\" δεν μπορεί να δημιουργηθεί!\n"
                                                             "Ελέγξτε την ονομασία του Αρχείου!"));
-    EXPECT_FALSE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(), QStringLiteral("2004-2005"), ui));
+    EXPECT_FALSE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(),
+                                    QStringLiteral("2004-2005"), ui));
     EXPECT_FALSE(QFile::exists(state.CurrentFilePath));
 }
 
@@ -160,9 +169,10 @@ TEST_F(GradeFileFixture, DataSectionOpensAtAnyLineHoldingTheMarker) {
 TEST_F(GradeFileFixture, AFileWithoutADataSectionOrTooLargeIsReportedAndTheGridKept) {
     GradeSheet kept(2, 2);
     kept.SetCell(1, 1, QStringLiteral("keep"));
-    const QString noData = QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
-                           QStringLiteral("\" δεν έχει ενότητα δεδομένων [Data]: δεν είναι φύλλο βαθμολογίας ή "
-                                          "έχει αλλοιωθεί.");
+    const QString noData =
+        QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+        QStringLiteral("\" δεν έχει ενότητα δεδομένων [Data]: δεν είναι φύλλο βαθμολογίας ή "
+                       "έχει αλλοιωθεί.");
     // In the program's code page and in a spreadsheet's UTF-16.
     WriteBytes(state.CurrentFilePath, "[Header]\r\nFile=x\r\nT\tU\r\n");
     ui.ExpectMessage(MessageIcon::Error, noData);
@@ -181,9 +191,10 @@ TEST_F(GradeFileFixture, AFileWithoutADataSectionOrTooLargeIsReportedAndTheGridK
         ASSERT_TRUE(file.write("[Data]\r\n") > 0);
         ASSERT_TRUE(file.resize(kMaxGradeFileBytes + 1));
     }
-    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
-                                             QStringLiteral("\" είναι πολύ μεγάλο (64 MB) για φύλλο βαθμολογίας· "
-                                                            "διαβάζονται αρχεία έως 64 MB."));
+    ui.ExpectMessage(MessageIcon::Error,
+                     QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+                         QStringLiteral("\" είναι πολύ μεγάλο (64 MB) για φύλλο βαθμολογίας· "
+                                        "διαβάζονται αρχεία έως 64 MB."));
     EXPECT_FALSE(ReadGradeDataRows(state.CurrentFilePath, ui, kept, nullptr));
     EXPECT_EQ(kept.RowCount(), 2);
     EXPECT_EQ(kept.ColCount(), 2);
@@ -201,8 +212,9 @@ TEST_F(GradeFileFixture, AFileWithoutADataSectionOrTooLargeIsReportedAndTheGridK
 
 TEST_F(GradeFileFixture, MissingFileIsReportedAndTheGridKept) {
     const QString path = dir.Path(QStringLiteral("none.agd"));
-    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + path +
-                                             QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
+    ui.ExpectMessage(MessageIcon::Error,
+                     QStringLiteral("Το Αρχείο \"") + path +
+                         QStringLiteral("\" δεν μπορεί να ανοιχθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
     GradeSheet grid(3, 3);
     grid.SetCell(2, 2, QStringLiteral("x"));
     EXPECT_FALSE(ReadGradeDataRows(path, ui, grid, nullptr));
@@ -227,8 +239,9 @@ TEST_F(GradeFileFixture, ProgressAfterEachLineAndEventsEveryTenth) {
 }
 
 TEST_F(GradeFileFixture, HeaderRoundTripWithKeysInAnyOrderOrCase) {
-    WriteBytes(state.CurrentFilePath, Greek(QStringLiteral("[HEADER]\r\nschoolyear = 2004-2005\r\nPOSTED=x\r\n"
-                                                           "filename=Α.agd\r\nfile=MORVEN Grades Data\r\n[Data]\r\n")));
+    WriteBytes(state.CurrentFilePath,
+               Greek(QStringLiteral("[HEADER]\r\nschoolyear = 2004-2005\r\nPOSTED=x\r\n"
+                                    "filename=Α.agd\r\nfile=MORVEN Grades Data\r\n[Data]\r\n")));
     ReadGradeFileHeader(state, state.CurrentFilePath);
     EXPECT_EQ(state.GradeFileHeader.SchoolYear, QStringLiteral("2004-2005"));
     EXPECT_EQ(state.GradeFileHeader.Posted, QStringLiteral("x"));
@@ -241,9 +254,11 @@ TEST_F(GradeFileFixture, HeaderRoundTripWithKeysInAnyOrderOrCase) {
 
 TEST_F(GradeFileFixture, RewritingPostedKeepsTheDataBytes) {
     ExpectSaved();
-    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(), QStringLiteral("2004-2005"), ui));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, SampleSheet(),
+                                   QStringLiteral("2004-2005"), ui));
     const QByteArray before = ReadBytes(state.CurrentFilePath);
-    WriteGradeFileHeaderKey(state.CurrentFilePath, QStringLiteral("Posted"), QStringLiteral("3/2/05 9:00:00 AM"));
+    WriteGradeFileHeaderKey(state.CurrentFilePath, QStringLiteral("Posted"),
+                            QStringLiteral("3/2/05 9:00:00 AM"));
     const QByteArray after = ReadBytes(state.CurrentFilePath);
     const qsizetype data = before.indexOf("[Data]");
     EXPECT_EQ(after.mid(after.indexOf("[Data]")), before.mid(data));
@@ -256,11 +271,12 @@ TEST_F(GradeFileFixture, WriteThenReadGivesTheSheetBack) {
     UseLocale(GreekLocale());
     ExpectSaved();
     const GradeSheet sheet = SampleSheet();
-    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2004-2005"), ui));
+    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet,
+                                   QStringLiteral("2004-2005"), ui));
     GradeSheet back;
     ASSERT_TRUE(ReadGradeDataRows(state.CurrentFilePath, ui, back, nullptr));
     GradeSheet expected = sheet;
-    expected.SetRowCount(4);  // the row without a key is not written
+    expected.SetRowCount(4); // the row without a key is not written
     EXPECT_TRUE(back == expected);
 }
 
@@ -281,9 +297,10 @@ TEST_F(GradeFileFixture, LongLinesAndManyColumnsReadWhole) {
 TEST(TemplateHeader, ReadsTheSixKeys) {
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("t.agt"));
-    WriteBytes(path, Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\nVersion=1.0\r\nCopyright=c\r\n"
-                                          "FileName=Β τάξη.agt\r\nFileID=38353,5\r\nCreated=1/1/05\r\n[Levels]\r\n"
-                                          "1=<Όλα>\r\nCnt=1\r\n")));
+    WriteBytes(
+        path, Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\nVersion=1.0\r\nCopyright=c\r\n"
+                                   "FileName=Β τάξη.agt\r\nFileID=38353,5\r\nCreated=1/1/05\r\n[Levels]\r\n"
+                                   "1=<Όλα>\r\nCnt=1\r\n")));
     DocumentInHand state;
     ReadTemplateFileHeader(state, path);
     EXPECT_EQ(state.TemplateFileHeader.File, QStringLiteral("MORVEN Grades Template"));
@@ -295,8 +312,9 @@ TEST(TemplateHeader, ReadsTheSixKeys) {
 }
 
 TEST_F(GradeFileFixture, FilesSavedAsUtf8OrUtf16AreReadAsTheirTextSays) {
-    const QString text = QStringLiteral("[Header]\r\nFileName=Β1 Φυσική.agd\r\nSchoolYear=2024-2025\r\n[Data]\r\n"
-                                        "α/α\tΕΠΩΝΥΜΟ\tΆλγεβρα\r\n1;1;20\tΌλγα\t17,5\r\n");
+    const QString text =
+        QStringLiteral("[Header]\r\nFileName=Β1 Φυσική.agd\r\nSchoolYear=2024-2025\r\n[Data]\r\n"
+                       "α/α\tΕΠΩΝΥΜΟ\tΆλγεβρα\r\n1;1;20\tΌλγα\t17,5\r\n");
     QByteArray utf16("\xFF\xFE");
     for (QChar c : text) {
         utf16.append(static_cast<char>(c.unicode() & 0xFF));
@@ -327,10 +345,14 @@ TEST_F(GradeFileFixture, FilesSavedAsUtf8OrUtf16AreReadAsTheirTextSays) {
 }
 
 TEST_F(GradeFileFixture, AForeignFileWithCharactersTheCodePageLacksIsNotStamped) {
-    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + QStringLiteral("[Header]\r\nFileName=Zoë.agd\r\n[Data]\r\n").toUtf8();
+    const QByteArray bytes =
+        QByteArray("\xEF\xBB\xBF") + QStringLiteral("[Header]\r\nFileName=Zoë.agd\r\n[Data]\r\n").toUtf8();
     WriteBytes(state.CurrentFilePath, bytes);
-    EXPECT_EQ(ReadGradeHeader(state.CurrentFilePath).FileName, QString()) << "the header cannot be carried over";
-    EXPECT_THROW(WriteGradeFileHeaderKey(state.CurrentFilePath, QStringLiteral("Imported"), QStringLiteral("x")), EncodingError);
+    EXPECT_EQ(ReadGradeHeader(state.CurrentFilePath).FileName, QString())
+        << "the header cannot be carried over";
+    EXPECT_THROW(
+        WriteGradeFileHeaderKey(state.CurrentFilePath, QStringLiteral("Imported"), QStringLiteral("x")),
+        EncodingError);
     EXPECT_EQ(ReadBytes(state.CurrentFilePath), bytes);
 }
 
@@ -346,11 +368,13 @@ TEST_F(GradeFileFixture, ADiskThatFillsUpDuringASaveKeepsTheOldSheet) {
     bool saved = true;
     {
         DiskFullAfter disk(4096);
-        ui.ExpectMessage(MessageIcon::Error,
-                         QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
-                             QStringLiteral("\" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως γέμισε· ό,τι είχε πριν το "
-                                            "αρχείο έμεινε όπως ήταν."));
-        saved = WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2004-2005"), ui);
+        ui.ExpectMessage(
+            MessageIcon::Error,
+            QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
+                QStringLiteral("\" δεν μπορεί να αποθηκευτεί! Ο δίσκος ίσως γέμισε· ό,τι είχε πριν το "
+                               "αρχείο έμεινε όπως ήταν."));
+        saved = WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet,
+                                   QStringLiteral("2004-2005"), ui);
     }
     EXPECT_FALSE(saved);
     EXPECT_EQ(ReadBytes(state.CurrentFilePath), old);

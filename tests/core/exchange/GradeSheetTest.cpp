@@ -36,7 +36,7 @@ TEST(GradeSheet, EqualityComparesVisibleCells) {
     EXPECT_FALSE(a == b);
     b.SetCell(1, 1, QStringLiteral("x"));
     EXPECT_TRUE(a == b);
-    a.SetCell(0, 0, QString());  // setting an empty cell is the same as leaving it
+    a.SetCell(0, 0, QString()); // setting an empty cell is the same as leaving it
     EXPECT_TRUE(a == b);
     a.ClearCells();
     EXPECT_FALSE(a == b);
@@ -48,7 +48,7 @@ TEST(GradeSheet, ReplacingACellKeepsItsNeighbours) {
     sheet.SetCell(0, 0, QStringLiteral("α"));
     sheet.SetCell(0, 2, QStringLiteral("γγγ"));
     sheet.SetCell(0, 3, QStringLiteral("δ"));
-    sheet.SetCell(0, 1, QStringLiteral("β\tβ"));  // a tab inside a cell is just text
+    sheet.SetCell(0, 1, QStringLiteral("β\tβ")); // a tab inside a cell is just text
     sheet.SetCell(0, 2, QString());
     sheet.SetCell(0, 0, QStringLiteral("ααααα"));
     EXPECT_EQ(sheet.Cell(0, 0), QStringLiteral("ααααα"));
@@ -68,6 +68,6 @@ TEST(GradeSheet, WholeRowsFromTextAreCutToTheColumns) {
     EXPECT_EQ(sheet.Cell(1, 2), QString()) << "the dropped cell does not come back";
     sheet.SetCell(1, 2, QStringLiteral("z"));
     EXPECT_EQ(sheet.RowText(1), QStringLiteral("a\tbb\tz"));
-    sheet.SetRowText(5, QStringLiteral("x"), {0});  // outside: ignored
+    sheet.SetRowText(5, QStringLiteral("x"), {0}); // outside: ignored
     EXPECT_EQ(sheet.RowCount(), 2);
 }

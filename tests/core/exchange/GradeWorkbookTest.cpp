@@ -3,8 +3,8 @@
 // Workbooks other than our own are built here part by part with libzip.
 #include "core/exchange/GradeWorkbook.h"
 
-#include "core/exchange/GradeSheet.h"
 #include "base/RegionalFormats.h"
+#include "core/exchange/GradeSheet.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

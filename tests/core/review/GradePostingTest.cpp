@@ -6,9 +6,9 @@
 #include "ReviewTestSupport.h"
 
 #include "base/RegionalFormats.h"
+#include "core/shell/AppState.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TableLock.h"
-#include "core/shell/AppState.h"
 #include "support/OtherProgramsLock.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"

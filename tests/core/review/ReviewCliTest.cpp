@@ -3,11 +3,11 @@
 #include "ReviewTestSupport.h"
 
 #include "core/exchange/GradeDataFile.h"
-#include "core/review/PostingJournal.h"
 #include "core/review/GradePosting.h"
+#include "core/review/PostingJournal.h"
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolGenerator.h"
 #include "schooldb/TablePasswords.h"
+#include "schooldb/builder/SchoolGenerator.h"
 #include "support/CliRun.h"
 
 #include <QDir>
@@ -102,7 +102,7 @@ TEST_F(ReviewCli, PostNeedsTheRightAndYesThenUndoGivesEverythingBack) {
     EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
 
     const ProcessRun posted = Run({QStringLiteral("post"), path, QStringLiteral("--period"),
-                                  QStringLiteral("2"), QStringLiteral("--yes")});
+                                   QStringLiteral("2"), QStringLiteral("--yes")});
     // Student 1's Φυσική "x" and student 2's Άλγεβρα "25" are not in the database: not a success.
     ASSERT_EQ(posted.exitCode, 1) << posted.err.toStdString();
     EXPECT_TRUE(posted.out.contains(QStringLiteral("Εγγραφές που αποθηκεύτηκαν: 3")))
@@ -149,7 +149,7 @@ TEST_F(ReviewCli, GradesWithNowhereToGoAreErrorsOfCheckAndPost) {
     EXPECT_TRUE(checked.out.contains(QStringLiteral("2\t77 Ω Όνομα\t\t\tErr5\n")));
     EXPECT_TRUE(checked.out.contains(QStringLiteral("Err4: ") + PostingStateReason(PostingState::Err4)));
     const ProcessRun posted = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
-                                  QStringLiteral("2"), QStringLiteral("--yes")});
+                                   QStringLiteral("2"), QStringLiteral("--yes")});
     EXPECT_EQ(posted.exitCode, 1);
     EXPECT_TRUE(posted.out.contains(QStringLiteral("Εγγραφές που αποθηκεύτηκαν: 0")))
         << posted.out.toStdString();
@@ -158,7 +158,7 @@ TEST_F(ReviewCli, GradesWithNowhereToGoAreErrorsOfCheckAndPost) {
 
     WriteSheetFile(path, {StudentLine("1;1;20", "Α", {"14"})});
     const ProcessRun untitled = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
-                                    QStringLiteral("2"), QStringLiteral("--yes")});
+                                     QStringLiteral("2"), QStringLiteral("--yes")});
     EXPECT_EQ(untitled.exitCode, 1);
     EXPECT_TRUE(untitled.err.contains(QStringLiteral("γραμμή τίτλων"))) << untitled.err.toStdString();
     EXPECT_TRUE(ReadGradeHeader(path).Posted.isEmpty());
@@ -218,15 +218,15 @@ TEST_F(ReviewCli, FilesThatCannotBeReadAreNamedForWhatTheyAre) {
 TEST_F(ReviewCli, AFileSizeLimitIsAWriteErrorAndLeavesNoRunBehind) {
     const QByteArray before = ReadBytes(GradeTable());
     const rlim_t limit = rlim_t(before.size() / 2);
-    const ProcessRun run = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"), QStringLiteral("2"),
-                               QStringLiteral("--yes")},
-                              true, [limit] {
-                                  std::signal(SIGXFSZ, SIG_DFL);
-                                  struct rlimit l {};
-                                  getrlimit(RLIMIT_FSIZE, &l);
-                                  l.rlim_cur = limit;
-                                  setrlimit(RLIMIT_FSIZE, &l);
-                              });
+    const ProcessRun run = Run({QStringLiteral("post"), kFile, QStringLiteral("--period"),
+                                QStringLiteral("2"), QStringLiteral("--yes")},
+                               true, [limit] {
+                                   std::signal(SIGXFSZ, SIG_DFL);
+                                   struct rlimit l {};
+                                   getrlimit(RLIMIT_FSIZE, &l);
+                                   l.rlim_cur = limit;
+                                   setrlimit(RLIMIT_FSIZE, &l);
+                               });
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("δεν μπορεί να αποθηκευτεί"))) << run.err.toStdString();
     EXPECT_EQ(ReadBytes(GradeTable()), before);

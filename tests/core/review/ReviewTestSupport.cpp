@@ -1,8 +1,8 @@
 #include "ReviewTestSupport.h"
 
 #include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolTables.h"
 #include "schooldb/TablePasswords.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/exchange/GradeSheet.h"
-#include "schooldb/FieldValue.h"
 #include "core/shell/AppState.h"
+#include "schooldb/FieldValue.h"
 
 #include <QByteArray>
 #include <QList>

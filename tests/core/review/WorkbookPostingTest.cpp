@@ -3,9 +3,9 @@
 // summaries, the same GRADE.DB byte for byte.
 #include "ReviewTestSupport.h"
 
+#include "base/RegionalFormats.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeWorkbook.h"
-#include "base/RegionalFormats.h"
 #include "core/review/GradePosting.h"
 #include "core/shell/DocumentFolders.h"
 #include "core/shell/DocumentTransfer.h"

@@ -34,11 +34,14 @@ TEST_F(Cli, SendReceiveListAndDelete) {
     WriteBytes(prog + QStringLiteral("/Exports/a.agd"), Sheet("a.agd"));
     QDir().mkpath(dir.Path(QStringLiteral("usb")));
     QString out, err;
-    ASSERT_EQ(Run({QStringLiteral("send"), QStringLiteral("a.agd"), dir.Path(QStringLiteral("usb"))}, &out, &err), 0)
+    ASSERT_EQ(
+        Run({QStringLiteral("send"), QStringLiteral("a.agd"), dir.Path(QStringLiteral("usb"))}, &out, &err),
+        0)
         << err.toStdString();
     const QString sent = dir.Path(QStringLiteral("usb/a.agd"));
     EXPECT_FALSE(ReadGradeHeader(sent).Exported.isEmpty());
-    EXPECT_EQ(ReadGradeHeader(sent).Exported, ReadGradeHeader(prog + QStringLiteral("/Exports/a.agd")).Exported);
+    EXPECT_EQ(ReadGradeHeader(sent).Exported,
+              ReadGradeHeader(prog + QStringLiteral("/Exports/a.agd")).Exported);
 
     // An existing destination is refused unless --overwrite is given.
     EXPECT_NE(Run({QStringLiteral("send"), QStringLiteral("a.agd"), sent}, &out, &err), 0);
@@ -52,12 +55,17 @@ TEST_F(Cli, SendReceiveListAndDelete) {
     ASSERT_EQ(Run({QStringLiteral("list"), QStringLiteral("inbox")}, &out), 0);
     const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0], QStringLiteral("α/α\tΌνομα Αρχείου\tΔημιουργήθηκε\tΑπεστάλη\tΣυμπληρώθηκε\tΕλήφθη\tΚαταχωρήθηκε"));
+    EXPECT_EQ(
+        lines[0],
+        QStringLiteral("α/α\tΌνομα Αρχείου\tΔημιουργήθηκε\tΑπεστάλη\tΣυμπληρώθηκε\tΕλήφθη\tΚαταχωρήθηκε"));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1\ta.agd\tc\t"))) << lines[1].toStdString();
 
-    EXPECT_NE(Run({QStringLiteral("delete"), QStringLiteral("inbox"), QStringLiteral("a.agd")}), 0) << "needs --yes";
+    EXPECT_NE(Run({QStringLiteral("delete"), QStringLiteral("inbox"), QStringLiteral("a.agd")}), 0)
+        << "needs --yes";
     EXPECT_TRUE(QFile::exists(prog + QStringLiteral("/Imports/a.agd")));
-    EXPECT_EQ(Run({QStringLiteral("delete"), QStringLiteral("inbox"), QStringLiteral("a.agd"), QStringLiteral("--yes")}), 0);
+    EXPECT_EQ(Run({QStringLiteral("delete"), QStringLiteral("inbox"), QStringLiteral("a.agd"),
+                   QStringLiteral("--yes")}),
+              0);
     EXPECT_FALSE(QFile::exists(prog + QStringLiteral("/Imports/a.agd")));
     EXPECT_NE(Run({QStringLiteral("list"), QStringLiteral("attic")}), 0);
 }
@@ -75,12 +83,15 @@ TEST_F(Cli, ReceivingIntoAReadOnlyInBoxIsRefusedAndLosesNothing) {
                           QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
     for (const QString& path : {dir.Path(), prog, prog + QStringLiteral("/Exports")})
         ASSERT_TRUE(QFile::setPermissions(path, everyone));
-    ASSERT_TRUE(QFile::setPermissions(sent, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
-    ASSERT_TRUE(QFile::setPermissions(inbox, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                                 QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(sent, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                QFileDevice::ReadOther));
+    ASSERT_TRUE(QFile::setPermissions(inbox, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                 QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                                 QFileDevice::ReadOther | QFileDevice::ExeOther));
     QString program = QStringLiteral(EKALDO_CLI_PATH);
-    QStringList args = {QStringLiteral("receive"), sent, QStringLiteral("--program-folder"), prog,
-                        QStringLiteral("--settings"), dir.Path(QStringLiteral("Z.INI"))};
+    QStringList args = {QStringLiteral("receive"),          sent,
+                        QStringLiteral("--program-folder"), prog,
+                        QStringLiteral("--settings"),       dir.Path(QStringLiteral("Z.INI"))};
     if (::geteuid() == 0) {
         args = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                            QStringLiteral("--clear-groups"), QStringLiteral("--"), program} +

@@ -1,8 +1,8 @@
+#include "core/shell/DocumentTransfer.h"
 #include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeWorkbook.h"
 #include "core/shell/AppState.h"
 #include "core/shell/DocumentFolders.h"
-#include "core/shell/DocumentTransfer.h"
-#include "core/exchange/GradeWorkbook.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -15,9 +15,12 @@ using namespace ekaldo::testing;
 namespace {
 
 QByteArray GradeFile(const QString& fileName, const QString& extraHeader = QString()) {
-    return Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nVersion=1.0\r\nFileName=") + fileName +
-                 QStringLiteral("\r\nCreated=1/1/05 12:00:00 PM\r\nExported=\r\nModified=\r\nImported=\r\nPosted=\r\n") +
-                 extraHeader + QStringLiteral("SchoolYear=2004-2005\r\n[Data]\r\nα/α\tΕΠΩΝΥΜΟ\r\n1;1;20\tΑλεξίου\r\n"));
+    return Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nVersion=1.0\r\nFileName=") +
+                 fileName +
+                 QStringLiteral(
+                     "\r\nCreated=1/1/05 12:00:00 PM\r\nExported=\r\nModified=\r\nImported=\r\nPosted=\r\n") +
+                 extraHeader +
+                 QStringLiteral("SchoolYear=2004-2005\r\n[Data]\r\nα/α\tΕΠΩΝΥΜΟ\r\n1;1;20\tΑλεξίου\r\n"));
 }
 
 struct FoldersFixture : ::testing::Test {
@@ -37,7 +40,8 @@ struct FoldersFixture : ::testing::Test {
     QString OutBox(const QString& name) const { return DocumentPath(state, DocumentPage::OutBox, name); }
     QString InBox(const QString& name) const { return DocumentPath(state, DocumentPage::InBox, name); }
     QString Overwrite(const QString& path) const {
-        return QStringLiteral("Το Αρχείο \"") + path + QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;");
+        return QStringLiteral("Το Αρχείο \"") + path +
+               QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;");
     }
 };
 
@@ -80,7 +84,8 @@ TEST_F(FoldersFixture, SendCopiesAndStampsBothCopiesWithOneClockRead) {
     const QString dest = dir.Path(QStringLiteral("out/b.agd"));
     ui.SetClockStep(1000);
     ui.ExpectSaveFile(QStringLiteral("Αποστολή Αρχείου.."), dest)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
     SendGradeFile(state, ui, QStringLiteral("a.agd"));
     EXPECT_EQ(ReadGradeHeader(OutBox(QStringLiteral("a.agd"))).Exported, stamp);
     EXPECT_EQ(ReadGradeHeader(dest).Exported, stamp);
@@ -93,7 +98,8 @@ TEST_F(FoldersFixture, SendCopiesAndStampsBothCopiesWithOneClockRead) {
     EXPECT_TRUE(QDir(state.ImportsDir).isEmpty()) << "the InBox is not touched";
     // The data lines travel unchanged.
     const QByteArray sent = ReadBytes(dest);
-    EXPECT_TRUE(sent.endsWith(GradeFile(QStringLiteral("a.agd")).mid(GradeFile(QStringLiteral("a.agd")).indexOf("[Data]"))));
+    EXPECT_TRUE(sent.endsWith(
+        GradeFile(QStringLiteral("a.agd")).mid(GradeFile(QStringLiteral("a.agd")).indexOf("[Data]"))));
 }
 
 TEST_F(FoldersFixture, SendingAgainRestampsAndNoToOverwriteChangesNothing) {
@@ -106,11 +112,13 @@ TEST_F(FoldersFixture, SendingAgainRestampsAndNoToOverwriteChangesNothing) {
     EXPECT_TRUE(ReadGradeHeader(OutBox(QStringLiteral("a.agd"))).Exported.isEmpty()) << "no stamp";
 
     ui.ExpectMessage(MessageIcon::Question, Overwrite(dest), MessageAnswer::Yes)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
     EXPECT_TRUE(SendGradeFileTo(ui, OutBox(QStringLiteral("a.agd")), dest));
     ui.SetNow(moment.addDays(1));
     ui.ExpectMessage(MessageIcon::Question, Overwrite(dest), MessageAnswer::Yes)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
     EXPECT_TRUE(SendGradeFileTo(ui, OutBox(QStringLiteral("a.agd")), dest));
     EXPECT_EQ(ReadGradeHeader(OutBox(QStringLiteral("a.agd"))).Exported, QStringLiteral("3/5/05 9:30:15 AM"));
 }
@@ -120,8 +128,10 @@ TEST_F(FoldersFixture, SendingAFileOntoItselfNeverEmptiesIt) {
     WriteBytes(OutBox(QStringLiteral("a.agd")), original);
     const QString same = state.ExportsDir + QStringLiteral("/./a.agd");
     ui.ExpectMessage(MessageIcon::Question, Overwrite(same), MessageAnswer::Yes)
-        .ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + same +
-                                               QStringLiteral("\" δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
+        .ExpectMessage(
+            MessageIcon::Error,
+            QStringLiteral("Το Αρχείο \"") + same +
+                QStringLiteral("\" δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
     EXPECT_FALSE(SendGradeFileTo(ui, OutBox(QStringLiteral("a.agd")), same));
     EXPECT_EQ(ReadBytes(OutBox(QStringLiteral("a.agd"))), original);
 }
@@ -142,7 +152,8 @@ TEST_F(FoldersFixture, ReceiveFilesTheCopyUnderItsHeaderNameAndStampsOnlyIt) {
     WriteBytes(source, original);
     const QString dest = InBox(QStringLiteral("7A-2005.agd"));
     ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), source)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" ελήφθη επιτυχώς!"));
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" ελήφθη επιτυχώς!"));
     ReceiveGradeFile(state, ui);
     EXPECT_EQ(ReadGradeHeader(dest).Imported, stamp);
     EXPECT_EQ(ReadBytes(source), original) << "the chosen file gets no stamp";
@@ -150,7 +161,8 @@ TEST_F(FoldersFixture, ReceiveFilesTheCopyUnderItsHeaderNameAndStampsOnlyIt) {
     EXPECT_EQ(state.GradeFileHeader.FileName, QStringLiteral("7A-2005.agd"));
 
     // Again: the overwrite question first.
-    ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), source).ExpectMessage(MessageIcon::Question, Overwrite(dest), MessageAnswer::No);
+    ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), source)
+        .ExpectMessage(MessageIcon::Question, Overwrite(dest), MessageAnswer::No);
     ReceiveGradeFile(state, ui);
     EXPECT_EQ(ReadGradeHeader(dest).Imported, stamp);
 }
@@ -158,14 +170,22 @@ TEST_F(FoldersFixture, ReceiveFilesTheCopyUnderItsHeaderNameAndStampsOnlyIt) {
 TEST_F(FoldersFixture, ReceivedNamesCannotLeaveTheInBox) {
     const struct {
         const char* fileName;
-        const char* expected;  // nullptr: no usable name
+        const char* expected; // nullptr: no usable name
     } cases[] = {
-        {"C:\\\\Teacher\\\\Β1.agd", "Β1.agd"}, {"../../etc/evil.agd", "evil.agd"}, {"sub/dir\\\\x.agd", "x.agd"},
-        {"..", nullptr}, {".", nullptr}, {"", nullptr}, {"a/", nullptr}, {"/", nullptr},
+        {"C:\\\\Teacher\\\\Β1.agd", "Β1.agd"},
+        {"../../etc/evil.agd", "evil.agd"},
+        {"sub/dir\\\\x.agd", "x.agd"},
+        {"..", nullptr},
+        {".", nullptr},
+        {"", nullptr},
+        {"a/", nullptr},
+        {"/", nullptr},
     };
     for (const auto& c : cases) {
         const QString source = dir.Path(QStringLiteral("in/src.agd"));
-        WriteBytes(source, GradeFile(QString::fromUtf8(c.fileName).replace(QStringLiteral("\\\\"), QStringLiteral("\\"))));
+        WriteBytes(
+            source,
+            GradeFile(QString::fromUtf8(c.fileName).replace(QStringLiteral("\\\\"), QStringLiteral("\\"))));
         const auto destination = ReceivedFileDestination(state, source);
         if (c.expected) {
             ASSERT_TRUE(destination.has_value()) << c.fileName;
@@ -177,8 +197,9 @@ TEST_F(FoldersFixture, ReceivedNamesCannotLeaveTheInBox) {
     // A header without a usable name ends in the error box, and nothing is written.
     const QString source = dir.Path(QStringLiteral("in/src.agd"));
     WriteBytes(source, "no header at all");
-    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + InBox(QString()) +
-                                             QStringLiteral("\" δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
+    ui.ExpectMessage(MessageIcon::Error,
+                     QStringLiteral("Το Αρχείο \"") + InBox(QString()) +
+                         QStringLiteral("\" δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
     EXPECT_FALSE(ReceiveGradeFileFrom(state, ui, source));
     EXPECT_TRUE(QDir(state.ImportsDir).isEmpty());
     EXPECT_TRUE(QDir(dir.Path(QStringLiteral("prog"))).entryList(QDir::Files).isEmpty());
@@ -197,10 +218,12 @@ TEST_F(FoldersFixture, DeleteAsksAndRemovesOnlyOnYes) {
     EXPECT_FALSE(QFile::exists(path));
     // The empty row of an empty list names the folder itself: it is never removed.
     const QString folderPath = DocumentPath(state, DocumentPage::Templates, QString());
-    ui.ExpectMessage(MessageIcon::Question, QStringLiteral("Πρόκειται να διαγράψετε το Αρχείο \"") + folderPath +
-                                                QStringLiteral("\" !\nΘα προχωρήσετε στη διαγραφή;"),
+    ui.ExpectMessage(MessageIcon::Question,
+                     QStringLiteral("Πρόκειται να διαγράψετε το Αρχείο \"") + folderPath +
+                         QStringLiteral("\" !\nΘα προχωρήσετε στη διαγραφή;"),
                      MessageAnswer::Yes)
-        .ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + folderPath + QStringLiteral("\" δεν μπορεί να διαγραφεί!"));
+        .ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + folderPath +
+                                               QStringLiteral("\" δεν μπορεί να διαγραφεί!"));
     EXPECT_FALSE(DeleteDocument(state, ui, DocumentPage::Templates, QString()));
     EXPECT_TRUE(QDir(state.TemplatesDir).exists());
 }
@@ -210,7 +233,8 @@ TEST_F(FoldersFixture, WorkbookGoesOutStampedAndComesBackShownFirstThenFiledAsGr
     const QString workbook = dir.Path(QStringLiteral("out/a.xlsx"));
     ui.SetClockStep(1000);
     ui.ExpectSaveFile(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο.."), workbook)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + workbook + QStringLiteral("\" απεστάλη επιτυχώς!"));
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Το Αρχείο \"") + workbook + QStringLiteral("\" απεστάλη επιτυχώς!"));
     SendGradeWorkbook(state, ui, QStringLiteral("a.agd"));
     EXPECT_EQ(ui.ClockReads(), 1);
     EXPECT_EQ(ReadGradeHeader(OutBox(QStringLiteral("a.agd"))).Exported, stamp);
@@ -222,20 +246,25 @@ TEST_F(FoldersFixture, WorkbookGoesOutStampedAndComesBackShownFirstThenFiledAsGr
 
     // What came back is shown first; No writes nothing.
     const QString dest = InBox(QStringLiteral("a.agd"));
-    const QString shown = QStringLiteral("Το Αρχείο \"") + workbook +
-                          QStringLiteral("\":\nΓραμμές μαθητών: 1\nΣυμπληρωμένοι βαθμοί: 0\nΔεν λείπει καμία γραμμή.\n"
-                                         "Να γραφτεί ως \"") + dest + QStringLiteral("\";");
-    ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), workbook).ExpectMessage(MessageIcon::Question, shown, MessageAnswer::No);
+    const QString shown =
+        QStringLiteral("Το Αρχείο \"") + workbook +
+        QStringLiteral("\":\nΓραμμές μαθητών: 1\nΣυμπληρωμένοι βαθμοί: 0\nΔεν λείπει καμία γραμμή.\n"
+                       "Να γραφτεί ως \"") +
+        dest + QStringLiteral("\";");
+    ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), workbook)
+        .ExpectMessage(MessageIcon::Question, shown, MessageAnswer::No);
     ReceiveGradeFile(state, ui);
     EXPECT_TRUE(QDir(state.ImportsDir).isEmpty());
-    EXPECT_EQ(ui.FileDialogs()[1].filter,
-              QStringLiteral("Αρχείο Βαθμολογίας ή Λογιστικό Φύλλο (*.agd *.xlsx);;Αρχείο Βαθμολογίας (*.agd);;"
-                             "Λογιστικό Φύλλο (*.xlsx)"));
+    EXPECT_EQ(
+        ui.FileDialogs()[1].filter,
+        QStringLiteral("Αρχείο Βαθμολογίας ή Λογιστικό Φύλλο (*.agd *.xlsx);;Αρχείο Βαθμολογίας (*.agd);;"
+                       "Λογιστικό Φύλλο (*.xlsx)"));
 
     ui.SetNow(moment.addDays(1));
     ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), workbook)
         .ExpectMessage(MessageIcon::Question, shown, MessageAnswer::Yes)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" ελήφθη επιτυχώς!"));
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" ελήφθη επιτυχώς!"));
     ReceiveGradeFile(state, ui);
     const GradeHeader received = ReadGradeHeader(dest);
     EXPECT_EQ(received.Exported, stamp);
@@ -249,15 +278,17 @@ TEST_F(FoldersFixture, WorkbookGoesOutStampedAndComesBackShownFirstThenFiledAsGr
     // year than the open one, and a file that is no workbook at all.
     QFile::remove(dest);
     state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2005-2006");
-    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + workbook +
-                                             QStringLiteral("\" δεν μπορεί να ληφθεί!\nΤο φύλλο ανήκει στο Σχ. Έτος "
-                                                            "2004-2005, όχι στο ανοιχτό Σχ. Έτος 2005-2006."));
+    ui.ExpectMessage(MessageIcon::Error,
+                     QStringLiteral("Το Αρχείο \"") + workbook +
+                         QStringLiteral("\" δεν μπορεί να ληφθεί!\nΤο φύλλο ανήκει στο Σχ. Έτος "
+                                        "2004-2005, όχι στο ανοιχτό Σχ. Έτος 2005-2006."));
     EXPECT_FALSE(ReceiveGradeFileFrom(state, ui, workbook));
     const QString broken = dir.Path(QStringLiteral("in/broken.xlsx"));
     WriteBytes(broken, GradeFile(QStringLiteral("a.agd")));
-    ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Αρχείο \"") + broken +
-                                             QStringLiteral("\" δεν μπορεί να ληφθεί!\nΔεν είναι βιβλίο εργασίας "
-                                                            "λογιστικού φύλλου (.xlsx) ή έχει αλλοιωθεί."));
+    ui.ExpectMessage(MessageIcon::Error,
+                     QStringLiteral("Το Αρχείο \"") + broken +
+                         QStringLiteral("\" δεν μπορεί να ληφθεί!\nΔεν είναι βιβλίο εργασίας "
+                                        "λογιστικού φύλλου (.xlsx) ή έχει αλλοιωθεί."));
     EXPECT_FALSE(ReceiveGradeFileFrom(state, ui, broken));
     EXPECT_TRUE(QDir(state.ImportsDir).isEmpty());
 }

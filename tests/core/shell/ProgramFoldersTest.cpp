@@ -1,8 +1,8 @@
 // Where the program reads its help and keeps the user's work, built tree and
 // installed, and the first start of an installed program.
 #include "core/shell/ProgramFolders.h"
-#include "schooldb/SchoolYears.h"
 #include "core/shell/AppState.h"
+#include "schooldb/SchoolYears.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 

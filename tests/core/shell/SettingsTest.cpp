@@ -1,7 +1,7 @@
+#include "core/shell/Settings.h"
 #include "base/FileErrors.h"
 #include "base/ProfileFile.h"
 #include "core/shell/AppState.h"
-#include "core/shell/Settings.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -42,7 +42,8 @@ TEST(Settings, FirstRunGivesTheDefaultsAndWritesOnlyGeneral) {
     EXPECT_EQ(Read(state, "General", "Program"), QStringLiteral("Ηλεκτρονικό Κάλντο"));
     EXPECT_EQ(Read(state, "General", "Version"), QStringLiteral("1.5a"));
     EXPECT_EQ(Read(state, "General", "Copyright"), Program::CopyrightNotice);
-    EXPECT_EQ(Read(state, "Directory", "DBPath"), QStringLiteral("<missing>")) << "only General is written at start";
+    EXPECT_EQ(Read(state, "Directory", "DBPath"), QStringLiteral("<missing>"))
+        << "only General is written at start";
 }
 
 TEST(Settings, ConfirmedExitWritesWhatIsKeptButNoReportSection) {
@@ -53,7 +54,7 @@ TEST(Settings, ConfirmedExitWritesWhatIsKeptButNoReportSection) {
     state.InBoxWidths[5] = 77;
     state.TemplateWidths[0] = 300;
     state.ClassW = 99;
-    state.BackFontName = QStringLiteral("Tahoma");  // changed in the Parameters window, never saved
+    state.BackFontName = QStringLiteral("Tahoma"); // changed in the Parameters window, never saved
     SaveSettings(state);
     EXPECT_EQ(Read(state, "Directory", "DBPath"), state.ProgramFolder);
     EXPECT_EQ(Read(state, "fc_Main", "W"), QStringLiteral("800"));
@@ -62,7 +63,8 @@ TEST(Settings, ConfirmedExitWritesWhatIsKeptButNoReportSection) {
     EXPECT_EQ(Read(state, "fc_Filter", "ClassW"), QStringLiteral("99"));
     EXPECT_EQ(Read(state, "fc_Post", "W"), QStringLiteral("740"));
     EXPECT_EQ(Read(state, "Report", "BackFontName"), QStringLiteral("<missing>"));
-    EXPECT_EQ(Read(state, "fc_Main", "cw_InBox1"), QStringLiteral("<missing>")) << "columns 0 and 1 are not stored";
+    EXPECT_EQ(Read(state, "fc_Main", "cw_InBox1"), QStringLiteral("<missing>"))
+        << "columns 0 and 1 are not stored";
 
     AppState again = FreshState(dir);
     LoadSettings(again);
@@ -77,9 +79,10 @@ TEST(Settings, SaveWritesKeysInTheirOrder) {
     AppState state = FreshState(dir);
     SaveSettings(state);
     const QString text = QString::fromLatin1(ReadBytes(state.SettingsPath));
-    const QStringList sections = {QStringLiteral("[Directory]"), QStringLiteral("[fc_Main]"), QStringLiteral("[fc_DataMngr]"),
-                                  QStringLiteral("[fc_PreviewForm]"), QStringLiteral("[fc_Filter]"),
-                                  QStringLiteral("[fc_View]"), QStringLiteral("[fc_Post]")};
+    const QStringList sections = {QStringLiteral("[Directory]"),   QStringLiteral("[fc_Main]"),
+                                  QStringLiteral("[fc_DataMngr]"), QStringLiteral("[fc_PreviewForm]"),
+                                  QStringLiteral("[fc_Filter]"),   QStringLiteral("[fc_View]"),
+                                  QStringLiteral("[fc_Post]")};
     qsizetype last = -1;
     for (const QString& s : sections) {
         const qsizetype at = text.indexOf(s);
@@ -88,7 +91,8 @@ TEST(Settings, SaveWritesKeysInTheirOrder) {
     }
     EXPECT_TRUE(text.contains(QStringLiteral("[fc_Main]\r\nX=10\r\nY=10\r\nW=450\r\nH=350\r\nSplitW=180\r\n"
                                              "cw_InBox2=240\r\ncw_InBox3=128")));
-    EXPECT_TRUE(text.contains(QStringLiteral("H=580\r\nSplitH=180\r\nLevelW=148\r\nClassW=148\r\nCourseW=148\r\n")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("H=580\r\nSplitH=180\r\nLevelW=148\r\nClassW=148\r\nCourseW=148\r\n")));
 }
 
 TEST(Settings, HexadecimalAndBadValues) {
@@ -98,7 +102,7 @@ TEST(Settings, HexadecimalAndBadValues) {
     WriteBytes(state.SettingsPath, "[fc_Main]\r\nX=0x20\r\nY=abc\r\nW=0X1F4\r\nH=-5\r\nSplitW=\r\n"
                                    "[Report]\r\nBackColor=0x00FF8000\r\nForeColor=0xFFFFFFFF\r\n"
                                    "[fc_Filter]\r\nSplitH=12x\r\nLevelW=0x\r\n");
-    state.SplitW = 222;  // a missing or bad key leaves such a variable as it was
+    state.SplitW = 222; // a missing or bad key leaves such a variable as it was
     state.SplitH = 111;
     LoadSettings(state);
     EXPECT_EQ(state.MainPlacement.x, 32);
@@ -159,7 +163,8 @@ TEST(Settings, EveryValueComesBackAndTheFileIsUtf8OnlyWhileAValueNeedsIt) {
     EXPECT_EQ(again.LastSendFolder, state.LastSendFolder);
     EXPECT_EQ(again.LastReceiveFolder, state.LastReceiveFolder);
     EXPECT_EQ(again.LastSchoolYear, state.LastSchoolYear);
-    EXPECT_EQ(ProfileFile::ReadSection(again.SettingsPath, QStringLiteral("General"), true).Value(QStringLiteral("Program")),
+    EXPECT_EQ(ProfileFile::ReadSection(again.SettingsPath, QStringLiteral("General"), true)
+                  .Value(QStringLiteral("Program")),
               Program::ProgramName);
     // Back to a Greek folder: the file is the program's code page again, its
     // other content kept.

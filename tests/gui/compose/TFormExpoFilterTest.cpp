@@ -1,21 +1,21 @@
 // The student filter window and its dialogs, offscreen, on a school written by the builder.
+#include "gui/compose/TFormExpoFilter.h"
 #include "core/compose/ColumnSettings.h"
 #include "core/compose/SheetClipboard.h"
-#include "gui/compose/TFormExpoFilter.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/shell/AppState.h"
 #include "gui/compose/TFormSave.h"
 #include "gui/compose/TFormTableSort.h"
-#include "core/exchange/GradeDataFile.h"
-#include "gui/widgets/TSheetGrid.h"
 #include "gui/print/PrintGrid.h"
-#include "report/PrintTestSupport.h"
 #include "gui/print/TPreviewForm.h"
 #include "gui/print/TPrintStatusForm.h"
-#include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolTables.h"
-#include "schooldb/TablePasswords.h"
-#include "core/shell/AppState.h"
-#include "gui/shell/TFormMain.h"
 #include "gui/shell/TAboutForm.h"
+#include "gui/shell/TFormMain.h"
+#include "gui/widgets/TSheetGrid.h"
+#include "report/PrintTestSupport.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/TablePasswords.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -43,13 +43,19 @@ namespace {
 
 void WriteSchool(const QString& folder) {
     QDir().mkpath(folder);
-    SchoolTables::Level().Row({QStringLiteral("ΓΥ"), QStringLiteral("Γυμνάσιο")}).Row({QStringLiteral("ΛΥ"), QStringLiteral("Λύκειο")}).Write(folder);
+    SchoolTables::Level()
+        .Row({QStringLiteral("ΓΥ"), QStringLiteral("Γυμνάσιο")})
+        .Row({QStringLiteral("ΛΥ"), QStringLiteral("Λύκειο")})
+        .Write(folder);
     SchoolTables::Method().Row({1, 1.0, 20.0}).Write(folder);
     SchoolTables::Class()
         .Row({1, QStringLiteral("ΓΥ"), QVariant(), 1, QStringLiteral("Α")})
         .Row({2, QStringLiteral("ΛΥ"), QVariant(), 1, QStringLiteral("Β")})
         .Write(folder);
-    SchoolTables::Course().Row({10, 1, QStringLiteral("Α1")}).Row({20, 2, QStringLiteral("Β1")}).Write(folder);
+    SchoolTables::Course()
+        .Row({10, 1, QStringLiteral("Α1")})
+        .Row({20, 2, QStringLiteral("Β1")})
+        .Write(folder);
     SchoolTables::Subject()
         .Row({1, QStringLiteral("Άλγεβρα"), QVariant(), 1, true})
         .Row({2, QStringLiteral("Φυσική"), QVariant(), 2, true})
@@ -58,7 +64,10 @@ void WriteSchool(const QString& folder) {
         .Row({1, QStringLiteral("Ωραίος"), QStringLiteral("Νίκος"), QStringLiteral("Μ1"), 10})
         .Row({2, QStringLiteral("Άγγελος"), QStringLiteral("Ελένη"), QStringLiteral("Μ2"), 20})
         .Write(folder);
-    SchoolTables::Guardian().Row({1, QStringLiteral("Πέτρος")}).Row({2, QStringLiteral("Σπύρος")}).Write(folder);
+    SchoolTables::Guardian()
+        .Row({1, QStringLiteral("Πέτρος")})
+        .Row({2, QStringLiteral("Σπύρος")})
+        .Write(folder);
     const int fields = static_cast<int>(SchoolTables::GradeFieldNames().size());
     QVariantList grade{1, 1, true};
     for (int i = 0; i < fields; ++i)
@@ -119,10 +128,11 @@ TEST_F(FilterFixture, OpensWithDefaultsAndComposesOnEveryDoubleClick) {
     EXPECT_EQ(w.edtExpoFileName()->text(), QStringLiteral("Νέο"));
     EXPECT_EQ(state.ColumnOrder, DefaultColumnOrder());
     EXPECT_EQ(w.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 2"));
-    EXPECT_EQ(w.Button(QStringLiteral("tbtnSaveTable"))->toolTip(), QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας"));
+    EXPECT_EQ(w.Button(QStringLiteral("tbtnSaveTable"))->toolTip(),
+              QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας"));
     DoubleClick(SelectionKind::Levels, RowOf(SelectionKind::Levels, QStringLiteral("Λύκειο")));
     EXPECT_EQ(w.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 1"));
-    DoubleClick(SelectionKind::Subjects, 2);  // "<Όλα>"
+    DoubleClick(SelectionKind::Subjects, 2); // "<Όλα>"
     EXPECT_EQ(w.Composition().Sheet.ColCount(), 10);
     EXPECT_EQ(w.grdStudents()->model()->columnCount(), 10);
     EXPECT_EQ(w.Composition().Sheet.Cell(1, 9), QStringLiteral("-1"));
@@ -138,7 +148,8 @@ TEST_F(FilterFixture, SavingASheetProposesTheBoxNameAsksBeforeReplacingAndRefres
           EXPECT_EQ(save.SaveAsFileEdit()->text(), QStringLiteral("Νέο.agd"));
           return int(QDialog::Accepted);
       })
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + path + QStringLiteral("\" ολοκληρώθηκε!"));
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + path + QStringLiteral("\" ολοκληρώθηκε!"));
     window->tbtnSaveTableClick();
     EXPECT_EQ(outBoxRefreshed, 1);
     EXPECT_EQ(ReadGradeHeader(path).SchoolYear, QStringLiteral("2025-2026"));
@@ -149,7 +160,9 @@ TEST_F(FilterFixture, SavingASheetProposesTheBoxNameAsksBeforeReplacingAndRefres
           static_cast<TFormSave&>(dialog).SaveAsFileEdit()->setText(QStringLiteral("Νέο"));
           return int(QDialog::Accepted);
       })
-        .ExpectMessage(MessageIcon::Question, QStringLiteral("Το Αρχείο \"") + path + QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
+        .ExpectMessage(MessageIcon::Question,
+                       QStringLiteral("Το Αρχείο \"") + path +
+                           QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
                        MessageAnswer::No);
     window->tbtnSaveTableClick();
     EXPECT_EQ(ReadBytes(path), before);
@@ -173,9 +186,12 @@ TEST_F(FilterFixture, ATemplateWindowProposesItsOwnNameForBothFileKinds) {
           EXPECT_EQ(static_cast<TFormSave&>(dialog).SaveAsFileEdit()->text(), QStringLiteral("Β τάξη.agt"));
           return int(QDialog::Accepted);
       })
-        .ExpectMessage(MessageIcon::Question, QStringLiteral("Το Αρχείο \"") + path + QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
+        .ExpectMessage(MessageIcon::Question,
+                       QStringLiteral("Το Αρχείο \"") + path +
+                           QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
                        MessageAnswer::Yes)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Η Αποθήκευση στο Αρχείο \"") + path + QStringLiteral("\" ολοκληρώθηκε!"));
+        .ExpectMessage(MessageIcon::Information, QStringLiteral("Η Αποθήκευση στο Αρχείο \"") + path +
+                                                     QStringLiteral("\" ολοκληρώθηκε!"));
     window->tbtnSaveTemplateClick();
     EXPECT_TRUE(ReadBytes(path).startsWith("[Header]\r\nFile=MORVEN Grades Template\r\n"));
     EXPECT_EQ(templatesRefreshed, 1);
@@ -187,10 +203,10 @@ TEST_F(FilterFixture, SortDialogMovesLinesAndCancelChangesNothing) {
         auto& sort = static_cast<TFormTableSort&>(dialog);
         EXPECT_EQ(sort.windowTitle(), QStringLiteral("Διάταξη Πίνακα"));
         EXPECT_EQ(sort.SortedFieldLB()->item(0)->text(), QStringLiteral("Επίπεδο"));
-        sort.btnMoveUp()->click();  // nothing selected: nothing moves
+        sort.btnMoveUp()->click(); // nothing selected: nothing moves
         sort.SortedFieldLB()->setCurrentRow(0);
-        sort.btnMoveUp()->click();  // the top line cannot go up
-        sort.SortedFieldLB()->setCurrentRow(3);  // "Επώνυμο Μαθητή"
+        sort.btnMoveUp()->click();              // the top line cannot go up
+        sort.SortedFieldLB()->setCurrentRow(3); // "Επώνυμο Μαθητή"
         sort.btnMoveUp()->click();
         sort.btnMoveUp()->click();
         sort.btnMoveUp()->click();
@@ -222,7 +238,7 @@ TEST_F(FilterFixture, FieldsDialogSetsColumnsFixedCountAndGradeColumn) {
         EXPECT_EQ(fields.PeriodCoBo()->currentIndex(), 0);
         EXPECT_TRUE(fields.SpinEditFixedCols()->isEnabled());
         EXPECT_EQ(fields.SpinEditFixedCols()->value(), 1);
-        fields.SortedFieldLB()->setCurrentRow(3);  // "Μητρώο Μαθητή" to the front
+        fields.SortedFieldLB()->setCurrentRow(3); // "Μητρώο Μαθητή" to the front
         for (int i = 0; i < 3; ++i)
             fields.btnMoveUp()->click();
         fields.PeriodCoBo()->setCurrentIndex(1);
@@ -249,10 +265,12 @@ TEST_F(FilterFixture, FieldsDialogSetsColumnsFixedCountAndGradeColumn) {
 TEST_F(FilterFixture, CopyPutsTheSheetOnTheClipboardWithCrosses) {
     Open();
     DoubleClick(SelectionKind::Subjects, 2);
-    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Αντιγραφή στο Σημειωματάριο (Clipboard) ολοκληρώθηκε!"));
+    ui.ExpectMessage(MessageIcon::Information,
+                     QStringLiteral("Η Αντιγραφή στο Σημειωματάριο (Clipboard) ολοκληρώθηκε!"));
     window->CopySheetToClipboard();
     const QStringList lines = QGuiApplication::clipboard()->text().split(QStringLiteral("\r\n"));
-    EXPECT_EQ(lines[0], QStringLiteral("ΕΠΩΝΥΜΟ\tΟΝΟΜΑ\tΠΑΤΡΩΝΥΜΟ\tΜΗΤΡΩΟ\tΕΠΙΠΕΔΟ\tΤΑΞΗ\tΤΜΗΜΑ\tΆλγεβρα\tΦυσική"));
+    EXPECT_EQ(lines[0],
+              QStringLiteral("ΕΠΩΝΥΜΟ\tΟΝΟΜΑ\tΠΑΤΡΩΝΥΜΟ\tΜΗΤΡΩΟ\tΕΠΙΠΕΔΟ\tΤΑΞΗ\tΤΜΗΜΑ\tΆλγεβρα\tΦυσική"));
     EXPECT_EQ(lines[1], QStringLiteral("Ωραίος\tΝίκος\tΠέτρος\tΜ1\tΓυμνάσιο\tΑ\tΑ1\t\tx"));
     EXPECT_EQ(lines[2], QStringLiteral("Άγγελος\tΕλένη\tΣπύρος\tΜ2\tΛύκειο\tΒ\tΒ1\tx\tx"));
     bool complete = true;
@@ -296,9 +314,10 @@ TEST_F(FilterFixture, TheMainWindowOpensTheFilterForANewSheetAndForATemplate) {
     QTest::keyClick(&main, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(state.CurrentTemplateName, QStringLiteral("Νέο"));
 
-    WriteBytes(state.TemplatesDir + QStringLiteral("/Λύκειο.agt"),
-               Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\n[Levels]\r\n1=Λύκειο\r\nCnt=1\r\n"
-                                    "[Subjects]\r\n1=Φυσική\r\nCnt=1\r\n")));
+    WriteBytes(
+        state.TemplatesDir + QStringLiteral("/Λύκειο.agt"),
+        Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\n[Levels]\r\n1=Λύκειο\r\nCnt=1\r\n"
+                             "[Subjects]\r\n1=Φυσική\r\nCnt=1\r\n")));
     main.RefreshTemplates();
     main.lstvInOutDocs()->setCurrentRow(2);
     ui.ExpectModal([](QObject& dialog) {
@@ -330,7 +349,8 @@ TEST_F(FilterFixture, StudentColumnsStayFixedWhileSubjectsScroll) {
     EXPECT_FALSE(frozen->isColumnHidden(7));
     EXPECT_TRUE(frozen->isColumnHidden(8));
     // Scrolling sideways moves the sheet under the fixed columns, which stay.
-    window->grdStudents()->horizontalScrollBar()->setValue(window->grdStudents()->horizontalScrollBar()->maximum());
+    window->grdStudents()->horizontalScrollBar()->setValue(
+        window->grdStudents()->horizontalScrollBar()->maximum());
     EXPECT_EQ(frozen->horizontalScrollBar()->value(), 0);
     // A dragged column goes back to its place at the next composition.
     window->grdStudents()->horizontalHeader()->moveSection(2, 5);

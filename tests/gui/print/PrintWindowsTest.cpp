@@ -2,10 +2,10 @@
 // seam: the status window, the preview, the print dialog, PrintGrid and the
 // printer set-up; and the command-line tool's print command.
 #include "gui/print/PrintGrid.h"
-#include "report/PrintTestSupport.h"
 #include "gui/print/TPreviewForm.h"
 #include "gui/print/TPrintForm.h"
 #include "gui/print/TPrintStatusForm.h"
+#include "report/PrintTestSupport.h"
 #include "support/CliRun.h"
 #include "support/ScriptedUiServices.h"
 

@@ -5,12 +5,12 @@
 
 #include "core/review/ReviewTestSupport.h"
 
-#include "gui/compose/TFormSave.h"
+#include "base/RegionalFormats.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeSheetModel.h"
-#include "base/RegionalFormats.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
+#include "gui/compose/TFormSave.h"
 #include "gui/shell/TFormMain.h"
 #include "schooldb/SchoolDatabase.h"
 #include "support/ScriptedUiServices.h"

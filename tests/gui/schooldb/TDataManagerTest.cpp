@@ -1,14 +1,14 @@
 // The school-year window, its confirmation and the sign-in window, offscreen.
 #include "gui/schooldb/TDataManager.h"
 #include "base/ProfileFile.h"
-#include "schooldb/SchoolDatabase.h"
-#include "schooldb/builder/SchoolTables.h"
-#include "gui/schooldb/TDataOpen.h"
-#include "gui/schooldb/TPasswordForm.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
+#include "gui/schooldb/TDataOpen.h"
+#include "gui/schooldb/TPasswordForm.h"
 #include "gui/shell/TFormMain.h"
 #include "gui/shell/WindowPlacer.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/builder/SchoolTables.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 #include "support/WidgetInput.h"
@@ -29,7 +29,6 @@ using namespace ekaldo::schooldb;
 using namespace ekaldo::testing;
 
 namespace {
-
 
 void WriteYear(const QString& folder, const QString& adminPassword, const QString& year) {
     QDir().mkpath(folder);

@@ -1,9 +1,9 @@
 // The main window offscreen, on real folders, with every dialog scripted.
-#include "core/exchange/GradeDataFile.h"
+#include "gui/shell/TFormMain.h"
 #include "base/ProfileFile.h"
+#include "core/exchange/GradeDataFile.h"
 #include "core/shell/AppState.h"
 #include "gui/shell/TAboutForm.h"
-#include "gui/shell/TFormMain.h"
 #include "gui/shell/THelpWindow.h"
 #include "gui/shell/TParamForm.h"
 #include "support/ScriptedUiServices.h"
@@ -148,7 +148,8 @@ TEST_F(MainWindowFixture, RefreshKeepsTheSelectedFileWhenOthersArriveBeforeIt) {
     for (const char* name : {"a.agd", "b.agd", "c.agd", "d.agd"})
         WriteBytes(Path("Exports", name), GradeFile(QString::fromLatin1(name)));
     window->RefreshOutBox();
-    EXPECT_EQ(window->ListModel(DocumentPage::OutBox)->FileNameAt(grid->currentIndex().row()), QStringLiteral("m.agd"));
+    EXPECT_EQ(window->ListModel(DocumentPage::OutBox)->FileNameAt(grid->currentIndex().row()),
+              QStringLiteral("m.agd"));
     EXPECT_TRUE(grid->selectionModel()->isRowSelected(grid->currentIndex().row(), {}));
     QFile::remove(Path("Exports", "m.agd"));
     window->RefreshOutBox();
@@ -262,8 +263,10 @@ TEST_F(MainWindowFixture, AFileOpenedWithTheProgramIsReceivedAfterAsking) {
 }
 
 TEST_F(MainWindowFixture, StateIconsAreDrawnInColumnOne) {
-    WriteBytes(Path("Imports", "both.agd"), GradeFile(QStringLiteral("both.agd"), QStringLiteral("Modified=x\r\nPosted=y\r\n")));
-    WriteBytes(Path("Imports", "filled.agd"), GradeFile(QStringLiteral("filled.agd"), QStringLiteral("Modified=x\r\n")));
+    WriteBytes(Path("Imports", "both.agd"),
+               GradeFile(QStringLiteral("both.agd"), QStringLiteral("Modified=x\r\nPosted=y\r\n")));
+    WriteBytes(Path("Imports", "filled.agd"),
+               GradeFile(QStringLiteral("filled.agd"), QStringLiteral("Modified=x\r\n")));
     WriteBytes(Path("Imports", "plain.agd"), GradeFile(QStringLiteral("plain.agd")));
     Open();
     window->resize(900, 400);
@@ -299,7 +302,8 @@ TEST_F(MainWindowFixture, SendingFromTheWindowStampsAndRefreshesTheLists) {
     QDir().mkpath(dir.Path(QStringLiteral("usb")));
     const QString dest = dir.Path(QStringLiteral("usb/b.agd"));
     ui.ExpectSaveFile(QStringLiteral("Αποστολή Αρχείου.."), dest)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
     window->Button(QStringLiteral("tbtnExportItem"))->click();
     EXPECT_EQ(ui.FileDialogs().at(0).fileName, QStringLiteral("a.agd"));
     EXPECT_FALSE(window->ListModel(DocumentPage::OutBox)->CellText(0, 4).isEmpty());
@@ -311,10 +315,11 @@ TEST_F(MainWindowFixture, DeleteWorksOnTheShownPage) {
     WriteBytes(Path("Imports", "i.agd"), GradeFile(QStringLiteral("i.agd")));
     Open();
     Choose(DocumentPage::InBox);
-    window->Book()->setCurrentIndex(2);  // the Templates page shown while the InBox item is chosen
+    window->Book()->setCurrentIndex(2); // the Templates page shown while the InBox item is chosen
     const QString path = state.TemplatesDir + QStringLiteral("/t.agt");
     ui.ExpectMessage(MessageIcon::Question,
-                     QStringLiteral("Πρόκειται να διαγράψετε το Αρχείο \"") + path + QStringLiteral("\" !\nΘα προχωρήσετε στη διαγραφή;"),
+                     QStringLiteral("Πρόκειται να διαγράψετε το Αρχείο \"") + path +
+                         QStringLiteral("\" !\nΘα προχωρήσετε στη διαγραφή;"),
                      MessageAnswer::Yes);
     window->Button(QStringLiteral("tbtnDeleteItem"))->click();
     EXPECT_FALSE(QFile::exists(path));
@@ -355,7 +360,8 @@ TEST_F(MainWindowFixture, CancelAtTheExitQuestionLeavesTheSettingsFileUntouched)
     ui.ExpectMessage(MessageIcon::Warning, kExitQuestion, MessageAnswer::Ok);
     EXPECT_TRUE(window->close());
     auto read = [&](const char* section, const char* key) {
-        return ProfileFile::ReadString(state.SettingsPath, QString::fromLatin1(section), QString::fromLatin1(key));
+        return ProfileFile::ReadString(state.SettingsPath, QString::fromLatin1(section),
+                                       QString::fromLatin1(key));
     };
     EXPECT_EQ(read("fc_Main", "W"), QStringLiteral("640"));
     EXPECT_EQ(read("fc_Main", "cw_InBox7"), QStringLiteral("99"));
@@ -366,7 +372,8 @@ TEST_F(MainWindowFixture, CancelAtTheExitQuestionLeavesTheSettingsFileUntouched)
 }
 
 TEST_F(MainWindowFixture, SavedPlacementAndWidthsComeBack) {
-    WriteBytes(state.SettingsPath, "[fc_Main]\r\nX=0x20\r\nY=50\r\nW=700\r\nH=500\r\nSplitW=200\r\ncw_OutBox3=150\r\n");
+    WriteBytes(state.SettingsPath,
+               "[fc_Main]\r\nX=0x20\r\nY=50\r\nW=700\r\nH=500\r\nSplitW=200\r\ncw_OutBox3=150\r\n");
     Open();
     EXPECT_EQ(window->pos(), QPoint(32, 50));
     EXPECT_EQ(window->size(), QSize(700, 500));
@@ -429,7 +436,8 @@ TEST(AboutForm, ClosesItselfAndRestoresTheCursorButNotOnAClick) {
     banner->show();
     EXPECT_EQ(banner->VersionLabel()->text(), QStringLiteral("Έκδοση 1.5a για Φροντιστήρια"));
     EXPECT_EQ(banner->CopyRightLabel()->text(), Program::CopyrightNotice);
-    QMouseEvent click(QEvent::MouseButtonPress, QPointF(50, 50), QPointF(50, 50), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(50, 50), QPointF(50, 50), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(banner.data(), &click);
     QApplication::processEvents();
     EXPECT_FALSE(banner.isNull());
@@ -485,7 +493,8 @@ TEST_F(MainWindowFixture, SendingAsWorkbookFromTheSendButtonsMenu) {
     QDir().mkpath(dir.Path(QStringLiteral("usb")));
     const QString dest = dir.Path(QStringLiteral("usb/a.xlsx"));
     ui.ExpectSaveFile(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο.."), dest)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
+        .ExpectMessage(MessageIcon::Information,
+                       QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
     QToolButton* send = window->Button(QStringLiteral("tbtnExportItem"));
     ASSERT_NE(send->menu(), nullptr);
     QAction* workbook = send->menu()->findChild<QAction*>(QStringLiteral("actExportWorkbook"));

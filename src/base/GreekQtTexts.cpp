@@ -65,6 +65,18 @@ constexpr Text kTexts[] = {
     {"QFileDialogPrivate", "Open", "Άνοιγμα"},
     {"QFileDialogPrivate", "Save As", "Αποθήκευση ως"},
     {"QFileDialogPrivate", "Find Directory", "Επιλογή φακέλου"},
+    {"QFileDialog", "Are you sure you want to delete '%1'?", "Να διαγραφεί το «%1»;"},
+    {"QFileDialog", "'%1' is write protected.\nDo you want to delete it anyway?",
+     "Το «%1» προστατεύεται από εγγραφή.\nΝα διαγραφεί παρ' όλα αυτά;"},
+    {"QFileDialog", "Could not delete directory.", "Ο φάκελος δεν διαγράφηκε."},
+    {"QFileDialog", "Delete", "Διαγραφή"},
+    // The type column of the file dialogs' detail view.
+    {"QAbstractFileIconProvider", "Folder", "Φάκελος"},
+    {"QAbstractFileIconProvider", "File Folder", "Φάκελος"},
+    {"QAbstractFileIconProvider", "Drive", "Μονάδα δίσκου"},
+    {"QAbstractFileIconProvider", "Unknown", "Άγνωστο"},
+    {"QAbstractFileIconProvider", "File", "Αρχείο"},
+    {"QAbstractFileIconProvider", "%1 File", "Αρχείο %1"},
     {"QShortcut", "Del", "Del"},
 };
 

@@ -1,9 +1,12 @@
 // Qt's own dialogs with the program's Greek texts, on real widgets.
 #include "base/GreekQtTexts.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -48,6 +51,9 @@ TEST(GreekQtTexts, FileDialogSpeaksGreekAndUnknownTextsStayAsQtHasThem) {
     ASSERT_NE(buttons, nullptr);
     EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text(), QStringLiteral("Ά&νοιγμα"));
     EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Άκυρο"));
+
+    // The detail view's type column names a folder in Greek too.
+    EXPECT_EQ(QAbstractFileIconProvider().type(QFileInfo(QDir::tempPath())), QStringLiteral("Φάκελος"));
 
     EXPECT_EQ(greek.texts.translate("QFileDialog", "no such text"), QString());
     EXPECT_EQ(greek.texts.translate("OtherContext", "Cancel"), QString());

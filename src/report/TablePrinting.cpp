@@ -144,6 +144,11 @@ int TablePrintJob::HeaderRow(TBaseReport& report) {
     Line(report, x, y + BoxHeight, x + BoxWidth, y + BoxHeight);
     Line(report, x + BoxWidth, y, x + BoxWidth, y + BoxHeight);
     x += BoxWidth;
+    for (int k : RepeatedColumns(report)) {
+        BoxWidth = ColumnWidth(k);
+        HeaderCell(report, k, x, y);
+        x += BoxWidth;
+    }
     int last = FirstCol - 1;
     for (int k = FirstCol; k <= m_sheet.ColCount(); ++k) {
         BoxWidth = ColumnWidth(k);
@@ -155,24 +160,49 @@ int TablePrintJob::HeaderRow(TBaseReport& report) {
                 break;
             BoxWidth = report.AreaRight() - x;
         }
-        const QString title = m_sheet.Cell(0, k - 1);
-        if (!title.isEmpty()) {
-            if (k > 8) {
-                report.SetTextAngle(90);
-                CellAt(report, x, y, x + CharWidth + 0.1, y + BoxHeight - 0.1, title);
-                report.SetTextAngle(0);
-            } else {
-                CellAt(report, x, y, x + 0.1, y + BoxHeight - 0.1, title);
-            }
-        }
-        Line(report, x, y, x + BoxWidth, y);
-        Line(report, x, y + BoxHeight, x + BoxWidth, y + BoxHeight);
-        Line(report, x + BoxWidth, y, x + BoxWidth, y + BoxHeight);
+        HeaderCell(report, k, x, y);
         x += BoxWidth;
         last = k;
     }
     report.SetBold(false);
     return last;
+}
+
+void TablePrintJob::HeaderCell(TBaseReport& report, int k, double x, double y) {
+    const QString title = m_sheet.Cell(0, k - 1);
+    if (!title.isEmpty()) {
+        if (k > 8) {
+            report.SetTextAngle(90);
+            CellAt(report, x, y, x + CharWidth + 0.1, y + BoxHeight - 0.1, title);
+            report.SetTextAngle(0);
+        } else {
+            CellAt(report, x, y, x + 0.1, y + BoxHeight - 0.1, title);
+        }
+    }
+    Line(report, x, y, x + BoxWidth, y);
+    Line(report, x, y + BoxHeight, x + BoxWidth, y + BoxHeight);
+    Line(report, x + BoxWidth, y, x + BoxWidth, y + BoxHeight);
+}
+
+QList<int> TablePrintJob::RepeatedColumns(const TBaseReport& report) const {
+    QList<int> columns;
+    if (FirstCol <= 2)
+        return columns;
+    // By title, wherever the column order put them among the student columns,
+    // and only while they leave room for the group's own first column.
+    double x = TableLeft + NumberWidth + ColumnWidth(FirstCol);
+    for (const QString& key : {QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ")}) {
+        for (int k = 2; k < std::min(FirstCol, 9); ++k) {
+            if (m_sheet.Cell(0, k - 1) != key)
+                continue;
+            x += ColumnWidth(k);
+            if (x > report.AreaRight())
+                return columns;
+            columns << k;
+            break;
+        }
+    }
+    return columns;
 }
 
 void TablePrintJob::DataRow(TBaseReport& report, int r, double y, int lastCol) {
@@ -186,7 +216,10 @@ void TablePrintJob::DataRow(TBaseReport& report, int r, double y, int lastCol) {
     Line(report, x, y + BoxHeight, x + BoxWidth, y + BoxHeight);
     Line(report, x + BoxWidth, y, x + BoxWidth, y + BoxHeight);
     x += BoxWidth;
-    for (int k = FirstCol; k <= lastCol; ++k) {
+    QList<int> columns = RepeatedColumns(report);
+    for (int k = FirstCol; k <= lastCol; ++k)
+        columns << k;
+    for (int k : columns) {
         BoxWidth = std::min(ColumnWidth(k), report.AreaRight() - x);
         const QStringView cell = m_sheet.CellView(r - 1, k - 1);
         if (cell == u"-2" || cell == u"-1")

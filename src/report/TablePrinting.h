@@ -26,8 +26,9 @@ void SetUpTableReport(TBaseReport& report);
 
 // A sheet laid out as a boxed table on landscape pages: a page header, then
 // the table, a number column in place of the row keys, the columns in groups
-// as wide as a page, each group numbered and with its own page numbers. All
-// lengths in centimetres.
+// as wide as a page, each group numbered and with its own page numbers; the
+// groups after the first repeat the student's surname and name, so that each
+// page can be read alone. All lengths in centimetres.
 class TablePrintJob {
 public:
     // reportTitle and schoolYear head every page. columnWidthsPixels: the
@@ -64,7 +65,10 @@ private:
     void Line(TBaseReport& report, double x1, double y1, double x2, double y2);
     // Draws the header row of the group from FirstCol; returns the last column drawn.
     int HeaderRow(TBaseReport& report);
+    void HeaderCell(TBaseReport& report, int k, double x, double y);
     void DataRow(TBaseReport& report, int r, double y, int lastCol);
+    // The surname and name columns a group after the first repeats before its own.
+    QList<int> RepeatedColumns(const TBaseReport& report) const;
 
     QString m_reportTitle, m_schoolYear;
     UiServices& m_ui;

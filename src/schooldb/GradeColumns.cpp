@@ -55,6 +55,15 @@ bool IsOneOf(const QString& name, const auto& names) {
 }
 
 QString TutoringFieldName(int gradeColumn) {
+    // The record rules look up every numbered grade on each store of a posting run.
+    static const std::array<QString, kTutoringColumns> names = [] {
+        std::array<QString, kTutoringColumns> all;
+        for (int n = 1; n <= kTutoringColumns; ++n)
+            all[n - 1] = QStringLiteral("GRD%1").arg(n);
+        return all;
+    }();
+    if (gradeColumn >= 1 && gradeColumn <= kTutoringColumns)
+        return names[gradeColumn - 1];
     return QStringLiteral("GRD%1").arg(gradeColumn);
 }
 

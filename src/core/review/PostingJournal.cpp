@@ -10,6 +10,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <charconv>
 
 #include <sys/stat.h>
 
@@ -278,7 +279,10 @@ QString PostingJournal::JournalPath() const {
 }
 
 void PostingJournal::WriteLine(const QString& line) {
-    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    WriteBytes((line + QLatin1Char('\n')).toUtf8());
+}
+
+void PostingJournal::WriteBytes(const QByteArray& bytes) {
     if (m_file.write(bytes) != bytes.size()) {
         // The part that fitted is cut off again: a later line, or an undo's
         // mark, must never be glued onto half a line.
@@ -288,10 +292,43 @@ void PostingJournal::WriteLine(const QString& line) {
     m_written += bytes.size();
 }
 
+namespace {
+
+void AppendNumber(QByteArray& out, qint64 n) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    out.append(digits, end - digits);
+}
+
+// The same text as EncodeValue, straight into UTF-8: a posting run writes a
+// line for each of hundreds of thousands of fields.
+void AppendValue(QByteArray& out, const FieldValue& value) {
+    if (value.IsFloat()) {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value.FloatValue()).ptr;
+        out.append('F').append(digits, end - digits);
+    } else if (value.IsInteger()) {
+        out.append('I');
+        AppendNumber(out, value.IntegerValue());
+    } else {
+        out.append(PostingJournal::EncodeValue(value).toUtf8());
+    }
+}
+
+} // namespace
+
 void PostingJournal::Append(const JournalEntry& entry) {
-    WriteLine(kChangeTag + QString::number(entry.studentId) + QLatin1Char('\t') +
-              QString::number(entry.subjectId) + QLatin1Char('\t') + Escaped(entry.field) +
-              QLatin1Char('\t') + EncodeValue(entry.before) + QLatin1Char('\t') + EncodeValue(entry.after));
+    m_line.clear();
+    m_line.append("C\t");
+    AppendNumber(m_line, entry.studentId);
+    m_line.append('\t');
+    AppendNumber(m_line, entry.subjectId);
+    m_line.append('\t').append(Escaped(entry.field).toUtf8()).append('\t');
+    AppendValue(m_line, entry.before);
+    m_line.append('\t');
+    AppendValue(m_line, entry.after);
+    m_line.append('\n');
+    WriteBytes(m_line);
 }
 
 void PostingJournal::Revoke(int count) {
@@ -321,8 +358,12 @@ QString PostingJournal::EncodeValue(const FieldValue& value) {
         return QLatin1Char('T') + Escaped(value.TextValue());
     if (value.IsInteger())
         return QLatin1Char('I') + QString::number(value.IntegerValue());
-    if (value.IsFloat())
-        return QLatin1Char('F') + QString::number(value.FloatValue(), 'g', 17);
+    if (value.IsFloat()) {
+        // The shortest text that reads back as the same number.
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value.FloatValue()).ptr;
+        return QLatin1Char('F') + QLatin1String(digits, end - digits);
+    }
     return value.LogicalValue() ? QStringLiteral("L1") : QStringLiteral("L0");
 }
 

@@ -121,17 +121,19 @@ public:
                                  const QString& suffix = QString());
 
     // Field values as the journal writes them: N null, T text, I integer, F
-    // float (17 digits, so that it reads back the same), L logical.
+    // float (the shortest text that reads back the same), L logical.
     static QString EncodeValue(const schooldb::FieldValue& value);
     static std::optional<schooldb::FieldValue> DecodeValue(QStringView text);
 
 private:
     void WriteLine(const QString& line);
+    void WriteBytes(const QByteArray& bytes);
     void WriteHeader(const JournalHeader& header);
 
     QString m_folder;
     QFile m_file;
     qint64 m_written = 0; // bytes of whole lines in the journal
+    QByteArray m_line;    // a change line, kept between lines
     bool m_finished = false;
 };
 

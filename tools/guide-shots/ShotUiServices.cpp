@@ -89,7 +89,18 @@ bool Camera::Shoot(QWidget& window, const QString& name) {
         if (window.frameGeometry() == before)
             break;
     }
+    // Now and then a window reports a 1×1 frame while the window manager
+    // maps it: ask again until it has its size.
     QRect frame = window.frameGeometry();
+    for (int i = 0; i < 30 && (frame.width() < 50 || frame.height() < 50); ++i) {
+        if (i == 10) {
+            // The window manager may have missed the mapping: map it again.
+            window.hide();
+            window.show();
+        }
+        Settle(100);
+        frame = window.frameGeometry();
+    }
     // A window shown a moment ago may not have heard of its frame yet; every
     // window here wears the same frame, so the last one known stands in.
     if (frame == window.geometry() && !m_margins.isNull())
@@ -98,6 +109,11 @@ bool Camera::Shoot(QWidget& window, const QString& name) {
         m_margins =
             QMargins(window.geometry().left() - frame.left(), window.geometry().top() - frame.top(),
                      frame.right() - window.geometry().right(), frame.bottom() - window.geometry().bottom());
+    if (frame.width() < 50 || frame.height() < 50) {
+        Err() << "guide-shots: " << name << " never got its size\n";
+        Err().flush();
+        return false;
+    }
     QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     const QPixmap picture = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     const QString path = QDir(m_folder).filePath(name + QStringLiteral(".png"));

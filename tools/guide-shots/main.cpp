@@ -405,6 +405,18 @@ void Scenario::Settings(TFormMain& main) {
                 break;
             Settle(100);
         }
+        // The build machine's own root folders are not an office's: only the
+        // folders every Linux system has stay in the picture.
+        const QStringList standard = {
+            QStringLiteral("bin"),  QStringLiteral("boot"), QStringLiteral("dev"),   QStringLiteral("etc"),
+            QStringLiteral("home"), QStringLiteral("lib"),  QStringLiteral("lib64"), QStringLiteral("media"),
+            QStringLiteral("mnt"),  QStringLiteral("opt"),  QStringLiteral("proc"),  QStringLiteral("root"),
+            QStringLiteral("run"),  QStringLiteral("sbin"), QStringLiteral("srv"),   QStringLiteral("sys"),
+            QStringLiteral("tmp"),  QStringLiteral("usr"),  QStringLiteral("var")};
+        const auto* model = static_cast<const QFileSystemModel*>(tree->model());
+        const QModelIndex root = model->index(QStringLiteral("/"));
+        for (int row = 0; row < model->rowCount(root); ++row)
+            tree->setRowHidden(row, root, !standard.contains(model->fileName(model->index(row, 0, root))));
         tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtCenter);
         m_camera.Shoot(params, QStringLiteral("params"));
         return int(QDialog::Rejected);

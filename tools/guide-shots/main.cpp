@@ -540,6 +540,10 @@ int main(int argc, char** argv) {
         err << "guide-shots: " << e.what() << '\n';
         return 1;
     }
+    if (camera.Failures() > 0) {
+        err << "guide-shots: " << camera.Failures() << " pictures were not taken\n";
+        return 1;
+    }
     if (ui.Surprises() > 0 || !ui.AllUsed()) {
         err << "guide-shots: the run left its road (" << ui.Surprises() << " unexpected turns)\n";
         return 1;

@@ -14,10 +14,12 @@
 #
 # The display is :98 unless EKALDO_GUIDE_DISPLAY names another.
 #
-# The program's windows show real paths (messages, the folder tree of the
-# parameters window), so the pictures are taken with a /tmp of their own that
-# holds nothing but the working folder /tmp/ekaldo-guide; where a private /tmp
-# cannot be had (not root), the machine's own /tmp shows in the pictures.
+# The program's windows show real paths (messages, the title of the school
+# years' window, the folder tree of the parameters window), so the pictures are
+# taken with a /home and a /tmp of their own: the working folder is then
+# /home/grammateia, as on an office's computer, and neither the build tree nor
+# the machine's own folders show. Where a private mount cannot be had (not
+# root), the working folder is /tmp/ekaldo-guide and shows in the pictures.
 set -euo pipefail
 
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -40,6 +42,7 @@ build="$(cd "$build" && pwd)"
 display="${EKALDO_GUIDE_DISPLAY:-:98}"
 
 work=/tmp/ekaldo-guide
+[ "${EKALDO_GUIDE_PRIVATE_TMP:-0}" = 1 ] && work=/home/grammateia
 pids=()
 take_pictures() {
   if [ -e "$work" ] && [ ! -e "$work/.ekaldo-guide" ]; then
@@ -63,7 +66,8 @@ take_pictures() {
   }
   trap stop EXIT
 
-  "$build/tools/make-demo-school/make-demo-school" "$work/db/MV202526.SYR"
+  # The school years in the program's own folder, as a first start leaves them.
+  "$build/tools/make-demo-school/make-demo-school" "$work/e-Κάλντο/MV202526.SYR"
   # The help file with the guide beside it, as the program is installed.
   mkdir -p "$work/share"
   cp "$repo/help/Zentik.hlp" "$work/share/"
@@ -86,13 +90,14 @@ take_pictures() {
   sleep 1
 
   DISPLAY="$display" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 HOME="$work" XDG_RUNTIME_DIR="$work/.run" \
-    "$build/tools/guide-shots/guide-shots" --db "$work/db" --work "$work" --out "$raw" \
+    "$build/tools/guide-shots/guide-shots" --db "$work/e-Κάλντο" --work "$work" --out "$raw" \
     --help-file "$work/share/Zentik.hlp"
 }
 
 if [ "$inside" = 1 ]; then
   if [ "${EKALDO_GUIDE_PRIVATE_TMP:-0}" = 1 ]; then
     mount -t tmpfs -o mode=1777 ekaldo-guide /tmp
+    mount -t tmpfs -o mode=755 ekaldo-guide /home
   fi
   take_pictures
   exit
@@ -119,7 +124,8 @@ convert_tool=convert
 [ -x /usr/bin/convert ] && convert_tool=/usr/bin/convert
 images="$repo/docs/guide/images"
 mkdir -p "$images"
-rm -f "$images"/*.png
+# The spreadsheet's pictures come from make-workbook-shots.sh and stay.
+find "$images" -maxdepth 1 -name '*.png' ! -name 'workbook-*' -delete
 for picture in "$raw"/*.png; do
   "$convert_tool" "$picture" -strip +dither -colors 256 "PNG8:$images/$(basename "$picture")"
 done

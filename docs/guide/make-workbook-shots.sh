@@ -69,7 +69,10 @@ sleep 5
 
 shoot() {
   DISPLAY="$display" import -window root "$work/raw.png"
-  convert "$work/raw.png" -crop 1366x716+0+0 +repage -strip +dither -colors 256 "PNG8:$images/$1"
+  # The guide shows its pictures at their own size, and the help window has
+  # room for about 940 points: the screen is reduced here, smoothly, once.
+  convert "$work/raw.png" -crop 1366x716+0+0 +repage -filter Lanczos -resize 940x \
+    -strip +dither -colors 256 "PNG8:$images/$1"
 }
 shoot workbook-calc.png
 # A grade out of the row's range, typed into the first grade cell.

@@ -89,21 +89,43 @@ bool Camera::Shoot(QWidget& window, const QString& name) {
         if (window.frameGeometry() == before)
             break;
     }
+    // Now and then a window reports a 1×1 frame while the window manager
+    // maps it: ask again until it has its size.
     QRect frame = window.frameGeometry();
+    for (int i = 0; i < 30 && (frame.width() < 50 || frame.height() < 50); ++i) {
+        if (i == 10) {
+            // The window manager may have missed the mapping: map it again.
+            window.hide();
+            window.show();
+        }
+        Settle(100);
+        frame = window.frameGeometry();
+    }
     // A window shown a moment ago may not have heard of its frame yet; every
     // window here wears the same frame, so the last one known stands in.
-    if (frame == window.geometry() && !m_margins.isNull())
+    const bool frameUnknown = frame.width() < 50 || frame.height() < 50;
+    if (frameUnknown && window.width() >= 50 && window.height() >= 50 && !m_margins.isNull())
+        frame = window.geometry().marginsAdded(m_margins);
+    else if (frame == window.geometry() && !m_margins.isNull())
         frame = window.geometry().marginsAdded(m_margins);
     else if (frame != window.geometry())
         m_margins =
             QMargins(window.geometry().left() - frame.left(), window.geometry().top() - frame.top(),
                      frame.right() - window.geometry().right(), frame.bottom() - window.geometry().bottom());
+    if (frame.width() < 50 || frame.height() < 50) {
+        Err() << "guide-shots: " << name << " never got its size (" << window.width() << 'x'
+              << window.height() << (window.isVisible() ? ", shown" : ", hidden") << ")\n";
+        Err().flush();
+        ++m_failures;
+        return false;
+    }
     QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     const QPixmap picture = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     const QString path = QDir(m_folder).filePath(name + QStringLiteral(".png"));
     if (picture.isNull() || !picture.save(path, "PNG")) {
         Err() << "guide-shots: " << path << " could not be saved\n";
         Err().flush();
+        ++m_failures;
         return false;
     }
     m_saved.append(name);

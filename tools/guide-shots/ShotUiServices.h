@@ -24,10 +24,12 @@ public:
     // window's frame as NAME.png. False when the picture could not be saved.
     bool Shoot(QWidget& window, const QString& name);
     const QStringList& Saved() const { return m_saved; }
+    int Failures() const { return m_failures; }
 
 private:
     QString m_folder;
     QStringList m_saved;
+    int m_failures = 0;
     QMargins m_margins;
 };
 

@@ -49,7 +49,10 @@
 #include <QFont>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QTextStream>
@@ -186,9 +189,20 @@ void Scenario::Click(TFormMain& main, const char* button) {
 
 void Scenario::OpenSchoolYear(TFormMain& main) {
     m_camera.Shoot(main, QStringLiteral("main-start"));
+    // The menu bar holds the toolbar's commands with their keys.
+    QMenu* file = main.menuBar()->actions().value(0) ? main.menuBar()->actions().value(0)->menu() : nullptr;
+    if (!file)
+        Fail(QStringLiteral("no menu Αρχείο"));
+    file->popup(main.menuBar()->mapToGlobal(
+        main.menuBar()->actionGeometry(main.menuBar()->actions().value(0)).bottomLeft()));
+    Settle(400);
+    m_camera.Shoot(main, QStringLiteral("main-menu"));
+    file->hide();
+    Settle(200);
     m_ui.ExpectWindow(QStringLiteral("DataManager"), [this](QDialog& manager) {
-        // Wide enough for its title, which names the data folder.
-        manager.resize(440, 260);
+        // Wide enough for its title, which names the data folder; as high as
+        // its placement, or the frame is taken before the window settles.
+        manager.resize(440, 252);
         Shown(manager);
         m_camera.Shoot(manager, QStringLiteral("folders"));
         m_ui.ExpectWindow(QStringLiteral("DataOpen"), [this](QDialog& confirm) {
@@ -256,6 +270,8 @@ void Scenario::Compose(TFormMain& main) {
         m_ui.ExpectWindow(QStringLiteral("FormSave"), [this](QDialog& save) {
             save.resize(460, save.height());
             Shown(save);
+            // Shown right after the message of the template's save: let it map.
+            Settle(500);
             m_camera.Shoot(save, QStringLiteral("save-sheet"));
             return int(QDialog::Accepted);
         });
@@ -319,7 +335,9 @@ void Scenario::ViewAndPrint(TFormMain& main) {
         m_ui.ExpectWindow(QStringLiteral("PreviewForm"), [this](QDialog& dialog) {
             auto& preview = static_cast<TPreviewForm&>(dialog);
             Shown(preview);
-            preview.Button("ReportToClientWidthSB")->click();
+            // At 100 %, as the page prints: a fitted page would be shrunk once more in the guide.
+            preview.FilePreview1().SetZoomFactor(100);
+            Settle(200);
             m_camera.Shoot(preview, QStringLiteral("preview"));
             m_ui.ExpectWindow(QStringLiteral("PrintForm"), [this](QDialog& dialog) {
                 auto& print = static_cast<TPrintForm&>(dialog);
@@ -387,6 +405,18 @@ void Scenario::Settings(TFormMain& main) {
                 break;
             Settle(100);
         }
+        // The build machine's own root folders are not an office's: only the
+        // folders every Linux system has stay in the picture.
+        const QStringList standard = {
+            QStringLiteral("bin"),  QStringLiteral("boot"), QStringLiteral("dev"),   QStringLiteral("etc"),
+            QStringLiteral("home"), QStringLiteral("lib"),  QStringLiteral("lib64"), QStringLiteral("media"),
+            QStringLiteral("mnt"),  QStringLiteral("opt"),  QStringLiteral("proc"),  QStringLiteral("root"),
+            QStringLiteral("run"),  QStringLiteral("sbin"), QStringLiteral("srv"),   QStringLiteral("sys"),
+            QStringLiteral("tmp"),  QStringLiteral("usr"),  QStringLiteral("var")};
+        const auto* model = static_cast<const QFileSystemModel*>(tree->model());
+        const QModelIndex root = model->index(QStringLiteral("/"));
+        for (int row = 0; row < model->rowCount(root); ++row)
+            tree->setRowHidden(row, root, !standard.contains(model->fileName(model->index(row, 0, root))));
         tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtCenter);
         m_camera.Shoot(params, QStringLiteral("params"));
         return int(QDialog::Rejected);
@@ -402,6 +432,8 @@ void Scenario::Help() {
     Settle(300);
     m_camera.Shoot(help, QStringLiteral("help"));
     help.GuideButton()->click();
+    // The guide's own picture of itself, no wider than the others.
+    help.resize(900, 640);
     Settle(300);
     m_camera.Shoot(help, QStringLiteral("help-guide"));
     help.close();
@@ -471,15 +503,29 @@ int main(int argc, char** argv) {
 
     try {
         TFormMain main(state, ui);
-        // The settings file is new and gave the first sizes: room for the sheets.
-        state.DataManagerPlacement = {120, 120, 325, 252};
-        state.FilterPlacement = {40, 30, 960, 660};
-        state.ViewPlacement = {40, 30, 900, 600};
-        state.PostPlacement = {40, 30, 960, 620};
-        state.PreviewPlacement = {40, 30, 960, 700};
-        state.MainPlacement = {40, 40, 1150, 440};
+        // The settings file is new and gave the first sizes. The guide shows
+        // every picture at its own size, and the help window has room for
+        // about 940 points: the sheets' windows are taken 900 wide. The main
+        // window needs 1010 for its file toolbar's four buttons and all its
+        // date columns whole; the help window scrolls sideways for it.
+        state.DataManagerPlacement = {120, 120, 440, 252};
+        state.FilterPlacement = {40, 30, 896, 640};
+        state.ViewPlacement = {40, 30, 896, 560};
+        state.PostPlacement = {40, 30, 896, 600};
+        state.PreviewPlacement = {40, 30, 896, 640};
+        state.MainPlacement = {40, 40, 1010, 470};
         main.setGeometry(state.MainPlacement.x, state.MainPlacement.y, state.MainPlacement.w,
                          state.MainPlacement.h);
+        if (auto* splitter = main.findChild<QSplitter*>())
+            splitter->setSizes({190, state.MainPlacement.w - 190});
+        for (DocumentPage page : {DocumentPage::InBox, DocumentPage::OutBox, DocumentPage::Templates}) {
+            QTableView* grid = main.Grid(page);
+            const QFontMetrics metrics = grid->fontMetrics();
+            grid->setColumnWidth(2, metrics.horizontalAdvance(kSheetName + QStringLiteral(".agd")) + 16);
+            const int date = metrics.horizontalAdvance(QStringLiteral("13/11/25 4:32:00 Μ.Μ.")) + 14;
+            for (int column = 3; column < 8; ++column)
+                grid->setColumnWidth(column, date);
+        }
         state.DBPath = AddTrailingBackslash(QDir(parser.value(dbOption)).absolutePath());
         main.show();
         // The start-up banner goes by itself.
@@ -492,6 +538,10 @@ int main(int argc, char** argv) {
         return 1;
     } catch (const std::exception& e) {
         err << "guide-shots: " << e.what() << '\n';
+        return 1;
+    }
+    if (camera.Failures() > 0) {
+        err << "guide-shots: " << camera.Failures() << " pictures were not taken\n";
         return 1;
     }
     if (ui.Surprises() > 0 || !ui.AllUsed()) {

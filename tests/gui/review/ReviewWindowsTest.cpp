@@ -11,6 +11,7 @@
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
 #include "gui/compose/TFormSave.h"
+#include "gui/print/TPrintStatusForm.h"
 #include "gui/shell/TFormMain.h"
 #include "schooldb/SchoolDatabase.h"
 #include "support/ScriptedUiServices.h"
@@ -623,6 +624,17 @@ TEST_F(ReviewWindows, RefusedAndErrorCellsSayWhyInGreek) {
     EXPECT_EQ(PostingCellToolTip(u"x|Err2", u"1;1;20"), QStringLiteral("x: η τιμή δεν είναι αριθμός"));
     EXPECT_EQ(PostingCellToolTip(u"11|Err3", u"3;0;10|Err3"),
               QStringLiteral("11: ο βαθμός είναι έξω από τα όρια της γραμμής (0 έως 10)"));
+
+    // Paper shows the values alone.
+    ui.ExpectModal([&](QObject& dialog) {
+        const GradeSheet& printed = dynamic_cast<TPrintStatusForm&>(dialog).Grid();
+        EXPECT_EQ(printed.Cell(1, 8), QStringLiteral("25"));
+        EXPECT_EQ(printed.Cell(2, 10), QStringLiteral("7"));
+        EXPECT_EQ(printed.Cell(3, 8), QStringLiteral("12.5"));
+        return int(QDialog::Rejected);
+    });
+    window.PrintClick();
+    EXPECT_EQ(window.Sheet().Cell(1, 8), QStringLiteral("25|Err3")) << "the window keeps its states";
 
     // The refused cell on its own ground; its row stamped with the partial tick.
     QApplication::processEvents();

@@ -303,6 +303,7 @@ void TSheetGrid::SetFrozenColumns(int count) {
                 &QScrollBar::setValue);
         connect(m_frozen->verticalScrollBar(), &QScrollBar::valueChanged, verticalScrollBar(),
                 &QScrollBar::setValue);
+        connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { SnapToColumnEdge(); });
         connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
             if (column < m_frozenCount)
                 m_frozen->SetColumnWidth(column, width);
@@ -368,6 +369,29 @@ void TSheetGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
     const int left = columnViewportPosition(index.column());
     if (left < covered)
         horizontalScrollBar()->setValue(horizontalScrollBar()->value() - (covered - left));
+}
+
+void TSheetGrid::SnapToColumnEdge() {
+    if (!m_frozen || m_frozenShown <= 1 || m_snapping)
+        return;
+    // The first column beside the fixed ones starts at their edge: no sliver
+    // of a column half under them.
+    const int covered = m_frozen->width() - verticalHeader()->width();
+    const int column = columnAt(covered);
+    if (column < 0)
+        return;
+    const int start = columnViewportPosition(column);
+    if (start == covered)
+        return;
+    QScrollBar* bar = horizontalScrollBar();
+    const int end = start + columnWidth(column);
+    // The nearer edge, unless it lies beyond the end of the scroll.
+    int value = bar->value() + (covered - start <= end - covered ? start - covered : end - covered);
+    if (value > bar->maximum())
+        value = bar->value() + start - covered;
+    m_snapping = true;
+    bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
+    m_snapping = false;
 }
 
 void TSheetGrid::updateGeometries() {

@@ -96,6 +96,7 @@ private:
     void ApplyHiddenKeyColumn();
     void PlaceFrozenColumns();
     void LinkFrozenSelection();
+    void SnapToColumnEdge();
 
     SheetGridStyle m_style;
     GradeSheetModel* m_model = nullptr;
@@ -106,6 +107,7 @@ private:
     TSheetGrid* m_frozen = nullptr;
     int m_frozenCount = 0;
     int m_frozenShown = 0;
+    bool m_snapping = false;
 };
 
 } // namespace ekaldo

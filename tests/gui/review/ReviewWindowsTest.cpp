@@ -165,7 +165,7 @@ TEST_F(ReviewWindows, StudentColumnsStayInPlaceWhenTheSubjectsScroll) {
     posting.LoadPostingSheet();
     for (TSheetWindow* window : {static_cast<TSheetWindow*>(&viewer), static_cast<TSheetWindow*>(&posting)}) {
         SCOPED_TRACE(window->objectName().toStdString());
-        window->resize(1300, 500);
+        window->resize(1040, 600);
         window->show();
         QApplication::processEvents();
         TSheetGrid& grid = *window->grdStudents();
@@ -177,11 +177,15 @@ TEST_F(ReviewWindows, StudentColumnsStayInPlaceWhenTheSubjectsScroll) {
         QApplication::processEvents();
         ASSERT_GT(grid.horizontalScrollBar()->value(), 0);
         EXPECT_EQ(grid.grab(fixed).toImage(), before) << "the names stand still, with nothing beside them";
-        // The subject column at the fixed part's edge lies under it, not beside it.
+        // Wherever the user scrolls to, the first subject shown starts at the
+        // fixed part's edge: no sliver of one half under it.
         const int edge = grid.viewport()->mapFrom(&grid, QPoint(fixed.right() + 1, 0)).x();
-        const int under = grid.columnAt(edge);
-        EXPECT_GE(under, 8);
-        EXPECT_LT(grid.columnViewportPosition(under), edge);
+        for (const int offset : {1, 50, 17 * 36 + 20}) {
+            grid.horizontalScrollBar()->setValue(offset);
+            const int beside = grid.columnAt(edge);
+            EXPECT_GE(beside, 8);
+            EXPECT_EQ(grid.columnViewportPosition(beside), edge) << offset;
+        }
 
         grid.FrozenGrid()->SetCurrentSheetRow(2);
         EXPECT_EQ(grid.CurrentSheetRow(), 2);

@@ -376,7 +376,13 @@ void TFormMain::FitFirstStartSizes() {
     QSize room(1366, 768);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         room = screen->availableGeometry().size();
-    const auto fit = [&room](WindowPlacement& placement, int width, int height) {
+    const auto fit = [this, &room](WindowPlacement& placement, int width, int height) {
+        // A placement the settings file holds already is the user's.
+        const QString section = &placement == &m_state.MainPlacement   ? QStringLiteral("fc_Main")
+                                : &placement == &m_state.ViewPlacement ? QStringLiteral("fc_View")
+                                                                       : QStringLiteral("fc_Post");
+        if (ProfileFile::ReadSection(m_state.SettingsPath, section, true).Contains(QStringLiteral("W")))
+            return;
         placement.w = std::max(placement.w, std::min(width, room.width() - 2 * placement.x - 20));
         placement.h = std::max(placement.h, std::min(height, room.height() - placement.y - 60));
     };

@@ -33,7 +33,7 @@ const char* const ToolFiles[] = {
 static_assert(std::size(ToolFiles) == ToolImageCount);
 const char* const StateFiles[] = {"edit", "post", "get", "alarm", "pub"};
 static_assert(std::size(StateFiles) == StateImageCount);
-const char* const MarkFiles[] = {"tick", "grey-tick", "red-cross", "yellow-cross"};
+const char* const MarkFiles[] = {"tick", "grey-tick", "red-cross", "yellow-cross", "part-tick"};
 static_assert(std::size(MarkFiles) == MarkImageCount);
 
 QImage Render(const QString& file, QSize size) {

@@ -48,8 +48,9 @@ inline constexpr int ToolImageCount = static_cast<int>(ToolImage::Close) + 1;
 enum class StateImage { Edit, Post, Get, Alarm, Pub }; // 16×16 state icons of the file lists
 inline constexpr int StateImageCount = static_cast<int>(StateImage::Pub) + 1;
 
-enum class MarkImage { Tick, GreyTick, RedCross, YellowCross }; // 11×11 grid marks
-inline constexpr int MarkImageCount = static_cast<int>(MarkImage::YellowCross) + 1;
+// 11×11 grid marks; PartTick: a row posted with cells in error or refused by the database.
+enum class MarkImage { Tick, GreyTick, RedCross, YellowCross, PartTick };
+inline constexpr int MarkImageCount = static_cast<int>(MarkImage::PartTick) + 1;
 
 // The holder of the pictures the windows share. Every picture is an SVG file among the program's resources
 // (resources/pictures), rendered at its size on first use and kept for the rest of the run; all of it

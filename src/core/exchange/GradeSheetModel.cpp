@@ -37,7 +37,15 @@ int GradeSheetModel::columnCount(const QModelIndex& parent) const {
 QVariant GradeSheetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
-    return m_sheet->Cell(SheetRow(index.row()), index.column());
+    const int row = SheetRow(index.row());
+    if (role == Qt::ToolTipRole) {
+        if (m_toolTip)
+            return m_toolTip(row, index.column());
+        const QStringView cell = m_sheet->CellView(row, index.column());
+        const qsizetype bar = cell.indexOf(QLatin1Char('|'));
+        return (bar < 0 ? cell : cell.left(bar)).toString();
+    }
+    return m_sheet->Cell(row, index.column());
 }
 
 QVariant GradeSheetModel::headerData(int section, Qt::Orientation orientation, int role) const {

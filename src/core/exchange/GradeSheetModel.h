@@ -2,6 +2,8 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
+
 namespace ekaldo {
 
 class GradeSheet;
@@ -28,6 +30,10 @@ public:
     // The titles of row 0 changed.
     void TitlesChanged();
 
+    // What a cell's tooltip says, by sheet row and column. Without one the
+    // tooltip is the cell's value without the state a window appended after "|".
+    void SetToolTips(std::function<QString(int, int)> toolTip) { m_toolTip = std::move(toolTip); }
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -36,6 +42,7 @@ public:
 
 private:
     const GradeSheet* m_sheet;
+    std::function<QString(int, int)> m_toolTip;
 };
 
 } // namespace ekaldo

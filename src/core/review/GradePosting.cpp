@@ -166,7 +166,42 @@ QString PostingStateReason(QStringView state) {
                               "καταχωρείται");
     if (state == PostingState::Posted)
         return QStringLiteral("η γραμμή καταχωρήθηκε");
+    if (state == PostingState::Refused)
+        return QStringLiteral("η Βάση δεν δέχεται τον βαθμό (μάθημα κλειστό σε βαθμούς ή εγγραφή με άλλον "
+                              "βαθμό έξω από τα όρια)");
     return QString();
+}
+
+QString PostingCellToolTip(QStringView cell, QStringView rowKey) {
+    const qsizetype bar = cell.indexOf(kBar);
+    const QStringView value = bar < 0 ? cell : cell.left(bar);
+    const QStringView state = bar < 0 ? QStringView() : cell.sliced(bar + 1);
+    if (state.isEmpty())
+        return value.toString();
+    QString reason;
+    if (state == PostingState::Err3) {
+        const QStringView key = rowKey.left(rowKey.indexOf(kBar) < 0 ? rowKey.size() : rowKey.indexOf(kBar));
+        const QList<QStringView> parts = key.split(QLatin1Char(';'));
+        const QString min =
+            parts.size() > 1 && !parts[1].isEmpty() ? parts[1].toString() : QStringLiteral("1");
+        const QString max =
+            parts.size() > 2 && !parts[2].isEmpty() ? parts[2].toString() : QStringLiteral("20");
+        reason = QStringLiteral("ο βαθμός είναι έξω από τα όρια της γραμμής (%1 έως %2)").arg(min, max);
+    } else if (state == PostingState::Err2) {
+        reason = QStringLiteral("η τιμή δεν είναι αριθμός");
+        const QChar ours = RegionalFormats::DecimalSeparator();
+        const QChar other = ours == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
+        QString swapped = value.toString();
+        swapped.replace(other, ours);
+        if (value.contains(other) && ClassifyGradeValue(swapped).kind == GradeValueKind::Number)
+            reason += ours == QLatin1Char(',') ? QStringLiteral("· χρησιμοποιήστε κόμμα")
+                                               : QStringLiteral("· χρησιμοποιήστε τελεία");
+    } else {
+        reason = PostingStateReason(state);
+    }
+    if (reason.isEmpty())
+        return value.toString();
+    return value.isEmpty() ? reason : value.toString() + QStringLiteral(": ") + reason;
 }
 
 QString StoreFailureList(const GradeSheet& sheet, const std::vector<StoreFailure>& failures, int limit) {
@@ -511,6 +546,11 @@ private:
         m_sheet.SetCell(row, 0, key + kBar + state);
         ++m_summary.errorCells;
     }
+    // Refused by the record rules: no error of the sheet, but nothing stored either.
+    void MarkRefused(const CellWork& work) {
+        m_sheet.SetCell(m_row, work.column, work.value + kBar + PostingState::Refused);
+        ++m_summary.refusedStores;
+    }
 
     GradePosting::Impl& m;
     std::vector<CellChange>& m_changes;
@@ -642,7 +682,7 @@ void Scanner::Check(const CellWork& w) {
     }
     m.grades.Cancel();
     if (!allowed) {
-        ++m_summary.refusedStores;
+        MarkRefused(w);
         return;
     }
     if (after == before)
@@ -693,7 +733,7 @@ void Scanner::Post(const CellWork& w) {
         if (store.appended > 0)
             store.journal->Revoke(store.appended);
         if (failure.isEmpty()) {
-            ++m_summary.refusedStores;
+            MarkRefused(w);
             return;
         }
         store.journal->Failure(m_row, m_studentId, m_subjectId, failure);

@@ -33,10 +33,20 @@ inline const QString Posted = QStringLiteral("Posted"); // posting went through 
 inline const QString Err4 = QStringLiteral("Err4");     // a cell of a subject the student does not have
 inline const QString Err5 = QStringLiteral("Err5");     // the row's student has no grade record at all
 inline const QString Err6 = QStringLiteral("Err6");     // the row's student has another row in the sheet
+// A grade that passed the check but that the record rules will not store (a
+// subject closed to grades, a record holding another out-of-range grade).
+// Not an error of the sheet: the row is still posted.
+inline const QString Refused = QStringLiteral("Refused");
 } // namespace PostingState
 
 // What a state means, in words for the user; empty for no state or an unknown one.
 QString PostingStateReason(QStringView state);
+
+// The tooltip of a cell of the posting grid, for people: the value and, for a
+// cell with a state, the reason in Greek (the row's range for a grade out of
+// it; the decimal separator to use for a number written with the other one).
+// Empty for an empty cell. rowKey is the row's key cell ("id;min;max").
+QString PostingCellToolTip(QStringView cell, QStringView rowKey);
 
 // A sheet that cannot be checked or posted at all (no title row, a row that
 // names no student, a section inside the data). Raised before anything is
@@ -92,7 +102,7 @@ struct ScanSummary {
     int unknownStudents = 0; // rows marked Err5
     int duplicateRows = 0;   // rows marked Err6, never stored
     int storedRecords = 0;   // grade records stored (posting)
-    int refusedStores = 0;   // stores the record rules refused
+    int refusedStores = 0;   // stores the record rules refused; their cells are marked Refused
     int changedCells = 0;    // cells that would change (check) or changed (post) the chosen grade column
     int journalEntries = 0;  // fields the run changed, every field the record rules touched included
     std::vector<StoreFailure> failures;

@@ -4,6 +4,7 @@
 #include "base/RegionalFormats.h"
 #include "base/UiServices.h"
 #include "core/exchange/GradeDataFile.h"
+#include "core/exchange/GradeSheetModel.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
 #include "schooldb/GradeColumns.h"
@@ -12,8 +13,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -21,6 +24,25 @@ namespace ekaldo {
 namespace {
 
 constexpr int kLeftAloneShown = 20;
+// Lines of the error list; a sheet all in error would otherwise fill it with tens of thousands.
+constexpr int kErrorsListed = 2000;
+constexpr int kRowRole = Qt::UserRole;
+constexpr int kColumnRole = Qt::UserRole + 1;
+
+QStringView StateOf(QStringView cell) {
+    const qsizetype bar = cell.indexOf(QLatin1Char('|'));
+    return bar < 0 ? QStringView() : cell.sliced(bar + 1);
+}
+
+// "Ωραίος Γιάννης" from the student columns the sheet has.
+QString StudentOf(const GradeSheet& sheet, int row) {
+    QString name;
+    for (const QString key : {QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ")})
+        for (int column = 1; column < 8 && column < sheet.ColCount(); ++column)
+            if (sheet.CellView(0, column) == key && !sheet.CellView(row, column).isEmpty())
+                name += (name.isEmpty() ? QString() : QStringLiteral(" ")) + sheet.Cell(row, column);
+    return name;
+}
 
 } // namespace
 
@@ -59,12 +81,28 @@ TFormPostTable::TFormPostTable(AppState& state, UiServices& ui, QWidget* parent)
     row->addWidget(m_btnUndo, 0, Qt::AlignBottom);
     TopLayout()->addLayout(row);
 
+    m_errors = new QListWidget;
+    m_errors->setObjectName(QStringLiteral("lstErrors"));
+    m_errors->setMaximumHeight(110);
+    m_errors->setToolTip(QStringLiteral("Enter ή διπλό κλικ: μετάβαση στο κελί"));
+    m_errors->hide();
+    AddBelowGrid(m_errors);
+    const auto jump = [this](QListWidgetItem* item) {
+        if (item)
+            GoToListedCell(item->data(kRowRole).toInt(), item->data(kColumnRole).toInt());
+    };
+    connect(m_errors, &QListWidget::itemActivated, this, jump);
+    connect(m_errors, &QListWidget::itemClicked, this, jump);
+
     connect(m_btnCheck, &QPushButton::clicked, this, &TFormPostTable::btnCheckClick);
     connect(m_btnPost, &QPushButton::clicked, this, &TFormPostTable::btnPostClick);
     connect(m_btnAbort, &QPushButton::clicked, this, &TFormPostTable::btnAbortClick);
     connect(m_btnUndo, &QPushButton::clicked, this, &TFormPostTable::btnUndoClick);
 
     m_grid->SetCellMarks([this](int row, int column) { return m_posting.WouldChange(row, column); });
+    m_grid->SheetModel()->SetToolTips([this](int row, int column) {
+        return PostingCellToolTip(m_sheet.CellView(row, column), m_sheet.CellView(row, 0));
+    });
     EndRun();
     try {
         m_posting.OpenTables();
@@ -97,6 +135,9 @@ void TFormPostTable::StartRun(const QString& operationName) {
     m_operationName = operationName;
     m_aborted = false;
     m_running = true;
+    m_postedRows = 0;
+    m_rowBeforeRun = m_grid->CurrentSheetRow();
+    m_scrollBeforeRun = m_grid->verticalScrollBar()->value();
     ProgressBar()->setRange(0, std::max(m_sheet.RowCount() - 1, 1));
     ProgressBar()->setValue(0);
 }
@@ -112,9 +153,66 @@ void TFormPostTable::EndRun() {
     m_btnAbort->setEnabled(false);
     ProgressBar()->setValue(0);
     m_grid->viewport()->update();
+    if (!m_operationName.isEmpty()) {
+        FillErrorList();
+        // The grid goes back where the user was, or to the first error.
+        if (m_errors->count() > 0) {
+            GoToListedCell(m_errors->item(0)->data(kRowRole).toInt(),
+                           m_errors->item(0)->data(kColumnRole).toInt());
+        } else if (m_rowBeforeRun > 0) {
+            m_grid->SetCurrentSheetRow(m_rowBeforeRun);
+            m_grid->verticalScrollBar()->setValue(m_scrollBeforeRun);
+        }
+    }
     if (m_closeRequested) {
         m_closeRequested = false;
         done(m_closeResult);
+    }
+}
+
+void TFormPostTable::FillErrorList() {
+    m_errors->clear();
+    QStringList lines;
+    QList<QPair<int, int>> cells;
+    for (int row = 1; row < m_sheet.RowCount() && lines.size() < kErrorsListed; ++row) {
+        const QStringView rowState = StateOf(m_sheet.CellView(row, 0));
+        const QString student = StudentOf(m_sheet, row);
+        const QString where =
+            QStringLiteral("Γραμμή %1").arg(row) +
+            (student.isEmpty() ? QString() : QStringLiteral(" (") + student + QLatin1Char(')'));
+        if (rowState == PostingState::Err5 || rowState == PostingState::Err6) {
+            lines << where + QStringLiteral(": ") + PostingStateReason(rowState);
+            cells.append({row, 0});
+            continue;
+        }
+        for (int column = TSheetGrid::kFirstSubjectColumn; column < m_sheet.ColCount(); ++column) {
+            const QStringView cell = m_sheet.CellView(row, column);
+            const QStringView state = StateOf(cell);
+            if (state.isEmpty() || state == PostingState::Posted)
+                continue;
+            lines << where + QStringLiteral(", «") + m_sheet.Cell(0, column) + QStringLiteral("»: ") +
+                         PostingCellToolTip(cell, m_sheet.CellView(row, 0));
+            cells.append({row, column});
+        }
+    }
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        auto* item = new QListWidgetItem(lines[i], m_errors);
+        item->setData(kRowRole, cells[i].first);
+        item->setData(kColumnRole, cells[i].second);
+    }
+    if (lines.size() >= kErrorsListed)
+        new QListWidgetItem(QStringLiteral("…"), m_errors);
+    m_errors->setVisible(m_errors->count() > 0);
+}
+
+void TFormPostTable::GoToListedCell(int sheetRow, int column) {
+    if (sheetRow <= 0)
+        return;
+    m_grid->SetCurrentSheetRow(sheetRow);
+    if (column >= TSheetGrid::kFirstSubjectColumn) {
+        const QModelIndex index = m_grid->model()->index(sheetRow - 1, column);
+        m_grid->setCurrentIndex(index);
+        m_grid->scrollTo(index);
     }
 }
 
@@ -123,6 +221,8 @@ void TFormPostTable::RowStarting(int sheetRow) {
 }
 
 bool TFormPostTable::RowFinished(int sheetRow) {
+    if (m_sheet.CellView(sheetRow, 0).endsWith(u"|Posted"))
+        ++m_postedRows;
     m_grid->RowChanged(sheetRow);
     ProgressBar()->setValue(sheetRow);
     // Repaints, and a click on Abort or a close of the window, happen here.
@@ -134,6 +234,8 @@ void TFormPostTable::ShowCount(bool withChanges) {
     QString text = CountText() + QStringLiteral(" - Λάθη: ") + QString::number(m_summary.errorCells);
     if (withChanges)
         text += QStringLiteral(" - Αλλαγές: ") + QString::number(m_summary.changedCells);
+    if (m_summary.refusedStores > 0)
+        text += QStringLiteral(" - Απορρίφθηκαν: ") + QString::number(m_summary.refusedStores);
     if (!m_summary.failures.empty())
         text += QStringLiteral(" - Δεν αποθηκεύτηκαν: ") + QString::number(m_summary.failures.size());
     pnlStudentCnt()->setText(text);
@@ -192,9 +294,22 @@ void TFormPostTable::btnPostClick() {
             m_ui.Error(e.Message());
         }
     }
+    QString abortText;
+    if (ended && m_summary.aborted) {
+        const int studentRows = m_sheet.RowCount() - 1;
+        abortText = QStringLiteral("Η Καταχώρηση διακόπηκε.\nΓραμμές μαθητών που καταχωρήθηκαν: %1\n"
+                                   "Γραμμές μαθητών που δεν καταχωρήθηκαν: %2")
+                        .arg(m_postedRows)
+                        .arg(studentRows - m_postedRows);
+        pnlStudentCnt()->setText(
+            pnlStudentCnt()->text() +
+            QStringLiteral(" - Διακόπηκε: %1 από %2 γραμμές").arg(m_postedRows).arg(studentRows));
+    }
     if (ended)
         Q_EMIT InBoxChanged();
     EndRun();
+    if (!abortText.isEmpty())
+        m_ui.ShowMessage(MessageIcon::Warning, abortText, MessageButtons::Ok);
     if (ended && !m_summary.failures.empty())
         m_ui.ShowMessage(MessageIcon::Error,
                          QStringLiteral("%1 βαθμοί δεν αποθηκεύτηκαν:\n").arg(m_summary.failures.size()) +
@@ -271,6 +386,10 @@ void TFormPostTable::btnUndoClick() {
 
 void TFormPostTable::done(int result) {
     if (m_running) {
+        // The same question as Abort; "Όχι" lets the run go on and keeps the window.
+        if (!m_aborted && m_ui.ShowMessage(MessageIcon::Question, AbortQuestion(m_operationName),
+                                           MessageButtons::YesNo) != MessageAnswer::Yes)
+            return;
         m_closeRequested = true;
         m_closeResult = result;
         m_aborted = true;

@@ -4,6 +4,7 @@
 #include "gui/widgets/TSheetWindow.h"
 
 class QComboBox;
+class QListWidget;
 class QPushButton;
 
 namespace ekaldo {
@@ -29,6 +30,9 @@ public:
     QPushButton* btnAbort() const { return m_btnAbort; }
     QPushButton* btnUndo() const { return m_btnUndo; }
     QComboBox* PeriodCoBo() const { return m_period; }
+    // The errors and refused grades of the last run, one a line in words;
+    // activating a line makes its cell current. Hidden while there are none.
+    QListWidget* ErrorList() const { return m_errors; }
     GradePosting& Posting() { return m_posting; }
 
     bool Aborted() const { return m_aborted; }
@@ -41,8 +45,9 @@ Q_SIGNALS:
     void InBoxChanged();
 
 protected:
-    // Closing during a run stops it after the current row; the window closes
-    // when the run has ended, before its tables close.
+    // Closing (or Escape) during a run asks the Abort question; on Yes the run
+    // stops after the current row and the window closes when it has ended,
+    // before its tables close.
     void done(int result) override;
 
 private:
@@ -52,6 +57,8 @@ private:
     void EndRun();
     void ShowCount(bool withChanges);
     int ChosenGradeColumn() const;
+    void FillErrorList();
+    void GoToListedCell(int sheetRow, int column);
 
     GradePosting m_posting;
     QPushButton* m_btnCheck = nullptr;
@@ -59,11 +66,15 @@ private:
     QPushButton* m_btnAbort = nullptr;
     QPushButton* m_btnUndo = nullptr;
     QComboBox* m_period = nullptr;
+    QListWidget* m_errors = nullptr;
+    int m_rowBeforeRun = 0;
+    int m_scrollBeforeRun = 0;
     bool m_aborted = false;
     bool m_running = false;
     bool m_closeRequested = false;
     bool m_fileRead = true;
     int m_closeResult = 0;
+    int m_postedRows = 0; // rows a posting run stamped "Posted" so far
     QString m_operationName;
     ScanSummary m_summary;
 };

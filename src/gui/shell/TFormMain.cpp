@@ -23,6 +23,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -31,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -311,6 +313,8 @@ void TFormMain::FormCreate() {
     // window at once, and a window made before its placement is known keeps
     // the title bar above the corner it is given afterwards.
     LoadSettings(m_state);
+    if (firstStart)
+        FitFirstStartSizes();
     const WindowPlacement& p = m_state.MainPlacement;
     WindowPlacer::Restore(*this, p);
 
@@ -363,6 +367,28 @@ void TFormMain::WatchFolders() {
         }
         m_watchTimer->start();
     });
+}
+
+void TFormMain::FitFirstStartSizes() {
+    // Nothing placed yet: the main window shows every column of its lists,
+    // the sheet windows every student column and the first grade columns,
+    // as far as the screen allows.
+    QSize room(1366, 768);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        room = screen->availableGeometry().size();
+    const auto fit = [this, &room](WindowPlacement& placement, int width, int height) {
+        // A placement the settings file holds already is the user's.
+        const QString section = &placement == &m_state.MainPlacement   ? QStringLiteral("fc_Main")
+                                : &placement == &m_state.ViewPlacement ? QStringLiteral("fc_View")
+                                                                       : QStringLiteral("fc_Post");
+        if (ProfileFile::ReadSection(m_state.SettingsPath, section, true).Contains(QStringLiteral("W")))
+            return;
+        placement.w = std::max(placement.w, std::min(width, room.width() - 2 * placement.x - 20));
+        placement.h = std::max(placement.h, std::min(height, room.height() - placement.y - 60));
+    };
+    fit(m_state.MainPlacement, 1150, 520);
+    fit(m_state.ViewPlacement, 1040, 600);
+    fit(m_state.PostPlacement, 1040, 640);
 }
 
 void TFormMain::ReopenSchoolYear(bool firstStart) {

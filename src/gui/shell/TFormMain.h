@@ -87,6 +87,8 @@ private:
     // At start: the school year open at the last exit, or at the very first
     // start the only one present, opened if the administrator signs in
     // silently; the school-year window offers it otherwise.
+    // First-start sizes that show the lists' columns on the screen at hand.
+    void FitFirstStartSizes();
     void ReopenSchoolYear(bool firstStart);
     void BuildMenuBar();
     bool ItemChosen(DocumentPage page) const;

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -24,6 +25,7 @@ const QColor kMaroon(0x80, 0x00, 0x00);
 const QColor kGrey(0x80, 0x80, 0x80);
 const QColor kErrorGround(0xFF, 0xFF, 0x00);
 const QColor kChangeGround(0xCC, 0xF2, 0xCC);
+const QColor kRefusedGround(0xF7, 0xB2, 0x67);
 
 // Distances of the sheet grids' texts from their cell's edges.
 constexpr int kTextIn = 2;
@@ -56,6 +58,15 @@ void TextRightAligned(QPainter& painter, const QRect& cell, int right, int top, 
     painter.setPen(color);
     painter.drawText(QRect(cell.left(), top, std::max(cell.width() - right, 0), cell.bottom() - top + 1),
                      Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+// A posted row with a grade in error, or one the database would not take, is
+// not wholly posted.
+bool RowHasCellLeftOut(const GradeSheet& sheet, int sheetRow) {
+    for (int column = TSheetGrid::kFirstSubjectColumn; column < sheet.ColCount(); ++column)
+        if (!StateOf(sheet.CellView(sheetRow, column)).isEmpty())
+            return true;
+    return false;
 }
 
 QFont GridFont() {
@@ -184,6 +195,10 @@ void TSheetGrid::SetSheet(const GradeSheet& sheet) {
             [this] { m_numbers->viewport()->update(); });
     delete old;
     ApplyHiddenKeyColumn();
+    if (m_frozen) {
+        m_frozen->SetSheet(sheet);
+        LinkFrozenSelection();
+    }
 }
 
 const GradeSheet* TSheetGrid::Sheet() const {
@@ -202,12 +217,18 @@ void TSheetGrid::SheetReset() {
         return;
     m_model->SheetReset();
     ApplyHiddenKeyColumn();
+    if (m_frozen) {
+        m_frozen->SheetReset();
+        PlaceFrozenColumns();
+    }
 }
 
 void TSheetGrid::RowChanged(int sheetRow) {
     if (!m_model)
         return;
     m_model->RowChanged(sheetRow);
+    if (m_frozen)
+        m_frozen->RowChanged(sheetRow);
     const int row = GradeSheetModel::ModelRow(sheetRow);
     // The row number carries the row's stamp: repaint it too.
     const int y = m_numbers->sectionViewportPosition(row);
@@ -220,6 +241,8 @@ int TSheetGrid::ColumnWidth(int column) const {
 }
 
 void TSheetGrid::SetColumnWidth(int column, int width) {
+    if (m_frozen && column < m_frozenCount)
+        m_frozen->SetColumnWidth(column, width);
     if (column == 0) {
         m_keyWidth = std::max(width, 0);
         updateGeometries();
@@ -254,8 +277,126 @@ void TSheetGrid::SetCurrentSheetRow(int sheetRow) {
     while (column < m_model->columnCount() && isColumnHidden(column))
         ++column;
     const QModelIndex index = m_model->index(row, std::min(column, m_model->columnCount() - 1));
+    // Only up or down: the columns the user scrolled to stay in view.
+    const int across = horizontalScrollBar()->value();
     setCurrentIndex(index);
     scrollTo(index);
+    horizontalScrollBar()->setValue(across);
+}
+
+void TSheetGrid::SetFrozenColumns(int count) {
+    m_frozenCount = count;
+    if (!m_frozen && count > 1) {
+        m_frozen = new TSheetGrid(m_style, this);
+        m_frozen->setObjectName(objectName() + QStringLiteral("Fixed"));
+        m_frozen->setFocusPolicy(Qt::NoFocus);
+        m_frozen->setFrameShape(QFrame::NoFrame);
+        m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_frozen->hide();
+        if (m_model)
+            m_frozen->SetSheet(m_model->Sheet());
+        m_frozen->SetColumnWidth(0, m_keyWidth);
+        for (int c = 1; m_model && c < std::min(count, m_model->columnCount()); ++c)
+            m_frozen->SetColumnWidth(c, columnWidth(c));
+        connect(verticalScrollBar(), &QScrollBar::valueChanged, m_frozen->verticalScrollBar(),
+                &QScrollBar::setValue);
+        connect(m_frozen->verticalScrollBar(), &QScrollBar::valueChanged, verticalScrollBar(),
+                &QScrollBar::setValue);
+        connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { SnapToColumnEdge(); });
+        connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+            if (column < m_frozenCount)
+                m_frozen->SetColumnWidth(column, width);
+            PlaceFrozenColumns();
+        });
+        connect(m_frozen->horizontalHeader(), &QHeaderView::sectionResized, this,
+                [this](int column, int, int width) {
+                    if (column < m_frozenCount && columnWidth(column) != width)
+                        setColumnWidth(column, width);
+                });
+        LinkFrozenSelection();
+    }
+    PlaceFrozenColumns();
+}
+
+void TSheetGrid::LinkFrozenSelection() {
+    if (!m_frozen || !m_frozen->selectionModel() || !selectionModel())
+        return;
+    // The current row is the same in both grids, whichever the user clicks.
+    connect(m_frozen->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && CurrentSheetRow() != GradeSheetModel::SheetRow(current.row()))
+                    SetCurrentSheetRow(GradeSheetModel::SheetRow(current.row()));
+            });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, m_frozen,
+            [this](const QModelIndex& current) {
+                if (current.isValid() &&
+                    m_frozen->CurrentSheetRow() != GradeSheetModel::SheetRow(current.row()))
+                    m_frozen->SetCurrentSheetRow(GradeSheetModel::SheetRow(current.row()));
+            });
+}
+
+void TSheetGrid::PlaceFrozenColumns() {
+    if (!m_frozen)
+        return;
+    const int columns = m_model ? std::min(m_frozenCount, m_model->columnCount()) : 0;
+    int width = verticalHeader()->width();
+    int shown = 1;
+    // Most of the grid stays for the columns that scroll.
+    const int room = viewport()->width() * 3 / 5;
+    while (shown < columns && width + columnWidth(shown) <= verticalHeader()->width() + room) {
+        width += isColumnHidden(shown) ? 0 : columnWidth(shown);
+        ++shown;
+    }
+    if (shown <= 1) {
+        m_frozenShown = 0;
+        m_frozen->hide();
+        return;
+    }
+    m_frozenShown = shown;
+    const int frame = frameWidth();
+    m_frozen->setGeometry(frame, frame, width, horizontalHeader()->height() + viewport()->height());
+    m_frozen->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    m_frozen->show();
+    m_frozen->raise();
+}
+
+void TSheetGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTableView::scrollTo(index, hint);
+    if (!m_frozen || m_frozenShown <= 1 || !index.isValid() || index.column() < m_frozenShown)
+        return;
+    const int covered = m_frozen->width() - verticalHeader()->width();
+    const int left = columnViewportPosition(index.column());
+    if (left < covered)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - (covered - left));
+}
+
+void TSheetGrid::SnapToColumnEdge() {
+    if (!m_frozen || m_frozenShown <= 1 || m_snapping)
+        return;
+    // The first column beside the fixed ones starts at their edge: no sliver
+    // of a column half under them.
+    const int covered = m_frozen->width() - verticalHeader()->width();
+    const int column = columnAt(covered);
+    if (column < 0)
+        return;
+    const int start = columnViewportPosition(column);
+    if (start == covered)
+        return;
+    QScrollBar* bar = horizontalScrollBar();
+    const int end = start + columnWidth(column);
+    // The nearer edge, unless it lies beyond the end of the scroll.
+    int value = bar->value() + (covered - start <= end - covered ? start - covered : end - covered);
+    if (value > bar->maximum())
+        value = bar->value() + start - covered;
+    m_snapping = true;
+    bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
+    m_snapping = false;
+}
+
+void TSheetGrid::updateGeometries() {
+    QTableView::updateGeometries();
+    PlaceFrozenColumns();
 }
 
 void TSheetGrid::SetCellMarks(std::function<bool(int, int)> marked) {
@@ -280,6 +421,8 @@ void TSheetGrid::DrawCell(QPainter& painter, const QRect& rect, int sheetRow, in
         text = ValueOf(text);
         if (state.startsWith(u"Err"))
             ground = kErrorGround;
+        else if (state == u"Refused")
+            ground = kRefusedGround;
         else if (m_marked && m_marked(sheetRow, column))
             ground = kChangeGround;
     }
@@ -334,7 +477,7 @@ void TSheetGrid::DrawRowNumber(QPainter& painter, const QRect& rect, int sheetRo
     else if (state == u"Err2" || state == u"Err3" || state == u"Err4")
         stamp = MarkImage::YellowCross;
     else if (state == u"Posted")
-        stamp = MarkImage::Tick;
+        stamp = RowHasCellLeftOut(*sheet, sheetRow) ? MarkImage::PartTick : MarkImage::Tick;
     if (stamp)
         painter.drawPixmap(stampLeft, rect.top() + kCrossDown, TDatModImages::Mark(*stamp));
 }

@@ -70,14 +70,33 @@ public:
     // The mark pictures in the cells.
     static QRect CrossRect(const QRect& cell);
 
+    // Keeps the sheet's columns 1 to count - 1 (the student columns) beside
+    // the row numbers while the others scroll sideways: a second grid over
+    // the left part shows them, and covers whatever of a scrolled-away column
+    // would be left beside the row numbers. Only as many of them as leave
+    // most of the grid to the scrolling columns are kept. 0 or 1: none.
+    void SetFrozenColumns(int count);
+    // The grid over the left part; null until SetFrozenColumns.
+    TSheetGrid* FrozenGrid() const { return m_frozen; }
+    // How many columns the grid over the left part shows now (0 when hidden).
+    int FrozenColumnsShown() const { return m_frozenShown; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void updateGeometries() override;
+
+public:
+    // A cell is brought into view beside the fixed columns, not under them.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 private:
     class Delegate;
     class TitleHeader;
     class NumberHeader;
     void ApplyHiddenKeyColumn();
+    void PlaceFrozenColumns();
+    void LinkFrozenSelection();
+    void SnapToColumnEdge();
 
     SheetGridStyle m_style;
     GradeSheetModel* m_model = nullptr;
@@ -85,6 +104,10 @@ private:
     NumberHeader* m_numbers = nullptr;
     int m_keyWidth = 32;
     std::function<bool(int, int)> m_marked;
+    TSheetGrid* m_frozen = nullptr;
+    int m_frozenCount = 0;
+    int m_frozenShown = 0;
+    bool m_snapping = false;
 };
 
 } // namespace ekaldo

@@ -34,7 +34,7 @@ TSheetWindow::TSheetWindow(AppState& state, UiServices& ui, SheetGridStyle style
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setSizeGripEnabled(true);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = m_layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(2);
 
@@ -55,6 +55,8 @@ TSheetWindow::TSheetWindow(AppState& state, UiServices& ui, SheetGridStyle style
     m_grid = new TSheetGrid(style);
     m_grid->SetSheet(m_sheet);
     m_grid->SetDefaultColumnWidth(kSubjectColumnWidth);
+    // Whose grade a cell is stays in view however far the subjects scroll.
+    m_grid->SetFrozenColumns(kFixedColumns);
     layout->addWidget(m_grid, 1);
 
     auto* bottom = new QHBoxLayout;
@@ -89,6 +91,10 @@ TSheetWindow::TSheetWindow(AppState& state, UiServices& ui, SheetGridStyle style
 
 QToolButton* TSheetWindow::AddButton(const char* name, ToolImage image, const QString& hint) {
     return m_tools.Add(m_toolBar, name, image, hint);
+}
+
+void TSheetWindow::AddBelowGrid(QWidget* widget) {
+    m_layout->insertWidget(m_layout->indexOf(m_grid) + 1, widget);
 }
 
 QToolButton* TSheetWindow::Button(const QString& name) const {
@@ -135,8 +141,18 @@ void TSheetWindow::PrintClick() {
     QList<int> widths;
     for (int column = 0; column < m_sheet.ColCount(); ++column)
         widths.append(m_grid->ColumnWidth(column));
+    // Paper shows the values alone: the states the posting window appends
+    // after "|" are for its grid.
+    GradeSheet values = m_sheet;
+    for (int row = 0; m_grid->Style() == SheetGridStyle::Posting && row < values.RowCount(); ++row)
+        for (int column = 0; column < values.ColCount(); ++column) {
+            const QStringView cell = values.CellView(row, column);
+            const qsizetype bar = cell.indexOf(QLatin1Char('|'));
+            if (bar >= 0)
+                values.SetCell(row, column, cell.left(bar).toString());
+        }
     // The header read when the window opened is the header of its sheet.
-    PrintSheet(m_state, m_ui, m_sheet, m_fileName->text(), m_state.GradeFileHeader.SchoolYear, widths, this);
+    PrintSheet(m_state, m_ui, values, m_fileName->text(), m_state.GradeFileHeader.SchoolYear, widths, this);
 }
 
 void TSheetWindow::PrinterSetupClick() {

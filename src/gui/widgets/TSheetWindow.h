@@ -61,6 +61,8 @@ protected:
     QToolButton* AddButton(const char* name, ToolImage image, const QString& hint);
     // Where a window puts its own controls, under the tool bar and the file name.
     QVBoxLayout* TopLayout() const { return m_top; }
+    // Puts a widget under the grid, above the count line.
+    void AddBelowGrid(QWidget* widget);
 
     // Reads the file at CurrentFilePath into the sheet (never fewer than the
     // eight fixed columns and one student row), lays out the widths and
@@ -81,6 +83,7 @@ private:
     int m_keyColumnWidth;
     QToolBar* m_toolBar = nullptr;
     QVBoxLayout* m_top = nullptr;
+    QVBoxLayout* m_layout = nullptr;
     QLineEdit* m_fileName = nullptr;
     QLabel* m_count = nullptr;
     QProgressBar* m_progress = nullptr;

@@ -314,7 +314,8 @@ TEST_F(Posting, RefusedStoresLeaveRecordsAndOtherStudentsUntouchedByteForByte) {
     EXPECT_EQ(summary.journalEntries, 0);
     // Student 1's Άλγεβρα held GRD1 12 and the file's "-2" is out of range: never stored.
     EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("-2|Err3"));
-    EXPECT_EQ(sheet.Cell(2, 9), QStringLiteral("7")) << "a refused store gives the cell no state";
+    EXPECT_EQ(sheet.Cell(2, 9), QStringLiteral("7|Refused")) << "a refused store is marked, not an error";
+    EXPECT_EQ(sheet.Cell(2, 0), QStringLiteral("3;0;10|Posted"));
     EXPECT_EQ(RecordBytes(GradeTable()), before);
 }
 

@@ -11,6 +11,7 @@
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
 #include "gui/compose/TFormSave.h"
+#include "gui/print/TPrintStatusForm.h"
 #include "gui/shell/TFormMain.h"
 #include "schooldb/SchoolDatabase.h"
 #include "support/ScriptedUiServices.h"
@@ -27,6 +28,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -143,6 +145,62 @@ TEST_F(ReviewWindows, ViewerTakesASheetOfTenThousandSubjectColumns) {
     window.grdStudents()->scrollTo(model->index(0, 8 + 9999));
     QApplication::processEvents();
     EXPECT_FALSE(window.grdStudents()->grab().isNull());
+}
+
+// Whose grade a cell is stays in view: in the viewer and the posting window
+// the student columns stand still beside the row numbers while the subjects
+// scroll, nothing of a scrolled-away column shows beside them, and the
+// current row is the same whichever part the user clicks.
+TEST_F(ReviewWindows, StudentColumnsStayInPlaceWhenTheSubjectsScroll) {
+    QStringList titles, grades;
+    for (int i = 0; i < 60; ++i) {
+        titles << QStringLiteral("Μάθημα %1").arg(i);
+        grades << QString::number(10 + i % 10);
+    }
+    WriteFile({TitlesLine(titles), StudentLine("1;1;20", "Ωραίος", grades),
+               StudentLine("2;1;20", "Άγγελος", grades)});
+    TFormViewTable viewer(state, ui);
+    viewer.LoadViewerSheet();
+    TFormPostTable posting(state, ui);
+    posting.LoadPostingSheet();
+    for (TSheetWindow* window : {static_cast<TSheetWindow*>(&viewer), static_cast<TSheetWindow*>(&posting)}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        window->resize(1040, 600);
+        window->show();
+        QApplication::processEvents();
+        TSheetGrid& grid = *window->grdStudents();
+        ASSERT_TRUE(grid.FrozenGrid());
+        EXPECT_EQ(grid.FrozenColumnsShown(), 8) << "every student column";
+        const QRect fixed = grid.FrozenGrid()->geometry();
+        const QImage before = grid.grab(fixed).toImage();
+        grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
+        QApplication::processEvents();
+        ASSERT_GT(grid.horizontalScrollBar()->value(), 0);
+        EXPECT_EQ(grid.grab(fixed).toImage(), before) << "the names stand still, with nothing beside them";
+        // Wherever the user scrolls to, the first subject shown starts at the
+        // fixed part's edge: no sliver of one half under it.
+        const int edge = grid.viewport()->mapFrom(&grid, QPoint(fixed.right() + 1, 0)).x();
+        for (const int offset : {1, 50, 17 * 36 + 20}) {
+            grid.horizontalScrollBar()->setValue(offset);
+            const int beside = grid.columnAt(edge);
+            EXPECT_GE(beside, 8);
+            EXPECT_EQ(grid.columnViewportPosition(beside), edge) << offset;
+        }
+
+        grid.FrozenGrid()->SetCurrentSheetRow(2);
+        EXPECT_EQ(grid.CurrentSheetRow(), 2);
+        const int across = grid.horizontalScrollBar()->value();
+        grid.SetCurrentSheetRow(1);
+        EXPECT_EQ(grid.FrozenGrid()->CurrentSheetRow(), 1);
+        EXPECT_EQ(grid.horizontalScrollBar()->value(), across)
+            << "a new current row keeps the columns in view";
+    }
+
+    // A narrow window keeps only the columns that leave room for the subjects.
+    viewer.resize(500, 400);
+    QApplication::processEvents();
+    EXPECT_LT(viewer.grdStudents()->FrozenColumnsShown(), 8);
+    EXPECT_LE(viewer.grdStudents()->FrozenGrid()->width(), viewer.grdStudents()->viewport()->width());
 }
 
 TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
@@ -343,9 +401,19 @@ TEST_F(ReviewWindows, CheckMarksErrorsAndCellsThatWouldChange) {
     EXPECT_TRUE(window.btnCheck()->isEnabled());
     EXPECT_FALSE(window.btnAbort()->isEnabled());
     QApplication::processEvents();
+    TSheetGrid& grid = *window.grdStudents();
+
+    // The errors listed in words beside the grid, the grid on the first of them.
+    ASSERT_TRUE(window.ErrorList()->isVisible());
+    ASSERT_EQ(window.ErrorList()->count(), 1);
+    EXPECT_EQ(window.ErrorList()->item(0)->text(),
+              QStringLiteral("Γραμμή 1 (Ωραίος Όνομα), «Φυσική»: x: η τιμή δεν είναι αριθμός"));
+    EXPECT_EQ(grid.currentIndex(), grid.SheetModel()->index(0, 9));
+    grid.SetCurrentSheetRow(3);
+    Q_EMIT window.ErrorList()->itemActivated(window.ErrorList()->item(0));
+    EXPECT_EQ(grid.currentIndex(), grid.SheetModel()->index(0, 9)) << "a line jumps to its cell";
 
     // The error cell on yellow, a changing cell on green, the switched-off "-1" with its cross.
-    TSheetGrid& grid = *window.grdStudents();
     const QRect error = grid.visualRect(grid.SheetModel()->index(0, 9));
     const QRect change = grid.visualRect(grid.SheetModel()->index(0, 8));
     const QRect cross = TSheetGrid::CrossRect(grid.visualRect(grid.SheetModel()->index(1, 9)));
@@ -445,8 +513,12 @@ TEST_F(ReviewWindows, AbortDuringPostingStopsAfterTheRowAndStillStamps) {
         EXPECT_FALSE(window.PeriodCoBo()->isEnabled());
         window.btnAbort()->click();
     });
+    ui.ExpectMessage(MessageIcon::Warning, QStringLiteral("Η Καταχώρηση διακόπηκε.\nΓραμμές μαθητών που "
+                                                          "καταχωρήθηκαν: 1\nΓραμμές μαθητών που δεν "
+                                                          "καταχωρήθηκαν: 2"));
     window.btnPostClick();
     EXPECT_TRUE(window.LastSummary().aborted);
+    EXPECT_TRUE(window.pnlStudentCnt()->text().endsWith(QStringLiteral(" - Διακόπηκε: 1 από 3 γραμμές")));
     EXPECT_EQ(Field(1, 1, "GRD4"), FieldValue::Float(14));
     EXPECT_EQ(Field(2, 1, "GRD4"), FieldValue()) << "rows after the abort stay as they were";
     EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20|Posted"));
@@ -469,7 +541,9 @@ TEST_F(ReviewWindows, AbortAnsweredNoGoesOnAndAbortOfACheckNamesIt) {
     window.btnAbortClick(); // idle: nothing asked
 }
 
-TEST_F(ReviewWindows, ClosingDuringARunStopsItBeforeTheTablesClose) {
+// Escape and closing ask the Abort question: "Όχι" lets the run go on, "Ναι"
+// stops it, says what was and was not posted, and closes when it has ended.
+TEST_F(ReviewWindows, EscapeOrClosingDuringARunAsksAndStopsItBeforeTheTablesClose) {
     WriteFile(Sheet());
     TFormPostTable window(state, ui);
     QObject::connect(&window, &TFormPostTable::InBoxChanged, [this] { ++refreshed; });
@@ -481,18 +555,106 @@ TEST_F(ReviewWindows, ClosingDuringARunStopsItBeforeTheTablesClose) {
         QStringLiteral(
             "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"5ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
         MessageAnswer::Yes);
+    const QString question = QStringLiteral("Θέλετε να διακόψετε την διαδικασία Καταχώρησης;");
+    ui.ExpectMessage(MessageIcon::Question, question, MessageAnswer::No);
+    ui.ExpectMessage(MessageIcon::Question, question, MessageAnswer::Yes);
+    ui.ExpectMessage(MessageIcon::Warning, QStringLiteral("Η Καταχώρηση διακόπηκε.\nΓραμμές μαθητών που "
+                                                          "καταχωρήθηκαν: 2\nΓραμμές μαθητών που δεν "
+                                                          "καταχωρήθηκαν: 1"));
+    bool openAfterNo = false;
     bool openWhileClosing = false;
+    // Escape during row 1 answered "Όχι", closing during row 2 answered "Ναι".
     QTimer::singleShot(0, &window, [&] {
-        window.reject();
-        openWhileClosing = window.Posting().TablesOpen() && window.isVisible();
+        QTest::keyClick(&window, Qt::Key_Escape);
+        openAfterNo = window.isVisible() && window.Running();
+        QTimer::singleShot(0, &window, [&] {
+            window.close();
+            openWhileClosing = window.Posting().TablesOpen() && window.isVisible();
+        });
     });
     window.btnPostClick();
+    EXPECT_TRUE(openAfterNo);
     EXPECT_TRUE(openWhileClosing) << "the window waits for the run";
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.Posting().TablesOpen());
     EXPECT_EQ(Field(1, 1, "GRD5"), FieldValue::Float(14));
-    EXPECT_EQ(Field(2, 1, "GRD5"), FieldValue());
-    EXPECT_FALSE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty());
+    EXPECT_EQ(Field(2, 1, "GRD5"), FieldValue::Float(8));
+    EXPECT_EQ(Field(5, 1, "GRD5"), FieldValue()) << "the row after the abort";
+    EXPECT_FALSE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty()) << "stamped all the same";
+    window.Posting().OpenTables();
+    const std::optional<PostingJournal::Run> run = window.Posting().LastPosting();
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->outcome, QStringLiteral("aborted"));
+}
+
+// No internal code reaches people: tooltips give the reason in Greek, cells
+// the database refuses are marked and counted, and their row is not ticked
+// as wholly posted.
+TEST_F(ReviewWindows, RefusedAndErrorCellsSayWhyInGreek) {
+    UseLocale(GreekLocale());
+    // Ιστορία is locked; student 3's record holds a GRD1 outside 0..10, so no store of it goes through.
+    WriteFile({TitlesLine({"Άλγεβρα", "Ιστορία", "Χημεία"}), StudentLine("1;1;20", "Α", {"25", "15", "-2"}),
+               StudentLine("3;0;10", "Γ", {"-2", "-2", "7"}),
+               StudentLine("5;1;20", "Ε", {"12.5", "-2", "-2"})});
+    TFormPostTable window(state, ui);
+    window.LoadPostingSheet();
+    window.resize(900, 500);
+    window.show();
+    window.PeriodCoBo()->setCurrentIndex(3);
+    ui.ExpectMessage(
+        MessageIcon::Question,
+        QStringLiteral(
+            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"4ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
+        MessageAnswer::Yes);
+    window.btnPostClick();
+    EXPECT_EQ(window.LastSummary().refusedStores, 2);
+    const QString count = window.pnlStudentCnt()->text();
+    EXPECT_TRUE(count.contains(QStringLiteral(" - Λάθη: 2 - Αλλαγές: ")) &&
+                count.endsWith(QStringLiteral(" - Απορρίφθηκαν: 2")))
+        << count.toStdString();
+
+    const GradeSheetModel& model = *window.grdStudents()->SheetModel();
+    const auto tip = [&](int row, int column) {
+        return model.data(model.index(row, column), Qt::ToolTipRole).toString();
+    };
+    EXPECT_EQ(tip(0, 8), QStringLiteral("25: ο βαθμός είναι έξω από τα όρια της γραμμής (1 έως 20)"));
+    EXPECT_TRUE(tip(0, 9).startsWith(QStringLiteral("15: η Βάση δεν δέχεται τον βαθμό")))
+        << tip(0, 9).toStdString();
+    EXPECT_EQ(tip(2, 8), QStringLiteral("12.5: η τιμή δεν είναι αριθμός· χρησιμοποιήστε κόμμα"));
+    EXPECT_EQ(tip(1, 1), window.Sheet().Cell(2, 1)) << "a cell without a state shows its value";
+    UseLocale(EnglishLocale());
+    EXPECT_EQ(PostingCellToolTip(u"12,5|Err2", u"1;1;20"),
+              QStringLiteral("12,5: η τιμή δεν είναι αριθμός· χρησιμοποιήστε τελεία"));
+    EXPECT_EQ(PostingCellToolTip(u"x|Err2", u"1;1;20"), QStringLiteral("x: η τιμή δεν είναι αριθμός"));
+    EXPECT_EQ(PostingCellToolTip(u"11|Err3", u"3;0;10|Err3"),
+              QStringLiteral("11: ο βαθμός είναι έξω από τα όρια της γραμμής (0 έως 10)"));
+
+    // Paper shows the values alone.
+    ui.ExpectModal([&](QObject& dialog) {
+        const GradeSheet& printed = dynamic_cast<TPrintStatusForm&>(dialog).Grid();
+        EXPECT_EQ(printed.Cell(1, 8), QStringLiteral("25"));
+        EXPECT_EQ(printed.Cell(2, 10), QStringLiteral("7"));
+        EXPECT_EQ(printed.Cell(3, 8), QStringLiteral("12.5"));
+        return int(QDialog::Rejected);
+    });
+    window.PrintClick();
+    EXPECT_EQ(window.Sheet().Cell(1, 8), QStringLiteral("25|Err3")) << "the window keeps its states";
+
+    // The refused cell on its own ground; its row stamped with the partial tick.
+    QApplication::processEvents();
+    TSheetGrid& grid = *window.grdStudents();
+    const QRect refused = grid.visualRect(grid.SheetModel()->index(1, 10));
+    const QPoint offset = grid.viewport()->mapTo(&grid, QPoint(0, 0));
+    EXPECT_EQ(PixelAt(grid, refused.bottomRight() - QPoint(2, 2) + offset), QColor(0xF7, 0xB2, 0x67));
+    QHeaderView* numbers = grid.verticalHeader();
+    const QImage image = numbers->viewport()->grab().toImage();
+    const qreal dpr = numbers->viewport()->devicePixelRatioF();
+    const int stampLeft = numbers->width() - 1 - TDatModImages::MarkSize;
+    const QImage part = TDatModImages::Mark(MarkImage::PartTick).toImage();
+    const QImage tick = TDatModImages::Mark(MarkImage::Tick).toImage();
+    const QPoint inside(stampLeft + 1, numbers->sectionViewportPosition(1) + 3 + 1);
+    EXPECT_EQ(image.pixelColor(inside * dpr), part.pixelColor(1, 1));
+    EXPECT_NE(part.pixelColor(1, 1), tick.pixelColor(1, 1));
 }
 
 TEST_F(ReviewWindows, UndoGivesBackTheOldValuesAndClearsTheStamp) {
@@ -546,21 +708,37 @@ TEST_F(ReviewWindows, RowStampsAndTheCurrentRowNumber) {
     TSheetGrid& grid = *window.grdStudents();
     QHeaderView* numbers = grid.verticalHeader();
     EXPECT_EQ(numbers->width(), 40);
-    EXPECT_EQ(grid.CurrentSheetRow(), 3) << "the scan leaves the last row current";
+    EXPECT_EQ(grid.CurrentSheetRow(), 1) << "the run ends on the first error";
     const QImage image = numbers->viewport()->grab().toImage();
     const qreal dpr = numbers->viewport()->devicePixelRatioF();
     const int stampLeft = 40 - 1 - TDatModImages::MarkSize;
-    const QImage tick = TDatModImages::Mark(MarkImage::Tick).toImage();
-    // Row 1 posted: the tick's own pixels at the stamp's place.
-    int same = 0;
-    for (int y = 0; y < TDatModImages::MarkSize; ++y)
-        for (int x = 0; x < TDatModImages::MarkSize; ++x)
-            same += image.pixelColor(QPoint(stampLeft + x, numbers->sectionViewportPosition(0) + 3 + y) *
-                                     dpr) == tick.pixelColor(x, y);
-    EXPECT_EQ(same, TDatModImages::MarkSize * TDatModImages::MarkSize);
-    // The current row (3) is drawn white on black.
-    EXPECT_EQ(image.pixelColor(QPoint(2, numbers->sectionViewportPosition(2) + 8) * dpr), QColor(Qt::black));
+    // Row 3 wholly posted: the tick's own pixels at the stamp's place; row 1,
+    // posted with a grade in error, the partial tick.
+    const auto stampIs = [&](int modelRow, MarkImage mark) {
+        const QImage picture = TDatModImages::Mark(mark).toImage();
+        int same = 0;
+        for (int y = 0; y < TDatModImages::MarkSize; ++y)
+            for (int x = 0; x < TDatModImages::MarkSize; ++x)
+                same += image.pixelColor(
+                            QPoint(stampLeft + x, numbers->sectionViewportPosition(modelRow) + 3 + y) *
+                            dpr) == picture.pixelColor(x, y);
+        return same == TDatModImages::MarkSize * TDatModImages::MarkSize;
+    };
+    EXPECT_TRUE(stampIs(2, MarkImage::Tick));
+    EXPECT_TRUE(stampIs(0, MarkImage::PartTick));
+    // The current row (1) is drawn white on black.
+    EXPECT_EQ(image.pixelColor(QPoint(2, numbers->sectionViewportPosition(0) + 8) * dpr), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(QPoint(2, numbers->sectionViewportPosition(1) + 8) * dpr), QColor(Qt::white));
+
+    // A run without errors leaves the grid on the row the user was on.
+    window.Posting().ClearChanges();
+    WriteFile(
+        {TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"}), StudentLine("2;1;20", "Β", {"8"})});
+    window.LoadPostingSheet();
+    grid.SetCurrentSheetRow(1);
+    window.btnCheckClick();
+    EXPECT_FALSE(window.ErrorList()->isVisible());
+    EXPECT_EQ(grid.CurrentSheetRow(), 1);
 }
 
 TEST_F(ReviewWindows, MainWindowOpensTheViewerAndThePostingWindow) {

@@ -23,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTableView>
@@ -92,7 +93,17 @@ TEST_F(MainWindowFixture, FirstRunCreatesTheFoldersAndShowsOneEmptyRowNumberedOn
     for (const char* folder : {"Imports", "Exports", "Templates"})
         EXPECT_TRUE(QDir(state.ProgramFolder + QString::fromLatin1(folder)).exists()) << folder;
     EXPECT_EQ(w.pos(), QPoint(10, 10)) << "the frame's corner";
-    EXPECT_EQ(w.size(), QSize(450, 350));
+    // Sized for the work as far as the screen allows: the lists' columns and,
+    // in the sheet windows, the student columns and the first grades.
+    const QRect screen = w.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(w.frameGeometry())) << "fits the screen";
+    EXPECT_GT(w.width(), 450);
+    for (const WindowPlacement& sheetWindow : {state.ViewPlacement, state.PostPlacement})
+        EXPECT_TRUE(screen.contains(QRect(sheetWindow.x, sheetWindow.y, sheetWindow.w, sheetWindow.h)) &&
+                    sheetWindow.w >= std::min(1000, screen.width() - 60));
+    if (screen.width() >= 1366)
+        EXPECT_LE(w.Grid(DocumentPage::InBox)->horizontalHeader()->length(),
+                  w.Grid(DocumentPage::InBox)->viewport()->width());
     EXPECT_EQ(w.edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
     EXPECT_EQ(w.StatusPanel(0)->text(),
               QStringLiteral(" Ηλεκτρονικό Κάλντο v 1.5a για Φροντιστήρια , ") + Program::CopyrightNotice);

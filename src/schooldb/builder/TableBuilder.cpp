@@ -11,6 +11,7 @@
 #include "schooldb/PxLib.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -26,6 +27,19 @@ void CollectError(pxdoc_t* doc, int /*level*/, const char* message, void* /*data
     auto* errors = static_cast<PxErrors*>(doc->errorhandler_user_data);
     if (errors && errors->first.isEmpty())
         errors->first = QString::fromLocal8Bit(message);
+}
+
+// pxlib writes parts of its buffers it never set (the free room of a block,
+// header bytes of older levels): zeroed memory makes a table the same bytes
+// every time it is built from the same rows.
+void* ZeroedMemory(pxdoc_t* /*doc*/, size_t size, const char* /*caller*/) {
+    return std::calloc(1, size);
+}
+void* ResizedMemory(pxdoc_t* /*doc*/, void* memory, size_t size, const char* /*caller*/) {
+    return std::realloc(memory, size);
+}
+void FreedMemory(pxdoc_t* /*doc*/, void* memory) {
+    std::free(memory);
 }
 
 // Owns a pxlib document: closed (header written) and freed on every path.
@@ -261,11 +275,10 @@ QString TableBuilder::Write(const QString& folder) const {
     QFile::remove(path);
     PxErrors errors;
     PxDocument px;
-    px.doc = PX_new();
+    px.doc = PX_new2(CollectError, ZeroedMemory, ResizedMemory, FreedMemory);
     if (!px.doc)
         throw DatabaseError(
             QStringLiteral("Δεν ήταν δυνατό να ετοιμαστεί ο πίνακας \"%1\".").arg(m_fileName));
-    px.doc->errorhandler = CollectError;
     px.doc->errorhandler_user_data = &errors;
     const auto fail = [&](const QString& what) {
         throw DatabaseError(QStringLiteral("Ο πίνακας ") + QLatin1Char('"') + path + QLatin1Char('"') +

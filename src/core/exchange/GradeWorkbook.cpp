@@ -1,5 +1,6 @@
 #include "core/exchange/GradeWorkbook.h"
 
+#include "base/ProgramConstants.h"
 #include "base/RegionalFormats.h"
 #include "core/exchange/GradeDataFile.h"
 

@@ -3,6 +3,8 @@
 #include "core/review/GradePosting.h"
 #include "gui/widgets/TSheetWindow.h"
 
+#include <memory>
+
 class QComboBox;
 class QPushButton;
 
@@ -29,7 +31,7 @@ public:
     QPushButton* btnAbort() const { return m_btnAbort; }
     QPushButton* btnUndo() const { return m_btnUndo; }
     QComboBox* PeriodCoBo() const { return m_period; }
-    GradePosting& Posting() { return m_posting; }
+    GradePosting& Posting() { return *m_posting; }
 
     bool Aborted() const { return m_aborted; }
     bool Running() const { return m_running; }
@@ -53,7 +55,7 @@ private:
     void ShowCount(bool withChanges);
     int ChosenGradeColumn() const;
 
-    GradePosting m_posting;
+    std::shared_ptr<GradePosting> m_posting;
     QPushButton* m_btnCheck = nullptr;
     QPushButton* m_btnPost = nullptr;
     QPushButton* m_btnAbort = nullptr;

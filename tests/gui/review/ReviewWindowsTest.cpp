@@ -511,7 +511,7 @@ TEST_F(ReviewWindows, UndoGivesBackTheOldValuesAndClearsTheStamp) {
             "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"2ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
         MessageAnswer::Yes);
     window.btnPostClick();
-    const auto run = window.Posting().LastPosting();
+    const auto run = window.Posting().LastPosting(PostedFileOf(state));
     ASSERT_TRUE(run);
     ui.ExpectMessage(MessageIcon::Question, UndoConfirmationText(*run), MessageAnswer::Yes);
     ui.ExpectMessage(MessageIcon::Information,

@@ -21,6 +21,6 @@ struct PrintChoice {
 // in hand, the order of a sheet's columns and rows, the print choice. The
 // program makes one at start and hands it to its windows; each test makes its
 // own. Code below the windows takes the part it uses where it can.
-struct AppState : ProgramSettings, SchoolYearSession, DocumentInHand, SheetOrder, PrintChoice {};
+struct AppState : ProgramSettings, SchoolYearSession, DocumentInHand, PrintChoice {};
 
 } // namespace ekaldo

@@ -25,7 +25,7 @@ QString FindGradeFile(const CliContext& cli, const QString& name) {
     if (QFileInfo(name).isFile())
         return QFileInfo(name).absoluteFilePath();
     for (const char* folder : {"Exports", "Imports"}) {
-        const QString path = QDir(cli.settings.ProgramFolder + QString::fromLatin1(folder)).filePath(name);
+        QString path = QDir(cli.settings.ProgramFolder + QString::fromLatin1(folder)).filePath(name);
         if (QFileInfo(path).isFile())
             return path;
     }

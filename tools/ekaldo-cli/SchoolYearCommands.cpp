@@ -49,7 +49,7 @@ int WhoAmI(CliContext& cli) {
 } // namespace
 
 QString DataFolder(CliContext& cli) {
-    const QString given = cli.Option(QStringLiteral("--db-path"));
+    QString given = cli.Option(QStringLiteral("--db-path"));
     if (!given.isEmpty())
         return given;
     return ProfileFile::ReadString(cli.settings.SettingsPath, QStringLiteral("Directory"),

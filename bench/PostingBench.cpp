@@ -48,7 +48,7 @@ QString CachedSchool() {
     QString root = qEnvironmentVariable("EKALDO_BENCH_CACHE");
     if (root.isEmpty())
         root = QDir::temp().filePath(QStringLiteral("ekaldo-bench-cache"));
-    const QString folder = QDir(root).filePath(QStringLiteral("posting-%1x%2").arg(kStudents).arg(kSubjects));
+    QString folder = QDir(root).filePath(QStringLiteral("posting-%1x%2").arg(kStudents).arg(kSubjects));
     const QString done = QDir(folder).filePath(QStringLiteral(".complete"));
     if (QFile::exists(done)) {
         std::printf("generated school from the cache: %s\n", folder.toUtf8().constData());

@@ -221,7 +221,7 @@ void RemoveRunFolder(const QString& yearFolder, const QString& folder, bool year
 QString PostingJournal::MakeBackup(const QString& yearFolder, const QString& gradeTablePath,
                                    const QDateTime& moment, const QString& suffix) {
     const bool yearExisted = QFileInfo(yearFolder).isDir();
-    const QString folder = MakeRunFolder(yearFolder, moment, suffix);
+    QString folder = MakeRunFolder(yearFolder, moment, suffix);
     try {
         CopyGradeTable(gradeTablePath, folder);
     } catch (...) {

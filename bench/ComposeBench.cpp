@@ -4,9 +4,9 @@
 // record of them, measured in the same run; with the memory the sheet took.
 #include "core/compose/ColumnSettings.h"
 #include "core/compose/SheetComposition.h"
-#include "core/shell/AppState.h"
 #include "schooldb/PxLib.h"
 #include "schooldb/SchoolDatabase.h"
+#include "schooldb/SchoolYearSession.h"
 #include "schooldb/TablePasswords.h"
 #include "schooldb/builder/SchoolGenerator.h"
 
@@ -84,21 +84,22 @@ int main(int argc, char** argv) {
     });
 
     const long before = MemoryKb();
-    AppState state;
-    state.DatabaseSession().AddPassword(DataTablePassword());
-    state.MorvenDataBase().SetParams({QStringLiteral("PATH=") + folder});
-    state.MorvenDataBase().Open();
-    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
-    state.ColumnOrder = DefaultColumnOrder();
-    state.SortOrder = DefaultSortOrder();
+    SchoolYearSession session;
+    SheetOrder order;
+    session.DatabaseSession().AddPassword(DataTablePassword());
+    session.MorvenDataBase().SetParams({QStringLiteral("PATH=") + folder});
+    session.MorvenDataBase().Open();
+    session.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
+    order.ColumnOrder = DefaultColumnOrder();
+    order.SortOrder = DefaultSortOrder();
     SheetComposition composition;
-    FillSelectionGrids(composition, state.MorvenDataBase());
+    FillSelectionGrids(composition, session.MorvenDataBase());
     composition.Subjects.Toggle(2); // "<Όλα>"
     composition.PeriodIndex = 1;
     // The first composition loads the tables into the query engine; later ones
     // (every tick in the window) find them loaded.
-    const double first = Best(1, [&] { ComposeSheet(composition, state, state, GradingScheme::Tutoring); });
-    const double again = Best(3, [&] { ComposeSheet(composition, state, state, GradingScheme::Tutoring); });
+    const double first = Best(1, [&] { ComposeSheet(composition, session, order, GradingScheme::Tutoring); });
+    const double again = Best(3, [&] { ComposeSheet(composition, session, order, GradingScheme::Tutoring); });
     const long after = MemoryKb();
 
     std::printf("tables: %.1f MB; plain read() %.1f ms; pxlib read of %ld records %.0f ms\n", bytes / 1e6,

@@ -58,12 +58,11 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Greek, QLocale::Greece));
     QTemporaryDir dir;
     ekaldo::bench::BenchUi ui;
-    AppState state;
-    state.CurrentFileName = QStringLiteral("bench.agd");
-    state.CurrentFilePath = dir.filePath(state.CurrentFileName);
+    const QString fileName = QStringLiteral("bench.agd");
+    const QString filePath = dir.filePath(fileName);
     const GradeSheet sheet = MakeSheet(10000, 30);
-    WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2024-2025"), ui);
-    const GradeHeader header = ReadGradeHeader(state.CurrentFilePath);
+    WriteGradeDataFile(filePath, fileName, sheet, QStringLiteral("2024-2025"), ui);
+    const GradeHeader header = ReadGradeHeader(filePath);
     const QString workbook = dir.filePath(QStringLiteral("bench.xlsx"));
 
     const long before = PeakKilobytes();
@@ -74,11 +73,11 @@ int main(int argc, char** argv) {
     const long afterRead = PeakKilobytes();
     const double agd = Best(3, [&] {
         GradeSheet back;
-        ReadGradeDataRows(state.CurrentFilePath, ui, back, nullptr);
+        ReadGradeDataRows(filePath, ui, back, nullptr);
     });
     std::printf("workbook, 10000 students x 38 columns, %lld bytes (grade data file %lld bytes)\n",
                 static_cast<long long>(QFileInfo(workbook).size()),
-                static_cast<long long>(QFileInfo(state.CurrentFilePath).size()));
+                static_cast<long long>(QFileInfo(filePath).size()));
     std::printf("  write: %8.2f ms   peak memory +%ld KB\n", write, afterWrite - before);
     std::printf("  read:  %8.2f ms   peak memory +%ld KB   rows %d\n", read, afterRead - afterWrite, rows);
     std::printf("  read against the grade data file's %8.2f ms: ratio %.1f\n", agd, read / agd);

@@ -12,8 +12,9 @@
 #include "core/exchange/GradeSheet.h"
 #include "core/review/GradePosting.h"
 #include "core/review/PostingJournal.h"
-#include "core/shell/AppState.h"
+#include "core/shell/ProgramSettings.h"
 #include "schooldb/SchoolDatabase.h"
+#include "schooldb/SchoolYearSession.h"
 #include "schooldb/TablePasswords.h"
 #include "schooldb/builder/SchoolGenerator.h"
 
@@ -47,7 +48,7 @@ QString CachedSchool() {
     QString root = qEnvironmentVariable("EKALDO_BENCH_CACHE");
     if (root.isEmpty())
         root = QDir::temp().filePath(QStringLiteral("ekaldo-bench-cache"));
-    const QString folder = QDir(root).filePath(QStringLiteral("posting-%1x%2").arg(kStudents).arg(kSubjects));
+    QString folder = QDir(root).filePath(QStringLiteral("posting-%1x%2").arg(kStudents).arg(kSubjects));
     const QString done = QDir(folder).filePath(QStringLiteral(".complete"));
     if (QFile::exists(done)) {
         std::printf("generated school from the cache: %s\n", folder.toUtf8().constData());
@@ -123,16 +124,18 @@ int main(int argc, char** argv) {
     }();
     std::printf("GRADE.DB: %.1f MB\n", pristine.size() / 1e6);
 
-    AppState state;
-    state.ProgramFolder = program + QLatin1Char('/');
-    state.SetDocumentFolders();
-    state.MorvenDataBase().SetParams({QStringLiteral("PATH=") + school});
-    state.DatabaseSession().AddPassword(schooldb::DataTablePassword());
-    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
-    state.CurrentUserName = QStringLiteral("TALMIR");
-    state.CurrentFileName = QStringLiteral("bench.agd");
-    state.GradeFileHeader.SchoolYear = QStringLiteral("2025-2026");
-    state.GradeFileHeader.FileID = QStringLiteral("1");
+    ProgramSettings settings;
+    SchoolYearSession session;
+    PostedFile file;
+    settings.ProgramFolder = program + QLatin1Char('/');
+    settings.SetDocumentFolders();
+    session.MorvenDataBase().SetParams({QStringLiteral("PATH=") + school});
+    session.DatabaseSession().AddPassword(schooldb::DataTablePassword());
+    session.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
+    session.CurrentUserName = QStringLiteral("TALMIR");
+    file.name = QStringLiteral("bench.agd");
+    file.header.SchoolYear = QStringLiteral("2025-2026");
+    file.header.FileID = QStringLiteral("1");
     ekaldo::bench::BenchUi ui;
 
     QElapsedTimer t;
@@ -140,7 +143,7 @@ int main(int argc, char** argv) {
     GradeSheet sheet = MakeSheet();
     std::printf("sheet of %d rows built       %7.2f s\n", kStudents, t.nsecsElapsed() / 1e9);
 
-    GradePosting posting(state, ui, GradingScheme::Tutoring);
+    GradePosting posting(session, settings.ImportsDir, ui, GradingScheme::Tutoring);
     t.restart();
     posting.OpenTables();
     std::printf("%-28s %7.2f s\n", "four tables opened", t.nsecsElapsed() / 1e9);
@@ -164,7 +167,7 @@ int main(int argc, char** argv) {
     PostingTimings timings;
     posting.SetTimings(&timings);
     t.restart();
-    const ScanSummary posted = posting.PostGrades(sheet, kPostedColumn, &counter);
+    const ScanSummary posted = posting.PostGrades(sheet, file, kPostedColumn, &counter);
     const double postSeconds = t.nsecsElapsed() / 1e9;
     posting.SetTimings(nullptr);
     const double storeSeconds = timings.storeNanos / 1e9;
@@ -179,7 +182,7 @@ int main(int argc, char** argv) {
                 postSeconds - storeSeconds - rulesSeconds - journalSeconds - copySeconds);
 
     t.restart();
-    const UndoOutcome undone = posting.UndoLastPosting();
+    const UndoOutcome undone = posting.UndoLastPosting(file);
     std::printf("%-28s %7.2f s  restored %d, left alone %d\n", "Undo", t.nsecsElapsed() / 1e9,
                 undone.restored, int(undone.leftAlone.size()));
     posting.CloseTables();

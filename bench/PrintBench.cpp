@@ -5,7 +5,6 @@
 #include "BenchSupport.h"
 #include "base/UiServices.h"
 #include "core/exchange/GradeSheet.h"
-#include "core/shell/AppState.h"
 #include "report/ReportEngine.h"
 #include "report/TablePrinting.h"
 
@@ -60,9 +59,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    AppState state;
-    state.ReportTitle = QStringLiteral("Φύλλο");
-    state.GradeFileHeader.SchoolYear = QStringLiteral("2024-2025");
+    const QString reportTitle = QStringLiteral("Φύλλο");
+    const QString schoolYear = QStringLiteral("2024-2025");
     ekaldo::bench::BenchUi ui(true);
     const GradeSheet sheet = MakeSheet(ekaldo::bench::BenchStudents(), 30);
 
@@ -75,8 +73,7 @@ int main(int argc, char** argv) {
     filer.Ui = &ui;
     filer.Stream = &stream;
     filer.ChoosePrinter(Printers::PdfPrinterName);
-    TablePrintJob job(state.ReportTitle, state.GradeFileHeader.SchoolYear, ui, sheet,
-                      DefaultSheetColumnWidths(sheet.ColCount()));
+    TablePrintJob job(reportTitle, schoolYear, ui, sheet, DefaultSheetColumnWidths(sheet.ColCount()));
     job.Attach(filer);
     filer.Execute();
     const qint64 prepare = timer.elapsed();

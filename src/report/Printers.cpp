@@ -67,7 +67,7 @@ QStringList Names() {
 
 QString DefaultName() {
     if (Driver()) {
-        const QString name = Driver()->DefaultName();
+        QString name = Driver()->DefaultName();
         if (!name.isEmpty())
             return name;
         const QStringList names = Driver()->Names();

@@ -277,7 +277,7 @@ GradeValue ClassifyGradeValue(QStringView value) {
 }
 
 QString WidenedTextGrade(const QString& text) {
-    const QString two = text.left(2);
+    QString two = text.left(2);
     if (two.size() != 1)
         return two;
     const QChar c = two.front();

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "ConsoleUiServices.h"
-#include "core/shell/AppState.h"
+#include "core/shell/ProgramSettings.h"
+#include "schooldb/SchoolYearSession.h"
 
 #include <QMap>
 #include <QSet>
@@ -14,12 +15,14 @@ class QCoreApplication;
 
 namespace ekaldo {
 
-// What a command gets: its words, its options and the program's state.
+// What a command gets: its words, its options, the program's settings and
+// folders, and the school year it opens.
 struct CliContext {
     QStringList arguments;              // the command's own words, options taken out
     QMap<QString, QStringList> options; // "--name" -> values, in order
     QSet<QString> flags;                // "--name" of the flags given
-    AppState state;
+    ProgramSettings settings;
+    SchoolYearSession session;
     ConsoleUiServices ui;
 
     QString Option(const QString& name) const {

@@ -47,18 +47,19 @@ bool OrderFrom(const QString& text, QStringList& keys) {
     return true;
 }
 
-int Prepare(CliContext& cli, SheetComposition& composition) {
+// Fills the composition's choices and the order of the sheet's columns and rows from the options.
+int Prepare(CliContext& cli, SheetComposition& composition, SheetOrder& order) {
     if (const int failed = OpenSchoolYearFromOptions(cli))
         return failed;
-    cli.state.SetDocumentFolders();
-    cli.state.ColumnOrder = DefaultColumnOrder();
-    cli.state.SortOrder = DefaultSortOrder();
-    FillSelectionGrids(composition, cli.state.MorvenDataBase());
+    cli.settings.SetDocumentFolders();
+    order.ColumnOrder = DefaultColumnOrder();
+    order.SortOrder = DefaultSortOrder();
+    FillSelectionGrids(composition, cli.session.MorvenDataBase());
     const QString templatePath = cli.Option(QStringLiteral("--template"));
     if (!templatePath.isEmpty()) {
         const QString path = QFileInfo(templatePath).isFile()
                                  ? templatePath
-                                 : AddTrailingBackslash(cli.state.TemplatesDir) + templatePath;
+                                 : AddTrailingBackslash(cli.settings.TemplatesDir) + templatePath;
         if (!QFileInfo(path).isFile())
             return Fail(FileMessage(path, QStringLiteral(" δεν υπάρχει!")));
         ClearSelections(composition);
@@ -86,7 +87,7 @@ int Prepare(CliContext& cli, SheetComposition& composition) {
         composition.PeriodIndex = n;
     }
     if (const QString columns = cli.Option(QStringLiteral("--columns")); !columns.isEmpty()) {
-        if (!OrderFrom(columns, cli.state.ColumnOrder))
+        if (!OrderFrom(columns, order.ColumnOrder))
             return Fail(QStringLiteral("Οι στήλες δίνονται με τα κλειδιά τους: ") +
                         DefaultColumnOrder().join(QLatin1Char(',')));
     }
@@ -95,9 +96,9 @@ int Prepare(CliContext& cli, SheetComposition& composition) {
         if (!OrderFrom(sort, keys))
             return Fail(QStringLiteral("Η ταξινόμηση δίνεται με τα κλειδιά των στηλών: ") +
                         DefaultColumnOrder().join(QLatin1Char(',')));
-        cli.state.SortOrder.clear();
+        order.SortOrder.clear();
         for (const QString& key : keys)
-            cli.state.SortOrder << SortReferenceOfCaption(CaptionOfColumnKey(key));
+            order.SortOrder << SortReferenceOfCaption(CaptionOfColumnKey(key));
     }
     return 0;
 }
@@ -113,9 +114,10 @@ int Compose(CliContext& cli) {
     if (save.isEmpty() && !print)
         return Fail(QStringLiteral("Δώστε --save ΟΝΟΜΑ.agd ή --print-sheet."));
     SheetComposition composition;
-    if (const int failed = Prepare(cli, composition))
+    SheetOrder order;
+    if (const int failed = Prepare(cli, composition, order))
         return failed;
-    ComposeSheet(composition, cli.state, cli.state, Program::kGradingScheme);
+    ComposeSheet(composition, cli.session, order, Program::kGradingScheme);
     if (print) {
         QString out;
         for (int r = 0; r < composition.Sheet.RowCount(); ++r) {
@@ -130,11 +132,11 @@ int Compose(CliContext& cli) {
         return 0;
     }
     const QString name = WithExtension(QFileInfo(save).fileName(), QStringLiteral(".agd"));
-    const QString path = AddTrailingBackslash(cli.state.ExportsDir) + name;
+    const QString path = AddTrailingBackslash(cli.settings.ExportsDir) + name;
     if (QFileInfo::exists(path) && !cli.Flag(QStringLiteral("--overwrite")))
         return RefuseExisting(path);
     PrintErr(composition.CountLine + QLatin1Char('\n'));
-    return WriteGradeDataFile(path, name, composition.Sheet, SchoolYearOfLabel(cli.state.SchoolYearLabel),
+    return WriteGradeDataFile(path, name, composition.Sheet, SchoolYearOfLabel(cli.session.SchoolYearLabel),
                               cli.ui)
                ? 0
                : 1;
@@ -142,10 +144,11 @@ int Compose(CliContext& cli) {
 
 int SaveTemplate(CliContext& cli) {
     SheetComposition composition;
-    if (const int failed = Prepare(cli, composition))
+    SheetOrder order;
+    if (const int failed = Prepare(cli, composition, order))
         return failed;
     const QString name = WithExtension(QFileInfo(cli.arguments.at(0)).fileName(), QStringLiteral(".agt"));
-    const QString path = AddTrailingBackslash(cli.state.TemplatesDir) + name;
+    const QString path = AddTrailingBackslash(cli.settings.TemplatesDir) + name;
     if (QFileInfo::exists(path) && !cli.Flag(QStringLiteral("--overwrite")))
         return RefuseExisting(path);
     return WriteTemplateFile(path, name, composition, cli.ui) ? 0 : 1;

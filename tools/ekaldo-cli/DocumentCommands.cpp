@@ -28,7 +28,7 @@ int BadPage(const QString& name) {
 }
 
 int PrepareFolders(CliContext& cli) {
-    cli.state.SetDocumentFolders();
+    cli.settings.SetDocumentFolders();
     return 0;
 }
 
@@ -38,7 +38,7 @@ int List(CliContext& cli) {
         return BadPage(cli.arguments.at(0));
     PrepareFolders(cli);
     DocumentListModel model(*page);
-    model.SetRows(ListDocuments(cli.state, *page));
+    model.SetRows(ListDocuments(cli.settings, *page));
     QString out;
     const int cols = ColumnCountOf(*page);
     for (int c = 0; c < cols; ++c) {
@@ -69,7 +69,7 @@ int RefuseExisting(const QString& path) {
 int Send(CliContext& cli) {
     PrepareFolders(cli);
     const QString name = cli.arguments.at(0);
-    const QString source = DocumentPath(cli.state, DocumentPage::OutBox, name);
+    const QString source = DocumentPath(cli.settings, DocumentPage::OutBox, name);
     if (!QFileInfo(source).isFile())
         return Fail(FileMessage(source, QStringLiteral(" δεν υπάρχει!")));
     QString destination = cli.arguments.at(1);
@@ -92,11 +92,11 @@ int Receive(CliContext& cli) {
     const QString source = cli.arguments.at(0);
     if (!QFileInfo(source).isFile())
         return Fail(FileMessage(source, QStringLiteral(" δεν υπάρχει!")));
-    const auto destination = ReceivedFileDestination(cli.state, source);
+    const auto destination = ReceivedFileDestination(cli.settings, source);
     if (destination && QFileInfo::exists(*destination) && !cli.Flag(QStringLiteral("--overwrite")))
         return RefuseExisting(*destination);
     cli.ui.SetAnswerYes(true);
-    return ReceiveGradeFileFrom(cli.state, cli.ui, source) ? 0 : 1;
+    return ReceiveGradeFileFrom(cli.settings, cli.session, cli.ui, source) ? 0 : 1;
 }
 
 int Delete(CliContext& cli) {
@@ -110,7 +110,7 @@ int Delete(CliContext& cli) {
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         return Fail(QStringLiteral("Δώστε μόνο το όνομα του αρχείου, χωρίς φάκελο."));
     cli.ui.SetAnswerYes(true);
-    return DeleteDocument(cli.state, cli.ui, *page, name) ? 0 : 1;
+    return DeleteDocument(cli.settings, cli.ui, *page, name) ? 0 : 1;
 }
 
 } // namespace

@@ -45,16 +45,14 @@ int Show(CliContext& cli) {
         return Fail(*problem);
     const QString type = ProfileFile::ReadString(path, QStringLiteral("Header"), QStringLiteral("File"));
     if (type.compare(GradeFileKeys::TemplateType, Qt::CaseInsensitive) == 0) {
-        ReadTemplateFileHeader(cli.state, path);
-        const TemplateHeader& h = cli.state.TemplateFileHeader;
+        const TemplateHeader h = ReadTemplateHeader(path);
         PrintOut(KeyLine("File", h.File) + KeyLine("Version", h.Version) + KeyLine("Copyright", h.Copyright) +
                  KeyLine("FileName", h.FileName) + KeyLine("FileID", h.FileID) +
                  KeyLine("Created", h.Created) + QLatin1Char('\n'));
         PrintTemplateSections(path);
         return 0;
     }
-    ReadGradeFileHeader(cli.state, path);
-    const GradeHeader& h = cli.state.GradeFileHeader;
+    const GradeHeader h = ReadGradeHeader(path);
     PrintOut(KeyLine("File", h.File) + KeyLine("Version", h.Version) + KeyLine("Copyright", h.Copyright) +
              KeyLine("FileName", h.FileName) + KeyLine("FileID", h.FileID) + KeyLine("Created", h.Created) +
              KeyLine("Exported", h.Exported) + KeyLine("Modified", h.Modified) +

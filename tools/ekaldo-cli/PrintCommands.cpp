@@ -25,7 +25,7 @@ QString FindGradeFile(const CliContext& cli, const QString& name) {
     if (QFileInfo(name).isFile())
         return QFileInfo(name).absoluteFilePath();
     for (const char* folder : {"Exports", "Imports"}) {
-        const QString path = QDir(cli.state.ProgramFolder + QString::fromLatin1(folder)).filePath(name);
+        QString path = QDir(cli.settings.ProgramFolder + QString::fromLatin1(folder)).filePath(name);
         if (QFileInfo(path).isFile())
             return path;
     }
@@ -42,11 +42,11 @@ int Print(CliContext& cli) {
     if (path.isEmpty())
         return Fail(FileMessage(cli.arguments.front(), QStringLiteral(" δεν υπάρχει!")));
 
-    ReadGradeFileHeader(cli.state, path);
+    const GradeHeader header = ReadGradeHeader(path);
     GradeSheet sheet;
     if (!ReadGradeDataRows(path, cli.ui, sheet, nullptr))
         return 1;
-    cli.state.ReportTitle = ReportTitleOf(QFileInfo(path).fileName());
+    const QString reportTitle = ReportTitleOf(QFileInfo(path).fileName());
 
     QString printerName = Printers::PdfPrinterName;
     if (!printer.isEmpty()) {
@@ -68,7 +68,7 @@ int Print(CliContext& cli) {
     filer.Ui = &cli.ui;
     filer.Stream = &stream;
     filer.ChoosePrinter(printerName);
-    TablePrintJob job(cli.state.ReportTitle, cli.state.GradeFileHeader.SchoolYear, cli.ui, sheet,
+    TablePrintJob job(reportTitle, header.SchoolYear, cli.ui, sheet,
                       DefaultSheetColumnWidths(sheet.ColCount()));
     job.Attach(filer);
     filer.Execute();
@@ -76,7 +76,7 @@ int Print(CliContext& cli) {
     TFilePrinter out;
     out.Ui = &cli.ui;
     out.Stream = &stream;
-    out.Title = cli.state.ReportTitle;
+    out.Title = reportTitle;
     out.PdfFileName = pdf.isEmpty() ? QString() : QFileInfo(pdf).absoluteFilePath();
     out.ChoosePrinter(printerName);
     out.Execute();

@@ -19,21 +19,29 @@ namespace {
 const QString kStudentSurname = QStringLiteral("ΕΠΩΝΥΜΟ");
 const QString kStudentName = QStringLiteral("ΟΝΟΜΑ");
 
-// FILE is a path, or the name of a file in the InBox. Sets the current file and reads its header.
-void ChooseFile(CliContext& cli) {
-    cli.state.SetDocumentFolders();
+// FILE is a path, or the name of a file in the InBox: the file with its header.
+PostedFile ChooseFile(CliContext& cli) {
+    cli.settings.SetDocumentFolders();
     const QString given = cli.arguments.at(0);
-    const QString path = QFileInfo(given).isFile() ? QFileInfo(given).absoluteFilePath()
-                                                   : DocumentPath(cli.state, DocumentPage::InBox, given);
-    cli.state.CurrentFilePath = path;
-    cli.state.CurrentFileName = QFileInfo(path).fileName();
-    ReadGradeFileHeader(cli.state, path);
+    PostedFile file;
+    file.path = QFileInfo(given).isFile() ? QFileInfo(given).absoluteFilePath()
+                                          : DocumentPath(cli.settings, DocumentPage::InBox, given);
+    file.name = QFileInfo(file.path).fileName();
+    file.header = ReadGradeHeader(file.path);
+    return file;
 }
 
-bool LoadSheet(CliContext& cli, GradeSheet& sheet) {
+bool LoadSheet(CliContext& cli, const PostedFile& file, GradeSheet& sheet) {
     sheet.SetSize(2, 8);
     sheet.SetCell(0, 0, u"α/α");
-    return ReadGradeDataRows(cli.state.CurrentFilePath, cli.ui, sheet, nullptr);
+    return ReadGradeDataRows(file.path, cli.ui, sheet, nullptr);
+}
+
+// The school year of the sheet is the open one; else the reason it is not, for standard error.
+std::optional<QString> OtherSchoolYear(const CliContext& cli, const PostedFile& file) {
+    if (SheetOfOpenSchoolYear(cli.session.SchoolYearLabel, file.header))
+        return std::nullopt;
+    return OtherSchoolYearReason(file.path);
 }
 
 // --period N: a grade column of the scheme's list, counted from 1; 0 when not given.
@@ -131,9 +139,9 @@ void PrintChanges(const GradeSheet& sheet, const std::vector<CellChange>& change
 }
 
 int RequirePostingRight(CliContext& cli) {
-    if (cli.state.PostingRight())
+    if (cli.session.PostingRight())
         return 0;
-    return Fail(QStringLiteral("Ο χρήστης \"") + cli.state.CurrentUserName +
+    return Fail(QStringLiteral("Ο χρήστης \"") + cli.session.CurrentUserName +
                 QStringLiteral("\" δεν έχει δικαίωμα Καταχώρησης Βαθμολογίας."));
 }
 
@@ -143,13 +151,13 @@ int Check(CliContext& cli) {
         return 2;
     if (const int failed = OpenSchoolYearFromOptions(cli))
         return failed;
-    ChooseFile(cli);
+    const PostedFile file = ChooseFile(cli);
     GradeSheet sheet;
-    if (!LoadSheet(cli, sheet))
+    if (!LoadSheet(cli, file, sheet))
         return 1;
-    if (!SheetOfOpenSchoolYear(cli.state))
-        return Fail(OtherSchoolYearReason(cli.state));
-    GradePosting posting(cli.state, cli.ui, Program::kGradingScheme);
+    if (const auto other = OtherSchoolYear(cli, file))
+        return Fail(*other);
+    GradePosting posting(cli.session, cli.settings.ImportsDir, cli.ui, Program::kGradingScheme);
     const ScanSummary summary = posting.CheckGrades(sheet, *period);
     PrintErrors(sheet);
     PrintChanges(sheet, posting.Changes(), QStringLiteral("Τιμές που θα αλλάξουν με την Καταχώρηση:"));
@@ -170,20 +178,20 @@ int Post(CliContext& cli) {
         return failed;
     if (const int failed = RequirePostingRight(cli))
         return failed;
-    ChooseFile(cli);
+    const PostedFile file = ChooseFile(cli);
     GradeSheet sheet;
-    if (!LoadSheet(cli, sheet))
+    if (!LoadSheet(cli, file, sheet))
         return 1;
     const QString caption = GradeColumnCaptions(Program::kGradingScheme).value(*period - 1);
     if (cli.ui.ShowMessage(MessageIcon::Question, PostConfirmationText(caption), MessageButtons::YesNo) !=
         MessageAnswer::Yes)
         return Fail(QStringLiteral("Η Καταχώρηση δεν έγινε: δώστε --yes για να προχωρήσει."));
-    if (!SheetOfOpenSchoolYear(cli.state))
-        return Fail(OtherSchoolYearReason(cli.state));
-    GradePosting posting(cli.state, cli.ui, Program::kGradingScheme);
-    const ScanSummary summary = posting.PostGrades(sheet, *period);
+    if (const auto other = OtherSchoolYear(cli, file))
+        return Fail(*other);
+    GradePosting posting(cli.session, cli.settings.ImportsDir, cli.ui, Program::kGradingScheme);
+    const ScanSummary summary = posting.PostGrades(sheet, file, *period);
     if (summary.storedRecords > 0)
-        WriteGradeFileHeaderKey(cli.state.CurrentFilePath, QStringLiteral("Posted"),
+        WriteGradeFileHeaderKey(file.path, QStringLiteral("Posted"),
                                 RegionalFormats::DateTimeText(cli.ui.Now()));
     PrintErrors(sheet);
     PrintFailures(sheet, summary.failures);
@@ -205,20 +213,20 @@ int UndoPost(CliContext& cli) {
         return failed;
     if (const int failed = RequirePostingRight(cli))
         return failed;
-    ChooseFile(cli);
-    if (!SheetOfOpenSchoolYear(cli.state))
-        return Fail(OtherSchoolYearReason(cli.state));
-    GradePosting posting(cli.state, cli.ui, Program::kGradingScheme);
-    const std::optional<PostingJournal::Run> run = posting.LastPosting();
+    const PostedFile file = ChooseFile(cli);
+    if (const auto other = OtherSchoolYear(cli, file))
+        return Fail(*other);
+    GradePosting posting(cli.session, cli.settings.ImportsDir, cli.ui, Program::kGradingScheme);
+    const std::optional<PostingJournal::Run> run = posting.LastPosting(file);
     if (!run)
-        return Fail(QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") + cli.state.CurrentFileName +
+        return Fail(QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") + file.name +
                     QStringLiteral("\" για αναίρεση."));
     if (cli.ui.ShowMessage(MessageIcon::Question, UndoConfirmationText(*run), MessageButtons::YesNo) !=
         MessageAnswer::Yes)
         return Fail(QStringLiteral("Η Αναίρεση δεν έγινε: δώστε --yes για να προχωρήσει."));
-    const UndoOutcome outcome = posting.UndoLastPosting();
+    const UndoOutcome outcome = posting.UndoLastPosting(file);
     // "Posted" follows the runs of the file still in force.
-    WriteGradeFileHeaderKey(cli.state.CurrentFilePath, QStringLiteral("Posted"), outcome.posted);
+    WriteGradeFileHeaderKey(file.path, QStringLiteral("Posted"), outcome.posted);
     PrintOut(QStringLiteral("Τιμές που επανήλθαν: %1\n").arg(outcome.restored));
     for (const QString& left : outcome.leftAlone)
         PrintOut(QStringLiteral("Έμεινε: ") + left + QLatin1Char('\n'));

@@ -37,22 +37,23 @@ int Years(CliContext& cli) {
 int WhoAmI(CliContext& cli) {
     if (const int failed = OpenSchoolYearFromOptions(cli))
         return failed;
-    PrintOut(QStringLiteral("Χρήστης: ") + cli.state.CurrentUserName + QLatin1Char('\n') +
-             QStringLiteral("Επίπεδο: ") + QString::number(cli.state.UserLevel) + QLatin1Char('\n') +
-             QStringLiteral("Δικαιώματα: ") + cli.state.UserRights + QLatin1Char('\n') +
+    PrintOut(QStringLiteral("Χρήστης: ") + cli.session.CurrentUserName + QLatin1Char('\n') +
+             QStringLiteral("Επίπεδο: ") + QString::number(cli.session.UserLevel) + QLatin1Char('\n') +
+             QStringLiteral("Δικαιώματα: ") + cli.session.UserRights + QLatin1Char('\n') +
              QStringLiteral("Καταχώρηση βαθμών: ") +
-             (cli.state.PostingRight() ? QStringLiteral("ναι") : QStringLiteral("όχι")) + QLatin1Char('\n'));
+             (cli.session.PostingRight() ? QStringLiteral("ναι") : QStringLiteral("όχι")) +
+             QLatin1Char('\n'));
     return 0;
 }
 
 } // namespace
 
 QString DataFolder(CliContext& cli) {
-    const QString given = cli.Option(QStringLiteral("--db-path"));
+    QString given = cli.Option(QStringLiteral("--db-path"));
     if (!given.isEmpty())
         return given;
-    return ProfileFile::ReadString(cli.state.SettingsPath, QStringLiteral("Directory"),
-                                   QStringLiteral("DBPath"), cli.state.ProgramFolder);
+    return ProfileFile::ReadString(cli.settings.SettingsPath, QStringLiteral("Directory"),
+                                   QStringLiteral("DBPath"), cli.settings.ProgramFolder);
 }
 
 int OpenSchoolYearFromOptions(CliContext& cli) {
@@ -61,15 +62,15 @@ int OpenSchoolYearFromOptions(CliContext& cli) {
         return Fail(QStringLiteral("Δώστε το σχολικό έτος με --year (π.χ. \"Σχ.Έτος 2025-2026\")."));
     if (!label.startsWith(QStringLiteral("Σχ.Έτος")))
         label = QStringLiteral("Σχ.Έτος ") + label;
-    cli.state.DBPath = DataFolder(cli);
-    if (!ListSchoolYearLabels(cli.state.DBPath).contains(label))
+    cli.session.DBPath = DataFolder(cli);
+    if (!ListSchoolYearLabels(cli.session.DBPath).contains(label))
         return Fail(QStringLiteral("Το σχολικό έτος \"") + label +
-                    QStringLiteral("\" δεν υπάρχει στο φάκελο \"") + cli.state.DBPath +
+                    QStringLiteral("\" δεν υπάρχει στο φάκελο \"") + cli.session.DBPath +
                     QStringLiteral("\"."));
     OptionPrompt prompt(cli.Option(QStringLiteral("--user")),
                         TypedPassword(cli.Option(QStringLiteral("--password"))));
-    OpenSchoolYear(cli.state, cli.ui, prompt, label, cli.Option(QStringLiteral("--user")).isEmpty());
-    if (!cli.state.SchoolYearOpen())
+    OpenSchoolYear(cli.session, cli.ui, prompt, label, cli.Option(QStringLiteral("--user")).isEmpty());
+    if (!cli.session.SchoolYearOpen())
         return Fail(QStringLiteral("Το σχολικό έτος δεν άνοιξε."));
     return 0;
 }

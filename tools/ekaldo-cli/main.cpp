@@ -70,16 +70,16 @@ int main(int argc, char** argv) {
         // Installed beside the program, the tool shares its data folder and
         // readies it on first use just as the program does.
         const ProgramFolders running = ProgramFolders::OfRunningProgram();
-        cli.state.ProgramFolder = running.DataFolder;
-        cli.state.ResourceFolder = running.ResourceFolder;
+        cli.settings.ProgramFolder = running.DataFolder;
+        cli.settings.ResourceFolder = running.ResourceFolder;
         if (!PrepareDataFolder(running, cli.ui))
             return 1;
     } else {
-        cli.state.ProgramFolder = AddTrailingBackslash(QDir(folder).absolutePath());
+        cli.settings.ProgramFolder = AddTrailingBackslash(QDir(folder).absolutePath());
     }
     const QString settings = cli.Option(QStringLiteral("--settings"));
-    cli.state.SettingsPath =
-        settings.isEmpty() ? AppState::DefaultSettingsPath() : QDir().absoluteFilePath(settings);
+    cli.settings.SettingsPath =
+        settings.isEmpty() ? ProgramSettings::DefaultSettingsPath() : QDir().absoluteFilePath(settings);
     cli.ui.SetAnswerYes(cli.Flag(QStringLiteral("--yes")));
 
     try {

@@ -1,5 +1,6 @@
 #include "core/exchange/GradeWorkbook.h"
 
+#include "base/ProgramConstants.h"
 #include "base/RegionalFormats.h"
 #include "core/exchange/GradeDataFile.h"
 
@@ -534,7 +535,7 @@ QString RichText(QXmlStreamReader& xml) {
 }
 
 // Where a relationship points, as a part name of the package.
-QString PartOf(const QString& base, QString target) {
+QString PartOf(const QString& base, const QString& target) {
     if (target.startsWith(QLatin1Char('/')))
         return target.mid(1);
     return QDir::cleanPath(base + target);
@@ -1178,7 +1179,7 @@ QByteArray ReadWorkbookBytes(const QString& path) {
         throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")), path);
     if (file.size() > kMaxWorkbookBytes)
         throw WorkbookError(TooLargeMessage(file.size()));
-    const QByteArray bytes = file.read(kMaxWorkbookBytes + 1);
+    QByteArray bytes = file.read(kMaxWorkbookBytes + 1);
     if (file.error() != QFileDevice::NoError)
         throw FileError(FileMessage(path, QStringLiteral(" δεν μπορεί να ανοιχθεί!")), path);
     return bytes;

@@ -10,8 +10,8 @@
 // one by its row key, never by its position.
 
 #include "base/FileErrors.h"
+#include "core/exchange/DocumentInHand.h"
 #include "core/exchange/GradeSheet.h"
-#include "core/shell/AppState.h"
 
 #include <QByteArray>
 #include <QString>

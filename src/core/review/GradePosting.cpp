@@ -5,9 +5,9 @@
 #include "base/UiServices.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeSheet.h"
-#include "core/shell/AppState.h"
 #include "schooldb/GradeColumns.h"
 #include "schooldb/SchoolDatabase.h"
+#include "schooldb/SchoolYearSession.h"
 #include "schooldb/TableLock.h"
 
 #include <QElapsedTimer>
@@ -232,12 +232,16 @@ QString UndoConfirmationText(const PostingJournal::Run& run) {
            QString::number(run.entries.size()) + QStringLiteral(" τιμές).\nΘέλετε να προχωρήσετε;");
 }
 
-bool SheetOfOpenSchoolYear(const AppState& state) {
-    return SchoolYearOfLabel(state.SchoolYearLabel) == state.GradeFileHeader.SchoolYear;
+bool SheetOfOpenSchoolYear(const QString& schoolYearLabel, const GradeHeader& header) {
+    return SchoolYearOfLabel(schoolYearLabel) == header.SchoolYear;
 }
 
-QString OtherSchoolYearReason(const AppState& state) {
-    return GradeFileTextProblem(state.CurrentFilePath).value_or(kOtherSchoolYearMessage);
+PostedFile PostedFileOf(const DocumentInHand& document) {
+    return {document.CurrentFilePath, document.CurrentFileName, document.GradeFileHeader};
+}
+
+QString OtherSchoolYearReason(const QString& filePath) {
+    return GradeFileTextProblem(filePath).value_or(kOtherSchoolYearMessage);
 }
 
 namespace {
@@ -256,11 +260,15 @@ struct StoreContext {
 } // namespace
 
 struct GradePosting::Impl {
-    Impl(AppState& s, UiServices& u, GradingScheme g)
-        : state(s), ui(u), scheme(g), db(s.MorvenDataBase()), key(db), grades(db), subjects(db), classes(db),
-          method(db) {}
+    Impl(SchoolYearSession& s, const QString& imports, UiServices& u, GradingScheme g)
+        : session(s), importsDir(imports), ui(u), scheme(g), db(s.MorvenDataBase()), key(db), grades(db),
+          subjects(db), classes(db), method(db) {}
 
-    AppState& state;
+    // The open school year's folder of the runs' backups.
+    QString YearFolder() const { return PostingJournal::YearFolder(importsDir, session.SchoolYearLabel); }
+
+    SchoolYearSession& session;
+    QString importsDir;
     UiServices& ui;
     GradingScheme scheme;
     schooldb::Database& db;
@@ -441,8 +449,9 @@ private:
 
 } // namespace
 
-GradePosting::GradePosting(AppState& state, UiServices& ui, GradingScheme scheme)
-    : m(std::make_unique<Impl>(state, ui, scheme)) {}
+GradePosting::GradePosting(SchoolYearSession& session, const QString& importsDir, UiServices& ui,
+                           GradingScheme scheme)
+    : m(std::make_unique<Impl>(session, importsDir, ui, scheme)) {}
 
 GradePosting::~GradePosting() {
     CloseTables();
@@ -759,14 +768,16 @@ QString OutcomeText(const ScanSummary& summary) {
 } // namespace
 
 ScanSummary GradePosting::CheckGrades(GradeSheet& sheet, int gradeColumn, ScanObserver* observer) {
-    return Scan(sheet, gradeColumn, false, observer);
+    return Scan(sheet, PostedFile(), gradeColumn, false, observer);
 }
 
-ScanSummary GradePosting::PostGrades(GradeSheet& sheet, int gradeColumn, ScanObserver* observer) {
-    return Scan(sheet, gradeColumn, true, observer);
+ScanSummary GradePosting::PostGrades(GradeSheet& sheet, const PostedFile& file, int gradeColumn,
+                                     ScanObserver* observer) {
+    return Scan(sheet, file, gradeColumn, true, observer);
 }
 
-ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, ScanObserver* observer) {
+ScanSummary GradePosting::Scan(GradeSheet& sheet, const PostedFile& file, int gradeColumn, bool post,
+                               ScanObserver* observer) {
     // Nothing is read or stored of a sheet that cannot be gone through whole.
     const SheetPlan plan = PlanSheet(sheet);
     // A posting run reads the tables under its write lock.
@@ -794,13 +805,13 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, Sc
     }
 
     JournalHeader header;
-    header.filePath = m->state.CurrentFilePath;
-    header.fileName = m->state.CurrentFileName;
-    header.fileId = m->state.GradeFileHeader.FileID;
-    header.schoolYear = m->state.GradeFileHeader.SchoolYear;
+    header.filePath = file.path;
+    header.fileName = file.name;
+    header.fileId = file.header.FileID;
+    header.schoolYear = file.header.SchoolYear;
     header.gradeColumn = gradeColumn;
     header.caption = GradeColumnCaptions(m->scheme).value(gradeColumn - 1);
-    header.user = m->state.CurrentUserName;
+    header.user = m->session.CurrentUserName;
     header.started = m->ui.Now();
     PostingJournal journal;
     StoreContext store;
@@ -811,7 +822,7 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, Sc
     WriteSession session(*this, *m, [this, &store](Table& table) { return m->BeforePost(table, store); });
     header.database = DatabaseIdentity::Of(m->GradeTablePath());
     // Nothing is stored unless the copy and the journal are there first.
-    journal.Begin(m->state, m->GradeTablePath(), header);
+    journal.Begin(m->YearFolder(), m->GradeTablePath(), header);
     session.Journal(&journal);
     summary.backupFolder = journal.Folder();
     try {
@@ -829,15 +840,15 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, int gradeColumn, bool post, Sc
     return summary;
 }
 
-std::optional<PostingJournal::Run> GradePosting::LastPosting() const {
-    return PostingJournal::LastRunOf(m->state, DatabaseIdentity::Of(m->GradeTablePath()).folder,
-                                     m->state.CurrentFileName, m->state.GradeFileHeader.FileID);
+std::optional<PostingJournal::Run> GradePosting::LastPosting(const PostedFile& file) const {
+    return PostingJournal::LastRunOf(m->YearFolder(), DatabaseIdentity::Of(m->GradeTablePath()).folder,
+                                     file.name, file.header.FileID);
 }
 
-UndoOutcome GradePosting::UndoLastPosting() {
+UndoOutcome GradePosting::UndoLastPosting(const PostedFile& file) {
     OpenTables();
     UndoOutcome outcome;
-    std::optional<PostingJournal::Run> run = LastPosting();
+    std::optional<PostingJournal::Run> run = LastPosting(file);
     if (!run)
         return outcome;
     outcome.found = true;
@@ -859,7 +870,7 @@ UndoOutcome GradePosting::UndoLastPosting() {
     const QDateTime now = m->ui.Now();
     // The undo writes the old values back as they were: no record rules.
     WriteSession session(*this, *m, nullptr);
-    PostingJournal::MakeBackup(m->state, m->GradeTablePath(), now, QStringLiteral(" undo"));
+    PostingJournal::MakeBackup(m->YearFolder(), m->GradeTablePath(), now, QStringLiteral(" undo"));
 
     auto describe = [](const JournalEntry& e, const QString& why) {
         return QStringLiteral("Μαθητής %1, μάθημα %2, πεδίο %3: ")
@@ -918,7 +929,7 @@ UndoOutcome GradePosting::UndoLastPosting() {
     }
     session.End(QString());
     PostingJournal::MarkUndone(run->journalPath, now, outcome.restored, int(outcome.leftAlone.size()));
-    if (const auto inForce = LastPosting())
+    if (const auto inForce = LastPosting(file))
         outcome.posted = RegionalFormats::DateTimeText(inForce->header.started);
     return outcome;
 }

@@ -2,6 +2,7 @@
 
 #include "base/FileErrors.h"
 #include "base/ProgramConstants.h"
+#include "core/exchange/DocumentInHand.h"
 #include "core/review/PostingJournal.h"
 #include "schooldb/FieldValue.h"
 
@@ -16,8 +17,8 @@
 
 namespace ekaldo {
 
-struct AppState;
 class GradeSheet;
+struct SchoolYearSession;
 class UiServices;
 
 namespace schooldb {
@@ -67,11 +68,20 @@ QString PostConfirmationText(const QString& caption);
 QString AbortQuestion(const QString& operationName);
 QString UndoConfirmationText(const PostingJournal::Run& run);
 
-// Whether the sheet read last (GradeFileHeader) belongs to the open school year.
-bool SheetOfOpenSchoolYear(const AppState& state);
-// Why it does not: a file whose text cannot be read is named as such, any
-// other file gets the message of another school year.
-QString OtherSchoolYearReason(const AppState& state);
+// Whether the sheet of the header belongs to the school year of the label.
+bool SheetOfOpenSchoolYear(const QString& schoolYearLabel, const GradeHeader& header);
+// Why the file at filePath does not: a file whose text cannot be read is
+// named as such, any other file gets the message of another school year.
+QString OtherSchoolYearReason(const QString& filePath);
+
+// The received grade file a posting run posts or an undo undoes: where it
+// lies, its name as the journal records it, and its header.
+struct PostedFile {
+    QString path, name;
+    GradeHeader header;
+};
+// The grade file the program has in hand.
+PostedFile PostedFileOf(const DocumentInHand& document);
 
 // A subject cell whose value differs from what GRADE.DB holds in the chosen
 // grade column: after a Check, what a Post would store; after a Post, what it stored.
@@ -156,8 +166,9 @@ struct UndoOutcome {
 // posting window, the command line and the benchmark all drive this.
 class GradePosting {
 public:
-    // The clock of ui names the runs' backup folders.
-    GradePosting(AppState& state, UiServices& ui, GradingScheme scheme);
+    // The tables of the session's database; the runs' backups and journals
+    // go under "Backups" beside importsDir, the clock of ui names them.
+    GradePosting(SchoolYearSession& session, const QString& importsDir, UiServices& ui, GradingScheme scheme);
     ~GradePosting();
     GradePosting(const GradePosting&) = delete;
     GradePosting& operator=(const GradePosting&) = delete;
@@ -188,27 +199,29 @@ public:
     // GRADE.DB and starts the run's journal, then stores. A store that fails
     // is listed in failures and the run goes on; an error that ends the run
     // after a store says how many were stored. The caller stamps the file's
-    // "Posted" key when anything was stored.
-    ScanSummary PostGrades(GradeSheet& sheet, int gradeColumn, ScanObserver* observer = nullptr);
+    // "Posted" key when anything was stored. The journal names file.
+    ScanSummary PostGrades(GradeSheet& sheet, const PostedFile& file, int gradeColumn,
+                           ScanObserver* observer = nullptr);
 
     const std::vector<CellChange>& Changes() const { return m_changes; }
     // Forgets the cells of the last run (an undo made them stale).
     void ClearChanges();
     bool WouldChange(int sheetRow, int column) const;
 
-    // The last posting run of the sheet read last into the open database that has not been undone.
-    std::optional<PostingJournal::Run> LastPosting() const;
+    // The last posting run of file into the open database that has not been undone.
+    std::optional<PostingJournal::Run> LastPosting(const PostedFile& file) const;
     // Gives every field that run changed its old value back, when it still
     // holds the value the run wrote; a field changed since is left alone and
     // listed, one that holds its old value already (an undo run again) is
     // fine. Refuses, naming both, when the run wrote another database.
     // Copies GRADE.DB first. The caller writes outcome.posted into the file.
-    UndoOutcome UndoLastPosting();
+    UndoOutcome UndoLastPosting(const PostedFile& file);
 
     struct Impl;
 
 private:
-    ScanSummary Scan(GradeSheet& sheet, int gradeColumn, bool post, ScanObserver* observer);
+    ScanSummary Scan(GradeSheet& sheet, const PostedFile& file, int gradeColumn, bool post,
+                     ScanObserver* observer);
 
     std::unique_ptr<Impl> m;
     std::vector<CellChange> m_changes;

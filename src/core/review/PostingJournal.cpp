@@ -3,7 +3,6 @@
 #include "base/FileErrors.h"
 #include "base/ProfileFile.h"
 #include "base/SharedRoutines.h"
-#include "core/shell/AppState.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -167,18 +166,18 @@ PostingJournal::~PostingJournal() {
         m_file.close();
 }
 
-QString PostingJournal::BackupRoot(const AppState& state) {
-    QString imports = state.ImportsDir;
+QString PostingJournal::BackupRoot(const QString& importsDir) {
+    QString imports = importsDir;
     while (imports.endsWith(QLatin1Char('/')) || imports.endsWith(QLatin1Char('\\')))
         imports.chop(1);
     return QFileInfo(imports).dir().filePath(QStringLiteral("Backups"));
 }
 
-QString PostingJournal::YearFolder(const AppState& state) {
-    QString year = SchoolYearOfLabel(state.SchoolYearLabel).trimmed();
+QString PostingJournal::YearFolder(const QString& importsDir, const QString& schoolYearLabel) {
+    QString year = SchoolYearOfLabel(schoolYearLabel).trimmed();
     if (year.isEmpty())
         year = QStringLiteral("ΧωρίςΈτος");
-    return QDir(BackupRoot(state)).filePath(year);
+    return QDir(BackupRoot(importsDir)).filePath(year);
 }
 
 QString PostingJournal::MakeRunFolder(const QString& parent, const QDateTime& moment, const QString& suffix) {
@@ -210,31 +209,31 @@ namespace {
 
 // Takes away a run folder that never got as far as a store, and the year
 // folder and "Backups" when the run made them.
-void RemoveRunFolder(const AppState& state, const QString& folder, bool yearExisted) {
+void RemoveRunFolder(const QString& yearFolder, const QString& folder, bool yearExisted) {
     QDir(folder).removeRecursively();
     if (!yearExisted) {
-        QDir().rmdir(PostingJournal::YearFolder(state));
-        QDir().rmdir(PostingJournal::BackupRoot(state));
+        QDir().rmdir(yearFolder);
+        QDir().rmdir(QFileInfo(yearFolder).absolutePath());
     }
 }
 
 } // namespace
 
-QString PostingJournal::MakeBackup(const AppState& state, const QString& gradeTablePath,
+QString PostingJournal::MakeBackup(const QString& yearFolder, const QString& gradeTablePath,
                                    const QDateTime& moment, const QString& suffix) {
-    const bool yearExisted = QFileInfo(YearFolder(state)).isDir();
-    const QString folder = MakeRunFolder(YearFolder(state), moment, suffix);
+    const bool yearExisted = QFileInfo(yearFolder).isDir();
+    QString folder = MakeRunFolder(yearFolder, moment, suffix);
     try {
         CopyGradeTable(gradeTablePath, folder);
     } catch (...) {
-        RemoveRunFolder(state, folder, yearExisted);
+        RemoveRunFolder(yearFolder, folder, yearExisted);
         throw;
     }
     return folder;
 }
 
-void PostingJournal::Begin(const AppState& state, const QString& gradeTablePath, JournalHeader header) {
-    const QString year = YearFolder(state);
+void PostingJournal::Begin(const QString& yearFolder, const QString& gradeTablePath, JournalHeader header) {
+    const QString& year = yearFolder;
     const bool yearExisted = QFileInfo(year).isDir();
     header.sequence = 1;
     if (yearExisted) {
@@ -242,7 +241,7 @@ void PostingJournal::Begin(const AppState& state, const QString& gradeTablePath,
         if (!runs.empty())
             header.sequence = std::max<qint64>(runs.back().second.sequence, 0) + 1;
     }
-    m_folder = MakeBackup(state, gradeTablePath, header.started);
+    m_folder = MakeBackup(yearFolder, gradeTablePath, header.started);
     m_file.setFileName(JournalPath());
     try {
         m_written = 0;
@@ -253,7 +252,7 @@ void PostingJournal::Begin(const AppState& state, const QString& gradeTablePath,
     } catch (...) {
         // Nothing was stored: a half-made run would only be offered for undo.
         m_file.close();
-        RemoveRunFolder(state, m_folder, yearExisted);
+        RemoveRunFolder(yearFolder, m_folder, yearExisted);
         m_folder.clear();
         throw;
     }
@@ -488,10 +487,10 @@ std::optional<JournalHeader> PostingJournal::ReadHeader(const QString& journalPa
     return header;
 }
 
-std::optional<PostingJournal::Run> PostingJournal::LastRunOf(const AppState& state,
+std::optional<PostingJournal::Run> PostingJournal::LastRunOf(const QString& yearFolder,
                                                              const QString& databaseFolder,
                                                              const QString& fileName, const QString& fileId) {
-    const auto runs = RunsOf(YearFolder(state));
+    const auto runs = RunsOf(yearFolder);
     for (auto it = runs.rbegin(); it != runs.rend(); ++it) {
         const JournalHeader& header = it->second;
         if (header.fileName.compare(fileName, Qt::CaseInsensitive) != 0 || header.fileId != fileId)

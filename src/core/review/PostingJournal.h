@@ -11,8 +11,6 @@
 
 namespace ekaldo {
 
-struct AppState;
-
 // One field a posting run changed in GRADE.DB.
 struct JournalEntry {
     qint64 studentId = 0;
@@ -65,18 +63,19 @@ public:
     PostingJournal(const PostingJournal&) = delete;
     PostingJournal& operator=(const PostingJournal&) = delete;
 
-    static QString BackupRoot(const AppState& state);
-    // The folder of the open school year's runs.
-    static QString YearFolder(const AppState& state);
+    // "Backups" beside the imports folder.
+    static QString BackupRoot(const QString& importsDir);
+    // The folder of the runs of the school year of the label, in "Backups".
+    static QString YearFolder(const QString& importsDir, const QString& schoolYearLabel);
     static inline const QString kJournalName = QStringLiteral("Journal.txt");
 
     static inline const QString kUndoneName = QStringLiteral("Undone.txt");
 
-    // Makes the run's folder under the year folder, copies the grade table
+    // Makes the run's folder under yearFolder (one YearFolder gave), copies the grade table
     // (and its primary index) into it and starts the journal, numbered after
     // every run of the year folder. Throws FileError, and then leaves no
     // folder behind.
-    void Begin(const AppState& state, const QString& gradeTablePath, JournalHeader header);
+    void Begin(const QString& yearFolder, const QString& gradeTablePath, JournalHeader header);
     bool Started() const { return m_file.isOpen(); }
     const QString& Folder() const { return m_folder; }
     QString JournalPath() const;
@@ -102,20 +101,20 @@ public:
     static std::optional<Run> Read(const QString& journalPath);
     // The [Posting] section alone, without the changes.
     static std::optional<JournalHeader> ReadHeader(const QString& journalPath);
-    // The latest run of the file (by name and FileID) in the year folder that
+    // The latest run of the file (by name and FileID) in yearFolder that
     // has not been undone, among the runs of the database in folder and the
     // runs of older versions, which do not say which database they wrote.
-    static std::optional<Run> LastRunOf(const AppState& state, const QString& databaseFolder,
+    static std::optional<Run> LastRunOf(const QString& yearFolder, const QString& databaseFolder,
                                         const QString& fileName, const QString& fileId);
     // Notes beside the journal that the run was undone. Throws FileError.
     static void MarkUndone(const QString& journalPath, const QDateTime& when, int restored, int leftAlone);
 
     // Copies the grade table (and its primary index) into folder. Throws FileError.
     static void CopyGradeTable(const QString& gradeTablePath, const QString& folder);
-    // A new run folder under the year folder holding a copy of the grade
+    // A new run folder under yearFolder holding a copy of the grade
     // table. Throws FileError, and then leaves no folder behind.
-    static QString MakeBackup(const AppState& state, const QString& gradeTablePath, const QDateTime& moment,
-                              const QString& suffix = QString());
+    static QString MakeBackup(const QString& yearFolder, const QString& gradeTablePath,
+                              const QDateTime& moment, const QString& suffix = QString());
     // A new folder under parent named by the moment, with a suffix when taken.
     static QString MakeRunFolder(const QString& parent, const QDateTime& moment,
                                  const QString& suffix = QString());

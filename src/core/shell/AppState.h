@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/compose/ColumnSettings.h"
 #include "core/exchange/DocumentInHand.h"
 #include "core/shell/ProgramSettings.h"
 #include "schooldb/SchoolYearSession.h"
@@ -18,9 +17,9 @@ struct PrintChoice {
 
 // What the windows of one running program share, part by part: the settings
 // and folders, the open school year with its user and database, the document
-// in hand, the order of a sheet's columns and rows, the print choice. The
-// program makes one at start and hands it to its windows; each test makes its
-// own. Code below the windows takes the part it uses where it can.
-struct AppState : ProgramSettings, SchoolYearSession, DocumentInHand, SheetOrder, PrintChoice {};
+// the main window chose, the print choice. The program makes one at start and
+// hands it to its windows; each test makes its own. Code below the windows
+// never sees it: it takes the parts, or the values, it uses.
+struct AppState : ProgramSettings, SchoolYearSession, DocumentInHand, PrintChoice {};
 
 } // namespace ekaldo

@@ -5,10 +5,12 @@
 #include "base/RegionalFormats.h"
 #include "base/SharedRoutines.h"
 #include "base/UiServices.h"
+#include "core/exchange/DocumentInHand.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeSheet.h"
 #include "core/exchange/GradeWorkbook.h"
-#include "core/shell/AppState.h"
+#include "core/shell/ProgramSettings.h"
+#include "schooldb/SchoolYearSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,7 +66,7 @@ FileDialogRequest TransferDialog(const QString& title, const QString& folder, co
 // The InBox path for the file name a header gives: only its last part counts,
 // whichever separator the sender's system used, so a header can never place
 // the copy outside the InBox.
-std::optional<QString> InBoxPathFor(const AppState& state, QString name) {
+std::optional<QString> InBoxPathFor(const ProgramSettings& settings, QString name) {
     name = name.mid(std::max(name.lastIndexOf(QLatin1Char('\\')), name.lastIndexOf(QLatin1Char('/'))) + 1)
                .trimmed();
     if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
@@ -74,32 +76,32 @@ std::optional<QString> InBoxPathFor(const AppState& state, QString name) {
     if (std::any_of(name.cbegin(), name.cend(),
                     [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
         return std::nullopt;
-    return DocumentPath(state, DocumentPage::InBox, name);
+    return DocumentPath(settings, DocumentPage::InBox, name);
 }
 
 // The school year a received workbook must belong to: the open one, if any.
-QString ExpectedSchoolYear(const AppState& state) {
-    return state.SchoolYearOpen() ? SchoolYearOfLabel(state.SchoolYearLabel) : QString();
+QString ExpectedSchoolYear(const SchoolYearSession& session) {
+    return session.SchoolYearOpen() ? SchoolYearOfLabel(session.SchoolYearLabel) : QString();
 }
 
 void ReportNotReceived(UiServices& ui, const QString& source, const QString& reason) {
     ui.Error(FileMessage(source, QStringLiteral(" δεν μπορεί να ληφθεί!")) + QLatin1Char('\n') + reason);
 }
 
-bool ReceiveGradeWorkbookFrom(const AppState& state, UiServices& ui, const QString& source,
-                              GradeHeader* received) {
+bool ReceiveGradeWorkbookFrom(const ProgramSettings& settings, const SchoolYearSession& session,
+                              UiServices& ui, const QString& source, GradeHeader* received) {
     WorkbookReceipt receipt;
     try {
-        receipt = ReadGradeWorkbookFile(source, ExpectedSchoolYear(state));
+        receipt = ReadGradeWorkbookFile(source, ExpectedSchoolYear(session));
     } catch (const EkaldoError& e) {
         ReportNotReceived(ui, source, e.Message());
         return false;
     }
     if (received)
         *received = receipt.header;
-    const auto destination = InBoxPathFor(state, receipt.header.FileName);
+    const auto destination = InBoxPathFor(settings, receipt.header.FileName);
     if (!destination) {
-        ReportCannotCreate(ui, DocumentPath(state, DocumentPage::InBox, QString()));
+        ReportCannotCreate(ui, DocumentPath(settings, DocumentPage::InBox, QString()));
         return false;
     }
     // What came back, before anything is written.
@@ -139,14 +141,15 @@ QString WorkbookFileFilter() {
     return QStringLiteral("Λογιστικό Φύλλο (*.xlsx)");
 }
 
-void SendGradeFile(AppState& state, UiServices& ui, const QString& outBoxName) {
+void SendGradeFile(ProgramSettings& settings, DocumentInHand& document, UiServices& ui,
+                   const QString& outBoxName) {
     const auto chosen = ui.GetSaveFileName(
-        TransferDialog(QStringLiteral("Αποστολή Αρχείου.."), state.LastSendFolder, outBoxName));
+        TransferDialog(QStringLiteral("Αποστολή Αρχείου.."), settings.LastSendFolder, outBoxName));
     if (!chosen)
         return;
-    state.CurrentFileName = WithGradeExtension(*chosen);
-    state.LastSendFolder = FolderOfPath(state.CurrentFileName);
-    SendGradeFileTo(ui, DocumentPath(state, DocumentPage::OutBox, outBoxName), *chosen);
+    document.CurrentFileName = WithGradeExtension(*chosen);
+    settings.LastSendFolder = FolderOfPath(document.CurrentFileName);
+    SendGradeFileTo(ui, DocumentPath(settings, DocumentPage::OutBox, outBoxName), *chosen);
 }
 
 bool SendGradeFileTo(UiServices& ui, const QString& source, const QString& destination) {
@@ -170,17 +173,17 @@ bool SendGradeFileTo(UiServices& ui, const QString& source, const QString& desti
     return true;
 }
 
-void SendGradeWorkbook(AppState& state, UiServices& ui, const QString& outBoxName) {
+void SendGradeWorkbook(ProgramSettings& settings, UiServices& ui, const QString& outBoxName) {
     FileDialogRequest request =
-        TransferDialog(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο.."), state.LastSendFolder,
+        TransferDialog(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο.."), settings.LastSendFolder,
                        QFileInfo(outBoxName).completeBaseName() + QStringLiteral(".xlsx"));
     request.filter = WorkbookFileFilter();
     request.defaultSuffix = QStringLiteral("xlsx");
     const auto chosen = ui.GetSaveFileName(request);
     if (!chosen)
         return;
-    state.LastSendFolder = FolderOfPath(*chosen);
-    SendGradeWorkbookTo(ui, DocumentPath(state, DocumentPage::OutBox, outBoxName), *chosen);
+    settings.LastSendFolder = FolderOfPath(*chosen);
+    SendGradeWorkbookTo(ui, DocumentPath(settings, DocumentPage::OutBox, outBoxName), *chosen);
 }
 
 bool SendGradeWorkbookTo(UiServices& ui, const QString& source, const QString& destination) {
@@ -211,46 +214,48 @@ bool SendGradeWorkbookTo(UiServices& ui, const QString& source, const QString& d
     return true;
 }
 
-void ReceiveGradeFile(AppState& state, UiServices& ui) {
+void ReceiveGradeFile(ProgramSettings& settings, const SchoolYearSession& session, DocumentInHand& document,
+                      UiServices& ui) {
     FileDialogRequest request =
-        TransferDialog(QStringLiteral("Λήψη Αρχείου.."), state.LastReceiveFolder, QStringLiteral("*.agd"));
+        TransferDialog(QStringLiteral("Λήψη Αρχείου.."), settings.LastReceiveFolder, QStringLiteral("*.agd"));
     request.filter = ReceiveFileFilter();
     const auto chosen = ui.GetOpenFileName(request);
     if (!chosen)
         return;
     if (IsWorkbookPath(*chosen)) {
-        state.CurrentFileName = *chosen;
-        state.LastReceiveFolder = FolderOfPath(*chosen);
-        ReceiveGradeWorkbookFrom(state, ui, *chosen, &state.GradeFileHeader);
+        document.CurrentFileName = *chosen;
+        settings.LastReceiveFolder = FolderOfPath(*chosen);
+        ReceiveGradeWorkbookFrom(settings, session, ui, *chosen, &document.GradeFileHeader);
         return;
     }
-    state.CurrentFileName = WithGradeExtension(*chosen);
-    state.LastReceiveFolder = FolderOfPath(state.CurrentFileName);
-    ReadGradeFileHeader(state, state.CurrentFileName);
-    ReceiveGradeFileFrom(state, ui, *chosen);
+    document.CurrentFileName = WithGradeExtension(*chosen);
+    settings.LastReceiveFolder = FolderOfPath(document.CurrentFileName);
+    ReadGradeFileHeader(document, document.CurrentFileName);
+    ReceiveGradeFileFrom(settings, session, ui, *chosen);
 }
 
-std::optional<QString> ReceivedFileDestination(const AppState& state, const QString& source) {
+std::optional<QString> ReceivedFileDestination(const ProgramSettings& settings, const QString& source) {
     if (IsWorkbookPath(source)) {
         try {
-            return InBoxPathFor(state, ReadGradeWorkbookHeader(source).FileName);
+            return InBoxPathFor(settings, ReadGradeWorkbookHeader(source).FileName);
         } catch (const EkaldoError&) {
             return std::nullopt; // the receive itself says why
         }
     }
-    return InBoxPathFor(state, ReadGradeHeader(source).FileName);
+    return InBoxPathFor(settings, ReadGradeHeader(source).FileName);
 }
 
-bool ReceiveGradeFileFrom(const AppState& state, UiServices& ui, const QString& source) {
+bool ReceiveGradeFileFrom(const ProgramSettings& settings, const SchoolYearSession& session, UiServices& ui,
+                          const QString& source) {
     if (IsWorkbookPath(source))
-        return ReceiveGradeWorkbookFrom(state, ui, source, nullptr);
-    const auto destination = ReceivedFileDestination(state, source);
+        return ReceiveGradeWorkbookFrom(settings, session, ui, source, nullptr);
+    const auto destination = ReceivedFileDestination(settings, source);
     if (!destination) {
         // A header that cannot be read at all is named for what it is.
         if (const auto problem = GradeFileTextProblem(source))
             ui.Error(*problem);
         else
-            ReportCannotCreate(ui, DocumentPath(state, DocumentPage::InBox, QString()));
+            ReportCannotCreate(ui, DocumentPath(settings, DocumentPage::InBox, QString()));
         return false;
     }
     if (!MayOverwrite(ui, *destination))
@@ -271,8 +276,9 @@ bool ReceiveGradeFileFrom(const AppState& state, UiServices& ui, const QString& 
     return true;
 }
 
-bool DeleteDocument(const AppState& state, UiServices& ui, DocumentPage page, const QString& fileName) {
-    const QString path = DocumentPath(state, page, fileName);
+bool DeleteDocument(const ProgramSettings& settings, UiServices& ui, DocumentPage page,
+                    const QString& fileName) {
+    const QString path = DocumentPath(settings, page, fileName);
     const auto answer = ui.ShowMessage(MessageIcon::Question,
                                        QStringLiteral("Πρόκειται να διαγράψετε το Αρχείο \"") + path +
                                            QStringLiteral("\" !\nΘα προχωρήσετε στη διαγραφή;"),

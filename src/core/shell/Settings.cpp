@@ -4,7 +4,8 @@
 #include "base/FileErrors.h"
 #include "base/ForeignText.h"
 #include "base/ProfileFile.h"
-#include "core/shell/AppState.h"
+#include "base/ProgramConstants.h"
+#include "core/shell/ProgramSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,16 +24,16 @@ const QString kFilter = QStringLiteral("fc_Filter");
 
 struct PlacementSlot {
     const char* section;
-    WindowPlacement AppState::*member;
+    WindowPlacement ProgramSettings::*member;
 };
 
 // In the order the file is read and written.
 const PlacementSlot kOtherPlacements[] = {
-    {"fc_DataMngr", &AppState::DataManagerPlacement},
-    {"fc_PreviewForm", &AppState::PreviewPlacement},
-    {"fc_Filter", &AppState::FilterPlacement},
-    {"fc_View", &AppState::ViewPlacement},
-    {"fc_Post", &AppState::PostPlacement},
+    {"fc_DataMngr", &ProgramSettings::DataManagerPlacement},
+    {"fc_PreviewForm", &ProgramSettings::PreviewPlacement},
+    {"fc_Filter", &ProgramSettings::FilterPlacement},
+    {"fc_View", &ProgramSettings::ViewPlacement},
+    {"fc_Post", &ProgramSettings::PostPlacement},
 };
 
 // The settings file is small: read each section once and look keys up in it.
@@ -139,56 +140,56 @@ int ParseSettingsInteger(const QString& text, int fallback) {
     return static_cast<int>(static_cast<quint32>(value));
 }
 
-void LoadSettings(AppState& state) {
+void LoadSettings(ProgramSettings& settings, QString& dbPath) {
     {
-        SettingsWriter general(state.SettingsPath);
+        SettingsWriter general(settings.SettingsPath);
         general.String(kGeneral, QStringLiteral("Program"), Program::ProgramName);
         general.String(kGeneral, QStringLiteral("Version"), Program::ProgramVersion);
         general.String(kGeneral, QStringLiteral("Copyright"), Program::CopyrightNotice);
         general.Commit();
     }
-    SettingsReader reader(state.SettingsPath);
-    state.DBPath = reader.String(kDirectory, QStringLiteral("DBPath"), state.ProgramFolder);
-    state.LastSchoolYear = reader.String(kDirectory, QStringLiteral("SchoolYear"), QString());
-    state.LastSendFolder = reader.String(kDirectory, QStringLiteral("SendFolder"), QString());
-    state.LastReceiveFolder = reader.String(kDirectory, QStringLiteral("ReceiveFolder"), QString());
-    state.BackFontName = reader.String(kReport, QStringLiteral("BackFontName"), QStringLiteral("Arial"));
-    state.ForeFontName = reader.String(kReport, QStringLiteral("ForeFontName"), QStringLiteral("Arial"));
-    state.BackColor = static_cast<quint32>(reader.Integer(kReport, QStringLiteral("BackColor"), 0));
-    state.ForeColor = static_cast<quint32>(reader.Integer(kReport, QStringLiteral("ForeColor"), 0));
-    state.MainPlacement = reader.Placement(kMain, {10, 10, 450, 350});
-    state.SplitW = reader.Integer(kMain, QStringLiteral("SplitW"), state.SplitW);
+    SettingsReader reader(settings.SettingsPath);
+    dbPath = reader.String(kDirectory, QStringLiteral("DBPath"), settings.ProgramFolder);
+    settings.LastSchoolYear = reader.String(kDirectory, QStringLiteral("SchoolYear"), QString());
+    settings.LastSendFolder = reader.String(kDirectory, QStringLiteral("SendFolder"), QString());
+    settings.LastReceiveFolder = reader.String(kDirectory, QStringLiteral("ReceiveFolder"), QString());
+    settings.BackFontName = reader.String(kReport, QStringLiteral("BackFontName"), QStringLiteral("Arial"));
+    settings.ForeFontName = reader.String(kReport, QStringLiteral("ForeFontName"), QStringLiteral("Arial"));
+    settings.BackColor = static_cast<quint32>(reader.Integer(kReport, QStringLiteral("BackColor"), 0));
+    settings.ForeColor = static_cast<quint32>(reader.Integer(kReport, QStringLiteral("ForeColor"), 0));
+    settings.MainPlacement = reader.Placement(kMain, {10, 10, 450, 350});
+    settings.SplitW = reader.Integer(kMain, QStringLiteral("SplitW"), settings.SplitW);
     const WindowPlacement defaults[] = {
         {20, 20, 325, 252}, {20, 20, 760, 540}, {20, 20, 680, 580}, {20, 20, 680, 520}, {20, 20, 740, 520}};
     for (std::size_t i = 0; i < std::size(kOtherPlacements); ++i)
-        state.*kOtherPlacements[i].member =
+        settings.*kOtherPlacements[i].member =
             reader.Placement(QString::fromLatin1(kOtherPlacements[i].section), defaults[i]);
-    state.SplitH = reader.Integer(kFilter, QStringLiteral("SplitH"), state.SplitH);
-    state.LevelW = reader.Integer(kFilter, QStringLiteral("LevelW"), state.LevelW);
-    state.ClassW = reader.Integer(kFilter, QStringLiteral("ClassW"), state.ClassW);
-    state.CourseW = reader.Integer(kFilter, QStringLiteral("CourseW"), state.CourseW);
-    ReadWidths(reader, QStringLiteral("cw_InBox"), state.InBoxWidths);
-    ReadWidths(reader, QStringLiteral("cw_OutBox"), state.OutBoxWidths);
-    ReadWidths(reader, QStringLiteral("cw_Templates"), state.TemplateWidths);
+    settings.SplitH = reader.Integer(kFilter, QStringLiteral("SplitH"), settings.SplitH);
+    settings.LevelW = reader.Integer(kFilter, QStringLiteral("LevelW"), settings.LevelW);
+    settings.ClassW = reader.Integer(kFilter, QStringLiteral("ClassW"), settings.ClassW);
+    settings.CourseW = reader.Integer(kFilter, QStringLiteral("CourseW"), settings.CourseW);
+    ReadWidths(reader, QStringLiteral("cw_InBox"), settings.InBoxWidths);
+    ReadWidths(reader, QStringLiteral("cw_OutBox"), settings.OutBoxWidths);
+    ReadWidths(reader, QStringLiteral("cw_Templates"), settings.TemplateWidths);
 }
 
-void SaveSettings(const AppState& state) {
-    SettingsWriter writer(state.SettingsPath);
-    writer.String(kDirectory, QStringLiteral("DBPath"), state.DBPath);
-    writer.String(kDirectory, QStringLiteral("SchoolYear"), state.LastSchoolYear);
-    writer.String(kDirectory, QStringLiteral("SendFolder"), state.LastSendFolder);
-    writer.String(kDirectory, QStringLiteral("ReceiveFolder"), state.LastReceiveFolder);
-    writer.Placement(kMain, state.MainPlacement);
-    writer.Integer(kMain, QStringLiteral("SplitW"), state.SplitW);
+void SaveSettings(const ProgramSettings& settings, const QString& dbPath) {
+    SettingsWriter writer(settings.SettingsPath);
+    writer.String(kDirectory, QStringLiteral("DBPath"), dbPath);
+    writer.String(kDirectory, QStringLiteral("SchoolYear"), settings.LastSchoolYear);
+    writer.String(kDirectory, QStringLiteral("SendFolder"), settings.LastSendFolder);
+    writer.String(kDirectory, QStringLiteral("ReceiveFolder"), settings.LastReceiveFolder);
+    writer.Placement(kMain, settings.MainPlacement);
+    writer.Integer(kMain, QStringLiteral("SplitW"), settings.SplitW);
     for (const auto& slot : kOtherPlacements)
-        writer.Placement(QString::fromLatin1(slot.section), state.*slot.member);
-    writer.Integer(kFilter, QStringLiteral("SplitH"), state.SplitH);
-    writer.Integer(kFilter, QStringLiteral("LevelW"), state.LevelW);
-    writer.Integer(kFilter, QStringLiteral("ClassW"), state.ClassW);
-    writer.Integer(kFilter, QStringLiteral("CourseW"), state.CourseW);
-    writer.Widths(QStringLiteral("cw_InBox"), state.InBoxWidths);
-    writer.Widths(QStringLiteral("cw_OutBox"), state.OutBoxWidths);
-    writer.Widths(QStringLiteral("cw_Templates"), state.TemplateWidths);
+        writer.Placement(QString::fromLatin1(slot.section), settings.*slot.member);
+    writer.Integer(kFilter, QStringLiteral("SplitH"), settings.SplitH);
+    writer.Integer(kFilter, QStringLiteral("LevelW"), settings.LevelW);
+    writer.Integer(kFilter, QStringLiteral("ClassW"), settings.ClassW);
+    writer.Integer(kFilter, QStringLiteral("CourseW"), settings.CourseW);
+    writer.Widths(QStringLiteral("cw_InBox"), settings.InBoxWidths);
+    writer.Widths(QStringLiteral("cw_OutBox"), settings.OutBoxWidths);
+    writer.Widths(QStringLiteral("cw_Templates"), settings.TemplateWidths);
     writer.Commit();
 }
 

@@ -4,15 +4,15 @@
 
 namespace ekaldo {
 
-struct AppState;
+struct ProgramSettings;
 
-// Reads ZENTIK.INI (at state.SettingsPath) into the state, writing the
-// "General" section first as every start does. Throws FileError when the
-// settings file cannot be written.
-void LoadSettings(AppState& state);
+// Reads ZENTIK.INI (at settings.SettingsPath) into settings and the folder
+// of the school years into dbPath, writing the "General" section first as
+// every start does. Throws FileError when the settings file cannot be written.
+void LoadSettings(ProgramSettings& settings, QString& dbPath);
 
 // Writes what the program keeps between runs; nothing else. Throws FileError.
-void SaveSettings(const AppState& state);
+void SaveSettings(const ProgramSettings& settings, const QString& dbPath);
 
 // An integer value as the settings file holds it: decimal, or hexadecimal
 // after "0x"; anything else gives the fallback.

@@ -71,8 +71,6 @@ TFormExpoFilter::TFormExpoFilter(AppState& state, UiServices& ui, QWidget* paren
     setObjectName(QStringLiteral("FormExpoFilter"));
     setWindowTitle(QStringLiteral("Φίλτρο Μαθητών"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-    m_state.ColumnOrder = DefaultColumnOrder();
-    m_state.SortOrder = DefaultSortOrder();
     BuildLayout();
     WindowPlacer::Restore(*this, m_state.FilterPlacement);
     m_fileName->setText(m_state.CurrentTemplateName);
@@ -271,7 +269,7 @@ void TFormExpoFilter::ApplyTemplate(const QString& path) {
 void TFormExpoFilter::ComposeSheet() {
     ProgressBarSink progress(*m_progress);
     try {
-        ekaldo::ComposeSheet(m_composition, m_state, m_state, Program::kGradingScheme, &progress);
+        ekaldo::ComposeSheet(m_composition, m_state, m_order, Program::kGradingScheme, &progress);
     } catch (...) {
         // The window stays open with what was filled; the error goes on to the general report.
         ShowSheet();
@@ -390,10 +388,10 @@ void TFormExpoFilter::tbtnSaveTemplateClick() {
 void TFormExpoFilter::tbtnSortClick() {
     bool accepted = false;
     {
-        TFormTableSort dialog(m_ui, m_state.SortOrder, this);
+        TFormTableSort dialog(m_ui, m_order.SortOrder, this);
         accepted = m_ui.RunModal(dialog) == QDialog::Accepted;
         if (accepted)
-            m_state.SortOrder = dialog.SortOrder();
+            m_order.SortOrder = dialog.SortOrder();
     }
     if (accepted)
         ComposeSheet();
@@ -402,11 +400,11 @@ void TFormExpoFilter::tbtnSortClick() {
 void TFormExpoFilter::tbtnFieldsClick() {
     bool accepted = false;
     {
-        TFormTableFields dialog(m_ui, m_state.ColumnOrder, m_composition.PeriodIndex,
+        TFormTableFields dialog(m_ui, m_order.ColumnOrder, m_composition.PeriodIndex,
                                 m_composition.GridFixedColumns, m_composition.Sheet.ColCount() > 8, this);
         accepted = m_ui.RunModal(dialog) == QDialog::Accepted;
         if (accepted) {
-            m_state.ColumnOrder = dialog.ColumnOrder();
+            m_order.ColumnOrder = dialog.ColumnOrder();
             m_composition.FixedColCount = dialog.FixedColumns();
             m_composition.PeriodIndex = dialog.PeriodIndex();
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/compose/ColumnSettings.h"
 #include "core/compose/SheetComposition.h"
 #include "gui/widgets/ToolBarBuilder.h"
 
@@ -49,6 +50,8 @@ public:
     void ComposeSheet();
 
     SheetComposition& Composition() { return m_composition; }
+    // The order of the sheet's columns and rows; each window starts from the defaults.
+    const SheetOrder& Order() const { return m_order; }
     TSheetGrid* grdStudents() const { return m_sheetGrid; }
     // The student columns that stay in place while the subject columns scroll
     // (shown only while the sheet fixes more than the row numbers).
@@ -78,6 +81,8 @@ protected:
     void done(int result) override;
 
 private:
+    SheetOrder m_order{DefaultColumnOrder(), DefaultSortOrder()};
+
     void BuildLayout();
     void ShowSheet();
     void PanelsFromHeader(int section);

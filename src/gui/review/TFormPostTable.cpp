@@ -48,7 +48,7 @@ QString StudentOf(const GradeSheet& sheet, int row) {
 
 TFormPostTable::TFormPostTable(AppState& state, UiServices& ui, QWidget* parent)
     : TSheetWindow(state, ui, SheetGridStyle::Posting, state.PostPlacement, 1110, 40, parent),
-      m_posting(state, ui, Program::kGradingScheme) {
+      m_posting(std::make_shared<GradePosting>(state, state.ImportsDir, ui, Program::kGradingScheme)) {
     setObjectName(QStringLiteral("FormPostTable"));
     setWindowTitle(QStringLiteral("Καταχώρηση Βαθμολογίας"));
     AddButton("tbtnPrintTable", ToolImage::Print, QStringLiteral("Εκτύπωση"));
@@ -99,23 +99,22 @@ TFormPostTable::TFormPostTable(AppState& state, UiServices& ui, QWidget* parent)
     connect(m_btnAbort, &QPushButton::clicked, this, &TFormPostTable::btnAbortClick);
     connect(m_btnUndo, &QPushButton::clicked, this, &TFormPostTable::btnUndoClick);
 
-    m_grid->SetCellMarks([this](int row, int column) { return m_posting.WouldChange(row, column); });
+    // The grid shares the posting, so that its marks never outlive what they ask.
+    m_grid->SetCellMarks(
+        [posting = m_posting](int row, int column) { return posting->WouldChange(row, column); });
     m_grid->SheetModel()->SetToolTips([this](int row, int column) {
         return PostingCellToolTip(m_sheet.CellView(row, column), m_sheet.CellView(row, 0));
     });
     EndRun();
     try {
-        m_posting.OpenTables();
+        m_posting->OpenTables();
     } catch (const EkaldoError& e) {
         // The window still shows the sheet; each run tries the tables again.
         m_ui.Error(e.Message());
     }
 }
 
-TFormPostTable::~TFormPostTable() {
-    // The grid asks the posting for its marks until it goes.
-    m_grid->SetCellMarks({});
-}
+TFormPostTable::~TFormPostTable() = default;
 
 void TFormPostTable::LoadPostingSheet() {
     m_fileRead = LoadSheet();
@@ -244,14 +243,14 @@ void TFormPostTable::ShowCount(bool withChanges) {
 void TFormPostTable::btnCheckClick() {
     if (!m_fileRead || m_running)
         return;
-    if (!SheetOfOpenSchoolYear(m_state)) {
-        m_ui.Error(OtherSchoolYearReason(m_state));
+    if (!SheetOfOpenSchoolYear(m_state.SchoolYearLabel, m_state.GradeFileHeader)) {
+        m_ui.Error(OtherSchoolYearReason(m_state.CurrentFilePath));
         return;
     }
     StartRun(kCheckOperation);
     const int gradeColumn = m_period->currentIndex() >= 0 ? ChosenGradeColumn() : 0;
     try {
-        m_summary = m_posting.CheckGrades(m_sheet, gradeColumn, this);
+        m_summary = m_posting->CheckGrades(m_sheet, gradeColumn, this);
         ShowCount(gradeColumn > 0);
     } catch (const EkaldoError& e) {
         m_ui.Error(e.Message());
@@ -269,14 +268,14 @@ void TFormPostTable::btnPostClick() {
     if (m_ui.ShowMessage(MessageIcon::Question, PostConfirmationText(m_period->currentText()),
                          MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
-    if (!SheetOfOpenSchoolYear(m_state)) {
-        m_ui.Error(OtherSchoolYearReason(m_state));
+    if (!SheetOfOpenSchoolYear(m_state.SchoolYearLabel, m_state.GradeFileHeader)) {
+        m_ui.Error(OtherSchoolYearReason(m_state.CurrentFilePath));
         return;
     }
     StartRun(kPostOperation);
     bool ended = false;
     try {
-        m_summary = m_posting.PostGrades(m_sheet, ChosenGradeColumn(), this);
+        m_summary = m_posting->PostGrades(m_sheet, PostedFileOf(m_state), ChosenGradeColumn(), this);
         ShowCount(true);
         ended = true;
     } catch (const EkaldoError& e) {
@@ -330,13 +329,13 @@ void TFormPostTable::btnAbortClick() {
 void TFormPostTable::btnUndoClick() {
     if (m_running || !m_state.PostingRight())
         return;
-    if (!SheetOfOpenSchoolYear(m_state)) {
-        m_ui.Error(OtherSchoolYearReason(m_state));
+    if (!SheetOfOpenSchoolYear(m_state.SchoolYearLabel, m_state.GradeFileHeader)) {
+        m_ui.Error(OtherSchoolYearReason(m_state.CurrentFilePath));
         return;
     }
     UndoOutcome outcome;
     try {
-        const std::optional<PostingJournal::Run> run = m_posting.LastPosting();
+        const std::optional<PostingJournal::Run> run = m_posting->LastPosting(PostedFileOf(m_state));
         if (!run) {
             m_ui.Information(QStringLiteral("Δεν υπάρχει Καταχώρηση του Αρχείου \"") +
                              m_state.CurrentFileName + QStringLiteral("\" για αναίρεση."));
@@ -345,7 +344,7 @@ void TFormPostTable::btnUndoClick() {
         if (m_ui.ShowMessage(MessageIcon::Question, UndoConfirmationText(*run), MessageButtons::YesNo) !=
             MessageAnswer::Yes)
             return;
-        outcome = m_posting.UndoLastPosting();
+        outcome = m_posting->UndoLastPosting(PostedFileOf(m_state));
         // "Posted" follows the runs of the file still in force.
         WriteGradeFileHeaderKey(m_state.CurrentFilePath, QStringLiteral("Posted"), outcome.posted);
         m_state.GradeFileHeader.Posted = outcome.posted;
@@ -354,7 +353,7 @@ void TFormPostTable::btnUndoClick() {
         return;
     }
     // The rows' "Posted" stamps and the changed cells no longer hold.
-    m_posting.ClearChanges();
+    m_posting->ClearChanges();
     m_grid->viewport()->update();
     for (int row = 1; row < m_sheet.RowCount(); ++row) {
         const QStringView key = m_sheet.CellView(row, 0);
@@ -395,7 +394,7 @@ void TFormPostTable::done(int result) {
         m_aborted = true;
         return;
     }
-    m_posting.CloseTables();
+    m_posting->CloseTables();
     TSheetWindow::done(result);
 }
 

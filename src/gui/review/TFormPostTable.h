@@ -3,6 +3,8 @@
 #include "core/review/GradePosting.h"
 #include "gui/widgets/TSheetWindow.h"
 
+#include <memory>
+
 class QComboBox;
 class QListWidget;
 class QPushButton;
@@ -33,7 +35,7 @@ public:
     // The errors and refused grades of the last run, one a line in words;
     // activating a line makes its cell current. Hidden while there are none.
     QListWidget* ErrorList() const { return m_errors; }
-    GradePosting& Posting() { return m_posting; }
+    GradePosting& Posting() { return *m_posting; }
 
     bool Aborted() const { return m_aborted; }
     bool Running() const { return m_running; }
@@ -60,7 +62,7 @@ private:
     void FillErrorList();
     void GoToListedCell(int sheetRow, int column);
 
-    GradePosting m_posting;
+    std::shared_ptr<GradePosting> m_posting;
     QPushButton* m_btnCheck = nullptr;
     QPushButton* m_btnPost = nullptr;
     QPushButton* m_btnAbort = nullptr;

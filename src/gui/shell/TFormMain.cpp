@@ -312,7 +312,7 @@ void TFormMain::FormCreate() {
     // Read before the banner: the banner over this window makes its platform
     // window at once, and a window made before its placement is known keeps
     // the title bar above the corner it is given afterwards.
-    LoadSettings(m_state);
+    LoadSettings(m_state, m_state.DBPath);
     if (firstStart)
         FitFirstStartSizes();
     const WindowPlacement& p = m_state.MainPlacement;
@@ -544,7 +544,7 @@ void TFormMain::tbtnNewItemClick() {
 }
 
 void TFormMain::tbtnExportItemClick() {
-    SendGradeFile(m_state, m_ui, CurrentName(DocumentPage::OutBox));
+    SendGradeFile(m_state, m_state, m_ui, CurrentName(DocumentPage::OutBox));
     RefreshAll();
 }
 
@@ -554,7 +554,7 @@ void TFormMain::tbtnExportWorkbookClick() {
 }
 
 void TFormMain::tbtnImportItemClick() {
-    ReceiveGradeFile(m_state, m_ui);
+    ReceiveGradeFile(m_state, m_state, m_state, m_ui);
     RefreshAll();
 }
 
@@ -609,7 +609,7 @@ void TFormMain::OfferToReceive(const QString& path) {
                              QStringLiteral("\" στα αρχεία προς Καταχώρηση;"),
                          MessageButtons::YesNo) == MessageAnswer::Yes) {
         m_state.LastReceiveFolder = QFileInfo(source).absolutePath();
-        ReceiveGradeFileFrom(m_state, m_ui, source);
+        ReceiveGradeFileFrom(m_state, m_state, m_ui, source);
     }
     RefreshAll();
 }
@@ -625,7 +625,7 @@ bool TFormMain::FormClose() {
                                          MessageButtons::OkCancel);
     if (answer != MessageAnswer::Ok)
         return false;
-    SaveSettings(m_state);
+    SaveSettings(m_state, m_state.DBPath);
     m_state.MorvenDataBase().Close();
     return true;
 }

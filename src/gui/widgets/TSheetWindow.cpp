@@ -81,8 +81,6 @@ TSheetWindow::TSheetWindow(AppState& state, UiServices& ui, SheetGridStyle style
     m_printMenu->addAction(QStringLiteral("Εκτυπωτής"), this, [this] { PrinterSetupClick(); });
 
     WindowPlacer::Restore(*this, m_placement);
-    // Every sheet window starts from the default order of the student columns.
-    m_state.ColumnOrder = DefaultColumnOrder();
     m_fileName->setText(m_state.CurrentFileName);
     m_grid->SetColumnWidth(0, m_keyColumnWidth);
 

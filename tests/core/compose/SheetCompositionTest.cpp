@@ -82,6 +82,7 @@ void WriteSchool(const QString& folder) {
 struct ComposeFixture : ::testing::Test {
     TempFolder dir;
     AppState state;
+    SheetOrder order;
     SheetComposition c;
     void SetUp() override {
         const QString folder = dir.Path(QStringLiteral("MV202526.SYR"));
@@ -90,8 +91,8 @@ struct ComposeFixture : ::testing::Test {
         state.MorvenDataBase().SetParams({QStringLiteral("PATH=") + folder});
         state.MorvenDataBase().Open();
         state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
-        state.ColumnOrder = DefaultColumnOrder();
-        state.SortOrder = DefaultSortOrder();
+        order.ColumnOrder = DefaultColumnOrder();
+        order.SortOrder = DefaultSortOrder();
         FillSelectionGrids(c, state.MorvenDataBase());
     }
     int RowOf(const SelectionGrid& grid, const QString& caption) {
@@ -101,7 +102,7 @@ struct ComposeFixture : ::testing::Test {
         ADD_FAILURE() << "no row " << caption.toStdString();
         return -1;
     }
-    void Compose(GradingScheme scheme = GradingScheme::Tutoring) { ComposeSheet(c, state, state, scheme); }
+    void Compose(GradingScheme scheme = GradingScheme::Tutoring) { ComposeSheet(c, state, order, scheme); }
     QStringList Column(int col) {
         QStringList cells;
         for (int r = 1; r < c.Sheet.RowCount(); ++r)
@@ -158,11 +159,11 @@ TEST_F(ComposeFixture, SelectionGridsListTheDatabaseWithTheirSpecialRows) {
 
 TEST_F(ComposeFixture, QueryTextForTheExamples) {
     // Every all row and "<Κανένα>" ticked: the base lines and the ORDER BY part.
-    EXPECT_EQ(BuildStudentQuery(c, state.SortOrder).lines, kBaseQuery + kDefaultOrderBy);
+    EXPECT_EQ(BuildStudentQuery(c, order.SortOrder).lines, kBaseQuery + kDefaultOrderBy);
     // Two classes ticked: four lines.
     c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Α")));
     c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Β \"Θετική\"")));
-    const StudentQueryText q = BuildStudentQuery(c, state.SortOrder);
+    const StudentQueryText q = BuildStudentQuery(c, order.SortOrder);
     const QStringList classLines = {
         QStringLiteral("  AND ( "), QStringLiteral("          ( CLASSES.CLASSNAME = :class1 )"),
         QStringLiteral("       OR ( CLASSES.CLASSNAME = :class2 )"), QStringLiteral("      )")};
@@ -170,7 +171,7 @@ TEST_F(ComposeFixture, QueryTextForTheExamples) {
     EXPECT_EQ(q.bindings.value(QStringLiteral(":class2")).toString(), QStringLiteral("Β \"Θετική\""));
     // Ticks under a ticked all row add nothing.
     c.Levels.SetTicked(2, true);
-    EXPECT_EQ(BuildStudentQuery(c, state.SortOrder).lines.size(), q.lines.size());
+    EXPECT_EQ(BuildStudentQuery(c, order.SortOrder).lines.size(), q.lines.size());
 }
 
 TEST_F(ComposeFixture, AllStudentsNoSubjectsInSortOrder) {
@@ -249,10 +250,10 @@ TEST_F(ComposeFixture, ACaptionHoldingQuotesSelectsItsOwnStudents) {
 }
 
 TEST_F(ComposeFixture, ColumnOrderMovesTheStudentColumns) {
-    state.ColumnOrder = {QStringLiteral("ΜΗΤΡΩΟ"),    QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ"),
+    order.ColumnOrder = {QStringLiteral("ΜΗΤΡΩΟ"),    QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ"),
                          QStringLiteral("ΠΑΤΡΩΝΥΜΟ"), QStringLiteral("ΤΜΗΜΑ"),   QStringLiteral("ΤΑΞΗ"),
                          QStringLiteral("ΕΠΙΠΕΔΟ")};
-    state.SortOrder = {QStringLiteral("STUDENT.\"RGSNO\""),     QStringLiteral("STUDENT.\"LASTNAME\""),
+    order.SortOrder = {QStringLiteral("STUDENT.\"RGSNO\""),     QStringLiteral("STUDENT.\"LASTNAME\""),
                        QStringLiteral("STUDENT.\"FIRSTNAME\""), QStringLiteral("GUARDIAN.\"FATHFNAME\""),
                        QStringLiteral("LEVELS.\"LEVELNAME\""),  QStringLiteral("CLASSES.\"CLASSNAME\""),
                        QStringLiteral("COURSES.\"COURSENAME\"")};

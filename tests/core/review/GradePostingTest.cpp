@@ -100,7 +100,7 @@ TEST_F(Posting, DecimalSeparatorOfTheRegionalSettingsDecides) {
         UseLocale(greek ? GreekLocale() : EnglishLocale());
         GradeSheet sheet =
             SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12,5", "12.5"})});
-        GradePosting posting(state, ui, kTutoring);
+        GradePosting posting(state, state.ImportsDir, ui, kTutoring);
         const ScanSummary summary = posting.CheckGrades(sheet, 0);
         EXPECT_EQ(summary.errorCells, 1);
         EXPECT_EQ(sheet.Cell(1, 8), greek ? QStringLiteral("12,5") : QStringLiteral("12,5|Err2"));
@@ -125,7 +125,7 @@ TEST_F(Posting, MarkersNeverErrOutOfRangeNumbersAndLettersDo) {
     }
     GradeSheet sheet =
         SheetOf({TitlesLine(titles), StudentLine("1;1;20", "Α", trials), StudentLine("2;1;20", "Β", wrong)});
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     const ScanSummary summary = posting.CheckGrades(sheet, 0);
     EXPECT_EQ(summary.errorCells, 7 + int(trials.size()));
     EXPECT_EQ(summary.errorRows, 1);
@@ -140,7 +140,7 @@ TEST_F(Posting, RangeComesFromTheRowKeyAndSurvivesTheMarks) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Έκθεση"}), StudentLine("1;0;10", "Α", {"0", ""}),
                                 StudentLine("2;0;10", "Β", {"11", ""}), StudentLine("5;x;", "Ε", {"0", ""}),
                                 StudentLine("4;x;", "Δ", {"", "20"})});
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     for (int pass = 0; pass < 2; ++pass) {
         posting.CheckGrades(sheet, 0);
         EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("0"));
@@ -157,7 +157,7 @@ TEST_F(Posting, SubjectCodesAndSwitchedOffSubjects) {
     // Φυσική is switched off (left untouched, whatever it holds); no Ιστορία record.
     GradeSheet sheet =
         SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Χημεία"}), StudentLine("2;1;20", "Β", {"-2", "x", "-1"})});
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     posting.CheckGrades(sheet, 0);
     EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("-2|Err3"));
     EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("x"));
@@ -171,8 +171,8 @@ TEST_F(Posting, CellsOfSubjectsTheStudentDoesNotHaveAreMarked) {
     GradeSheet sheet =
         SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα", "Άλγεβρα ", "Χημεία", "Έκθεση", "Φυσική"}),
                  StudentLine("1;1;20", "Α", {"x", "12", "13", "-2", "", "14"})});
-    GradePosting posting(state, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, 4);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 4);
     EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("x|Err2")) << "the branch title matches exactly";
     EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("12|Err4")) << "a title in other case matches nothing";
     EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("13|Err4")) << "nor one with a trailing blank";
@@ -202,12 +202,12 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
         {{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), "[Header]", "File=MORVEN Grades Data"},
          "Γραμμή 2 του φύλλου: η ενότητα \"[Header]\""},
     };
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     for (const auto& c : refused) {
         for (const bool post : {false, true}) {
             GradeSheet sheet = SheetOf(c.lines);
             try {
-                post ? posting.PostGrades(sheet, 4) : posting.CheckGrades(sheet, 0);
+                post ? posting.PostGrades(sheet, PostedFileOf(state), 4) : posting.CheckGrades(sheet, 0);
                 ADD_FAILURE() << "not refused: " << c.message;
             } catch (const SheetError& e) {
                 EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.message))) << e.Message().toStdString();
@@ -223,7 +223,7 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), "",
                                 StudentLine("2;1;20", "Β", {"12"}), StudentLine("1;1;20", "Α", {"13"}),
                                 StudentLine("99;1;20", "Ω", {"14"})});
-    const ScanSummary summary = posting.PostGrades(sheet, 4);
+    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 4);
     EXPECT_EQ(summary.rows, 4);
     EXPECT_EQ(summary.duplicateRows, 2);
     EXPECT_EQ(summary.unknownStudents, 1);
@@ -239,7 +239,7 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
 
 TEST_F(Posting, NoSubjectColumnMakesEveryRowErr1) {
     GradeSheet sheet = SheetOf({TitlesLine({}), StudentLine("1;1;20", "Α", {})});
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     EXPECT_EQ(posting.CheckGrades(sheet, 0).errorRows, 1);
     EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Err1"));
 }
@@ -254,7 +254,7 @@ TEST_F(Posting, CheckWithAPeriodFindsTheCellsThatWouldChangeAndWritesNothing) {
                                 StudentLine("1;1;20", "Α", {"12", "13,5", "14", "", "-2"}),
                                 StudentLine("3;0;10", "Γ", {"-2", "-2", "-2", "-2", "5"}),
                                 StudentLine("5;1;20", "Ε", {"9", "", "-2", "-2", "-2"})});
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     const ScanSummary summary = posting.CheckGrades(sheet, 2);
     EXPECT_EQ(summary.changedCells, 2);
     EXPECT_EQ(summary.refusedStores, 2) << "the locked subject and the record out of its range";
@@ -286,8 +286,8 @@ TEST_F(Posting, PostStoresPassingGradesAndStampsRows) {
         SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "[κλάδος] Θετική"}),
                  StudentLine("1;1;20", "Α", {"17,5", "x", kAlpha}),
                  StudentLine("2;1;20", "Β", {"x", "15", "-2"}), StudentLine("5;1;20", "Ε", {"8", "", ""})});
-    GradePosting posting(state, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, 3);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 3);
     EXPECT_EQ(Field(1, 1, "GRD3"), FieldValue::Float(17.5));
     EXPECT_EQ(Field(1, 6, "GRD3"), FieldValue()) << "a marker stores nothing in a number field";
     EXPECT_EQ(Field(5, 1, "GRD3"), FieldValue::Float(8));
@@ -308,8 +308,8 @@ TEST_F(Posting, RefusedStoresLeaveRecordsAndOtherStudentsUntouchedByteForByte) {
     GradeSheet sheet = SheetOf({TitlesLine({"Ιστορία", "Χημεία", "Άλγεβρα"}),
                                 StudentLine("1;1;20", "Α", {"15", "-2", "-2|Err3"}),
                                 StudentLine("3;0;10", "Γ", {"-2", "7", "-2"})});
-    GradePosting posting(state, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, 4);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 4);
     EXPECT_EQ(summary.refusedStores, 2);
     EXPECT_EQ(summary.journalEntries, 0);
     // Student 1's Άλγεβρα held GRD1 12 and the file's "-2" is out of range: never stored.
@@ -322,8 +322,8 @@ TEST_F(Posting, RefusedStoresLeaveRecordsAndOtherStudentsUntouchedByteForByte) {
 TEST_F(Posting, OnlyTheStudentsOfTheSheetChange) {
     const QList<QByteArray> before = RecordBytes(GradeTable());
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
-    GradePosting posting(state, ui, kTutoring);
-    posting.PostGrades(sheet, 2);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    posting.PostGrades(sheet, PostedFileOf(state), 2);
     const QList<QByteArray> after = RecordBytes(GradeTable());
     ASSERT_EQ(after.size(), before.size());
     int changed = 0;
@@ -336,9 +336,9 @@ TEST_F(Posting, OnlyTheStudentsOfTheSheetChange) {
 TEST_F(Posting, AbortStopsAfterTheCurrentRow) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}),
                                 StudentLine("2;1;20", "Β", {"12"}), StudentLine("5;1;20", "Ε", {"13"})});
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     StopAfter stop(2);
-    const ScanSummary summary = posting.PostGrades(sheet, 5, &stop);
+    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 5, &stop);
     EXPECT_TRUE(summary.aborted);
     EXPECT_EQ(stop.started, (std::vector<int>{1, 2}));
     EXPECT_EQ(Field(1, 1, "GRD5"), FieldValue::Float(11));
@@ -352,8 +352,8 @@ TEST_F(Posting, PublicSchoolHundredScaleAndNormalisedOralGrades) {
     // Student 4's Έκθεση is of the numeric-written method: grade column 5 is R100Writen,
     // and RWriten follows it; its Oral2 "7" goes back as "07" with any store.
     GradeSheet sheet = SheetOf({TitlesLine({"Έκθεση"}), StudentLine("4;0;100", "Δ", {"85"})});
-    GradePosting posting(state, ui, kPublic);
-    const ScanSummary summary = posting.PostGrades(sheet, 5);
+    GradePosting posting(state, state.ImportsDir, ui, kPublic);
+    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 5);
     EXPECT_EQ(Field(4, 5, "R100Writen"), FieldValue::Float(85));
     EXPECT_EQ(Field(4, 5, "RWriten"), FieldValue::Float(17));
     EXPECT_EQ(Field(4, 5, "Oral2"), FieldValue::Text("07"));
@@ -362,10 +362,10 @@ TEST_F(Posting, PublicSchoolHundredScaleAndNormalisedOralGrades) {
     // A method other than 7 keeps no grade in column 5, yet the record is stored and normalised.
     GradeSheet other =
         SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"15", kAlpha})});
-    posting.PostGrades(other, 5);
+    posting.PostGrades(other, PostedFileOf(state), 5);
     EXPECT_EQ(Field(1, 1, "Oral1"), FieldValue::Text("07"));
     // A single "Α" typed for an oral grade is kept as "ΑΑ".
-    posting.PostGrades(other, 2);
+    posting.PostGrades(other, PostedFileOf(state), 2);
     EXPECT_EQ(Field(1, 2, "Oral2"), FieldValue::Text(kAlpha + kAlpha));
     EXPECT_EQ(Field(1, 1, "Oral2"), FieldValue::Text("15"));
 }
@@ -376,8 +376,8 @@ TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
     const QByteArray before = ReadBytes(GradeTable());
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12", "19"}),
                                 StudentLine("2;1;20", "Β", {"7", "3"})});
-    GradePosting posting(state, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, 1);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 1);
     ASSERT_EQ(RunFolders(), QStringList{QStringLiteral("2026-06-20 10.30.00")});
     EXPECT_EQ(QFileInfo(summary.backupFolder).fileName(), QStringLiteral("2026-06-20 10.30.00"));
     EXPECT_EQ(ReadBytes(QDir(summary.backupFolder).filePath(QStringLiteral("GRADE.DB"))), before);
@@ -395,7 +395,7 @@ TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
     EXPECT_EQ(run->entries, expected);
 
     // A second run of the same second gets a folder of its own.
-    posting.PostGrades(sheet, 2);
+    posting.PostGrades(sheet, PostedFileOf(state), 2);
     EXPECT_EQ(RunFolders().size(), 2);
 }
 
@@ -419,24 +419,24 @@ TEST_F(Posting, UndoRestoresTheTableExactly) {
         GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Έκθεση"}),
                                     StudentLine("1;1;20", "Α", {"14", "19", "-2"}),
                                     StudentLine("4;0;100", "Δ", {"-2", "-2", "85"})});
-        GradePosting posting(state, ui, scheme);
-        posting.PostGrades(sheet, scheme == kPublic ? 5 : 2);
+        GradePosting posting(state, state.ImportsDir, ui, scheme);
+        posting.PostGrades(sheet, PostedFileOf(state), scheme == kPublic ? 5 : 2);
         ASSERT_NE(ReadBytes(GradeTable()), before);
-        const UndoOutcome outcome = posting.UndoLastPosting();
+        const UndoOutcome outcome = posting.UndoLastPosting(PostedFileOf(state));
         EXPECT_TRUE(outcome.Complete());
         EXPECT_GT(outcome.restored, 0);
         EXPECT_EQ(ReadBytes(GradeTable()), before) << "scheme " << int(scheme);
         // Undone runs are not undone twice.
-        EXPECT_FALSE(posting.LastPosting());
-        EXPECT_FALSE(posting.UndoLastPosting().found);
+        EXPECT_FALSE(posting.LastPosting(PostedFileOf(state)));
+        EXPECT_FALSE(posting.UndoLastPosting(PostedFileOf(state)).found);
         posting.CloseTables();
     }
 }
 
 TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"})});
-    GradePosting posting(state, ui, kTutoring);
-    posting.PostGrades(sheet, 2);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    posting.PostGrades(sheet, PostedFileOf(state), 2);
     {
         // Someone changes Φυσική's grade after the posting.
         schooldb::Table table(state.MorvenDataBase());
@@ -451,7 +451,7 @@ TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
         ASSERT_TRUE(table.Post());
     }
     posting.CloseTables(); // re-read what the other table stored
-    const UndoOutcome outcome = posting.UndoLastPosting();
+    const UndoOutcome outcome = posting.UndoLastPosting(PostedFileOf(state));
     EXPECT_TRUE(outcome.found);
     EXPECT_FALSE(outcome.Complete());
     EXPECT_EQ(outcome.restored, 1);
@@ -464,22 +464,22 @@ TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
 
 TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnly) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
-    GradePosting posting(state, ui, kTutoring);
-    posting.PostGrades(sheet, 2);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    posting.PostGrades(sheet, PostedFileOf(state), 2);
     ui.SetNow(QDateTime(QDate(2026, 6, 21), QTime(9, 0, 0)));
     sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
-    posting.PostGrades(sheet, 2);
+    posting.PostGrades(sheet, PostedFileOf(state), 2);
     // Another file's run comes last and is not this file's.
     state.CurrentFileName = QStringLiteral("Άλλο.agd");
     ui.SetNow(QDateTime(QDate(2026, 6, 22), QTime(9, 0, 0)));
     sheet = SheetOf({TitlesLine({"Φυσική"}), StudentLine("1;1;20", "Α", {"3"})});
-    posting.PostGrades(sheet, 2);
+    posting.PostGrades(sheet, PostedFileOf(state), 2);
     state.CurrentFileName = QStringLiteral("Τμήμα Α.agd");
 
-    EXPECT_EQ(posting.UndoLastPosting().restored, 1);
+    EXPECT_EQ(posting.UndoLastPosting(PostedFileOf(state)).restored, 1);
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
     EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue::Float(3));
-    EXPECT_TRUE(posting.UndoLastPosting().Complete());
+    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
 }
 
@@ -488,7 +488,7 @@ TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnly) {
 // store that fails all the same (here another writer of this program, once
 // the lock is held) is a failure of the run: listed, journalled, not silent.
 TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     posting.OpenTables(); // the window reads the tables when it opens
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
     WriteStage at = WriteStage::BeforeLock;
@@ -497,7 +497,7 @@ TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
         if (stage == at)
             Store(1, 2, "GRD5", FieldValue::Float(grade));
     });
-    ScanSummary summary = posting.PostGrades(sheet, 6);
+    ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 6);
     EXPECT_EQ(summary.storedRecords, 2);
     EXPECT_TRUE(summary.failures.empty());
     EXPECT_FALSE(summary.Incomplete());
@@ -507,7 +507,7 @@ TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
     at = WriteStage::Locked;
     grade = 5;
     sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12", "18"})});
-    summary = posting.PostGrades(sheet, 7);
+    summary = posting.PostGrades(sheet, PostedFileOf(state), 7);
     EXPECT_EQ(summary.storedRecords, 1);
     ASSERT_EQ(summary.failures.size(), 1u);
     EXPECT_EQ(summary.failures[0].row, 1);
@@ -525,7 +525,7 @@ TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
     EXPECT_EQ(run->entries.front().subjectId, 1);
     EXPECT_EQ(run->outcome, QStringLiteral("completed, 1 stores failed"));
     // So the undo touches only what the run stored.
-    EXPECT_TRUE(posting.UndoLastPosting().Complete());
+    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(Field(1, 2, "GRD5"), FieldValue::Float(5));
     EXPECT_EQ(Field(1, 1, "GRD7"), FieldValue());
 }
@@ -542,22 +542,22 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
     for (const QString& folder : {a, b}) {
         UseDatabase(folder);
-        GradePosting posting(state, ui, kTutoring);
-        posting.PostGrades(sheet, 2);
+        GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+        posting.PostGrades(sheet, PostedFileOf(state), 2);
     }
     UseDatabase(a);
     {
-        GradePosting posting(state, ui, kTutoring);
-        const UndoOutcome outcome = posting.UndoLastPosting();
+        GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+        const UndoOutcome outcome = posting.UndoLastPosting(PostedFileOf(state));
         EXPECT_TRUE(outcome.Complete());
         EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue()) << "A's own old grade, not B's";
-        EXPECT_FALSE(posting.LastPosting());
+        EXPECT_FALSE(posting.LastPosting(PostedFileOf(state)));
     }
     UseDatabase(b);
     {
-        GradePosting posting(state, ui, kTutoring);
+        GradePosting posting(state, state.ImportsDir, ui, kTutoring);
         EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14)) << "B untouched";
-        ASSERT_TRUE(posting.LastPosting()) << "B's run still in force";
+        ASSERT_TRUE(posting.LastPosting(PostedFileOf(state))) << "B's run still in force";
         // B's GRADE.DB replaced by another file since the run: the backup is not its own.
         const QString table = QDir(b).filePath(QStringLiteral("GRADE.DB"));
         const QByteArray bytes = ReadBytes(table);
@@ -565,7 +565,7 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
         WriteBytes(QDir(dir.Path()).filePath(QStringLiteral("hold")), "x"); // the old inode stays taken
         WriteBytes(table, bytes);
         try {
-            posting.UndoLastPosting();
+            posting.UndoLastPosting(PostedFileOf(state));
             ADD_FAILURE() << "undid a run into another GRADE.DB";
         } catch (const EkaldoError& e) {
             EXPECT_EQ(e.Message().count(QFileInfo(b).canonicalFilePath()), 2) << e.Message().toStdString();
@@ -576,18 +576,18 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
 
 // After a clock stepped back the run made last is still the one undone first.
 TEST_F(Posting, RunsAreOrderedByTheirSequenceNotByTheClock) {
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     GradeSheet older = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
-    posting.PostGrades(older, 2);
+    posting.PostGrades(older, PostedFileOf(state), 2);
     ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(9, 0, 0)));
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
-    posting.PostGrades(sheet, 2);
-    const auto last = posting.LastPosting();
+    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    const auto last = posting.LastPosting(PostedFileOf(state));
     ASSERT_TRUE(last);
     EXPECT_EQ(last->header.sequence, 2);
-    EXPECT_TRUE(posting.UndoLastPosting().Complete());
+    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
-    const UndoOutcome first = posting.UndoLastPosting();
+    const UndoOutcome first = posting.UndoLastPosting(PostedFileOf(state));
     EXPECT_TRUE(first.Complete());
     EXPECT_EQ(first.run.header.sequence, 1);
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
@@ -597,12 +597,12 @@ TEST_F(Posting, RunsAreOrderedByTheirSequenceNotByTheClock) {
 // an undo cut short and run again finishes quietly.
 TEST_F(Posting, UndoAgainFinishesQuietlyAndPostedFollowsTheRunsInForce) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"})});
-    GradePosting posting(state, ui, kTutoring);
-    posting.PostGrades(sheet, 2);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    posting.PostGrades(sheet, PostedFileOf(state), 2);
     const QDateTime first = ui.Now();
     ui.SetNow(first.addSecs(3600));
-    posting.PostGrades(sheet, 2);
-    UndoOutcome outcome = posting.UndoLastPosting();
+    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    UndoOutcome outcome = posting.UndoLastPosting(PostedFileOf(state));
     EXPECT_TRUE(outcome.Complete());
     EXPECT_EQ(outcome.restored, 0);
     EXPECT_EQ(outcome.posted, RegionalFormats::DateTimeText(first)) << "the first run is still in force";
@@ -610,7 +610,7 @@ TEST_F(Posting, UndoAgainFinishesQuietlyAndPostedFollowsTheRunsInForce) {
 
     // An undo of the first run killed after it gave Άλγεβρα back.
     Store(1, 1, "GRD2", FieldValue());
-    outcome = posting.UndoLastPosting();
+    outcome = posting.UndoLastPosting(PostedFileOf(state));
     EXPECT_TRUE(outcome.Complete()) << outcome.leftAlone.join('\n').toStdString();
     EXPECT_EQ(outcome.restored, 2);
     EXPECT_EQ(outcome.posted, QString());
@@ -640,9 +640,9 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
     } fill(QDir(dir.Path()).filePath(QStringLiteral("Backups/2025-2026")));
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"}),
                                 StudentLine("5;1;20", "Ε", {"3", "4"})});
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     try {
-        posting.PostGrades(sheet, 2, &fill);
+        posting.PostGrades(sheet, PostedFileOf(state), 2, &fill);
         ADD_FAILURE() << "the run went on without its journal";
     } catch (const EkaldoError& e) {
         EXPECT_TRUE(e.Message().contains(QStringLiteral("αφού αποθήκευσε 1 εγγραφές")))
@@ -653,9 +653,9 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
     EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue()) << "no store without its journal line";
 
-    EXPECT_TRUE(posting.UndoLastPosting().Complete());
+    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
-    EXPECT_FALSE(posting.LastPosting()) << "the undone run is not offered again";
+    EXPECT_FALSE(posting.LastPosting(PostedFileOf(state))) << "the undone run is not offered again";
 
     // A journal cut in the middle of a line, by a kill, still takes its undo mark.
     const QString cut = dir.Path(QStringLiteral("Journal.txt"));
@@ -668,12 +668,12 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
 TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnything) {
     const QByteArray before = ReadBytes(GradeTable());
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
-    GradePosting posting(state, ui, kTutoring);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     {
         OtherProgramsLock other(GradeTable(), F_RDLCK);
         ASSERT_TRUE(other.Taken());
         try {
-            posting.PostGrades(sheet, 6);
+            posting.PostGrades(sheet, PostedFileOf(state), 6);
             ADD_FAILURE() << "posted into a table another program holds";
         } catch (const schooldb::TableLockedError& e) {
             EXPECT_TRUE(e.Message().contains(QStringLiteral("GRADE.DB"))) << e.Message().toStdString();
@@ -682,7 +682,7 @@ TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnyt
         EXPECT_EQ(ReadBytes(GradeTable()), before);
     }
     // Once the other program has let go, the same window posts, and lets go in turn.
-    const ScanSummary summary = posting.PostGrades(sheet, 6);
+    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 6);
     EXPECT_EQ(summary.storedRecords, 2);
     EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(19));
     OtherProgramsLock after(GradeTable(), F_WRLCK);

@@ -79,9 +79,9 @@ Outcome CheckAndPost(AppState& state, UiServices& ui, const QString& path, const
     GradeSheet sheet;
     EXPECT_TRUE(ReadGradeDataRows(path, ui, sheet, nullptr));
     out.checked = out.posted = sheet;
-    GradePosting posting(state, ui, GradingScheme::Tutoring);
+    GradePosting posting(state, state.ImportsDir, ui, GradingScheme::Tutoring);
     out.check = posting.CheckGrades(out.checked, 3);
-    out.post = posting.PostGrades(out.posted, 3);
+    out.post = posting.PostGrades(out.posted, PostedFileOf(state), 3);
     out.grades = RecordBytes(QDir(SchoolFolder(root)).filePath(QStringLiteral("GRADE.DB")));
     return out;
 }
@@ -123,7 +123,7 @@ TEST(WorkbookPosting, CheckAndPostOfAFilledWorkbookEqualThoseOfTheSameGradesType
               inBox + QStringLiteral("\";"),
           MessageAnswer::Yes)
         .ExpectMessage(MessageIcon::Information, FileMessage(inBox, QStringLiteral(" ελήφθη επιτυχώς!")));
-    ASSERT_TRUE(ReceiveGradeFileFrom(received, ui, workbook));
+    ASSERT_TRUE(ReceiveGradeFileFrom(received, received, ui, workbook));
 
     const Outcome a = CheckAndPost(typed, ui, typedPath, typedRoot.Path());
     const Outcome b = CheckAndPost(received, ui, inBox, workbookRoot.Path());

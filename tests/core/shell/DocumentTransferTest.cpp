@@ -86,7 +86,7 @@ TEST_F(FoldersFixture, SendCopiesAndStampsBothCopiesWithOneClockRead) {
     ui.ExpectSaveFile(QStringLiteral("Αποστολή Αρχείου.."), dest)
         .ExpectMessage(MessageIcon::Information,
                        QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
-    SendGradeFile(state, ui, QStringLiteral("a.agd"));
+    SendGradeFile(state, state, ui, QStringLiteral("a.agd"));
     EXPECT_EQ(ReadGradeHeader(OutBox(QStringLiteral("a.agd"))).Exported, stamp);
     EXPECT_EQ(ReadGradeHeader(dest).Exported, stamp);
     EXPECT_EQ(ui.ClockReads(), 1);
@@ -139,9 +139,9 @@ TEST_F(FoldersFixture, SendingAFileOntoItselfNeverEmptiesIt) {
 TEST_F(FoldersFixture, CancelledDialogChangesNothing) {
     WriteBytes(OutBox(QStringLiteral("a.agd")), GradeFile(QStringLiteral("a.agd")));
     ui.ExpectSaveFile(QStringLiteral("Αποστολή Αρχείου.."), std::nullopt);
-    SendGradeFile(state, ui, QStringLiteral("a.agd"));
+    SendGradeFile(state, state, ui, QStringLiteral("a.agd"));
     ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), std::nullopt);
-    ReceiveGradeFile(state, ui);
+    ReceiveGradeFile(state, state, state, ui);
     EXPECT_TRUE(state.LastSendFolder.isEmpty());
     EXPECT_TRUE(ReadGradeHeader(OutBox(QStringLiteral("a.agd"))).Exported.isEmpty());
 }
@@ -154,7 +154,7 @@ TEST_F(FoldersFixture, ReceiveFilesTheCopyUnderItsHeaderNameAndStampsOnlyIt) {
     ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), source)
         .ExpectMessage(MessageIcon::Information,
                        QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" ελήφθη επιτυχώς!"));
-    ReceiveGradeFile(state, ui);
+    ReceiveGradeFile(state, state, state, ui);
     EXPECT_EQ(ReadGradeHeader(dest).Imported, stamp);
     EXPECT_EQ(ReadBytes(source), original) << "the chosen file gets no stamp";
     EXPECT_EQ(ui.FileDialogs()[0].fileName, QStringLiteral("*.agd"));
@@ -163,7 +163,7 @@ TEST_F(FoldersFixture, ReceiveFilesTheCopyUnderItsHeaderNameAndStampsOnlyIt) {
     // Again: the overwrite question first.
     ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), source)
         .ExpectMessage(MessageIcon::Question, Overwrite(dest), MessageAnswer::No);
-    ReceiveGradeFile(state, ui);
+    ReceiveGradeFile(state, state, state, ui);
     EXPECT_EQ(ReadGradeHeader(dest).Imported, stamp);
 }
 
@@ -200,7 +200,7 @@ TEST_F(FoldersFixture, ReceivedNamesCannotLeaveTheInBox) {
     ui.ExpectMessage(MessageIcon::Error,
                      QStringLiteral("Το Αρχείο \"") + InBox(QString()) +
                          QStringLiteral("\" δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!"));
-    EXPECT_FALSE(ReceiveGradeFileFrom(state, ui, source));
+    EXPECT_FALSE(ReceiveGradeFileFrom(state, state, ui, source));
     EXPECT_TRUE(QDir(state.ImportsDir).isEmpty());
     EXPECT_TRUE(QDir(dir.Path(QStringLiteral("prog"))).entryList(QDir::Files).isEmpty());
 }
@@ -253,7 +253,7 @@ TEST_F(FoldersFixture, WorkbookGoesOutStampedAndComesBackShownFirstThenFiledAsGr
         dest + QStringLiteral("\";");
     ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), workbook)
         .ExpectMessage(MessageIcon::Question, shown, MessageAnswer::No);
-    ReceiveGradeFile(state, ui);
+    ReceiveGradeFile(state, state, state, ui);
     EXPECT_TRUE(QDir(state.ImportsDir).isEmpty());
     EXPECT_EQ(
         ui.FileDialogs()[1].filter,
@@ -265,7 +265,7 @@ TEST_F(FoldersFixture, WorkbookGoesOutStampedAndComesBackShownFirstThenFiledAsGr
         .ExpectMessage(MessageIcon::Question, shown, MessageAnswer::Yes)
         .ExpectMessage(MessageIcon::Information,
                        QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" ελήφθη επιτυχώς!"));
-    ReceiveGradeFile(state, ui);
+    ReceiveGradeFile(state, state, state, ui);
     const GradeHeader received = ReadGradeHeader(dest);
     EXPECT_EQ(received.Exported, stamp);
     EXPECT_EQ(received.Imported, QStringLiteral("3/5/05 9:30:15 AM"));
@@ -282,13 +282,13 @@ TEST_F(FoldersFixture, WorkbookGoesOutStampedAndComesBackShownFirstThenFiledAsGr
                      QStringLiteral("Το Αρχείο \"") + workbook +
                          QStringLiteral("\" δεν μπορεί να ληφθεί!\nΤο φύλλο ανήκει στο Σχ. Έτος "
                                         "2004-2005, όχι στο ανοιχτό Σχ. Έτος 2005-2006."));
-    EXPECT_FALSE(ReceiveGradeFileFrom(state, ui, workbook));
+    EXPECT_FALSE(ReceiveGradeFileFrom(state, state, ui, workbook));
     const QString broken = dir.Path(QStringLiteral("in/broken.xlsx"));
     WriteBytes(broken, GradeFile(QStringLiteral("a.agd")));
     ui.ExpectMessage(MessageIcon::Error,
                      QStringLiteral("Το Αρχείο \"") + broken +
                          QStringLiteral("\" δεν μπορεί να ληφθεί!\nΔεν είναι βιβλίο εργασίας "
                                         "λογιστικού φύλλου (.xlsx) ή έχει αλλοιωθεί."));
-    EXPECT_FALSE(ReceiveGradeFileFrom(state, ui, broken));
+    EXPECT_FALSE(ReceiveGradeFileFrom(state, state, ui, broken));
     EXPECT_TRUE(QDir(state.ImportsDir).isEmpty());
 }

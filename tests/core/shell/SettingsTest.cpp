@@ -28,7 +28,7 @@ QString Read(const AppState& s, const char* section, const char* key) {
 TEST(Settings, FirstRunGivesTheDefaultsAndWritesOnlyGeneral) {
     TempFolder dir;
     AppState state = FreshState(dir);
-    LoadSettings(state);
+    LoadSettings(state, state.DBPath);
     EXPECT_EQ(state.MainPlacement, (WindowPlacement{10, 10, 450, 350}));
     EXPECT_EQ(state.DataManagerPlacement, (WindowPlacement{20, 20, 325, 252}));
     EXPECT_EQ(state.PreviewPlacement, (WindowPlacement{20, 20, 760, 540}));
@@ -49,13 +49,13 @@ TEST(Settings, FirstRunGivesTheDefaultsAndWritesOnlyGeneral) {
 TEST(Settings, ConfirmedExitWritesWhatIsKeptButNoReportSection) {
     TempFolder dir;
     AppState state = FreshState(dir);
-    LoadSettings(state);
+    LoadSettings(state, state.DBPath);
     state.MainPlacement = {32, 40, 800, 600};
     state.InBoxWidths[5] = 77;
     state.TemplateWidths[0] = 300;
     state.ClassW = 99;
     state.BackFontName = QStringLiteral("Tahoma"); // changed in the Parameters window, never saved
-    SaveSettings(state);
+    SaveSettings(state, state.DBPath);
     EXPECT_EQ(Read(state, "Directory", "DBPath"), state.ProgramFolder);
     EXPECT_EQ(Read(state, "fc_Main", "W"), QStringLiteral("800"));
     EXPECT_EQ(Read(state, "fc_Main", "cw_InBox7"), QStringLiteral("77"));
@@ -67,7 +67,7 @@ TEST(Settings, ConfirmedExitWritesWhatIsKeptButNoReportSection) {
         << "columns 0 and 1 are not stored";
 
     AppState again = FreshState(dir);
-    LoadSettings(again);
+    LoadSettings(again, again.DBPath);
     EXPECT_EQ(again.MainPlacement, (WindowPlacement{32, 40, 800, 600}));
     EXPECT_EQ(again.InBoxWidths[5], 77);
     EXPECT_EQ(again.ClassW, 99);
@@ -77,7 +77,7 @@ TEST(Settings, ConfirmedExitWritesWhatIsKeptButNoReportSection) {
 TEST(Settings, SaveWritesKeysInTheirOrder) {
     TempFolder dir;
     AppState state = FreshState(dir);
-    SaveSettings(state);
+    SaveSettings(state, state.DBPath);
     const QString text = QString::fromLatin1(ReadBytes(state.SettingsPath));
     const QStringList sections = {QStringLiteral("[Directory]"),   QStringLiteral("[fc_Main]"),
                                   QStringLiteral("[fc_DataMngr]"), QStringLiteral("[fc_PreviewForm]"),
@@ -104,7 +104,7 @@ TEST(Settings, HexadecimalAndBadValues) {
                                    "[fc_Filter]\r\nSplitH=12x\r\nLevelW=0x\r\n");
     state.SplitW = 222; // a missing or bad key leaves such a variable as it was
     state.SplitH = 111;
-    LoadSettings(state);
+    LoadSettings(state, state.DBPath);
     EXPECT_EQ(state.MainPlacement.x, 32);
     EXPECT_EQ(state.MainPlacement.y, 10);
     EXPECT_EQ(state.MainPlacement.w, 500);
@@ -122,9 +122,9 @@ TEST(Settings, LoadKeepsForeignContentAndSaveKeepsTheReportSection) {
     QDir().mkpath(dir.Path(QStringLiteral("config")));
     const QByteArray report = "[Report]\r\nBackFontName=Times New Roman\r\n";
     WriteBytes(state.SettingsPath, "; kept\r\n" + report);
-    LoadSettings(state);
+    LoadSettings(state, state.DBPath);
     EXPECT_EQ(state.BackFontName, QStringLiteral("Times New Roman"));
-    SaveSettings(state);
+    SaveSettings(state, state.DBPath);
     const QByteArray bytes = ReadBytes(state.SettingsPath);
     EXPECT_TRUE(bytes.startsWith("; kept\r\n" + report + "[General]\r\n")) << bytes.left(120).toStdString();
 }
@@ -135,7 +135,7 @@ TEST(Settings, UnwritableSettingsFileRaisesAnErrorNamingIt) {
     // A folder stands where the file should be: no write can succeed.
     QDir().mkpath(state.SettingsPath);
     try {
-        SaveSettings(state);
+        SaveSettings(state, state.DBPath);
         FAIL() << "no error";
     } catch (const FileError& e) {
         EXPECT_TRUE(e.Message().contains(state.SettingsPath));
@@ -145,19 +145,19 @@ TEST(Settings, UnwritableSettingsFileRaisesAnErrorNamingIt) {
 TEST(Settings, EveryValueComesBackAndTheFileIsUtf8OnlyWhileAValueNeedsIt) {
     TempFolder dir;
     AppState state = FreshState(dir);
-    LoadSettings(state);
+    LoadSettings(state, state.DBPath);
     const QString folder = QStringLiteral("/home/rené/Σχολείο/Документы/");
     state.DBPath = folder;
     state.MainPlacement = {11, 22, 900, 600};
     state.LastSendFolder = QStringLiteral("/media/usb/Αποστολή");
     state.LastReceiveFolder = QStringLiteral("/media/usb/Λήψη");
     state.LastSchoolYear = QStringLiteral("Σχ.Έτος 2025-2026");
-    SaveSettings(state);
+    SaveSettings(state, state.DBPath);
     const QByteArray bytes = ReadBytes(state.SettingsPath);
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << bytes.left(40).toStdString();
     EXPECT_TRUE(bytes.contains(folder.toUtf8()));
     AppState again = FreshState(dir);
-    LoadSettings(again);
+    LoadSettings(again, again.DBPath);
     EXPECT_EQ(again.DBPath, folder);
     EXPECT_EQ(again.MainPlacement, state.MainPlacement);
     EXPECT_EQ(again.LastSendFolder, state.LastSendFolder);
@@ -169,7 +169,7 @@ TEST(Settings, EveryValueComesBackAndTheFileIsUtf8OnlyWhileAValueNeedsIt) {
     // Back to a Greek folder: the file is the program's code page again, its
     // other content kept.
     again.DBPath = QStringLiteral("/srv/Σχολείο/");
-    SaveSettings(again);
+    SaveSettings(again, again.DBPath);
     const QByteArray greek = ReadBytes(state.SettingsPath);
     EXPECT_FALSE(greek.startsWith("\xEF\xBB\xBF"));
     EXPECT_TRUE(greek.contains(Greek(QStringLiteral("DBPath=/srv/Σχολείο/"))));

@@ -126,7 +126,7 @@ TEST_F(FilterFixture, OpensWithDefaultsAndComposesOnEveryDoubleClick) {
     TFormExpoFilter& w = Open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Φίλτρο Μαθητών"));
     EXPECT_EQ(w.edtExpoFileName()->text(), QStringLiteral("Νέο"));
-    EXPECT_EQ(state.ColumnOrder, DefaultColumnOrder());
+    EXPECT_EQ(w.Order().ColumnOrder, DefaultColumnOrder());
     EXPECT_EQ(w.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 2"));
     EXPECT_EQ(w.Button(QStringLiteral("tbtnSaveTable"))->toolTip(),
               QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας"));
@@ -213,9 +213,9 @@ TEST_F(FilterFixture, SortDialogMovesLinesAndCancelChangesNothing) {
         EXPECT_EQ(sort.SortedFieldLB()->currentItem()->text(), QStringLiteral("Επώνυμο Μαθητή"));
         return int(QDialog::Rejected);
     });
-    const QStringList before = state.SortOrder;
+    const QStringList before = window->Order().SortOrder;
     window->tbtnSortClick();
-    EXPECT_EQ(state.SortOrder, before);
+    EXPECT_EQ(window->Order().SortOrder, before);
     ui.ExpectModal([](QObject& dialog) {
         auto& sort = static_cast<TFormTableSort&>(dialog);
         sort.SortedFieldLB()->setCurrentRow(3);
@@ -225,7 +225,7 @@ TEST_F(FilterFixture, SortDialogMovesLinesAndCancelChangesNothing) {
         return int(QDialog::Accepted);
     });
     window->tbtnSortClick();
-    EXPECT_EQ(state.SortOrder.front(), QStringLiteral("STUDENT.\"LASTNAME\""));
+    EXPECT_EQ(window->Order().SortOrder.front(), QStringLiteral("STUDENT.\"LASTNAME\""));
     EXPECT_EQ(window->Composition().Sheet.Cell(1, 1), QStringLiteral("Άγγελος")) << "surname first now";
 }
 
@@ -245,7 +245,7 @@ TEST_F(FilterFixture, FieldsDialogSetsColumnsFixedCountAndGradeColumn) {
         return int(QDialog::Accepted);
     });
     window->tbtnFieldsClick();
-    EXPECT_EQ(state.ColumnOrder.front(), QStringLiteral("ΜΗΤΡΩΟ"));
+    EXPECT_EQ(window->Order().ColumnOrder.front(), QStringLiteral("ΜΗΤΡΩΟ"));
     EXPECT_EQ(window->Composition().PeriodIndex, 1);
     EXPECT_EQ(window->grdStudents()->ColumnWidth(1), 64);
 

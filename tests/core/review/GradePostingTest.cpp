@@ -561,8 +561,8 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
         // B's GRADE.DB replaced by another file since the run: the backup is not its own.
         const QString table = QDir(b).filePath(QStringLiteral("GRADE.DB"));
         const QByteArray bytes = ReadBytes(table);
-        ASSERT_TRUE(QFile::remove(table));
-        WriteBytes(QDir(dir.Path()).filePath(QStringLiteral("hold")), "x"); // the old inode stays taken
+        // Moved aside, not removed: the old file keeps its inode, so the new one cannot reuse it.
+        ASSERT_TRUE(QFile::rename(table, QDir(dir.Path()).filePath(QStringLiteral("GRADE.DB.old"))));
         WriteBytes(table, bytes);
         try {
             posting.UndoLastPosting(PostedFileOf(state));

@@ -581,7 +581,7 @@ TEST_F(ReviewWindows, EscapeOrClosingDuringARunAsksAndStopsItBeforeTheTablesClos
     EXPECT_EQ(Field(5, 1, "GRD5"), FieldValue()) << "the row after the abort";
     EXPECT_FALSE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty()) << "stamped all the same";
     window.Posting().OpenTables();
-    const std::optional<PostingJournal::Run> run = window.Posting().LastPosting();
+    const std::optional<PostingJournal::Run> run = window.Posting().LastPosting(PostedFileOf(state));
     ASSERT_TRUE(run);
     EXPECT_EQ(run->outcome, QStringLiteral("aborted"));
 }

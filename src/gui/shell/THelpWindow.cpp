@@ -21,7 +21,8 @@ namespace {
 
 const QString kGuideFolder = QStringLiteral("guide");
 const QString kGuidePage = QStringLiteral("index.html");
-constexpr int kGuideWidth = 980;
+// Wide enough for the main window's pictures (1,012 pixels) and a scroll bar.
+constexpr int kGuideWidth = 1080;
 constexpr int kGuideHeight = 720;
 
 } // namespace

@@ -174,7 +174,7 @@ void Database::Close() {
 
 QString Database::TablePath(const QString& tableName) const {
     const QDir dir(Folder());
-    const QString exact = dir.filePath(tableName);
+    QString exact = dir.filePath(tableName);
     if (QFileInfo(exact).exists() || tableName.contains(QLatin1Char('/')))
         return exact;
     const QStringList entries = dir.entryList(QDir::Files);

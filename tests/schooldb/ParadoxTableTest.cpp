@@ -261,9 +261,15 @@ TEST(ParadoxTable, StoreChangesNothingOfAnEncryptedTableOutsideTheRecordsBlock) 
     const QByteArray before = ReadBytes(path);
     Session session;
     session.AddPassword(kPassword);
+    // pxlib puts its own memory addresses and the moment of writing into the
+    // header, so two builds differ there: the stores must leave the header as
+    // it was and give the blocks the builder wrote for the new values.
+    const QByteArray headerBefore = ReadBytes(path);
+    int headerSize = 0;
     {
         auto table = ParadoxTable::Open(path, session.Check());
         const TableLayout& l = table->Layout();
+        headerSize = l.headerSize;
         const int perBlock = (l.blockSize - 6) / l.recordSize;
         QByteArray record = table->RecordBytes(100);
         table->Encode(reinterpret_cast<unsigned char*>(record.data()), 1, FieldValue::Float(-3.25));
@@ -351,9 +357,15 @@ TEST(ParadoxTable, StoresIntoAnEncryptedTableGiveTheFileTheBuilderWritesForTheNe
     const QString expected = build(QStringLiteral("expected"), changed);
     Session session;
     session.AddPassword(kPassword);
+    // pxlib puts its own memory addresses and the moment of writing into the
+    // header, so two builds differ there: the stores must leave the header as
+    // it was and give the blocks the builder wrote for the new values.
+    const QByteArray headerBefore = ReadBytes(path);
+    int headerSize = 0;
     {
         auto table = ParadoxTable::Open(path, session.Check());
         const TableLayout& l = table->Layout();
+        headerSize = l.headerSize;
         ASSERT_GT(table->RecordCount() / ((l.blockSize - 6) / l.recordSize), 300) << "blocks past 255";
         ASSERT_NE(l.recordSize % 256, 0);
         for (qint64 r = 3; r < table->RecordCount(); r += 7) {
@@ -366,7 +378,10 @@ TEST(ParadoxTable, StoresIntoAnEncryptedTableGiveTheFileTheBuilderWritesForTheNe
             table->StoreRecord(r, record);
         }
     }
-    EXPECT_TRUE(ReadBytes(path) == ReadBytes(expected));
+    const QByteArray stored = ReadBytes(path);
+    ASSERT_GT(headerSize, 0);
+    EXPECT_TRUE(stored.left(headerSize) == headerBefore.left(headerSize)) << "the header was touched";
+    EXPECT_TRUE(stored.mid(headerSize) == ReadBytes(expected).mid(headerSize));
     EXPECT_EQ(ReadWithPxlib(path).records, ReadWithPxlib(expected).records);
 }
 

@@ -37,7 +37,7 @@ QStringView StateOf(QStringView cell) {
 // "Ωραίος Γιάννης" from the student columns the sheet has.
 QString StudentOf(const GradeSheet& sheet, int row) {
     QString name;
-    for (const QString key : {QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ")})
+    for (const QString& key : {QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ")})
         for (int column = 1; column < 8 && column < sheet.ColCount(); ++column)
             if (sheet.CellView(0, column) == key && !sheet.CellView(row, column).isEmpty())
                 name += (name.isEmpty() ? QString() : QStringLiteral(" ")) + sheet.Cell(row, column);

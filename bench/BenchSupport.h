@@ -5,6 +5,7 @@
 // the dialogs the measured code would show.
 
 #include "base/UiServices.h"
+#include "core/exchange/GradeSheet.h"
 #include "schooldb/builder/SchoolGenerator.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +22,36 @@
 #include <vector>
 
 namespace ekaldo::bench {
+
+// A sheet of the size the office meets at its largest: long Greek names,
+// decimal-comma grades and a "-2" now and then.
+inline GradeSheet LargeSheet(int students, int subjects) {
+    const int cols = 8 + subjects;
+    GradeSheet sheet(students + 1, cols);
+    const QStringList titles = {QStringLiteral("α/α"),    QStringLiteral("ΕΠΩΝΥΜΟ"),
+                                QStringLiteral("ΟΝΟΜΑ"),  QStringLiteral("ΠΑΤΡΩΝΥΜΟ"),
+                                QStringLiteral("ΜΗΤΡΩΟ"), QStringLiteral("ΕΠΙΠΕΔΟ"),
+                                QStringLiteral("ΤΑΞΗ"),   QStringLiteral("ΤΜΗΜΑ")};
+    for (int c = 0; c < 8; ++c)
+        sheet.SetCell(0, c, titles[c]);
+    for (int s = 0; s < subjects; ++s)
+        sheet.SetCell(0, 8 + s, QStringLiteral("Μάθημα Εξειδίκευσης %1").arg(s + 1));
+    for (int r = 1; r <= students; ++r) {
+        sheet.SetCell(r, 0, QStringLiteral("%1;1;20").arg(100000 + r));
+        sheet.SetCell(r, 1, QStringLiteral("Παπαδόπουλος-Ζαχαρίου %1").arg(r));
+        sheet.SetCell(r, 2, QStringLiteral("Αικατερίνη"));
+        sheet.SetCell(r, 3, QStringLiteral("Κωνσταντίνος"));
+        sheet.SetCell(r, 4, QString::number(20000 + r));
+        sheet.SetCell(r, 5, QStringLiteral("Λύκειο"));
+        sheet.SetCell(r, 6, QStringLiteral("Β΄ Λυκείου"));
+        sheet.SetCell(r, 7, QStringLiteral("Β%1").arg(r % 7 + 1));
+        for (int s = 0; s < subjects; ++s)
+            sheet.SetCell(r, 8 + s,
+                          (r + s) % 9 == 0 ? QStringLiteral("-2")
+                                           : QStringLiteral("%1,5").arg((r * 7 + s) % 20));
+    }
+    return sheet;
+}
 
 // The number of students of the generated school: 10,000, or what
 // EKALDO_BENCH_STUDENTS says (the scale table of README.md is made so).

@@ -17,38 +17,6 @@
 using namespace ekaldo;
 using ekaldo::bench::Best;
 
-namespace {
-
-GradeSheet MakeSheet(int students, int subjects) {
-    const int cols = 8 + subjects;
-    GradeSheet sheet(students + 1, cols);
-    const QStringList titles = {QStringLiteral("α/α"),    QStringLiteral("ΕΠΩΝΥΜΟ"),
-                                QStringLiteral("ΟΝΟΜΑ"),  QStringLiteral("ΠΑΤΡΩΝΥΜΟ"),
-                                QStringLiteral("ΜΗΤΡΩΟ"), QStringLiteral("ΕΠΙΠΕΔΟ"),
-                                QStringLiteral("ΤΑΞΗ"),   QStringLiteral("ΤΜΗΜΑ")};
-    for (int c = 0; c < 8; ++c)
-        sheet.SetCell(0, c, titles[c]);
-    for (int s = 0; s < subjects; ++s)
-        sheet.SetCell(0, 8 + s, QStringLiteral("Μάθημα Εξειδίκευσης %1").arg(s + 1));
-    for (int r = 1; r <= students; ++r) {
-        sheet.SetCell(r, 0, QStringLiteral("%1;1;20").arg(100000 + r));
-        sheet.SetCell(r, 1, QStringLiteral("Παπαδόπουλος-Ζαχαρίου %1").arg(r));
-        sheet.SetCell(r, 2, QStringLiteral("Αικατερίνη"));
-        sheet.SetCell(r, 3, QStringLiteral("Κωνσταντίνος"));
-        sheet.SetCell(r, 4, QString::number(20000 + r));
-        sheet.SetCell(r, 5, QStringLiteral("Λύκειο"));
-        sheet.SetCell(r, 6, QStringLiteral("Β΄ Λυκείου"));
-        sheet.SetCell(r, 7, QStringLiteral("Β%1").arg(r % 7 + 1));
-        for (int s = 0; s < subjects; ++s)
-            sheet.SetCell(r, 8 + s,
-                          (r + s) % 9 == 0 ? QStringLiteral("-2")
-                                           : QStringLiteral("%1,5").arg((r * 7 + s) % 20));
-    }
-    return sheet;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
@@ -56,7 +24,7 @@ int main(int argc, char** argv) {
     DocumentInHand state;
     state.CurrentFileName = QStringLiteral("bench.agd");
     state.CurrentFilePath = dir.filePath(state.CurrentFileName);
-    const GradeSheet sheet = MakeSheet(10000, 30);
+    const GradeSheet sheet = bench::LargeSheet(10000, 30);
 
     const double write = Best(5, [&] {
         WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, sheet, QStringLiteral("2024-2025"),

@@ -128,6 +128,27 @@ std::shared_ptr<const TableKeys> TableKeys::For(std::uint32_t encryption) {
     return result;
 }
 
+bool TableKeys::Replace(unsigned char* cipher, std::size_t cipherStart, std::size_t plainAt,
+                        const unsigned char* was, const unsigned char* now, std::size_t size,
+                        std::uint32_t blockNumber) const {
+    const Row& place = m_place[blockNumber % 256];
+    const Row& blockStream = m_blockStream[blockNumber % 256];
+    for (std::size_t end = plainAt + size; plainAt < end;) {
+        const std::size_t chunk = plainAt / kChunkSize;
+        const Row& chunkStream = m_chunkStream[chunk];
+        unsigned char* bytes = cipher + (chunk * kChunkSize - cipherStart);
+        const std::size_t stop = std::min(end, (chunk + 1) * kChunkSize);
+        for (std::size_t i = plainAt % kChunkSize; plainAt < stop; ++plainAt, ++i, ++was, ++now) {
+            const std::uint8_t at = place[i];
+            const unsigned char stream = blockStream[at] ^ chunkStream[at];
+            if ((bytes[at] ^ stream) != *was)
+                return false;
+            bytes[at] = *now ^ stream;
+        }
+    }
+    return true;
+}
+
 void TableKeys::Decrypt(unsigned char* block, std::size_t size, std::uint32_t blockNumber) const {
     const Row& place = m_place[blockNumber % 256];
     const Row& blockStream = m_blockStream[blockNumber % 256];

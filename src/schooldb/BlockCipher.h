@@ -60,6 +60,14 @@ public:
                 static_cast<unsigned char>(m_blockStream[blockNumber % 256][at] ^ m_chunkStream[chunk][at])};
     }
 
+    // Puts the plain bytes now in place of was at plainAt..plainAt+size of a
+    // block, in cipher, which holds the block's cipher from cipherStart (a
+    // chunk's start) on; false where the cipher does not hold was, and then
+    // cipher is left part changed.
+    bool Replace(unsigned char* cipher, std::size_t cipherStart, std::size_t plainAt,
+                 const unsigned char* was, const unsigned char* now, std::size_t size,
+                 std::uint32_t blockNumber) const;
+
 private:
     using Row = std::array<std::uint8_t, kChunkSize>;
     bool Learn(std::uint32_t encryption);

@@ -807,14 +807,9 @@ void ParadoxTable::StoreRecord(qint64 record, const QByteArray& bytes) {
             if (!ReadFully(m_fd, disk.data(), end - first, at.blockOffset + first))
                 changed();
             cipher = disk;
-            const unsigned char* was = RecordData(record);
-            for (int k = 0; k < t.recordSize; ++k) {
-                const BlockCipher::TableKeys::Landing landing = m_keys->Land(inBlock + k, at.blockNumber);
-                unsigned char& byte = cipher[landing.cipherAt - first];
-                if ((byte ^ landing.stream) != was[k])
-                    changed();
-                byte = newBytes[k] ^ landing.stream;
-            }
+            if (!m_keys->Replace(cipher.data(), first, inBlock, RecordData(record), newBytes, t.recordSize,
+                                 at.blockNumber))
+                changed();
         } else {
             disk.resize(t.blockSize);
             if (!ReadFully(m_fd, disk.data(), t.blockSize, at.blockOffset))

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <tuple>
 
 namespace ekaldo::schooldb {
@@ -53,6 +54,41 @@ QString LongTimeFormat() {
 QString NumberText(double value) {
     if (!std::isfinite(value))
         return RegionalFormats::ShortestNumberText(value);
+    // Grades have a few decimals: the fewest decimals k whose m / 10^k reads
+    // back as this double are the digits the 15-digit conversion gives too, as
+    // long as m has at most 15 digits (a double lies within a sixth of half a
+    // fifteenth digit of the decimal it was read from), and with k <= 4 the
+    // text is never in exponent form.
+    if (value != 0 && std::fabs(value) < 1e15) {
+        static constexpr double kScale[] = {1, 10, 100, 1000, 10000};
+        for (int k = 0; k < 5; ++k) {
+            const double m = std::nearbyint(value * kScale[k]);
+            if (std::fabs(m) >= 1e15)
+                break;
+            if (m / kScale[k] != value)
+                continue;
+            char digits[24];
+            const char* end = std::to_chars(digits, digits + sizeof digits, std::llabs(std::llround(m))).ptr;
+            const int count = static_cast<int>(end - digits);
+            QString text;
+            text.reserve(count + k + 3);
+            if (m < 0)
+                text += QLatin1Char('-');
+            if (count <= k) {
+                text += QLatin1Char('0');
+                text += RegionalFormats::DecimalSeparator();
+                text += QString(k - count, QLatin1Char('0'));
+                text += QLatin1String(digits, count);
+            } else {
+                text += QLatin1String(digits, count - k);
+                if (k > 0) {
+                    text += RegionalFormats::DecimalSeparator();
+                    text += QLatin1String(end - k, k);
+                }
+            }
+            return text;
+        }
+    }
     char buffer[48];
     const char* end =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;

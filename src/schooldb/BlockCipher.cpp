@@ -1,6 +1,9 @@
 #include "schooldb/BlockCipher.h"
 
 #include <algorithm>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 #include <cstring>
 #include <mutex>
 #include <utility>
@@ -149,7 +152,57 @@ bool TableKeys::Replace(unsigned char* cipher, std::size_t cipherStart, std::siz
     return true;
 }
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define EKALDO_BYTE_PERMUTES 1
+namespace {
+
+// A chunk is four 64-byte registers; each 64 bytes of plain text are picked
+// from them by two two-register byte permutes and the top bit of the place.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void
+DecryptPermuting(unsigned char* block, std::size_t size, const std::uint8_t* place,
+                 const std::uint8_t* blockStream, const std::uint8_t* chunkStreams) {
+    __m512i places[4], streams[4];
+    for (int g = 0; g < 4; ++g) {
+        places[g] = _mm512_loadu_si512(place + 64 * g);
+        streams[g] = _mm512_loadu_si512(blockStream + 64 * g);
+    }
+    for (std::size_t chunk = 0; chunk < size / kChunkSize; ++chunk) {
+        unsigned char* bytes = block + chunk * kChunkSize;
+        const std::uint8_t* chunkStream = chunkStreams + chunk * kChunkSize;
+        __m512i open[4];
+        for (int g = 0; g < 4; ++g)
+            open[g] = _mm512_xor_si512(_mm512_xor_si512(_mm512_loadu_si512(bytes + 64 * g), streams[g]),
+                                       _mm512_loadu_si512(chunkStream + 64 * g));
+        for (int g = 0; g < 4; ++g) {
+            const __m512i low = _mm512_permutex2var_epi8(open[0], places[g], open[1]);
+            const __m512i high = _mm512_permutex2var_epi8(open[2], places[g], open[3]);
+            _mm512_storeu_si512(bytes + 64 * g,
+                                _mm512_mask_blend_epi8(_mm512_movepi8_mask(places[g]), low, high));
+        }
+    }
+}
+
+bool HasBytePermutes() {
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512vbmi");
+    return has;
+}
+
+} // namespace
+#endif
+
 void TableKeys::Decrypt(unsigned char* block, std::size_t size, std::uint32_t blockNumber) const {
+#ifdef EKALDO_BYTE_PERMUTES
+    if (HasBytePermutes()) {
+        DecryptPermuting(block, size, m_place[blockNumber % 256].data(),
+                         m_blockStream[blockNumber % 256].data(), m_chunkStream[0].data());
+        return;
+    }
+#endif
+    DecryptBytewise(block, size, blockNumber);
+}
+
+void TableKeys::DecryptBytewise(unsigned char* block, std::size_t size, std::uint32_t blockNumber) const {
     const Row& place = m_place[blockNumber % 256];
     const Row& blockStream = m_blockStream[blockNumber % 256];
     for (std::size_t chunk = 0; chunk < size / kChunkSize; ++chunk) {

@@ -45,8 +45,11 @@ public:
     // libpx's cipher is not of that shape.
     static std::shared_ptr<const TableKeys> For(std::uint32_t encryption);
 
-    // In place; size a multiple of kChunkSize, at most kMaxBlockSize.
+    // In place; size a multiple of kChunkSize, at most kMaxBlockSize. With
+    // the processor's byte permutes where it has them, else byte by byte.
     void Decrypt(unsigned char* block, std::size_t size, std::uint32_t blockNumber) const;
+    // Byte by byte always: what Decrypt does on other processors.
+    void DecryptBytewise(unsigned char* block, std::size_t size, std::uint32_t blockNumber) const;
 
     // Plain byte plainAt of a block lands at cipherAt of the block, XORed with stream.
     struct Landing {

@@ -120,8 +120,11 @@ TEST(ParadoxTable, CipherKeysDecryptAndPlaceBytesAsLibpxDoes) {
                 placed[landing.cipherAt] = plain[at] ^ landing.stream;
             }
             EXPECT_EQ(placed, cipher) << key << " block " << n << " of " << size;
+            std::vector<unsigned char> bytewise = cipher;
             keys->Decrypt(cipher.data(), size, n);
             EXPECT_EQ(cipher, plain) << key << " block " << n << " of " << size;
+            keys->DecryptBytewise(bytewise.data(), size, n);
+            EXPECT_EQ(bytewise, plain) << key << " block " << n << " of " << size;
         }
     }
 }

@@ -63,7 +63,6 @@ QString ShortestNumberText(double value) {
         return QString::number(value);
     if (value == 0)
         return QStringLiteral("0");
-    const QChar separator = DecimalSeparator();
     // Grades have a few decimals: the fewest decimals k whose m / 10^k reads
     // back as this double are the digits of the 15-digit text too, as long as
     // m has at most 15 digits (a double lies within a sixth of half a
@@ -86,13 +85,13 @@ QString ShortestNumberText(double value) {
                 text += QLatin1Char('-');
             if (count <= k) {
                 text += QLatin1Char('0');
-                text += separator;
+                text += DecimalSeparator();
                 text += QString(k - count, QLatin1Char('0'));
                 text += QLatin1String(digits, count);
             } else {
                 text += QLatin1String(digits, count - k);
                 if (k > 0) {
-                    text += separator;
+                    text += DecimalSeparator();
                     text += QLatin1String(end - k, k);
                 }
             }
@@ -108,7 +107,7 @@ QString ShortestNumberText(double value) {
     text.reserve(end - buffer);
     for (const char* p = buffer; p < end; ++p) {
         if (*p == '.') {
-            text += separator;
+            text += DecimalSeparator();
         } else if (*p == 'e') {
             text += QLatin1Char('E');
             ++p;

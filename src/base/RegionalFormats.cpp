@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace ekaldo::RegionalFormats {
 namespace {
@@ -60,19 +61,68 @@ double DayCount(const QDateTime& moment) {
 QString ShortestNumberText(double value) {
     if (std::isnan(value) || std::isinf(value))
         return QString::number(value);
-    QString text = QString::number(value, 'g', 15);
-    const qsizetype e = text.indexOf(QLatin1Char('e'));
-    if (e >= 0) {
-        QString mantissa = text.left(e);
-        QString exponent = text.mid(e + 1);
-        const bool negative = exponent.startsWith(QLatin1Char('-'));
-        if (exponent.startsWith(QLatin1Char('+')) || negative)
-            exponent.remove(0, 1);
-        while (exponent.size() > 1 && exponent.startsWith(QLatin1Char('0')))
-            exponent.remove(0, 1);
-        text = mantissa + QLatin1Char('E') + (negative ? QStringLiteral("-") : QString()) + exponent;
+    if (value == 0)
+        return QStringLiteral("0");
+    // Grades have a few decimals: the fewest decimals k whose m / 10^k reads
+    // back as this double are the digits of the 15-digit text too, as long as
+    // m has at most 15 digits (a double lies within a sixth of half a
+    // fifteenth digit of the decimal it was read from), and with k <= 4 the
+    // text is never in exponent form.
+    if (std::fabs(value) < 1e15) {
+        static constexpr double kScale[] = {1, 10, 100, 1000, 10000};
+        for (int k = 0; k < 5; ++k) {
+            const double m = std::nearbyint(value * kScale[k]);
+            if (std::fabs(m) >= 1e15)
+                break;
+            if (m / kScale[k] != value)
+                continue;
+            char digits[24];
+            const char* end = std::to_chars(digits, digits + sizeof digits, std::llabs(std::llround(m))).ptr;
+            const int count = static_cast<int>(end - digits);
+            QString text;
+            text.reserve(count + k + 3);
+            if (m < 0)
+                text += QLatin1Char('-');
+            if (count <= k) {
+                text += QLatin1Char('0');
+                text += DecimalSeparator();
+                text += QString(k - count, QLatin1Char('0'));
+                text += QLatin1String(digits, count);
+            } else {
+                text += QLatin1String(digits, count - k);
+                if (k > 0) {
+                    text += DecimalSeparator();
+                    text += QLatin1String(end - k, k);
+                }
+            }
+            return text;
+        }
     }
-    text.replace(QLatin1Char('.'), DecimalSeparator());
+    // 15 significant digits, "1E-5", through std::to_chars: Qt's own
+    // conversion falls to its bignum path, and a sheet has a great many numbers.
+    char buffer[48];
+    const char* end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
+    QString text;
+    text.reserve(end - buffer);
+    for (const char* p = buffer; p < end; ++p) {
+        if (*p == '.') {
+            text += DecimalSeparator();
+        } else if (*p == 'e') {
+            text += QLatin1Char('E');
+            ++p;
+            if (*p == '-')
+                text += QLatin1Char('-');
+            ++p;
+            while (p + 1 < end && *p == '0')
+                ++p;
+            for (; p < end; ++p)
+                text += QLatin1Char(*p);
+            break;
+        } else {
+            text += QLatin1Char(*p);
+        }
+    }
     return text;
 }
 

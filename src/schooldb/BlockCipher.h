@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -28,41 +27,58 @@ void DecryptBlockInto(unsigned char* source, unsigned char* dest, std::size_t si
 void EncryptBlock(unsigned char* block, std::size_t size, std::uint32_t encryption,
                   std::uint32_t blockNumber);
 
-// Within a block, libpx's cipher works on 256-byte chunks, and each chunk's
-// cipher is its plain bytes XORed with a key stream and moved to other places
-// of the chunk; stream and places depend only on the table's key, the block
-// number and the chunk's place in the block. ChunkKeys learns them for a block
-// from libpx itself (two probes) and checks them against libpx (a third), so
-// that a store rewrites a record's own bytes instead of re-encrypting the whole
-// block around it. Where the check fails, For() returns nothing and the caller
-// goes the long way through EncryptBlock.
+// Within a block, libpx's cipher works on 256-byte chunks: each chunk's cipher
+// is its plain bytes moved to other places of the chunk and XORed with a key
+// stream. The places depend only on the block number modulo 256; the stream,
+// taken by the place a byte lands at, is one part for the block number modulo
+// 256 XORed with one part for the chunk's place in the block. TableKeys learns
+// both from libpx itself for one table key (two 256-byte probes for each block
+// number modulo 256, about the libpx work of 30 blocks of 16 KB with the check,
+// once per process) and checks them against libpx on random blocks; decrypting
+// and storing then need no call into libpx. Where the check fails, or a block
+// is larger than any table's, callers go through libpx.
 constexpr std::size_t kChunkSize = 256;
+constexpr std::size_t kMaxBlockSize = 32 * 1024;
 
-class ChunkKeys {
+class TableKeys {
 public:
-    struct Chunk {
-        std::array<std::uint8_t, kChunkSize> place;  // plain byte i lands at place[i]
-        std::array<std::uint8_t, kChunkSize> stream; // and is XORed with stream[i]
+    // The keys of that table key, learned once per process; nullptr where
+    // libpx's cipher is not of that shape.
+    static std::shared_ptr<const TableKeys> For(std::uint32_t encryption);
+
+    // In place; size a multiple of kChunkSize, at most kMaxBlockSize. With
+    // the processor's byte permutes where it has them, else byte by byte.
+    void Decrypt(unsigned char* block, std::size_t size, std::uint32_t blockNumber) const;
+    // Byte by byte always: what Decrypt does on other processors.
+    void DecryptBytewise(unsigned char* block, std::size_t size, std::uint32_t blockNumber) const;
+
+    // Plain byte plainAt of a block lands at cipherAt of the block, XORed with stream.
+    struct Landing {
+        std::size_t cipherAt;
+        unsigned char stream;
     };
+    Landing Land(std::size_t plainAt, std::uint32_t blockNumber) const {
+        const std::size_t chunk = plainAt / kChunkSize;
+        const std::uint8_t at = m_place[blockNumber % 256][plainAt % kChunkSize];
+        return {chunk * kChunkSize + at,
+                static_cast<unsigned char>(m_blockStream[blockNumber % 256][at] ^ m_chunkStream[chunk][at])};
+    }
 
-    ChunkKeys(std::uint32_t encryption, std::size_t blockSize);
-
-    // The keys of every chunk of that block, or nullptr (the first time a
-    // block is asked for, or where the cipher is not of that shape).
-    const std::vector<Chunk>* For(std::uint32_t blockNumber);
+    // Puts the plain bytes now in place of was at plainAt..plainAt+size of a
+    // block, in cipher, which holds the block's cipher from cipherStart (a
+    // chunk's start) on; false where the cipher does not hold was, and then
+    // cipher is left part changed.
+    bool Replace(unsigned char* cipher, std::size_t cipherStart, std::size_t plainAt,
+                 const unsigned char* was, const unsigned char* now, std::size_t size,
+                 std::uint32_t blockNumber) const;
 
 private:
-    struct Learned {
-        std::uint32_t blockNumber = 0;
-        std::vector<Chunk> chunks; // empty: libpx's cipher is not of that shape here
-    };
+    using Row = std::array<std::uint8_t, kChunkSize>;
+    bool Learn(std::uint32_t encryption);
 
-    std::uint32_t m_encryption;
-    std::size_t m_blockSize;
-    // A posting run moves through the blocks in order and back a little; a few
-    // blocks learned are plenty.
-    std::deque<Learned> m_learned;
-    std::deque<std::uint32_t> m_seenOnce; // blocks stored into once, not learned
+    std::array<Row, 256> m_place;                              // plain i of a chunk lands at m_place[..][i]
+    std::array<Row, 256> m_blockStream;                        // by the place landed at
+    std::array<Row, kMaxBlockSize / kChunkSize> m_chunkStream; // by the place landed at
 };
 
 } // namespace BlockCipher

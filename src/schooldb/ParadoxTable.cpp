@@ -450,7 +450,12 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
             QStringLiteral("η κεφαλίδα δηλώνει %1 εγγραφές, που δεν χωρούν στο αρχείο").arg(declaredRecords));
     m_locations.reserve(declaredRecords);
     std::vector<bool> visited(fileBlocks + 1, false);
-    std::vector<unsigned char> scratch(t.blockSize);
+    std::vector<unsigned char> scratch;
+    if (t.encryption != 0 && t.blockSize % BlockCipher::kChunkSize == 0 &&
+        static_cast<std::size_t>(t.blockSize) <= BlockCipher::kMaxBlockSize)
+        m_keys = BlockCipher::TableKeys::For(t.encryption);
+    if (t.encryption != 0 && !m_keys)
+        scratch.resize(t.blockSize);
     unsigned char* writable = m_bytes.Data();
     unsigned current = (fileBlocks > 0) ? firstBlock : 0;
     qint64 total = 0;
@@ -462,7 +467,9 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
         visited[current] = true;
         const qint64 blockOffset = t.headerSize + qint64(current - 1) * t.blockSize;
         const unsigned char* plain = data + blockOffset;
-        if (t.encryption != 0) {
+        if (m_keys) {
+            m_keys->Decrypt(writable + blockOffset, t.blockSize, current);
+        } else if (t.encryption != 0) {
             std::memcpy(scratch.data(), plain, t.blockSize);
             BlockCipher::DecryptBlockInto(scratch.data(), writable + blockOffset, t.blockSize, t.encryption,
                                           current);
@@ -787,33 +794,22 @@ void ParadoxTable::StoreRecord(qint64 record, const QByteArray& bytes) {
         // Scratch space kept between stores: a posting run stores hundreds of thousands of records.
         std::vector<unsigned char>& disk = m_scratchDisk;
         std::vector<unsigned char>& cipher = m_scratchBlock;
-        if (!m_chunkKeys)
-            m_chunkKeys = std::make_unique<BlockCipher::ChunkKeys>(t.encryption, t.blockSize);
         const qint64 inBlock = at.fileOffset - at.blockOffset;
         constexpr qint64 chunkSize = BlockCipher::kChunkSize;
         // The chunks the record's bytes lie in: only they are read and written.
         const qint64 first = inBlock / chunkSize * chunkSize;
         const qint64 end = (inBlock + t.recordSize + chunkSize - 1) / chunkSize * chunkSize;
-        const std::vector<BlockCipher::ChunkKeys::Chunk>* keys =
-            end <= t.blockSize ? m_chunkKeys->For(at.blockNumber) : nullptr;
         qint64 spanOffset = 0; // of disk and cipher in the block
         errno = 0;
-        if (keys) {
+        if (m_keys && end <= t.blockSize) {
             spanOffset = first;
             disk.resize(end - first);
             if (!ReadFully(m_fd, disk.data(), end - first, at.blockOffset + first))
                 changed();
             cipher = disk;
-            const unsigned char* was = RecordData(record);
-            for (int k = 0; k < t.recordSize; ++k) {
-                const qint64 pos = inBlock + k;
-                const BlockCipher::ChunkKeys::Chunk& chunk = (*keys)[pos / chunkSize];
-                const std::size_t i = pos % chunkSize;
-                unsigned char& byte = cipher[pos / chunkSize * chunkSize - first + chunk.place[i]];
-                if ((byte ^ chunk.stream[i]) != was[k])
-                    changed();
-                byte = newBytes[k] ^ chunk.stream[i];
-            }
+            if (!m_keys->Replace(cipher.data(), first, inBlock, RecordData(record), newBytes, t.recordSize,
+                                 at.blockNumber))
+                changed();
         } else {
             disk.resize(t.blockSize);
             if (!ReadFully(m_fd, disk.data(), t.blockSize, at.blockOffset))

@@ -17,7 +17,7 @@
 namespace ekaldo::schooldb {
 
 namespace BlockCipher {
-class ChunkKeys;
+class TableKeys;
 }
 class TableWriteLock;
 
@@ -167,8 +167,8 @@ private:
     QList<Location> m_locations;
     int m_fd = -1;
     std::unique_ptr<TableWriteLock> m_writeLock;
-    // Learned on the first store into an encrypted table.
-    std::unique_ptr<BlockCipher::ChunkKeys> m_chunkKeys;
+    // The cipher's keys of an encrypted table, or nullptr: libpx does the work.
+    std::shared_ptr<const BlockCipher::TableKeys> m_keys;
     std::vector<unsigned char> m_scratchBlock;
     std::vector<unsigned char> m_scratchDisk;
     mutable bool m_blobFileTried = false;

@@ -13,7 +13,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <optional>
 #include <tuple>
+#include <vector>
 
 namespace ekaldo::schooldb {
 namespace {
@@ -45,38 +50,6 @@ QString LongTimeFormat() {
         result += c;
     }
     return result.trimmed();
-}
-
-// The same text as RegionalFormats::ShortestNumberText (15 significant
-// digits, "1E-5"), through std::to_chars: Qt's own conversion falls to its
-// bignum path and takes most of a sheet's composition.
-QString NumberText(double value) {
-    if (!std::isfinite(value))
-        return RegionalFormats::ShortestNumberText(value);
-    char buffer[48];
-    const char* end =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
-    QString text;
-    text.reserve(end - buffer);
-    for (const char* p = buffer; p < end; ++p) {
-        if (*p == '.') {
-            text += RegionalFormats::DecimalSeparator();
-        } else if (*p == 'e') {
-            text += QLatin1Char('E');
-            ++p;
-            if (*p == '-')
-                text += QLatin1Char('-');
-            ++p;
-            while (p + 1 < end && *p == '0')
-                ++p;
-            for (; p < end; ++p)
-                text += QLatin1Char(*p);
-            break;
-        } else {
-            text += QLatin1Char(*p);
-        }
-    }
-    return text;
 }
 
 bool NumericValue(const FieldValue& v, double& out) {
@@ -236,7 +209,7 @@ QString ValueText(const FieldValue& v, ValueStyle style) {
     if (v.IsInteger())
         return QString::number(v.IntegerValue());
     if (v.IsFloat())
-        return NumberText(v.FloatValue());
+        return RegionalFormats::ShortestNumberText(v.FloatValue());
     if (v.IsLogical())
         return v.LogicalValue() ? QStringLiteral("True") : QStringLiteral("False");
     const bool iso = style == ValueStyle::Iso;
@@ -405,6 +378,7 @@ DataSet::~DataSet() {
         detail->m_master = nullptr;
         detail->m_linkField = -1;
         detail->m_linkIndex.clear();
+        detail->m_numberLinks.clear();
     }
 }
 
@@ -562,6 +536,7 @@ void Table::SetMasterSource(DataSet* master, const QString& field) {
     m_master = master;
     m_masterField = field;
     m_linkIndex.clear();
+    m_numberLinks.clear();
     m_linkField = -1;
     if (m_master)
         m_master->m_details.append(this);
@@ -641,6 +616,7 @@ void Table::DoOpen() {
         throw;
     }
     m_linkIndex.clear();
+    m_numberLinks.clear();
     m_linkField = -1;
     m_filterField = -1;
     m_editing = false;
@@ -652,6 +628,7 @@ void Table::DoClose() {
     m_view.clear();
     m_order.clear();
     m_linkIndex.clear();
+    m_numberLinks.clear();
     m_file.reset(); // syncs what was stored
 }
 
@@ -671,10 +648,37 @@ void Table::BuildOrder() {
         field = m.captured(1);
     }
     m_linkIndex.clear();
+    m_numberLinks.clear();
     m_linkField = -1;
     if (field.isEmpty())
         return;
     const int index = RequireField(field);
+    // Index fields are numbers nearly always, and the records mostly in their
+    // order already: the same comparisons on plain numbers, and no sort at all
+    // where the order holds.
+    struct NumericKey {
+        bool null;
+        double value;
+    };
+    std::vector<NumericKey> numbers(m_order.size());
+    bool numeric = true;
+    for (qint64 i = 0; i < m_order.size() && numeric; ++i) {
+        const FieldValue v = m_file->Value(i, index);
+        numbers[i].null = v.IsNull();
+        numeric = numbers[i].null || (NumericValue(v, numbers[i].value) && !std::isnan(numbers[i].value));
+    }
+    if (numeric) {
+        const auto before = [&](qint64 a, qint64 b) {
+            const NumericKey& x = numbers[a];
+            const NumericKey& y = numbers[b];
+            if (x.null || y.null)
+                return x.null && !y.null;
+            return x.value < y.value;
+        };
+        if (!std::is_sorted(m_order.begin(), m_order.end(), before))
+            std::stable_sort(m_order.begin(), m_order.end(), before);
+        return;
+    }
     QList<FieldValue> keys(m_order.size());
     for (qint64 i = 0; i < m_order.size(); ++i)
         keys[i] = m_file->Value(i, index);
@@ -693,6 +697,26 @@ void Table::BuildOrder() {
         return false;
     });
 }
+
+namespace {
+
+// Numbers and logicals (as 0 and 1) link by their value: equal numbers, equal
+// bits, with every NaN of a sign one key, as they share one text key.
+std::optional<quint64> NumberLinkKey(const FieldValue& v) {
+    double d = 0;
+    if (v.IsLogical())
+        d = v.LogicalValue() ? 1 : 0;
+    else if (v.IsNull() || !NumericValue(v, d))
+        return std::nullopt;
+    if (std::isnan(d))
+        d = std::signbit(d) ? -std::numeric_limits<double>::quiet_NaN()
+                            : std::numeric_limits<double>::quiet_NaN();
+    quint64 bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    return bits;
+}
+
+} // namespace
 
 QString Table::LinkKey(const FieldValue& v) const {
     double d = 0;
@@ -726,16 +750,27 @@ void Table::Rebuild() {
         if (m_linkField < 0) {
             m_linkField = RequireField(m_masterField);
             m_linkIndex.clear();
+            m_numberLinks.clear();
             for (qint64 r : std::as_const(m_order)) {
-                const QString key = LinkKey(m_file->Value(r, m_linkField));
+                const FieldValue value = m_file->Value(r, m_linkField);
+                if (const std::optional<quint64> bits = NumberLinkKey(value)) {
+                    m_numberLinks[*bits].append(r);
+                    continue;
+                }
+                const QString key = LinkKey(value);
                 if (!key.isEmpty())
                     m_linkIndex[key].append(r);
             }
         }
         if (m_master->Active() && !m_master->Eof()) {
-            const QString key = LinkKey(m_master->Value(masterField));
-            if (!key.isEmpty())
-                linked = m_linkIndex.value(key);
+            const FieldValue value = m_master->Value(masterField);
+            if (const std::optional<quint64> bits = NumberLinkKey(value)) {
+                linked = m_numberLinks.value(*bits);
+            } else {
+                const QString key = LinkKey(value);
+                if (!key.isEmpty())
+                    linked = m_linkIndex.value(key);
+            }
         }
         source = &linked;
     }

@@ -249,9 +249,10 @@ private:
     BeforePostHandler m_beforePost;
 
     std::unique_ptr<ParadoxTable> m_file;
-    QList<qint64> m_order;                     // every record, in index order
-    QList<qint64> m_view;                      // the records the table holds now
-    QHash<QString, QList<qint64>> m_linkIndex; // by master key, in index order
+    QList<qint64> m_order;                       // every record, in index order
+    QList<qint64> m_view;                        // the records the table holds now
+    QHash<QString, QList<qint64>> m_linkIndex;   // by master key, in index order
+    QHash<quint64, QList<qint64>> m_numberLinks; // the same for number keys, by their bits
     int m_linkField = -1;
 
     bool m_editing = false;

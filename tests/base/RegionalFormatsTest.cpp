@@ -21,6 +21,19 @@ TEST(RegionalFormats, ShortestNumberTextFollowsTheDecimalSeparator) {
     EXPECT_EQ(RF::ShortestNumberText(-1.5), QStringLiteral("-1.5"));
     EXPECT_EQ(RF::ShortestNumberText(0.00001), QStringLiteral("1E-5"));
     EXPECT_EQ(RF::ShortestNumberText(1e20), QStringLiteral("1E20"));
+    // The edges of the quick way for a few decimals.
+    const std::pair<double, const char*> edges[] = {{0.0001, "0.0001"},
+                                                    {0.00012, "0.00012"},
+                                                    {-0.0025, "-0.0025"},
+                                                    {0.1 + 0.7, "0.8"},
+                                                    {-0.0, "0"},
+                                                    {0.0, "0"},
+                                                    {999999999999999.0, "999999999999999"},
+                                                    {1e15, "1E15"},
+                                                    {-20.05, "-20.05"},
+                                                    {99999999999999.9, "99999999999999.9"}};
+    for (const auto& [value, text] : edges)
+        EXPECT_EQ(RF::ShortestNumberText(value), QString::fromLatin1(text)) << text;
     UseLocale(GreekLocale());
     EXPECT_EQ(RF::ShortestNumberText(38353.5), QStringLiteral("38353,5"));
     EXPECT_EQ(RF::ShortestNumberText(1234567.125), QStringLiteral("1234567,125"));

@@ -2,6 +2,7 @@
 // store changes on disk.
 #include "SchoolDbTestSupport.h"
 
+#include "schooldb/BlockCipher.h"
 #include "schooldb/DatabaseError.h"
 #include "schooldb/ParadoxTable.h"
 #include "schooldb/TableLock.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <cmath>
 
@@ -95,6 +97,36 @@ TEST(ParadoxTable, ReadsEveryTypeAsPxlibDoesPlainAndEncrypted) {
         EXPECT_TRUE(r[2][f].IsNull()) << f;
     EXPECT_EQ(r[3][1], FieldValue::Text(QStringLiteral("ϊΰ€")));
     EXPECT_EQ(r[4][1], FieldValue::Text(QStringLiteral("123456789012"))) << "a full-width Alpha";
+}
+
+// The cipher's keys are learned once per table key; libpx stays the oracle for
+// random blocks of every size, any block number, and keys of any kind.
+TEST(ParadoxTable, CipherKeysDecryptAndPlaceBytesAsLibpxDoes) {
+    QRandomGenerator random(16);
+    for (const std::uint32_t key : {BlockCipher::PasswordChecksum("31415"), random.generate(), 1u}) {
+        const auto keys = BlockCipher::TableKeys::For(key);
+        ASSERT_TRUE(keys) << key;
+        for (int i = 0; i < 24; ++i) {
+            const std::size_t size = (random.bounded(32) + 1) * 1024;
+            const auto n = static_cast<std::uint32_t>(random.bounded(1, 65536));
+            std::vector<unsigned char> plain(size);
+            for (unsigned char& byte : plain)
+                byte = static_cast<unsigned char>(random.bounded(256));
+            std::vector<unsigned char> cipher = plain;
+            BlockCipher::EncryptBlock(cipher.data(), size, key, n);
+            std::vector<unsigned char> placed(size);
+            for (std::size_t at = 0; at < size; ++at) {
+                const BlockCipher::TableKeys::Landing landing = keys->Land(at, n);
+                placed[landing.cipherAt] = plain[at] ^ landing.stream;
+            }
+            EXPECT_EQ(placed, cipher) << key << " block " << n << " of " << size;
+            std::vector<unsigned char> bytewise = cipher;
+            keys->Decrypt(cipher.data(), size, n);
+            EXPECT_EQ(cipher, plain) << key << " block " << n << " of " << size;
+            keys->DecryptBytewise(bytewise.data(), size, n);
+            EXPECT_EQ(bytewise, plain) << key << " block " << n << " of " << size;
+        }
+    }
 }
 
 TEST(ParadoxTable, EncryptedTableOpensOnlyWithItsPassword) {

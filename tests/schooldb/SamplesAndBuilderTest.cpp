@@ -548,7 +548,9 @@ TEST(LevelsAndTypes, AStoreLeavesEveryOtherFieldAsItWasAndEveryTypeReadsAsText) 
     EXPECT_EQ(table.FieldByName(QStringLiteral("MONEY")).AsString(), QString());
     EXPECT_EQ(table.FieldByName(QStringLiteral("BINARY")).AsString(), QString());
     // Numbers read as the program's regional number text, exponents and all.
-    for (const double v : {1e-5, 1e20, 123456789012345.0, 1234567890123456.0, -2.5e-7, 0.1 + 0.2, 7.5}) {
+    for (const double v :
+         {1e-5, 1e20, 123456789012345.0, 1234567890123456.0, -2.5e-7, 0.1 + 0.2, -0.0, 0.0001, 0.00012,
+          -0.0025, 1234.5678, -20.05, 0.1 + 0.7, 99999999999999.9, 999999999999999.0, 1e15, 7.5}) {
         table.Edit();
         table.FieldByName(QStringLiteral("GRADE")).SetAsFloat(v);
         EXPECT_TRUE(table.Post());

@@ -59,7 +59,13 @@ void GradeSheet::SetCell(int row, int col, QStringView text) {
     const qsizetype begin = r.starts[c];
     const qsizetype end = CellEnd(r, c);
     const qsizetype delta = text.size() - (end - begin);
-    r.text.replace(begin, end - begin, text.toString());
+    // A view into this row's own text is copied first; any other is put in place as it is.
+    const bool ownText =
+        text.data() >= r.text.constData() && text.data() < r.text.constData() + r.text.size();
+    if (ownText)
+        r.text.replace(begin, end - begin, text.toString());
+    else
+        r.text.replace(begin, end - begin, text.data(), text.size());
     for (std::size_t i = c + 1; i < r.starts.size(); ++i)
         r.starts[i] += delta;
 }

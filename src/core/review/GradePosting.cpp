@@ -843,8 +843,8 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, const PostedFile& file, int gr
                               .arg(summary.storedRecords));
     }
     session.End(OutcomeText(summary));
-    // Only a run that went through to its end makes room: a run cut short
-    // may be the one the user wants undone, and the older ones with it.
+    // Only a run that went through to its end makes room: after one the user
+    // stopped, or one that failed, the office may want to go further back.
     if (!summary.aborted)
         PostingJournal::PruneRuns(m->YearFolder(), m->backupRunsKept, journal.Folder());
     return summary;

@@ -51,7 +51,7 @@ find_program(EKALDO_GZIP gzip REQUIRED)
 set(EKALDO_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${EKALDO_PACKAGING_DIR}/changelog @ONLY)
 add_custom_command(OUTPUT ${EKALDO_PACKAGING_DIR}/changelog.gz ${EKALDO_PACKAGING_DIR}/ekaldo.1.gz
-  COMMAND ${EKALDO_GZIP} -9nf ${EKALDO_PACKAGING_DIR}/changelog
+  COMMAND ${EKALDO_GZIP} -9nc ${EKALDO_PACKAGING_DIR}/changelog > ${EKALDO_PACKAGING_DIR}/changelog.gz
   COMMAND ${EKALDO_GZIP} -9nc ${PROJECT_SOURCE_DIR}/app/ekaldo.1 > ${EKALDO_PACKAGING_DIR}/ekaldo.1.gz
   DEPENDS ${EKALDO_PACKAGING_DIR}/changelog ${PROJECT_SOURCE_DIR}/app/ekaldo.1
   COMMENT "Changelog and manual page of the package")

@@ -60,5 +60,13 @@ add_custom_target(ekaldo_package_docs ALL
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${EKALDO_PACKAGING_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${EKALDO_PACKAGING_DIR}/ekaldo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The compiler's signature (.comment) goes too, as Debian's own stripping drops it.
+if(CMAKE_OBJCOPY)
+  install(CODE "
+    foreach(program ekaldo ekaldo-cli)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\")
+    endforeach()")
+endif()
 
 include(CPack)

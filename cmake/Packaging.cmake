@@ -1,5 +1,7 @@
 # The Debian package: `cpack -G DEB` in a build folder gives
 # ekaldo_<version>_<arch>.deb, installed under /usr.
+# The maintainer line is also the signature of the changelog: a release sets
+# it to a real address (-DEKALDO_PACKAGE_MAINTAINER="Name <address>").
 set(EKALDO_PACKAGE_MAINTAINER "Ομάδα e-Κάλντο <ekaldo@localhost>" CACHE STRING
     "Maintainer line of the Debian package")
 
@@ -18,10 +20,10 @@ set(CPACK_DEBIAN_PACKAGE_NAME ekaldo)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${EKALDO_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The summary line and the long text of `apt show`; a lone "." keeps an empty line.
+# The long text of `apt show` under the summary line, which cpack puts first
+# itself; a lone "." keeps an empty line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Το κεντρικό σύστημα ανταλλαγής φύλλων βαθμολογίας για σχολεία και
+"Το κεντρικό σύστημα ανταλλαγής φύλλων βαθμολογίας για σχολεία και
 φροντιστήρια: διαβάζει μαθητές, τμήματα και μαθήματα από τη σχολική βάση
 (πίνακες Paradox), συνθέτει φύλλα βαθμολογίας, τα στέλνει ως αρχεία .agd,
 τα δέχεται πίσω συμπληρωμένα, τα ελέγχει και καταχωρεί τους βαθμούς.
@@ -36,5 +38,35 @@ user's data folder on the first start.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+
+# Control files and folders with the modes Debian expects, whatever the umask.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+# What Debian asks of every package beside the programs: the copyright, the
+# changelog and a manual page for each program (ekaldo-cli's is made from its
+# --help in tools/), compressed as Debian keeps them.
+find_program(EKALDO_GZIP gzip REQUIRED)
+set(EKALDO_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${EKALDO_PACKAGING_DIR}/changelog @ONLY)
+add_custom_command(OUTPUT ${EKALDO_PACKAGING_DIR}/changelog.gz ${EKALDO_PACKAGING_DIR}/ekaldo.1.gz
+  COMMAND ${EKALDO_GZIP} -9nc ${EKALDO_PACKAGING_DIR}/changelog > ${EKALDO_PACKAGING_DIR}/changelog.gz
+  COMMAND ${EKALDO_GZIP} -9nc ${PROJECT_SOURCE_DIR}/app/ekaldo.1 > ${EKALDO_PACKAGING_DIR}/ekaldo.1.gz
+  DEPENDS ${EKALDO_PACKAGING_DIR}/changelog ${PROJECT_SOURCE_DIR}/app/ekaldo.1
+  COMMENT "Changelog and manual page of the package")
+add_custom_target(ekaldo_package_docs ALL
+  DEPENDS ${EKALDO_PACKAGING_DIR}/changelog.gz ${EKALDO_PACKAGING_DIR}/ekaldo.1.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${EKALDO_PACKAGING_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${EKALDO_PACKAGING_DIR}/ekaldo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The compiler's signature (.comment) goes too, as Debian's own stripping drops it.
+if(CMAKE_OBJCOPY)
+  install(CODE "
+    foreach(program ekaldo ekaldo-cli)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\")
+    endforeach()")
+endif()
 
 include(CPack)

@@ -20,6 +20,9 @@ inline const QString SettingsFileName = QStringLiteral("ZENTIK.INI");
 inline const QString NoSchoolYearLabel = QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>");
 inline const QString UnknownSchoolYearLabel = QStringLiteral("Σχ.Έτος: Αγνωστο!");
 
+// The posting runs of a school year whose backups are kept, unless the settings say otherwise.
+inline constexpr int kBackupRunsKept = 20;
+
 inline constexpr GradingScheme kGradingScheme = static_cast<GradingScheme>(EKALDO_GRADING_SCHEME);
 static_assert(EKALDO_GRADING_SCHEME == 0 || EKALDO_GRADING_SCHEME == 1, "grading scheme is 0 or 1");
 

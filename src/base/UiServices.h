@@ -17,6 +17,15 @@ enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
+// The paper a printout goes on. An empty paper is the printer's own; the
+// default orientation is the printout's own (a table sheet is landscape).
+enum class PageOrientation { Default, Portrait, Landscape };
+struct PageSetup {
+    QString paper; // the key of a standard paper size: "A4", "A3", "Letter"
+    PageOrientation orientation = PageOrientation::Default;
+    bool operator==(const PageSetup&) const = default;
+};
+
 struct FileDialogRequest {
     QString title;
     QString folder;   // where the dialog opens
@@ -38,8 +47,9 @@ public:
     // Runs a modal window (a QDialog) and returns its result code.
     virtual int RunModal(QObject& dialog) = 0;
     virtual void ShowHelp(int contextNumber) = 0;
-    // Lets the user choose among the printers; the current name in, the chosen one out.
-    virtual bool ChoosePrinter(QString& printerName, const QStringList& printers) = 0;
+    // Lets the user choose among the printers and set up the page; the
+    // current choice in, the chosen one out (both untouched on Cancel).
+    virtual bool ChoosePrinter(QString& printerName, PageSetup& page, const QStringList& printers) = 0;
     virtual QDateTime Now() = 0;
     virtual void ProcessEvents() = 0;
 

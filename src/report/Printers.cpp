@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <optional>
+
 namespace ekaldo {
 namespace {
 
@@ -44,6 +46,17 @@ private:
     QPdfWriter m_writer;
     QPainter m_painter;
 };
+
+std::optional<QPageSize::PageSizeId> PaperOfKey(const QString& key) {
+    if (!key.isEmpty()) {
+        for (int id = 0; id <= QPageSize::LastPageSize; ++id) {
+            const auto size = static_cast<QPageSize::PageSizeId>(id);
+            if (QPageSize::key(size) == key)
+                return size;
+        }
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -95,6 +108,24 @@ PrinterMetrics Metrics(const QString& name) {
     a4.paper = QPageSize(QPageSize::A4).size(QPageSize::Inch);
     a4.dpiX = a4.dpiY = PdfPrinterDpi;
     return a4;
+}
+
+QStringList PaperKeys() {
+    QStringList keys;
+    for (const QPageSize::PageSizeId id : {QPageSize::A3, QPageSize::A4, QPageSize::A5, QPageSize::B4,
+                                           QPageSize::B5, QPageSize::Letter, QPageSize::Legal})
+        keys << QPageSize::key(id);
+    return keys;
+}
+
+QSizeF PaperInches(const QString& key) {
+    const std::optional<QPageSize::PageSizeId> id = PaperOfKey(key);
+    return id ? QPageSize::size(*id, QPageSize::Inch) : QSizeF();
+}
+
+QString PaperName(const QString& key) {
+    const std::optional<QPageSize::PageSizeId> id = PaperOfKey(key);
+    return id ? QPageSize::name(*id) : key;
 }
 
 std::unique_ptr<ReportDevice> Open(const QString& name, const report::PageFormat& format,

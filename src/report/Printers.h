@@ -62,6 +62,12 @@ QString DefaultName();
 // text (letter case aside); empty when none does.
 QString Match(const QString& name);
 PrinterMetrics Metrics(const QString& name);
+// The standard papers the page set-up offers, by key ("A4", "A3", ...).
+QStringList PaperKeys();
+// The paper of a key upright, in inches; an empty size for an empty or unknown key.
+QSizeF PaperInches(const QString& key);
+// The paper's name as people know it ("B5" for the key "ISOB5").
+QString PaperName(const QString& key);
 // Opens a job on the printer; the PDF printer writes pdfPath. Throws
 // ReportError when the printer or the file cannot be opened.
 std::unique_ptr<ReportDevice> Open(const QString& name, const report::PageFormat& format,

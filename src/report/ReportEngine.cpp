@@ -96,6 +96,14 @@ bool TBaseReport::ChoosePrinter(const QString& name) {
     return true;
 }
 
+void TBaseReport::ApplyPageSetup(const PageSetup& page) {
+    SetPaper(Printers::PaperInches(page.paper));
+    if (page.orientation == PageOrientation::Portrait)
+        SetOrientation(poPortrait);
+    else if (page.orientation == PageOrientation::Landscape)
+        SetOrientation(poLandScape);
+}
+
 PrinterMetrics TBaseReport::DeviceMetrics() const {
     return Printers::Metrics(m_printer);
 }
@@ -125,7 +133,8 @@ void TBaseReport::Execute() {
             throw ReportAbort();
         const PrinterMetrics metrics = DeviceMetrics();
         const bool landscape = m_orientation == poLandScape;
-        m_pageInches = landscape ? metrics.paper.transposed() : metrics.paper;
+        const QSizeF paper = m_paper.isEmpty() ? metrics.paper : m_paper;
+        m_pageInches = landscape ? paper.transposed() : paper;
         m_format.size = m_pageInches;
         m_format.landscape = landscape;
         m_format.dpiX = metrics.dpiX;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/UiServices.h"
 #include "report/Printers.h"
 #include "report/ReportError.h"
 #include "report/ReportFile.h"
@@ -57,6 +58,12 @@ public:
     TOrientation Orientation() const { return m_orientation; }
     // Takes effect when the job opens its output (up to OnBeforePrint).
     void SetOrientation(TOrientation orientation) { m_orientation = orientation; }
+    // The paper upright, in inches; an empty size (the default) is the printer's own.
+    QSizeF Paper() const { return m_paper; }
+    void SetPaper(const QSizeF& uprightInches) { m_paper = uprightInches; }
+    // The user's page set-up: its paper, and its orientation unless that is
+    // the default, which leaves the report's own.
+    void ApplyPageSetup(const PageSetup& page);
     TLineHeightMethod LineHeightMethod = lhmFont;
     double LinesPerInch = 6;
     double ScaleX = 100, ScaleY = 100; // percent, on every length drawn
@@ -159,6 +166,7 @@ private:
     double m_margin[4] = {0, 0, 0, 0};
     double m_savedMargin[4] = {0, 0, 0, 0};
     TOrientation m_orientation = poDefault;
+    QSizeF m_paper;
     QString m_printer;
     QSizeF m_pageInches{8.27, 11.69};
     report::PageFormat m_format;

@@ -38,6 +38,7 @@ void SetUpTableReport(TBaseReport& report) {
     report.SetMarginBottom(0.5);
     report.LineHeightMethod = lhmFont;
     report.SetOrientation(poDefault);
+    report.SetPaper(QSizeF());
     report.ScaleX = 100;
     report.ScaleY = 100;
     report.Title = QStringLiteral("Μόρβεν-Εκθέσεις");
@@ -66,7 +67,9 @@ double TablePrintJob::ColumnWidth(int k) const {
 }
 
 void TablePrintJob::ReportBeforePrint(TBaseReport& report) {
-    report.SetOrientation(poLandScape);
+    // A sheet is wide: landscape unless the user chose otherwise.
+    if (report.Orientation() == poDefault)
+        report.SetOrientation(poLandScape);
     report.SetMarginTop(1.0);
     report.SetMarginBottom(1.6);
     report.SetMarginLeft(1.0);

@@ -20,11 +20,12 @@ QString ReportTitleOf(const QString& fileNameText);
 QList<int> DefaultSheetColumnWidths(int columns);
 
 // The report settings table printing needs: centimetres, half-centimetre
-// margins until the job sets its own, the printer's own orientation until
-// then, line height by the font, the job's name.
+// margins until the job sets its own, the printer's own paper and
+// orientation until then, line height by the font, the job's name.
 void SetUpTableReport(TBaseReport& report);
 
-// A sheet laid out as a boxed table on landscape pages: a page header, then
+// A sheet laid out as a boxed table on landscape pages (unless the report's
+// orientation was set otherwise before the job): a page header, then
 // the table, a number column in place of the row keys, the columns in groups
 // as wide as a page, each group numbered and with its own page numbers; the
 // groups after the first repeat the student's surname and name, so that each

@@ -93,4 +93,20 @@ inline int PdfPageCount(const QString& path) {
     return -1;
 }
 
+// The size of the first page of a PDF file in points, as pdfinfo reads its
+// media box; empty when it cannot be read.
+inline QSize PdfPageSize(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {path});
+    p.waitForFinished(30000);
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QStringLiteral("Page size:")))
+            continue;
+        const QStringList words = line.mid(10).simplified().split(QLatin1Char(' '));
+        if (words.size() >= 3)
+            return QSize(qRound(words[0].toDouble()), qRound(words[2].toDouble()));
+    }
+    return QSize();
+}
+
 } // namespace ekaldo::testing

@@ -88,10 +88,12 @@ ScriptedUiServices& ScriptedUiServices::ExpectModal(std::function<int(QObject&)>
     return *this;
 }
 
-ScriptedUiServices& ScriptedUiServices::ExpectPrinterChoice(std::optional<QString> answer) {
+ScriptedUiServices& ScriptedUiServices::ExpectPrinterChoice(std::optional<QString> answer,
+                                                            std::optional<PageSetup> page) {
     Expected e;
     e.kind = Kind::Printer;
     e.file = std::move(answer);
+    e.page = std::move(page);
     m_expected.push_back(std::move(e));
     return *this;
 }
@@ -150,11 +152,13 @@ int ScriptedUiServices::RunModal(QObject& dialog) {
     return e.modal ? e.modal(dialog) : 0;
 }
 
-bool ScriptedUiServices::ChoosePrinter(QString& printerName, const QStringList& printers) {
+bool ScriptedUiServices::ChoosePrinter(QString& printerName, PageSetup& page, const QStringList& printers) {
     Expected e;
     if (!TakeExpected(Kind::Printer, printers.join(QStringLiteral(", ")), e) || !e.file)
         return false;
     printerName = *e.file;
+    if (e.page)
+        page = *e.page;
     return true;
 }
 

@@ -36,7 +36,10 @@ public:
     ScriptedUiServices& ExpectSaveFile(const QString& title, std::optional<QString> answer);
     // A modal window; the callback may work the dialog and returns its result code.
     ScriptedUiServices& ExpectModal(std::function<int(QObject&)> answer);
-    ScriptedUiServices& ExpectPrinterChoice(std::optional<QString> answer);
+    // A printer choice: nullopt answers Cancel; a page set-up given is chosen
+    // too, else the page stays as it was.
+    ScriptedUiServices& ExpectPrinterChoice(std::optional<QString> answer,
+                                            std::optional<PageSetup> page = std::nullopt);
 
     // Fails the test when expected prompts are still waiting.
     void VerifyAllUsed();
@@ -46,7 +49,7 @@ public:
     std::optional<QString> GetSaveFileName(const FileDialogRequest& request) override;
     int RunModal(QObject& dialog) override;
     void ShowHelp(int contextNumber) override { m_help.push_back(contextNumber); }
-    bool ChoosePrinter(QString& printerName, const QStringList& printers) override;
+    bool ChoosePrinter(QString& printerName, PageSetup& page, const QStringList& printers) override;
     QDateTime Now() override;
     void ProcessEvents() override;
 
@@ -68,6 +71,7 @@ private:
         MessageAnswer answer{};
         std::optional<QString> file;
         std::function<int(QObject&)> modal;
+        std::optional<PageSetup> page;
     };
 
     bool TakeExpected(Kind kind, const QString& what, Expected& out);

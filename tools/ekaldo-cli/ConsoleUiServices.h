@@ -18,7 +18,7 @@ public:
     std::optional<QString> GetSaveFileName(const FileDialogRequest&) override { return std::nullopt; }
     int RunModal(QObject&) override { return 0; }
     void ShowHelp(int) override {}
-    bool ChoosePrinter(QString&, const QStringList&) override { return false; }
+    bool ChoosePrinter(QString&, PageSetup&, const QStringList&) override { return false; }
     QDateTime Now() override { return QDateTime::currentDateTime(); }
     void ProcessEvents() override {}
 

@@ -9,6 +9,7 @@
 #include "core/exchange/GradeSheet.h"
 #include "core/review/GradePosting.h"
 #include "core/shell/DocumentFolders.h"
+#include "core/shell/Settings.h"
 #include "schooldb/GradeColumns.h"
 
 #include <QFileInfo>
@@ -189,6 +190,7 @@ int Post(CliContext& cli) {
     if (const auto other = OtherSchoolYear(cli, file))
         return Fail(*other);
     GradePosting posting(cli.session, cli.settings.ImportsDir, cli.ui, Program::kGradingScheme);
+    posting.SetBackupRunsKept(BackupRunsKeptIn(cli.settings.SettingsPath));
     const ScanSummary summary = posting.PostGrades(sheet, file, *period);
     if (summary.storedRecords > 0)
         WriteGradeFileHeaderKey(file.path, QStringLiteral("Posted"),

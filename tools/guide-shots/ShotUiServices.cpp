@@ -1,10 +1,12 @@
 #include "ShotUiServices.h"
 
+#include "gui/shell/TPrinterSetupForm.h"
+
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
@@ -224,23 +226,22 @@ int ShotUiServices::RunModal(QObject& dialog) {
     return result;
 }
 
-bool ShotUiServices::ChoosePrinter(QString& printerName, const QStringList& printers) {
+bool ShotUiServices::ChoosePrinter(QString& printerName, PageSetup& page, const QStringList& printers) {
     if (m_printers.empty()) {
         Surprise(QStringLiteral("printer choice"));
         return false;
     }
     const auto [wanted, shot] = m_printers.front();
     m_printers.pop_front();
-    WhenShown([] { return VisibleTopLevel<QInputDialog>(); },
+    WhenShown([] { return VisibleTopLevel<TPrinterSetupForm>(); },
               [this, wanted, shot](QWidget* widget) {
-                  auto* dialog = static_cast<QInputDialog*>(widget);
-                  dialog->setTextValue(wanted);
-                  dialog->resize(300, dialog->height()); // room for its title
+                  auto* dialog = static_cast<TPrinterSetupForm*>(widget);
+                  dialog->PrinterCombo()->setCurrentText(wanted);
                   m_camera.Shoot(*dialog, shot);
                   dialog->accept();
               },
               [this] { Surprise(QStringLiteral("the printer choice never showed")); });
-    return QtUiServices::ChoosePrinter(printerName, printers);
+    return QtUiServices::ChoosePrinter(printerName, page, printers);
 }
 
 QDateTime ShotUiServices::Now() {

@@ -68,7 +68,7 @@ public:
     std::optional<QString> GetOpenFileName(const FileDialogRequest& request) override;
     std::optional<QString> GetSaveFileName(const FileDialogRequest& request) override;
     int RunModal(QObject& dialog) override;
-    bool ChoosePrinter(QString& printerName, const QStringList& printers) override;
+    bool ChoosePrinter(QString& printerName, PageSetup& page, const QStringList& printers) override;
     QDateTime Now() override;
 
 private:

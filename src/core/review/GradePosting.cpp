@@ -1,5 +1,6 @@
 #include "core/review/GradePosting.h"
 
+#include "base/ProgramConstants.h"
 #include "base/RegionalFormats.h"
 #include "base/SharedRoutines.h"
 #include "base/UiServices.h"
@@ -277,6 +278,7 @@ struct GradePosting::Impl {
     bool open = false;
     PostingTimings* timings = nullptr;
     std::function<void(WriteStage)> stageHook;
+    int backupRunsKept = Program::kBackupRunsKept;
 
     int fSubjectId = -1, fSubjectOn = -1, fMethodId = -1;
     QHash<qint64, QString> titles; // by SUBJECTID, read through the subject table
@@ -517,6 +519,10 @@ bool GradePosting::tblGradesBeforePost(Table& grades) {
 
 void GradePosting::SetTimings(PostingTimings* timings) {
     m->timings = timings;
+}
+
+void GradePosting::SetBackupRunsKept(int runs) {
+    m->backupRunsKept = std::max(runs, 1);
 }
 
 void GradePosting::SetWriteStageHook(std::function<void(WriteStage)> hook) {
@@ -837,6 +843,10 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, const PostedFile& file, int gr
                               .arg(summary.storedRecords));
     }
     session.End(OutcomeText(summary));
+    // Only a run that went through to its end makes room: after one the user
+    // stopped, or one that failed, the office may want to go further back.
+    if (!summary.aborted)
+        PostingJournal::PruneRuns(m->YearFolder(), m->backupRunsKept, journal.Folder());
     return summary;
 }
 
@@ -870,7 +880,8 @@ UndoOutcome GradePosting::UndoLastPosting(const PostedFile& file) {
     const QDateTime now = m->ui.Now();
     // The undo writes the old values back as they were: no record rules.
     WriteSession session(*this, *m, nullptr);
-    PostingJournal::MakeBackup(m->YearFolder(), m->GradeTablePath(), now, QStringLiteral(" undo"));
+    const QString undoBackup =
+        PostingJournal::MakeBackup(m->YearFolder(), m->GradeTablePath(), now, PostingJournal::kUndoSuffix);
 
     auto describe = [](const JournalEntry& e, const QString& why) {
         return QStringLiteral("Μαθητής %1, μάθημα %2, πεδίο %3: ")
@@ -928,7 +939,8 @@ UndoOutcome GradePosting::UndoLastPosting(const PostedFile& file) {
                 outcome.leftAlone.append(describe(*e, QStringLiteral("η εγγραφή δεν υπάρχει πια.")));
     }
     session.End(QString());
-    PostingJournal::MarkUndone(run->journalPath, now, outcome.restored, int(outcome.leftAlone.size()));
+    PostingJournal::MarkUndone(run->journalPath, now, outcome.restored, int(outcome.leftAlone.size()),
+                               QFileInfo(undoBackup).fileName());
     if (const auto inForce = LastPosting(file))
         outcome.posted = RegionalFormats::DateTimeText(inForce->header.started);
     return outcome;

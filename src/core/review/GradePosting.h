@@ -184,6 +184,9 @@ public:
     bool tblGradesBeforePost(schooldb::Table& grades);
 
     void SetTimings(PostingTimings* timings);
+    // How many posting runs of the school year keep their backups (at least
+    // the run just made); older ones are removed after a run that ends well.
+    void SetBackupRunsKept(int runs);
     // Called at each stage of a posting run's or an undo's write session.
     void SetWriteStageHook(std::function<void(WriteStage)> hook);
 

@@ -506,12 +506,57 @@ std::optional<PostingJournal::Run> PostingJournal::LastRunOf(const QString& year
 }
 
 void PostingJournal::MarkUndone(const QString& journalPath, const QDateTime& when, int restored,
-                                int leftAlone) {
+                                int leftAlone, const QString& undoBackup) {
     const QString path = QFileInfo(journalPath).dir().filePath(kUndoneName);
-    const QString text = kUndoneSection + QStringLiteral("\nUndone=") + when.toString(Qt::ISODate) +
-                         QStringLiteral("\nRestored=") + QString::number(restored) +
-                         QStringLiteral("\nLeftAlone=") + QString::number(leftAlone) + QLatin1Char('\n');
+    QString text = kUndoneSection + QStringLiteral("\nUndone=") + when.toString(Qt::ISODate) +
+                   QStringLiteral("\nRestored=") + QString::number(restored) +
+                   QStringLiteral("\nLeftAlone=") + QString::number(leftAlone) + QLatin1Char('\n');
+    if (!undoBackup.isEmpty())
+        text += QStringLiteral("Backup=") + undoBackup + QLatin1Char('\n');
     ReplaceFileAtomically(path, text.toUtf8());
+}
+
+namespace {
+
+// The undo backup a run's undo note names, as a folder of yearFolder; empty
+// when there is none or the name is not one an undo gives.
+QString UndoBackupOf(const QString& yearFolder, const QDir& run) {
+    QFile note(run.filePath(PostingJournal::kUndoneName));
+    if (!note.open(QIODevice::ReadOnly))
+        return QString();
+    const QString prefix = QStringLiteral("Backup=");
+    for (const QString& line : QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'))) {
+        if (!line.startsWith(prefix))
+            continue;
+        const QString name = line.mid(prefix.size()).trimmed();
+        const QDir backup(QDir(yearFolder).filePath(name));
+        // Only an undo's own folder: never a run, never outside the year folder.
+        if (name.contains(PostingJournal::kUndoSuffix) && !name.contains(QLatin1Char('/')) &&
+            !name.contains(QLatin1Char('\\')) && name != QStringLiteral("..") && backup.exists() &&
+            !backup.exists(PostingJournal::kJournalName))
+            return backup.absolutePath();
+    }
+    return QString();
+}
+
+} // namespace
+
+int PostingJournal::PruneRuns(const QString& yearFolder, int keep, const QString& currentRun) {
+    const auto runs = RunsOf(yearFolder);
+    const qsizetype surplus = qsizetype(runs.size()) - std::max(keep, 1);
+    const QString current = QFileInfo(currentRun).canonicalFilePath();
+    int removed = 0;
+    for (qsizetype i = 0; i < surplus; ++i) {
+        QDir run = QFileInfo(runs[i].first).dir();
+        if (run.canonicalPath() == current)
+            continue;
+        const QString undo = UndoBackupOf(yearFolder, run);
+        if (!undo.isEmpty())
+            QDir(undo).removeRecursively();
+        if (run.removeRecursively())
+            ++removed;
+    }
+    return removed;
 }
 
 } // namespace ekaldo

@@ -70,6 +70,7 @@ public:
     static inline const QString kJournalName = QStringLiteral("Journal.txt");
 
     static inline const QString kUndoneName = QStringLiteral("Undone.txt");
+    static inline const QString kUndoSuffix = QStringLiteral(" undo");
 
     // Makes the run's folder under yearFolder (one YearFolder gave), copies the grade table
     // (and its primary index) into it and starts the journal, numbered after
@@ -106,8 +107,17 @@ public:
     // runs of older versions, which do not say which database they wrote.
     static std::optional<Run> LastRunOf(const QString& yearFolder, const QString& databaseFolder,
                                         const QString& fileName, const QString& fileId);
-    // Notes beside the journal that the run was undone. Throws FileError.
-    static void MarkUndone(const QString& journalPath, const QDateTime& when, int restored, int leftAlone);
+    // Notes beside the journal that the run was undone, and the folder of the
+    // backup the undo took (a folder of yearFolder, by name). Throws FileError.
+    static void MarkUndone(const QString& journalPath, const QDateTime& when, int restored, int leftAlone,
+                           const QString& undoBackup = QString());
+    // Keeps the backups of the newest `keep` runs of yearFolder (by sequence,
+    // undone and unfinished runs counted like the others) and removes the
+    // older runs' folders, each with the backup its undo took. Never removes
+    // currentRun, nor a folder whose journal cannot be read, nor an undo
+    // backup that no removed run names. Returns the runs removed; a folder
+    // that cannot be removed is tried again after the next run.
+    static int PruneRuns(const QString& yearFolder, int keep, const QString& currentRun);
 
     // Copies the grade table (and its primary index) into folder. Throws FileError.
     static void CopyGradeTable(const QString& gradeTablePath, const QString& folder);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/UiServices.h"
 #include "core/exchange/DocumentInHand.h"
 #include "core/shell/ProgramSettings.h"
 #include "schooldb/SchoolYearSession.h"
@@ -9,10 +10,11 @@
 namespace ekaldo {
 
 // The title of the last report prepared, and the printer the next one goes to
-// (empty: the system's default printer, else the PDF printer).
+// (empty: the system's default printer, else the PDF printer) with its page.
 struct PrintChoice {
     QString ReportTitle;
     QString PrinterName;
+    PageSetup Page;
 };
 
 // What the windows of one running program share, part by part: the settings

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ProgramConstants.h"
+
 #include <QString>
 
 #include <array>
@@ -52,6 +54,10 @@ struct ProgramSettings {
     // the school year last opened; all three kept between runs.
     QString LastSendFolder, LastReceiveFolder;
     QString LastSchoolYear;
+
+    // The posting runs of each school year whose backups are kept; older
+    // ones go after a run that ends well.
+    int BackupRunsKept = Program::kBackupRunsKept;
 
     // Sets the three document folders from the program folder and creates the
     // missing ones; throws FileError when one cannot be made.

@@ -21,6 +21,8 @@ const QString kDirectory = QStringLiteral("Directory");
 const QString kReport = QStringLiteral("Report");
 const QString kMain = QStringLiteral("fc_Main");
 const QString kFilter = QStringLiteral("fc_Filter");
+const QString kBackups = QStringLiteral("Backups");
+const QString kRunsKept = QStringLiteral("RunsKept");
 
 struct PlacementSlot {
     const char* section;
@@ -171,6 +173,14 @@ void LoadSettings(ProgramSettings& settings, QString& dbPath) {
     ReadWidths(reader, QStringLiteral("cw_InBox"), settings.InBoxWidths);
     ReadWidths(reader, QStringLiteral("cw_OutBox"), settings.OutBoxWidths);
     ReadWidths(reader, QStringLiteral("cw_Templates"), settings.TemplateWidths);
+    settings.BackupRunsKept = BackupRunsKeptIn(settings.SettingsPath);
+}
+
+int BackupRunsKeptIn(const QString& settingsPath) {
+    SettingsReader reader(settingsPath);
+    const int kept = reader.Integer(kBackups, kRunsKept, Program::kBackupRunsKept);
+    // Fewer than one would take the backup of the run just made.
+    return kept >= 1 ? kept : Program::kBackupRunsKept;
 }
 
 void SaveSettings(const ProgramSettings& settings, const QString& dbPath) {
@@ -190,6 +200,7 @@ void SaveSettings(const ProgramSettings& settings, const QString& dbPath) {
     writer.Widths(QStringLiteral("cw_InBox"), settings.InBoxWidths);
     writer.Widths(QStringLiteral("cw_OutBox"), settings.OutBoxWidths);
     writer.Widths(QStringLiteral("cw_Templates"), settings.TemplateWidths);
+    writer.Integer(kBackups, kRunsKept, settings.BackupRunsKept);
     writer.Commit();
 }
 

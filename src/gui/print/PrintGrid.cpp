@@ -29,6 +29,7 @@ void PrintGrid(AppState& state, UiServices& ui, QWidget* owner, const GradeSheet
         const QString printer = state.PrinterName.isEmpty() ? Printers::DefaultName() : state.PrinterName;
         if (!status.Report().ChoosePrinter(printer))
             status.Report().ChoosePrinter(Printers::DefaultName());
+        status.Report().ApplyPageSetup(state.Page);
         ui.RunModal(status);
         aborted = status.Report().WasAborted() || !status.Done();
     }
@@ -43,12 +44,14 @@ void PrintGrid(AppState& state, UiServices& ui, QWidget* owner, const GradeSheet
 bool PrinterSetup(AppState& state, UiServices& ui) {
     InstallSystemPrinters();
     QString name = state.PrinterName.isEmpty() ? Printers::DefaultName() : state.PrinterName;
-    if (!ui.ChoosePrinter(name, Printers::Names()))
+    PageSetup page = state.Page;
+    if (!ui.ChoosePrinter(name, page, Printers::Names()))
         return false;
     const QString found = Printers::Match(name);
     if (found.isEmpty())
         return false;
     state.PrinterName = found;
+    state.Page = page;
     return true;
 }
 

@@ -12,7 +12,8 @@ class GradeSheet;
 class UiServices;
 
 // The "Εκτύπωση" item of a sheet window's print menu: prints the sheet as a
-// boxed table on landscape pages, through the preview.
+// boxed table on the chosen paper (landscape unless the user chose
+// portrait), through the preview.
 //
 // - sheet: the sheet grid's cells as shown (row 0 the titles, column 0 the row
 //   keys, which are not printed: a row-number column takes their place);
@@ -32,8 +33,9 @@ void PrintGrid(AppState& state, UiServices& ui, QWidget* owner, const GradeSheet
                const QString& schoolYear);
 
 // The "Εκτυπωτής" item: lets the user choose the printer the next printout
-// goes to, among the system's printers and the PDF printer. True when one
-// was chosen (state.PrinterName then names it).
+// goes to, among the system's printers and the PDF printer, with its paper
+// size and orientation. True when one was chosen (state.PrinterName then
+// names it and state.Page holds the page set-up).
 bool PrinterSetup(AppState& state, UiServices& ui);
 
 } // namespace ekaldo

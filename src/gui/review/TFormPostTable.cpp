@@ -50,6 +50,7 @@ TFormPostTable::TFormPostTable(AppState& state, UiServices& ui, QWidget* parent)
     : TSheetWindow(state, ui, SheetGridStyle::Posting, state.PostPlacement, 1110, 40, parent),
       m_posting(std::make_shared<GradePosting>(state, state.ImportsDir, ui, Program::kGradingScheme)) {
     setObjectName(QStringLiteral("FormPostTable"));
+    m_posting->SetBackupRunsKept(state.BackupRunsKept);
     setWindowTitle(QStringLiteral("Καταχώρηση Βαθμολογίας"));
     AddButton("tbtnPrintTable", ToolImage::Print, QStringLiteral("Εκτύπωση"));
     connect(Button(QStringLiteral("tbtnPrintTable")), &QToolButton::clicked, this,

@@ -1,11 +1,11 @@
 #include "gui/shell/QtUiServices.h"
 
 #include "base/ProgramConstants.h"
+#include "gui/shell/TPrinterSetupForm.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
 
 namespace ekaldo {
@@ -88,14 +88,13 @@ void QtUiServices::ShowHelp(int contextNumber) {
         m_help(contextNumber);
 }
 
-bool QtUiServices::ChoosePrinter(QString& printerName, const QStringList& printers) {
-    bool ok = false;
-    const int current = std::max<qsizetype>(0, printers.indexOf(printerName));
-    const QString chosen = QInputDialog::getItem(QApplication::activeWindow(), QStringLiteral("Εκτυπωτής"),
-                                                 QStringLiteral("Εκτυπωτής:"), printers, current, false, &ok);
-    if (ok)
-        printerName = chosen;
-    return ok;
+bool QtUiServices::ChoosePrinter(QString& printerName, PageSetup& page, const QStringList& printers) {
+    TPrinterSetupForm dialog(printers, printerName, page, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    printerName = dialog.Printer();
+    page = dialog.Page();
+    return true;
 }
 
 QDateTime QtUiServices::Now() {

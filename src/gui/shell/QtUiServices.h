@@ -16,7 +16,7 @@ public:
     std::optional<QString> GetSaveFileName(const FileDialogRequest& request) override;
     int RunModal(QObject& dialog) override;
     void ShowHelp(int contextNumber) override;
-    bool ChoosePrinter(QString& printerName, const QStringList& printers) override;
+    bool ChoosePrinter(QString& printerName, PageSetup& page, const QStringList& printers) override;
     QDateTime Now() override;
     void ProcessEvents() override;
 

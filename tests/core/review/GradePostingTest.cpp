@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <optional>
 
 using namespace ekaldo;
@@ -481,6 +482,63 @@ TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnly) {
     EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue::Float(3));
     EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
+}
+
+// A run that ends well removes the backups of the runs past the setting
+// (default 20), oldest first, an undo's backup with the run it undid; a run
+// that fails removes nothing; undo holds for every run kept.
+TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
+    struct FailAfterTheRow : ScanObserver {
+        bool RowFinished(int) override { throw EkaldoError(QStringLiteral("Ο δίσκος γέμισε.")); }
+    };
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    ui.SetClockStep(1000);
+    const auto post = [&](int run, ScanObserver* observer = nullptr) {
+        GradeSheet sheet =
+            SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {QString::number(2 + run % 19)})});
+        posting.PostGrades(sheet, PostedFileOf(state), 2, observer);
+    };
+    const auto runs = [&] {
+        std::vector<qint64> sequences;
+        QStringList undo;
+        const QDir year(QDir(dir.Path()).filePath(QStringLiteral("Backups/2025-2026")));
+        for (const QString& name : RunFolders()) {
+            if (const auto header = PostingJournal::ReadHeader(year.filePath(name + "/Journal.txt")))
+                sequences.push_back(header->sequence);
+            else
+                undo << name;
+        }
+        std::sort(sequences.begin(), sequences.end());
+        return std::pair(sequences, undo);
+    };
+    const auto from = [](qint64 first, qint64 last) {
+        std::vector<qint64> v;
+        for (qint64 n = first; n <= last; ++n)
+            v.push_back(n);
+        return v;
+    };
+    post(1);
+    ASSERT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    for (int run = 2; run <= 21; ++run)
+        post(run);
+    EXPECT_EQ(runs(), std::pair(from(2, 21), QStringList())) << "run 1 went with its undo's backup";
+    const QByteArray before = ReadBytes(GradeTable());
+    post(22);
+    EXPECT_EQ(runs().first, from(3, 22));
+    ASSERT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    EXPECT_EQ(ReadBytes(GradeTable()), before);
+    EXPECT_EQ(runs().second.size(), 1);
+
+    FailAfterTheRow fail;
+    EXPECT_THROW(post(23, &fail), EkaldoError);
+    EXPECT_EQ(runs().first, from(3, 23)) << "a failed run removes nothing";
+
+    posting.SetBackupRunsKept(2);
+    const QByteArray beforeLast = ReadBytes(GradeTable());
+    post(24);
+    EXPECT_EQ(runs(), std::pair(from(23, 24), QStringList()));
+    ASSERT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    EXPECT_EQ(ReadBytes(GradeTable()), beforeLast);
 }
 
 // Another program storing between the run's reading of GRADE.DB and its lock

@@ -36,6 +36,7 @@ TEST(Settings, FirstRunGivesTheDefaultsAndWritesOnlyGeneral) {
     EXPECT_EQ(state.ViewPlacement, (WindowPlacement{20, 20, 680, 520}));
     EXPECT_EQ(state.PostPlacement, (WindowPlacement{20, 20, 740, 520}));
     EXPECT_EQ(state.SplitW, 180);
+    EXPECT_EQ(state.BackupRunsKept, 20);
     EXPECT_EQ(state.DBPath, state.ProgramFolder);
     EXPECT_EQ(state.BackFontName, QStringLiteral("Arial"));
     EXPECT_EQ(state.ForeColor, 0u);
@@ -152,6 +153,7 @@ TEST(Settings, EveryValueComesBackAndTheFileIsUtf8OnlyWhileAValueNeedsIt) {
     state.LastSendFolder = QStringLiteral("/media/usb/Αποστολή");
     state.LastReceiveFolder = QStringLiteral("/media/usb/Λήψη");
     state.LastSchoolYear = QStringLiteral("Σχ.Έτος 2025-2026");
+    state.BackupRunsKept = 7;
     SaveSettings(state, state.DBPath);
     const QByteArray bytes = ReadBytes(state.SettingsPath);
     EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << bytes.left(40).toStdString();
@@ -163,6 +165,7 @@ TEST(Settings, EveryValueComesBackAndTheFileIsUtf8OnlyWhileAValueNeedsIt) {
     EXPECT_EQ(again.LastSendFolder, state.LastSendFolder);
     EXPECT_EQ(again.LastReceiveFolder, state.LastReceiveFolder);
     EXPECT_EQ(again.LastSchoolYear, state.LastSchoolYear);
+    EXPECT_EQ(again.BackupRunsKept, 7);
     EXPECT_EQ(ProfileFile::ReadSection(again.SettingsPath, QStringLiteral("General"), true)
                   .Value(QStringLiteral("Program")),
               Program::ProgramName);

@@ -5,6 +5,7 @@
 #include "gui/print/TPreviewForm.h"
 #include "gui/print/TPrintForm.h"
 #include "gui/print/TPrintStatusForm.h"
+#include "gui/shell/TPrinterSetupForm.h"
 #include "report/PrintTestSupport.h"
 #include "support/CliRun.h"
 #include "support/ScriptedUiServices.h"
@@ -474,6 +475,63 @@ TEST_F(PrintWindows, PrinterSetupChoosesAmongTheOfferedPrinters) {
     m_ui.ExpectPrinterChoice(QStringLiteral("Κανένας τέτοιος"));
     EXPECT_FALSE(PrinterSetup(m_state, m_ui));
     EXPECT_EQ(m_state.PrinterName, Printers::PdfPrinterName);
+}
+
+TEST_F(PrintWindows, ThePrinterSetUpWindowOpensOnTheChoiceAndReturnsWhatIsPicked) {
+    for (const PageSetup& page : {PageSetup{}, PageSetup{QStringLiteral("A3"), PageOrientation::Portrait},
+                                  PageSetup{QStringLiteral("Letter"), PageOrientation::Landscape}}) {
+        TPrinterSetupForm form(Printers::Names(), Printers::PdfPrinterName, page);
+        EXPECT_EQ(form.Printer(), Printers::PdfPrinterName);
+        EXPECT_EQ(form.Page(), page) << page.paper.toStdString();
+    }
+    TPrinterSetupForm form(Printers::Names(), Printers::PdfPrinterName, PageSetup{});
+    form.PaperCombo()->setCurrentIndex(form.PaperCombo()->findData(QStringLiteral("A5")));
+    form.OrientationCombo()->setCurrentIndex(1);
+    EXPECT_EQ(form.Page(), (PageSetup{QStringLiteral("A5"), PageOrientation::Portrait}));
+}
+
+// The chosen page reaches the paper through the whole path: the set-up,
+// PrintGrid's preparation, the preview's print button and the PDF printer.
+TEST_F(PrintWindows, ThePageSetUpChosenReachesThePrintedPdf) {
+    if (!HavePoppler())
+        GTEST_SKIP() << "pdfinfo is not installed";
+    const GradeSheet sheet = MakeGradeSheet(20, 4);
+    const struct {
+        std::optional<PageSetup> page;
+        QSize points;
+    } cases[] = {
+        {std::nullopt, {842, 595}}, // nothing chosen: the sheet's own landscape on A4
+        {PageSetup{QStringLiteral("A3"), PageOrientation::Portrait}, {842, 1191}},
+        {PageSetup{QStringLiteral("A4"), PageOrientation::Portrait}, {595, 842}},
+        {PageSetup{QStringLiteral("A5"), PageOrientation::Default}, {595, 420}},
+    };
+    for (const auto& c : cases) {
+        const QString pdf = m_folder.Path(QStringLiteral("%1.pdf").arg(c.page ? c.page->paper : "default"));
+        AppState state;
+        state.ProgramFolder = m_state.ProgramFolder;
+        m_ui.ExpectPrinterChoice(Printers::PdfPrinterName, c.page);
+        ASSERT_TRUE(PrinterSetup(state, m_ui));
+        m_ui.ExpectModal([](QObject& dialog) {
+            auto& status = dynamic_cast<TPrintStatusForm&>(dialog);
+            status.FormActivate();
+            return int(QDialog::Accepted);
+        });
+        m_ui.ExpectModal([](QObject& dialog) {
+            auto& preview = dynamic_cast<TPreviewForm&>(dialog);
+            preview.show();
+            preview.Button("PrintSB")->click();
+            QApplication::processEvents();
+            return int(QDialog::Rejected);
+        });
+        m_ui.ExpectModal([](QObject& dialog) {
+            dynamic_cast<TPrintForm&>(dialog).BtnOKClick();
+            return int(QDialog::Accepted);
+        });
+        m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), pdf);
+        PrintGrid(state, m_ui, nullptr, sheet, {}, QStringLiteral("Φύλλο"), QStringLiteral("2024-2025"));
+        m_ui.VerifyAllUsed();
+        EXPECT_EQ(PdfPageSize(pdf), c.points) << pdf.toStdString();
+    }
 }
 
 // ---- the command-line tool ----

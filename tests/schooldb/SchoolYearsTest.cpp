@@ -241,34 +241,29 @@ TEST_F(SchoolYearFixture, CommandLineListsYearsAndSignsIn) {
               {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll},
                {QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("ΚΩΔ"), 2, QStringLiteral("2004"), privileges}});
     QDir().mkpath(Year("MV200304.SYR"));
-    CliRunner cli;
-    cli.common = {QStringLiteral("--db-path"), dir.Path(), QStringLiteral("--settings"),
-                  dir.Path(QStringLiteral("Z.INI"))};
-    QString out, err;
-    ASSERT_EQ(cli.Run({QStringLiteral("years")}, &out), 0);
-    EXPECT_EQ(out, QStringLiteral("Σχ.Έτος 2003-2004\nΣχ.Έτος 2004-2005\n"));
-    ASSERT_EQ(
-        cli.Run({QStringLiteral("whoami"), QStringLiteral("--year"), QStringLiteral("Σχ.Έτος 2004-2005")},
-                &out),
-        0);
-    EXPECT_TRUE(out.contains(QStringLiteral("Επίπεδο: 1\n")));
-    ASSERT_EQ(cli.Run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"),
-                       QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("--password"), QStringLiteral("ΚΩΔ")},
-                      &out),
-              0);
-    EXPECT_TRUE(out.contains(QStringLiteral("Χρήστης: ΕΛΕΝΗ\nΕπίπεδο: 3\n")));
-    // Typed in small letters, the password is the one the sign-in window makes of them.
-    EXPECT_EQ(cli.Run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"),
-                       QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("--password"), QStringLiteral("κωδ")}),
-              0)
-        << cli.err.toStdString();
-    EXPECT_NE(cli.Run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"),
-                       QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("--password"), QStringLiteral("ΛΑΘΟΣ")},
-                      &out, &err),
-              0);
-    EXPECT_TRUE(err.contains(QStringLiteral("Το Σύνθημα δεν ταιριάζει!"))) << err.toStdString();
-    EXPECT_NE(cli.Run({QStringLiteral("whoami"), QStringLiteral("--year=2003-2004")}, &out, &err), 0);
-    EXPECT_TRUE(err.contains(QStringLiteral("Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!")))
-        << err.toStdString();
-    EXPECT_NE(cli.Run({QStringLiteral("whoami"), QStringLiteral("--year=1990-1991")}, &out, &err), 0);
+    const QStringList common = {QStringLiteral("--db-path"), dir.Path(), QStringLiteral("--settings"),
+                                dir.Path(QStringLiteral("Z.INI"))};
+    const struct {
+        const char* args;
+        int exitCode;
+        const char* out;
+        const char* err;
+    } rows[] = {
+        {"years", 0, "Σχ.Έτος 2003-2004\nΣχ.Έτος 2004-2005\n", ""},
+        {"whoami|--year|Σχ.Έτος 2004-2005", 0, "Επίπεδο: 1\n", ""},
+        {"whoami|--year=2004-2005|--user|ΕΛΕΝΗ|--password|ΚΩΔ", 0, "Χρήστης: ΕΛΕΝΗ\nΕπίπεδο: 3\n", ""},
+        // Typed in small letters, the password is the one the sign-in window makes of them.
+        {"whoami|--year=2004-2005|--user|ΕΛΕΝΗ|--password|κωδ", 0, "Χρήστης: ΕΛΕΝΗ", ""},
+        {"whoami|--year=2004-2005|--user|ΕΛΕΝΗ|--password|ΛΑΘΟΣ", 1, "", "Το Σύνθημα δεν ταιριάζει!"},
+        {"whoami|--year=2003-2004", 1, "", "Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!"},
+        {"whoami|--year=1990-1991", 1, "", ""},
+    };
+    for (const auto& row : rows) {
+        const ProcessRun run = RunCli(QString::fromUtf8(row.args).split(QLatin1Char('|')) + common);
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.args << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(QString::fromUtf8(row.out)))
+            << row.args << ": " << run.out.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(row.err)))
+            << row.args << ": " << run.err.toStdString();
+    }
 }

@@ -3,6 +3,7 @@
 #include "core/compose/ColumnSettings.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeTemplateFile.h"
+#include "core/review/ReviewTestSupport.h"
 #include "core/shell/AppState.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"
@@ -17,16 +18,6 @@ using namespace ekaldo::schooldb;
 using namespace ekaldo::testing;
 
 namespace {
-
-QVariantList GradeRow(int student, int subject, bool on, QVariant grd1 = {}, QVariant grd2 = {}) {
-    const int fields = static_cast<int>(SchoolTables::GradeFieldNames().size());
-    QVariantList values{student, subject, on};
-    for (int i = 0; i < fields; ++i)
-        values.append(QVariant());
-    values[3 + 10] = grd1;
-    values[3 + 11] = grd2;
-    return values;
-}
 
 // Two levels, three classes (two named "Α"), courses, subjects with a branch
 // subject, two methods (1-20 and 0-10); students with and without guardians,
@@ -71,11 +62,11 @@ void WriteSchool(const QString& folder) {
         .Write(folder);
     TableBuilder grade = SchoolTables::Grade();
     grade.Key(0);
-    grade.Row(GradeRow(3, 3, true, 7.5, 9.0))
-        .Row(GradeRow(1, 1, true, 12.0, 13.5))
-        .Row(GradeRow(3, 2, false, 4.0))
-        .Row(GradeRow(5, 4, true, 8.0))
-        .Row(GradeRow(5, 4, false, 1.0)) // the second record of the same subject is never reached
+    grade.Row(GradeRow(3, 3, true, {{"GRD1", 7.5}, {"GRD2", 9.0}}))
+        .Row(GradeRow(1, 1, true, {{"GRD1", 12.0}, {"GRD2", 13.5}}))
+        .Row(GradeRow(3, 2, false, {{"GRD1", 4.0}}))
+        .Row(GradeRow(5, 4, true, {{"GRD1", 8.0}}))
+        .Row(GradeRow(5, 4, false, {{"GRD1", 1.0}})) // the second record of the same subject is never reached
         .Write(folder);
 }
 

@@ -5,8 +5,8 @@
 #include "schooldb/SignIn.h"
 #include "schooldb/TablePasswords.h"
 #include "schooldb/builder/SchoolTables.h"
-#include "support/CliRun.h"
 #include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 
@@ -232,38 +232,4 @@ TEST_F(SchoolYearFixture, AnUnknownLabelOpensNothing) {
     ScriptedPrompt prompt;
     EXPECT_THROW(OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος: Αγνωστο!")), DatabaseError);
     EXPECT_FALSE(state.SchoolYearOpen());
-}
-
-TEST_F(SchoolYearFixture, CommandLineListsYearsAndSignsIn) {
-    QString privileges = kNone;
-    privileges[7] = QLatin1Char('1');
-    WriteYear(Year("MV200405.SYR"),
-              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll},
-               {QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("ΚΩΔ"), 2, QStringLiteral("2004"), privileges}});
-    QDir().mkpath(Year("MV200304.SYR"));
-    const QStringList common = {QStringLiteral("--db-path"), dir.Path(), QStringLiteral("--settings"),
-                                dir.Path(QStringLiteral("Z.INI"))};
-    const struct {
-        const char* args;
-        int exitCode;
-        const char* out;
-        const char* err;
-    } rows[] = {
-        {"years", 0, "Σχ.Έτος 2003-2004\nΣχ.Έτος 2004-2005\n", ""},
-        {"whoami|--year|Σχ.Έτος 2004-2005", 0, "Επίπεδο: 1\n", ""},
-        {"whoami|--year=2004-2005|--user|ΕΛΕΝΗ|--password|ΚΩΔ", 0, "Χρήστης: ΕΛΕΝΗ\nΕπίπεδο: 3\n", ""},
-        // Typed in small letters, the password is the one the sign-in window makes of them.
-        {"whoami|--year=2004-2005|--user|ΕΛΕΝΗ|--password|κωδ", 0, "Χρήστης: ΕΛΕΝΗ", ""},
-        {"whoami|--year=2004-2005|--user|ΕΛΕΝΗ|--password|ΛΑΘΟΣ", 1, "", "Το Σύνθημα δεν ταιριάζει!"},
-        {"whoami|--year=2003-2004", 1, "", "Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!"},
-        {"whoami|--year=1990-1991", 1, "", ""},
-    };
-    for (const auto& row : rows) {
-        const ProcessRun run = RunCli(QString::fromUtf8(row.args).split(QLatin1Char('|')) + common);
-        EXPECT_EQ(run.exitCode, row.exitCode) << row.args << ": " << run.err.toStdString();
-        EXPECT_TRUE(run.out.contains(QString::fromUtf8(row.out)))
-            << row.args << ": " << run.out.toStdString();
-        EXPECT_TRUE(run.err.contains(QString::fromUtf8(row.err)))
-            << row.args << ": " << run.err.toStdString();
-    }
 }

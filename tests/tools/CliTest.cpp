@@ -353,6 +353,16 @@ TEST_F(Cli, DumpTablePrintsNamesTypesAndRecordsWithNullsEmpty) {
     });
 }
 
+// The password typed in small letters is the one the sign-in window makes of them.
+TEST_F(Cli, ListsYearsAndSignsIn) {
+    RunRows({
+        {"years|@prog|--db-path|@/data", 0, {"Σχ.Έτος 2025-2026\n"}},
+        {"whoami|--user|GRAMM|--password|g1|@prog|@year", 0, {"Χρήστης: GRAMM\n"}},
+        {"whoami|--user|GRAMM|--password|G2|@prog|@year", 1, {}, {"Το Σύνθημα δεν ταιριάζει!"}},
+        {"whoami|@prog|--db-path|@/data|--year|1990-1991", 1},
+    });
+}
+
 TEST_F(Cli, CheckPostAndUndoWithTheirRefusals) {
     WriteReviewSheet();
     const auto untouched = Untouched();

@@ -178,7 +178,6 @@ TEST_F(ComposeFixture, AllStudentsNoSubjectsInSortOrder) {
         << "level, class, course, then surname in Greek order";
     EXPECT_EQ(c.Sheet.Cell(0, 0), QStringLiteral("α/α"));
     EXPECT_EQ(c.Sheet.Cell(0, 1), QStringLiteral("ΕΠΩΝΥΜΟ"));
-    EXPECT_EQ(c.ColumnWidths.mid(0, 8), (QList<int>{32, 128, 96, 96, 64, 64, 64, 64}));
     EXPECT_EQ(c.CountLine, QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 5"));
     // Row keys: the method of the first grade record's class; none at all gives 0;0.
     EXPECT_EQ(Column(0),
@@ -268,23 +267,6 @@ TEST_F(ComposeFixture, FixedColumnsNeverSwallowTheWholeGrid) {
     c.FixedColCount = 4;
     Compose();
     EXPECT_EQ(c.GridFixedColumns, 1) << "\"<Κανένα>\" ticked: one fixed column";
-}
-
-TEST_F(ComposeFixture, SavedSheetReadsBackTheSame) {
-    c.Subjects.Toggle(2);
-    c.PeriodIndex = 1;
-    Compose();
-    ScriptedUiServices ui;
-    state.CurrentFileName = QStringLiteral("Νέο.agd");
-    state.CurrentFilePath = dir.Path(state.CurrentFileName);
-    ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η Εξαγωγή στο Αρχείο \"") +
-                                                   state.CurrentFilePath +
-                                                   QStringLiteral("\" ολοκληρώθηκε!"));
-    ASSERT_TRUE(WriteGradeDataFile(state.CurrentFilePath, state.CurrentFileName, c.Sheet,
-                                   QStringLiteral("2025-2026"), ui));
-    GradeSheet back;
-    ASSERT_TRUE(ReadGradeDataRows(state.CurrentFilePath, ui, back, nullptr));
-    EXPECT_TRUE(back == c.Sheet);
 }
 
 TEST_F(ComposeFixture, TemplateRoundTrip) {

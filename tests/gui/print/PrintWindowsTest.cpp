@@ -109,30 +109,6 @@ TEST_F(PrintWindows, ZoomFitsTheScrollBox) {
     EXPECT_EQ(preview.PaperRect().left(), qRound(preview.PaperRect().width() * 0.02)) << "a 2 percent margin";
 }
 
-TEST_F(PrintWindows, ArrowKeysScrollTheScrollBoxWithinItsRange) {
-    Record(5);
-    TPreviewForm form(m_state, m_ui);
-    form.SetStream(&m_stream);
-    form.resize(400, 300);
-    form.show();
-    form.FilePreview1().SetZoomFactor(200);
-    QScrollBar* h = form.ScrollBox1()->horizontalScrollBar();
-    QScrollBar* v = form.ScrollBox1()->verticalScrollBar();
-    ASSERT_GT(h->maximum(), 0);
-    h->setValue(0);
-    v->setValue(0);
-    QTest::keyClick(form.ScrollBox1(), Qt::Key_Left);
-    EXPECT_EQ(h->value(), 0);
-    QTest::keyClick(form.ScrollBox1(), Qt::Key_Right);
-    EXPECT_EQ(h->value(), h->singleStep());
-    h->setValue(h->maximum());
-    QTest::keyClick(form.ScrollBox1(), Qt::Key_Right);
-    EXPECT_EQ(h->value(), h->maximum());
-    // Keys reach the form first, from any of its controls.
-    QTest::keyClick(form.Button("ZoomInSB"), Qt::Key_Up);
-    EXPECT_EQ(v->value(), 0);
-}
-
 TEST_F(PrintWindows, APreviewOfAnUnreadableFileSaysSoAndStaysOpenEmpty) {
     QBuffer junk;
     junk.setData(QByteArray("not a report"));

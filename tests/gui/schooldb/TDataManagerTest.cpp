@@ -3,7 +3,6 @@
 #include "base/ProfileFile.h"
 #include "core/shell/AppState.h"
 #include "gui/TDatModImages.h"
-#include "gui/schooldb/TDataOpen.h"
 #include "gui/schooldb/TPasswordForm.h"
 #include "gui/shell/TFormMain.h"
 #include "gui/shell/WindowPlacer.h"
@@ -22,7 +21,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QToolButton>
 
 using namespace ekaldo;
 using namespace ekaldo::schooldb;
@@ -98,36 +96,6 @@ TEST_F(DataManagerFixture, ListsPreselectsAndDrawsTheOpenYearWithTheOpenFolder) 
     // A click copies the label into the box.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
     EXPECT_EQ(manager.SchoolYearEdit()->text(), QStringLiteral("Σχ.Έτος 2024-2025"));
-}
-
-TEST_F(DataManagerFixture, FoldersButtonOpensTheYearAndTheMainWindowShowsIt) {
-    state.ProgramFolder = dir.Path(QStringLiteral("prog/"));
-    state.SettingsPath = dir.Path(QStringLiteral("ZENTIK.INI"));
-    TFormMain window(state, ui);
-    state.DBPath = dir.Path();
-    ui.ExpectModal([&](QObject& dialog) {
-          auto& manager = static_cast<TDataManager&>(dialog);
-          manager.SchoolYearLB()->setCurrentRow(1);
-          manager.OpenBtn()->click();
-          EXPECT_EQ(manager.result(), int(QDialog::Accepted)) << "the window closes after an opening";
-          return manager.result();
-      }).ExpectModal([&](QObject& dialog) {
-        auto& confirm = static_cast<TDataOpen&>(dialog);
-        EXPECT_EQ(confirm.OpenSchoolYearEdit()->text(), QStringLiteral("Σχ.Έτος 2024-2025"));
-        confirm.HelpButton()->click();
-        EXPECT_FALSE(confirm.isHidden() && confirm.result() != 0) << "help leaves the dialog open";
-        return int(QDialog::Accepted);
-    });
-    window.Button(QStringLiteral("tbtnFolders"))->click();
-    EXPECT_EQ(ui.HelpShown(), std::vector<int>{1030});
-    EXPECT_EQ(window.edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος 2024-2025"));
-    EXPECT_TRUE(state.MorvenDataBase().Connected());
-    window.setAttribute(Qt::WA_DeleteOnClose, false);
-    ui.ExpectMessage(MessageIcon::Warning,
-                     QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!"),
-                     MessageAnswer::Ok);
-    window.close();
-    EXPECT_FALSE(state.MorvenDataBase().Connected()) << "leaving closes the connection";
 }
 
 TEST_F(DataManagerFixture, CancelInTheConfirmationLeavesEverythingAsItWas) {

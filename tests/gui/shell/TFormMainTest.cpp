@@ -363,12 +363,10 @@ TEST_F(MainWindowFixture, ParametersApplyClosesTheSchoolYearAndCancelKeepsIt) {
     ui.ExpectModal([&](QObject& dialog) {
         auto& form = static_cast<TParamForm&>(dialog);
         form.ApplyPathBB()->click();
-        form.HelpPathBB()->click();
         return 1;
     });
     window->Button(QStringLiteral("tbtnParams"))->click();
     EXPECT_EQ(window->edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
-    EXPECT_EQ(ui.HelpShown(), std::vector<int>{1020});
     Choose(DocumentPage::InBox);
     EXPECT_FALSE(Enabled("tbtnRun"));
 }

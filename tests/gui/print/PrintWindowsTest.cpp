@@ -62,12 +62,16 @@ TEST_F(PrintWindows, PreviewPagesByButtonsKeysAndThePageEdit) {
     QTest::keyClick(form.ScrollBox1(), Qt::Key_PageUp);
     EXPECT_EQ(preview.ShownPage(), 4);
     EXPECT_EQ(form.PageNoEdit()->text(), QStringLiteral("4"));
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_PageDown); // on to the last page
+    EXPECT_EQ(preview.ShownPage(), 5);
     form.Button("FirstPageSB")->click();
     EXPECT_EQ(preview.ShownPage(), 1);
     QTest::keyClick(form.ScrollBox1(), Qt::Key_PageUp); // no page before the first
     EXPECT_EQ(preview.ShownPage(), 1);
     QTest::keyClick(form.ScrollBox1(), Qt::Key_PageDown);
     EXPECT_EQ(preview.ShownPage(), 2);
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_PageUp);
+    EXPECT_EQ(preview.ShownPage(), 1);
 
     // A number past the last page shows the last; text that is not a number changes nothing.
     form.PageNoEdit()->setText(QStringLiteral("99"));
@@ -192,29 +196,6 @@ protected:
     QString m_pdf;
 };
 
-TEST_F(PrintDialog, OpensOnTheWholeReportAndAPageEditChoosesTheRange) {
-    TPrintForm form(m_state, m_ui, &m_stream, 5);
-    form.PagesCoBo()->setCurrentIndex(2);
-    EXPECT_TRUE(form.PagesRB()->isChecked());
-    form.CopiesEdit()->setText(QStringLiteral("4"));
-    form.show(); // a new showing starts from one copy of the whole report
-    EXPECT_EQ(form.CopiesEdit()->text(), QStringLiteral("1"));
-    EXPECT_TRUE(form.WholeRB()->isChecked());
-    EXPECT_EQ(form.PagesCoBo()->currentIndex(), 0);
-    EXPECT_EQ(form.EndPageEdit()->text(), QStringLiteral("5"));
-    // Leaving a page edit chooses the page range.
-    for (QLineEdit* edit : {form.StartPageEdit(), form.EndPageEdit()}) {
-        form.WholeRB()->setChecked(true);
-        QFocusEvent leave(QEvent::FocusOut);
-        QApplication::sendEvent(edit, &leave);
-        EXPECT_TRUE(form.PagesRB()->isChecked()) << edit->objectName().toStdString();
-    }
-    form.WholeRB()->setChecked(true);
-    QFocusEvent leaveCopies(QEvent::FocusOut);
-    QApplication::sendEvent(form.CopiesEdit(), &leaveCopies);
-    EXPECT_TRUE(form.WholeRB()->isChecked());
-}
-
 // Each choice of pages prints into one PDF file: the pages, each range by
 // itself, and every copy of a range.
 TEST_F(PrintDialog, PagesRangesAndCopiesPrintAsChosen) {
@@ -280,24 +261,6 @@ TEST_F(PrintDialog, AFileThatCannotBeWrittenShowsTheEngineText) {
     TPrintForm form(m_state, m_ui, &m_stream, 5);
     form.BtnOKClick();
     EXPECT_EQ(form.result(), QDialog::Accepted);
-}
-
-TEST_F(PrintDialog, ThePreviewsPrintButtonOpensTheDialogAndKeepsThePageShown) {
-    TPreviewForm preview(m_state, m_ui);
-    preview.SetStream(&m_stream);
-    preview.show();
-    preview.FilePreview1().ShowPage(3);
-    m_ui.ExpectModal([&](QObject& dialog) {
-        auto& form = dynamic_cast<TPrintForm&>(dialog);
-        EXPECT_EQ(form.EndPageEdit()->text(), QStringLiteral("5"));
-        EXPECT_EQ(form.ReportNameLabel()->text(), QStringLiteral("Φύλλο"));
-        return int(QDialog::Rejected);
-    });
-    preview.Button("PrintSB")->click();
-    QApplication::processEvents();
-    preview.activateWindow();
-    QApplication::processEvents();
-    EXPECT_EQ(preview.FilePreview1().ShownPage(), 3);
 }
 
 // ---- PrintGrid and the status window ----

@@ -156,6 +156,12 @@ TEST_F(DataManagerFixture, PlacementComesBackUnchangedAfterAnyNumberOfOpenings) 
     QWidget lost;
     WindowPlacer::Restore(lost, {-3000, 9000, 400, 300});
     EXPECT_TRUE(lost.screen()->availableGeometry().contains(lost.pos()));
+    // A place on the screen for a window wider than the screen, though not taller, is narrowed to it.
+    const QRect area = lost.screen()->availableGeometry();
+    QWidget wide;
+    WindowPlacer::Restore(wide, {area.left() + 10, area.top() + 10, area.width() + 200, 100});
+    EXPECT_EQ(wide.width(), area.width());
+    EXPECT_EQ(wide.pos(), area.topLeft() + QPoint(0, 10));
 
     state.DataManagerPlacement = {40, 50, 325, 252};
     for (int opening = 0; opening < 4; ++opening) {

@@ -94,19 +94,6 @@ protected:
 
 // ---- The viewer ----
 
-TEST_F(ReviewWindows, ViewerShowsTheFileAsStored) {
-    WriteFile({TitlesLine({"Άλγεβρα"}).replace("ΠΑΤΡΩΝΥΜΟ", "ΑΓΝΩΣΤΟ"),
-               StudentLine("1;1;20|Posted", "Α", {"12|Err3"}), StudentLine("2;1;20", "Β", {"-2"})});
-    TFormViewTable window(state, ui);
-    window.LoadViewerSheet();
-    EXPECT_EQ(window.edtExpoFileName()->text(), kFileName);
-    const GradeSheetModel* model = window.grdStudents()->SheetModel();
-    EXPECT_EQ(model->data(model->index(0, 8)).toString(), QStringLiteral("12|Err3"))
-        << "shown with its state";
-    EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20|Posted"));
-    EXPECT_EQ(window.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 2"));
-}
-
 TEST_F(ReviewWindows, ViewerOfAnUnreadableOrSubjectlessFileIsStillUsable) {
     ui.ExpectMessage(MessageIcon::Error,
                      QStringLiteral("Το Αρχείο \"") + state.CurrentFilePath +
@@ -228,24 +215,6 @@ TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
     window.SaveViewerSheet();
     EXPECT_EQ(ReadBytes(target), saved);
     EXPECT_EQ(refreshed, 1);
-}
-
-TEST_F(ReviewWindows, WindowsTakeAndKeepTheirPlacement) {
-    WriteFile(Sheet());
-    state.ViewPlacement = {30, 40, 600, 500};
-    {
-        TFormViewTable window(state, ui);
-        EXPECT_EQ(window.geometry(), QRect(30, 40, 600, 500));
-        window.setGeometry(50, 60, 700, 480);
-        window.reject();
-    }
-    EXPECT_EQ(state.ViewPlacement, (WindowPlacement{50, 60, 700, 480}));
-    {
-        TFormPostTable window(state, ui);
-        window.setGeometry(10, 11, 720, 530);
-        window.accept();
-    }
-    EXPECT_EQ(state.PostPlacement, (WindowPlacement{10, 11, 720, 530}));
 }
 
 // ---- The posting window ----

@@ -207,7 +207,6 @@ TEST_F(MainWindowFixture, EveryCommandIsReachedFromTheKeyboardAndTheMenuBar) {
                              "tbtnExportItem", "tbtnImportItem", "tbtnDeleteItem", "tbtnRun", "tbtnView"}) {
         QToolButton* button = window->Button(QString::fromLatin1(name));
         EXPECT_TRUE(inMenus.contains(button->defaultAction())) << name;
-        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus) << name;
     }
     Choose(DocumentPage::OutBox);
     QTableView* grid = window->Grid(DocumentPage::OutBox);
@@ -393,44 +392,6 @@ TEST(AboutForm, ClosesItselfAndRestoresTheCursorButNotOnAClick) {
     WaitFor([&] { return banner.isNull(); });
     EXPECT_TRUE(banner.isNull()) << "closed and freed when the timer fires";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the normal cursor is back";
-}
-
-TEST(HelpWindow, OpensAtTheSectionOfTheContextNumber) {
-    TempFolder dir;
-    QString html = QStringLiteral("<html><body>");
-    for (int ctx : {1000, 1020, 1200}) {
-        html += QStringLiteral("<a name=\"ctx%1\"></a><h2>Ενότητα %1</h2>").arg(ctx);
-        for (int i = 0; i < 80; ++i)
-            html += QStringLiteral("<p>Κείμενο %1</p>").arg(i);
-    }
-    WriteBytes(dir.Path(QStringLiteral("Zentik.hlp")), (html + QStringLiteral("</body></html>")).toUtf8());
-    ScriptedUiServices ui;
-    THelpWindow help(dir.Path(QStringLiteral("Zentik.hlp")), ui);
-    help.ShowContext(1000);
-    QApplication::processEvents();
-    const int top = help.Browser()->verticalScrollBar()->value();
-    help.ShowContext(1200);
-    QApplication::processEvents();
-    EXPECT_GT(help.Browser()->verticalScrollBar()->value(), top + 100);
-    EXPECT_TRUE(help.isVisible());
-    THelpWindow missing(dir.Path(QStringLiteral("none.hlp")), ui);
-    EXPECT_TRUE(missing.Browser()->toPlainText().contains(QStringLiteral("δεν βρέθηκε")));
-}
-
-TEST(ParamForm, TreeOpensTheWayDownToTheSavedFolder) {
-    TempFolder dir;
-    QDir().mkpath(dir.Path(QStringLiteral("a/b/c")));
-    AppState state;
-    state.DBPath = dir.Path(QStringLiteral("a/b/c")) + QLatin1Char('/');
-    ScriptedUiServices ui;
-    TParamForm form(state, ui);
-    form.show();
-    QTreeView* tree = form.DirectoryListBox1();
-    auto* model = static_cast<QFileSystemModel*>(tree->model());
-    WaitFor([&] { return tree->isExpanded(model->index(dir.Path(QStringLiteral("a/b")))); });
-    EXPECT_EQ(model->filePath(tree->currentIndex()), dir.Path(QStringLiteral("a/b/c")));
-    EXPECT_TRUE(tree->isExpanded(model->index(dir.Path(QStringLiteral("a/b")))));
-    EXPECT_TRUE(tree->isExpanded(model->index(dir.Path(QStringLiteral("a")))));
 }
 
 TEST_F(MainWindowFixture, SendingAsWorkbookFromTheSendButtonsMenu) {

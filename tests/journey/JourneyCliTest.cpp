@@ -1,10 +1,10 @@
 // The road of one grade sheet, walked with ekaldo-cli alone on the demo school:
-// compose, save, send, fill in as a teacher would, receive, check, post,
+// compose, save, send, fill in as a teacher would, receive, post,
 // compose again and find the grades, print to PDF, and undo the posting.
 #include "base/CodePage1253.h"
 #include "core/exchange/GradeDataFile.h"
 #include "schooldb/builder/SchoolGenerator.h"
-#include "support/CliRun.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QProcess>
@@ -15,20 +15,26 @@ using namespace ekaldo::testing;
 
 namespace {
 
-struct Journey : ::testing::Test, CliRunner {
-    using CliRunner::Run; // not the test's own
+struct Journey : ::testing::Test {
     TempFolder dir;
-    QString prog, data;
+    QString prog, data, out, err;
     void SetUp() override {
         prog = dir.Path(QStringLiteral("office"));
         data = dir.Path(QStringLiteral("data"));
         QDir().mkpath(prog);
         QDir().mkpath(dir.Path(QStringLiteral("usb")));
         schooldb::WriteDemoSchool(data + QStringLiteral("/MV202526.SYR"));
-        // Under a Greek locale, as the office runs the tool.
-        common = {QStringLiteral("--program-folder"), prog, QStringLiteral("--settings"),
-                  dir.Path(QStringLiteral("Z.INI"))};
-        locale = QStringLiteral("el_GR.UTF-8");
+    }
+    // Under a Greek locale, as the office runs the tool.
+    int Run(const QStringList& args) {
+        const ProcessRun run =
+            RunProgram(QStringLiteral(EKALDO_CLI_PATH),
+                       args + QStringList{QStringLiteral("--program-folder"), prog,
+                                          QStringLiteral("--settings"), dir.Path(QStringLiteral("Z.INI"))},
+                       QStringLiteral("el_GR.UTF-8"));
+        out = run.out;
+        err = run.err;
+        return run.exitCode;
     }
     QStringList Year() {
         return {QStringLiteral("--db-path"), data, QStringLiteral("--year"), QStringLiteral("2025-2026")};
@@ -80,16 +86,6 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
 
     ASSERT_EQ(Run({QStringLiteral("receive"), sent}), 0) << err.toStdString();
     const QString received = prog + QStringLiteral("/Imports/Γυμνάσιο.agd");
-    EXPECT_FALSE(ReadGradeHeader(received).Imported.isEmpty());
-
-    // Check: two errors, and the two good values would change the database.
-    EXPECT_NE(Run(QStringList{QStringLiteral("check"), QStringLiteral("Γυμνάσιο.agd"),
-                              QStringLiteral("--period"), QStringLiteral("4")} +
-                  Year()),
-              0);
-    EXPECT_TRUE(out.contains(students[2]) && out.contains(QStringLiteral("25"))) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("καλός"))) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("15,5"))) << "a cell that would change";
 
     // The two errors are not in the database: the run posts the rest and says it is not a success.
     ASSERT_EQ(Run(QStringList{QStringLiteral("post"), QStringLiteral("Γυμνάσιο.agd"),

@@ -4,6 +4,7 @@
 #include "schooldb/GradeColumns.h"
 
 #include "SchoolDbTestSupport.h" // readable field values in failures
+#include "core/review/ReviewTestSupport.h"
 
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"
@@ -48,12 +49,8 @@ void WriteSchool(const QString& folder, const QList<QVariantList>& grades) {
     SchoolTables::Grade().Rows(grades).Write(folder);
 }
 
-// A GRADE.DB row of student and subject, the named grade fields set, the rest null.
 QVariantList GradeRow(int student, int subject, const QMap<QString, QVariant>& values = {}) {
-    QVariantList row{student, subject, true};
-    for (const QString& name : SchoolTables::GradeFieldNames())
-        row.append(values.value(name));
-    return row;
+    return ekaldo::testing::GradeRow(student, subject, true, values);
 }
 
 class GradeColumnsRecords : public ::testing::Test {

@@ -5,8 +5,8 @@
 #include "schooldb/SignIn.h"
 #include "schooldb/TablePasswords.h"
 #include "schooldb/builder/SchoolTables.h"
-#include "support/CliRun.h"
 #include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 
@@ -232,43 +232,4 @@ TEST_F(SchoolYearFixture, AnUnknownLabelOpensNothing) {
     ScriptedPrompt prompt;
     EXPECT_THROW(OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος: Αγνωστο!")), DatabaseError);
     EXPECT_FALSE(state.SchoolYearOpen());
-}
-
-TEST_F(SchoolYearFixture, CommandLineListsYearsAndSignsIn) {
-    QString privileges = kNone;
-    privileges[7] = QLatin1Char('1');
-    WriteYear(Year("MV200405.SYR"),
-              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll},
-               {QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("ΚΩΔ"), 2, QStringLiteral("2004"), privileges}});
-    QDir().mkpath(Year("MV200304.SYR"));
-    CliRunner cli;
-    cli.common = {QStringLiteral("--db-path"), dir.Path(), QStringLiteral("--settings"),
-                  dir.Path(QStringLiteral("Z.INI"))};
-    QString out, err;
-    ASSERT_EQ(cli.Run({QStringLiteral("years")}, &out), 0);
-    EXPECT_EQ(out, QStringLiteral("Σχ.Έτος 2003-2004\nΣχ.Έτος 2004-2005\n"));
-    ASSERT_EQ(
-        cli.Run({QStringLiteral("whoami"), QStringLiteral("--year"), QStringLiteral("Σχ.Έτος 2004-2005")},
-                &out),
-        0);
-    EXPECT_TRUE(out.contains(QStringLiteral("Επίπεδο: 1\n")));
-    ASSERT_EQ(cli.Run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"),
-                       QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("--password"), QStringLiteral("ΚΩΔ")},
-                      &out),
-              0);
-    EXPECT_TRUE(out.contains(QStringLiteral("Χρήστης: ΕΛΕΝΗ\nΕπίπεδο: 3\n")));
-    // Typed in small letters, the password is the one the sign-in window makes of them.
-    EXPECT_EQ(cli.Run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"),
-                       QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("--password"), QStringLiteral("κωδ")}),
-              0)
-        << cli.err.toStdString();
-    EXPECT_NE(cli.Run({QStringLiteral("whoami"), QStringLiteral("--year=2004-2005"), QStringLiteral("--user"),
-                       QStringLiteral("ΕΛΕΝΗ"), QStringLiteral("--password"), QStringLiteral("ΛΑΘΟΣ")},
-                      &out, &err),
-              0);
-    EXPECT_TRUE(err.contains(QStringLiteral("Το Σύνθημα δεν ταιριάζει!"))) << err.toStdString();
-    EXPECT_NE(cli.Run({QStringLiteral("whoami"), QStringLiteral("--year=2003-2004")}, &out, &err), 0);
-    EXPECT_TRUE(err.contains(QStringLiteral("Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!")))
-        << err.toStdString();
-    EXPECT_NE(cli.Run({QStringLiteral("whoami"), QStringLiteral("--year=1990-1991")}, &out, &err), 0);
 }

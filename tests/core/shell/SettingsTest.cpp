@@ -30,11 +30,6 @@ TEST(Settings, FirstRunGivesTheDefaultsAndWritesOnlyGeneral) {
     AppState state = FreshState(dir);
     LoadSettings(state, state.DBPath);
     EXPECT_EQ(state.MainPlacement, (WindowPlacement{10, 10, 450, 350}));
-    EXPECT_EQ(state.DataManagerPlacement, (WindowPlacement{20, 20, 325, 252}));
-    EXPECT_EQ(state.PreviewPlacement, (WindowPlacement{20, 20, 760, 540}));
-    EXPECT_EQ(state.FilterPlacement, (WindowPlacement{20, 20, 680, 580}));
-    EXPECT_EQ(state.ViewPlacement, (WindowPlacement{20, 20, 680, 520}));
-    EXPECT_EQ(state.PostPlacement, (WindowPlacement{20, 20, 740, 520}));
     EXPECT_EQ(state.SplitW, 180);
     EXPECT_EQ(state.BackupRunsKept, 20);
     EXPECT_EQ(state.DBPath, state.ProgramFolder);

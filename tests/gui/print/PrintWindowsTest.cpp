@@ -56,30 +56,23 @@ TEST_F(PrintWindows, PreviewPagesByButtonsKeysAndThePageEdit) {
     ASSERT_TRUE(preview.IsOpen());
     EXPECT_EQ(preview.PageCount(), 5);
     EXPECT_EQ(preview.ShownPage(), 1);
-    EXPECT_EQ(form.PageNoEdit()->text(), QStringLiteral("1"));
-    EXPECT_FALSE(form.Button("FirstPageSB")->isEnabled());
-    EXPECT_FALSE(form.Button("PriorPageSB")->isEnabled());
-    EXPECT_TRUE(form.Button("NextPageSB")->isEnabled());
-    EXPECT_TRUE(form.Button("LastPageSB")->isEnabled());
-    EXPECT_EQ(form.Button("PrintSB")->toolTip(), QStringLiteral("Εκτύπωση [Αρχείο PDF]"));
-
     form.Button("NextPageSB")->click();
     EXPECT_EQ(preview.ShownPage(), 2);
     form.Button("LastPageSB")->click();
-    EXPECT_EQ(preview.ShownPage(), 5);
     EXPECT_FALSE(form.Button("NextPageSB")->isEnabled());
-    EXPECT_TRUE(form.Button("PriorPageSB")->isEnabled());
-    form.Button("NextPageSB")->click(); // disabled: nothing
-    EXPECT_EQ(preview.ShownPage(), 5);
     QTest::keyClick(form.ScrollBox1(), Qt::Key_PageUp);
     EXPECT_EQ(preview.ShownPage(), 4);
     EXPECT_EQ(form.PageNoEdit()->text(), QStringLiteral("4"));
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_PageDown); // on to the last page
+    EXPECT_EQ(preview.ShownPage(), 5);
     form.Button("FirstPageSB")->click();
     EXPECT_EQ(preview.ShownPage(), 1);
     QTest::keyClick(form.ScrollBox1(), Qt::Key_PageUp); // no page before the first
     EXPECT_EQ(preview.ShownPage(), 1);
     QTest::keyClick(form.ScrollBox1(), Qt::Key_PageDown);
     EXPECT_EQ(preview.ShownPage(), 2);
+    QTest::keyClick(form.ScrollBox1(), Qt::Key_PageUp);
+    EXPECT_EQ(preview.ShownPage(), 1);
 
     // A number past the last page shows the last; text that is not a number changes nothing.
     form.PageNoEdit()->setText(QStringLiteral("99"));
@@ -95,35 +88,19 @@ TEST_F(PrintWindows, PreviewPagesByButtonsKeysAndThePageEdit) {
 
     // The page shown is the page recorded: a different image for each page.
     const QImage third = preview.RenderPage(3);
-    const QImage fourth = preview.RenderPage(4);
     EXPECT_FALSE(third.isNull());
-    EXPECT_NE(third, fourth);
-    EXPECT_EQ(form.PageImage()->pixmap().size(), third.size());
-
-    form.Button("HelpSB")->click();
-    EXPECT_EQ(m_ui.HelpShown(), std::vector<int>{1200});
-    form.reject();
+    EXPECT_NE(third, preview.RenderPage(4));
 }
 
-TEST_F(PrintWindows, ZoomStaysWithinTenAndTwoHundredAndFitsTheScrollBox) {
+TEST_F(PrintWindows, ZoomFitsTheScrollBox) {
     Record(5);
     TPreviewForm form(m_state, m_ui);
     form.SetStream(&m_stream);
     form.show();
     TFilePreview& preview = form.FilePreview1();
-    EXPECT_EQ(preview.ZoomFactor(), 100);
     const QSize at100 = form.PageImage()->pixmap().size();
     form.Button("ZoomInSB")->click();
-    EXPECT_EQ(preview.ZoomFactor(), 110);
     EXPECT_GT(form.PageImage()->pixmap().width(), at100.width());
-    for (int i = 0; i < 20; ++i)
-        form.Button("ZoomInSB")->click();
-    EXPECT_EQ(preview.ZoomFactor(), 200);
-    for (int i = 0; i < 30; ++i)
-        form.Button("ZoomOutSB")->click();
-    EXPECT_EQ(preview.ZoomFactor(), 10);
-    form.Button("ZoomOutSB")->click();
-    EXPECT_EQ(preview.ZoomFactor(), 10);
 
     // Fit width: the page with its margins as wide as the scroll box's viewport.
     form.Button("ReportToClientSB")->click();
@@ -134,47 +111,7 @@ TEST_F(PrintWindows, ZoomStaysWithinTenAndTwoHundredAndFitsTheScrollBox) {
     EXPECT_TRUE(whole.width() >= view.width() - 2 || whole.height() >= view.height() - 2);
     form.Button("ReportToClientWidthSB")->click();
     EXPECT_NEAR(form.PageImage()->pixmap().width(), view.width(), 2);
-    // The page sits inside a 2 percent margin: grey round a white page.
-    const QImage image = form.PageImage()->pixmap().toImage();
-    const QRect paper = preview.PaperRect();
-    EXPECT_EQ(paper.left(), qRound(paper.width() * 0.02));
-    EXPECT_NE(image.pixel(1, 1), QColor(Qt::white).rgb());
-    EXPECT_EQ(image.pixel(paper.left() + 2, paper.top() + 2), QColor(Qt::white).rgb());
-}
-
-TEST_F(PrintWindows, ArrowKeysScrollTheScrollBoxWithinItsRange) {
-    Record(5);
-    TPreviewForm form(m_state, m_ui);
-    form.SetStream(&m_stream);
-    form.resize(400, 300);
-    form.show();
-    form.FilePreview1().SetZoomFactor(200);
-    QScrollBar* h = form.ScrollBox1()->horizontalScrollBar();
-    QScrollBar* v = form.ScrollBox1()->verticalScrollBar();
-    ASSERT_GT(h->maximum(), 0);
-    h->setValue(0);
-    v->setValue(0);
-    QTest::keyClick(form.ScrollBox1(), Qt::Key_Left);
-    EXPECT_EQ(h->value(), 0);
-    QTest::keyClick(form.ScrollBox1(), Qt::Key_Right);
-    EXPECT_EQ(h->value(), h->singleStep());
-    QTest::keyClick(form.ScrollBox1(), Qt::Key_Down);
-    EXPECT_EQ(v->value(), v->singleStep());
-    h->setValue(h->maximum());
-    QTest::keyClick(form.ScrollBox1(), Qt::Key_Right);
-    EXPECT_EQ(h->value(), h->maximum());
-    // Keys reach the form first, from any of its controls.
-    QTest::keyClick(form.Button("ZoomInSB"), Qt::Key_Up);
-    EXPECT_EQ(v->value(), 0);
-}
-
-TEST_F(PrintWindows, AOnePageReportStartsWithEveryPageButtonDisabled) {
-    Record(3);
-    TPreviewForm form(m_state, m_ui);
-    form.SetStream(&m_stream);
-    form.show();
-    for (const char* name : {"FirstPageSB", "PriorPageSB", "NextPageSB", "LastPageSB"})
-        EXPECT_FALSE(form.Button(name)->isEnabled()) << name;
+    EXPECT_EQ(preview.PaperRect().left(), qRound(preview.PaperRect().width() * 0.02)) << "a 2 percent margin";
 }
 
 TEST_F(PrintWindows, APreviewOfAnUnreadableFileSaysSoAndStaysOpenEmpty) {
@@ -187,8 +124,6 @@ TEST_F(PrintWindows, APreviewOfAnUnreadableFileSaysSoAndStaysOpenEmpty) {
     form.show();
     EXPECT_TRUE(form.isVisible());
     EXPECT_FALSE(form.FilePreview1().IsOpen());
-    EXPECT_FALSE(form.Button("NextPageSB")->isEnabled());
-    form.reject();
 }
 
 TEST_F(PrintWindows, AnUnknownRecordOnAPageRaisesTheEngineText) {
@@ -229,8 +164,7 @@ TEST_F(PrintWindows, PlacementIsStoredOnlyFromTheNormalState) {
     EXPECT_EQ(m_state.PreviewPlacement, (WindowPlacement{50, 60, 700, 500}));
     {
         TPreviewForm form(m_state, m_ui);
-        EXPECT_EQ(form.pos(), QPoint(50, 60));
-        EXPECT_EQ(form.size(), QSize(700, 500));
+        EXPECT_EQ(form.geometry(), QRect(50, 60, 700, 500));
         form.SetStream(&m_stream);
         form.showMaximized();
         form.reject();
@@ -263,76 +197,37 @@ protected:
     QString m_pdf;
 };
 
-TEST_F(PrintDialog, OpensWithTheTitlePrinterAndWholeReport) {
-    TPrintForm form(m_state, m_ui, &m_stream, 5);
-    form.PagesCoBo()->setCurrentIndex(2);
-    EXPECT_TRUE(form.PagesRB()->isChecked());
-    form.CopiesEdit()->setText(QStringLiteral("4"));
-    form.show();
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Εκτύπωση"));
-    EXPECT_EQ(form.ReportNameLabel()->text(), QStringLiteral("Φύλλο"));
-    EXPECT_EQ(form.PrinterNameLabel()->text(), QStringLiteral("Αρχείο PDF"));
-    EXPECT_EQ(form.CopiesEdit()->text(), QStringLiteral("1"));
-    EXPECT_TRUE(form.WholeRB()->isChecked());
-    EXPECT_FALSE(form.PagesRB()->isChecked());
-    EXPECT_EQ(form.PagesCoBo()->currentText(), QStringLiteral("Όλες"));
-    EXPECT_EQ(form.StartPageEdit()->text(), QStringLiteral("1"));
-    EXPECT_EQ(form.EndPageEdit()->text(), QStringLiteral("5"));
-    // Leaving a page edit chooses the page range.
-    for (QLineEdit* edit : {form.StartPageEdit(), form.EndPageEdit()}) {
-        form.WholeRB()->setChecked(true);
-        QFocusEvent leave(QEvent::FocusOut);
-        QApplication::sendEvent(edit, &leave);
-        EXPECT_TRUE(form.PagesRB()->isChecked()) << edit->objectName().toStdString();
+// Each choice of pages prints into one PDF file: the pages, each range by
+// itself, and every copy of a range.
+TEST_F(PrintDialog, PagesRangesAndCopiesPrintAsChosen) {
+    struct Case {
+        bool whole;
+        const char *start, *end, *copies;
+        int parity; // "Όλες", "Μονές", "Ζυγές"
+        int ranges;
+        QStringList pages;
+    };
+    const Case cases[] = {
+        {true, "1", "5", "3", 0, 1, {"1", "2", "3", "4", "5"}}, // copies are for a range of pages only
+        {false, "1", "5", "1", 2, 2, {"2", "4"}},
+        {false, "2", "5", "2", 1, 2, {"3", "3", "5", "5"}},
+        {false, "4", "9", "2", 0, 1, {"4", "5", "4", "5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pages.join(u' ').toStdString());
+        QFile::remove(m_pdf);
+        m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), m_pdf);
+        TPrintForm form(m_state, m_ui, &m_stream, 5);
+        (c.whole ? form.WholeRB() : form.PagesRB())->setChecked(true);
+        form.StartPageEdit()->setText(QString::fromLatin1(c.start));
+        form.EndPageEdit()->setText(QString::fromLatin1(c.end));
+        form.CopiesEdit()->setText(QString::fromLatin1(c.copies));
+        form.PagesCoBo()->setCurrentIndex(c.parity);
+        form.BtnOKClick();
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+        EXPECT_EQ(form.FilePrinter1().RangesPrinted(), c.ranges);
+        EXPECT_EQ(PrintedPages(), c.pages);
     }
-    form.WholeRB()->setChecked(true);
-    QFocusEvent leaveCopies(QEvent::FocusOut);
-    QApplication::sendEvent(form.CopiesEdit(), &leaveCopies);
-    EXPECT_TRUE(form.WholeRB()->isChecked());
-}
-
-TEST_F(PrintDialog, TheWholeReportPrintsEveryPageOnceWhateverTheCopies) {
-    m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), m_pdf);
-    TPrintForm form(m_state, m_ui, &m_stream, 5);
-    form.CopiesEdit()->setText(QStringLiteral("3"));
-    form.BtnOKClick();
-    EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(PrintedPages(), (QStringList{"1", "2", "3", "4", "5"}));
-}
-
-TEST_F(PrintDialog, EvenPagesPrintEachByItsOwnRangeIntoOneFile) {
-    m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), m_pdf);
-    TPrintForm form(m_state, m_ui, &m_stream, 5);
-    form.PagesRB()->setChecked(true);
-    form.PagesCoBo()->setCurrentIndex(2); // "Ζυγές"
-    form.BtnOKClick();
-    EXPECT_EQ(form.FilePrinter1().RangesPrinted(), 2);
-    EXPECT_EQ(PrintedPages(), (QStringList{"2", "4"}));
-}
-
-TEST_F(PrintDialog, OddPagesOfARangeWithCopies) {
-    m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), m_pdf);
-    TPrintForm form(m_state, m_ui, &m_stream, 5);
-    form.PagesRB()->setChecked(true);
-    form.StartPageEdit()->setText(QStringLiteral("2"));
-    form.EndPageEdit()->setText(QStringLiteral("5"));
-    form.CopiesEdit()->setText(QStringLiteral("2"));
-    form.PagesCoBo()->setCurrentIndex(1); // "Μονές"
-    form.BtnOKClick();
-    EXPECT_EQ(form.FilePrinter1().RangesPrinted(), 2);
-    EXPECT_EQ(PrintedPages(), (QStringList{"3", "3", "5", "5"}));
-}
-
-TEST_F(PrintDialog, AllPagesOfARangeAsOneRangeWithCopies) {
-    m_ui.ExpectSaveFile(QStringLiteral("Εκτύπωση σε Αρχείο PDF"), m_pdf);
-    TPrintForm form(m_state, m_ui, &m_stream, 5);
-    form.PagesRB()->setChecked(true);
-    form.StartPageEdit()->setText(QStringLiteral("4"));
-    form.EndPageEdit()->setText(QStringLiteral("9"));
-    form.CopiesEdit()->setText(QStringLiteral("2"));
-    form.BtnOKClick();
-    EXPECT_EQ(form.FilePrinter1().RangesPrinted(), 1);
-    EXPECT_EQ(PrintedPages(), (QStringList{"4", "5", "4", "5"}));
 }
 
 TEST_F(PrintDialog, BadNumbersOrStartAfterEndPrintNothingAndStillClose) {
@@ -369,35 +264,14 @@ TEST_F(PrintDialog, AFileThatCannotBeWrittenShowsTheEngineText) {
     EXPECT_EQ(form.result(), QDialog::Accepted);
 }
 
-TEST_F(PrintDialog, ThePreviewsPrintButtonOpensTheDialogAndKeepsThePageShown) {
-    TPreviewForm preview(m_state, m_ui);
-    preview.SetStream(&m_stream);
-    preview.show();
-    preview.FilePreview1().ShowPage(3);
-    m_ui.ExpectModal([&](QObject& dialog) {
-        auto& form = dynamic_cast<TPrintForm&>(dialog);
-        EXPECT_EQ(form.EndPageEdit()->text(), QStringLiteral("5"));
-        EXPECT_EQ(form.ReportNameLabel()->text(), QStringLiteral("Φύλλο"));
-        return int(QDialog::Rejected);
-    });
-    preview.Button("PrintSB")->click();
-    QApplication::processEvents();
-    preview.activateWindow();
-    QApplication::processEvents();
-    EXPECT_EQ(preview.FilePreview1().ShownPage(), 3);
-}
-
 // ---- PrintGrid and the status window ----
 
 TEST_F(PrintWindows, PrintGridRecordsWithTheStatusWindowThenPreviewsTheTitleWithoutExtension) {
     const GradeSheet sheet = MakeGradeSheet(90, 6);
-    QString finalLabel, buttonText, previewStatus;
+    QString finalLabel, previewStatus;
     int previewPages = 0;
     m_ui.ExpectModal([&](QObject& dialog) {
         auto& status = dynamic_cast<TPrintStatusForm&>(dialog);
-        EXPECT_EQ(status.windowTitle(), QStringLiteral("Προετοιμασία Έκθεσης.."));
-        EXPECT_EQ(status.size(), QSize(362, 117));
-        EXPECT_EQ(status.BtnOkCancel()->text(), QStringLiteral("&Άκυρο"));
         EXPECT_EQ(&status.Grid(), &sheet);
         QStringList labels;
         status.Report().StatusLabel = [&](const QString& text) {
@@ -408,9 +282,7 @@ TEST_F(PrintWindows, PrintGridRecordsWithTheStatusWindowThenPreviewsTheTitleWith
         // The label showed the printer and each page in preparation.
         EXPECT_TRUE(labels.contains(QStringLiteral("\nΑρχείο PDF\n\nΠροετοιμασία Σελίδας 3\n\n")));
         finalLabel = status.PrintStatusLabel()->text();
-        buttonText = status.BtnOkCancel()->text();
         status.BtnOkCancel()->click();
-        EXPECT_EQ(status.result(), QDialog::Accepted);
         return status.result();
     });
     m_ui.ExpectModal([&](QObject& dialog) {
@@ -425,7 +297,6 @@ TEST_F(PrintWindows, PrintGridRecordsWithTheStatusWindowThenPreviewsTheTitleWith
               QStringLiteral("Φύλλο Β1.agd"), QStringLiteral("2024-2025"));
     EXPECT_EQ(m_state.ReportTitle, QStringLiteral("Φύλλο Β1"));
     EXPECT_EQ(finalLabel, QStringLiteral("\n\nΗ Προεπισκόπηση Ολοκληρώθηκε!"));
-    EXPECT_EQ(buttonText, QStringLiteral("OK"));
     EXPECT_EQ(previewStatus, QStringLiteral("Έκθεση: Φύλλο Β1"));
     EXPECT_EQ(previewPages, 3);
 }
@@ -579,9 +450,6 @@ TEST_F(PrintCli, PrintsAGradeFileFoundByPathOrInTheOutBoxIntoAPdf) {
     const QString page1 = PdfPageText(pdf, 1);
     EXPECT_TRUE(page1.contains(QStringLiteral("ΚΑΤΑΣΤΑΣΗ ΒΑΘΜΟΛΟΓΙΑΣ : Τμήμα Β1")))
         << page1.left(300).toStdString();
-    EXPECT_TRUE(page1.contains(QStringLiteral("Σχ.Έτος: 2024-2025")));
-    EXPECT_TRUE(PdfPageText(pdf, 2).contains(QStringLiteral(": 2 (1)")));
-
     const QString pdf2 = m_folder.Path(QStringLiteral("out2.pdf"));
     EXPECT_EQ(Run({QStringLiteral("print"), QStringLiteral("--pdf=") + pdf2, agd}), 0);
     EXPECT_EQ(PdfPageCount(pdf2), 2);

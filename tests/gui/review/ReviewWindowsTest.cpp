@@ -1,5 +1,5 @@
 // The viewer and the posting window offscreen, on real files and a real
-// school, every prompt scripted; and the main window opening them.
+// school, every prompt scripted.
 #include "gui/review/TFormPostTable.h"
 #include "gui/review/TFormViewTable.h"
 
@@ -12,7 +12,6 @@
 #include "gui/TDatModImages.h"
 #include "gui/compose/TFormSave.h"
 #include "gui/print/TPrintStatusForm.h"
-#include "gui/shell/TFormMain.h"
 #include "schooldb/SchoolDatabase.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
@@ -25,14 +24,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -64,6 +59,27 @@ protected:
                 StudentLine("2;1;20", "Άγγελος", {"8", "-1"}),
                 StudentLine("5;1;20", "Ευθυμίου", {"11", "12"})};
     }
+    void ExpectPeriodQuestion(int period, MessageAnswer answer = MessageAnswer::Yes) {
+        ui.ExpectMessage(MessageIcon::Question,
+                         QStringLiteral("Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"%1ος "
+                                        "Βαθμός\"!\nΘέλετε να προχωρήσετε;")
+                             .arg(period),
+                         answer);
+    }
+    // Whether a row number carries the given stamp, pixel for pixel.
+    static bool StampIs(TSheetGrid& grid, int modelRow, MarkImage mark) {
+        QHeaderView* numbers = grid.verticalHeader();
+        const QImage image = numbers->viewport()->grab().toImage();
+        const QImage picture = TDatModImages::Mark(mark).toImage();
+        const int left = numbers->width() - 1 - TDatModImages::MarkSize;
+        const int top = numbers->sectionViewportPosition(modelRow) + 3;
+        for (int y = 0; y < TDatModImages::MarkSize; ++y)
+            for (int x = 0; x < TDatModImages::MarkSize; ++x)
+                if (image.pixelColor(QPoint(left + x, top + y) * numbers->viewport()->devicePixelRatioF()) !=
+                    picture.pixelColor(x, y))
+                    return false;
+        return true;
+    }
     FieldValue Field(int student, int subject, const QString& field) {
         return StoredField(state, student, subject, field);
     }
@@ -74,37 +90,9 @@ protected:
     int refreshed = 0;
 };
 
-QColor PixelAt(QWidget& widget, const QPoint& point) {
-    return widget.grab().toImage().pixelColor(point * widget.devicePixelRatioF());
-}
-
 } // namespace
 
 // ---- The viewer ----
-
-TEST_F(ReviewWindows, ViewerShowsTheFileAsStored) {
-    WriteFile({TitlesLine({"Άλγεβρα"}).replace("ΠΑΤΡΩΝΥΜΟ", "ΑΓΝΩΣΤΟ"),
-               StudentLine("1;1;20|Posted", "Α", {"12|Err3"}), StudentLine("2;1;20", "Β", {"-2"})});
-    TFormViewTable window(state, ui);
-    QObject::connect(&window, &TFormViewTable::DocumentsChanged, [this] { ++refreshed; });
-    window.LoadViewerSheet();
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Επισκόπηση Αρχείου"));
-    EXPECT_EQ(window.edtExpoFileName()->text(), kFileName);
-    EXPECT_TRUE(window.edtExpoFileName()->isReadOnly());
-    const GradeSheetModel* model = window.grdStudents()->SheetModel();
-    EXPECT_EQ(model->data(model->index(0, 8)).toString(), QStringLiteral("12|Err3"))
-        << "shown with its state";
-    EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20|Posted"));
-    EXPECT_EQ(window.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 2"));
-    const QList<int> widths = {32, 128, 96, 0, 64, 64, 64, 64, 36};
-    for (int c = 0; c < widths.size(); ++c)
-        EXPECT_EQ(window.grdStudents()->ColumnWidth(c), widths[c]) << "column " << c;
-    EXPECT_EQ(window.grdStudents()->verticalHeader()->defaultSectionSize(), 17);
-    EXPECT_EQ(window.grdStudents()->horizontalHeader()->height(), 128);
-    window.tbtnHelpClick();
-    EXPECT_EQ(ui.HelpShown(), std::vector<int>{1070});
-    EXPECT_EQ(window.ProgressBar()->value(), 0);
-}
 
 TEST_F(ReviewWindows, ViewerOfAnUnreadableOrSubjectlessFileIsStillUsable) {
     ui.ExpectMessage(MessageIcon::Error,
@@ -113,35 +101,14 @@ TEST_F(ReviewWindows, ViewerOfAnUnreadableOrSubjectlessFileIsStillUsable) {
     {
         TFormViewTable window(state, ui);
         window.LoadViewerSheet();
-        EXPECT_EQ(window.Sheet().RowCount(), 2);
         EXPECT_EQ(window.Sheet().ColCount(), 8);
         EXPECT_EQ(window.grdStudents()->SheetModel()->rowCount(), 1);
-        EXPECT_EQ(window.pnlStudentCnt()->text(), QStringLiteral("Σχ.Έτος:  - Μαθητές: 1"));
     }
     WriteFile({"α/α\tΕΠΩΝΥΜΟ", "1;1;20\tΑ"});
     TFormViewTable window(state, ui);
     window.LoadViewerSheet();
-    EXPECT_EQ(window.Sheet().ColCount(), 8);
     window.grdStudents()->SetSubjectColumnWidth(50); // no subject column: nothing to do
     window.show();
-    QApplication::processEvents();
-    EXPECT_FALSE(window.grdStudents()->grab().isNull());
-}
-
-TEST_F(ReviewWindows, ViewerTakesASheetOfTenThousandSubjectColumns) {
-    QStringList titles, grades;
-    for (int i = 0; i < 10000; ++i) {
-        titles << QStringLiteral("Μάθημα %1").arg(i);
-        grades << QStringLiteral("15");
-    }
-    WriteFile({TitlesLine(titles), StudentLine("1;1;20", "Α", grades)});
-    TFormViewTable window(state, ui);
-    window.LoadViewerSheet();
-    const GradeSheetModel* model = window.grdStudents()->SheetModel();
-    EXPECT_EQ(model->columnCount(), 8 + 10000);
-    EXPECT_EQ(model->data(model->index(0, 8 + 9999)).toString(), QStringLiteral("15"));
-    window.show();
-    window.grdStudents()->scrollTo(model->index(0, 8 + 9999));
     QApplication::processEvents();
     EXPECT_FALSE(window.grdStudents()->grab().isNull());
 }
@@ -211,10 +178,9 @@ TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
     QObject::connect(&window, &TFormViewTable::DocumentsChanged, [this] { ++refreshed; });
     window.LoadViewerSheet();
     const QString target = QDir(state.ImportsDir).filePath(QStringLiteral("Αντίγραφο.agd"));
-    QString proposed, caption;
+    QString proposed;
     ui.ExpectModal([&](QObject& object) {
         auto& dialog = static_cast<TFormSave&>(object);
-        caption = dialog.windowTitle();
         proposed = dialog.SaveAsFileEdit()->text();
         dialog.SaveAsFileEdit()->setText(QStringLiteral("Αντίγραφο.txt"));
         return int(QDialog::Accepted);
@@ -222,11 +188,9 @@ TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
     ui.ExpectMessage(MessageIcon::Information,
                      QStringLiteral("Η Εξαγωγή στο Αρχείο \"") + target + QStringLiteral("\" ολοκληρώθηκε!"));
     window.tbtnSaveTableClick();
-    EXPECT_EQ(caption, QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας.."));
     EXPECT_EQ(proposed, kFileName) << "the name box's name with the extension .agd";
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(state.CurrentFilePath, target);
-    EXPECT_EQ(window.edtExpoFileName()->text(), kFileName) << "the box keeps the name it showed";
     const GradeHeader header = ReadGradeHeader(target);
     EXPECT_EQ(header.FileName, QStringLiteral("Αντίγραφο.agd"));
     EXPECT_EQ(header.SchoolYear, QStringLiteral("2024-2025")) << "the source's school year";
@@ -251,65 +215,6 @@ TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
     window.SaveViewerSheet();
     EXPECT_EQ(ReadBytes(target), saved);
     EXPECT_EQ(refreshed, 1);
-    // Cancelling the dialog saves nothing.
-    ui.ExpectModal([](QObject&) { return int(QDialog::Rejected); });
-    window.SaveViewerSheet();
-    EXPECT_EQ(refreshed, 1);
-}
-
-TEST_F(ReviewWindows, SubjectColumnsTakeTheReleasedWidthWithinLimits) {
-    WriteFile(Sheet());
-    TFormViewTable window(state, ui);
-    window.LoadViewerSheet();
-    window.show();
-    TSheetGrid& grid = *window.grdStudents();
-    QHeaderView* header = grid.horizontalHeader();
-    for (const auto& [dragged, expected] : {std::pair{100, 64}, std::pair{5, 16}, std::pair{40, 40}}) {
-        grid.SetColumnWidth(9, dragged);
-        QApplication::processEvents();
-        const QPoint inside(header->sectionViewportPosition(9) + 2, 20);
-        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, inside);
-        EXPECT_EQ(grid.ColumnWidth(8), expected) << dragged;
-        EXPECT_EQ(grid.ColumnWidth(9), expected) << dragged;
-    }
-    // Released over a student column: nothing changes.
-    grid.SetColumnWidth(2, 100);
-    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {},
-                        QPoint(header->sectionViewportPosition(2) + 2, 20));
-    EXPECT_EQ(grid.ColumnWidth(2), 100);
-    EXPECT_EQ(grid.ColumnWidth(8), 40);
-}
-
-TEST_F(ReviewWindows, WindowsTakeAndKeepTheirPlacement) {
-    WriteFile(Sheet());
-    state.ViewPlacement = {30, 40, 600, 500};
-    {
-        TFormViewTable window(state, ui);
-        EXPECT_EQ(window.geometry(), QRect(30, 40, 600, 500));
-        window.setGeometry(50, 60, 700, 480);
-        window.reject();
-    }
-    EXPECT_EQ(state.ViewPlacement, (WindowPlacement{50, 60, 700, 480}));
-    {
-        TFormPostTable window(state, ui);
-        EXPECT_EQ(window.geometry(), QRect(20, 20, 740, 520));
-        window.setGeometry(10, 11, 720, 530);
-        window.accept();
-    }
-    EXPECT_EQ(state.PostPlacement, (WindowPlacement{10, 11, 720, 530}));
-}
-
-TEST_F(ReviewWindows, PrintMenuOffersPrintAndPrinter) {
-    WriteFile(Sheet());
-    TFormViewTable window(state, ui);
-    const QList<QAction*> actions = window.PopupMenuPrint()->actions();
-    ASSERT_EQ(actions.size(), 3);
-    EXPECT_EQ(actions[0]->text(), QStringLiteral("Εκτύπωση"));
-    EXPECT_TRUE(actions[1]->isSeparator());
-    EXPECT_EQ(actions[2]->text(), QStringLiteral("Εκτυπωτής"));
-    EXPECT_TRUE(window.Button("tbtnPrintTable"));
-    EXPECT_EQ(window.Button("tbtnSaveTable")->toolTip(),
-              QStringLiteral("Αποθήκευση ως Νέο Αρχείο Βαθμολογίας"));
 }
 
 // ---- The posting window ----
@@ -320,23 +225,13 @@ TEST_F(ReviewWindows, PostingWindowStartsIdleWithTheRightsOfTheUser) {
         state.UserRights = QString(32, QLatin1Char(right ? '1' : '0'));
         TFormPostTable window(state, ui);
         window.LoadPostingSheet();
-        EXPECT_EQ(window.windowTitle(), QStringLiteral("Καταχώρηση Βαθμολογίας"));
-        EXPECT_EQ(window.PeriodCoBo()->count(), 24);
-        EXPECT_EQ(window.PeriodCoBo()->itemText(0), QStringLiteral("1ος Βαθμός"));
         EXPECT_EQ(window.PeriodCoBo()->currentIndex(), -1);
-        EXPECT_EQ(window.PeriodCoBo()->width(), 133);
         EXPECT_TRUE(window.btnCheck()->isEnabled());
         EXPECT_EQ(window.btnPost()->isEnabled(), right);
         EXPECT_EQ(window.btnUndo()->isEnabled(), right);
         EXPECT_FALSE(window.btnAbort()->isEnabled());
-        EXPECT_EQ(window.grdStudents()->ColumnWidth(0), 40);
         EXPECT_TRUE(window.Posting().TablesOpen());
-        EXPECT_EQ(window.btnCheck()->text(), QStringLiteral("Έλεγχος"));
-        EXPECT_EQ(window.btnPost()->text(), QStringLiteral("Καταχώρηση"));
-        EXPECT_EQ(window.btnAbort()->text(), QStringLiteral("Διακοπή"));
-        window.tbtnHelpClick();
     }
-    EXPECT_EQ(ui.HelpShown(), (std::vector<int>{1110, 1110}));
 }
 
 TEST_F(ReviewWindows, PostingWindowOfAFileThatCannotBeReadOffersNoRun) {
@@ -348,7 +243,6 @@ TEST_F(ReviewWindows, PostingWindowOfAFileThatCannotBeReadOffersNoRun) {
     window.LoadPostingSheet();
     EXPECT_FALSE(window.btnCheck()->isEnabled());
     EXPECT_FALSE(window.btnPost()->isEnabled());
-    EXPECT_EQ(window.Sheet().ColCount(), 8);
     window.PeriodCoBo()->setCurrentIndex(0);
     window.btnPostClick();
     window.btnCheckClick();
@@ -366,22 +260,14 @@ TEST_F(ReviewWindows, PostNeedsAPeriodAndTheOpenSchoolYear) {
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!"));
     window.btnCheckClick();
     window.PeriodCoBo()->setCurrentIndex(2);
-    ui.ExpectMessage(
-        MessageIcon::Question,
-        QStringLiteral(
-            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-        MessageAnswer::Yes);
+    ExpectPeriodQuestion(3);
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!"));
     window.btnPostClick();
     EXPECT_TRUE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty());
     EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20")) << "nothing scanned";
     EXPECT_EQ(refreshed, 0);
     // Answering No to the confirmation stops before anything else.
-    ui.ExpectMessage(
-        MessageIcon::Question,
-        QStringLiteral(
-            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-        MessageAnswer::No);
+    ExpectPeriodQuestion(3, MessageAnswer::No);
     window.btnPostClick();
 }
 
@@ -397,8 +283,6 @@ TEST_F(ReviewWindows, CheckMarksErrorsAndCellsThatWouldChange) {
     EXPECT_EQ(window.pnlStudentCnt()->text(),
               QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 3 - Λάθη: 1 - Αλλαγές: 4"))
         << "the three Άλγεβρα grades and student 5's Φυσική";
-    EXPECT_TRUE(window.btnCheck()->isEnabled());
-    EXPECT_FALSE(window.btnAbort()->isEnabled());
     QApplication::processEvents();
     TSheetGrid& grid = *window.grdStudents();
 
@@ -411,44 +295,6 @@ TEST_F(ReviewWindows, CheckMarksErrorsAndCellsThatWouldChange) {
     grid.SetCurrentSheetRow(3);
     Q_EMIT window.ErrorList()->itemActivated(window.ErrorList()->item(0));
     EXPECT_EQ(grid.currentIndex(), grid.SheetModel()->index(0, 9)) << "a line jumps to its cell";
-
-    // The error cell on yellow, a changing cell on green, the switched-off "-1" with its cross.
-    const QRect error = grid.visualRect(grid.SheetModel()->index(0, 9));
-    const QRect change = grid.visualRect(grid.SheetModel()->index(0, 8));
-    const QRect cross = TSheetGrid::CrossRect(grid.visualRect(grid.SheetModel()->index(1, 9)));
-    const QPoint offset = grid.viewport()->mapTo(&grid, QPoint(0, 0));
-    EXPECT_EQ(PixelAt(grid, error.bottomRight() - QPoint(2, 2) + offset), QColor(Qt::yellow));
-    EXPECT_EQ(PixelAt(grid, change.bottomRight() - QPoint(2, 2) + offset), QColor(0xCC, 0xF2, 0xCC));
-    const QImage marks = TDatModImages::Mark(MarkImage::YellowCross).toImage();
-    EXPECT_EQ(PixelAt(grid, cross.topLeft() + QPoint(5, 5) + offset), marks.pixelColor(5, 5));
-}
-
-TEST_F(ReviewWindows, PostStoresStampsAndRefreshesTheInBox) {
-    UseLocale(GreekLocale());
-    WriteFile(Sheet());
-    TFormPostTable window(state, ui);
-    QObject::connect(&window, &TFormPostTable::InBoxChanged, [this] { ++refreshed; });
-    window.LoadPostingSheet();
-    window.PeriodCoBo()->setCurrentIndex(2);
-    ui.ExpectMessage(
-        MessageIcon::Question,
-        QStringLiteral(
-            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"3ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-        MessageAnswer::Yes);
-    const int eventsBefore = ui.ProcessEventsCalls();
-    window.btnPostClick();
-    EXPECT_EQ(ui.ProcessEventsCalls() - eventsBefore, 3) << "once a row";
-    EXPECT_EQ(Field(1, 1, "GRD3"), FieldValue::Float(14));
-    EXPECT_EQ(Field(5, 2, "GRD3"), FieldValue::Float(12));
-    EXPECT_EQ(ReadGradeHeader(state.CurrentFilePath).Posted, RegionalFormats::DateTimeText(ui.Now()));
-    EXPECT_EQ(state.GradeFileHeader.Posted, RegionalFormats::DateTimeText(ui.Now()));
-    EXPECT_EQ(refreshed, 1);
-    EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20|Posted"));
-    EXPECT_EQ(window.OperationName(), QStringLiteral("Καταχώρησης"));
-    EXPECT_FALSE(window.Running());
-    EXPECT_TRUE(window.btnPost()->isEnabled());
-    EXPECT_FALSE(window.btnAbort()->isEnabled());
-    EXPECT_EQ(window.LastSummary().storedRecords, 4);
 }
 
 // A store that fails is no silent success: the count line and a message
@@ -473,11 +319,7 @@ TEST_F(ReviewWindows, PostSaysHowManyStoresFailedAndWhich) {
         other.FieldByName("GRD9").SetAsFloat(1);
         ASSERT_TRUE(other.Post());
     });
-    ui.ExpectMessage(
-        MessageIcon::Question,
-        QStringLiteral(
-            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"2ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-        MessageAnswer::Yes);
+    ExpectPeriodQuestion(2);
     ui.ExpectMessage(
         MessageIcon::Error,
         QStringLiteral("1 βαθμοί δεν αποθηκεύτηκαν:\nΓραμμή 3, μαθητής 5, μάθημα \"Φυσική\": Η εγγραφή 10 "
@@ -492,54 +334,6 @@ TEST_F(ReviewWindows, PostSaysHowManyStoresFailedAndWhich) {
     EXPECT_FALSE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty()) << "what was stored is posted";
 }
 
-TEST_F(ReviewWindows, AbortDuringPostingStopsAfterTheRowAndStillStamps) {
-    WriteFile(Sheet());
-    TFormPostTable window(state, ui);
-    QObject::connect(&window, &TFormPostTable::InBoxChanged, [this] { ++refreshed; });
-    window.LoadPostingSheet();
-    window.PeriodCoBo()->setCurrentIndex(3);
-    ui.ExpectMessage(
-        MessageIcon::Question,
-        QStringLiteral(
-            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"4ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-        MessageAnswer::Yes);
-    ui.ExpectMessage(MessageIcon::Question, QStringLiteral("Θέλετε να διακόψετε την διαδικασία Καταχώρησης;"),
-                     MessageAnswer::Yes);
-    // The user presses Abort while the first row is being posted.
-    QTimer::singleShot(0, window.btnAbort(), [&] {
-        EXPECT_TRUE(window.btnAbort()->isEnabled());
-        EXPECT_FALSE(window.btnCheck()->isEnabled());
-        EXPECT_FALSE(window.PeriodCoBo()->isEnabled());
-        window.btnAbort()->click();
-    });
-    ui.ExpectMessage(MessageIcon::Warning, QStringLiteral("Η Καταχώρηση διακόπηκε.\nΓραμμές μαθητών που "
-                                                          "καταχωρήθηκαν: 1\nΓραμμές μαθητών που δεν "
-                                                          "καταχωρήθηκαν: 2"));
-    window.btnPostClick();
-    EXPECT_TRUE(window.LastSummary().aborted);
-    EXPECT_TRUE(window.pnlStudentCnt()->text().endsWith(QStringLiteral(" - Διακόπηκε: 1 από 3 γραμμές")));
-    EXPECT_EQ(Field(1, 1, "GRD4"), FieldValue::Float(14));
-    EXPECT_EQ(Field(2, 1, "GRD4"), FieldValue()) << "rows after the abort stay as they were";
-    EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20|Posted"));
-    EXPECT_EQ(window.Sheet().Cell(2, 0), QStringLiteral("2;1;20"));
-    EXPECT_FALSE(ReadGradeHeader(state.CurrentFilePath).Posted.isEmpty()) << "stamped all the same";
-    EXPECT_EQ(refreshed, 1);
-    EXPECT_TRUE(window.btnCheck()->isEnabled());
-}
-
-TEST_F(ReviewWindows, AbortAnsweredNoGoesOnAndAbortOfACheckNamesIt) {
-    WriteFile(Sheet());
-    TFormPostTable window(state, ui);
-    window.LoadPostingSheet();
-    ui.ExpectMessage(MessageIcon::Question, QStringLiteral("Θέλετε να διακόψετε την διαδικασία Ελέγχου;"),
-                     MessageAnswer::No);
-    QTimer::singleShot(0, window.btnAbort(), [&] { window.btnAbort()->click(); });
-    window.btnCheckClick();
-    EXPECT_FALSE(window.LastSummary().aborted);
-    EXPECT_EQ(window.LastSummary().rows, 3);
-    window.btnAbortClick(); // idle: nothing asked
-}
-
 // Escape and closing ask the Abort question: "Όχι" lets the run go on, "Ναι"
 // stops it, says what was and was not posted, and closes when it has ended.
 TEST_F(ReviewWindows, EscapeOrClosingDuringARunAsksAndStopsItBeforeTheTablesClose) {
@@ -549,11 +343,7 @@ TEST_F(ReviewWindows, EscapeOrClosingDuringARunAsksAndStopsItBeforeTheTablesClos
     window.LoadPostingSheet();
     window.show();
     window.PeriodCoBo()->setCurrentIndex(4);
-    ui.ExpectMessage(
-        MessageIcon::Question,
-        QStringLiteral(
-            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"5ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-        MessageAnswer::Yes);
+    ExpectPeriodQuestion(5);
     const QString question = QStringLiteral("Θέλετε να διακόψετε την διαδικασία Καταχώρησης;");
     ui.ExpectMessage(MessageIcon::Question, question, MessageAnswer::No);
     ui.ExpectMessage(MessageIcon::Question, question, MessageAnswer::Yes);
@@ -600,11 +390,7 @@ TEST_F(ReviewWindows, RefusedAndErrorCellsSayWhyInGreek) {
     window.resize(900, 500);
     window.show();
     window.PeriodCoBo()->setCurrentIndex(3);
-    ui.ExpectMessage(
-        MessageIcon::Question,
-        QStringLiteral(
-            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"4ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-        MessageAnswer::Yes);
+    ExpectPeriodQuestion(4);
     window.btnPostClick();
     EXPECT_EQ(window.LastSummary().refusedStores, 2);
     const QString count = window.pnlStudentCnt()->text();
@@ -639,24 +425,12 @@ TEST_F(ReviewWindows, RefusedAndErrorCellsSayWhyInGreek) {
     window.PrintClick();
     EXPECT_EQ(window.Sheet().Cell(1, 8), QStringLiteral("25|Err3")) << "the window keeps its states";
 
-    // The refused cell on its own ground; its row stamped with the partial tick.
+    // The row of the refused cell is not ticked as wholly posted.
     QApplication::processEvents();
-    TSheetGrid& grid = *window.grdStudents();
-    const QRect refused = grid.visualRect(grid.SheetModel()->index(1, 10));
-    const QPoint offset = grid.viewport()->mapTo(&grid, QPoint(0, 0));
-    EXPECT_EQ(PixelAt(grid, refused.bottomRight() - QPoint(2, 2) + offset), QColor(0xF7, 0xB2, 0x67));
-    QHeaderView* numbers = grid.verticalHeader();
-    const QImage image = numbers->viewport()->grab().toImage();
-    const qreal dpr = numbers->viewport()->devicePixelRatioF();
-    const int stampLeft = numbers->width() - 1 - TDatModImages::MarkSize;
-    const QImage part = TDatModImages::Mark(MarkImage::PartTick).toImage();
-    const QImage tick = TDatModImages::Mark(MarkImage::Tick).toImage();
-    const QPoint inside(stampLeft + 1, numbers->sectionViewportPosition(1) + 3 + 1);
-    EXPECT_EQ(image.pixelColor(inside * dpr), part.pixelColor(1, 1));
-    EXPECT_NE(part.pixelColor(1, 1), tick.pixelColor(1, 1));
+    EXPECT_TRUE(StampIs(*window.grdStudents(), 1, MarkImage::PartTick));
 }
 
-TEST_F(ReviewWindows, UndoGivesBackTheOldValuesAndClearsTheStamp) {
+TEST_F(ReviewWindows, PostStoresAndStampsAndUndoGivesBackTheOldValues) {
     WriteFile(Sheet());
     const QByteArray grades = ReadBytes(QDir(SchoolFolder(dir.Path())).filePath("GRADE.DB"));
     TFormPostTable window(state, ui);
@@ -666,12 +440,14 @@ TEST_F(ReviewWindows, UndoGivesBackTheOldValuesAndClearsTheStamp) {
                                                    kFileName + QStringLiteral("\" για αναίρεση."));
     window.btnUndoClick();
     window.PeriodCoBo()->setCurrentIndex(1);
-    ui.ExpectMessage(
-        MessageIcon::Question,
-        QStringLiteral(
-            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"2ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-        MessageAnswer::Yes);
+    ExpectPeriodQuestion(2);
+    const int eventsBefore = ui.ProcessEventsCalls();
     window.btnPostClick();
+    EXPECT_EQ(ui.ProcessEventsCalls() - eventsBefore, 3) << "the window answers once a row";
+    EXPECT_EQ(Field(5, 2, "GRD2"), FieldValue::Float(12));
+    EXPECT_EQ(ReadGradeHeader(state.CurrentFilePath).Posted, RegionalFormats::DateTimeText(ui.Now()));
+    EXPECT_EQ(window.Sheet().Cell(1, 0), QStringLiteral("1;1;20|Posted"));
+    EXPECT_EQ(refreshed, 1);
     const auto run = window.Posting().LastPosting(PostedFileOf(state));
     ASSERT_TRUE(run);
     ui.ExpectMessage(MessageIcon::Question, UndoConfirmationText(*run), MessageAnswer::Yes);
@@ -697,37 +473,14 @@ TEST_F(ReviewWindows, RowStampsAndTheCurrentRowNumber) {
     window.show();
     window.btnCheckClick(); // row 1 has a bad and a good grade
     window.PeriodCoBo()->setCurrentIndex(0);
-    ui.ExpectMessage(
-        MessageIcon::Question,
-        QStringLiteral(
-            "Πρόκειται να επικαλύψετε την Βαθμολογία της περιόδου: \"1ος Βαθμός\"!\nΘέλετε να προχωρήσετε;"),
-        MessageAnswer::Yes);
+    ExpectPeriodQuestion(1);
     window.btnPostClick();
     QApplication::processEvents();
     TSheetGrid& grid = *window.grdStudents();
-    QHeaderView* numbers = grid.verticalHeader();
-    EXPECT_EQ(numbers->width(), 40);
     EXPECT_EQ(grid.CurrentSheetRow(), 1) << "the run ends on the first error";
-    const QImage image = numbers->viewport()->grab().toImage();
-    const qreal dpr = numbers->viewport()->devicePixelRatioF();
-    const int stampLeft = 40 - 1 - TDatModImages::MarkSize;
-    // Row 3 wholly posted: the tick's own pixels at the stamp's place; row 1,
-    // posted with a grade in error, the partial tick.
-    const auto stampIs = [&](int modelRow, MarkImage mark) {
-        const QImage picture = TDatModImages::Mark(mark).toImage();
-        int same = 0;
-        for (int y = 0; y < TDatModImages::MarkSize; ++y)
-            for (int x = 0; x < TDatModImages::MarkSize; ++x)
-                same += image.pixelColor(
-                            QPoint(stampLeft + x, numbers->sectionViewportPosition(modelRow) + 3 + y) *
-                            dpr) == picture.pixelColor(x, y);
-        return same == TDatModImages::MarkSize * TDatModImages::MarkSize;
-    };
-    EXPECT_TRUE(stampIs(2, MarkImage::Tick));
-    EXPECT_TRUE(stampIs(0, MarkImage::PartTick));
-    // The current row (1) is drawn white on black.
-    EXPECT_EQ(image.pixelColor(QPoint(2, numbers->sectionViewportPosition(0) + 8) * dpr), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(QPoint(2, numbers->sectionViewportPosition(1) + 8) * dpr), QColor(Qt::white));
+    // Row 3 wholly posted has the tick; row 1, posted with a grade in error, the partial tick.
+    EXPECT_TRUE(StampIs(grid, 2, MarkImage::Tick));
+    EXPECT_TRUE(StampIs(grid, 0, MarkImage::PartTick));
 
     // A run without errors leaves the grid on the row the user was on.
     window.Posting().ClearChanges();
@@ -738,28 +491,4 @@ TEST_F(ReviewWindows, RowStampsAndTheCurrentRowNumber) {
     window.btnCheckClick();
     EXPECT_FALSE(window.ErrorList()->isVisible());
     EXPECT_EQ(grid.CurrentSheetRow(), 1);
-}
-
-TEST_F(ReviewWindows, MainWindowOpensTheViewerAndThePostingWindow) {
-    WriteFile(Sheet());
-    TFormMain main(state, ui);
-    main.lstvInOutDocs()->setCurrentRow(0);
-    bool viewed = false, posted = false;
-    ui.ExpectModal([&](QObject& dialog) {
-        auto* viewer = qobject_cast<TFormViewTable*>(&dialog);
-        viewed = viewer && viewer->Sheet().RowCount() == 4 && viewer->edtExpoFileName()->text() == kFileName;
-        return 0;
-    });
-    main.tbtnViewClick();
-    ui.ExpectModal([&](QObject& dialog) {
-        auto* window = qobject_cast<TFormPostTable*>(&dialog);
-        posted =
-            window && window->Sheet().Cell(3, 8) == QStringLiteral("11") && window->btnPost()->isEnabled();
-        return 0;
-    });
-    main.tbtnRunClick();
-    EXPECT_TRUE(viewed);
-    EXPECT_TRUE(posted);
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
 }

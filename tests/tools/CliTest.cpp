@@ -1,0 +1,611 @@
+// ekaldo-cli as the office runs it: a real process on real files and a real
+// school. Each row is one command, what its output must hold and its exit
+// code; the rows of one test run in order in one folder. What the commands do
+// is the core's and checked there; here, what the tool adds: its words,
+// its exit codes, its refusals, and a posting process killed half way.
+#include "core/review/ReviewTestSupport.h"
+
+#include "core/exchange/GradeDataFile.h"
+#include "core/review/GradePosting.h"
+#include "core/review/PostingJournal.h"
+#include "schooldb/SchoolDatabase.h"
+#include "schooldb/TablePasswords.h"
+#include "schooldb/builder/SchoolGenerator.h"
+#include "schooldb/builder/TableBuilder.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace ekaldo;
+using namespace ekaldo::testing;
+using schooldb::FieldValue;
+
+namespace {
+
+struct Row {
+    const char* args; // words split at '|'
+    int exitCode;
+    std::vector<const char*> out = {}; // what standard output holds
+    std::vector<const char*> err = {}; // what standard error holds
+    std::function<void(const ProcessRun&)> then = {};
+};
+
+// The school of the posting tests in data/, the program folder the test's own.
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override { PrepareState(state, dir.Path()); }
+
+    // "@prog" and "@year" stand for the program's folders and the school year;
+    // "@dpw" and "@upw" for the table passwords; any other "@" for the test's folder.
+    QStringList Words(const char* line) const {
+        QStringList words;
+        const QString text = QString::fromUtf8(line);
+        for (const QString& word : text.isEmpty() ? QStringList() : text.split(QLatin1Char('|'))) {
+            if (word == QStringLiteral("@prog"))
+                words << QStringLiteral("--program-folder") << dir.Path() << QStringLiteral("--settings")
+                      << dir.Path(QStringLiteral("ZENTIK.INI"));
+            else if (word == QStringLiteral("@year"))
+                words << QStringLiteral("--db-path") << dir.Path(QStringLiteral("data"))
+                      << QStringLiteral("--year") << QStringLiteral("2025-2026");
+            else
+                words << Expand(word);
+        }
+        return words;
+    }
+    QString Expand(QString text) const {
+        return text.replace(QStringLiteral("@dpw"), schooldb::DataTablePassword())
+            .replace(QStringLiteral("@upw"), schooldb::UserTablePassword())
+            .replace(QLatin1Char('@'), dir.Path());
+    }
+    QStringList Common() const { return Words("@prog|@year"); }
+    ProcessRun Run(const QStringList& args, const std::function<void()>& inChild = {}) const {
+        return RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, QStringLiteral("el_GR.UTF-8"), 120000,
+                          inChild);
+    }
+    void Check(const Row& row) const {
+        SCOPED_TRACE(row.args);
+        const ProcessRun run = Run(Words(row.args));
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.err.toStdString();
+        for (const char* part : row.out)
+            EXPECT_TRUE(run.out.contains(Expand(QString::fromUtf8(part)))) << part << "\n"
+                                                                           << run.out.toStdString();
+        for (const char* part : row.err)
+            EXPECT_TRUE(run.err.contains(Expand(QString::fromUtf8(part)))) << part << "\n"
+                                                                           << run.err.toStdString();
+        if (row.then)
+            row.then(run);
+    }
+    void RunRows(const std::vector<Row>& rows) const {
+        for (const Row& row : rows)
+            Check(row);
+    }
+
+    QString Sheet() const { return QDir(state.ImportsDir).filePath(kFile); }
+    void WriteReviewSheet() {
+        WriteSheetFile(Sheet(),
+                       {TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Ωραίος", {"14,5", "x"}),
+                        StudentLine("2;1;20", "Άγγελος", {"25", "-1"}),
+                        StudentLine("5;1;20", "Ευθυμίου", {"9", "12"})});
+    }
+    QString GradeTable() const { return QDir(SchoolFolder(dir.Path())).filePath(QStringLiteral("GRADE.DB")); }
+    // GRADE.DB as it was and the sheet unstamped: a run that wrote nothing.
+    std::function<void(const ProcessRun&)> Untouched() const {
+        return [this, before = ReadBytes(GradeTable())](const ProcessRun&) {
+            EXPECT_EQ(ReadBytes(GradeTable()), before);
+            EXPECT_TRUE(ReadGradeHeader(Sheet()).Posted.isEmpty());
+        };
+    }
+
+    const QString kFile = QStringLiteral("Τμήμα Α.agd");
+    TempFolder dir;
+    AppState state;
+};
+
+} // namespace
+
+TEST_F(Cli, MakeSheetShowAndTheirRefusals) {
+    const QString sheet = QStringLiteral("α/α\tΕΠΩΝΥΜΟ\tΟΝΟΜΑ\tΆλγεβρα\n1001;1;20\tΆννα\tΔήμου\t18,5\n"
+                                         "1002;0;10\tΌλγα\tΈλενα\t-2\n");
+    WriteBytes(dir.Path(QStringLiteral("in.tsv")), "\xEF\xBB\xBF" + sheet.toUtf8());
+    WriteBytes(dir.Path(QStringLiteral("bad.tsv")), QStringLiteral("α/α\tΌνομα\n1;1;20\tЖанна\n").toUtf8());
+    WriteBytes(
+        dir.Path(QStringLiteral("t.agt")),
+        Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\nVersion=1.0\r\nFileName=t.agt\r\n"
+                             "[Levels]\r\n1=<Όλα>\r\nCnt=1\r\n")));
+    const QByteArray shown = sheet.toUtf8();
+    RunRows({
+        // Options may stand before or after the command's name.
+        {"--settings|@/Z.INI|make-sheet|@/in.tsv|@/Β1 Φυσική.agd|--school-year|2024-2025",
+         0,
+         {"Η Εξαγωγή στο Αρχείο \"@/Β1 Φυσική.agd\" ολοκληρώθηκε!\n"},
+         {},
+         [&](const ProcessRun&) {
+             const QByteArray bytes = ReadBytes(dir.Path(QStringLiteral("Β1 Φυσική.agd")));
+             EXPECT_TRUE(bytes.endsWith(Greek(sheet).replace("\n", "\r\n"))) << "Windows-1253, CR LF";
+         }},
+        {"show|@/Β1 Φυσική.agd",
+         0,
+         {"FileName=Β1 Φυσική.agd\n", "\nExported=\nModified=\nImported=\nPosted=\n",
+          "\nSchoolYear=2024-2025\n\n", shown.constData()}},
+        {"show|@/t.agt",
+         0,
+         {"File=MORVEN Grades Template\nVersion=1.0\nCopyright=\n", "\n\n[Levels]\n1=<Όλα>\nCnt=1\n"}},
+        {"show|@/none.agd", 1, {}, {"δεν υπάρχει"}},
+        {"make-sheet|--school-year=2024-2025|@/bad.tsv|@/x.agd",
+         1,
+         {},
+         {"Windows-1253"},
+         [&](const ProcessRun&) { EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("x.agd")))); }},
+        {"make-sheet|@/in.tsv|@/x.agd", 1, {}, {"--school-year"}},
+        {"frobnicate", 2},
+    });
+}
+
+// A mistyped option or a missing value stops the tool before it does
+// anything, with the command's usage; --help answers on standard output, for
+// every command, wherever it stands.
+TEST_F(Cli, RefusesWhatACommandDoesNotTakeAndHelpsWithEachCommand) {
+    RunRows({
+        {"--overwrit|send|a.agd|@/a.agd",
+         2,
+         {},
+         {"Άγνωστη επιλογή: --overwrit\nΧρήση: ekaldo-cli send ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [ΕΠΙΛΟΓΕΣ]\n"}},
+        {"send|a.agd|@/a.agd|--overwrit", 2, {}, {"Άγνωστη επιλογή: --overwrit\nΧρήση: ekaldo-cli send"}},
+        {"show|@/a.agd|--yes", 2, {}, {"Άγνωστη επιλογή: --yes\nΧρήση: ekaldo-cli show ΑΡΧΕΙΟ\n"}},
+        {"show|@/a.agd|-x", 2, {}, {"Άγνωστη επιλογή: -x\n"}},
+        {"check|@/a.agd|--period",
+         2,
+         {},
+         {"Η επιλογή --period θέλει τιμή.\nΧρήση: ekaldo-cli check ΑΡΧΕΙΟ.agd --year ΕΤΟΣ"}},
+        {"delete|--yes=1|inbox|a.agd", 2, {}, {"Η επιλογή --yes δεν παίρνει τιμή.\n"}},
+        {"show", 2, {}, {"Λάθος πλήθος ορισμάτων για την εντολή show.\n"}},
+        {"--overwrite", 2, {}, {"Άγνωστη επιλογή: --overwrite\nΧρήση: ekaldo-cli ΕΝΤΟΛΗ"}},
+        {"", 2, {}, {"Δώστε μια εντολή.\nΧρήση: ekaldo-cli ΕΝΤΟΛΗ"}},
+        {"post|--help",
+         0,
+         {"Χρήση: ekaldo-cli post ΑΡΧΕΙΟ.agd --year ΕΤΟΣ --period ΑΡΙΘΜΟΣ --yes [ΕΠΙΛΟΓΕΣ]\n"}},
+        {"--help|--settings|x.ini|print", 0, {"\n  --printer ΕΚΤΥΠΩΤΗΣ  το όνομα του εκτυπωτή\n"}},
+        {"-h|dump-table",
+         0,
+         {"\n  --password ΣΥΝΘΗΜΑ  σύνθημα πίνακα, όπως γράφτηκε (και περισσότερες φορές)\n"}},
+    });
+    EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("a.agd")))) << "a refused command does nothing";
+
+    // The general help lists every command with every option its own help gives.
+    const ProcessRun general = Run({QStringLiteral("--help")});
+    ASSERT_EQ(general.exitCode, 0);
+    QStringList commands;
+    for (const QString& line : Run({}).err.split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("  ekaldo-cli ")))
+            commands << line.section(QLatin1Char(' '), 3, 3);
+    EXPECT_TRUE(commands.contains(QStringLiteral("compose")) &&
+                commands.contains(QStringLiteral("undo-post")));
+    for (const QString& command : commands) {
+        const ProcessRun own = Run({command, QStringLiteral("--help")});
+        EXPECT_EQ(own.exitCode, 0) << command.toStdString();
+        EXPECT_TRUE(
+            general.out.contains(own.out.section(QLatin1Char('\n'), 0, 0).mid(7) + QStringLiteral(":\n")))
+            << command.toStdString();
+        for (const QString& line : own.out.split(QLatin1Char('\n')))
+            if (line.startsWith(QStringLiteral("  --")))
+                EXPECT_TRUE(general.out.contains(line))
+                    << command.toStdString() << ": " << line.toStdString();
+    }
+}
+
+TEST_F(Cli, SendReceiveListAndDelete) {
+    WriteBytes(
+        QDir(state.ExportsDir).filePath(QStringLiteral("a.agd")),
+        "[Header]\r\nFile=MORVEN Grades Data\r\nFileName=a.agd\r\nCreated=c\r\nExported=\r\n[Data]\r\nt\r\n");
+    QDir().mkpath(dir.Path(QStringLiteral("usb")));
+    const QString received = QDir(state.ImportsDir).filePath(QStringLiteral("a.agd"));
+    RunRows({
+        {"send|a.agd|@/usb|@prog", 0},
+        {"send|a.agd|@/usb/a.agd|@prog", 1, {}, {"υπάρχει"}},
+        {"--overwrite|send|a.agd|@/usb/a.agd|@prog", 0},
+        {"receive|@/usb/a.agd|@prog",
+         0,
+         {},
+         {},
+         [&](const ProcessRun&) { EXPECT_FALSE(ReadGradeHeader(received).Imported.isEmpty()); }},
+        {"receive|@/usb/a.agd|@prog", 1},
+        {"list|inbox|@prog",
+         0,
+         {"α/α\tΌνομα Αρχείου\tΔημιουργήθηκε\tΑπεστάλη\tΣυμπληρώθηκε\tΕλήφθη\tΚαταχωρήθηκε\n1\ta.agd\tc\t"}},
+        {"delete|inbox|a.agd|@prog",
+         1,
+         {},
+         {},
+         [&](const ProcessRun&) { EXPECT_TRUE(QFile::exists(received)); }},
+        {"delete|inbox|a.agd|--yes|@prog",
+         0,
+         {},
+         {},
+         [&](const ProcessRun&) { EXPECT_FALSE(QFile::exists(received)); }},
+        {"list|attic|@prog", 1, {}, {"attic"}},
+    });
+}
+
+// A read-only InBox, as on a shared folder without write permission: the
+// office is told in Greek and the sheet it was receiving stays as it was.
+// Root passes every permission check, so there the tool runs as nobody.
+TEST_F(Cli, ReceivingIntoAReadOnlyInBoxIsRefusedAndLosesNothing) {
+    const QString inbox = state.ImportsDir;
+    QDir().mkpath(inbox);
+    const QString sent = dir.Path(QStringLiteral("a.agd"));
+    const QByteArray sheet = "[Header]\r\nFile=MORVEN Grades Data\r\nFileName=a.agd\r\n[Data]\r\nt\r\n";
+    WriteBytes(sent, sheet);
+    const auto everyone = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                          QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                          QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    for (const QString& path : {dir.Path(), state.ExportsDir})
+        ASSERT_TRUE(QFile::setPermissions(path, everyone));
+    ASSERT_TRUE(QFile::setPermissions(sent, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                QFileDevice::ReadOther));
+    ASSERT_TRUE(QFile::setPermissions(inbox, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                 QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                                 QFileDevice::ReadOther | QFileDevice::ExeOther));
+    QString program = QStringLiteral(EKALDO_CLI_PATH);
+    QStringList args = Words("receive|@/a.agd|@prog");
+    if (::geteuid() == 0) {
+        args = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                           QStringLiteral("--clear-groups"), QStringLiteral("--"), program} +
+               args;
+        program = QStringLiteral("setpriv");
+    }
+    const ProcessRun run = RunProgram(program, args);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains(inbox)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("δεν μπορεί"))) << run.err.toStdString();
+    EXPECT_EQ(ReadBytes(sent), sheet);
+    EXPECT_TRUE(QDir(inbox).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no half copy left behind";
+    QFile::setPermissions(inbox, everyone);
+}
+
+TEST_F(Cli, ComposesSavesAndReopensThroughATemplate) {
+    schooldb::WriteDemoSchool(dir.Path(QStringLiteral("demo/MV202526.SYR")));
+    QStringList printed;
+    RunRows({
+        {"compose|--class|Α Γυμν.|--subject|Μαθηματικά|--period|1|--columns|ΜΗΤΡΩΟ,ΕΠΩΝΥΜΟ|--print-sheet|"
+         "@prog|--db-path|@/demo|--year|2025-2026",
+         0,
+         {"α/α\tΜΗΤΡΩΟ\tΕΠΩΝΥΜΟ\tΟΝΟΜΑ\tΠΑΤΡΩΝΥΜΟ\tΕΠΙΠΕΔΟ\tΤΑΞΗ\tΤΜΗΜΑ\tΜαθηματικά\n"},
+         {},
+         [&](const ProcessRun& run) {
+             printed = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+             ASSERT_GT(printed.size(), 2);
+             for (const QString& line : printed.mid(1))
+                 EXPECT_EQ(line.section(QLatin1Char('\t'), 6, 6), QStringLiteral("Α Γυμν."))
+                     << line.toStdString();
+         }},
+        {"save-template|--class|Α Γυμν.|--subject|Μαθηματικά|Α γυμν|@prog|--db-path|@/demo|--year|2025-2026",
+         0},
+        {"compose|--template|Α γυμν.agt|--period|1|--columns|ΜΗΤΡΩΟ,ΕΠΩΝΥΜΟ|--save|Α γυμν|@prog|--db-path|@/"
+         "demo|--year|2025-2026",
+         0,
+         {},
+         {},
+         [&](const ProcessRun&) {
+             // The template reproduces the sheet: the saved data lines are the printed ones.
+             const QString saved = QDir(state.ExportsDir).filePath(QStringLiteral("Α γυμν.agd"));
+             EXPECT_EQ(ReadGradeHeader(saved).SchoolYear, QStringLiteral("2025-2026"));
+             const QByteArray bytes = ReadBytes(saved);
+             EXPECT_TRUE(
+                 bytes.endsWith(Greek(printed.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))));
+         }},
+        {"compose|--save|Α γυμν|@prog|--db-path|@/demo|--year|2025-2026", 1, {}, {"υπάρχει"}},
+        {"compose|--class|Ανύπαρκτη|--print-sheet|@prog|--db-path|@/demo|--year|2025-2026", 1},
+    });
+}
+
+// A school-year folder that lost one of its tables: every command that needs
+// the table names it in Greek and writes nothing.
+TEST_F(Cli, AYearFolderMissingATableNamesItAndWritesNothing) {
+    const QString year = dir.Path(QStringLiteral("demo/MV202526.SYR"));
+    schooldb::WriteDemoSchool(year);
+    for (const char* table : {"SUBJECT.DB", "CLASS.DB", "GRADE.DB", "STUDENT.DB"}) {
+        const QString path = QDir(year).filePath(QLatin1String(table));
+        ASSERT_TRUE(QFile::rename(path, dir.Path(QStringLiteral("aside.DB")))) << table;
+        Check({"compose|--class|Α Γυμν.|--subject|Μαθηματικά|--period|1|--save|Α γυμν|@prog|--db-path|@/demo|"
+               "--year|2025-2026",
+               1,
+               {},
+               {table, "δεν υπάρχει"},
+               [&](const ProcessRun&) {
+                   EXPECT_FALSE(QFile::exists(QDir(state.ExportsDir).filePath(QStringLiteral("Α γυμν.agd"))));
+               }});
+        ASSERT_TRUE(QFile::rename(dir.Path(QStringLiteral("aside.DB")), path));
+    }
+}
+
+TEST_F(Cli, DumpTablePrintsNamesTypesAndRecordsWithNullsEmpty) {
+    schooldb::TableBuilder("ODD.DB")
+        .Alpha("TEXT", 20)
+        .Short("N")
+        .Row({QStringLiteral("α\tβ\\γ"), QVariant()})
+        .Row({QVariant(), -5})
+        .Write(SchoolFolder(dir.Path()));
+    RunRows({
+        {"dump-table|@/data/MV202526.SYR|SUBJECT.DB|--password|@dpw",
+         0,
+         {"SUBJECTID\tSUBJNAME\tSUBSUBJNAM\tCLASSID\tSUBJEDIT\n"
+          "Autoincrement\tAlpha 20\tAlpha 20\tLong Integer\tLogical\n"
+          "1\tΆλγεβρα\t\t1\tTrue\n2\tΦυσική\t\t1\tTrue\n3\tΙστορία\t\t1\tFalse\n"
+          "4\tΧημεία\t\t2\tTrue\n5\tΈκθεση\t\t3\tTrue\n6\t\tΘετική\t1\tTrue\n"}},
+        {"dump-table|@/data/MV202526.SYR|odd.db", 0, {"TEXT\tN\nAlpha 20\tShort\nα\\tβ\\\\γ\t\n\t-5\n"}},
+        // Several passwords may be given; the wrong one alone opens nothing.
+        {"dump-table|@/data/MV202526.SYR|USER.DB|--password|@dpw|--password|@upw", 0, {"\nTALMIR\tTALMIR\t"}},
+        {"dump-table|@/data/MV202526.SYR|USER.DB|--password|@dpw",
+         1,
+         {},
+         {"USER.DB"},
+         [](const ProcessRun& run) { EXPECT_TRUE(run.out.isEmpty()); }},
+        {"dump-table|@/data/MV202526.SYR|TEACHER.DB", 1, {}, {"TEACHER.DB"}},
+    });
+}
+
+// The password typed in small letters is the one the sign-in window makes of them.
+TEST_F(Cli, ListsYearsAndSignsIn) {
+    RunRows({
+        {"years|@prog|--db-path|@/data", 0, {"Σχ.Έτος 2025-2026\n"}},
+        {"whoami|--user|GRAMM|--password|g1|@prog|@year", 0, {"Χρήστης: GRAMM\n"}},
+        {"whoami|--user|GRAMM|--password|G2|@prog|@year", 1, {}, {"Το Σύνθημα δεν ταιριάζει!"}},
+        {"whoami|@prog|--db-path|@/data|--year|1990-1991", 1},
+    });
+}
+
+TEST_F(Cli, CheckPostAndUndoWithTheirRefusals) {
+    WriteReviewSheet();
+    const auto untouched = Untouched();
+    RunRows({
+        {"check|Τμήμα Α.agd|@prog|@year",
+         1,
+         {"1\t1 Ωραίος Όνομα\tΦυσική\tx\tErr2\n", "2\t2 Άγγελος Όνομα\tΆλγεβρα\t25\tErr3\n",
+          "Μαθητές: 3, Λάθη: 2\n"}},
+        // Student 5's Άλγεβρα holds 9 already; 14,5 and 12 are new.
+        {"check|Τμήμα Α.agd|--period|2|@prog|@year",
+         1,
+         {"1\t1 Ωραίος Όνομα\tΆλγεβρα\tGRD2\t\t14,5\n", "3\t5 Ευθυμίου Όνομα\tΦυσική\tGRD2\t\t12\n",
+          "Μαθητές: 3, Λάθη: 2, Αλλαγές: 2, Δεν θα αποθηκευτούν: 0\n"},
+         {},
+         untouched},
+        {"check|Τμήμα Α.agd|--period|25|@prog|@year", 2, {}, {"Άγνωστη Βαθμολογική Περίοδος"}},
+        {"post|Τμήμα Α.agd|--period|2|--user|GRAMM|--password|G1|--yes|@prog|@year",
+         1,
+         {},
+         {"δεν έχει δικαίωμα Καταχώρησης"},
+         untouched},
+        {"post|Τμήμα Α.agd|--period|2|@prog|@year", 1, {}, {}, untouched},
+        // The "x" and the "25" are not in the database: not a success.
+        {"post|@/Imports/Τμήμα Α.agd|--period|2|--yes|@prog|@year",
+         1,
+         {"Εγγραφές που αποθηκεύτηκαν: 3", "2\t2 Άγγελος Όνομα\tΆλγεβρα\t25\tErr3\n"},
+         {},
+         [&](const ProcessRun&) {
+             EXPECT_EQ(StoredField(state, 1, 1, QStringLiteral("GRD2")), FieldValue::Float(14.5));
+             EXPECT_EQ(StoredField(state, 5, 2, QStringLiteral("GRD2")), FieldValue::Float(12));
+             EXPECT_FALSE(ReadGradeHeader(Sheet()).Posted.isEmpty());
+         }},
+        {"undo-post|Τμήμα Α.agd|--yes|@prog|@year", 0, {"\nΤιμές που επανήλθαν: 2\n"}, {}, untouched},
+        {"undo-post|Τμήμα Α.agd|--yes|@prog|@year", 1, {}, {"για αναίρεση"}},
+    });
+}
+
+// A sheet of another school year, or one that matches nothing of the
+// database, is no success: nothing stored, the file left unstamped.
+TEST_F(Cli, SheetsThatCannotBePostedAreErrorsOfCheckAndPost) {
+    WriteSheetFile(Sheet(), {TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"3"})}, "2024-2025");
+    const auto untouched = Untouched();
+    RunRows({
+        {"check|Τμήμα Α.agd|@prog|@year", 1, {}, {"Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!"}},
+        {"post|Τμήμα Α.agd|--period|1|--yes|@prog|@year", 1, {}, {}, untouched},
+    });
+    WriteSheetFile(Sheet(), {TitlesLine({"Άλγεβρα ", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "-2"}),
+                             StudentLine("77;1;20", "Ω", {"-2", "12"})});
+    const QByteArray reason = (QStringLiteral("Err4: ") + PostingStateReason(PostingState::Err4)).toUtf8();
+    RunRows({
+        {"check|Τμήμα Α.agd|@prog|@year",
+         1,
+         {"1\t1 Α Όνομα\tΆλγεβρα \t14\tErr4\n", "2\t77 Ω Όνομα\t\t\tErr5\n", reason.constData()}},
+        {"post|Τμήμα Α.agd|--period|2|--yes|@prog|@year",
+         1,
+         {"Εγγραφές που αποθηκεύτηκαν: 0"},
+         {},
+         untouched},
+    });
+    WriteSheetFile(Sheet(), {StudentLine("1;1;20", "Α", {"14"})});
+    Check({"post|Τμήμα Α.agd|--period|2|--yes|@prog|@year", 1, {}, {"γραμμή τίτλων"}, untouched});
+}
+
+// Files whose text cannot be read are named for what is wrong with them by
+// every command, never as a sheet of another school year or an unwritable folder.
+TEST_F(Cli, FilesThatCannotBeReadAreNamedForWhatTheyAre) {
+    const QString text = QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nFileName=Ξένο.agd\r\n"
+                                        "FileID=46000.5\r\nPosted=\r\nSchoolYear=2025-2026\r\n[Data]\r\n") +
+                         TitlesLine({"Άλγεβρα"}) + QStringLiteral("\r\n") +
+                         StudentLine("1;1;20", QStringLiteral("Ο\u0151ς"), {"14"}) + QStringLiteral("\r\n");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* says;
+    } files[] = {
+        {"utf8.agd", "\xEF\xBB\xBF" + text.toUtf8(), "(U+0151)"},
+        {"mac.agd", text.toUtf8().replace("\r\n", "\r"), "μόνο σε CR"},
+    };
+    for (const auto& f : files) {
+        WriteBytes(dir.Path(QString::fromLatin1(f.name)), f.bytes);
+        const QByteArray path = "@/" + QByteArray(f.name);
+        for (const QByteArray& args :
+             {"check|" + path + "|@prog|@year", "post|" + path + "|--period|2|--yes|@prog|@year",
+              "show|" + path + "|@prog", "receive|" + path + "|@prog"})
+            Check({args.constData(), 1, {}, {f.says}});
+        EXPECT_EQ(ReadBytes(dir.Path(QString::fromLatin1(f.name))), f.bytes) << "nothing stamped";
+    }
+    // A file name with a NUL in it is no name: nothing is written.
+    WriteBytes(dir.Path(QStringLiteral("nul.agd")),
+               Greek(QString(text).replace(QChar(0x151), QLatin1Char('o')))
+                   .replace(Greek(QStringLiteral("=Ξένο")),
+                            Greek(QStringLiteral("=Ξέ")) + '\0' + Greek(QStringLiteral("νο"))));
+    const QStringList inBox = QDir(state.ImportsDir).entryList(QDir::Files | QDir::Hidden);
+    Check({"receive|@/nul.agd|@prog",
+           1,
+           {},
+           {"δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!"},
+           [&](const ProcessRun& run) {
+               EXPECT_EQ(run.err.count(QLatin1Char('\n')), 2) << "the error alone";
+               EXPECT_EQ(QDir(state.ImportsDir).entryList(QDir::Files | QDir::Hidden), inBox);
+           }});
+}
+
+// A file-size limit smaller than GRADE.DB stops the copy before the first
+// store: a write error, not the end of the program, and no run left behind.
+TEST_F(Cli, AFileSizeLimitIsAWriteErrorAndLeavesNoRunBehind) {
+    WriteReviewSheet();
+    const QByteArray before = ReadBytes(GradeTable());
+    const rlim_t limit = rlim_t(before.size() / 2);
+    const ProcessRun run = Run(Words("post|Τμήμα Α.agd|--period|2|--yes|@prog|@year"), [limit] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        struct rlimit l {};
+        getrlimit(RLIMIT_FSIZE, &l);
+        l.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &l);
+    });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("δεν μπορεί να αποθηκευτεί"))) << run.err.toStdString();
+    EXPECT_EQ(ReadBytes(GradeTable()), before);
+    EXPECT_FALSE(QFileInfo::exists(dir.Path(QStringLiteral("Backups/2025-2026")))) << "no empty run folder";
+    EXPECT_TRUE(ReadGradeHeader(Sheet()).Posted.isEmpty());
+}
+
+// A posting process killed at random moments leaves GRADE.DB readable, every
+// record either as it was or as posted, and a journal that names at least
+// every record that changed.
+TEST_F(Cli, KillDuringPostingLeavesEveryRecordOldOrNew) {
+    const QString school = SchoolFolder(dir.Path());
+    constexpr int kStudents = 500, kSubjects = 8;
+    schooldb::WriteGeneratedSchool(school, {kStudents, kSubjects, 5});
+    const QByteArray pristine = ReadBytes(GradeTable());
+    QStringList subjects;
+    for (int k = 1; k <= kSubjects; ++k)
+        subjects.append(QStringLiteral("Μάθημα %1").arg(k));
+    QStringList lines{TitlesLine(subjects)};
+    for (int s = 1; s <= kStudents; ++s) {
+        QStringList cells;
+        for (int k = 0; k < kSubjects; ++k)
+            cells.append(QString::number(1 + (s + k) % 20));
+        lines.append(StudentLine(QStringLiteral("%1;1;20").arg(s), QStringLiteral("Μ"), cells));
+    }
+    WriteSheetFile(QDir(state.ImportsDir).filePath(kFile), lines);
+    const QList<QByteArray> old = RecordBytes(GradeTable());
+
+    schooldb::Session session;
+    session.AddPassword(schooldb::DataTablePassword());
+    const auto oldTable = schooldb::ParadoxTable::FromBytes(pristine, GradeTable(), session.Check());
+    const QStringList post = QStringList{QStringLiteral("post"), kFile, QStringLiteral("--period"),
+                                         QStringLiteral("7"), QStringLiteral("--yes")} +
+                             Common();
+    // A whole run first: how long one takes here, so that the kills fall inside the stores.
+    QElapsedTimer clock;
+    clock.start();
+    {
+        QProcess whole;
+        whole.start(QStringLiteral(EKALDO_CLI_PATH), post);
+        ASSERT_TRUE(whole.waitForFinished(120000));
+        ASSERT_EQ(whole.exitCode(), 0) << whole.readAllStandardError().toStdString();
+    }
+    const qint64 runMsecs = clock.elapsed();
+    QDir(QDir(dir.Path()).filePath(QStringLiteral("Backups"))).removeRecursively();
+
+    QRandomGenerator random(77);
+    int partial = 0, touched = 0;
+    for (int round = 0; round < 3; ++round) {
+        WriteBytes(GradeTable(), pristine);
+        QProcess process;
+        process.start(QStringLiteral(EKALDO_CLI_PATH), post);
+        ASSERT_TRUE(process.waitForStarted());
+        QThread::msleep(static_cast<unsigned long>(runMsecs * (0.3 + 0.6 * random.generateDouble())));
+        process.kill();
+        process.waitForFinished();
+
+        const QList<QByteArray> now = RecordBytes(GradeTable()); // throws when the table is damaged
+        ASSERT_EQ(now.size(), old.size());
+        const auto table = schooldb::ParadoxTable::Open(GradeTable(), session.Check());
+        const int grd7 = table->Layout().FieldIndex(u"GRD7");
+        const int student = table->Layout().FieldIndex(u"STUDENTID");
+        const int subject = table->Layout().FieldIndex(u"SUBJECTID");
+        int changed = 0;
+        for (qint64 r = 0; r < table->RecordCount(); ++r) {
+            if (now[r] == old[r])
+                continue;
+            ++changed;
+            // A changed record differs in GRD7 alone, and holds the posted grade.
+            for (int f = 0; f < table->FieldCount(); ++f) {
+                if (f != grd7) {
+                    ASSERT_EQ(table->Value(r, f), oldTable->Value(r, f)) << "record " << r << " field " << f;
+                }
+            }
+            const qint64 s = table->Value(r, student).IntegerValue();
+            const qint64 k = (table->Value(r, subject).IntegerValue() - 1) % kSubjects;
+            ASSERT_EQ(table->Value(r, grd7), FieldValue::Float(1 + (s + k) % 20)) << "record " << r;
+        }
+        // The journal of the run lists at least every changed record.
+        QDir year(QDir(dir.Path()).filePath(QStringLiteral("Backups/2025-2026")));
+        const QStringList runs = year.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        // A kill before the journal began leaves no journal and no change.
+        std::size_t entries = 0;
+        if (!runs.isEmpty())
+            if (const auto run =
+                    PostingJournal::Read(QDir(year.filePath(runs.back())).filePath("Journal.txt")))
+                entries = run->entries.size();
+        EXPECT_GE(int(entries), changed) << "round " << round;
+        touched += changed > 0;
+        partial += changed > 0 && changed < old.size();
+        year.removeRecursively();
+    }
+    EXPECT_GT(touched, 0) << "no round got as far as a store: the kills prove nothing";
+    RecordProperty("rounds_killed_half_way", partial);
+
+    // An undo killed half way and run again finishes quietly: the table as
+    // before the posting, no false "changed after posting", Posted cleared.
+    WriteBytes(GradeTable(), pristine);
+    const QStringList undo =
+        QStringList{QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")} + Common();
+    qint64 undoMsecs = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        QProcess posting;
+        posting.start(QStringLiteral(EKALDO_CLI_PATH), post);
+        ASSERT_TRUE(posting.waitForFinished(120000));
+        ASSERT_EQ(posting.exitCode(), 0) << posting.readAllStandardError().toStdString();
+        QProcess undoing;
+        clock.restart();
+        undoing.start(QStringLiteral(EKALDO_CLI_PATH), undo);
+        if (pass == 0) {
+            ASSERT_TRUE(undoing.waitForFinished(120000));
+            undoMsecs = clock.elapsed();
+            continue;
+        }
+        ASSERT_TRUE(undoing.waitForStarted());
+        QThread::msleep(static_cast<unsigned long>(undoMsecs * 0.6));
+        if (undoing.state() == QProcess::NotRunning)
+            GTEST_SKIP() << "the undo ended before the kill";
+        undoing.kill();
+        undoing.waitForFinished();
+    }
+    QProcess again;
+    again.start(QStringLiteral(EKALDO_CLI_PATH), undo);
+    ASSERT_TRUE(again.waitForFinished(120000));
+    const QString out = QString::fromUtf8(again.readAllStandardOutput());
+    EXPECT_EQ(again.exitCode(), 0) << again.readAllStandardError().toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("Έμεινε"))) << out.toStdString();
+    EXPECT_EQ(ReadBytes(GradeTable()), pristine);
+    EXPECT_TRUE(ReadGradeHeader(QDir(state.ImportsDir).filePath(kFile)).Posted.isEmpty());
+}

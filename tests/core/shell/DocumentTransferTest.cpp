@@ -79,6 +79,26 @@ TEST_F(FoldersFixture, ListsHeadersAndFindsTheRememberedFileAfterNewOnes) {
     }
 }
 
+// Each folder shows only the stamps that mean something there: the InBox a
+// file's whole history, the OutBox no changes, receipt or posting.
+TEST_F(FoldersFixture, EachFolderShowsOnlyItsOwnStamps) {
+    const QByteArray stamped = Greek(QStringLiteral(
+        "[Header]\r\nFile=MORVEN Grades Data\r\nVersion=1.0\r\nFileName=s.agd\r\nCreated=C\r\n"
+        "Exported=E\r\nModified=M\r\nImported=I\r\nPosted=P\r\nSchoolYear=2004-2005\r\n[Data]\r\n"));
+    WriteBytes(InBox(QStringLiteral("s.agd")), stamped);
+    WriteBytes(OutBox(QStringLiteral("s.agd")), stamped);
+    const QStringList inBox = {"C", "E", "M", "I", "P"}, outBox = {"C", "E", "", "", ""};
+    for (const auto& [page, expected] :
+         {std::pair{DocumentPage::InBox, inBox}, std::pair{DocumentPage::OutBox, outBox}}) {
+        DocumentListModel model(page);
+        const int row = model.Refresh(state, QString());
+        ASSERT_EQ(model.rowCount(), 1);
+        for (int column = 3; column < 8; ++column)
+            EXPECT_EQ(model.CellText(row, column), expected[column - 3])
+                << static_cast<int>(page) << " column " << column;
+    }
+}
+
 TEST_F(FoldersFixture, SendCopiesAndStampsBothCopiesWithOneClockRead) {
     WriteBytes(OutBox(QStringLiteral("a.agd")), GradeFile(QStringLiteral("a.agd")));
     const QString dest = dir.Path(QStringLiteral("out/b.agd"));

@@ -4,7 +4,6 @@
 #include "schooldb/GradeColumns.h"
 
 #include "SchoolDbTestSupport.h" // readable field values in failures
-#include "core/review/ReviewTestSupport.h"
 
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"
@@ -50,7 +49,7 @@ void WriteSchool(const QString& folder, const QList<QVariantList>& grades) {
 }
 
 QVariantList GradeRow(int student, int subject, const QMap<QString, QVariant>& values = {}) {
-    return ekaldo::testing::GradeRow(student, subject, true, values);
+    return SchoolTables::GradeRow(student, subject, true, values);
 }
 
 class GradeColumnsRecords : public ::testing::Test {

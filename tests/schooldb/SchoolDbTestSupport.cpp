@@ -297,18 +297,10 @@ void WriteSmallSchool(const QString& folder) {
     // Stored out of key order on purpose: the index keeps equal students in this order.
     TableBuilder grade = SchoolTables::Grade();
     grade.Key(0);
-    const int gradeFields = static_cast<int>(SchoolTables::GradeFieldNames().size());
-    const auto row = [&](int student, int subject, bool on, QVariant grd1) {
-        QVariantList values{student, subject, on};
-        for (int i = 0; i < gradeFields; ++i)
-            values.append(QVariant());
-        values[3 + 10] = grd1;
-        return values;
-    };
-    grade.Row(row(3, 3, true, 7.5))
-        .Row(row(1, 2, true, 15.0))
-        .Row(row(2, 1, false, QVariant()))
-        .Row(row(1, 1, true, 12.0))
+    grade.Row(SchoolTables::GradeRow(3, 3, true, {{"GRD1", 7.5}}))
+        .Row(SchoolTables::GradeRow(1, 2, true, {{"GRD1", 15.0}}))
+        .Row(SchoolTables::GradeRow(2, 1, false))
+        .Row(SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}}))
         .Write(folder);
     SchoolTables::User()
         .Row({QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), QStringLiteral("Admin"), 0,

@@ -140,7 +140,6 @@ void WriteDemoSchool(const QString& folder) {
     TableBuilder students = SchoolTables::Student();
     TableBuilder guardians = SchoolTables::Guardian();
     TableBuilder grades = SchoolTables::Grade();
-    const int gradeFields = static_cast<int>(SchoolTables::GradeFieldNames().size());
     const int studentCount = 300;
     for (int s = 1; s <= studentCount; ++s) {
         const int studentId = 1000 + s;
@@ -155,14 +154,12 @@ void WriteDemoSchool(const QString& folder) {
         if (s % 25 != 0) // a few students have no guardian record yet
             guardians.Row({studentId, Text(kFatherNames[random.bounded(int(std::size(kFatherNames)))])});
         for (const int subject : subjectsOfClass[section.classIndex]) {
-            QVariantList row{studentId, subject, random.bounded(20) != 0};
-            for (int f = 0; f < gradeFields; ++f)
-                row.append(QVariant());
+            QVariantList row = SchoolTables::GradeRow(studentId, subject, random.bounded(20) != 0);
             // Numbered grades 1 to 3 already entered for most students.
             const int entered = random.bounded(4);
             for (int n = 0; n < entered; ++n) {
                 const double grade = klass.method == 1 ? 8 + random.bounded(13) : random.bounded(21) / 2.0;
-                row[3 + 10 + n] = grade;
+                row[SchoolTables::kFirstNumberedGradeColumn + n] = grade;
             }
             grades.Row(row);
         }
@@ -209,7 +206,6 @@ void WriteGeneratedSchool(const QString& folder, const GeneratedSchoolSize& size
     TableBuilder students = SchoolTables::Student();
     TableBuilder guardians = SchoolTables::Guardian();
     TableBuilder grades = SchoolTables::Grade();
-    const int gradeFields = static_cast<int>(SchoolTables::GradeFieldNames().size());
     for (int s = 1; s <= size.students; ++s) {
         const int course = 1 + (s % size.classes);
         students.Row({s, Text(kLastNames[random.bounded(int(std::size(kLastNames)))]),
@@ -217,10 +213,9 @@ void WriteGeneratedSchool(const QString& folder, const GeneratedSchoolSize& size
                       course});
         guardians.Row({s, Text(kFatherNames[random.bounded(int(std::size(kFatherNames)))])});
         for (int k = 0; k < size.subjectsPerStudent; ++k) {
-            QVariantList row{s, (course - 1) * size.subjectsPerStudent + k + 1, true};
-            for (int f = 0; f < gradeFields; ++f)
-                row.append(QVariant());
-            row[3 + 10] = 1.0 + random.bounded(20);
+            QVariantList row =
+                SchoolTables::GradeRow(s, (course - 1) * size.subjectsPerStudent + k + 1, true);
+            row[SchoolTables::kFirstNumberedGradeColumn] = 1.0 + random.bounded(20);
             grades.Row(row);
         }
     }

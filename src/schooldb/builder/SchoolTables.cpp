@@ -73,6 +73,15 @@ QStringList GradeFieldNames() {
     return names;
 }
 
+QVariantList GradeRow(int student, int subject, bool on, const QMap<QString, QVariant>& grades) {
+    static const QStringList names = GradeFieldNames();
+    QVariantList row{student, subject, on};
+    row.reserve(3 + names.size());
+    for (const QString& name : names)
+        row.append(grades.value(name));
+    return row;
+}
+
 TableBuilder Grade() {
     TableBuilder table = DataTable("GRADE.DB");
     table.Long("STUDENTID").Long("SUBJECTID").Logical("SUBJECTON").Key(2);

@@ -3,7 +3,6 @@
 #include "core/compose/ColumnSettings.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeTemplateFile.h"
-#include "core/review/ReviewTestSupport.h"
 #include "core/shell/AppState.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"
@@ -62,11 +61,12 @@ void WriteSchool(const QString& folder) {
         .Write(folder);
     TableBuilder grade = SchoolTables::Grade();
     grade.Key(0);
-    grade.Row(GradeRow(3, 3, true, {{"GRD1", 7.5}, {"GRD2", 9.0}}))
-        .Row(GradeRow(1, 1, true, {{"GRD1", 12.0}, {"GRD2", 13.5}}))
-        .Row(GradeRow(3, 2, false, {{"GRD1", 4.0}}))
-        .Row(GradeRow(5, 4, true, {{"GRD1", 8.0}}))
-        .Row(GradeRow(5, 4, false, {{"GRD1", 1.0}})) // the second record of the same subject is never reached
+    grade.Row(SchoolTables::GradeRow(3, 3, true, {{"GRD1", 7.5}, {"GRD2", 9.0}}))
+        .Row(SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}, {"GRD2", 13.5}}))
+        .Row(SchoolTables::GradeRow(3, 2, false, {{"GRD1", 4.0}}))
+        .Row(SchoolTables::GradeRow(5, 4, true, {{"GRD1", 8.0}}))
+        .Row(SchoolTables::GradeRow(
+            5, 4, false, {{"GRD1", 1.0}})) // the second record of the same subject is never reached
         .Write(folder);
 }
 

@@ -27,10 +27,12 @@ void WritePostingSchool(const QString& folder) {
                {6, "", "Θετική", 1, true}})
         .Write(folder);
     SchoolTables::Grade()
-        .Rows({GradeRow(1, 1, true, {{"GRD1", 12.0}, {"Oral1", "7"}}), GradeRow(1, 2, true),
-               GradeRow(1, 3, true), GradeRow(1, 6, true), GradeRow(2, 1, true), GradeRow(2, 2, false),
-               GradeRow(3, 4, true, {{"GRD1", 12.0}}), GradeRow(4, 5, true, {{"Oral2", "7"}}),
-               GradeRow(5, 1, true, {{"GRD2", 9.0}}), GradeRow(5, 2, true)})
+        .Rows({SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}, {"Oral1", "7"}}),
+               SchoolTables::GradeRow(1, 2, true), SchoolTables::GradeRow(1, 3, true),
+               SchoolTables::GradeRow(1, 6, true), SchoolTables::GradeRow(2, 1, true),
+               SchoolTables::GradeRow(2, 2, false), SchoolTables::GradeRow(3, 4, true, {{"GRD1", 12.0}}),
+               SchoolTables::GradeRow(4, 5, true, {{"Oral2", "7"}}),
+               SchoolTables::GradeRow(5, 1, true, {{"GRD2", 9.0}}), SchoolTables::GradeRow(5, 2, true)})
         .Write(folder);
     QString secretary(32, QLatin1Char('1'));
     secretary[7] = QLatin1Char('0'); // everything but posting
@@ -40,13 +42,6 @@ void WritePostingSchool(const QString& folder) {
         .Row({QStringLiteral("GRAMM"), QStringLiteral("G1"), QStringLiteral("Γραμματεία"), 3,
               QStringLiteral("2025"), secretary})
         .Write(folder);
-}
-
-QVariantList GradeRow(int student, int subject, bool on, const QMap<QString, QVariant>& values) {
-    QVariantList row{student, subject, on};
-    for (const QString& name : SchoolTables::GradeFieldNames())
-        row.append(values.value(name));
-    return row;
 }
 
 QString TitlesLine(const QStringList& subjects) {

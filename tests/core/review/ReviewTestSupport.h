@@ -27,9 +27,6 @@ namespace ekaldo::testing {
 // Users: TALMIR with every right, GRAMM (password G1) without the posting right.
 void WritePostingSchool(const QString& folder);
 
-// A GRADE.DB row of student and subject, the named grade fields set, the rest null.
-QVariantList GradeRow(int student, int subject, bool on, const QMap<QString, QVariant>& values = {});
-
 // The titles line of a sheet with the seven student columns and the subject titles.
 QString TitlesLine(const QStringList& subjects);
 // A student line: key "id;min;max", the surname in column 1, then the subject cells.

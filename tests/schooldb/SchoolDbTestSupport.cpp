@@ -93,15 +93,21 @@ PxTable ReadWithPxlib(const QString& path, int codePage) {
                 break;
             }
             case pxfLong:
-            case pxfAutoInc: {
+            case pxfAutoInc:
+            case pxfDate:
+            case pxfTime: {
                 // pxlib reads the blank pattern, all zero bytes, as -2147483648.
-                if (QByteArrayView(p, length) == QByteArray(length, '\0')) {
-                    record.append(FieldValue());
-                    break;
-                }
                 long value = 0;
-                record.append(PX_get_data_long(doc.get(), p, length, &value) > 0 ? FieldValue::Integer(value)
-                                                                                 : FieldValue());
+                const int type = fields[i].px_ftype;
+                if (QByteArrayView(p, length) == QByteArray(length, '\0') ||
+                    PX_get_data_long(doc.get(), p, length, &value) <= 0)
+                    record.append(FieldValue());
+                else if (type == pxfDate)
+                    record.append(FieldValue::Date(PxDate(value + 1721425)));
+                else if (type == pxfTime)
+                    record.append(FieldValue::Time(QTime::fromMSecsSinceStartOfDay(int(value))));
+                else
+                    record.append(FieldValue::Integer(value));
                 break;
             }
             case pxfNumber:
@@ -109,28 +115,6 @@ PxTable ReadWithPxlib(const QString& path, int codePage) {
                 double value = 0;
                 record.append(PX_get_data_double(doc.get(), p, length, &value) > 0 ? FieldValue::Float(value)
                                                                                    : FieldValue());
-                break;
-            }
-            case pxfDate: {
-                if (QByteArrayView(p, length) == QByteArray(length, '\0')) {
-                    record.append(FieldValue());
-                    break;
-                }
-                long value = 0;
-                record.append(PX_get_data_long(doc.get(), p, length, &value) > 0
-                                  ? FieldValue::Date(PxDate(value + 1721425))
-                                  : FieldValue());
-                break;
-            }
-            case pxfTime: {
-                if (QByteArrayView(p, length) == QByteArray(length, '\0')) {
-                    record.append(FieldValue());
-                    break;
-                }
-                long value = 0;
-                record.append(PX_get_data_long(doc.get(), p, length, &value) > 0
-                                  ? FieldValue::Time(QTime::fromMSecsSinceStartOfDay(int(value)))
-                                  : FieldValue());
                 break;
             }
             case pxfTimestamp: {

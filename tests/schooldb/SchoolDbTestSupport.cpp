@@ -7,8 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTimeZone>
 
 #include <gtest/gtest.h>
 

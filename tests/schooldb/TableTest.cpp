@@ -6,8 +6,6 @@
 #include "schooldb/TablePasswords.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
-
 using namespace ekaldo::schooldb;
 using namespace ekaldo::testing;
 

@@ -46,12 +46,8 @@ QList<qsizetype> ChangedBytes(const QByteArray& before, const QByteArray& after)
 
 void ExpectRefused(const QString& path, const QByteArray& bytes, const char* why) {
     WriteBytes(path, bytes);
-    try {
-        ParadoxTable::Open(path, {});
-        ADD_FAILURE() << "accepted a damaged table: " << why;
-    } catch (const DatabaseError& e) {
-        EXPECT_TRUE(e.Message().contains(path)) << why << ": " << e.Message().toStdString();
-    }
+    const QString message = MessageOf([&] { ParadoxTable::Open(path, {}); });
+    EXPECT_TRUE(message.contains(path)) << why << ": " << message.toStdString();
 }
 
 // Five records of ID and GRD1 = 1, under password when one is given.
@@ -151,20 +147,15 @@ TEST(ParadoxTable, RefusesValuesThatDoNotFitInsteadOfCuttingThem) {
     EXPECT_THROW(TableBuilder("D.DB").Long("L").Row({qint64(2147483648LL)}).Write(folder.Path()),
                  DatabaseError);
     EXPECT_THROW(TableBuilder("E.DB").Number("N").Row({std::nan("")}).Write(folder.Path()), DatabaseError);
-    try {
+    const QString tooLong = MessageOf([&] {
         TableBuilder("F.DB").Alpha("LASTNAME", 4).Row({QStringLiteral("Παπαδόπουλος")}).Write(folder.Path());
-        ADD_FAILURE();
-    } catch (const DatabaseError& e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("LASTNAME")));
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("F.DB")));
-    }
+    });
+    EXPECT_TRUE(tooLong.contains(QStringLiteral("LASTNAME")) && tooLong.contains(QStringLiteral("F.DB")));
     EXPECT_FALSE(QFile::exists(folder.Path("F.DB"))) << "nothing half-written";
-    try {
-        TableBuilder("G.DB").Alpha("T", 3).Row({QStringLiteral("%2%1%3")});
-        ADD_FAILURE();
-    } catch (const DatabaseError& e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("\"%2%1%3\""))) << "the text is quoted as it is";
-    }
+    EXPECT_TRUE(MessageOf([] {
+                    TableBuilder("G.DB").Alpha("T", 3).Row({QStringLiteral("%2%1%3")});
+                }).contains(QStringLiteral("\"%2%1%3\"")))
+        << "the text is quoted as it is";
 }
 
 TEST(ParadoxTable, RefusesDamagedAndForeignFilesCleanly) {

@@ -39,16 +39,6 @@ protected:
     Database m_db{m_session};
 };
 
-QString MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DatabaseError& e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "no error raised";
-    return QString();
-}
-
 } // namespace
 
 TEST_F(SchoolTable, ConnectsOnDemandAndLetsGoWithTheLastOpenTable) {

@@ -185,7 +185,7 @@ QByteArray InPage(const QString& text, int codePage) {
 Edge Null() {
     return {{}, FieldValue()};
 }
-Edge Text(const QString& text, int codePage) {
+Edge Text(const QString& text, int codePage = 1253) {
     const QByteArray bytes = InPage(text, codePage);
     return {[bytes](pxdoc_t* d, char* p, int len) {
                 PX_put_data_alpha(d, p, len, const_cast<char*>(bytes.constData()));
@@ -201,8 +201,18 @@ Edge Whole(long value, const FieldValue& expected) {
             },
             expected};
 }
+Edge Int(long value) {
+    return Whole(value, FieldValue::Integer(value));
+}
 Edge Real(double value, const FieldValue& expected) {
     return {[value](pxdoc_t* d, char* p, int len) { PX_put_data_double(d, p, len, value); }, expected};
+}
+Edge Num(double value) {
+    return Real(value, FieldValue::Float(value));
+}
+Edge Flag(bool value) {
+    return {[value](pxdoc_t* d, char* p, int len) { PX_put_data_byte(d, p, len, value ? 1 : 0); },
+            FieldValue::Logical(value)};
 }
 Edge Day(QDate date) {
     return Whole(static_cast<long>(date.toJulianDay() - 1721425), FieldValue::Date(date));
@@ -224,8 +234,15 @@ Edge Blob(const QByteArray& bytes, const FieldValue& expected) {
             },
             expected};
 }
-Edge Memo(const QString& text, int codePage) {
-    return Blob(InPage(text, codePage), FieldValue::Text(text));
+Edge Memo(const QString& text) {
+    return Blob(InPage(text, 1253), FieldValue::Text(text));
+}
+// size bytes of a binary BLOB, each different from its neighbours.
+Edge Binary(int size) {
+    QByteArray b(size, '\0');
+    for (int i = 0; i < size; ++i)
+        b[i] = static_cast<char>(i * 7 + 1);
+    return Blob(b, FieldValue::Binary(size));
 }
 
 TypeCase Type(const char* name, int type, int length, int decimals, int firstLevel, QList<Edge> edges) {
@@ -240,54 +257,31 @@ TypeCase Type(const char* name, int type, int length, int decimals, int firstLev
 QList<TypeCase> TypeCases() {
     const QString greek = QStringLiteral("Καλημέρα σας, ΆΈΉΊΌΎΏ ϊϋΐΰ");
     const QString longGreek = QString(QStringLiteral("Ένα μεγάλο σημείωμα για τη μαθήτρια. ")).repeated(20);
-    const auto bytes = [](int size) {
-        QByteArray b(size, '\0');
-        for (int i = 0; i < size; ++i)
-            b[i] = static_cast<char>(i * 7 + 1);
-        return b;
-    };
     const QDate y1(1, 1, 1), y9999(9999, 12, 31);
-    QList<TypeCase> cases{
+    const QTime midnight(0, 0);
+    return {
         Type("Alpha1253", pxfAlpha, 40, 0, 3,
-             {Null(), Text(greek, 1253), Text(QString(40, QChar(0x03A9)), 1253),
-              Text(QStringLiteral("a"), 1253)}),
+             {Null(), Text(greek), Text(QString(40, QChar(0x03A9))), Text(QStringLiteral("a"))}),
         Type("Alpha737", pxfAlpha, 40, 0, 5, 737,
              {Text(greek.left(20), 737), Null(), Text(QStringLiteral("Ωω"), 737)}),
-        Type("Short", pxfShort, 2, 0, 3,
-             {Null(), Whole(-32767, FieldValue::Integer(-32767)), Whole(32767, FieldValue::Integer(32767)),
-              Whole(0, FieldValue::Integer(0)), Whole(-1, FieldValue::Integer(-1))}),
+        Type("Short", pxfShort, 2, 0, 3, {Null(), Int(-32767), Int(32767), Int(0), Int(-1)}),
         Type("Number", pxfNumber, 8, 0, 3,
-             {Null(), Real(-1.5, FieldValue::Float(-1.5)), Real(0.1, FieldValue::Float(0.1)),
-              Real(1.7976931348623157e308, FieldValue::Float(1.7976931348623157e308)),
-              Real(-4.9e-324, FieldValue::Float(-4.9e-324)), Real(0.0, FieldValue::Float(0.0))}),
-        Type("Money", pxfCurrency, 8, 0, 3,
-             {Real(-1234.56, FieldValue::Float(-1234.56)), Null(), Real(0.01, FieldValue::Float(0.01)),
-              Real(9.99e14, FieldValue::Float(9.99e14))}),
+             {Null(), Num(-1.5), Num(0.1), Num(1.7976931348623157e308), Num(-4.9e-324), Num(0.0)}),
+        Type("Money", pxfCurrency, 8, 0, 3, {Num(-1234.56), Null(), Num(0.01), Num(9.99e14)}),
         Type("Date", pxfDate, 4, 0, 3,
              {Null(), Day(y1), Day(QDate(1752, 9, 14)), Day(QDate(1899, 12, 30)), Day(QDate(1900, 2, 28)),
               Day(QDate(2000, 2, 29)), Day(QDate(2038, 1, 20)), Day(y9999)}),
         Type("Memo", pxfMemoBLOb, 20, 0, 5,
-             {Null(), Memo(QStringLiteral("Γειά"), 1253), Memo(longGreek, 1253), Memo(greek, 1253)}),
-        Type("FormattedMemo", pxfFmtMemoBLOb, 15, 0, 5, {Memo(longGreek.left(100), 1253), Null()}),
-        Type(
-            "Binary", pxfBLOb, 10, 0, 5,
-            {Blob(bytes(300), FieldValue::Binary(300)), Null(), Blob(bytes(3000), FieldValue::Binary(3000))}),
-        Type("Ole", pxfOLE, 12, 0, 5,
-             {Blob(bytes(2), FieldValue::Binary(2)), Blob(bytes(50), FieldValue::Binary(50))}),
-        Type("Graphic", pxfGraphic, 10, 0, 5, {Blob(bytes(700), FieldValue::Binary(700))}),
-        Type("Long", pxfLong, 4, 0, 10,
-             {Null(), Whole(-2147483647, FieldValue::Integer(-2147483647)),
-              Whole(2147483647, FieldValue::Integer(2147483647)), Whole(0, FieldValue::Integer(0))}),
-        Type("AutoIncrement", pxfAutoInc, 4, 0, 10,
-             {Whole(1, FieldValue::Integer(1)), Whole(2147483647, FieldValue::Integer(2147483647))}),
-        Type("Logical", pxfLogical, 1, 0, 10,
-             {Null(),
-              {[](pxdoc_t* d, char* p, int len) { PX_put_data_byte(d, p, len, 1); },
-               FieldValue::Logical(true)},
-              {[](pxdoc_t* d, char* p, int len) { PX_put_data_byte(d, p, len, 0); },
-               FieldValue::Logical(false)}}),
+             {Null(), Memo(QStringLiteral("Γειά")), Memo(longGreek), Memo(greek)}),
+        Type("FormattedMemo", pxfFmtMemoBLOb, 15, 0, 5, {Memo(longGreek.left(100)), Null()}),
+        Type("Binary", pxfBLOb, 10, 0, 5, {Binary(300), Null(), Binary(3000)}),
+        Type("Ole", pxfOLE, 12, 0, 5, {Binary(2), Binary(50)}),
+        Type("Graphic", pxfGraphic, 10, 0, 5, {Binary(700)}),
+        Type("Long", pxfLong, 4, 0, 10, {Null(), Int(-2147483647), Int(2147483647), Int(0)}),
+        Type("AutoIncrement", pxfAutoInc, 4, 0, 10, {Int(1), Int(2147483647)}),
+        Type("Logical", pxfLogical, 1, 0, 10, {Null(), Flag(true), Flag(false)}),
         Type("Time", pxfTime, 4, 0, 10,
-             {Null(), Whole(0, FieldValue::Time(QTime(0, 0))),
+             {Null(), Whole(0, FieldValue::Time(midnight)),
               Whole(86399999, FieldValue::Time(QTime(23, 59, 59, 999))),
               Whole(45296000, FieldValue::Time(QTime(12, 34, 56)))}),
         Type("Timestamp", pxfTimestamp, 8, 0, 10,
@@ -304,7 +298,6 @@ QList<TypeCase> TypeCases() {
                },
                FieldValue::Bytes(QByteArray("\x01\xFF\x80\x7F\x00", 5))}}),
     };
-    return cases;
 }
 
 struct LevelAndType {

@@ -70,7 +70,6 @@ protected:
             .replace(QStringLiteral("@upw"), schooldb::UserTablePassword())
             .replace(QLatin1Char('@'), dir.Path());
     }
-    QStringList Common() const { return Words("@prog|@year"); }
     ProcessRun Run(const QStringList& args, const std::function<void()>& inChild = {}) const {
         return RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, QStringLiteral("el_GR.UTF-8"), 120000,
                           inChild);
@@ -478,9 +477,7 @@ TEST_F(Cli, KillDuringPostingLeavesEveryRecordOldOrNew) {
     schooldb::Session session;
     session.AddPassword(schooldb::DataTablePassword());
     const auto oldTable = schooldb::ParadoxTable::FromBytes(pristine, GradeTable(), session.Check());
-    const QStringList post = QStringList{QStringLiteral("post"), kFile, QStringLiteral("--period"),
-                                         QStringLiteral("7"), QStringLiteral("--yes")} +
-                             Common();
+    const QStringList post = Words("post|Τμήμα Α.agd|--period|7|--yes|@prog|@year");
     // A whole run first: how long one takes here, so that the kills fall inside the stores.
     QElapsedTimer clock;
     clock.start();
@@ -540,8 +537,7 @@ TEST_F(Cli, KillDuringPostingLeavesEveryRecordOldOrNew) {
     // An undo killed half way and run again finishes quietly: the table as
     // before the posting, no false "changed after posting", Posted cleared.
     WriteBytes(GradeTable(), pristine);
-    const QStringList undo =
-        QStringList{QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")} + Common();
+    const QStringList undo = Words("undo-post|Τμήμα Α.agd|--yes|@prog|@year");
     qint64 undoMsecs = 0;
     for (int pass = 0; pass < 2; ++pass) {
         ASSERT_EQ(Run(post).exitCode, 0);

@@ -9,101 +9,82 @@
 using namespace ekaldo;
 using namespace ekaldo::testing;
 
-TEST(ProfileFileRead, NamesMatchWithoutCaseAndValuesAreTrimmed) {
+// Names match without case, values are trimmed and run to the line's end (the
+// first "=" splits), cut at 1023 characters; the first section and the first
+// key win; what is missing gives the default, an empty value does not.
+TEST(ProfileFileRead, ValuesAsTheOfficeFilesHoldThem) {
+    const QByteArray header =
+        Greek(QStringLiteral("[header]\r\n  fileNAME =  Τάξη Α1.agd  \r\nX=a=b\r\n[Other]\r\nX=2\r\n"));
+    const QByteArray twice = "[S]\r\nK=1\r\nK=2\r\n[S]\r\nK=3\r\nM=4\r\n";
+    const QByteArray lfOnly = "[S]\nK=" + QByteArray(1023, 'a') + "b\nL=x\n";
+    const struct {
+        QByteArray file; // null: no file at all
+        const char *section, *key;
+        QString expected;
+    } cases[] = {
+        {header, "HEADER", "FileName", QStringLiteral("Τάξη Α1.agd")},
+        {header, "Header", "x", QStringLiteral("a=b")},
+        {header, "Other", "X", QStringLiteral("2")},
+        {QByteArray(), "S", "K", QStringLiteral("d")},
+        {"[S]\r\nK=1\r\n", "T", "K", QStringLiteral("d")},
+        {"[S]\r\nK=1\r\n", "S", "L", QStringLiteral("d")},
+        {"[S]\r\nK=\r\n", "S", "K", QString()},
+        {lfOnly, "S", "K", QString(1023, QLatin1Char('a'))},
+        {lfOnly, "S", "L", QStringLiteral("x")},
+        {twice, "S", "K", QStringLiteral("1")},
+        {twice, "S", "M", QStringLiteral("d")},
+    };
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("a.ini"));
-    WriteBytes(path, Greek(QStringLiteral(
-                         "[header]\r\n  fileNAME =  Τάξη Α1.agd  \r\nX=a=b\r\n[Other]\r\nX=2\r\n")));
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("HEADER"), QStringLiteral("FileName")),
-              QStringLiteral("Τάξη Α1.agd"));
-    // The value is everything after the first "=".
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("Header"), QStringLiteral("x")),
-              QStringLiteral("a=b"));
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("Other"), QStringLiteral("X")),
-              QStringLiteral("2"));
+    for (const auto& c : cases) {
+        QFile::remove(path);
+        if (!c.file.isNull())
+            WriteBytes(path, c.file);
+        EXPECT_EQ(ProfileFile::ReadString(path, QString::fromLatin1(c.section), QString::fromLatin1(c.key),
+                                          QStringLiteral("d")),
+                  c.expected)
+            << c.file.toStdString() << " [" << c.section << "] " << c.key;
+    }
 }
 
-TEST(ProfileFileRead, MissingFileSectionOrKeyGivesTheDefault) {
-    TempFolder dir;
-    const QString path = dir.Path(QStringLiteral("a.ini"));
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")),
-              QStringLiteral("d"));
-    WriteBytes(path, "[S]\r\nK=1\r\n");
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("T"), QStringLiteral("K"), QStringLiteral("d")),
-              QStringLiteral("d"));
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("L"), QStringLiteral("d")),
-              QStringLiteral("d"));
-    // A key present with an empty value is not missing.
-    WriteBytes(path, "[S]\r\nK=\r\n");
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")),
-              QString());
-}
-
-TEST(ProfileFileRead, ValuesAreCutAt1023CharactersAndLfOnlyFilesRead) {
-    TempFolder dir;
-    const QString path = dir.Path(QStringLiteral("a.ini"));
-    WriteBytes(path, "[S]\nK=" + QByteArray(1023, 'a') + "b\nL=x\n");
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("K")),
-              QString(1023, QLatin1Char('a')));
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("L")), QStringLiteral("x"));
-}
-
-TEST(ProfileFileRead, FirstSectionAndFirstKeyWin) {
-    TempFolder dir;
-    const QString path = dir.Path(QStringLiteral("a.ini"));
-    WriteBytes(path, "[S]\r\nK=1\r\nK=2\r\n[S]\r\nK=3\r\nM=4\r\n");
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("K")), QStringLiteral("1"));
-    EXPECT_EQ(ProfileFile::ReadString(path, QStringLiteral("S"), QStringLiteral("M")), QString());
-}
-
-TEST(ProfileFileWrite, ReplacesTheKeyLineInPlaceAndKeepsEveryOtherByte) {
-    TempFolder dir;
-    const QString path = dir.Path(QStringLiteral("g.agd"));
+// A write replaces the key's line in place and keeps every other byte; a
+// missing key follows the last line of its section, a missing section is
+// appended, a missing file created; line breaks in a value become blanks.
+TEST(ProfileFileWrite, ChangesOnlyTheKeysLine) {
     const QByteArray data =
         Greek(QStringLiteral("α/α\tΕΠΩΝΥΜΟ\tΆλγεβρα\r\n1;1;20\tΑλεξίου\t=17,5\r\n[x]\tκ=1\r\n"));
-    const QByteArray before =
-        "[Header]\r\nFile=MORVEN Grades Data\r\nposted =  \r\nSchoolYear=2004-2005\r\n[Data]\r\n";
-    WriteBytes(path, before + data);
-    ProfileFile::WriteString(path, QStringLiteral("Header"), QStringLiteral("Posted"),
-                             QStringLiteral("1/2/2005 10:00:00 AM"));
-    EXPECT_EQ(ReadBytes(path), "[Header]\r\nFile=MORVEN Grades Data\r\nPosted=1/2/2005 10:00:00 AM\r\n"
-                               "SchoolYear=2004-2005\r\n[Data]\r\n" +
-                                   data);
-}
-
-TEST(ProfileFileWrite, MissingKeyFollowsTheLastLineOfItsSection) {
+    const struct {
+        QByteArray before; // null: no file at all
+        const char *section, *key;
+        QString value;
+        QByteArray after;
+    } cases[] = {
+        {"[Header]\r\nFile=MORVEN Grades Data\r\nposted =  \r\nSchoolYear=2004-2005\r\n[Data]\r\n" + data,
+         "Header", "Posted", QStringLiteral("1/2/2005 10:00:00 AM"),
+         "[Header]\r\nFile=MORVEN Grades Data\r\nPosted=1/2/2005 10:00:00 AM\r\nSchoolYear=2004-2005\r\n"
+         "[Data]\r\n" +
+             data},
+        {"; note\r\n[A]\r\nX=1\r\n\r\n[B]\r\nY=2\r\n", "a", "Z", QStringLiteral("3"),
+         "; note\r\n[A]\r\nX=1\r\nZ=3\r\n\r\n[B]\r\nY=2\r\n"},
+        {"[A]\r\nX=1", "A", "Z", QStringLiteral("3"), "[A]\r\nX=1\r\nZ=3\r\n"},
+        {QByteArray(), "Directory", "DBPath", QStringLiteral("/σχολείο/"),
+         "[Directory]\r\nDBPath=" + Greek(QStringLiteral("/σχολείο/")) + "\r\n"},
+        {"[A]\r\nX=1", "B", "Y", QStringLiteral("2"), "[A]\r\nX=1\r\n[B]\r\nY=2\r\n"},
+        {"[Header]\r\nFileName=a\r\n[Data]\r\nx\r\n", "Header", "FileName", QStringLiteral("b\r\n[Data]\nc"),
+         "[Header]\r\nFileName=b  [Data] c\r\n[Data]\r\nx\r\n"},
+    };
     TempFolder dir;
-    const QString path = dir.Path(QStringLiteral("a.ini"));
-    WriteBytes(path, "; note\r\n[A]\r\nX=1\r\n\r\n[B]\r\nY=2\r\n");
-    ProfileFile::WriteString(path, QStringLiteral("a"), QStringLiteral("Z"), QStringLiteral("3"));
-    EXPECT_EQ(ReadBytes(path), "; note\r\n[A]\r\nX=1\r\nZ=3\r\n\r\n[B]\r\nY=2\r\n");
-    // The last section, its last line without a line end.
-    WriteBytes(path, "[A]\r\nX=1");
-    ProfileFile::WriteString(path, QStringLiteral("A"), QStringLiteral("Z"), QStringLiteral("3"));
-    EXPECT_EQ(ReadBytes(path), "[A]\r\nX=1\r\nZ=3\r\n");
+    const QString path = dir.Path(QStringLiteral("g.agd"));
+    for (const auto& c : cases) {
+        QFile::remove(path);
+        if (!c.before.isNull())
+            WriteBytes(path, c.before);
+        ProfileFile::WriteString(path, QString::fromLatin1(c.section), QString::fromLatin1(c.key), c.value);
+        EXPECT_EQ(ReadBytes(path), c.after) << c.before.toStdString();
+    }
 }
 
-TEST(ProfileFileWrite, MissingSectionIsAppendedAndMissingFileCreated) {
-    TempFolder dir;
-    const QString path = dir.Path(QStringLiteral("a.ini"));
-    ProfileFile::WriteString(path, QStringLiteral("Directory"), QStringLiteral("DBPath"),
-                             QStringLiteral("/σχολείο/"));
-    EXPECT_EQ(ReadBytes(path), "[Directory]\r\nDBPath=" + Greek(QStringLiteral("/σχολείο/")) + "\r\n");
-    WriteBytes(path, "[A]\r\nX=1");
-    ProfileFile::WriteString(path, QStringLiteral("B"), QStringLiteral("Y"), QStringLiteral("2"));
-    EXPECT_EQ(ReadBytes(path), "[A]\r\nX=1\r\n[B]\r\nY=2\r\n");
-}
-
-TEST(ProfileFileWrite, LineBreaksInAValueBecomeBlanks) {
-    TempFolder dir;
-    const QString path = dir.Path(QStringLiteral("a.ini"));
-    WriteBytes(path, "[Header]\r\nFileName=a\r\n[Data]\r\nx\r\n");
-    ProfileFile::WriteString(path, QStringLiteral("Header"), QStringLiteral("FileName"),
-                             QStringLiteral("b\r\n[Data]\nc"));
-    EXPECT_EQ(ReadBytes(path), "[Header]\r\nFileName=b  [Data] c\r\n[Data]\r\nx\r\n");
-}
-
-TEST(ProfileFileWrite, UnencodableValueIsRefusedAndTheFileUntouched) {
+TEST(ProfileFileWrite, RefusalsLeaveTheFileUntouched) {
     TempFolder dir;
     const QString path = dir.Path(QStringLiteral("a.ini"));
     WriteBytes(path, "[A]\r\nX=1\r\n");
@@ -111,6 +92,10 @@ TEST(ProfileFileWrite, UnencodableValueIsRefusedAndTheFileUntouched) {
         ProfileFile::WriteString(path, QStringLiteral("A"), QStringLiteral("X"), QStringLiteral("Ж")),
         EncodingError);
     EXPECT_EQ(ReadBytes(path), "[A]\r\nX=1\r\n");
+    EXPECT_THROW(ProfileFile::WriteString(dir.Path(QStringLiteral("missing/a.ini")), QStringLiteral("A"),
+                                          QStringLiteral("X"), QStringLiteral("1")),
+                 FileError)
+        << "a folder that cannot hold the file";
 }
 
 TEST(ProfileFileWrite, AFailedWriteLeavesTheOriginalWholeAndNamesTheFile) {
@@ -136,12 +121,4 @@ TEST(ProfileFileWrite, AFailedWriteLeavesTheOriginalWholeAndNamesTheFile) {
         EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{QStringLiteral("big.agd")})
             << "no temporary file left";
     }
-}
-
-TEST(ProfileFileWrite, AFolderThatCannotHoldTheFileIsReported) {
-    TempFolder dir;
-    const QString path = dir.Path(QStringLiteral("missing/a.ini"));
-    EXPECT_THROW(
-        ProfileFile::WriteString(path, QStringLiteral("A"), QStringLiteral("X"), QStringLiteral("1")),
-        FileError);
 }

@@ -25,37 +25,32 @@ struct Journey : ::testing::Test {
         QDir().mkpath(dir.Path(QStringLiteral("usb")));
         schooldb::WriteDemoSchool(data + QStringLiteral("/MV202526.SYR"));
     }
-    // Under a Greek locale, as the office runs the tool.
-    int Run(const QStringList& args) {
-        const ProcessRun run =
-            RunProgram(QStringLiteral(EKALDO_CLI_PATH),
-                       args + QStringList{QStringLiteral("--program-folder"), prog,
-                                          QStringLiteral("--settings"), dir.Path(QStringLiteral("Z.INI"))},
-                       QStringLiteral("el_GR.UTF-8"));
+    // Words split at '|', "@year" for the demo school's year and "@" for the
+    // test's folder; run under a Greek locale, as the office runs the tool.
+    int Run(const QString& line) {
+        QStringList args;
+        for (const QString& word : line.split(QLatin1Char('|')))
+            args << (word == QStringLiteral("@year")
+                         ? QStringList{QStringLiteral("--db-path"), data, QStringLiteral("--year"),
+                                       QStringLiteral("2025-2026")}
+                         : QStringList{QString(word).replace(QLatin1Char('@'), dir.Path())});
+        const ProcessRun run = RunProgram(QStringLiteral(EKALDO_CLI_PATH),
+                                          args + QStringList{QStringLiteral("--program-folder"), prog,
+                                                             QStringLiteral("--settings"), dir.Path("Z.INI")},
+                                          QStringLiteral("el_GR.UTF-8"));
         out = run.out;
         err = run.err;
         return run.exitCode;
-    }
-    QStringList Year() {
-        return {QStringLiteral("--db-path"), data, QStringLiteral("--year"), QStringLiteral("2025-2026")};
     }
 };
 
 } // namespace
 
 TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
-    const QStringList selection = {
-        QStringLiteral("--class"),   QStringLiteral("Α Γυμν."),   QStringLiteral("--class"),
-        QStringLiteral("Β Γυμν."),   QStringLiteral("--subject"), QStringLiteral("Μαθηματικά"),
-        QStringLiteral("--subject"), QStringLiteral("Έκθεση"),    QStringLiteral("--subject"),
-        QStringLiteral("Αρχαία"),    QStringLiteral("--period"),  QStringLiteral("4")};
-    ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() +
-                  QStringList{QStringLiteral("--save"), QStringLiteral("Γυμνάσιο")}),
-              0)
-        << err.toStdString();
-    ASSERT_EQ(Run({QStringLiteral("send"), QStringLiteral("Γυμνάσιο.agd"), dir.Path(QStringLiteral("usb"))}),
-              0)
-        << err.toStdString();
+    const QString compose = QStringLiteral("compose|--class|Α Γυμν.|--class|Β Γυμν.|--subject|Μαθηματικά|"
+                                           "--subject|Έκθεση|--subject|Αρχαία|--period|4|@year|");
+    ASSERT_EQ(Run(compose + QStringLiteral("--save|Γυμνάσιο")), 0) << err.toStdString();
+    ASSERT_EQ(Run(QStringLiteral("send|Γυμνάσιο.agd|@/usb")), 0) << err.toStdString();
 
     // The teacher fills in the fourth grade of the first three students: a
     // grade with a decimal comma, a marker, one out of range and one that is
@@ -84,38 +79,30 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     ASSERT_EQ(filled, 4);
     WriteBytes(sent, lines.join('\n'));
 
-    ASSERT_EQ(Run({QStringLiteral("receive"), sent}), 0) << err.toStdString();
-    const QString received = prog + QStringLiteral("/Imports/Γυμνάσιο.agd");
+    ASSERT_EQ(Run(QStringLiteral("receive|") + sent), 0) << err.toStdString();
 
     // The two errors are not in the database: the run posts the rest and says it is not a success.
-    ASSERT_EQ(Run(QStringList{QStringLiteral("post"), QStringLiteral("Γυμνάσιο.agd"),
-                              QStringLiteral("--period"), QStringLiteral("4"), QStringLiteral("--yes")} +
-                  Year()),
-              1)
+    ASSERT_EQ(Run(QStringLiteral("post|Γυμνάσιο.agd|--period|4|--yes|@year")), 1)
         << err.toStdString() << out.toStdString();
-    EXPECT_FALSE(ReadGradeHeader(received).Posted.isEmpty());
+    EXPECT_FALSE(ReadGradeHeader(prog + QStringLiteral("/Imports/Γυμνάσιο.agd")).Posted.isEmpty());
 
     // A new composition shows the posted grade; the refused ones are not there.
-    ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() +
-                  QStringList{QStringLiteral("--print-sheet")}),
-              0);
-    const QStringList sheet = out.split(QLatin1Char('\n'));
     // Rows are found by the student's identifier, the first part of the row key.
-    auto gradeOf = [](const QStringList& rows, const QString& id, int column) {
-        for (const QString& line : rows) {
+    const auto gradeOf = [&](const QString& id) {
+        for (const QString& line : out.split(QLatin1Char('\n'))) {
             const QStringList cells = line.split(QLatin1Char('\t'));
             if (cells.value(0).section(QLatin1Char(';'), 0, 0) == id)
-                return cells.value(column);
+                return cells.value(maths);
         }
         return QStringLiteral("<none>");
     };
-    EXPECT_EQ(gradeOf(sheet, ids[0], maths), QStringLiteral("15,5"));
-    EXPECT_EQ(gradeOf(sheet, ids[2], maths), QString()) << "out of range, never stored";
+    ASSERT_EQ(Run(compose + QStringLiteral("--print-sheet")), 0);
+    EXPECT_EQ(gradeOf(ids[0]), QStringLiteral("15,5"));
+    EXPECT_EQ(gradeOf(ids[2]), QString()) << "out of range, never stored";
 
     // Printed to PDF: the title and a student's name are in it.
     const QString pdf = dir.Path(QStringLiteral("Γυμνάσιο.pdf"));
-    ASSERT_EQ(Run({QStringLiteral("print"), QStringLiteral("Γυμνάσιο.agd"), QStringLiteral("--pdf"), pdf}), 0)
-        << err.toStdString();
+    ASSERT_EQ(Run(QStringLiteral("print|Γυμνάσιο.agd|--pdf|") + pdf), 0) << err.toStdString();
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (!pdftotext.isEmpty()) {
         QProcess text;
@@ -127,13 +114,7 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     }
 
     // Undone: the grade is gone again.
-    ASSERT_EQ(Run(QStringList{QStringLiteral("undo-post"), QStringLiteral("Γυμνάσιο.agd"),
-                              QStringLiteral("--yes")} +
-                  Year()),
-              0)
-        << err.toStdString();
-    ASSERT_EQ(Run(QStringList{QStringLiteral("compose")} + selection + Year() +
-                  QStringList{QStringLiteral("--print-sheet")}),
-              0);
-    EXPECT_EQ(gradeOf(out.split(QLatin1Char('\n')), ids[0], maths), QString());
+    ASSERT_EQ(Run(QStringLiteral("undo-post|Γυμνάσιο.agd|--yes|@year")), 0) << err.toStdString();
+    ASSERT_EQ(Run(compose + QStringLiteral("--print-sheet")), 0);
+    EXPECT_EQ(gradeOf(ids[0]), QString());
 }

@@ -113,6 +113,13 @@ protected:
         EXPECT_EQ(GradeFile(), before) << "a refused store wrote to the file";
     }
 
+    // A store that goes through, and the value it leaves in field on disk.
+    void ExpectStored(GradingScheme scheme, int student, int subject, int column, const QString& value,
+                      const QString& field, const FieldValue& expected) {
+        EXPECT_TRUE(Post(scheme, student, subject, column, value)) << column << " " << value.toStdString();
+        EXPECT_EQ(OnDisk(student, subject, field), expected) << column << " " << value.toStdString();
+    }
+
     FieldValue Stored(int student, int subject, const QString& field) {
         GoTo(student, subject);
         return m_grades.FieldByName(field).Value();
@@ -304,61 +311,47 @@ TEST_F(GradeColumnsRecords, AGradeFieldTheTableLacksIsAnError) {
 
 TEST_F(GradeColumnsRecords, PublicSchoolOtherMethodsStoreTextAndMarkers) {
     Open(kPublic, {GradeRow(1, 1, {{"Oral1", "12"}, {"R100Writen", 40.0}})});
-    EXPECT_TRUE(Post(kPublic, 1, 1, 2, QStringLiteral("15")));
-    EXPECT_EQ(OnDisk(1, 1, "Oral2"), Text("15"));
-    EXPECT_TRUE(Post(kPublic, 1, 1, 7, QStringLiteral("**")));
-    EXPECT_EQ(OnDisk(1, 1, "WritenExt1"), Text("**")) << "markers are stored as text";
-    EXPECT_TRUE(Post(kPublic, 1, 1, 1, QString()));
-    EXPECT_EQ(OnDisk(1, 1, "Oral1"), Text("12")) << "an empty value is never written";
+    ExpectStored(kPublic, 1, 1, 2, "15", "Oral2", Text("15"));
+    ExpectStored(kPublic, 1, 1, 7, "**", "WritenExt1", Text("**")); // markers are stored as text
+    ExpectStored(kPublic, 1, 1, 1, QString(), "Oral1", Text("12")); // an empty value is never written
 
     const QByteArray before = GradeFile();
-    EXPECT_TRUE(Post(kPublic, 1, 1, 5, QStringLiteral("90")));
+    ExpectStored(kPublic, 1, 1, 5, "90", "R100Writen", Number(40));
     EXPECT_EQ(GradeFile(), before) << "column 5 writes nothing for this method";
-    EXPECT_EQ(OnDisk(1, 1, "R100Writen"), Number(40));
 }
 
 TEST_F(GradeColumnsRecords, PublicSchoolNumericMethodWritesNumbersOnly) {
     UseLocale(GreekLocale());
     Open(kPublic, {GradeRow(4, 5, {{"Oral3", "11"}, {"RWriten", 12.0}, {"RReexam", 8.0}})});
-    EXPECT_TRUE(Post(kPublic, 4, 5, 5, QStringLiteral("85")));
-    EXPECT_EQ(OnDisk(4, 5, "R100Writen"), Number(85));
+    ExpectStored(kPublic, 4, 5, 5, "85", "R100Writen", Number(85));
     EXPECT_EQ(OnDisk(4, 5, "RWriten"), Number(17)) << "the written grade follows, scaled to 20";
-    EXPECT_TRUE(Post(kPublic, 4, 5, 5, QStringLiteral("87,5")));
-    EXPECT_EQ(OnDisk(4, 5, "RWriten"), Number(17.5));
+    ExpectStored(kPublic, 4, 5, 5, "87,5", "RWriten", Number(17.5));
 
     // Markers leave the numeric fields alone, the derived written grade included.
-    EXPECT_TRUE(Post(kPublic, 4, 5, 4, QStringLiteral("16")));
-    EXPECT_TRUE(Post(kPublic, 4, 5, 5, kAlpha + kAlpha));
-    EXPECT_EQ(OnDisk(4, 5, "R100Writen"), Number(87.5));
+    ExpectStored(kPublic, 4, 5, 4, "16", "RWriten", Number(16));
+    ExpectStored(kPublic, 4, 5, 5, kAlpha + kAlpha, "R100Writen", Number(87.5));
     EXPECT_EQ(OnDisk(4, 5, "RWriten"), Number(16));
-    EXPECT_TRUE(Post(kPublic, 4, 5, 6, QStringLiteral("-")));
-    EXPECT_EQ(OnDisk(4, 5, "RReexam"), Number(8));
+    ExpectStored(kPublic, 4, 5, 6, "-", "RReexam", Number(8));
 
-    EXPECT_TRUE(Post(kPublic, 4, 5, 7, QStringLiteral("13,25")));
-    EXPECT_EQ(OnDisk(4, 5, "RReWriten"), Number(13.3)) << "rounded half up to tenths";
-    EXPECT_TRUE(Post(kPublic, 4, 5, 4, QStringLiteral("13,24")));
-    EXPECT_EQ(OnDisk(4, 5, "RWriten"), Number(13.2));
-    EXPECT_TRUE(Post(kPublic, 4, 5, 2, kAlpha));
-    EXPECT_EQ(OnDisk(4, 5, "Oral2"), Text(kAlpha + kAlpha)) << "oral periods keep markers, widened";
-    EXPECT_TRUE(Post(kPublic, 4, 5, 3, QStringLiteral("19")));
-    EXPECT_EQ(OnDisk(4, 5, "Oral3"), Text("11")) << "no third period for this method";
+    ExpectStored(kPublic, 4, 5, 7, "13,25", "RReWriten", Number(13.3)); // rounded half up to tenths
+    ExpectStored(kPublic, 4, 5, 4, "13,24", "RWriten", Number(13.2));
+    ExpectStored(kPublic, 4, 5, 2, kAlpha, "Oral2",
+                 Text(kAlpha + kAlpha));                       // oral periods keep markers, widened
+    ExpectStored(kPublic, 4, 5, 3, "19", "Oral3", Text("11")); // no third period for this method
 }
 
 TEST_F(GradeColumnsRecords, PublicSchoolWidensOneCharacterGradesOnEveryStore) {
     Open(kPublic,
          {GradeRow(1, 1, {{"Oral2", "7"}, {"Oral3", "*"}, {"OralExt1", "20"}, {"WritenExt1", "01ab"}}),
           GradeRow(2, 3)});
-    EXPECT_TRUE(Post(kPublic, 1, 1, 1, QStringLiteral("18")));
-    EXPECT_EQ(OnDisk(1, 1, "Oral1"), Text("18"));
+    ExpectStored(kPublic, 1, 1, 1, "18", "Oral1", Text("18"));
     EXPECT_EQ(OnDisk(1, 1, "Oral2"), Text("07")) << "posting another period normalises this one";
     EXPECT_EQ(OnDisk(1, 1, "Oral3"), Text("**"));
     EXPECT_EQ(OnDisk(1, 1, "OralExt1"), Text("20"));
     EXPECT_EQ(OnDisk(1, 1, "WritenExt1"), Text("01ab")) << "only the first two characters are judged";
 
-    EXPECT_TRUE(Post(kPublic, 2, 3, 4, QStringLiteral("-")));
-    EXPECT_EQ(OnDisk(2, 3, "Writen1"), Text("--"));
-    EXPECT_TRUE(Post(kPublic, 2, 3, 6, QStringLiteral("9")));
-    EXPECT_EQ(OnDisk(2, 3, "OralExt1"), Text("09"));
+    ExpectStored(kPublic, 2, 3, 4, "-", "Writen1", Text("--"));
+    ExpectStored(kPublic, 2, 3, 6, "9", "OralExt1", Text("09"));
 }
 
 TEST_F(GradeColumnsRecords, PublicSchoolBadTextGradeRefusesEveryStoreOfItsRecord) {
@@ -417,14 +410,11 @@ TEST_F(GradeColumnsRecords, TutoringRefusesAnyStoreWhileAGradeIsOutOfRange) {
         ExpectRefused(kTutoring, 2, 3, column, QStringLiteral("5"));
     ExpectRefused(kTutoring, 3, 3, 1, QStringLiteral("5"));
     EXPECT_EQ(OnDisk(2, 3, "GRD2"), FieldValue());
-    EXPECT_TRUE(Post(kTutoring, 2, 3, 1, QStringLiteral("5")))
-        << "posting over the bad grade mends the record";
-    EXPECT_TRUE(Post(kTutoring, 2, 3, 2, QStringLiteral("5")));
+    ExpectStored(kTutoring, 2, 3, 1, "5", "GRD1", Number(5)); // posting over the bad grade mends the record
+    ExpectStored(kTutoring, 2, 3, 2, "5", "GRD2", Number(5));
 
-    EXPECT_TRUE(Post(kTutoring, 4, 3, 2, QStringLiteral("0"))) << "the lowest grade is inside";
-    EXPECT_TRUE(Post(kTutoring, 4, 3, 3, QStringLiteral("10"))) << "the highest too";
-    EXPECT_EQ(OnDisk(4, 3, "GRD2"), Number(0));
-    EXPECT_EQ(OnDisk(4, 3, "GRD3"), Number(10));
+    ExpectStored(kTutoring, 4, 3, 2, "0", "GRD2", Number(0));   // the lowest grade is inside
+    ExpectStored(kTutoring, 4, 3, 3, "10", "GRD3", Number(10)); // the highest too
     ExpectRefused(kTutoring, 4, 3, 4, QStringLiteral("10,5"));
     EXPECT_EQ(OnDisk(4, 3, "GRD4"), FieldValue());
 
@@ -437,15 +427,11 @@ TEST_F(GradeColumnsRecords, TutoringRefusesAnyStoreWhileAGradeIsOutOfRange) {
 TEST_F(GradeColumnsRecords, TutoringWritesNumbersAndIgnoresTextPeriods) {
     UseLocale(GreekLocale());
     Open(kTutoring, {GradeRow(1, 1, {{"Oral2", "25"}, {"GRD5", 14.0}}), GradeRow(1, 2, {{"GRD1", 20.0}})});
-    EXPECT_TRUE(Post(kTutoring, 1, 1, 3, QStringLiteral("12,5")))
-        << "a bad oral text is no concern of the tutoring scheme";
-    EXPECT_EQ(OnDisk(1, 1, "GRD3"), Number(12.5));
+    // A bad oral text is no concern of the tutoring scheme.
+    ExpectStored(kTutoring, 1, 1, 3, "12,5", "GRD3", Number(12.5));
     EXPECT_EQ(OnDisk(1, 1, "Oral2"), Text("25"));
-    EXPECT_TRUE(Post(kTutoring, 1, 1, 5, kAlpha + kAlpha));
-    EXPECT_EQ(OnDisk(1, 1, "GRD5"), Number(14)) << "a marker writes nothing";
-    EXPECT_TRUE(Post(kTutoring, 1, 1, 5, QString()));
-    EXPECT_EQ(OnDisk(1, 1, "GRD5"), Number(14));
-    EXPECT_TRUE(Post(kTutoring, 1, 2, 24, QStringLiteral("1")));
-    EXPECT_EQ(OnDisk(1, 2, "GRD24"), Number(1));
+    ExpectStored(kTutoring, 1, 1, 5, kAlpha + kAlpha, "GRD5", Number(14)); // a marker writes nothing
+    ExpectStored(kTutoring, 1, 1, 5, QString(), "GRD5", Number(14));
+    ExpectStored(kTutoring, 1, 2, 24, "1", "GRD24", Number(1));
     ExpectRefused(kTutoring, 1, 2, 23, QStringLiteral("21"));
 }

@@ -17,8 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QProcess>
-#include <QTimeZone>
+#include <QMap>
 
 #include <functional>
 
@@ -82,14 +81,15 @@ TEST(ParadoxSamples, ReadAsTheirReadmeSays) {
     EXPECT_EQ(states->Layout().versionId, 3);
     ASSERT_EQ(states->RecordCount(), 53);
     EXPECT_EQ(states->Field(2).name, QStringLiteral("Zip From"));
-    const QList<FieldValue> first{T("AK"), T("Alaska"), T("995"), T("999")};
-    const QList<FieldValue> second{T("AL"), T("Alabama"), T("350"), T("369")};
-    const QList<FieldValue> last{T("WY"), T("Wyoming"), T("820"), T("831")};
-    for (int f = 0; f < 4; ++f) {
-        EXPECT_EQ(states->Value(0, f), first[f]);
-        EXPECT_EQ(states->Value(1, f), second[f]);
-        EXPECT_EQ(states->Value(52, f), last[f]);
-    }
+    const auto row = [&](qint64 r) {
+        QList<FieldValue> values;
+        for (int f = 0; f < 4; ++f)
+            values.append(states->Value(r, f));
+        return values;
+    };
+    EXPECT_EQ(row(0), (QList<FieldValue>{T("AK"), T("Alaska"), T("995"), T("999")}));
+    EXPECT_EQ(row(1), (QList<FieldValue>{T("AL"), T("Alabama"), T("350"), T("369")}));
+    EXPECT_EQ(row(52), (QList<FieldValue>{T("WY"), T("Wyoming"), T("820"), T("831")}));
 }
 
 TEST(ParadoxSamples, EncryptedSampleNeedsItsPasswordsChecksum) {
@@ -111,15 +111,14 @@ TEST(ParadoxSamples, EncryptedSampleNeedsItsPasswordsChecksum) {
 TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
     TempFolder folder;
     WriteDemoSchool(folder.Path());
-    const QStringList tables{"STUDENT.DB", "GUARDIAN.DB", "COURSE.DB", "CLASS.DB", "LEVEL.DB",
-                             "SUBJECT.DB", "METHOD.DB",   "GRADE.DB",  "USER.DB"};
-    for (const QString& name : tables) {
+    QMap<QString, Records> read;
+    for (const QString name : {"STUDENT.DB", "GUARDIAN.DB", "COURSE.DB", "CLASS.DB", "LEVEL.DB", "SUBJECT.DB",
+                               "METHOD.DB", "GRADE.DB", "USER.DB"}) {
         const QString password =
             name == QStringLiteral("USER.DB") ? UserTablePassword() : DataTablePassword();
-        const Records engine = ReadWithEngine(folder.Path(name), password);
-        const PxTable px = ReadWithPxlib(folder.Path(name));
+        const Records engine = read[name] = ReadWithEngine(folder.Path(name), password);
         EXPECT_FALSE(engine.isEmpty()) << name.toStdString();
-        EXPECT_EQ(engine, px.records) << name.toStdString();
+        EXPECT_EQ(engine, ReadWithPxlib(folder.Path(name)).records) << name.toStdString();
         EXPECT_THROW(ReadWithEngine(folder.Path(name)), DatabaseError)
             << name.toStdString() << " is protected";
     }
@@ -131,32 +130,27 @@ TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
     EXPECT_EQ(grade->Layout().primaryKeyFields, 2);
     EXPECT_EQ(grade->Layout().codePageNumber, 1253);
     EXPECT_EQ(grade->FieldCount(), 3 + 10 + 24);
+    const Records& grades = read["GRADE.DB"];
     bool inKeyOrder = true, someSwitchedOff = false, someGraded = false;
-    for (qint64 r = 1; r < grade->RecordCount(); ++r) {
-        const auto key = [&](qint64 i) {
-            return std::pair{grade->Value(i, 0).IntegerValue(), grade->Value(i, 1).IntegerValue()};
+    for (qsizetype r = 1; r < grades.size(); ++r) {
+        const auto key = [&](qsizetype i) {
+            return std::pair{grades[i][0].IntegerValue(), grades[i][1].IntegerValue()};
         };
         inKeyOrder = inKeyOrder && key(r - 1) < key(r);
-        someSwitchedOff = someSwitchedOff || !grade->Value(r, 2).LogicalValue();
-        someGraded = someGraded || !grade->Value(r, 13).IsNull();
+        someSwitchedOff = someSwitchedOff || !grades[r][2].LogicalValue();
+        someGraded = someGraded || !grades[r][13].IsNull();
     }
     EXPECT_TRUE(inKeyOrder);
     EXPECT_TRUE(someSwitchedOff);
     EXPECT_TRUE(someGraded);
+    EXPECT_EQ(read["STUDENT.DB"].size(), 300);
+    EXPECT_LT(read["GUARDIAN.DB"].size(), 300) << "some students have no guardian";
 
-    const auto students = ParadoxTable::Open(folder.Path("STUDENT.DB"), session.Check());
-    const auto guardians = ParadoxTable::Open(folder.Path("GUARDIAN.DB"), session.Check());
-    EXPECT_EQ(students->RecordCount(), 300);
-    EXPECT_LT(guardians->RecordCount(), students->RecordCount()) << "some students have no guardian";
-
-    Session users;
-    users.AddPassword(UserTablePassword());
-    const auto user = ParadoxTable::Open(folder.Path("USER.DB"), users.Check());
     bool admin = false, otherYear = false;
-    for (qint64 r = 0; r < user->RecordCount(); ++r) {
-        admin = admin || (user->Value(r, 0) == T("TALMIR") && user->Value(r, 1) == T("TALMIR") &&
-                          user->Value(r, 3) == I(0) && user->Value(r, 4) == T("2025"));
-        otherYear = otherYear || user->Value(r, 4) != T("2025");
+    for (const QList<FieldValue>& user : read["USER.DB"]) {
+        admin = admin ||
+                (user[0] == T("TALMIR") && user[1] == T("TALMIR") && user[3] == I(0) && user[4] == T("2025"));
+        otherYear = otherYear || user[4] != T("2025");
     }
     EXPECT_TRUE(admin);
     EXPECT_TRUE(otherYear);
@@ -191,7 +185,7 @@ QByteArray InPage(const QString& text, int codePage) {
 Edge Null() {
     return {{}, FieldValue()};
 }
-Edge Text(const QString& text, int codePage) {
+Edge Text(const QString& text, int codePage = 1253) {
     const QByteArray bytes = InPage(text, codePage);
     return {[bytes](pxdoc_t* d, char* p, int len) {
                 PX_put_data_alpha(d, p, len, const_cast<char*>(bytes.constData()));
@@ -207,8 +201,18 @@ Edge Whole(long value, const FieldValue& expected) {
             },
             expected};
 }
+Edge Int(long value) {
+    return Whole(value, FieldValue::Integer(value));
+}
 Edge Real(double value, const FieldValue& expected) {
     return {[value](pxdoc_t* d, char* p, int len) { PX_put_data_double(d, p, len, value); }, expected};
+}
+Edge Num(double value) {
+    return Real(value, FieldValue::Float(value));
+}
+Edge Flag(bool value) {
+    return {[value](pxdoc_t* d, char* p, int len) { PX_put_data_byte(d, p, len, value ? 1 : 0); },
+            FieldValue::Logical(value)};
 }
 Edge Day(QDate date) {
     return Whole(static_cast<long>(date.toJulianDay() - 1721425), FieldValue::Date(date));
@@ -230,14 +234,21 @@ Edge Blob(const QByteArray& bytes, const FieldValue& expected) {
             },
             expected};
 }
-Edge Memo(const QString& text, int codePage) {
-    return Blob(InPage(text, codePage), FieldValue::Text(text));
+Edge Memo(const QString& text) {
+    return Blob(InPage(text, 1253), FieldValue::Text(text));
+}
+// size bytes of a binary BLOB, each different from its neighbours.
+Edge Binary(int size) {
+    QByteArray b(size, '\0');
+    for (int i = 0; i < size; ++i)
+        b[i] = static_cast<char>(i * 7 + 1);
+    return Blob(b, FieldValue::Binary(size));
 }
 
-// A type's case; the code page 1253 unless another is given before the edges.
 TypeCase Type(const char* name, int type, int length, int decimals, int firstLevel, QList<Edge> edges) {
     return {name, type, length, decimals, firstLevel, 1253, std::move(edges)};
 }
+// A type's case in another code page than 1253.
 TypeCase Type(const char* name, int type, int length, int decimals, int firstLevel, int codePage,
               QList<Edge> edges) {
     return {name, type, length, decimals, firstLevel, codePage, std::move(edges)};
@@ -246,54 +257,31 @@ TypeCase Type(const char* name, int type, int length, int decimals, int firstLev
 QList<TypeCase> TypeCases() {
     const QString greek = QStringLiteral("Καλημέρα σας, ΆΈΉΊΌΎΏ ϊϋΐΰ");
     const QString longGreek = QString(QStringLiteral("Ένα μεγάλο σημείωμα για τη μαθήτρια. ")).repeated(20);
-    const auto bytes = [](int size) {
-        QByteArray b(size, '\0');
-        for (int i = 0; i < size; ++i)
-            b[i] = static_cast<char>(i * 7 + 1);
-        return b;
-    };
     const QDate y1(1, 1, 1), y9999(9999, 12, 31);
-    QList<TypeCase> cases{
+    const QTime midnight(0, 0);
+    return {
         Type("Alpha1253", pxfAlpha, 40, 0, 3,
-             {Null(), Text(greek, 1253), Text(QString(40, QChar(0x03A9)), 1253),
-              Text(QStringLiteral("a"), 1253)}),
+             {Null(), Text(greek), Text(QString(40, QChar(0x03A9))), Text(QStringLiteral("a"))}),
         Type("Alpha737", pxfAlpha, 40, 0, 5, 737,
              {Text(greek.left(20), 737), Null(), Text(QStringLiteral("Ωω"), 737)}),
-        Type("Short", pxfShort, 2, 0, 3,
-             {Null(), Whole(-32767, FieldValue::Integer(-32767)), Whole(32767, FieldValue::Integer(32767)),
-              Whole(0, FieldValue::Integer(0)), Whole(-1, FieldValue::Integer(-1))}),
+        Type("Short", pxfShort, 2, 0, 3, {Null(), Int(-32767), Int(32767), Int(0), Int(-1)}),
         Type("Number", pxfNumber, 8, 0, 3,
-             {Null(), Real(-1.5, FieldValue::Float(-1.5)), Real(0.1, FieldValue::Float(0.1)),
-              Real(1.7976931348623157e308, FieldValue::Float(1.7976931348623157e308)),
-              Real(-4.9e-324, FieldValue::Float(-4.9e-324)), Real(0.0, FieldValue::Float(0.0))}),
-        Type("Money", pxfCurrency, 8, 0, 3,
-             {Real(-1234.56, FieldValue::Float(-1234.56)), Null(), Real(0.01, FieldValue::Float(0.01)),
-              Real(9.99e14, FieldValue::Float(9.99e14))}),
+             {Null(), Num(-1.5), Num(0.1), Num(1.7976931348623157e308), Num(-4.9e-324), Num(0.0)}),
+        Type("Money", pxfCurrency, 8, 0, 3, {Num(-1234.56), Null(), Num(0.01), Num(9.99e14)}),
         Type("Date", pxfDate, 4, 0, 3,
              {Null(), Day(y1), Day(QDate(1752, 9, 14)), Day(QDate(1899, 12, 30)), Day(QDate(1900, 2, 28)),
               Day(QDate(2000, 2, 29)), Day(QDate(2038, 1, 20)), Day(y9999)}),
         Type("Memo", pxfMemoBLOb, 20, 0, 5,
-             {Null(), Memo(QStringLiteral("Γειά"), 1253), Memo(longGreek, 1253), Memo(greek, 1253)}),
-        Type("FormattedMemo", pxfFmtMemoBLOb, 15, 0, 5, {Memo(longGreek.left(100), 1253), Null()}),
-        Type(
-            "Binary", pxfBLOb, 10, 0, 5,
-            {Blob(bytes(300), FieldValue::Binary(300)), Null(), Blob(bytes(3000), FieldValue::Binary(3000))}),
-        Type("Ole", pxfOLE, 12, 0, 5,
-             {Blob(bytes(2), FieldValue::Binary(2)), Blob(bytes(50), FieldValue::Binary(50))}),
-        Type("Graphic", pxfGraphic, 10, 0, 5, {Blob(bytes(700), FieldValue::Binary(700))}),
-        Type("Long", pxfLong, 4, 0, 10,
-             {Null(), Whole(-2147483647, FieldValue::Integer(-2147483647)),
-              Whole(2147483647, FieldValue::Integer(2147483647)), Whole(0, FieldValue::Integer(0))}),
-        Type("AutoIncrement", pxfAutoInc, 4, 0, 10,
-             {Whole(1, FieldValue::Integer(1)), Whole(2147483647, FieldValue::Integer(2147483647))}),
-        Type("Logical", pxfLogical, 1, 0, 10,
-             {Null(),
-              {[](pxdoc_t* d, char* p, int len) { PX_put_data_byte(d, p, len, 1); },
-               FieldValue::Logical(true)},
-              {[](pxdoc_t* d, char* p, int len) { PX_put_data_byte(d, p, len, 0); },
-               FieldValue::Logical(false)}}),
+             {Null(), Memo(QStringLiteral("Γειά")), Memo(longGreek), Memo(greek)}),
+        Type("FormattedMemo", pxfFmtMemoBLOb, 15, 0, 5, {Memo(longGreek.left(100)), Null()}),
+        Type("Binary", pxfBLOb, 10, 0, 5, {Binary(300), Null(), Binary(3000)}),
+        Type("Ole", pxfOLE, 12, 0, 5, {Binary(2), Binary(50)}),
+        Type("Graphic", pxfGraphic, 10, 0, 5, {Binary(700)}),
+        Type("Long", pxfLong, 4, 0, 10, {Null(), Int(-2147483647), Int(2147483647), Int(0)}),
+        Type("AutoIncrement", pxfAutoInc, 4, 0, 10, {Int(1), Int(2147483647)}),
+        Type("Logical", pxfLogical, 1, 0, 10, {Null(), Flag(true), Flag(false)}),
         Type("Time", pxfTime, 4, 0, 10,
-             {Null(), Whole(0, FieldValue::Time(QTime(0, 0))),
+             {Null(), Whole(0, FieldValue::Time(midnight)),
               Whole(86399999, FieldValue::Time(QTime(23, 59, 59, 999))),
               Whole(45296000, FieldValue::Time(QTime(12, 34, 56)))}),
         Type("Timestamp", pxfTimestamp, 8, 0, 10,
@@ -310,7 +298,6 @@ QList<TypeCase> TypeCases() {
                },
                FieldValue::Bytes(QByteArray("\x01\xFF\x80\x7F\x00", 5))}}),
     };
-    return cases;
 }
 
 struct LevelAndType {
@@ -425,13 +412,10 @@ TEST(LevelsAndTypes, EncryptedTableOfTheOldestAndNewestLevelAsksForItsPassword) 
         const QString path = folder.Path("SECRET.DB");
         WriteWithPxlib(path, {alpha}, QStringLiteral("KLEIDI"));
         ConvertToLevel(path, level);
-        try {
-            ParadoxTable::Open(path, {});
-            ADD_FAILURE() << "level " << level << " opened without its password";
-        } catch (const DatabaseError& e) {
-            EXPECT_TRUE(e.Message().contains(QStringLiteral("προστατεύεται με σύνθημα")))
-                << e.Message().toStdString();
-        }
+        EXPECT_TRUE(MessageOf([&] {
+                        ParadoxTable::Open(path, {});
+                    }).contains(QStringLiteral("προστατεύεται με σύνθημα")))
+            << "level " << level;
         Records expected;
         for (const Edge& edge : alpha.edges)
             expected.append({edge.expected});
@@ -498,21 +482,15 @@ TEST(LevelsAndTypes, AStoreLeavesEveryOtherFieldAsItWasAndEveryTypeReadsAsText) 
     EXPECT_EQ(after.left(grade.offset), before.left(grade.offset)) << "every other field's bytes";
     EXPECT_EQ(stored->Value(0, stored->FieldCount() - 1), FieldValue::Float(7.5));
 
-    // The command line prints ISO dates and times.
-    QProcess cli;
-    cli.start(QStringLiteral(EKALDO_CLI_PATH),
-              {QStringLiteral("dump-table"), folder.Path(), QStringLiteral("EVERY.DB")});
-    ASSERT_TRUE(cli.waitForFinished(30000));
-    EXPECT_EQ(cli.exitCode(), 0);
-    const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split(QLatin1Char('\n'));
-    ASSERT_GE(lines.size(), 3);
-    const QStringList names = lines[0].split(QLatin1Char('\t'));
-    const QStringList values = lines[2].split(QLatin1Char('\t'));
-    ASSERT_EQ(values.size(), names.size());
-    EXPECT_EQ(values[names.indexOf(QStringLiteral("DATE"))], QStringLiteral("0001-01-01"));
-    EXPECT_EQ(values[names.indexOf(QStringLiteral("TIME"))], QStringLiteral("00:00:00"));
-    EXPECT_EQ(values[names.indexOf(QStringLiteral("TIMESTAMP"))], QStringLiteral("1850-06-01T08:00:00"));
-    EXPECT_EQ(values[names.indexOf(QStringLiteral("MEMO"))], QStringLiteral("Γειά"));
-    EXPECT_EQ(values[names.indexOf(QStringLiteral("BYTES"))], QStringLiteral("01FF807F00"));
-    EXPECT_EQ(values[names.indexOf(QStringLiteral("GRADE"))], QStringLiteral("7.5"));
+    // The command line's ISO texts of dates, times and bytes.
+    const auto iso = [&](const char* name) {
+        return ValueText(stored->Value(0, stored->Layout().FieldIndex(QString::fromLatin1(name))),
+                         ValueStyle::Iso);
+    };
+    EXPECT_EQ(iso("DATE"), QStringLiteral("0001-01-01"));
+    EXPECT_EQ(iso("TIME"), QStringLiteral("00:00:00"));
+    EXPECT_EQ(iso("TIMESTAMP"), QStringLiteral("1850-06-01T08:00:00"));
+    EXPECT_EQ(iso("MEMO"), QStringLiteral("Γειά"));
+    EXPECT_EQ(iso("BYTES"), QStringLiteral("01FF807F00"));
+    EXPECT_EQ(iso("GRADE"), QStringLiteral("7.5"));
 }

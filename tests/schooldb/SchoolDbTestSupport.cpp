@@ -7,8 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -93,15 +91,21 @@ PxTable ReadWithPxlib(const QString& path, int codePage) {
                 break;
             }
             case pxfLong:
-            case pxfAutoInc: {
+            case pxfAutoInc:
+            case pxfDate:
+            case pxfTime: {
                 // pxlib reads the blank pattern, all zero bytes, as -2147483648.
-                if (QByteArrayView(p, length) == QByteArray(length, '\0')) {
-                    record.append(FieldValue());
-                    break;
-                }
                 long value = 0;
-                record.append(PX_get_data_long(doc.get(), p, length, &value) > 0 ? FieldValue::Integer(value)
-                                                                                 : FieldValue());
+                const int type = fields[i].px_ftype;
+                if (QByteArrayView(p, length) == QByteArray(length, '\0') ||
+                    PX_get_data_long(doc.get(), p, length, &value) <= 0)
+                    record.append(FieldValue());
+                else if (type == pxfDate)
+                    record.append(FieldValue::Date(PxDate(value + 1721425)));
+                else if (type == pxfTime)
+                    record.append(FieldValue::Time(QTime::fromMSecsSinceStartOfDay(int(value))));
+                else
+                    record.append(FieldValue::Integer(value));
                 break;
             }
             case pxfNumber:
@@ -109,28 +113,6 @@ PxTable ReadWithPxlib(const QString& path, int codePage) {
                 double value = 0;
                 record.append(PX_get_data_double(doc.get(), p, length, &value) > 0 ? FieldValue::Float(value)
                                                                                    : FieldValue());
-                break;
-            }
-            case pxfDate: {
-                if (QByteArrayView(p, length) == QByteArray(length, '\0')) {
-                    record.append(FieldValue());
-                    break;
-                }
-                long value = 0;
-                record.append(PX_get_data_long(doc.get(), p, length, &value) > 0
-                                  ? FieldValue::Date(PxDate(value + 1721425))
-                                  : FieldValue());
-                break;
-            }
-            case pxfTime: {
-                if (QByteArrayView(p, length) == QByteArray(length, '\0')) {
-                    record.append(FieldValue());
-                    break;
-                }
-                long value = 0;
-                record.append(PX_get_data_long(doc.get(), p, length, &value) > 0
-                                  ? FieldValue::Time(QTime::fromMSecsSinceStartOfDay(int(value)))
-                                  : FieldValue());
                 break;
             }
             case pxfTimestamp: {
@@ -254,6 +236,16 @@ Records ReadWithEngine(const QString& path, const QString& password) {
         out.append(record);
     }
     return out;
+}
+
+QString MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DatabaseError& e) {
+        return e.Message();
+    }
+    ADD_FAILURE() << "no error raised";
+    return QString();
 }
 
 QString SamplesFolder() {

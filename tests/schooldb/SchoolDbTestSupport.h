@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <ostream>
 
 namespace ekaldo::schooldb {
@@ -47,6 +48,9 @@ void ConvertToLevel(const QString& path, int versionId);
 
 // Every record as the engine's codec reads it, in stored order.
 Records ReadWithEngine(const QString& path, const QString& password = QString());
+
+// The message of the DatabaseError that action raises; a failure when it raises none.
+QString MessageOf(const std::function<void()>& action);
 
 // The folder of the shared samples, or empty when they are not there.
 QString SamplesFolder();

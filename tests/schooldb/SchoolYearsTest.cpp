@@ -54,6 +54,13 @@ private:
 const QString kAll = QString(32, QLatin1Char('1'));
 const QString kNone = QString(32, QLatin1Char('0'));
 
+// The administrator record that signs in without a dialog in 2004-2005.
+UserRow Admin(const QString& name = QStringLiteral("TALMIR"),
+              const QString& password = QStringLiteral("TALMIR"), int group = 0,
+              const QString& year = QStringLiteral("2004"), const QString& privileges = kAll) {
+    return {name, password, group, year, privileges};
+}
+
 struct SchoolYearFixture : ::testing::Test {
     TempFolder dir;
     AppState state;
@@ -102,8 +109,7 @@ TEST_F(SchoolYearFixture, TheFolderOpenedIsTheCanonicalName) {
 }
 
 TEST_F(SchoolYearFixture, AdministratorSignsInSilently) {
-    WriteYear(Year("MV200405.SYR"),
-              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kNone}});
+    WriteYear(Year("MV200405.SYR"), {Admin("TALMIR", "TALMIR", 0, "2004", kNone)});
     ScriptedPrompt prompt;
     OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
     EXPECT_EQ(prompt.asked, 0) << "no dialog";
@@ -117,14 +123,9 @@ TEST_F(SchoolYearFixture, AdministratorSignsInSilently) {
 }
 
 TEST_F(SchoolYearFixture, AnAdministratorRecordThatDoesNotQualifyLeadsToTheDialog) {
-    const QList<QList<UserRow>> cases = {
-        {{QStringLiteral("TALMIR"), QStringLiteral("OTHER"), 0, QStringLiteral("2004"), kAll}},
-        {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 1, QStringLiteral("2004"), kAll}},
-        {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2003"), kAll}},
-        {{QStringLiteral("ADMIN"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}},
-    };
-    for (const auto& users : cases) {
-        WriteYear(Year("MV200405.SYR"), users);
+    for (const UserRow& user : {Admin("TALMIR", "OTHER"), Admin("TALMIR", "TALMIR", 1),
+                                Admin("TALMIR", "TALMIR", 0, "2003"), Admin("ADMIN")}) {
+        WriteYear(Year("MV200405.SYR"), {user});
         ScriptedPrompt prompt;
         ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η διαδικασία ακυρώνεται!"));
         OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
@@ -138,10 +139,8 @@ TEST_F(SchoolYearFixture, AnAdministratorRecordThatDoesNotQualifyLeadsToTheDialo
 TEST_F(SchoolYearFixture, TheDialogLoopsThroughEveryRefusalUntilTheRightPassword) {
     QString privileges = kNone;
     privileges[7] = QLatin1Char('1');
-    WriteYear(Year("MV200405.SYR"),
-              {{QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΚΩΔ1"), 2, QStringLiteral("2004"), privileges},
-               {QStringLiteral("ΠΑΛΙΟΣ"), QStringLiteral("Χ"), 0, QStringLiteral("2003"), kAll},
-               {QStringLiteral("LOWER"), QStringLiteral("abc"), 0, QStringLiteral("2004"), kAll}});
+    WriteYear(Year("MV200405.SYR"), {Admin("ΜΑΡΙΑ", "ΚΩΔ1", 2, "2004", privileges),
+                                     Admin("ΠΑΛΙΟΣ", "Χ", 0, "2003"), Admin("LOWER", "abc")});
     ScriptedPrompt prompt({{QStringLiteral("ΚΑΝΕΙΣ"), QString()},
                            {QStringLiteral("ΠΑΛΙΟΣ"), QStringLiteral("Χ")},
                            {QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΛΑΘΟΣ")},
@@ -170,8 +169,7 @@ TEST(SignInRules, LevelsAndRights) {
 }
 
 TEST_F(SchoolYearFixture, ALowerCasePasswordCanNeverMatchWhatIsTyped) {
-    WriteYear(Year("MV200405.SYR"),
-              {{QStringLiteral("LOWER"), QStringLiteral("abc"), 0, QStringLiteral("2004"), kAll}});
+    WriteYear(Year("MV200405.SYR"), {Admin("LOWER", "abc")});
     // The sign-in window turns what is typed to capitals.
     ScriptedPrompt prompt({{QStringLiteral("LOWER"), QStringLiteral("ABC")}});
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Το Σύνθημα δεν ταιριάζει!"))
@@ -181,9 +179,7 @@ TEST_F(SchoolYearFixture, ALowerCasePasswordCanNeverMatchWhatIsTyped) {
 }
 
 TEST_F(SchoolYearFixture, AWrongTablePasswordGivesTheTablesMessageAndNoSchoolYear) {
-    WriteYear(Year("MV200405.SYR"),
-              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}},
-              QStringLiteral("999999"));
+    WriteYear(Year("MV200405.SYR"), {Admin()}, QStringLiteral("999999"));
     ScriptedPrompt prompt;
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!"));
     OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
@@ -201,35 +197,29 @@ TEST_F(SchoolYearFixture, AWrongTablePasswordGivesTheTablesMessageAndNoSchoolYea
     EXPECT_THROW(table.Open(), DatabaseError);
 }
 
+// A year that opened, then another that fails for any reason: none stays open.
 TEST_F(SchoolYearFixture, AYearThatOpensThenAnotherThatFailsLeavesNoneOpen) {
-    WriteYear(Year("MV200405.SYR"),
-              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
-    WriteYear(Year("MV200506.SYR"),
-              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
+    WriteYear(Year("MV200405.SYR"), {Admin()});
+    WriteYear(Year("MV200506.SYR"), {Admin()});
     ScriptedPrompt prompt;
-    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
-    ASSERT_TRUE(state.SchoolYearOpen());
+    const auto openFirst = [&] {
+        OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
+        ASSERT_TRUE(state.SchoolYearOpen());
+    };
+    openFirst();
     ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η διαδικασία ακυρώνεται!"));
-    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2005-2006"));
+    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2005-2006")); // no right in 2005
     EXPECT_FALSE(state.SchoolYearOpen());
     EXPECT_FALSE(state.MorvenDataBase().Connected());
-}
 
-TEST_F(SchoolYearFixture, AFolderThatCannotBeConnectedRaisesWithNoSchoolYearOpen) {
-    WriteYear(Year("MV200405.SYR"),
-              {{QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), 0, QStringLiteral("2004"), kAll}});
-    ScriptedPrompt prompt;
-    OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
     // Listed as MV1999XY.SYR, opened as MV199900.SYR, which is not there.
+    openFirst();
     QDir().mkpath(Year("MV1999XY.SYR"));
     EXPECT_THROW(OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 1999-2000")), DatabaseError);
     EXPECT_EQ(state.SchoolYearLabel, QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
     EXPECT_FALSE(state.MorvenDataBase().Connected());
-}
 
-TEST_F(SchoolYearFixture, AnUnknownLabelOpensNothing) {
     QDir().mkpath(Year("MVABCD05.SYR"));
-    ScriptedPrompt prompt;
     EXPECT_THROW(OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος: Αγνωστο!")), DatabaseError);
     EXPECT_FALSE(state.SchoolYearOpen());
 }

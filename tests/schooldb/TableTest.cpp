@@ -6,8 +6,6 @@
 #include "schooldb/TablePasswords.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
-
 using namespace ekaldo::schooldb;
 using namespace ekaldo::testing;
 
@@ -22,31 +20,32 @@ protected:
         m_session.AddPassword(DataTablePassword());
     }
     QString Path(const QString& table) const { return m_folder.Path(table); }
+    // Names the table, and its index when one is given, and opens it.
+    void Open(Table& table, const char* name, const char* index = nullptr) {
+        table.SetTableName(QString::fromLatin1(name));
+        if (index)
+            table.SetIndexName(QString::fromLatin1(index));
+        table.Open();
+    }
+    // A detail of master, its key field the master's field of the same name.
+    void Detail(Table& table, const char* name, DataSet* master, const char* field) {
+        table.SetTableName(QString::fromLatin1(name));
+        table.SetIndexFieldNames(QString::fromLatin1(field));
+        table.SetMasterSource(master, QString::fromLatin1(field));
+    }
 
     TempFolder m_folder;
     Session m_session;
     Database m_db{m_session};
 };
 
-QString MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DatabaseError& e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "no error raised";
-    return QString();
-}
-
 } // namespace
 
 TEST_F(SchoolTable, ConnectsOnDemandAndLetsGoWithTheLastOpenTable) {
     EXPECT_FALSE(m_db.Connected());
     Table grade(m_db), method(m_db);
-    grade.SetTableName(QStringLiteral("GRADE.DB"));
-    method.SetTableName(QStringLiteral("method.db")); // names match without regard to case
-    grade.Open();
-    method.Open();
+    Open(grade, "GRADE.DB");
+    Open(method, "method.db"); // names match without regard to case
     EXPECT_TRUE(m_db.Connected());
     grade.Close();
     EXPECT_TRUE(m_db.Connected());
@@ -74,8 +73,7 @@ TEST_F(SchoolTable, ConnectionFailuresNameWhatIsMissing) {
     EXPECT_FALSE(m_db.Connected()) << "a failed open keeps no connection";
 
     Table grade(m_db);
-    grade.SetTableName(QStringLiteral("GRADE.DB"));
-    grade.Open();
+    Open(grade, "GRADE.DB");
     const QString noField = MessageOf([&] { grade.FieldByName(QStringLiteral("GRD25")); });
     EXPECT_TRUE(noField.contains(QStringLiteral("GRD25")) && noField.contains(QStringLiteral("GRADE.DB")));
 }
@@ -97,16 +95,12 @@ TEST_F(SchoolTable, PasswordsDecideWhichTablesOpen) {
     user.Close();
     session.RemovePassword(UserTablePassword());
     EXPECT_THROW(user.Open(), DatabaseError);
-    EXPECT_EQ(UserTablePassword().size(), 6);
-    EXPECT_EQ(DataTablePassword().size(), 5);
-    EXPECT_NE(UserTablePassword().toInt(), 0);
 }
 
 TEST_F(SchoolTable, FindKeyMatchesThePrimaryKeyExactly) {
     m_session.AddPassword(UserTablePassword());
     Table user(m_db);
-    user.SetTableName(QStringLiteral("USER.DB"));
-    user.Open();
+    Open(user, "USER.DB");
     ASSERT_TRUE(user.FindKey(QStringLiteral("MARIA")));
     EXPECT_EQ(user.FieldByName(QStringLiteral("groupid")).AsInteger(), 2);
     EXPECT_FALSE(user.FindKey(QStringLiteral("talmir")));
@@ -118,8 +112,7 @@ TEST_F(SchoolTable, FindKeyMatchesThePrimaryKeyExactly) {
     EXPECT_EQ(user.FieldByName(QStringLiteral("SCHLYEAR")).AsString(), QStringLiteral("2025"));
 
     Table grade(m_db); // no primary key
-    grade.SetTableName(QStringLiteral("GRADE.DB"));
-    grade.Open();
+    Open(grade, "GRADE.DB");
     EXPECT_THROW(grade.FindKey(QStringLiteral("1")), DatabaseError);
 }
 
@@ -132,15 +125,9 @@ TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
     grade.SetTableName(QStringLiteral("GRADE.DB"));
     grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
     grade.SetMasterSource(&students, QStringLiteral("STUDENTID"));
-    subject.SetTableName(QStringLiteral("SUBJECT.DB"));
-    subject.SetIndexFieldNames(QStringLiteral("SUBJECTID"));
-    subject.SetMasterSource(&grade, QStringLiteral("SUBJECTID"));
-    klass.SetTableName(QStringLiteral("CLASS.DB"));
-    klass.SetIndexFieldNames(QStringLiteral("CLASSID"));
-    klass.SetMasterSource(&subject, QStringLiteral("CLASSID"));
-    method.SetTableName(QStringLiteral("METHOD.DB"));
-    method.SetIndexFieldNames(QStringLiteral("METHODID"));
-    method.SetMasterSource(&klass, QStringLiteral("METHODID"));
+    Detail(subject, "SUBJECT.DB", &grade, "SUBJECTID");
+    Detail(klass, "CLASS.DB", &subject, "CLASSID");
+    Detail(method, "METHOD.DB", &klass, "METHODID");
     students.Open();
     grade.Open();
     subject.Open();
@@ -201,27 +188,23 @@ TEST_F(SchoolTable, ADetailOutlivesItsMaster) {
 
 TEST_F(SchoolTable, IndexOrderKeepsEqualKeysInStoredOrder) {
     Table grade(m_db);
-    grade.SetTableName(QStringLiteral("GRADE.DB"));
-    grade.Open();
-    QList<qint64> stored;
-    for (grade.First(); !grade.Eof(); grade.Next())
-        stored.append(grade.FieldByName(QStringLiteral("STUDENTID")).AsInteger() * 10 +
-                      grade.FieldByName(QStringLiteral("SUBJECTID")).AsInteger());
-    EXPECT_EQ(stored, (QList<qint64>{33, 12, 21, 11}));
+    Open(grade, "GRADE.DB");
+    const auto keys = [&] {
+        QList<qint64> keys;
+        for (grade.First(); !grade.Eof(); grade.Next())
+            keys.append(grade.FieldByName(QStringLiteral("STUDENTID")).AsInteger() * 10 +
+                        grade.FieldByName(QStringLiteral("SUBJECTID")).AsInteger());
+        return keys;
+    };
+    EXPECT_EQ(keys(), (QList<qint64>{33, 12, 21, 11}));
     grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
-    QList<qint64> indexed;
-    for (grade.First(); !grade.Eof(); grade.Next())
-        indexed.append(grade.FieldByName(QStringLiteral("STUDENTID")).AsInteger() * 10 +
-                       grade.FieldByName(QStringLiteral("SUBJECTID")).AsInteger());
-    EXPECT_EQ(indexed, (QList<qint64>{12, 11, 21, 33}));
+    EXPECT_EQ(keys(), (QList<qint64>{12, 11, 21, 33}));
     EXPECT_THROW(grade.SetIndexName(QStringLiteral("Grade_Teacher_Inx")), DatabaseError);
 }
 
 TEST_F(SchoolTable, FiltersHoldTheMatchingRecordsWhileSwitchedOn) {
     Table grade(m_db);
-    grade.SetTableName(QStringLiteral("GRADE.DB"));
-    grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
-    grade.Open();
+    Open(grade, "GRADE.DB", "Grade_StudentID_Inx");
     grade.SetFilter(QStringLiteral("STUDENTID=1"));
     EXPECT_EQ(grade.RecordCount(), 4) << "a filter waits until it is switched on";
     grade.SetFiltered(true);
@@ -244,8 +227,7 @@ TEST_F(SchoolTable, FiltersHoldTheMatchingRecordsWhileSwitchedOn) {
 TEST_F(SchoolTable, FieldsReadAsEveryKindWithNullsKnown) {
     UseLocale(GreekLocale());
     Table grade(m_db);
-    grade.SetTableName(QStringLiteral("GRADE.DB"));
-    grade.Open(); // first stored record: student 3, subject 3, GRD1 7.5
+    Open(grade, "GRADE.DB"); // first stored record: student 3, subject 3, GRD1 7.5
     QStringList names;
     for (int i = 0; i < grade.FieldCount(); ++i)
         names.append(grade.Fields(i).Name());
@@ -269,9 +251,7 @@ TEST_F(SchoolTable, FieldsReadAsEveryKindWithNullsKnown) {
 TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
     UseLocale(GreekLocale());
     Table grade(m_db);
-    grade.SetTableName(QStringLiteral("GRADE.DB"));
-    grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
-    grade.Open();
+    Open(grade, "GRADE.DB", "Grade_StudentID_Inx");
     grade.SetFilter(QStringLiteral("STUDENTID=1"));
     grade.SetFiltered(true);
     grade.Next(); // subject 1
@@ -307,8 +287,7 @@ TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
 TEST_F(SchoolTable, CancelAndARefusingHandlerLeaveTheFileAsItWas) {
     const QByteArray before = ReadBytes(Path("GRADE.DB"));
     Table grade(m_db);
-    grade.SetTableName(QStringLiteral("GRADE.DB"));
-    grade.Open();
+    Open(grade, "GRADE.DB");
     grade.Edit();
     grade.FieldByName(QStringLiteral("GRD1")).SetAsFloat(3);
     grade.Cancel();

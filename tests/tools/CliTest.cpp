@@ -44,8 +44,9 @@ class Cli : public ::testing::Test {
 protected:
     void SetUp() override { PrepareState(state, dir.Path()); }
 
-    // "@prog" and "@year" stand for the program's folders and the school year;
-    // "@dpw" and "@upw" for the table passwords; any other "@" for the test's folder.
+    // "@prog" and "@year" stand for the program's folders and the school year,
+    // "@demo" for the year of the demo school; "@dpw" and "@upw" for the table
+    // passwords; any other "@" for the test's folder.
     QStringList Words(const char* line) const {
         QStringList words;
         const QString text = QString::fromUtf8(line);
@@ -55,6 +56,9 @@ protected:
                       << dir.Path(QStringLiteral("ZENTIK.INI"));
             else if (word == QStringLiteral("@year"))
                 words << QStringLiteral("--db-path") << dir.Path(QStringLiteral("data"))
+                      << QStringLiteral("--year") << QStringLiteral("2025-2026");
+            else if (word == QStringLiteral("@demo"))
+                words << QStringLiteral("--db-path") << dir.Path(QStringLiteral("demo"))
                       << QStringLiteral("--year") << QStringLiteral("2025-2026");
             else
                 words << Expand(word);
@@ -66,7 +70,6 @@ protected:
             .replace(QStringLiteral("@upw"), schooldb::UserTablePassword())
             .replace(QLatin1Char('@'), dir.Path());
     }
-    QStringList Common() const { return Words("@prog|@year"); }
     ProcessRun Run(const QStringList& args, const std::function<void()>& inChild = {}) const {
         return RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, QStringLiteral("el_GR.UTF-8"), 120000,
                           inChild);
@@ -159,9 +162,7 @@ TEST_F(Cli, RefusesWhatACommandDoesNotTakeAndHelpsWithEachCommand) {
          2,
          {},
          {"Άγνωστη επιλογή: --overwrit\nΧρήση: ekaldo-cli send ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [ΕΠΙΛΟΓΕΣ]\n"}},
-        {"send|a.agd|@/a.agd|--overwrit", 2, {}, {"Άγνωστη επιλογή: --overwrit\nΧρήση: ekaldo-cli send"}},
         {"show|@/a.agd|--yes", 2, {}, {"Άγνωστη επιλογή: --yes\nΧρήση: ekaldo-cli show ΑΡΧΕΙΟ\n"}},
-        {"show|@/a.agd|-x", 2, {}, {"Άγνωστη επιλογή: -x\n"}},
         {"check|@/a.agd|--period",
          2,
          {},
@@ -196,9 +197,8 @@ TEST_F(Cli, RefusesWhatACommandDoesNotTakeAndHelpsWithEachCommand) {
             general.out.contains(own.out.section(QLatin1Char('\n'), 0, 0).mid(7) + QStringLiteral(":\n")))
             << command.toStdString();
         for (const QString& line : own.out.split(QLatin1Char('\n')))
-            if (line.startsWith(QStringLiteral("  --")))
-                EXPECT_TRUE(general.out.contains(line))
-                    << command.toStdString() << ": " << line.toStdString();
+            EXPECT_TRUE(!line.startsWith(QStringLiteral("  --")) || general.out.contains(line))
+                << command.toStdString() << ": " << line.toStdString();
     }
 }
 
@@ -271,57 +271,24 @@ TEST_F(Cli, ReceivingIntoAReadOnlyInBoxIsRefusedAndLosesNothing) {
     QFile::setPermissions(inbox, everyone);
 }
 
-TEST_F(Cli, ComposesSavesAndReopensThroughATemplate) {
-    schooldb::WriteDemoSchool(dir.Path(QStringLiteral("demo/MV202526.SYR")));
-    QStringList printed;
-    RunRows({
-        {"compose|--class|Α Γυμν.|--subject|Μαθηματικά|--period|1|--columns|ΜΗΤΡΩΟ,ΕΠΩΝΥΜΟ|--print-sheet|"
-         "@prog|--db-path|@/demo|--year|2025-2026",
-         0,
-         {"α/α\tΜΗΤΡΩΟ\tΕΠΩΝΥΜΟ\tΟΝΟΜΑ\tΠΑΤΡΩΝΥΜΟ\tΕΠΙΠΕΔΟ\tΤΑΞΗ\tΤΜΗΜΑ\tΜαθηματικά\n"},
-         {},
-         [&](const ProcessRun& run) {
-             printed = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-             ASSERT_GT(printed.size(), 2);
-             for (const QString& line : printed.mid(1))
-                 EXPECT_EQ(line.section(QLatin1Char('\t'), 6, 6), QStringLiteral("Α Γυμν."))
-                     << line.toStdString();
-         }},
-        {"save-template|--class|Α Γυμν.|--subject|Μαθηματικά|Α γυμν|@prog|--db-path|@/demo|--year|2025-2026",
-         0},
-        {"compose|--template|Α γυμν.agt|--period|1|--columns|ΜΗΤΡΩΟ,ΕΠΩΝΥΜΟ|--save|Α γυμν|@prog|--db-path|@/"
-         "demo|--year|2025-2026",
-         0,
-         {},
-         {},
-         [&](const ProcessRun&) {
-             // The template reproduces the sheet: the saved data lines are the printed ones.
-             const QString saved = QDir(state.ExportsDir).filePath(QStringLiteral("Α γυμν.agd"));
-             EXPECT_EQ(ReadGradeHeader(saved).SchoolYear, QStringLiteral("2025-2026"));
-             const QByteArray bytes = ReadBytes(saved);
-             EXPECT_TRUE(
-                 bytes.endsWith(Greek(printed.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))));
-         }},
-        {"compose|--save|Α γυμν|@prog|--db-path|@/demo|--year|2025-2026", 1, {}, {"υπάρχει"}},
-        {"compose|--class|Ανύπαρκτη|--print-sheet|@prog|--db-path|@/demo|--year|2025-2026", 1},
-    });
-}
-
-// A school-year folder that lost one of its tables: every command that needs
-// the table names it in Greek and writes nothing.
-TEST_F(Cli, AYearFolderMissingATableNamesItAndWritesNothing) {
+TEST_F(Cli, ComposeRefusesWhatItCannotDoAndWritesNothing) {
     const QString year = dir.Path(QStringLiteral("demo/MV202526.SYR"));
     schooldb::WriteDemoSchool(year);
+    RunRows({
+        {"compose|--class|Α Γυμν.|--subject|Μαθηματικά|--period|1|--save|Α γυμν|@prog|@demo", 0},
+        {"compose|--save|Α γυμν|@prog|@demo", 1, {}, {"υπάρχει"}},
+        {"compose|--class|Ανύπαρκτη|--print-sheet|@prog|@demo", 1},
+    });
+    // A school-year folder that lost one of its tables: the table is named in Greek.
     for (const char* table : {"SUBJECT.DB", "CLASS.DB", "GRADE.DB", "STUDENT.DB"}) {
         const QString path = QDir(year).filePath(QLatin1String(table));
         ASSERT_TRUE(QFile::rename(path, dir.Path(QStringLiteral("aside.DB")))) << table;
-        Check({"compose|--class|Α Γυμν.|--subject|Μαθηματικά|--period|1|--save|Α γυμν|@prog|--db-path|@/demo|"
-               "--year|2025-2026",
+        Check({"compose|--class|Α Γυμν.|--subject|Μαθηματικά|--period|1|--save|Β γυμν|@prog|@demo",
                1,
                {},
                {table, "δεν υπάρχει"},
                [&](const ProcessRun&) {
-                   EXPECT_FALSE(QFile::exists(QDir(state.ExportsDir).filePath(QStringLiteral("Α γυμν.agd"))));
+                   EXPECT_FALSE(QFile::exists(QDir(state.ExportsDir).filePath(QStringLiteral("Β γυμν.agd"))));
                }});
         ASSERT_TRUE(QFile::rename(dir.Path(QStringLiteral("aside.DB")), path));
     }
@@ -510,9 +477,7 @@ TEST_F(Cli, KillDuringPostingLeavesEveryRecordOldOrNew) {
     schooldb::Session session;
     session.AddPassword(schooldb::DataTablePassword());
     const auto oldTable = schooldb::ParadoxTable::FromBytes(pristine, GradeTable(), session.Check());
-    const QStringList post = QStringList{QStringLiteral("post"), kFile, QStringLiteral("--period"),
-                                         QStringLiteral("7"), QStringLiteral("--yes")} +
-                             Common();
+    const QStringList post = Words("post|Τμήμα Α.agd|--period|7|--yes|@prog|@year");
     // A whole run first: how long one takes here, so that the kills fall inside the stores.
     QElapsedTimer clock;
     clock.start();
@@ -577,8 +542,7 @@ TEST_F(Cli, KillDuringPostingLeavesEveryRecordOldOrNew) {
     // An undo killed half way and run again finishes quietly: the table as
     // before the posting, no false "changed after posting", Posted cleared.
     WriteBytes(GradeTable(), pristine);
-    const QStringList undo =
-        QStringList{QStringLiteral("undo-post"), kFile, QStringLiteral("--yes")} + Common();
+    const QStringList undo = Words("undo-post|Τμήμα Α.agd|--yes|@prog|@year");
     qint64 undoMsecs = 0;
     for (int pass = 0; pass < 2; ++pass) {
         QProcess posting;

@@ -75,9 +75,17 @@ protected:
             .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     }
 
+    // The window's posting of the open file, made at first use.
+    GradePosting& posting() {
+        if (!m_posting)
+            m_posting.emplace(state, state.ImportsDir, ui, kTutoring);
+        return *m_posting;
+    }
+
     TempFolder dir;
     AppState state;
     ScriptedUiServices ui;
+    std::optional<GradePosting> m_posting;
 };
 
 // Stops the scan after a given row, as the Abort button does.
@@ -101,8 +109,7 @@ TEST_F(Posting, DecimalSeparatorOfTheRegionalSettingsDecides) {
         UseLocale(greek ? GreekLocale() : EnglishLocale());
         GradeSheet sheet =
             SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12,5", "12.5"})});
-        GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-        const ScanSummary summary = posting.CheckGrades(sheet, 0);
+        const ScanSummary summary = posting().CheckGrades(sheet, 0);
         EXPECT_EQ(summary.errorCells, 1);
         EXPECT_EQ(sheet.Cell(1, 8), greek ? QStringLiteral("12,5") : QStringLiteral("12,5|Err2"));
         EXPECT_EQ(sheet.Cell(1, 9), greek ? QStringLiteral("12.5|Err2") : QStringLiteral("12.5"));
@@ -126,8 +133,7 @@ TEST_F(Posting, MarkersNeverErrOutOfRangeNumbersAndLettersDo) {
     }
     GradeSheet sheet =
         SheetOf({TitlesLine(titles), StudentLine("1;1;20", "Α", trials), StudentLine("2;1;20", "Β", wrong)});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.CheckGrades(sheet, 0);
+    const ScanSummary summary = posting().CheckGrades(sheet, 0);
     EXPECT_EQ(summary.errorCells, 7 + int(trials.size()));
     EXPECT_EQ(summary.errorRows, 1);
     for (int i = 0; i < trials.size(); ++i)
@@ -141,9 +147,8 @@ TEST_F(Posting, RangeComesFromTheRowKeyAndSurvivesTheMarks) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Έκθεση"}), StudentLine("1;0;10", "Α", {"0", ""}),
                                 StudentLine("2;0;10", "Β", {"11", ""}), StudentLine("5;x;", "Ε", {"0", ""}),
                                 StudentLine("4;x;", "Δ", {"", "20"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     for (int pass = 0; pass < 2; ++pass) {
-        posting.CheckGrades(sheet, 0);
+        posting().CheckGrades(sheet, 0);
         EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("0"));
         EXPECT_EQ(sheet.Cell(2, 8), QStringLiteral("11|Err3"));
         EXPECT_EQ(sheet.Cell(3, 8), QStringLiteral("0|Err3"));
@@ -158,8 +163,7 @@ TEST_F(Posting, SubjectCodesAndSwitchedOffSubjects) {
     // Φυσική is switched off (left untouched, whatever it holds); no Ιστορία record.
     GradeSheet sheet =
         SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Χημεία"}), StudentLine("2;1;20", "Β", {"-2", "x", "-1"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.CheckGrades(sheet, 0);
+    posting().CheckGrades(sheet, 0);
     EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("-2|Err3"));
     EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("x"));
     EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("-1"));
@@ -172,8 +176,7 @@ TEST_F(Posting, CellsOfSubjectsTheStudentDoesNotHaveAreMarked) {
     GradeSheet sheet =
         SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα", "Άλγεβρα ", "Χημεία", "Έκθεση", "Φυσική"}),
                  StudentLine("1;1;20", "Α", {"x", "12", "13", "-2", "", "14"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 4);
+    const ScanSummary summary = posting().PostGrades(sheet, PostedFileOf(state), 4);
     EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("x|Err2")) << "the branch title matches exactly";
     EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("12|Err4")) << "a title in other case matches nothing";
     EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("13|Err4")) << "nor one with a trailing blank";
@@ -203,12 +206,11 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
         {{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), "[Header]", "File=MORVEN Grades Data"},
          "Γραμμή 2 του φύλλου: η ενότητα \"[Header]\""},
     };
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     for (const auto& c : refused) {
         for (const bool post : {false, true}) {
             GradeSheet sheet = SheetOf(c.lines);
             try {
-                post ? posting.PostGrades(sheet, PostedFileOf(state), 4) : posting.CheckGrades(sheet, 0);
+                post ? posting().PostGrades(sheet, PostedFileOf(state), 4) : posting().CheckGrades(sheet, 0);
                 ADD_FAILURE() << "not refused: " << c.message;
             } catch (const SheetError& e) {
                 EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.message))) << e.Message().toStdString();
@@ -224,7 +226,7 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), "",
                                 StudentLine("2;1;20", "Β", {"12"}), StudentLine("1;1;20", "Α", {"13"}),
                                 StudentLine("99;1;20", "Ω", {"14"})});
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 4);
+    const ScanSummary summary = posting().PostGrades(sheet, PostedFileOf(state), 4);
     EXPECT_EQ(summary.rows, 4);
     EXPECT_EQ(summary.duplicateRows, 2);
     EXPECT_EQ(summary.unknownStudents, 1);
@@ -240,8 +242,7 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
 
 TEST_F(Posting, NoSubjectColumnMakesEveryRowErr1) {
     GradeSheet sheet = SheetOf({TitlesLine({}), StudentLine("1;1;20", "Α", {})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    EXPECT_EQ(posting.CheckGrades(sheet, 0).errorRows, 1);
+    EXPECT_EQ(posting().CheckGrades(sheet, 0).errorRows, 1);
     EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Err1"));
 }
 
@@ -255,28 +256,27 @@ TEST_F(Posting, CheckWithAPeriodFindsTheCellsThatWouldChangeAndWritesNothing) {
                                 StudentLine("1;1;20", "Α", {"12", "13,5", "14", "", "-2"}),
                                 StudentLine("3;0;10", "Γ", {"-2", "-2", "-2", "-2", "5"}),
                                 StudentLine("5;1;20", "Ε", {"9", "", "-2", "-2", "-2"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.CheckGrades(sheet, 2);
+    const ScanSummary summary = posting().CheckGrades(sheet, 2);
     EXPECT_EQ(summary.changedCells, 2);
     EXPECT_EQ(summary.refusedStores, 2) << "the locked subject and the record out of its range";
-    ASSERT_EQ(posting.Changes().size(), 2u);
-    const CellChange& change = posting.Changes().back();
+    ASSERT_EQ(posting().Changes().size(), 2u);
+    const CellChange& change = posting().Changes().back();
     EXPECT_EQ(change.row, 1);
     EXPECT_EQ(change.column, 9);
     EXPECT_EQ(change.field, QStringLiteral("GRD2"));
     EXPECT_EQ(change.before, FieldValue());
     EXPECT_EQ(change.after, FieldValue::Float(13.5));
-    EXPECT_TRUE(posting.WouldChange(1, 8));
-    EXPECT_TRUE(posting.WouldChange(1, 9));
-    EXPECT_FALSE(posting.WouldChange(1, 10));
-    EXPECT_FALSE(posting.WouldChange(3, 8)) << "the same value changes nothing";
+    EXPECT_TRUE(posting().WouldChange(1, 8));
+    EXPECT_TRUE(posting().WouldChange(1, 9));
+    EXPECT_FALSE(posting().WouldChange(1, 10));
+    EXPECT_FALSE(posting().WouldChange(3, 8)) << "the same value changes nothing";
     EXPECT_EQ(ReadBytes(GradeTable()), before);
     EXPECT_TRUE(RunFolders().isEmpty()) << "a check leaves no backup";
 
     // Without a period only errors are looked for.
-    posting.CheckGrades(sheet, 0);
-    EXPECT_TRUE(posting.Changes().empty());
-    EXPECT_FALSE(posting.WouldChange(1, 9));
+    posting().CheckGrades(sheet, 0);
+    EXPECT_TRUE(posting().Changes().empty());
+    EXPECT_FALSE(posting().WouldChange(1, 9));
 }
 
 // ---- Posting ----
@@ -287,8 +287,7 @@ TEST_F(Posting, PostStoresPassingGradesAndStampsRows) {
         SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "[κλάδος] Θετική"}),
                  StudentLine("1;1;20", "Α", {"17,5", "x", kAlpha}),
                  StudentLine("2;1;20", "Β", {"x", "15", "-2"}), StudentLine("5;1;20", "Ε", {"8", "", ""})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 3);
+    const ScanSummary summary = posting().PostGrades(sheet, PostedFileOf(state), 3);
     EXPECT_EQ(Field(1, 1, "GRD3"), FieldValue::Float(17.5));
     EXPECT_EQ(Field(1, 6, "GRD3"), FieldValue()) << "a marker stores nothing in a number field";
     EXPECT_EQ(Field(5, 1, "GRD3"), FieldValue::Float(8));
@@ -309,8 +308,7 @@ TEST_F(Posting, RefusedStoresLeaveRecordsAndOtherStudentsUntouchedByteForByte) {
     GradeSheet sheet = SheetOf({TitlesLine({"Ιστορία", "Χημεία", "Άλγεβρα"}),
                                 StudentLine("1;1;20", "Α", {"15", "-2", "-2|Err3"}),
                                 StudentLine("3;0;10", "Γ", {"-2", "7", "-2"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 4);
+    const ScanSummary summary = posting().PostGrades(sheet, PostedFileOf(state), 4);
     EXPECT_EQ(summary.refusedStores, 2);
     EXPECT_EQ(summary.journalEntries, 0);
     // Student 1's Άλγεβρα held GRD1 12 and the file's "-2" is out of range: never stored.
@@ -323,8 +321,7 @@ TEST_F(Posting, RefusedStoresLeaveRecordsAndOtherStudentsUntouchedByteForByte) {
 TEST_F(Posting, OnlyTheStudentsOfTheSheetChange) {
     const QList<QByteArray> before = RecordBytes(GradeTable());
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    posting().PostGrades(sheet, PostedFileOf(state), 2);
     const QList<QByteArray> after = RecordBytes(GradeTable());
     ASSERT_EQ(after.size(), before.size());
     int changed = 0;
@@ -337,9 +334,8 @@ TEST_F(Posting, OnlyTheStudentsOfTheSheetChange) {
 TEST_F(Posting, AbortStopsAfterTheCurrentRow) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}),
                                 StudentLine("2;1;20", "Β", {"12"}), StudentLine("5;1;20", "Ε", {"13"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     StopAfter stop(2);
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 5, &stop);
+    const ScanSummary summary = posting().PostGrades(sheet, PostedFileOf(state), 5, &stop);
     EXPECT_TRUE(summary.aborted);
     EXPECT_EQ(stop.started, (std::vector<int>{1, 2}));
     EXPECT_EQ(Field(1, 1, "GRD5"), FieldValue::Float(11));
@@ -377,8 +373,7 @@ TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
     const QByteArray before = ReadBytes(GradeTable());
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12", "19"}),
                                 StudentLine("2;1;20", "Β", {"7", "3"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 1);
+    const ScanSummary summary = posting().PostGrades(sheet, PostedFileOf(state), 1);
     ASSERT_EQ(RunFolders(), QStringList{QStringLiteral("2026-06-20 10.30.00")});
     EXPECT_EQ(QFileInfo(summary.backupFolder).fileName(), QStringLiteral("2026-06-20 10.30.00"));
     EXPECT_EQ(ReadBytes(QDir(summary.backupFolder).filePath(QStringLiteral("GRADE.DB"))), before);
@@ -396,7 +391,7 @@ TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
     EXPECT_EQ(run->entries, expected);
 
     // A second run of the same second gets a folder of its own.
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    posting().PostGrades(sheet, PostedFileOf(state), 2);
     EXPECT_EQ(RunFolders().size(), 2);
 }
 
@@ -436,23 +431,10 @@ TEST_F(Posting, UndoRestoresTheTableExactly) {
 
 TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
-    {
-        // Someone changes Φυσική's grade after the posting.
-        schooldb::Table table(state.MorvenDataBase());
-        table.SetTableName(QStringLiteral("GRADE.DB"));
-        table.Open();
-        for (; !table.Eof(); table.Next())
-            if (table.FieldByName("STUDENTID").AsInteger() == 1 &&
-                table.FieldByName("SUBJECTID").AsInteger() == 2)
-                break;
-        table.Edit();
-        table.FieldByName("GRD2").SetAsFloat(16);
-        ASSERT_TRUE(table.Post());
-    }
-    posting.CloseTables(); // re-read what the other table stored
-    const UndoOutcome outcome = posting.UndoLastPosting(PostedFileOf(state));
+    posting().PostGrades(sheet, PostedFileOf(state), 2);
+    Store(1, 2, "GRD2", FieldValue::Float(16)); // someone changes the grade after the posting
+    posting().CloseTables();                    // re-read what the other table stored
+    const UndoOutcome outcome = posting().UndoLastPosting(PostedFileOf(state));
     EXPECT_TRUE(outcome.found);
     EXPECT_FALSE(outcome.Complete());
     EXPECT_EQ(outcome.restored, 1);
@@ -465,22 +447,21 @@ TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
 
 TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnly) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    posting().PostGrades(sheet, PostedFileOf(state), 2);
     ui.SetNow(QDateTime(QDate(2026, 6, 21), QTime(9, 0, 0)));
     sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    posting().PostGrades(sheet, PostedFileOf(state), 2);
     // Another file's run comes last and is not this file's.
     state.CurrentFileName = QStringLiteral("Άλλο.agd");
     ui.SetNow(QDateTime(QDate(2026, 6, 22), QTime(9, 0, 0)));
     sheet = SheetOf({TitlesLine({"Φυσική"}), StudentLine("1;1;20", "Α", {"3"})});
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    posting().PostGrades(sheet, PostedFileOf(state), 2);
     state.CurrentFileName = QStringLiteral("Τμήμα Α.agd");
 
-    EXPECT_EQ(posting.UndoLastPosting(PostedFileOf(state)).restored, 1);
+    EXPECT_EQ(posting().UndoLastPosting(PostedFileOf(state)).restored, 1);
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
     EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue::Float(3));
-    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    EXPECT_TRUE(posting().UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
 }
 
@@ -491,12 +472,11 @@ TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
     struct FailAfterTheRow : ScanObserver {
         bool RowFinished(int) override { throw EkaldoError(QStringLiteral("Ο δίσκος γέμισε.")); }
     };
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     ui.SetClockStep(1000);
     const auto post = [&](int run, ScanObserver* observer = nullptr) {
         GradeSheet sheet =
             SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {QString::number(2 + run % 19)})});
-        posting.PostGrades(sheet, PostedFileOf(state), 2, observer);
+        posting().PostGrades(sheet, PostedFileOf(state), 2, observer);
     };
     const auto runs = [&] {
         std::vector<qint64> sequences;
@@ -518,14 +498,14 @@ TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
         return v;
     };
     post(1);
-    ASSERT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    ASSERT_TRUE(posting().UndoLastPosting(PostedFileOf(state)).Complete());
     for (int run = 2; run <= 21; ++run)
         post(run);
     EXPECT_EQ(runs(), std::pair(from(2, 21), QStringList())) << "run 1 went with its undo's backup";
     const QByteArray before = ReadBytes(GradeTable());
     post(22);
     EXPECT_EQ(runs().first, from(3, 22));
-    ASSERT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    ASSERT_TRUE(posting().UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(ReadBytes(GradeTable()), before);
     EXPECT_EQ(runs().second.size(), 1);
 
@@ -533,11 +513,11 @@ TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
     EXPECT_THROW(post(23, &fail), EkaldoError);
     EXPECT_EQ(runs().first, from(3, 23)) << "a failed run removes nothing";
 
-    posting.SetBackupRunsKept(2);
+    posting().SetBackupRunsKept(2);
     const QByteArray beforeLast = ReadBytes(GradeTable());
     post(24);
     EXPECT_EQ(runs(), std::pair(from(23, 24), QStringList()));
-    ASSERT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    ASSERT_TRUE(posting().UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(ReadBytes(GradeTable()), beforeLast);
 }
 
@@ -546,16 +526,15 @@ TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
 // store that fails all the same (here another writer of this program, once
 // the lock is held) is a failure of the run: listed, journalled, not silent.
 TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.OpenTables(); // the window reads the tables when it opens
+    posting().OpenTables(); // the window reads the tables when it opens
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
     WriteStage at = WriteStage::BeforeLock;
     double grade = 4;
-    posting.SetWriteStageHook([&](WriteStage stage) {
+    posting().SetWriteStageHook([&](WriteStage stage) {
         if (stage == at)
             Store(1, 2, "GRD5", FieldValue::Float(grade));
     });
-    ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 6);
+    ScanSummary summary = posting().PostGrades(sheet, PostedFileOf(state), 6);
     EXPECT_EQ(summary.storedRecords, 2);
     EXPECT_TRUE(summary.failures.empty());
     EXPECT_FALSE(summary.Incomplete());
@@ -565,7 +544,7 @@ TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
     at = WriteStage::Locked;
     grade = 5;
     sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12", "18"})});
-    summary = posting.PostGrades(sheet, PostedFileOf(state), 7);
+    summary = posting().PostGrades(sheet, PostedFileOf(state), 7);
     EXPECT_EQ(summary.storedRecords, 1);
     ASSERT_EQ(summary.failures.size(), 1u);
     EXPECT_EQ(summary.failures[0].row, 1);
@@ -583,7 +562,7 @@ TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
     EXPECT_EQ(run->entries.front().subjectId, 1);
     EXPECT_EQ(run->outcome, QStringLiteral("completed, 1 stores failed"));
     // So the undo touches only what the run stored.
-    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    EXPECT_TRUE(posting().UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(Field(1, 2, "GRD5"), FieldValue::Float(5));
     EXPECT_EQ(Field(1, 1, "GRD7"), FieldValue());
 }
@@ -634,18 +613,17 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
 
 // After a clock stepped back the run made last is still the one undone first.
 TEST_F(Posting, RunsAreOrderedByTheirSequenceNotByTheClock) {
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     GradeSheet older = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
-    posting.PostGrades(older, PostedFileOf(state), 2);
+    posting().PostGrades(older, PostedFileOf(state), 2);
     ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(9, 0, 0)));
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
-    const auto last = posting.LastPosting(PostedFileOf(state));
+    posting().PostGrades(sheet, PostedFileOf(state), 2);
+    const auto last = posting().LastPosting(PostedFileOf(state));
     ASSERT_TRUE(last);
     EXPECT_EQ(last->header.sequence, 2);
-    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    EXPECT_TRUE(posting().UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
-    const UndoOutcome first = posting.UndoLastPosting(PostedFileOf(state));
+    const UndoOutcome first = posting().UndoLastPosting(PostedFileOf(state));
     EXPECT_TRUE(first.Complete());
     EXPECT_EQ(first.run.header.sequence, 1);
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
@@ -655,12 +633,11 @@ TEST_F(Posting, RunsAreOrderedByTheirSequenceNotByTheClock) {
 // an undo cut short and run again finishes quietly.
 TEST_F(Posting, UndoAgainFinishesQuietlyAndPostedFollowsTheRunsInForce) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    posting().PostGrades(sheet, PostedFileOf(state), 2);
     const QDateTime first = ui.Now();
     ui.SetNow(first.addSecs(3600));
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
-    UndoOutcome outcome = posting.UndoLastPosting(PostedFileOf(state));
+    posting().PostGrades(sheet, PostedFileOf(state), 2);
+    UndoOutcome outcome = posting().UndoLastPosting(PostedFileOf(state));
     EXPECT_TRUE(outcome.Complete());
     EXPECT_EQ(outcome.restored, 0);
     EXPECT_EQ(outcome.posted, RegionalFormats::DateTimeText(first)) << "the first run is still in force";
@@ -668,7 +645,7 @@ TEST_F(Posting, UndoAgainFinishesQuietlyAndPostedFollowsTheRunsInForce) {
 
     // An undo of the first run killed after it gave Άλγεβρα back.
     Store(1, 1, "GRD2", FieldValue());
-    outcome = posting.UndoLastPosting(PostedFileOf(state));
+    outcome = posting().UndoLastPosting(PostedFileOf(state));
     EXPECT_TRUE(outcome.Complete()) << outcome.leftAlone.join('\n').toStdString();
     EXPECT_EQ(outcome.restored, 2);
     EXPECT_EQ(outcome.posted, QString());
@@ -698,9 +675,8 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
     } fill(QDir(dir.Path()).filePath(QStringLiteral("Backups/2025-2026")));
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"}),
                                 StudentLine("5;1;20", "Ε", {"3", "4"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     try {
-        posting.PostGrades(sheet, PostedFileOf(state), 2, &fill);
+        posting().PostGrades(sheet, PostedFileOf(state), 2, &fill);
         ADD_FAILURE() << "the run went on without its journal";
     } catch (const EkaldoError& e) {
         EXPECT_TRUE(e.Message().contains(QStringLiteral("αφού αποθήκευσε 1 εγγραφές")))
@@ -711,9 +687,9 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
     EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue()) << "no store without its journal line";
 
-    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    EXPECT_TRUE(posting().UndoLastPosting(PostedFileOf(state)).Complete());
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
-    EXPECT_FALSE(posting.LastPosting(PostedFileOf(state))) << "the undone run is not offered again";
+    EXPECT_FALSE(posting().LastPosting(PostedFileOf(state))) << "the undone run is not offered again";
 
     // A journal cut in the middle of a line, by a kill, still takes its undo mark.
     const QString cut = dir.Path(QStringLiteral("Journal.txt"));
@@ -726,12 +702,11 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
 TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnything) {
     const QByteArray before = ReadBytes(GradeTable());
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     {
         OtherProgramsLock other(GradeTable(), F_RDLCK);
         ASSERT_TRUE(other.Taken());
         try {
-            posting.PostGrades(sheet, PostedFileOf(state), 6);
+            posting().PostGrades(sheet, PostedFileOf(state), 6);
             ADD_FAILURE() << "posted into a table another program holds";
         } catch (const schooldb::TableLockedError& e) {
             EXPECT_TRUE(e.Message().contains(QStringLiteral("GRADE.DB"))) << e.Message().toStdString();
@@ -740,7 +715,7 @@ TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnyt
         EXPECT_EQ(ReadBytes(GradeTable()), before);
     }
     // Once the other program has let go, the same window posts, and lets go in turn.
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 6);
+    const ScanSummary summary = posting().PostGrades(sheet, PostedFileOf(state), 6);
     EXPECT_EQ(summary.storedRecords, 2);
     EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(19));
     OtherProgramsLock after(GradeTable(), F_WRLCK);

@@ -31,6 +31,14 @@ constexpr GradingScheme kPublic = GradingScheme::PublicSchool;
 
 const QString kAlpha(QChar(0x0391));
 
+// A row's key and its grade cells, the student's own columns left out.
+QStringList KeyAndGrades(const GradeSheet& sheet, int row) {
+    QStringList cells{sheet.Cell(row, 0)};
+    for (int c = 8; c < sheet.ColCount(); ++c)
+        cells << sheet.Cell(row, c);
+    return cells;
+}
+
 QString StateOf(const QString& cell) {
     const qsizetype bar = cell.indexOf(QLatin1Char('|'));
     return bar < 0 ? QString() : cell.mid(bar + 1);
@@ -111,10 +119,10 @@ TEST_F(Posting, DecimalSeparatorOfTheRegionalSettingsDecides) {
             SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12,5", "12.5"})});
         const ScanSummary summary = posting().CheckGrades(sheet, 0);
         EXPECT_EQ(summary.errorCells, 1);
-        EXPECT_EQ(sheet.Cell(1, 8), greek ? QStringLiteral("12,5") : QStringLiteral("12,5|Err2"));
-        EXPECT_EQ(sheet.Cell(1, 9), greek ? QStringLiteral("12.5|Err2") : QStringLiteral("12.5"));
-        EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20"))
-            << "a row with a good grade ends a check unstamped";
+        // A row with a good grade ends a check unstamped.
+        const QStringList expected =
+            greek ? QStringList{"1;1;20", "12,5", "12.5|Err2"} : QStringList{"1;1;20", "12,5|Err2", "12.5"};
+        EXPECT_EQ(KeyAndGrades(sheet, 1), expected);
     }
 }
 
@@ -164,28 +172,23 @@ TEST_F(Posting, SubjectCodesAndSwitchedOffSubjects) {
     GradeSheet sheet =
         SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Χημεία"}), StudentLine("2;1;20", "Β", {"-2", "x", "-1"})});
     posting().CheckGrades(sheet, 0);
-    EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("-2|Err3"));
-    EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("x"));
-    EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("-1"));
-    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("2;1;20"));
+    EXPECT_EQ(KeyAndGrades(sheet, 1), (QStringList{"2;1;20", "-2|Err3", "x", "-1"}));
 }
 
 // A grade whose column matches none of the student's subjects has nowhere to
-// go: the cell says so, unless it asks for nothing ("", "-2", "-1").
+// go: the cell says so, unless it asks for nothing ("", "-2", "-1"). The
+// branch title matches exactly; a title in other case or with a trailing
+// blank matches nothing.
 TEST_F(Posting, CellsOfSubjectsTheStudentDoesNotHaveAreMarked) {
     GradeSheet sheet =
         SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα", "Άλγεβρα ", "Χημεία", "Έκθεση", "Φυσική"}),
                  StudentLine("1;1;20", "Α", {"x", "12", "13", "-2", "", "14"})});
     const ScanSummary summary = posting().PostGrades(sheet, PostedFileOf(state), 4);
-    EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("x|Err2")) << "the branch title matches exactly";
-    EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("12|Err4")) << "a title in other case matches nothing";
-    EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("13|Err4")) << "nor one with a trailing blank";
-    EXPECT_EQ(sheet.Cell(1, 11), QStringLiteral("-2"));
-    EXPECT_EQ(sheet.Cell(1, 12), QString());
+    EXPECT_EQ(KeyAndGrades(sheet, 1),
+              (QStringList{"1;1;20|Posted", "x|Err2", "12|Err4", "13|Err4", "-2", "", "14"}));
     EXPECT_EQ(summary.unmatchedCells, 2);
     EXPECT_EQ(summary.storedRecords, 1) << "Φυσική";
     EXPECT_TRUE(summary.Incomplete());
-    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Posted"));
     EXPECT_FALSE(PostingStateReason(PostingState::Err4).isEmpty());
 }
 
@@ -231,11 +234,11 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
     EXPECT_EQ(summary.duplicateRows, 2);
     EXPECT_EQ(summary.unknownStudents, 1);
     EXPECT_EQ(summary.storedRecords, 1);
-    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Err6"));
-    EXPECT_EQ(sheet.Cell(4, 0), QStringLiteral("1;1;20|Err6"));
-    EXPECT_EQ(sheet.Cell(3, 0), QStringLiteral("2;1;20|Posted"));
-    EXPECT_EQ(sheet.Cell(5, 0), QStringLiteral("99;1;20|Err5"));
-    EXPECT_EQ(sheet.Cell(5, 8), QStringLiteral("14|Err4"));
+    for (const auto& [row, cells] : {std::pair{1, QStringList{"1;1;20|Err6", "11"}},
+                                     {3, {"2;1;20|Posted", "12"}},
+                                     {4, {"1;1;20|Err6", "13"}},
+                                     {5, {"99;1;20|Err5", "14|Err4"}}})
+        EXPECT_EQ(KeyAndGrades(sheet, row), cells) << row;
     EXPECT_EQ(Field(1, 1, "GRD4"), FieldValue()) << "neither row of the student named twice";
     EXPECT_EQ(Field(2, 1, "GRD4"), FieldValue::Float(12));
 }
@@ -313,8 +316,8 @@ TEST_F(Posting, RefusedStoresLeaveRecordsAndOtherStudentsUntouchedByteForByte) {
     EXPECT_EQ(summary.journalEntries, 0);
     // Student 1's Άλγεβρα held GRD1 12 and the file's "-2" is out of range: never stored.
     EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("-2|Err3"));
-    EXPECT_EQ(sheet.Cell(2, 9), QStringLiteral("7|Refused")) << "a refused store is marked, not an error";
-    EXPECT_EQ(sheet.Cell(2, 0), QStringLiteral("3;0;10|Posted"));
+    // A refused store is marked, not an error.
+    EXPECT_EQ(KeyAndGrades(sheet, 2), (QStringList{"3;0;10|Posted", "-2", "7|Refused", "-2"}));
     EXPECT_EQ(RecordBytes(GradeTable()), before);
 }
 

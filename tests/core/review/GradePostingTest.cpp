@@ -448,23 +448,31 @@ TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
     EXPECT_EQ(RunFolders().size(), 2) << "the undo keeps a copy of what it found";
 }
 
-TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnly) {
+// The undo takes the last run of this file only, by the runs' sequence: the
+// clock stepped back before the second run, and another file's run came last.
+TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnlyInTheOrderOfTheRuns) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
     posting().PostGrades(sheet, PostedFileOf(state), 2);
-    ui.SetNow(QDateTime(QDate(2026, 6, 21), QTime(9, 0, 0)));
+    ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(9, 0, 0)));
     sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
     posting().PostGrades(sheet, PostedFileOf(state), 2);
-    // Another file's run comes last and is not this file's.
     state.CurrentFileName = QStringLiteral("Άλλο.agd");
     ui.SetNow(QDateTime(QDate(2026, 6, 22), QTime(9, 0, 0)));
     sheet = SheetOf({TitlesLine({"Φυσική"}), StudentLine("1;1;20", "Α", {"3"})});
     posting().PostGrades(sheet, PostedFileOf(state), 2);
     state.CurrentFileName = QStringLiteral("Τμήμα Α.agd");
 
-    EXPECT_EQ(posting().UndoLastPosting(PostedFileOf(state)).restored, 1);
+    const auto last = posting().LastPosting(PostedFileOf(state));
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->header.sequence, 2);
+    const UndoOutcome second = posting().UndoLastPosting(PostedFileOf(state));
+    EXPECT_TRUE(second.Complete());
+    EXPECT_EQ(second.restored, 1);
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
     EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue::Float(3));
-    EXPECT_TRUE(posting().UndoLastPosting(PostedFileOf(state)).Complete());
+    const UndoOutcome first = posting().UndoLastPosting(PostedFileOf(state));
+    EXPECT_TRUE(first.Complete());
+    EXPECT_EQ(first.run.header.sequence, 1);
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
 }
 
@@ -612,24 +620,6 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
         }
         EXPECT_EQ(ReadBytes(table), bytes);
     }
-}
-
-// After a clock stepped back the run made last is still the one undone first.
-TEST_F(Posting, RunsAreOrderedByTheirSequenceNotByTheClock) {
-    GradeSheet older = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
-    posting().PostGrades(older, PostedFileOf(state), 2);
-    ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(9, 0, 0)));
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
-    posting().PostGrades(sheet, PostedFileOf(state), 2);
-    const auto last = posting().LastPosting(PostedFileOf(state));
-    ASSERT_TRUE(last);
-    EXPECT_EQ(last->header.sequence, 2);
-    EXPECT_TRUE(posting().UndoLastPosting(PostedFileOf(state)).Complete());
-    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
-    const UndoOutcome first = posting().UndoLastPosting(PostedFileOf(state));
-    EXPECT_TRUE(first.Complete());
-    EXPECT_EQ(first.run.header.sequence, 1);
-    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
 }
 
 // A second run that changed nothing keeps the file posted when it is undone;

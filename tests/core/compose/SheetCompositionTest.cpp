@@ -141,8 +141,8 @@ TEST_F(ComposeFixture, QueryTextForTheExamples) {
     // Every all row and "<Κανένα>" ticked: the base lines and the ORDER BY part.
     EXPECT_EQ(BuildStudentQuery(c, order.SortOrder).lines, kBaseQuery + kDefaultOrderBy);
     // Two classes ticked: four lines.
-    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Α")));
-    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Β \"Θετική\"")));
+    c.Classes.Toggle(RowOf(c.Classes, "Α"));
+    c.Classes.Toggle(RowOf(c.Classes, "Β \"Θετική\""));
     const StudentQueryText q = BuildStudentQuery(c, order.SortOrder);
     const QStringList classLines = {"  AND ( ", "          ( CLASSES.CLASSNAME = :class1 )",
                                     "       OR ( CLASSES.CLASSNAME = :class2 )", "      )"};
@@ -198,16 +198,16 @@ TEST_F(ComposeFixture, SubjectCellsGradesMarkersAndBranchTitles) {
 // Levels, classes and courses are joined; a caption holding quotes selects
 // its own students; a filter that matches nothing leaves one empty row.
 TEST_F(ComposeFixture, FiltersJoinLevelsClassesAndCoursesAndANoMatchLeavesOneEmptyRow) {
-    c.Levels.Toggle(RowOf(c.Levels, QStringLiteral("Λύκειο")));
-    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Α")));
+    c.Levels.Toggle(RowOf(c.Levels, "Λύκειο"));
+    c.Classes.Toggle(RowOf(c.Classes, "Α"));
     Compose();
     EXPECT_EQ(Column(1), (QStringList{"αβραμίδης", "Δήμου"}));
-    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Β \"Θετική\"")));
-    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Α")));
+    c.Classes.Toggle(RowOf(c.Classes, "Β \"Θετική\""));
+    c.Classes.Toggle(RowOf(c.Classes, "Α"));
     Compose();
     EXPECT_EQ(Column(1), QStringList{"Γεωργίου"});
-    c.Courses.Toggle(RowOf(c.Courses, QStringLiteral("Α1")));
-    c.Subjects.Toggle(RowOf(c.Subjects, QStringLiteral("Φυσική")));
+    c.Courses.Toggle(RowOf(c.Courses, "Α1"));
+    c.Subjects.Toggle(RowOf(c.Subjects, "Φυσική"));
     Compose();
     EXPECT_EQ(c.StudentCount, 0);
     EXPECT_EQ(c.Sheet.RowCount(), 2);
@@ -241,9 +241,9 @@ TEST_F(ComposeFixture, ColumnOrderMovesTheStudentColumnsAndFixedOnesNeverSwallow
 
 TEST_F(ComposeFixture, TemplateRoundTrip) {
     c.Levels.Toggle(1); // the all row stays ticked when nothing else is
-    c.Classes.Toggle(RowOf(c.Classes, QStringLiteral("Α")));
-    c.Subjects.Toggle(RowOf(c.Subjects, QStringLiteral("Φυσική")));
-    c.Subjects.Toggle(RowOf(c.Subjects, QStringLiteral("[κλάδος] Θετική")));
+    c.Classes.Toggle(RowOf(c.Classes, "Α"));
+    c.Subjects.Toggle(RowOf(c.Subjects, "Φυσική"));
+    c.Subjects.Toggle(RowOf(c.Subjects, "[κλάδος] Θετική"));
     ScriptedUiServices ui;
     state.CurrentTemplateName = QStringLiteral("Α τάξη.agt");
     state.CurrentTemplatePath = dir.Path(state.CurrentTemplateName);
@@ -278,10 +278,9 @@ TEST_F(ComposeFixture, TemplatesWithGoneCaptionsShortOrHugeCounts) {
     ReadTemplateSelections(c, path);
     for (int r = 1; r < c.Levels.RowCount(); ++r)
         EXPECT_FALSE(c.Levels.Ticked(r));
-    EXPECT_TRUE(c.Classes.Ticked(RowOf(c.Classes, QStringLiteral("Α"))))
-        << "a class that is gone is passed over";
+    EXPECT_TRUE(c.Classes.Ticked(RowOf(c.Classes, "Α"))) << "a class that is gone is passed over";
     EXPECT_FALSE(c.Classes.Ticked(1));
-    EXPECT_TRUE(c.Courses.Ticked(RowOf(c.Courses, QStringLiteral("ΑΛ1"))));
+    EXPECT_TRUE(c.Courses.Ticked(RowOf(c.Courses, "ΑΛ1")));
     for (int r = 1; r < c.Subjects.RowCount(); ++r)
         EXPECT_FALSE(c.Subjects.Ticked(r));
     // Nothing ticked in the levels grid selects every level.

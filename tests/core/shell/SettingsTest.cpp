@@ -36,8 +36,9 @@ struct Settings : ::testing::Test {
 } // namespace
 
 // The start writes only General; the exit writes what is kept and the next
-// start reads it back; report fonts are never saved.
-TEST_F(Settings, FirstRunWritesOnlyGeneralAndAnExitKeepsWhatTheNextStartReads) {
+// start reads it back; report fonts are never saved. The file is UTF-8 only
+// while a value needs a character the code page lacks.
+TEST_F(Settings, FirstRunWritesOnlyGeneralAndEveryValueKeptComesBackInTheFilesOwnEncoding) {
     LoadSettings(state, state.DBPath);
     EXPECT_EQ(state.DBPath, state.ProgramFolder);
     EXPECT_EQ(state.BackupRunsKept, 20);
@@ -50,6 +51,10 @@ TEST_F(Settings, FirstRunWritesOnlyGeneralAndAnExitKeepsWhatTheNextStartReads) {
     state.InBoxWidths[5] = 77;
     state.TemplateWidths[0] = 300;
     state.ClassW = 99;
+    state.LastSendFolder = QStringLiteral("/media/usb/Αποστολή");
+    state.LastReceiveFolder = QStringLiteral("/media/usb/Λήψη");
+    state.LastSchoolYear = QStringLiteral("Σχ.Έτος 2025-2026");
+    state.BackupRunsKept = 7;
     state.BackFontName = QStringLiteral("Tahoma"); // changed in the Parameters window, never saved
     SaveSettings(state, state.DBPath);
     EXPECT_EQ(Read("Directory", "DBPath"), state.ProgramFolder);
@@ -58,13 +63,33 @@ TEST_F(Settings, FirstRunWritesOnlyGeneralAndAnExitKeepsWhatTheNextStartReads) {
     EXPECT_EQ(Read("fc_Post", "W"), QStringLiteral("740"));
     EXPECT_EQ(Read("Report", "BackFontName"), QStringLiteral("<missing>"));
     EXPECT_EQ(Read("fc_Main", "cw_InBox1"), QStringLiteral("<missing>")) << "columns 0 and 1 are not stored";
+
+    const QString folder = QStringLiteral("/home/rené/Σχολείο/Документы/");
+    SaveSettings(state, folder);
+    const QByteArray bytes = ReadBytes(state.SettingsPath);
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << bytes.left(40).toStdString();
+    EXPECT_TRUE(bytes.contains(folder.toUtf8()));
     AppState again = Fresh();
     LoadSettings(again, again.DBPath);
-    EXPECT_EQ(again.MainPlacement, (WindowPlacement{32, 40, 800, 600}));
-    EXPECT_EQ(again.InBoxWidths[5], 77);
-    EXPECT_EQ(again.TemplateWidths[0], 300);
+    EXPECT_EQ(again.DBPath, folder);
+    EXPECT_EQ(again.MainPlacement, state.MainPlacement);
+    EXPECT_EQ(again.InBoxWidths, state.InBoxWidths);
+    EXPECT_EQ(again.TemplateWidths, state.TemplateWidths);
     EXPECT_EQ(again.ClassW, 99);
+    EXPECT_EQ(again.LastSendFolder, state.LastSendFolder);
+    EXPECT_EQ(again.LastReceiveFolder, state.LastReceiveFolder);
+    EXPECT_EQ(again.LastSchoolYear, state.LastSchoolYear);
+    EXPECT_EQ(again.BackupRunsKept, 7);
     EXPECT_EQ(again.BackFontName, QStringLiteral("Arial"));
+    EXPECT_EQ(ProfileFile::ReadSection(again.SettingsPath, QStringLiteral("General"), true)
+                  .Value(QStringLiteral("Program")),
+              Program::ProgramName);
+    // Back to a Greek folder: the file is the program's code page again, its other content kept.
+    SaveSettings(again, QStringLiteral("/srv/Σχολείο/"));
+    const QByteArray greek = ReadBytes(state.SettingsPath);
+    EXPECT_FALSE(greek.startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(greek.contains(Greek(QStringLiteral("DBPath=/srv/Σχολείο/"))));
+    EXPECT_EQ(Read("fc_Main", "W"), QStringLiteral("800"));
 }
 
 TEST_F(Settings, HexadecimalBadAndOutOfRangeValues) {
@@ -107,37 +132,4 @@ TEST_F(Settings, ForeignContentAndTheReportSectionStayAndAnUnwritableFileIsNamed
     } catch (const FileError& e) {
         EXPECT_TRUE(e.Message().contains(state.SettingsPath));
     }
-}
-
-TEST_F(Settings, EveryValueComesBackAndTheFileIsUtf8OnlyWhileAValueNeedsIt) {
-    LoadSettings(state, state.DBPath);
-    const QString folder = QStringLiteral("/home/rené/Σχολείο/Документы/");
-    state.DBPath = folder;
-    state.MainPlacement = {11, 22, 900, 600};
-    state.LastSendFolder = QStringLiteral("/media/usb/Αποστολή");
-    state.LastReceiveFolder = QStringLiteral("/media/usb/Λήψη");
-    state.LastSchoolYear = QStringLiteral("Σχ.Έτος 2025-2026");
-    state.BackupRunsKept = 7;
-    SaveSettings(state, state.DBPath);
-    const QByteArray bytes = ReadBytes(state.SettingsPath);
-    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << bytes.left(40).toStdString();
-    EXPECT_TRUE(bytes.contains(folder.toUtf8()));
-    AppState again = Fresh();
-    LoadSettings(again, again.DBPath);
-    EXPECT_EQ(again.DBPath, folder);
-    EXPECT_EQ(again.MainPlacement, state.MainPlacement);
-    EXPECT_EQ(again.LastSendFolder, state.LastSendFolder);
-    EXPECT_EQ(again.LastReceiveFolder, state.LastReceiveFolder);
-    EXPECT_EQ(again.LastSchoolYear, state.LastSchoolYear);
-    EXPECT_EQ(again.BackupRunsKept, 7);
-    EXPECT_EQ(ProfileFile::ReadSection(again.SettingsPath, QStringLiteral("General"), true)
-                  .Value(QStringLiteral("Program")),
-              Program::ProgramName);
-    // Back to a Greek folder: the file is the program's code page again, its other content kept.
-    again.DBPath = QStringLiteral("/srv/Σχολείο/");
-    SaveSettings(again, again.DBPath);
-    const QByteArray greek = ReadBytes(state.SettingsPath);
-    EXPECT_FALSE(greek.startsWith("\xEF\xBB\xBF"));
-    EXPECT_TRUE(greek.contains(Greek(QStringLiteral("DBPath=/srv/Σχολείο/"))));
-    EXPECT_EQ(Read("fc_Main", "W"), QStringLiteral("900"));
 }

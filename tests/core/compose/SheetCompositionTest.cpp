@@ -20,7 +20,8 @@ namespace {
 
 // Two levels, three classes (two named "Α"), courses, subjects with a branch
 // subject, two methods (1-20 and 0-10); students with and without guardians,
-// grades and switched-off subjects.
+// grades and switched-off subjects; student 6's only grade record is of a
+// subject whose class is gone.
 void WriteSchool(const QString& folder) {
     QDir().mkpath(folder);
     SchoolTables::Level().Rows({{"ΓΥ", "Γυμνάσιο"}, {"ΛΥ", "Λύκειο"}}).Write(folder);
@@ -35,7 +36,8 @@ void WriteSchool(const QString& folder) {
         .Rows({{1, "Άλγεβρα", QVariant(), 1, true},
                {2, QVariant(), "Θετική", 2, true},
                {3, "Φυσική", QVariant(), 2, true},
-               {4, "Άλγεβρα", QVariant(), 3, true}})
+               {4, "Άλγεβρα", QVariant(), 3, true},
+               {5, "Φυσική", QVariant(), 9, true}})
         .Write(folder);
     SchoolTables::Student()
         .Rows({{1, "Ωραίος", "Νίκος", "Μ1", 10},
@@ -56,7 +58,9 @@ void WriteSchool(const QString& folder) {
                SchoolTables::GradeRow(3, 2, false, {{"GRD1", 4.0}}),
                SchoolTables::GradeRow(5, 4, true, {{"GRD1", 8.0}}),
                // The second record of the same subject is never reached.
-               SchoolTables::GradeRow(5, 4, false, {{"GRD1", 1.0}})})
+               SchoolTables::GradeRow(5, 4, false, {{"GRD1", 1.0}}),
+               // A subject whose class is gone: the chain is broken.
+               SchoolTables::GradeRow(6, 5, false)})
         .Write(folder);
 }
 
@@ -172,7 +176,8 @@ TEST_F(ComposeFixture, AllStudentsNoSubjectsInSortOrder) {
     EXPECT_EQ(Column(0), (QStringList{"2;1;20", "1;1;20", "3;1;20", "6;1;20", "5;1;20"}));
 }
 
-// Rows: Άγγελος(2), Ωραίος(1), αβραμίδης(3), Δήμου(6), Γεωργίου(5).
+// Rows: Άγγελος(2), Ωραίος(1), αβραμίδης(3), Δήμου(6), Γεωργίου(5); Δήμου's Φυσική record,
+// of a class that is gone, is switched off.
 TEST_F(ComposeFixture, SubjectCellsGradesMarkersAndBranchTitles) {
     UseLocale(GreekLocale());
     c.Subjects.Toggle(2); // "<Όλα>"
@@ -184,7 +189,7 @@ TEST_F(ComposeFixture, SubjectCellsGradesMarkersAndBranchTitles) {
     EXPECT_EQ(c.Sheet.Cell(0, 9), QStringLiteral("Άλγεβρα"));
     EXPECT_EQ(Column(8), (QStringList{"-2", "-2", "-1", "-2", "-2"}));
     EXPECT_EQ(Column(9), (QStringList{"-2", "12", "-2", "-2", "8"}));
-    EXPECT_EQ(Column(10), (QStringList{"-2", "-2", "7,5", "-2", "-2"}));
+    EXPECT_EQ(Column(10), (QStringList{"-2", "-2", "7,5", "-1", "-2"}));
     c.PeriodIndex = 2;
     Compose();
     EXPECT_EQ(c.Sheet.Cell(2, 9), QStringLiteral("13,5"));

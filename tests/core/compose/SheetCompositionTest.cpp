@@ -256,8 +256,10 @@ TEST_F(ComposeFixture, TemplateRoundTrip) {
                                                    state.CurrentTemplatePath +
                                                    QStringLiteral("\" ολοκληρώθηκε!"));
     ASSERT_TRUE(WriteTemplateFile(state.CurrentTemplatePath, state.CurrentTemplateName, c, ui));
+    ReadTemplateFileHeader(state, state.CurrentTemplatePath);
+    EXPECT_EQ(state.TemplateFileHeader.File, QStringLiteral("MORVEN Grades Template"));
+    EXPECT_EQ(state.TemplateFileHeader.FileName, QStringLiteral("Α τάξη.agt"));
     const QByteArray bytes = ReadBytes(state.CurrentTemplatePath);
-    EXPECT_TRUE(bytes.contains(Greek(QStringLiteral("\r\nFileName=Α τάξη.agt\r\n"))));
     EXPECT_TRUE(bytes.endsWith(Greek(QStringLiteral(
         "[Levels]\r\n1=<Όλα>\r\nCnt=1\r\n[Classes]\r\n1=Α\r\nCnt=1\r\n"
         "[Courses]\r\n1=<Όλα>\r\nCnt=1\r\n[Subjects]\r\n1=[κλάδος] Θετική\r\n2=Φυσική\r\nCnt=2\r\n"))))

@@ -2,7 +2,6 @@
 #include "base/FileErrors.h"
 #include "base/ProgramConstants.h"
 #include "core/exchange/GradeSheet.h"
-#include "core/exchange/GradeTemplateFile.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -245,7 +244,7 @@ TEST_F(GradeFileFixture, ProgressAfterEachLineAndEventsEveryTenth) {
 }
 
 // Keys in any order or case; a missing file gives an empty header.
-TEST_F(GradeFileFixture, HeadersOfSheetsAndTemplatesReadWhateverTheKeyOrder) {
+TEST_F(GradeFileFixture, HeadersReadWhateverTheKeyOrderOrCase) {
     WriteBytes(state.CurrentFilePath,
                Greek(QStringLiteral("[HEADER]\r\nschoolyear = 2004-2005\r\nPOSTED=x\r\n"
                                     "filename=Α.agd\r\nfile=MORVEN Grades Data\r\n[Data]\r\n")));
@@ -258,19 +257,6 @@ TEST_F(GradeFileFixture, HeadersOfSheetsAndTemplatesReadWhateverTheKeyOrder) {
     EXPECT_EQ(state.GradeFileHeader, expected);
     ReadGradeFileHeader(state, dir.Path(QStringLiteral("none.agd")));
     EXPECT_EQ(state.GradeFileHeader, GradeHeader{});
-
-    const QString path = dir.Path(QStringLiteral("t.agt"));
-    WriteBytes(
-        path, Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\nVersion=1.0\r\nCopyright=c\r\n"
-                                   "FileName=Β τάξη.agt\r\nFileID=38353,5\r\nCreated=1/1/05\r\n[Levels]\r\n"
-                                   "1=<Όλα>\r\nCnt=1\r\n")));
-    ReadTemplateFileHeader(state, path);
-    EXPECT_EQ(state.TemplateFileHeader.File, QStringLiteral("MORVEN Grades Template"));
-    EXPECT_EQ(state.TemplateFileHeader.FileName, QStringLiteral("Β τάξη.agt"));
-    EXPECT_EQ(state.TemplateFileHeader.FileID, QStringLiteral("38353,5"));
-    EXPECT_EQ(state.TemplateFileHeader.Created, QStringLiteral("1/1/05"));
-    ReadTemplateFileHeader(state, dir.Path(QStringLiteral("none.agt")));
-    EXPECT_EQ(state.TemplateFileHeader, TemplateHeader{});
 }
 
 TEST_F(GradeFileFixture, FilesSavedAsUtf8OrUtf16AreReadAsTheirTextSays) {

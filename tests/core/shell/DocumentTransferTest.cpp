@@ -76,6 +76,7 @@ TEST_F(FoldersFixture, ListsHeadersFindTheRememberedFileAndShowEachFoldersOwnSta
     EXPECT_EQ(model.Refresh(state, QStringLiteral("gone.agd")), 0);
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.CellText(0, 0), QStringLiteral("1"));
+    EXPECT_EQ(model.CellText(1, 0), QString()) << "no number past the last row";
     EXPECT_TRUE(model.FileNameAt(0).isEmpty());
     OutBoxFile(QStringLiteral("b.agd"));
     WriteBytes(OutBox(QStringLiteral("notes.txt")), "not listed");

@@ -8,33 +8,14 @@ namespace ekaldo::testing {
 namespace {
 
 const char* KindName(ScriptedUiServices::Kind kind) {
-    switch (kind) {
-    case ScriptedUiServices::Kind::Message:
-        return "message box";
-    case ScriptedUiServices::Kind::OpenFile:
-        return "open-file dialog";
-    case ScriptedUiServices::Kind::SaveFile:
-        return "save-file dialog";
-    case ScriptedUiServices::Kind::Modal:
-        return "modal window";
-    case ScriptedUiServices::Kind::Printer:
-        return "printer choice";
-    }
-    return "?";
+    static const char* const names[] = {"message box", "open-file dialog", "save-file dialog", "modal window",
+                                        "printer choice"};
+    return names[static_cast<int>(kind)];
 }
 
 const char* IconName(MessageIcon icon) {
-    switch (icon) {
-    case MessageIcon::Error:
-        return "Error";
-    case MessageIcon::Information:
-        return "Information";
-    case MessageIcon::Question:
-        return "Question";
-    case MessageIcon::Warning:
-        return "Warning";
-    }
-    return "?";
+    static const char* const names[] = {"Error", "Information", "Question", "Warning"};
+    return names[static_cast<int>(icon)];
 }
 
 } // namespace
@@ -53,48 +34,28 @@ void ScriptedUiServices::VerifyAllUsed() {
 
 ScriptedUiServices& ScriptedUiServices::ExpectMessage(MessageIcon icon, const QString& text,
                                                       MessageAnswer answer) {
-    Expected e;
-    e.kind = Kind::Message;
-    e.icon = icon;
-    e.text = text;
-    e.answer = answer;
-    m_expected.push_back(std::move(e));
+    m_expected.push_back({Kind::Message, icon, text, answer});
     return *this;
 }
 
 ScriptedUiServices& ScriptedUiServices::ExpectOpenFile(const QString& title, std::optional<QString> answer) {
-    Expected e;
-    e.kind = Kind::OpenFile;
-    e.text = title;
-    e.file = std::move(answer);
-    m_expected.push_back(std::move(e));
+    m_expected.push_back({Kind::OpenFile, {}, title, {}, std::move(answer)});
     return *this;
 }
 
 ScriptedUiServices& ScriptedUiServices::ExpectSaveFile(const QString& title, std::optional<QString> answer) {
-    Expected e;
-    e.kind = Kind::SaveFile;
-    e.text = title;
-    e.file = std::move(answer);
-    m_expected.push_back(std::move(e));
+    m_expected.push_back({Kind::SaveFile, {}, title, {}, std::move(answer)});
     return *this;
 }
 
 ScriptedUiServices& ScriptedUiServices::ExpectModal(std::function<int(QObject&)> answer) {
-    Expected e;
-    e.kind = Kind::Modal;
-    e.modal = std::move(answer);
-    m_expected.push_back(std::move(e));
+    m_expected.push_back({Kind::Modal, {}, {}, {}, {}, std::move(answer)});
     return *this;
 }
 
 ScriptedUiServices& ScriptedUiServices::ExpectPrinterChoice(std::optional<QString> answer,
                                                             std::optional<PageSetup> page) {
-    Expected e;
-    e.kind = Kind::Printer;
-    e.file = std::move(answer);
-    e.page = std::move(page);
-    m_expected.push_back(std::move(e));
+    m_expected.push_back({Kind::Printer, {}, {}, {}, std::move(answer), {}, std::move(page)});
     return *this;
 }
 
@@ -127,22 +88,21 @@ MessageAnswer ScriptedUiServices::ShowMessage(MessageIcon icon, const QString& t
     return e.answer;
 }
 
-std::optional<QString> ScriptedUiServices::GetOpenFileName(const FileDialogRequest& request) {
+std::optional<QString> ScriptedUiServices::FileAnswer(Kind kind, const FileDialogRequest& request) {
     m_dialogs.push_back(request);
     Expected e;
-    if (!TakeExpected(Kind::OpenFile, request.title, e))
+    if (!TakeExpected(kind, request.title, e))
         return std::nullopt;
-    EXPECT_EQ(request.title.toStdString(), e.text.toStdString()) << "open-file dialog title";
+    EXPECT_EQ(request.title.toStdString(), e.text.toStdString()) << KindName(kind) << " title";
     return e.file;
 }
 
+std::optional<QString> ScriptedUiServices::GetOpenFileName(const FileDialogRequest& request) {
+    return FileAnswer(Kind::OpenFile, request);
+}
+
 std::optional<QString> ScriptedUiServices::GetSaveFileName(const FileDialogRequest& request) {
-    m_dialogs.push_back(request);
-    Expected e;
-    if (!TakeExpected(Kind::SaveFile, request.title, e))
-        return std::nullopt;
-    EXPECT_EQ(request.title.toStdString(), e.text.toStdString()) << "save-file dialog title";
-    return e.file;
+    return FileAnswer(Kind::SaveFile, request);
 }
 
 int ScriptedUiServices::RunModal(QObject& dialog) {

@@ -75,6 +75,7 @@ private:
     };
 
     bool TakeExpected(Kind kind, const QString& what, Expected& out);
+    std::optional<QString> FileAnswer(Kind kind, const FileDialogRequest& request);
 
     std::deque<Expected> m_expected;
     std::vector<Shown> m_shown;

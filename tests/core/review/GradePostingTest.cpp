@@ -31,6 +31,22 @@ constexpr GradingScheme kPublic = GradingScheme::PublicSchool;
 
 const QString kAlpha(QChar(0x0391));
 
+// A row's key and its grade cells, the student's own columns left out.
+QStringList KeyAndGrades(const GradeSheet& sheet, int row) {
+    QStringList cells{sheet.Cell(row, 0)};
+    for (int c = 8; c < sheet.ColCount(); ++c)
+        cells << sheet.Cell(row, c);
+    return cells;
+}
+
+// A sheet of the given subject titles and student rows, each row its key then its grade cells.
+GradeSheet Sheet(const QStringList& titles, const QList<QStringList>& rows) {
+    QStringList lines{TitlesLine(titles)};
+    for (const QStringList& row : rows)
+        lines << StudentLine(row.front(), QStringLiteral("Α"), row.mid(1));
+    return SheetOf(lines);
+}
+
 QString StateOf(const QString& cell) {
     const qsizetype bar = cell.indexOf(QLatin1Char('|'));
     return bar < 0 ? QString() : cell.mid(bar + 1);
@@ -75,9 +91,22 @@ protected:
             .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     }
 
+    ScanSummary Post(GradeSheet& sheet, int column, ScanObserver* observer = nullptr) {
+        return posting().PostGrades(sheet, PostedFileOf(state), column, observer);
+    }
+    UndoOutcome Undo() { return posting().UndoLastPosting(PostedFileOf(state)); }
+
+    // The window's posting of the open file, made at first use.
+    GradePosting& posting() {
+        if (!m_posting)
+            m_posting.emplace(state, state.ImportsDir, ui, kTutoring);
+        return *m_posting;
+    }
+
     TempFolder dir;
     AppState state;
     ScriptedUiServices ui;
+    std::optional<GradePosting> m_posting;
 };
 
 // Stops the scan after a given row, as the Abort button does.
@@ -99,15 +128,13 @@ private:
 TEST_F(Posting, DecimalSeparatorOfTheRegionalSettingsDecides) {
     for (const bool greek : {true, false}) {
         UseLocale(greek ? GreekLocale() : EnglishLocale());
-        GradeSheet sheet =
-            SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12,5", "12.5"})});
-        GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-        const ScanSummary summary = posting.CheckGrades(sheet, 0);
+        GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "12,5", "12.5"}});
+        const ScanSummary summary = posting().CheckGrades(sheet, 0);
         EXPECT_EQ(summary.errorCells, 1);
-        EXPECT_EQ(sheet.Cell(1, 8), greek ? QStringLiteral("12,5") : QStringLiteral("12,5|Err2"));
-        EXPECT_EQ(sheet.Cell(1, 9), greek ? QStringLiteral("12.5|Err2") : QStringLiteral("12.5"));
-        EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20"))
-            << "a row with a good grade ends a check unstamped";
+        // A row with a good grade ends a check unstamped.
+        const QStringList expected =
+            greek ? QStringList{"1;1;20", "12,5", "12.5|Err2"} : QStringList{"1;1;20", "12,5|Err2", "12.5"};
+        EXPECT_EQ(KeyAndGrades(sheet, 1), expected);
     }
 }
 
@@ -126,8 +153,7 @@ TEST_F(Posting, MarkersNeverErrOutOfRangeNumbersAndLettersDo) {
     }
     GradeSheet sheet =
         SheetOf({TitlesLine(titles), StudentLine("1;1;20", "Α", trials), StudentLine("2;1;20", "Β", wrong)});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.CheckGrades(sheet, 0);
+    const ScanSummary summary = posting().CheckGrades(sheet, 0);
     EXPECT_EQ(summary.errorCells, 7 + int(trials.size()));
     EXPECT_EQ(summary.errorRows, 1);
     for (int i = 0; i < trials.size(); ++i)
@@ -138,12 +164,11 @@ TEST_F(Posting, MarkersNeverErrOutOfRangeNumbersAndLettersDo) {
 
 TEST_F(Posting, RangeComesFromTheRowKeyAndSurvivesTheMarks) {
     // Keys of 0..10; a key that does not convert falls back to 1..20.
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Έκθεση"}), StudentLine("1;0;10", "Α", {"0", ""}),
-                                StudentLine("2;0;10", "Β", {"11", ""}), StudentLine("5;x;", "Ε", {"0", ""}),
-                                StudentLine("4;x;", "Δ", {"", "20"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    GradeSheet sheet =
+        Sheet({"Άλγεβρα", "Έκθεση"},
+              {{"1;0;10", "0", ""}, {"2;0;10", "11", ""}, {"5;x;", "0", ""}, {"4;x;", "", "20"}});
     for (int pass = 0; pass < 2; ++pass) {
-        posting.CheckGrades(sheet, 0);
+        posting().CheckGrades(sheet, 0);
         EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("0"));
         EXPECT_EQ(sheet.Cell(2, 8), QStringLiteral("11|Err3"));
         EXPECT_EQ(sheet.Cell(3, 8), QStringLiteral("0|Err3"));
@@ -156,33 +181,24 @@ TEST_F(Posting, RangeComesFromTheRowKeyAndSurvivesTheMarks) {
 TEST_F(Posting, SubjectCodesAndSwitchedOffSubjects) {
     // Student 2: Άλγεβρα is now on ("-2" in the file is a number out of range);
     // Φυσική is switched off (left untouched, whatever it holds); no Ιστορία record.
-    GradeSheet sheet =
-        SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Χημεία"}), StudentLine("2;1;20", "Β", {"-2", "x", "-1"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.CheckGrades(sheet, 0);
-    EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("-2|Err3"));
-    EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("x"));
-    EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("-1"));
-    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("2;1;20"));
+    GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική", "Χημεία"}, {{"2;1;20", "-2", "x", "-1"}});
+    posting().CheckGrades(sheet, 0);
+    EXPECT_EQ(KeyAndGrades(sheet, 1), (QStringList{"2;1;20", "-2|Err3", "x", "-1"}));
 }
 
 // A grade whose column matches none of the student's subjects has nowhere to
-// go: the cell says so, unless it asks for nothing ("", "-2", "-1").
+// go: the cell says so, unless it asks for nothing ("", "-2", "-1"). The
+// branch title matches exactly; a title in other case or with a trailing
+// blank matches nothing.
 TEST_F(Posting, CellsOfSubjectsTheStudentDoesNotHaveAreMarked) {
-    GradeSheet sheet =
-        SheetOf({TitlesLine({"[κλάδος] Θετική", "άλγεβρα", "Άλγεβρα ", "Χημεία", "Έκθεση", "Φυσική"}),
-                 StudentLine("1;1;20", "Α", {"x", "12", "13", "-2", "", "14"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 4);
-    EXPECT_EQ(sheet.Cell(1, 8), QStringLiteral("x|Err2")) << "the branch title matches exactly";
-    EXPECT_EQ(sheet.Cell(1, 9), QStringLiteral("12|Err4")) << "a title in other case matches nothing";
-    EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("13|Err4")) << "nor one with a trailing blank";
-    EXPECT_EQ(sheet.Cell(1, 11), QStringLiteral("-2"));
-    EXPECT_EQ(sheet.Cell(1, 12), QString());
+    GradeSheet sheet = Sheet({"[κλάδος] Θετική", "άλγεβρα", "Άλγεβρα ", "Χημεία", "Έκθεση", "Φυσική"},
+                             {{"1;1;20", "x", "12", "13", "-2", "", "14"}});
+    const ScanSummary summary = Post(sheet, 4);
+    EXPECT_EQ(KeyAndGrades(sheet, 1),
+              (QStringList{"1;1;20|Posted", "x|Err2", "12|Err4", "13|Err4", "-2", "", "14"}));
     EXPECT_EQ(summary.unmatchedCells, 2);
     EXPECT_EQ(summary.storedRecords, 1) << "Φυσική";
     EXPECT_TRUE(summary.Incomplete());
-    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Posted"));
     EXPECT_FALSE(PostingStateReason(PostingState::Err4).isEmpty());
 }
 
@@ -203,12 +219,11 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
         {{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), "[Header]", "File=MORVEN Grades Data"},
          "Γραμμή 2 του φύλλου: η ενότητα \"[Header]\""},
     };
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     for (const auto& c : refused) {
         for (const bool post : {false, true}) {
             GradeSheet sheet = SheetOf(c.lines);
             try {
-                post ? posting.PostGrades(sheet, PostedFileOf(state), 4) : posting.CheckGrades(sheet, 0);
+                post ? Post(sheet, 4) : posting().CheckGrades(sheet, 0);
                 ADD_FAILURE() << "not refused: " << c.message;
             } catch (const SheetError& e) {
                 EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.message))) << e.Message().toStdString();
@@ -224,24 +239,23 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), "",
                                 StudentLine("2;1;20", "Β", {"12"}), StudentLine("1;1;20", "Α", {"13"}),
                                 StudentLine("99;1;20", "Ω", {"14"})});
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 4);
+    const ScanSummary summary = Post(sheet, 4);
     EXPECT_EQ(summary.rows, 4);
     EXPECT_EQ(summary.duplicateRows, 2);
     EXPECT_EQ(summary.unknownStudents, 1);
     EXPECT_EQ(summary.storedRecords, 1);
-    EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Err6"));
-    EXPECT_EQ(sheet.Cell(4, 0), QStringLiteral("1;1;20|Err6"));
-    EXPECT_EQ(sheet.Cell(3, 0), QStringLiteral("2;1;20|Posted"));
-    EXPECT_EQ(sheet.Cell(5, 0), QStringLiteral("99;1;20|Err5"));
-    EXPECT_EQ(sheet.Cell(5, 8), QStringLiteral("14|Err4"));
+    for (const auto& [row, cells] : {std::pair{1, QStringList{"1;1;20|Err6", "11"}},
+                                     {3, {"2;1;20|Posted", "12"}},
+                                     {4, {"1;1;20|Err6", "13"}},
+                                     {5, {"99;1;20|Err5", "14|Err4"}}})
+        EXPECT_EQ(KeyAndGrades(sheet, row), cells) << row;
     EXPECT_EQ(Field(1, 1, "GRD4"), FieldValue()) << "neither row of the student named twice";
     EXPECT_EQ(Field(2, 1, "GRD4"), FieldValue::Float(12));
 }
 
 TEST_F(Posting, NoSubjectColumnMakesEveryRowErr1) {
-    GradeSheet sheet = SheetOf({TitlesLine({}), StudentLine("1;1;20", "Α", {})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    EXPECT_EQ(posting.CheckGrades(sheet, 0).errorRows, 1);
+    GradeSheet sheet = Sheet({}, {{"1;1;20"}});
+    EXPECT_EQ(posting().CheckGrades(sheet, 0).errorRows, 1);
     EXPECT_EQ(sheet.Cell(1, 0), QStringLiteral("1;1;20|Err1"));
 }
 
@@ -251,32 +265,31 @@ TEST_F(Posting, CheckWithAPeriodFindsTheCellsThatWouldChangeAndWritesNothing) {
     // GRD2: student 5's Άλγεβρα holds 9 already; an empty cell is never written;
     // Ιστορία is locked; student 3's record holds a GRD1 outside its range, so
     // no store of it goes through.
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Ιστορία", "[κλάδος] Θετική", "Χημεία"}),
-                                StudentLine("1;1;20", "Α", {"12", "13,5", "14", "", "-2"}),
-                                StudentLine("3;0;10", "Γ", {"-2", "-2", "-2", "-2", "5"}),
-                                StudentLine("5;1;20", "Ε", {"9", "", "-2", "-2", "-2"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.CheckGrades(sheet, 2);
+    GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική", "Ιστορία", "[κλάδος] Θετική", "Χημεία"},
+                             {{"1;1;20", "12", "13,5", "14", "", "-2"},
+                              {"3;0;10", "-2", "-2", "-2", "-2", "5"},
+                              {"5;1;20", "9", "", "-2", "-2", "-2"}});
+    const ScanSummary summary = posting().CheckGrades(sheet, 2);
     EXPECT_EQ(summary.changedCells, 2);
     EXPECT_EQ(summary.refusedStores, 2) << "the locked subject and the record out of its range";
-    ASSERT_EQ(posting.Changes().size(), 2u);
-    const CellChange& change = posting.Changes().back();
+    ASSERT_EQ(posting().Changes().size(), 2u);
+    const CellChange& change = posting().Changes().back();
     EXPECT_EQ(change.row, 1);
     EXPECT_EQ(change.column, 9);
     EXPECT_EQ(change.field, QStringLiteral("GRD2"));
     EXPECT_EQ(change.before, FieldValue());
     EXPECT_EQ(change.after, FieldValue::Float(13.5));
-    EXPECT_TRUE(posting.WouldChange(1, 8));
-    EXPECT_TRUE(posting.WouldChange(1, 9));
-    EXPECT_FALSE(posting.WouldChange(1, 10));
-    EXPECT_FALSE(posting.WouldChange(3, 8)) << "the same value changes nothing";
+    EXPECT_TRUE(posting().WouldChange(1, 8));
+    EXPECT_TRUE(posting().WouldChange(1, 9));
+    EXPECT_FALSE(posting().WouldChange(1, 10));
+    EXPECT_FALSE(posting().WouldChange(3, 8)) << "the same value changes nothing";
     EXPECT_EQ(ReadBytes(GradeTable()), before);
     EXPECT_TRUE(RunFolders().isEmpty()) << "a check leaves no backup";
 
     // Without a period only errors are looked for.
-    posting.CheckGrades(sheet, 0);
-    EXPECT_TRUE(posting.Changes().empty());
-    EXPECT_FALSE(posting.WouldChange(1, 9));
+    posting().CheckGrades(sheet, 0);
+    EXPECT_TRUE(posting().Changes().empty());
+    EXPECT_FALSE(posting().WouldChange(1, 9));
 }
 
 // ---- Posting ----
@@ -284,11 +297,9 @@ TEST_F(Posting, CheckWithAPeriodFindsTheCellsThatWouldChangeAndWritesNothing) {
 TEST_F(Posting, PostStoresPassingGradesAndStampsRows) {
     UseLocale(GreekLocale());
     GradeSheet sheet =
-        SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "[κλάδος] Θετική"}),
-                 StudentLine("1;1;20", "Α", {"17,5", "x", kAlpha}),
-                 StudentLine("2;1;20", "Β", {"x", "15", "-2"}), StudentLine("5;1;20", "Ε", {"8", "", ""})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 3);
+        Sheet({"Άλγεβρα", "Φυσική", "[κλάδος] Θετική"},
+              {{"1;1;20", "17,5", "x", kAlpha}, {"2;1;20", "x", "15", "-2"}, {"5;1;20", "8", "", ""}});
+    const ScanSummary summary = Post(sheet, 3);
     EXPECT_EQ(Field(1, 1, "GRD3"), FieldValue::Float(17.5));
     EXPECT_EQ(Field(1, 6, "GRD3"), FieldValue()) << "a marker stores nothing in a number field";
     EXPECT_EQ(Field(5, 1, "GRD3"), FieldValue::Float(8));
@@ -306,25 +317,22 @@ TEST_F(Posting, PostStoresPassingGradesAndStampsRows) {
 TEST_F(Posting, RefusedStoresLeaveRecordsAndOtherStudentsUntouchedByteForByte) {
     const QList<QByteArray> before = RecordBytes(GradeTable());
     // Ιστορία is locked; student 3's GRD1 of 12 lies outside 0..10, so any store of it is refused.
-    GradeSheet sheet = SheetOf({TitlesLine({"Ιστορία", "Χημεία", "Άλγεβρα"}),
-                                StudentLine("1;1;20", "Α", {"15", "-2", "-2|Err3"}),
-                                StudentLine("3;0;10", "Γ", {"-2", "7", "-2"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 4);
+    GradeSheet sheet = Sheet({"Ιστορία", "Χημεία", "Άλγεβρα"},
+                             {{"1;1;20", "15", "-2", "-2|Err3"}, {"3;0;10", "-2", "7", "-2"}});
+    const ScanSummary summary = Post(sheet, 4);
     EXPECT_EQ(summary.refusedStores, 2);
     EXPECT_EQ(summary.journalEntries, 0);
     // Student 1's Άλγεβρα held GRD1 12 and the file's "-2" is out of range: never stored.
     EXPECT_EQ(sheet.Cell(1, 10), QStringLiteral("-2|Err3"));
-    EXPECT_EQ(sheet.Cell(2, 9), QStringLiteral("7|Refused")) << "a refused store is marked, not an error";
-    EXPECT_EQ(sheet.Cell(2, 0), QStringLiteral("3;0;10|Posted"));
+    // A refused store is marked, not an error.
+    EXPECT_EQ(KeyAndGrades(sheet, 2), (QStringList{"3;0;10|Posted", "-2", "7|Refused", "-2"}));
     EXPECT_EQ(RecordBytes(GradeTable()), before);
 }
 
 TEST_F(Posting, OnlyTheStudentsOfTheSheetChange) {
     const QList<QByteArray> before = RecordBytes(GradeTable());
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "11", "19"}});
+    Post(sheet, 2);
     const QList<QByteArray> after = RecordBytes(GradeTable());
     ASSERT_EQ(after.size(), before.size());
     int changed = 0;
@@ -335,11 +343,9 @@ TEST_F(Posting, OnlyTheStudentsOfTheSheetChange) {
 }
 
 TEST_F(Posting, AbortStopsAfterTheCurrentRow) {
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}),
-                                StudentLine("2;1;20", "Β", {"12"}), StudentLine("5;1;20", "Ε", {"13"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    GradeSheet sheet = Sheet({"Άλγεβρα"}, {{"1;1;20", "11"}, {"2;1;20", "12"}, {"5;1;20", "13"}});
     StopAfter stop(2);
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 5, &stop);
+    const ScanSummary summary = Post(sheet, 5, &stop);
     EXPECT_TRUE(summary.aborted);
     EXPECT_EQ(stop.started, (std::vector<int>{1, 2}));
     EXPECT_EQ(Field(1, 1, "GRD5"), FieldValue::Float(11));
@@ -352,7 +358,7 @@ TEST_F(Posting, AbortStopsAfterTheCurrentRow) {
 TEST_F(Posting, PublicSchoolHundredScaleAndNormalisedOralGrades) {
     // Student 4's Έκθεση is of the numeric-written method: grade column 5 is R100Writen,
     // and RWriten follows it; its Oral2 "7" goes back as "07" with any store.
-    GradeSheet sheet = SheetOf({TitlesLine({"Έκθεση"}), StudentLine("4;0;100", "Δ", {"85"})});
+    GradeSheet sheet = Sheet({"Έκθεση"}, {{"4;0;100", "85"}});
     GradePosting posting(state, state.ImportsDir, ui, kPublic);
     const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 5);
     EXPECT_EQ(Field(4, 5, "R100Writen"), FieldValue::Float(85));
@@ -361,8 +367,7 @@ TEST_F(Posting, PublicSchoolHundredScaleAndNormalisedOralGrades) {
     EXPECT_EQ(summary.journalEntries, 3) << "R100Writen, RWriten and the widened Oral2";
 
     // A method other than 7 keeps no grade in column 5, yet the record is stored and normalised.
-    GradeSheet other =
-        SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"15", kAlpha})});
+    GradeSheet other = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "15", kAlpha}});
     posting.PostGrades(other, PostedFileOf(state), 5);
     EXPECT_EQ(Field(1, 1, "Oral1"), FieldValue::Text("07"));
     // A single "Α" typed for an oral grade is kept as "ΑΑ".
@@ -375,10 +380,8 @@ TEST_F(Posting, PublicSchoolHundredScaleAndNormalisedOralGrades) {
 
 TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
     const QByteArray before = ReadBytes(GradeTable());
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12", "19"}),
-                                StudentLine("2;1;20", "Β", {"7", "3"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 1);
+    GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "12", "19"}, {"2;1;20", "7", "3"}});
+    const ScanSummary summary = Post(sheet, 1);
     ASSERT_EQ(RunFolders(), QStringList{QStringLiteral("2026-06-20 10.30.00")});
     EXPECT_EQ(QFileInfo(summary.backupFolder).fileName(), QStringLiteral("2026-06-20 10.30.00"));
     EXPECT_EQ(ReadBytes(QDir(summary.backupFolder).filePath(QStringLiteral("GRADE.DB"))), before);
@@ -396,7 +399,7 @@ TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
     EXPECT_EQ(run->entries, expected);
 
     // A second run of the same second gets a folder of its own.
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    Post(sheet, 2);
     EXPECT_EQ(RunFolders().size(), 2);
 }
 
@@ -417,9 +420,8 @@ TEST_F(Posting, UndoRestoresTheTableExactly) {
     for (const GradingScheme scheme : {kTutoring, kPublic}) {
         WritePostingSchool(SchoolFolder(dir.Path()));
         const QByteArray before = ReadBytes(GradeTable());
-        GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική", "Έκθεση"}),
-                                    StudentLine("1;1;20", "Α", {"14", "19", "-2"}),
-                                    StudentLine("4;0;100", "Δ", {"-2", "-2", "85"})});
+        GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική", "Έκθεση"},
+                                 {{"1;1;20", "14", "19", "-2"}, {"4;0;100", "-2", "-2", "85"}});
         GradePosting posting(state, state.ImportsDir, ui, scheme);
         posting.PostGrades(sheet, PostedFileOf(state), scheme == kPublic ? 5 : 2);
         ASSERT_NE(ReadBytes(GradeTable()), before);
@@ -435,24 +437,11 @@ TEST_F(Posting, UndoRestoresTheTableExactly) {
 }
 
 TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
-    {
-        // Someone changes Φυσική's grade after the posting.
-        schooldb::Table table(state.MorvenDataBase());
-        table.SetTableName(QStringLiteral("GRADE.DB"));
-        table.Open();
-        for (; !table.Eof(); table.Next())
-            if (table.FieldByName("STUDENTID").AsInteger() == 1 &&
-                table.FieldByName("SUBJECTID").AsInteger() == 2)
-                break;
-        table.Edit();
-        table.FieldByName("GRD2").SetAsFloat(16);
-        ASSERT_TRUE(table.Post());
-    }
-    posting.CloseTables(); // re-read what the other table stored
-    const UndoOutcome outcome = posting.UndoLastPosting(PostedFileOf(state));
+    GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "14", "19"}});
+    Post(sheet, 2);
+    Store(1, 2, "GRD2", FieldValue::Float(16)); // someone changes the grade after the posting
+    posting().CloseTables();                    // re-read what the other table stored
+    const UndoOutcome outcome = Undo();
     EXPECT_TRUE(outcome.found);
     EXPECT_FALSE(outcome.Complete());
     EXPECT_EQ(outcome.restored, 1);
@@ -463,24 +452,31 @@ TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
     EXPECT_EQ(RunFolders().size(), 2) << "the undo keeps a copy of what it found";
 }
 
-TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnly) {
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
-    ui.SetNow(QDateTime(QDate(2026, 6, 21), QTime(9, 0, 0)));
-    sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
-    // Another file's run comes last and is not this file's.
+// The undo takes the last run of this file only, by the runs' sequence: the
+// clock stepped back before the second run, and another file's run came last.
+TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnlyInTheOrderOfTheRuns) {
+    GradeSheet sheet = Sheet({"Άλγεβρα"}, {{"1;1;20", "14"}});
+    Post(sheet, 2);
+    ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(9, 0, 0)));
+    sheet = Sheet({"Άλγεβρα"}, {{"1;1;20", "15"}});
+    Post(sheet, 2);
     state.CurrentFileName = QStringLiteral("Άλλο.agd");
     ui.SetNow(QDateTime(QDate(2026, 6, 22), QTime(9, 0, 0)));
-    sheet = SheetOf({TitlesLine({"Φυσική"}), StudentLine("1;1;20", "Α", {"3"})});
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    sheet = Sheet({"Φυσική"}, {{"1;1;20", "3"}});
+    Post(sheet, 2);
     state.CurrentFileName = QStringLiteral("Τμήμα Α.agd");
 
-    EXPECT_EQ(posting.UndoLastPosting(PostedFileOf(state)).restored, 1);
+    const auto last = posting().LastPosting(PostedFileOf(state));
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->header.sequence, 2);
+    const UndoOutcome second = Undo();
+    EXPECT_TRUE(second.Complete());
+    EXPECT_EQ(second.restored, 1);
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
     EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue::Float(3));
-    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    const UndoOutcome first = Undo();
+    EXPECT_TRUE(first.Complete());
+    EXPECT_EQ(first.run.header.sequence, 1);
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
 }
 
@@ -491,12 +487,10 @@ TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
     struct FailAfterTheRow : ScanObserver {
         bool RowFinished(int) override { throw EkaldoError(QStringLiteral("Ο δίσκος γέμισε.")); }
     };
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
     ui.SetClockStep(1000);
     const auto post = [&](int run, ScanObserver* observer = nullptr) {
-        GradeSheet sheet =
-            SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {QString::number(2 + run % 19)})});
-        posting.PostGrades(sheet, PostedFileOf(state), 2, observer);
+        GradeSheet sheet = Sheet({"Άλγεβρα"}, {{"1;1;20", QString::number(2 + run % 19)}});
+        Post(sheet, 2, observer);
     };
     const auto runs = [&] {
         std::vector<qint64> sequences;
@@ -518,14 +512,14 @@ TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
         return v;
     };
     post(1);
-    ASSERT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    ASSERT_TRUE(Undo().Complete());
     for (int run = 2; run <= 21; ++run)
         post(run);
     EXPECT_EQ(runs(), std::pair(from(2, 21), QStringList())) << "run 1 went with its undo's backup";
     const QByteArray before = ReadBytes(GradeTable());
     post(22);
     EXPECT_EQ(runs().first, from(3, 22));
-    ASSERT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    ASSERT_TRUE(Undo().Complete());
     EXPECT_EQ(ReadBytes(GradeTable()), before);
     EXPECT_EQ(runs().second.size(), 1);
 
@@ -533,11 +527,11 @@ TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
     EXPECT_THROW(post(23, &fail), EkaldoError);
     EXPECT_EQ(runs().first, from(3, 23)) << "a failed run removes nothing";
 
-    posting.SetBackupRunsKept(2);
+    posting().SetBackupRunsKept(2);
     const QByteArray beforeLast = ReadBytes(GradeTable());
     post(24);
     EXPECT_EQ(runs(), std::pair(from(23, 24), QStringList()));
-    ASSERT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    ASSERT_TRUE(Undo().Complete());
     EXPECT_EQ(ReadBytes(GradeTable()), beforeLast);
 }
 
@@ -546,16 +540,15 @@ TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
 // store that fails all the same (here another writer of this program, once
 // the lock is held) is a failure of the run: listed, journalled, not silent.
 TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.OpenTables(); // the window reads the tables when it opens
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
+    posting().OpenTables(); // the window reads the tables when it opens
+    GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "11", "19"}});
     WriteStage at = WriteStage::BeforeLock;
     double grade = 4;
-    posting.SetWriteStageHook([&](WriteStage stage) {
+    posting().SetWriteStageHook([&](WriteStage stage) {
         if (stage == at)
             Store(1, 2, "GRD5", FieldValue::Float(grade));
     });
-    ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 6);
+    ScanSummary summary = Post(sheet, 6);
     EXPECT_EQ(summary.storedRecords, 2);
     EXPECT_TRUE(summary.failures.empty());
     EXPECT_FALSE(summary.Incomplete());
@@ -564,8 +557,8 @@ TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
 
     at = WriteStage::Locked;
     grade = 5;
-    sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"12", "18"})});
-    summary = posting.PostGrades(sheet, PostedFileOf(state), 7);
+    sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "12", "18"}});
+    summary = Post(sheet, 7);
     EXPECT_EQ(summary.storedRecords, 1);
     ASSERT_EQ(summary.failures.size(), 1u);
     EXPECT_EQ(summary.failures[0].row, 1);
@@ -583,7 +576,7 @@ TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
     EXPECT_EQ(run->entries.front().subjectId, 1);
     EXPECT_EQ(run->outcome, QStringLiteral("completed, 1 stores failed"));
     // So the undo touches only what the run stored.
-    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    EXPECT_TRUE(Undo().Complete());
     EXPECT_EQ(Field(1, 2, "GRD5"), FieldValue::Float(5));
     EXPECT_EQ(Field(1, 1, "GRD7"), FieldValue());
 }
@@ -597,7 +590,7 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
     WritePostingSchool(b);
     UseDatabase(b);
     Store(1, 1, "GRD2", FieldValue::Float(7)); // B held another grade before the sheet came
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
+    GradeSheet sheet = Sheet({"Άλγεβρα"}, {{"1;1;20", "14"}});
     for (const QString& folder : {a, b}) {
         UseDatabase(folder);
         GradePosting posting(state, state.ImportsDir, ui, kTutoring);
@@ -632,35 +625,15 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
     }
 }
 
-// After a clock stepped back the run made last is still the one undone first.
-TEST_F(Posting, RunsAreOrderedByTheirSequenceNotByTheClock) {
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    GradeSheet older = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})});
-    posting.PostGrades(older, PostedFileOf(state), 2);
-    ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(9, 0, 0)));
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"15"})});
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
-    const auto last = posting.LastPosting(PostedFileOf(state));
-    ASSERT_TRUE(last);
-    EXPECT_EQ(last->header.sequence, 2);
-    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
-    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
-    const UndoOutcome first = posting.UndoLastPosting(PostedFileOf(state));
-    EXPECT_TRUE(first.Complete());
-    EXPECT_EQ(first.run.header.sequence, 1);
-    EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
-}
-
 // A second run that changed nothing keeps the file posted when it is undone;
 // an undo cut short and run again finishes quietly.
 TEST_F(Posting, UndoAgainFinishesQuietlyAndPostedFollowsTheRunsInForce) {
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "14", "19"}});
+    Post(sheet, 2);
     const QDateTime first = ui.Now();
     ui.SetNow(first.addSecs(3600));
-    posting.PostGrades(sheet, PostedFileOf(state), 2);
-    UndoOutcome outcome = posting.UndoLastPosting(PostedFileOf(state));
+    Post(sheet, 2);
+    UndoOutcome outcome = Undo();
     EXPECT_TRUE(outcome.Complete());
     EXPECT_EQ(outcome.restored, 0);
     EXPECT_EQ(outcome.posted, RegionalFormats::DateTimeText(first)) << "the first run is still in force";
@@ -668,7 +641,7 @@ TEST_F(Posting, UndoAgainFinishesQuietlyAndPostedFollowsTheRunsInForce) {
 
     // An undo of the first run killed after it gave Άλγεβρα back.
     Store(1, 1, "GRD2", FieldValue());
-    outcome = posting.UndoLastPosting(PostedFileOf(state));
+    outcome = Undo();
     EXPECT_TRUE(outcome.Complete()) << outcome.leftAlone.join('\n').toStdString();
     EXPECT_EQ(outcome.restored, 2);
     EXPECT_EQ(outcome.posted, QString());
@@ -696,11 +669,9 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
     private:
         QString m_year;
     } fill(QDir(dir.Path()).filePath(QStringLiteral("Backups/2025-2026")));
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "19"}),
-                                StudentLine("5;1;20", "Ε", {"3", "4"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "14", "19"}, {"5;1;20", "3", "4"}});
     try {
-        posting.PostGrades(sheet, PostedFileOf(state), 2, &fill);
+        Post(sheet, 2, &fill);
         ADD_FAILURE() << "the run went on without its journal";
     } catch (const EkaldoError& e) {
         EXPECT_TRUE(e.Message().contains(QStringLiteral("αφού αποθήκευσε 1 εγγραφές")))
@@ -711,9 +682,9 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
     EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue()) << "no store without its journal line";
 
-    EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
+    EXPECT_TRUE(Undo().Complete());
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
-    EXPECT_FALSE(posting.LastPosting(PostedFileOf(state))) << "the undone run is not offered again";
+    EXPECT_FALSE(posting().LastPosting(PostedFileOf(state))) << "the undone run is not offered again";
 
     // A journal cut in the middle of a line, by a kill, still takes its undo mark.
     const QString cut = dir.Path(QStringLiteral("Journal.txt"));
@@ -725,13 +696,12 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
 
 TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnything) {
     const QByteArray before = ReadBytes(GradeTable());
-    GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα", "Φυσική"}), StudentLine("1;1;20", "Α", {"11", "19"})});
-    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "11", "19"}});
     {
         OtherProgramsLock other(GradeTable(), F_RDLCK);
         ASSERT_TRUE(other.Taken());
         try {
-            posting.PostGrades(sheet, PostedFileOf(state), 6);
+            Post(sheet, 6);
             ADD_FAILURE() << "posted into a table another program holds";
         } catch (const schooldb::TableLockedError& e) {
             EXPECT_TRUE(e.Message().contains(QStringLiteral("GRADE.DB"))) << e.Message().toStdString();
@@ -740,7 +710,7 @@ TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnyt
         EXPECT_EQ(ReadBytes(GradeTable()), before);
     }
     // Once the other program has let go, the same window posts, and lets go in turn.
-    const ScanSummary summary = posting.PostGrades(sheet, PostedFileOf(state), 6);
+    const ScanSummary summary = Post(sheet, 6);
     EXPECT_EQ(summary.storedRecords, 2);
     EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(19));
     OtherProgramsLock after(GradeTable(), F_WRLCK);

@@ -37,24 +37,19 @@ void WritePostingSchool(const QString& folder) {
     QString secretary(32, QLatin1Char('1'));
     secretary[7] = QLatin1Char('0'); // everything but posting
     SchoolTables::User()
-        .Row({QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), QStringLiteral("Admin"), 0,
-              QStringLiteral("2025"), QString(32, QLatin1Char('1'))})
-        .Row({QStringLiteral("GRAMM"), QStringLiteral("G1"), QStringLiteral("Γραμματεία"), 3,
-              QStringLiteral("2025"), secretary})
+        .Rows({{"TALMIR", "TALMIR", "Admin", 0, "2025", QString(32, QLatin1Char('1'))},
+               {"GRAMM", "G1", "Γραμματεία", 3, "2025", secretary}})
         .Write(folder);
 }
 
 QString TitlesLine(const QStringList& subjects) {
-    QStringList cells{QStringLiteral("α/α"),       QStringLiteral("ΕΠΩΝΥΜΟ"), QStringLiteral("ΟΝΟΜΑ"),
-                      QStringLiteral("ΠΑΤΡΩΝΥΜΟ"), QStringLiteral("ΜΗΤΡΩΟ"),  QStringLiteral("ΕΠΙΠΕΔΟ"),
-                      QStringLiteral("ΤΑΞΗ"),      QStringLiteral("ΤΜΗΜΑ")};
+    QStringList cells{"α/α", "ΕΠΩΝΥΜΟ", "ΟΝΟΜΑ", "ΠΑΤΡΩΝΥΜΟ", "ΜΗΤΡΩΟ", "ΕΠΙΠΕΔΟ", "ΤΑΞΗ", "ΤΜΗΜΑ"};
     cells += subjects;
     return cells.join(QLatin1Char('\t'));
 }
 
 QString StudentLine(const QString& key, const QString& surname, const QStringList& cells) {
-    QStringList all{key,       surname,  QStringLiteral("Όνομα"), QString(), QStringLiteral("Μ1"), QString(),
-                    QString(), QString()};
+    QStringList all{key, surname, "Όνομα", "", "Μ1", "", "", ""};
     all += cells;
     return all.join(QLatin1Char('\t'));
 }

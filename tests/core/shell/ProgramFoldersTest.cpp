@@ -23,72 +23,45 @@ void MakeFile(const QString& path) {
     WriteBytes(path, "help");
 }
 
-QString Welcome(const QString& dataFolder) {
-    return QStringLiteral(
-               "Καλώς ήρθατε στο e-Κάλντο!\n\nΟι φάκελοι Imports, Exports και Templates και το σχολικό "
-               "έτος επίδειξης 2025-2026 δημιουργήθηκαν στον φάκελο\n\"") +
-           dataFolder + QStringLiteral("\".\n\nΕκεί θα βρίσκετε τα αρχεία σας.");
-}
-
 } // namespace
 
-TEST(ProgramFoldersChoice, BuildTreeKeepsHelpAndDataBesideTheExecutable) {
+// Help beside the executable (an installed layout around it does not matter)
+// or a writable folder without help anywhere: both stay beside it. An
+// installed prefix anywhere reads the shared folder and keeps the work in the
+// user's folder, which only the first start makes.
+TEST(ProgramFoldersChoice, BuildTreeAndLoneToolStayBesideTheExecutableAnInstalledOneUsesTheUserFolder) {
     TempFolder dir;
     const QString app = dir.Path(QStringLiteral("build/app"));
     MakeFile(app + QStringLiteral("/Zentik.hlp"));
-    // An installed layout around it does not matter while the help is beside the executable.
     MakeFile(dir.Path(QStringLiteral("build/share/ekaldo/Zentik.hlp")));
-    for (const QString& given : {app, app + QLatin1Char('/')}) {
+    const QString lone = dir.Path(QStringLiteral("lone"));
+    QDir().mkpath(lone);
+    for (const QString& given : {app, app + QLatin1Char('/'), lone}) {
         const ProgramFolders folders = ProgramFolders::Choose(given, dir.Path(QStringLiteral("home/data")));
-        EXPECT_FALSE(folders.Installed);
-        EXPECT_EQ(folders.ResourceFolder, Slashed(app));
-        EXPECT_EQ(folders.DataFolder, Slashed(app));
+        EXPECT_FALSE(folders.Installed) << given.toStdString();
+        EXPECT_EQ(folders.ResourceFolder, Slashed(given));
+        EXPECT_EQ(folders.DataFolder, Slashed(given));
     }
-}
 
-TEST(ProgramFoldersChoice, InstalledPrefixReadsTheSharedFolderAndKeepsWorkInTheUserFolder) {
-    TempFolder dir;
-    // A prefix anywhere: the shared folder is found from the executable's place.
     const QString prefix = dir.Path(QStringLiteral("opt/moved"));
     QDir().mkpath(prefix + QStringLiteral("/bin"));
     MakeFile(prefix + QStringLiteral("/share/ekaldo/Zentik.hlp"));
     const QString user = dir.Path(QStringLiteral("home/.local/share/ekaldo"));
-
     const ProgramFolders folders = ProgramFolders::Choose(prefix + QStringLiteral("/bin"), user);
     EXPECT_TRUE(folders.Installed);
     EXPECT_EQ(folders.ResourceFolder, Slashed(prefix + QStringLiteral("/share/ekaldo")));
     EXPECT_EQ(folders.DataFolder, Slashed(user));
-
     AppState state;
     state.ProgramFolder = folders.DataFolder;
     state.ResourceFolder = folders.ResourceFolder;
     EXPECT_TRUE(QFileInfo(state.HelpFilePath()).isFile()) << state.HelpFilePath().toStdString();
-    // Choosing writes nothing: the user's folder is made by the first start.
     EXPECT_FALSE(QFileInfo::exists(user));
-}
 
-TEST(ProgramFoldersChoice, WritableFolderWithoutHelpStaysBesideTheExecutable) {
-    // A tool copied into a folder of its own, no help anywhere: as before, its
-    // folders go beside it.
-    TempFolder dir;
-    const QString lone = dir.Path(QStringLiteral("lone"));
-    QDir().mkpath(lone);
-    const ProgramFolders folders = ProgramFolders::Choose(lone, dir.Path(QStringLiteral("user")));
-    EXPECT_FALSE(folders.Installed);
-    EXPECT_EQ(folders.DataFolder, Slashed(lone));
-    EXPECT_EQ(folders.ResourceFolder, Slashed(lone));
-}
-
-TEST(ProgramFoldersChoice, UserDataFolderFollowsXdgDataHome) {
-    TempFolder dir;
     const QByteArray saved = qgetenv("XDG_DATA_HOME");
     const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", dir.Path(QStringLiteral("xdg")).toUtf8());
     const QString folder = ProgramFolders::UserDataFolder();
-    if (wasSet)
-        qputenv("XDG_DATA_HOME", saved);
-    else
-        qunsetenv("XDG_DATA_HOME");
+    wasSet ? qputenv("XDG_DATA_HOME", saved) : qunsetenv("XDG_DATA_HOME");
     EXPECT_EQ(QDir::cleanPath(folder), dir.Path(QStringLiteral("xdg/ekaldo")));
 }
 
@@ -105,47 +78,45 @@ struct FirstStart : ::testing::Test {
         folders = ProgramFolders::Choose(prefix + QStringLiteral("/bin"), user);
         ASSERT_TRUE(folders.Installed);
     }
-    // Everything beside the user's folder that a start left behind.
-    QStringList Leftovers() const {
-        return QDir(QFileInfo(user).absolutePath())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    void ExpectWelcome(ScriptedUiServices& ui) {
+        ui.ExpectMessage(MessageIcon::Information,
+                         QStringLiteral("Καλώς ήρθατε στο e-Κάλντο!\n\nΟι φάκελοι Imports, Exports και "
+                                        "Templates και το σχολικό έτος επίδειξης 2025-2026 δημιουργήθηκαν "
+                                        "στον φάκελο\n\"") +
+                             user + QStringLiteral("\".\n\nΕκεί θα βρίσκετε τα αρχεία σας."));
     }
 };
 
+// The next start finds the user's work as it was left and says nothing; a
+// run from the build tree writes and says nothing at all.
 TEST_F(FirstStart, MakesTheFoldersAndTheDemoSchoolAndSaysWhereOnce) {
     {
         ScriptedUiServices ui;
-        ui.ExpectMessage(MessageIcon::Information, Welcome(user));
+        ExpectWelcome(ui);
         EXPECT_TRUE(PrepareDataFolder(folders, ui));
     }
     for (const char* name : {"Imports", "Exports", "Templates"})
         EXPECT_TRUE(QFileInfo(user + QLatin1Char('/') + QString::fromLatin1(name)).isDir()) << name;
     // The demo school is a real school year the program lists and opens.
     EXPECT_EQ(ListSchoolYearLabels(user), QStringList{QStringLiteral("Σχ.Έτος 2025-2026")});
-    EXPECT_TRUE(QFileInfo(user + QStringLiteral("/MV202526.SYR/STUDENT.DB")).isFile());
-    EXPECT_EQ(Leftovers(), QStringList{QStringLiteral("ekaldo")});
+    EXPECT_EQ(QDir(QFileInfo(user).absolutePath())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("ekaldo")})
+        << "nothing else left beside it";
 
-    // The next start finds the user's work as it was left and says nothing.
     WriteBytes(user + QStringLiteral("/Imports/received.agd"), "sheet");
     QFile::remove(user + QStringLiteral("/MV202526.SYR/STUDENT.DB"));
-    {
+    const QString app = dir.Path(QStringLiteral("build/app"));
+    MakeFile(app + QStringLiteral("/Zentik.hlp"));
+    for (const ProgramFolders& again : {folders, ProgramFolders::Choose(app, user)}) {
         ScriptedUiServices ui;
-        EXPECT_TRUE(PrepareDataFolder(folders, ui));
+        EXPECT_TRUE(PrepareDataFolder(again, ui));
         EXPECT_TRUE(ui.Messages().empty());
     }
     EXPECT_EQ(ReadBytes(user + QStringLiteral("/Imports/received.agd")), QByteArray("sheet"));
     EXPECT_FALSE(QFileInfo::exists(user + QStringLiteral("/MV202526.SYR/STUDENT.DB")));
-}
-
-TEST_F(FirstStart, BuildTreeRunWritesNothingAndSaysNothing) {
-    const QString app = dir.Path(QStringLiteral("build/app"));
-    MakeFile(app + QStringLiteral("/Zentik.hlp"));
-    const ProgramFolders buildTree = ProgramFolders::Choose(app, user);
-    ScriptedUiServices ui;
-    EXPECT_TRUE(PrepareDataFolder(buildTree, ui));
     EXPECT_EQ(QDir(app).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("Zentik.hlp")});
-    EXPECT_FALSE(QFileInfo::exists(user));
 }
 
 TEST_F(FirstStart, FolderThatCannotBeMadeIsReportedInGreekAndTriedAgainNextTime) {
@@ -163,7 +134,7 @@ TEST_F(FirstStart, FolderThatCannotBeMadeIsReportedInGreekAndTriedAgainNextTime)
     // With the obstacle gone the next start is a first start again.
     QFile::remove(blocker);
     ScriptedUiServices ui;
-    ui.ExpectMessage(MessageIcon::Information, Welcome(user));
+    ExpectWelcome(ui);
     EXPECT_TRUE(PrepareDataFolder(folders, ui));
     EXPECT_EQ(ListSchoolYearLabels(user), QStringList{QStringLiteral("Σχ.Έτος 2025-2026")});
 }

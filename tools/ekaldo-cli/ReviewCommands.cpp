@@ -227,8 +227,6 @@ int UndoPost(CliContext& cli) {
         MessageAnswer::Yes)
         return Fail(QStringLiteral("Η Αναίρεση δεν έγινε: δώστε --yes για να προχωρήσει."));
     const UndoOutcome outcome = posting.UndoLastPosting(file);
-    // "Posted" follows the runs of the file still in force.
-    WriteGradeFileHeaderKey(file.path, QStringLiteral("Posted"), outcome.posted);
     PrintOut(QStringLiteral("Τιμές που επανήλθαν: %1\n").arg(outcome.restored));
     for (const QString& left : outcome.leftAlone)
         PrintOut(QStringLiteral("Έμεινε: ") + left + QLatin1Char('\n'));

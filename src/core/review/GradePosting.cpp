@@ -939,10 +939,16 @@ UndoOutcome GradePosting::UndoLastPosting(const PostedFile& file) {
                 outcome.leftAlone.append(describe(*e, QStringLiteral("η εγγραφή δεν υπάρχει πια.")));
     }
     session.End(QString());
+    // The sheet's stamp before the journal's note: an undo cut short between
+    // the two is still in force and finishes when run again, where the other
+    // order would leave a sheet marked as posted with nothing left to undo.
+    if (const auto inForce = PostingJournal::LastRunOf(m->YearFolder(), open.folder, file.name,
+                                                       file.header.FileID, run->journalPath))
+        outcome.posted = RegionalFormats::DateTimeText(inForce->header.started);
+    if (QFileInfo::exists(file.path))
+        WriteGradeFileHeaderKey(file.path, QStringLiteral("Posted"), outcome.posted);
     PostingJournal::MarkUndone(run->journalPath, now, outcome.restored, int(outcome.leftAlone.size()),
                                QFileInfo(undoBackup).fileName());
-    if (const auto inForce = LastPosting(file))
-        outcome.posted = RegionalFormats::DateTimeText(inForce->header.started);
     return outcome;
 }
 

@@ -217,7 +217,8 @@ public:
     // holds the value the run wrote; a field changed since is left alone and
     // listed, one that holds its old value already (an undo run again) is
     // fine. Refuses, naming both, when the run wrote another database.
-    // Copies GRADE.DB first. The caller writes outcome.posted into the file.
+    // Copies GRADE.DB first; stamps the file with outcome.posted (the run
+    // still in force) before the journal notes the undo.
     UndoOutcome UndoLastPosting(const PostedFile& file);
 
     struct Impl;

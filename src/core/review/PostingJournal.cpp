@@ -489,11 +489,14 @@ std::optional<JournalHeader> PostingJournal::ReadHeader(const QString& journalPa
 
 std::optional<PostingJournal::Run> PostingJournal::LastRunOf(const QString& yearFolder,
                                                              const QString& databaseFolder,
-                                                             const QString& fileName, const QString& fileId) {
+                                                             const QString& fileName, const QString& fileId,
+                                                             const QString& passOver) {
     const auto runs = RunsOf(yearFolder);
     for (auto it = runs.rbegin(); it != runs.rend(); ++it) {
         const JournalHeader& header = it->second;
         if (header.fileName.compare(fileName, Qt::CaseInsensitive) != 0 || header.fileId != fileId)
+            continue;
+        if (it->first == passOver)
             continue;
         if (!header.database.folder.isEmpty() && header.database.folder != databaseFolder)
             continue;

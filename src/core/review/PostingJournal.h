@@ -104,9 +104,11 @@ public:
     static std::optional<JournalHeader> ReadHeader(const QString& journalPath);
     // The latest run of the file (by name and FileID) in yearFolder that
     // has not been undone, among the runs of the database in folder and the
-    // runs of older versions, which do not say which database they wrote.
+    // runs of older versions, which do not say which database they wrote;
+    // the run whose journal is `passOver` does not count.
     static std::optional<Run> LastRunOf(const QString& yearFolder, const QString& databaseFolder,
-                                        const QString& fileName, const QString& fileId);
+                                        const QString& fileName, const QString& fileId,
+                                        const QString& passOver = QString());
     // Notes beside the journal that the run was undone, and the folder of the
     // backup the undo took (a folder of yearFolder, by name). Throws FileError.
     static void MarkUndone(const QString& journalPath, const QDateTime& when, int restored, int leftAlone,

@@ -346,8 +346,6 @@ void TFormPostTable::btnUndoClick() {
             MessageAnswer::Yes)
             return;
         outcome = m_posting->UndoLastPosting(PostedFileOf(m_state));
-        // "Posted" follows the runs of the file still in force.
-        WriteGradeFileHeaderKey(m_state.CurrentFilePath, QStringLiteral("Posted"), outcome.posted);
         m_state.GradeFileHeader.Posted = outcome.posted;
     } catch (const EkaldoError& e) {
         m_ui.Error(e.Message());

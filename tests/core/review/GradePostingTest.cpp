@@ -6,6 +6,8 @@
 #include "ReviewTestSupport.h"
 
 #include "base/RegionalFormats.h"
+#include "core/exchange/GradeDataFile.h"
+#include "core/review/PostingJournal.h"
 #include "core/shell/AppState.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TableLock.h"
@@ -715,4 +717,30 @@ TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnyt
     EXPECT_EQ(Field(1, 2, "GRD6"), FieldValue::Float(19));
     OtherProgramsLock after(GradeTable(), F_WRLCK);
     EXPECT_TRUE(after.Taken()) << "the run's write lock ends with the run";
+}
+
+// The undo stamps the sheet before the journal notes it: an undo cut short
+// between the two (here, by a sheet it cannot write) stays in force and
+// finishes when run again, never leaving a sheet marked as posted with
+// nothing left to undo.
+TEST_F(Posting, AnUndoStampsTheSheetBeforeItsNoteSoThatOneCutShortRunsAgain) {
+    const QStringList lines{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})};
+    const QString path = state.CurrentFilePath;
+    WriteSheetFile(path, lines);
+    GradeSheet sheet = SheetOf(lines);
+    GradePosting posting(state, state.ImportsDir, ui, kTutoring);
+    const QByteArray before = ReadBytes(GradeTable());
+    posting.PostGrades(sheet, PostedFileOf(state), 2);
+    WriteGradeFileHeaderKey(path, QStringLiteral("Posted"), QStringLiteral("20/06/2026"));
+    ASSERT_TRUE(QFile::rename(path, path + QStringLiteral(".away")) && QDir().mkpath(path));
+    EXPECT_ANY_THROW(posting.UndoLastPosting(PostedFileOf(state)));
+    EXPECT_EQ(ReadBytes(GradeTable()), before);
+    ASSERT_TRUE(posting.LastPosting(PostedFileOf(state))) << "the run is still there to undo";
+
+    ASSERT_TRUE(QDir(path).removeRecursively() && QFile::rename(path + QStringLiteral(".away"), path));
+    const UndoOutcome outcome = posting.UndoLastPosting(PostedFileOf(state));
+    EXPECT_TRUE(outcome.Complete());
+    EXPECT_GT(outcome.restored, 0);
+    EXPECT_EQ(ReadGradeHeader(path).Posted, QString());
+    EXPECT_FALSE(posting.LastPosting(PostedFileOf(state)));
 }

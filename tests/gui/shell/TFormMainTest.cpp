@@ -4,7 +4,6 @@
 #include "core/exchange/GradeDataFile.h"
 #include "core/shell/AppState.h"
 #include "gui/shell/TAboutForm.h"
-#include "gui/shell/THelpWindow.h"
 #include "gui/shell/TParamForm.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
@@ -13,25 +12,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileSystemModel>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
-#include <QPointer>
 #include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTest>
-#include <QTextBrowser>
-#include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
 
 #include <map>
 
@@ -343,22 +333,6 @@ TEST_F(MainWindowFixture, ParametersShowTheNearestFolderWhenTheSavedOneIsGone) {
     TParamForm form(state, ui);
     EXPECT_EQ(form.DBDirEdit()->text(), dir.Path(QStringLiteral("schools")));
     EXPECT_EQ(state.DBPath, dir.Path(QStringLiteral("schools/removed/deeper"))) << "opening changes nothing";
-}
-
-TEST(AboutForm, ClosesItselfAndRestoresTheCursorButNotOnAClick) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QPointer<TAboutForm> banner = new TAboutForm(nullptr, 150);
-    banner->show();
-    QMouseEvent click(QEvent::MouseButtonPress, QPointF(50, 50), QPointF(50, 50), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(banner.data(), &click);
-    QApplication::processEvents();
-    EXPECT_FALSE(banner.isNull());
-    EXPECT_TRUE(banner->isVisible()) << "a click does not close it";
-    EXPECT_NE(QApplication::overrideCursor(), nullptr);
-    WaitFor([&] { return banner.isNull(); });
-    EXPECT_TRUE(banner.isNull()) << "closed and freed when the timer fires";
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the normal cursor is back";
 }
 
 TEST_F(MainWindowFixture, SendingAsWorkbookFromTheSendButtonsMenu) {

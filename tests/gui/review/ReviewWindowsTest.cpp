@@ -9,6 +9,7 @@
 #include "core/exchange/GradeDataFile.h"
 #include "core/exchange/GradeSheetModel.h"
 #include "core/shell/AppState.h"
+#include "gui/TDatModImages.h"
 #include "gui/compose/TFormSave.h"
 #include "gui/print/TPrintStatusForm.h"
 #include "schooldb/SchoolDatabase.h"
@@ -19,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -63,6 +65,20 @@ protected:
                                         "Βαθμός\"!\nΘέλετε να προχωρήσετε;")
                              .arg(period),
                          answer);
+    }
+    // Whether a row number carries the given stamp, pixel for pixel.
+    static bool StampIs(TSheetGrid& grid, int modelRow, MarkImage mark) {
+        QHeaderView* numbers = grid.verticalHeader();
+        const QImage image = numbers->viewport()->grab().toImage();
+        const QImage picture = TDatModImages::Mark(mark).toImage();
+        const int left = numbers->width() - 1 - TDatModImages::MarkSize;
+        const int top = numbers->sectionViewportPosition(modelRow) + 3;
+        for (int y = 0; y < TDatModImages::MarkSize; ++y)
+            for (int x = 0; x < TDatModImages::MarkSize; ++x)
+                if (image.pixelColor(QPoint(left + x, top + y) * numbers->viewport()->devicePixelRatioF()) !=
+                    picture.pixelColor(x, y))
+                    return false;
+        return true;
     }
     FieldValue Field(int student, int subject, const QString& field) {
         return StoredField(state, student, subject, field);
@@ -377,6 +393,10 @@ TEST_F(ReviewWindows, RefusedAndErrorCellsSayWhyInGreek) {
     });
     window.PrintClick();
     EXPECT_EQ(window.Sheet().Cell(1, 8), QStringLiteral("25|Err3")) << "the window keeps its states";
+
+    // The row of the refused cell is not ticked as wholly posted.
+    QApplication::processEvents();
+    EXPECT_TRUE(StampIs(*window.grdStudents(), 1, MarkImage::PartTick));
 }
 
 TEST_F(ReviewWindows, PostStoresAndStampsAndUndoGivesBackTheOldValues) {

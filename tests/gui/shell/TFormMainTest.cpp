@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
@@ -78,14 +77,6 @@ struct MainWindowFixture : ::testing::Test {
 };
 
 } // namespace
-
-TEST_F(MainWindowFixture, FirstRunCreatesTheFoldersAndShowsOneEmptyRowNumberedOne) {
-    TFormMain& w = Open();
-    for (int p = 0; p < 3; ++p) {
-        EXPECT_TRUE(QDir(FolderOf(state, static_cast<DocumentPage>(p))).exists()) << p;
-        EXPECT_EQ(w.ListModel(static_cast<DocumentPage>(p))->CellText(0, 0), QStringLiteral("1"));
-    }
-}
 
 TEST_F(MainWindowFixture, CommandsFollowTheChosenListAndTheOpenSchoolYear) {
     Open();
@@ -152,21 +143,12 @@ TEST_F(MainWindowFixture, FilesArrivingOrLeavingFromOutsideShowWithoutACommand) 
     EXPECT_EQ(model->FileNameAt(0), QString());
 }
 
-TEST_F(MainWindowFixture, EveryCommandIsReachedFromTheKeyboardAndTheMenuBar) {
+TEST_F(MainWindowFixture, EveryCommandIsReachedFromTheKeyboard) {
     WriteBytes(Path("Exports", "a.agd"), GradeFile(QStringLiteral("a.agd")));
     Open();
     window->Banner()->close();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    // The menu bar holds every tool button's command.
-    QList<QAction*> inMenus;
-    for (QAction* menu : window->menuBar()->actions())
-        inMenus += menu->menu()->actions();
-    for (const char* name : {"tbtnHelp", "tbtnParams", "tbtnFolders", "tbtnExit", "tbtnNewItem",
-                             "tbtnExportItem", "tbtnImportItem", "tbtnDeleteItem", "tbtnRun", "tbtnView"}) {
-        QToolButton* button = window->Button(QString::fromLatin1(name));
-        EXPECT_TRUE(inMenus.contains(button->defaultAction())) << name;
-    }
     Choose(DocumentPage::OutBox);
     QTableView* grid = window->Grid(DocumentPage::OutBox);
     grid->setFocus();

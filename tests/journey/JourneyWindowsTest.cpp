@@ -12,15 +12,12 @@
 #include "gui/review/TFormViewTable.h"
 #include "gui/schooldb/TDataManager.h"
 #include "gui/schooldb/TDataOpen.h"
-#include "gui/schooldb/TPasswordForm.h"
 #include "gui/shell/TFormMain.h"
 #include "gui/shell/TParamForm.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/builder/SchoolGenerator.h"
-#include "schooldb/builder/SchoolTables.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
-#include "support/WidgetInput.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -48,15 +45,6 @@ protected:
         const QString school = dataFolder + QStringLiteral("/MV202526.SYR");
         QDir().mkpath(dir.Path(QStringLiteral("usb")));
         schooldb::WriteDemoSchool(school);
-        // The administrator's password is changed: opening the year asks who signs in.
-        QString teacher(32, QLatin1Char('0'));
-        teacher[7] = QLatin1Char('1');
-        schooldb::SchoolTables::User()
-            .Row({QStringLiteral("TALMIR"), QStringLiteral("ΓΡΑΦΕΙΟ"), QStringLiteral("Διαχείριση"), 0,
-                  QStringLiteral("2025"), QString(32, QLatin1Char('1'))})
-            .Row({QStringLiteral("ΠΑΠΑΔΟΠΟΥΛΟΥ"), QStringLiteral("ΜΑΘ2025"), QStringLiteral("Καθηγητές"), 2,
-                  QStringLiteral("2025"), teacher})
-            .Write(school);
         ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(9, 0)));
     }
     void TearDown() override {
@@ -99,7 +87,7 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingAndExit) {
     main = std::make_unique<TFormMain>(state, ui);
     main->show();
 
-    // ---- Parameters: the data folder; Folders: the year opened, the teacher signed in.
+    // ---- Parameters: the data folder; Folders: the year opened (the sign-in has its own window test).
     ui.ExpectModal([&](QObject& dialog) {
         auto& form = dynamic_cast<TParamForm&>(dialog);
         form.ChooseFolder(dataFolder);
@@ -117,13 +105,6 @@ TEST_F(JourneyWindows, OneSheetFromTheFoldersWindowToPostingAndExit) {
         ui.ExpectModal([](QObject& confirm) {
             dynamic_cast<TDataOpen&>(confirm).OkButton()->click();
             return dynamic_cast<TDataOpen&>(confirm).result();
-        });
-        ui.ExpectModal([](QObject& signIn) {
-            auto& form = dynamic_cast<TPasswordForm&>(signIn);
-            TypeText(form.UserNameEdit(), QStringLiteral("ΠΑΠΑΔΟΠΟΥΛΟΥ"));
-            TypeText(form.UserPasswordEdit(), QStringLiteral("ΜΑΘ2025"));
-            form.OKPasswordBB()->click();
-            return form.result();
         });
         manager.OpenBtn()->click();
         return manager.result();

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
@@ -295,6 +296,25 @@ TEST_F(FilterFixture, TheMainWindowOpensTheFilterForANewSheetAndForATemplate) {
     main.tbtnViewClick();
     EXPECT_EQ(state.CurrentTemplatePath, state.TemplatesDir + QStringLiteral("/Λύκειο.agt"));
     main.setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+TEST_F(FilterFixture, StudentColumnsStayFixedWhileSubjectsScroll) {
+    Open();
+    window->resize(500, 500);
+    EXPECT_TRUE(window->FrozenColumns()->isHidden()) << "only the row numbers are fixed";
+    DoubleClick(SelectionKind::Subjects, 2);
+    QApplication::processEvents();
+    TSheetGrid* frozen = window->FrozenColumns();
+    EXPECT_TRUE(frozen->isVisible());
+    EXPECT_FALSE(frozen->isColumnHidden(7));
+    EXPECT_TRUE(frozen->isColumnHidden(8));
+    window->grdStudents()->horizontalScrollBar()->setValue(
+        window->grdStudents()->horizontalScrollBar()->maximum());
+    EXPECT_EQ(frozen->horizontalScrollBar()->value(), 0);
+    // A dragged column goes back to its place at the next composition.
+    window->grdStudents()->horizontalHeader()->moveSection(2, 5);
+    DoubleClick(SelectionKind::Levels, 1);
+    EXPECT_EQ(window->grdStudents()->horizontalHeader()->visualIndex(2), 2);
 }
 
 TEST_F(FilterFixture, APrintedSheetCarriesTheOpenSchoolYearNotThatOfTheFileReadLast) {

@@ -169,10 +169,15 @@ TEST_F(FilterFixture, ATemplateWindowProposesItsOwnNameForBothFileKinds) {
     });
     window->tbtnSaveTableClick();
     const QString path = state.TemplatesDir + QStringLiteral("/Β τάξη.agt");
+    WriteBytes(path, "old");
     ui.ExpectModal([](QObject& dialog) {
           EXPECT_EQ(static_cast<TFormSave&>(dialog).SaveAsFileEdit()->text(), QStringLiteral("Β τάξη.agt"));
           return int(QDialog::Accepted);
       })
+        .ExpectMessage(MessageIcon::Question,
+                       QStringLiteral("Το Αρχείο \"") + path +
+                           QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
+                       MessageAnswer::Yes)
         .ExpectMessage(MessageIcon::Information, QStringLiteral("Η Αποθήκευση στο Αρχείο \"") + path +
                                                      QStringLiteral("\" ολοκληρώθηκε!"));
     window->tbtnSaveTemplateClick();

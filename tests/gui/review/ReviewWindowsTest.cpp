@@ -184,6 +184,21 @@ TEST_F(ReviewWindows, ViewerSavesANewFileWithFreshHeader) {
     GradeSheet reread;
     ReadGradeDataRows(target, ui, reread, nullptr);
     EXPECT_EQ(reread, window.Sheet());
+
+    // Answering No to the overwrite question writes nothing and refreshes nothing.
+    const QByteArray saved = ReadBytes(target);
+    ui.ExpectModal([&](QObject& object) {
+        static_cast<TFormSave&>(object).SaveAsFileEdit()->setText(QStringLiteral("Αντίγραφο"));
+        return int(QDialog::Accepted);
+    });
+    ui.ExpectMessage(MessageIcon::Question,
+                     QStringLiteral("Το Αρχείο \"") + target +
+                         QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
+                     MessageAnswer::No);
+    ui.SetNow(QDateTime(QDate(2026, 7, 1), QTime(9, 0, 0)));
+    window.SaveViewerSheet();
+    EXPECT_EQ(ReadBytes(target), saved);
+    EXPECT_EQ(refreshed, 1);
 }
 
 // ---- The posting window ----

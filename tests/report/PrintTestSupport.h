@@ -82,31 +82,26 @@ inline QString PdfPageText(const QString& path, int page) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-inline int PdfPageCount(const QString& path) {
+// A line of what pdfinfo says about a PDF file, after its "key:"; empty when there is none.
+inline QString PdfInfo(const QString& path, const QString& key) {
     QProcess p;
     p.start(QStringLiteral("pdfinfo"), {path});
     p.waitForFinished(30000);
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QStringLiteral("Pages:")))
-            return line.mid(6).trimmed().toInt();
-    }
-    return -1;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
+        if (line.startsWith(key + QLatin1Char(':')))
+            return line.mid(key.size() + 1).simplified();
+    return QString();
 }
 
-// The size of the first page of a PDF file in points, as pdfinfo reads its
-// media box; empty when it cannot be read.
+inline int PdfPageCount(const QString& path) {
+    const QString pages = PdfInfo(path, QStringLiteral("Pages"));
+    return pages.isEmpty() ? -1 : pages.toInt();
+}
+
+// The size of the first page in points, as pdfinfo reads its media box ("595.276 x 841.89 pts (A4)").
 inline QSize PdfPageSize(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {path});
-    p.waitForFinished(30000);
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'))) {
-        if (!line.startsWith(QStringLiteral("Page size:")))
-            continue;
-        const QStringList words = line.mid(10).simplified().split(QLatin1Char(' '));
-        if (words.size() >= 3)
-            return QSize(qRound(words[0].toDouble()), qRound(words[2].toDouble()));
-    }
-    return QSize();
+    const QStringList words = PdfInfo(path, QStringLiteral("Page size")).split(QLatin1Char(' '));
+    return words.size() >= 3 ? QSize(qRound(words[0].toDouble()), qRound(words[2].toDouble())) : QSize();
 }
 
 } // namespace ekaldo::testing

@@ -250,7 +250,6 @@ TEST(TableColumns, WidthsComeFromScreenPixelsAtNinetySixToTheInch) {
     EXPECT_DOUBLE_EQ(job.ColumnWidth(3), 1.9);
     EXPECT_DOUBLE_EQ(job.ColumnWidth(4), 1.9);
     EXPECT_DOUBLE_EQ(job.ColumnWidth(5), 1.9);
-    EXPECT_EQ(DefaultSheetColumnWidths(10), (QList<int>{32, 128, 96, 96, 64, 64, 64, 64, 28, 28}));
 }
 
 TEST(PreviewZoom, TheFactorStaysWithinTenAndTwoHundred) {

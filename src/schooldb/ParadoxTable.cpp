@@ -432,7 +432,7 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
     if (declaredRecords > static_cast<std::uint64_t>(fileBlocks) * perBlock)
         Fail(
             QStringLiteral("η κεφαλίδα δηλώνει %1 εγγραφές, που δεν χωρούν στο αρχείο").arg(declaredRecords));
-    m_locations.reserve(declaredRecords);
+    m_recordOffsets.reserve(declaredRecords);
     std::vector<bool> visited(fileBlocks + 1, false);
     std::vector<unsigned char> scratch;
     if (t.encryption != 0 && t.blockSize % BlockCipher::kChunkSize == 0 &&
@@ -469,8 +469,8 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
             Fail(QStringLiteral("το αρχείο έχει περισσότερες εγγραφές από όσες δηλώνει η κεφαλίδα (%1)")
                      .arg(declaredRecords));
         for (qint64 r = 0; r < count; ++r)
-            m_locations.append(
-                Location{blockOffset + kBlockHeaderSize + r * t.recordSize, current, blockOffset});
+            m_recordOffsets.push_back(
+                static_cast<std::uint32_t>(blockOffset + kBlockHeaderSize + r * t.recordSize));
         total += count;
         current = next;
     }
@@ -479,6 +479,13 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
                  .arg(declaredRecords)
                  .arg(total));
     t.recordCount = total;
+}
+
+ParadoxTable::Location ParadoxTable::LocationOf(qint64 record) const {
+    const qint64 fileOffset = m_recordOffsets[record];
+    const qint64 block = (fileOffset - m_layout.headerSize) / m_layout.blockSize; // from 0
+    return {fileOffset, static_cast<std::uint32_t>(block + 1),
+            m_layout.headerSize + block * m_layout.blockSize};
 }
 
 QByteArray ParadoxTable::RecordBytes(qint64 record) const {
@@ -726,7 +733,7 @@ void ParadoxTable::StoreRecord(qint64 record, const QByteArray& bytes) {
     if (record < 0 || record >= t.recordCount || bytes.size() != t.recordSize)
         throw DatabaseError(QStringLiteral("Άκυρη εγγραφή %1 στον πίνακα ").arg(record + 1) + Quoted(Name()));
     OpenForWriting();
-    const Location& at = m_locations[record];
+    const Location at = LocationOf(record);
     const auto writeFailed = [&]() {
         throw DatabaseError(QStringLiteral("Η εγγραφή στον πίνακα ") + Quoted(m_path) +
                             QStringLiteral(" απέτυχε: ") + QString::fromLocal8Bit(std::strerror(errno)));

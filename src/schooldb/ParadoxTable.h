@@ -155,9 +155,7 @@ public:
 
     // The plain bytes of a record, as read.
     QByteArray RecordBytes(qint64 record) const;
-    const unsigned char* RecordData(qint64 record) const {
-        return m_bytes.Data() + m_locations[record].fileOffset;
-    }
+    const unsigned char* RecordData(qint64 record) const { return m_bytes.Data() + m_recordOffsets[record]; }
     FieldValue Value(qint64 record, int field) const { return Decode(RecordData(record), field); }
     // Numbers, integers, logicals and blank texts are nearly every field of
     // the school's tables, read one by one in loops over hundreds of thousands
@@ -225,12 +223,16 @@ private:
         std::uint32_t blockNumber; // counted from 1
         qint64 blockOffset;        // of its block
     };
+    Location LocationOf(qint64 record) const;
 
     QString m_path;
     TableLayout m_layout;
     TableCodePage m_codePage;
     FileBuffer m_bytes; // the whole file, its data blocks decrypted
-    QList<Location> m_locations;
+    // Where each record starts in the file, in four bytes: a table has at most
+    // 65,535 blocks of 32 KB, and a list this small stays in the cache while
+    // the records are read in order.
+    std::vector<std::uint32_t> m_recordOffsets;
     int m_fd = -1;
     std::unique_ptr<TableWriteLock> m_writeLock;
     // The cipher's keys of an encrypted table, or nullptr: libpx does the work.

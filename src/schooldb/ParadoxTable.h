@@ -22,6 +22,7 @@ class TableKeys;
 }
 class TableWriteLock;
 
+// The fixed-width field encodings, read where ParadoxTable decodes them.
 namespace FieldBytes {
 inline std::uint32_t Be32(const unsigned char* p) {
     return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];

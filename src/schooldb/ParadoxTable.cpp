@@ -30,9 +30,6 @@ constexpr int kDefaultCodePage = 1253;
 inline unsigned Le16(const unsigned char* p) {
     return p[0] | (p[1] << 8);
 }
-inline std::uint32_t Be32(const unsigned char* p) {
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
-}
 inline std::uint32_t Le32(const unsigned char* p) {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
            (std::uint32_t(p[3]) << 24);
@@ -41,19 +38,6 @@ inline std::uint32_t Le32(const unsigned char* p) {
 // Dates count days from 1 January of year 1 as day 1.
 constexpr qint64 kJulianDayBeforeYearOne = 1721425;
 constexpr std::int32_t kMillisecondsPerDay = 86400000;
-
-// Numbers, Money and Timestamps: a big-endian double with its sign bit
-// flipped, the bits of a negative one inverted; all zero bytes are null.
-bool DecodeDouble(const unsigned char* p, double& value) {
-    std::uint64_t raw = 0;
-    for (int i = 0; i < 8; ++i)
-        raw = (raw << 8) | p[i];
-    if (raw == 0)
-        return false;
-    raw = (raw & 0x8000000000000000ull) ? (raw & 0x7FFFFFFFFFFFFFFFull) : ~raw;
-    std::memcpy(&value, &raw, sizeof value);
-    return true;
-}
 
 // 17 bytes: the sign in the top bit of the first, then 32 decimal digits in
 // nibbles from the third on, the last `decimals` of them after the point; a
@@ -448,7 +432,7 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
     if (declaredRecords > static_cast<std::uint64_t>(fileBlocks) * perBlock)
         Fail(
             QStringLiteral("η κεφαλίδα δηλώνει %1 εγγραφές, που δεν χωρούν στο αρχείο").arg(declaredRecords));
-    m_locations.reserve(declaredRecords);
+    m_recordOffsets.reserve(declaredRecords);
     std::vector<bool> visited(fileBlocks + 1, false);
     std::vector<unsigned char> scratch;
     if (t.encryption != 0 && t.blockSize % BlockCipher::kChunkSize == 0 &&
@@ -485,8 +469,8 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
             Fail(QStringLiteral("το αρχείο έχει περισσότερες εγγραφές από όσες δηλώνει η κεφαλίδα (%1)")
                      .arg(declaredRecords));
         for (qint64 r = 0; r < count; ++r)
-            m_locations.append(
-                Location{blockOffset + kBlockHeaderSize + r * t.recordSize, current, blockOffset});
+            m_recordOffsets.push_back(
+                static_cast<std::uint32_t>(blockOffset + kBlockHeaderSize + r * t.recordSize));
         total += count;
         current = next;
     }
@@ -497,21 +481,18 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
     t.recordCount = total;
 }
 
+ParadoxTable::Location ParadoxTable::LocationOf(qint64 record) const {
+    const qint64 fileOffset = m_recordOffsets[record];
+    const qint64 block = (fileOffset - m_layout.headerSize) / m_layout.blockSize; // from 0
+    return {fileOffset, static_cast<std::uint32_t>(block + 1),
+            m_layout.headerSize + block * m_layout.blockSize};
+}
+
 QByteArray ParadoxTable::RecordBytes(qint64 record) const {
     return QByteArray(reinterpret_cast<const char*>(RecordData(record)), m_layout.recordSize);
 }
 
-const unsigned char* ParadoxTable::RecordData(qint64 record) const {
-    return m_bytes.Data() + m_locations[record].fileOffset;
-}
-
-FieldValue ParadoxTable::Value(qint64 record, int field) const {
-    return Decode(RecordData(record), field);
-}
-
-FieldValue ParadoxTable::Decode(const unsigned char* record, int field) const {
-    const FieldDef& f = m_layout.fields[field];
-    const unsigned char* p = record + f.offset;
+FieldValue ParadoxTable::DecodeOther(const FieldDef& f, const unsigned char* p) const {
     switch (f.type) {
     case FieldType::Alpha: {
         const auto* end = static_cast<const unsigned char*>(std::memchr(p, 0, f.length));
@@ -520,37 +501,21 @@ FieldValue ParadoxTable::Decode(const unsigned char* record, int field) const {
             return {};
         return FieldValue::Text(m_codePage.Decode(p, length));
     }
-    case FieldType::Short: {
-        const unsigned raw = (unsigned(p[0]) << 8) | p[1];
-        if (raw == 0)
-            return {};
-        return FieldValue::Integer(static_cast<std::int16_t>(raw ^ 0x8000u));
-    }
-    case FieldType::Long:
-    case FieldType::AutoIncrement:
     case FieldType::Date:
     case FieldType::Time: {
-        const std::uint32_t raw = Be32(p);
-        if (raw == 0)
+        std::int32_t value;
+        if (!FieldBytes::Int32(p, value))
             return {};
-        const std::int32_t value = static_cast<std::int32_t>(raw ^ 0x80000000u);
         if (f.type == FieldType::Date)
             return FieldValue::Date(QDate::fromJulianDay(qint64(value) + kJulianDayBeforeYearOne));
-        if (f.type == FieldType::Time) {
-            if (value < 0 || value >= kMillisecondsPerDay)
-                return FieldValue::Missing(QStringLiteral("άκυρη ώρα (%1 χιλιοστά)").arg(value));
-            return FieldValue::Time(QTime::fromMSecsSinceStartOfDay(value));
-        }
-        return FieldValue::Integer(value);
+        if (value < 0 || value >= kMillisecondsPerDay)
+            return FieldValue::Missing(QStringLiteral("άκυρη ώρα (%1 χιλιοστά)").arg(value));
+        return FieldValue::Time(QTime::fromMSecsSinceStartOfDay(value));
     }
-    case FieldType::Number:
-    case FieldType::Currency:
     case FieldType::Timestamp: {
         double value;
-        if (!DecodeDouble(p, value))
+        if (!FieldBytes::Double(p, value))
             return {};
-        if (f.type != FieldType::Timestamp)
-            return FieldValue::Float(value);
         // Milliseconds since the start of the day before 1 January of year 1.
         if (!(value >= 0 && value < 4.0e17))
             return FieldValue::Missing(QStringLiteral("άκυρη χρονοσφραγίδα"));
@@ -559,10 +524,6 @@ FieldValue ParadoxTable::Decode(const unsigned char* record, int field) const {
         const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % kMillisecondsPerDay));
         return FieldValue::Timestamp(QDateTime(date, time, Qt::UTC));
     }
-    case FieldType::Logical:
-        if (p[0] == 0)
-            return {};
-        return FieldValue::Logical((p[0] & 0x7F) != 0);
     case FieldType::Bcd:
         return DecodeBcd(p, f.decimals);
     case FieldType::Bytes: {
@@ -579,6 +540,8 @@ FieldValue ParadoxTable::Decode(const unsigned char* record, int field) const {
     case FieldType::Ole:
     case FieldType::Graphic:
         return BlobValue(f, p);
+    default: // decoded by Decode itself
+        break;
     }
     return {};
 }
@@ -770,7 +733,7 @@ void ParadoxTable::StoreRecord(qint64 record, const QByteArray& bytes) {
     if (record < 0 || record >= t.recordCount || bytes.size() != t.recordSize)
         throw DatabaseError(QStringLiteral("Άκυρη εγγραφή %1 στον πίνακα ").arg(record + 1) + Quoted(Name()));
     OpenForWriting();
-    const Location& at = m_locations[record];
+    const Location at = LocationOf(record);
     const auto writeFailed = [&]() {
         throw DatabaseError(QStringLiteral("Η εγγραφή στον πίνακα ") + Quoted(m_path) +
                             QStringLiteral(" απέτυχε: ") + QString::fromLocal8Bit(std::strerror(errno)));

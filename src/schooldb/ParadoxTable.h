@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -20,6 +21,37 @@ namespace BlockCipher {
 class TableKeys;
 }
 class TableWriteLock;
+
+// The fixed-width field encodings, read where ParadoxTable decodes them.
+namespace FieldBytes {
+inline std::uint32_t Be32(const unsigned char* p) {
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
+}
+// Short: big-endian with the sign bit flipped; all zero bytes are null.
+inline bool Int16(const unsigned char* p, std::int16_t& value) {
+    const unsigned raw = (unsigned(p[0]) << 8) | p[1];
+    value = static_cast<std::int16_t>(raw ^ 0x8000u);
+    return raw != 0;
+}
+// Long, Autoincrement, Date and Time: the same in four bytes.
+inline bool Int32(const unsigned char* p, std::int32_t& value) {
+    const std::uint32_t raw = Be32(p);
+    value = static_cast<std::int32_t>(raw ^ 0x80000000u);
+    return raw != 0;
+}
+// Numbers, Money and Timestamps: a big-endian double with its sign bit
+// flipped, the bits of a negative one inverted; all zero bytes are null.
+inline bool Double(const unsigned char* p, double& value) {
+    std::uint64_t raw = 0;
+    for (int i = 0; i < 8; ++i)
+        raw = (raw << 8) | p[i];
+    if (raw == 0)
+        return false;
+    raw = (raw & 0x8000000000000000ull) ? (raw & 0x7FFFFFFFFFFFFFFFull) : ~raw;
+    std::memcpy(&value, &raw, sizeof value);
+    return true;
+}
+} // namespace FieldBytes
 
 // Field type codes as a Paradox header stores them.
 enum class FieldType : std::uint8_t {
@@ -124,9 +156,40 @@ public:
 
     // The plain bytes of a record, as read.
     QByteArray RecordBytes(qint64 record) const;
-    const unsigned char* RecordData(qint64 record) const;
-    FieldValue Value(qint64 record, int field) const;
-    FieldValue Decode(const unsigned char* record, int field) const;
+    const unsigned char* RecordData(qint64 record) const { return m_bytes.Data() + m_recordOffsets[record]; }
+    FieldValue Value(qint64 record, int field) const { return Decode(RecordData(record), field); }
+    // Numbers, integers, logicals and blank texts are nearly every field of
+    // the school's tables, read one by one in loops over hundreds of thousands
+    // of records: they are decoded here, in the caller's loop; the rest out of line.
+    FieldValue Decode(const unsigned char* record, int field) const {
+        const FieldDef& f = m_layout.fields[field];
+        const unsigned char* p = record + f.offset;
+        switch (f.type) {
+        case FieldType::Number:
+        case FieldType::Currency: {
+            double value;
+            return FieldBytes::Double(p, value) ? FieldValue::Float(value) : FieldValue();
+        }
+        case FieldType::Long:
+        case FieldType::AutoIncrement: {
+            std::int32_t value;
+            return FieldBytes::Int32(p, value) ? FieldValue::Integer(value) : FieldValue();
+        }
+        case FieldType::Short: {
+            std::int16_t value;
+            return FieldBytes::Int16(p, value) ? FieldValue::Integer(value) : FieldValue();
+        }
+        case FieldType::Logical:
+            return p[0] == 0 ? FieldValue() : FieldValue::Logical((p[0] & 0x7F) != 0);
+        case FieldType::Alpha:
+            if (p[0] == 0)
+                return {}; // text ends at its first zero byte
+            break;
+        default:
+            break;
+        }
+        return DecodeOther(f, p);
+    }
 
     // Writes value into the field's bytes of record (recordSize bytes); throws
     // DatabaseError naming table and field when the value does not fit the
@@ -149,6 +212,8 @@ public:
 private:
     ParadoxTable() = default;
     void Parse(const PasswordCheck& passwords);
+    // Every type Decode does not decode itself; p points at the field's bytes.
+    FieldValue DecodeOther(const FieldDef& f, const unsigned char* p) const;
     FieldValue BlobValue(const FieldDef& f, const unsigned char* p) const;
     // The memo file, read whole on the first BLOB kept in it; false when it is missing or unreadable.
     bool LoadBlobFile() const;
@@ -159,12 +224,16 @@ private:
         std::uint32_t blockNumber; // counted from 1
         qint64 blockOffset;        // of its block
     };
+    Location LocationOf(qint64 record) const;
 
     QString m_path;
     TableLayout m_layout;
     TableCodePage m_codePage;
     FileBuffer m_bytes; // the whole file, its data blocks decrypted
-    QList<Location> m_locations;
+    // Where each record starts in the file, in four bytes: a table has at most
+    // 65,535 blocks of 32 KB, and a list this small stays in the cache while
+    // the records are read in order.
+    std::vector<std::uint32_t> m_recordOffsets;
     int m_fd = -1;
     std::unique_ptr<TableWriteLock> m_writeLock;
     // The cipher's keys of an encrypted table, or nullptr: libpx does the work.

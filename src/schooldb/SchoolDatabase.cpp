@@ -405,7 +405,7 @@ void DataSet::Close() {
     m_row = 0;
     m_fieldIndexCache.clear();
     m_database.Detach(this);
-    for (Table* detail : m_details)
+    for (Table* detail : std::as_const(m_details))
         detail->Rebuild();
 }
 
@@ -434,7 +434,8 @@ bool DataSet::Eof() const {
 
 void DataSet::MovedTo(int row) {
     m_row = row;
-    for (Table* detail : m_details)
+    // Read only: a range-for over the list itself would detach it on every move.
+    for (Table* detail : std::as_const(m_details))
         detail->Rebuild();
 }
 
@@ -629,6 +630,8 @@ void Table::DoClose() {
     m_order.clear();
     m_linkIndex.clear();
     m_numberLinks.clear();
+    m_orderNumbers.clear();
+    m_orderNumbersField = -1;
     m_file.reset(); // syncs what was stored
 }
 
@@ -650,35 +653,39 @@ void Table::BuildOrder() {
     m_linkIndex.clear();
     m_numberLinks.clear();
     m_linkField = -1;
+    m_orderNumbers.clear();
+    m_orderNumbersField = -1;
     if (field.isEmpty())
         return;
     const int index = RequireField(field);
     // Index fields are numbers nearly always, and the records mostly in their
     // order already: the same comparisons on plain numbers, and no sort at all
-    // where the order holds.
-    struct NumericKey {
-        bool null;
-        double value;
-    };
-    std::vector<NumericKey> numbers(m_order.size());
+    // where the order holds. A NaN stands for null: a NaN read from the table
+    // takes the general path below.
+    std::vector<double>& numbers = m_orderNumbers;
+    numbers.resize(m_order.size());
     bool numeric = true;
     for (qint64 i = 0; i < m_order.size() && numeric; ++i) {
         const FieldValue v = m_file->Value(i, index);
-        numbers[i].null = v.IsNull();
-        numeric = numbers[i].null || (NumericValue(v, numbers[i].value) && !std::isnan(numbers[i].value));
+        if (v.IsNull())
+            numbers[i] = std::numeric_limits<double>::quiet_NaN();
+        else
+            numeric = NumericValue(v, numbers[i]) && !std::isnan(numbers[i]);
     }
     if (numeric) {
         const auto before = [&](qint64 a, qint64 b) {
-            const NumericKey& x = numbers[a];
-            const NumericKey& y = numbers[b];
-            if (x.null || y.null)
-                return x.null && !y.null;
-            return x.value < y.value;
+            const double x = numbers[a];
+            const double y = numbers[b];
+            if (std::isnan(x) || std::isnan(y))
+                return std::isnan(x) && !std::isnan(y);
+            return x < y;
         };
         if (!std::is_sorted(m_order.begin(), m_order.end(), before))
             std::stable_sort(m_order.begin(), m_order.end(), before);
+        m_orderNumbersField = index;
         return;
     }
+    m_orderNumbers.clear();
     QList<FieldValue> keys(m_order.size());
     for (qint64 i = 0; i < m_order.size(); ++i)
         keys[i] = m_file->Value(i, index);
@@ -751,15 +758,36 @@ void Table::Rebuild() {
             m_linkField = RequireField(m_masterField);
             m_linkIndex.clear();
             m_numberLinks.clear();
-            for (qint64 r : std::as_const(m_order)) {
-                const FieldValue value = m_file->Value(r, m_linkField);
-                if (const std::optional<quint64> bits = NumberLinkKey(value)) {
-                    m_numberLinks[*bits].append(r);
-                    continue;
+            if (m_linkField == m_orderNumbersField) {
+                // The order was sorted by this field's numbers: records of one key
+                // follow each other, one lookup for each run of them.
+                const qint64 n = m_order.size();
+                for (qint64 i = 0; i < n;) {
+                    const double d = m_orderNumbers[m_order[i]];
+                    qint64 end = i + 1;
+                    if (std::isnan(d)) { // null: no key
+                        i = end;
+                        continue;
+                    }
+                    quint64 bits = 0;
+                    std::memcpy(&bits, &d, sizeof bits);
+                    while (end < n && std::memcmp(&m_orderNumbers[m_order[end]], &d, sizeof d) == 0)
+                        ++end;
+                    QList<qint64>& list = m_numberLinks[bits];
+                    list.append(m_order.constBegin() + i, m_order.constBegin() + end);
+                    i = end;
                 }
-                const QString key = LinkKey(value);
-                if (!key.isEmpty())
-                    m_linkIndex[key].append(r);
+            } else {
+                for (qint64 r : std::as_const(m_order)) {
+                    const FieldValue value = m_file->Value(r, m_linkField);
+                    if (const std::optional<quint64> bits = NumberLinkKey(value)) {
+                        m_numberLinks[*bits].append(r);
+                        continue;
+                    }
+                    const QString key = LinkKey(value);
+                    if (!key.isEmpty())
+                        m_linkIndex[key].append(r);
+                }
             }
         }
         if (m_master->Active() && !m_master->Eof()) {
@@ -858,8 +886,11 @@ bool Table::Post() {
     }
     if (!m_editing) // the handler cancelled and yet let the store go on: nothing to store
         return false;
-    if (m_editBuffer != m_file->RecordBytes(m_editRecord))
+    if (m_editBuffer != m_file->RecordBytes(m_editRecord)) {
+        m_orderNumbers.clear();
+        m_orderNumbersField = -1;
         m_file->StoreRecord(m_editRecord, m_editBuffer);
+    }
     Cancel();
     return true;
 }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace ekaldo::schooldb {
 
@@ -254,6 +255,11 @@ private:
     QHash<QString, QList<qint64>> m_linkIndex;   // by master key, in index order
     QHash<quint64, QList<qint64>> m_numberLinks; // the same for number keys, by their bits
     int m_linkField = -1;
+    // The numbers the order was sorted by (NaN for null), kept for a link index
+    // on the same field so that it needs no second decode of every record;
+    // dropped at the first store.
+    std::vector<double> m_orderNumbers;
+    int m_orderNumbersField = -1;
 
     bool m_editing = false;
     qint64 m_editRecord = -1;

@@ -270,6 +270,23 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         if (!columnOfTitle.contains(subjectTitles[k]))
             columnOfTitle.insert(subjectTitles[k], 8 + k);
     }
+    // Each subject's column and method, found once: a sheet has hundreds of
+    // thousands of grade records but a few hundred subjects.
+    struct SubjectColumn {
+        int col = -1; // none of the sheet's columns has the subject's title
+        int methodId = 0;
+    };
+    QHash<qint64, SubjectColumn> columnOfSubject;
+    const auto subjectColumn = [&](qint64 subjectId) {
+        auto known = columnOfSubject.constFind(subjectId);
+        if (known == columnOfSubject.constEnd()) {
+            const SubjectInfo subject = chain.subjects.value(subjectId);
+            known = columnOfSubject.insert(subjectId,
+                                           {columnOfTitle.value(subject.title, -1),
+                                            static_cast<int>(chain.methodOfClass.value(subject.classId))});
+        }
+        return *known;
+    };
     std::vector<int> recordForColumn(static_cast<std::size_t>(cols), -1);
     // The grade field each method reads, by index: looked up once, not per cell.
     constexpr int kNoField = -2;
@@ -304,17 +321,17 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             int matched = 0;
             for (grades.First(); !grades.Eof() && matched < static_cast<int>(columnOfTitle.size());
                  grades.Next(), ++recordNo) {
-                const SubjectInfo subject = chain.subjects.value(grades.Fields(fieldSubject).AsInteger());
-                const auto col = columnOfTitle.find(subject.title);
-                if (col == columnOfTitle.end() || recordForColumn[static_cast<std::size_t>(*col)] >= 0)
+                const SubjectColumn subject = subjectColumn(grades.Fields(fieldSubject).AsInteger());
+                const int col = subject.col;
+                if (col < 0 || recordForColumn[static_cast<std::size_t>(col)] >= 0)
                     continue;
-                recordForColumn[static_cast<std::size_t>(*col)] = recordNo;
+                recordForColumn[static_cast<std::size_t>(col)] = recordNo;
                 ++matched;
                 QString cell;
                 if (!grades.Fields(fieldOn).AsBoolean()) {
                     cell = kSubjectOffCell;
                 } else {
-                    const int methodId = static_cast<int>(chain.methodOfClass.value(subject.classId));
+                    const int methodId = subject.methodId;
                     auto field = gradeFieldOfMethod.find(methodId);
                     if (field == gradeFieldOfMethod.end()) {
                         const auto name = GradeFieldName(scheme, methodId, c.PeriodIndex);
@@ -326,7 +343,7 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
                            : *field == kNoField ? QString()
                                                 : ReadGradeText(grades, scheme, methodId, c.PeriodIndex);
                 }
-                sheet.SetCell(row, *col, cell);
+                sheet.SetCell(row, col, cell);
             }
             for (int col = 8; col < cols; ++col) {
                 if (recordForColumn[static_cast<std::size_t>(col)] < 0)

@@ -12,7 +12,12 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     QTextStream err(stderr);
-    if (args.size() != 2) {
+    // An option is never taken for the folder to write into.
+    if (args.size() == 2 && (args[1] == QStringLiteral("--help") || args[1] == QStringLiteral("-h"))) {
+        QTextStream(stdout) << "Χρήση: make-demo-school ΦΑΚΕΛΟΣ\n";
+        return 0;
+    }
+    if (args.size() != 2 || args[1].startsWith(QLatin1Char('-'))) {
         err << "Χρήση: make-demo-school ΦΑΚΕΛΟΣ\n";
         return 2;
     }

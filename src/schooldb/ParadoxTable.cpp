@@ -299,14 +299,31 @@ std::unique_ptr<ParadoxTable> ParadoxTable::Open(const QString& path, const Pass
         ::close(fd);
         unreadable();
     }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     std::unique_ptr<ParadoxTable> table(new ParadoxTable);
     table->m_path = path;
-    const bool read =
-        table->m_bytes.Allocate(st.st_size) && ReadFully(fd, table->m_bytes.Data(), st.st_size, 0);
-    ::close(fd);
-    if (!read)
+    if (!table->m_bytes.Allocate(st.st_size))
         unreadable();
-    table->Parse(passwords);
+    // The file comes in a piece at a time as the parse reaches it, so that
+    // each block is decrypted while its bytes are still in the cache rather
+    // than in a second pass over the whole table from memory.
+    constexpr qint64 kPiece = 256 * 1024;
+    const qint64 size = st.st_size;
+    qint64 read = 0;
+    const auto reach = [&](qint64 end) {
+        if (end <= read)
+            return;
+        const qint64 to = std::min(size, std::max(end, read + kPiece));
+        if (!ReadFully(fd, table->m_bytes.Data() + read, to - read, read))
+            unreadable();
+        read = to;
+    };
+    reach(kPiece);
+    table->Parse(passwords, reach);
+    reach(size); // blocks outside the chain hold no records, yet the copy is whole
     return table;
 }
 
@@ -328,7 +345,7 @@ std::unique_ptr<ParadoxTable> ParadoxTable::FromBytes(const QByteArray& bytes, c
     return table;
 }
 
-void ParadoxTable::Parse(const PasswordCheck& passwords) {
+void ParadoxTable::Parse(const PasswordCheck& passwords, const std::function<void(qint64 end)>& reach) {
     // The file's own bytes hold the records; encrypted blocks are decrypted in place.
     const unsigned char* data = m_bytes.Data();
     const qint64 size = m_bytes.Size();
@@ -450,6 +467,8 @@ void ParadoxTable::Parse(const PasswordCheck& passwords) {
             Fail(QStringLiteral("η αλυσίδα των μπλοκ κάνει κύκλο στο μπλοκ %1").arg(current));
         visited[current] = true;
         const qint64 blockOffset = t.headerSize + qint64(current - 1) * t.blockSize;
+        if (reach)
+            reach(blockOffset + t.blockSize);
         const unsigned char* plain = data + blockOffset;
         if (m_keys) {
             m_keys->Decrypt(writable + blockOffset, t.blockSize, current);

@@ -211,7 +211,9 @@ public:
 
 private:
     ParadoxTable() = default;
-    void Parse(const PasswordCheck& passwords);
+    // reach(end), when given, is called before the parse reads past a file
+    // offset, with end never beyond the file, and fills the buffer up to it.
+    void Parse(const PasswordCheck& passwords, const std::function<void(qint64 end)>& reach = {});
     // Every type Decode does not decode itself; p points at the field's bytes.
     FieldValue DecodeOther(const FieldDef& f, const unsigned char* p) const;
     FieldValue BlobValue(const FieldDef& f, const unsigned char* p) const;

@@ -138,6 +138,29 @@ TEST_F(PrintWindows, AnUnknownRecordOnAPageRaisesTheEngineText) {
     }
 }
 
+// The preview keeps its own place, taken only from the normal state: a
+// maximised preview must not become the size it opens at next time.
+TEST_F(PrintWindows, PlacementIsStoredOnlyFromTheNormalState) {
+    Record(3);
+    {
+        TPreviewForm form(m_state, m_ui);
+        form.SetStream(&m_stream);
+        form.show();
+        form.move(50, 60);
+        form.resize(700, 500);
+        form.reject();
+    }
+    EXPECT_EQ(m_state.PreviewPlacement, (WindowPlacement{50, 60, 700, 500}));
+    {
+        TPreviewForm form(m_state, m_ui);
+        EXPECT_EQ(form.geometry(), QRect(50, 60, 700, 500));
+        form.SetStream(&m_stream);
+        form.showMaximized();
+        form.reject();
+    }
+    EXPECT_EQ(m_state.PreviewPlacement, (WindowPlacement{50, 60, 700, 500}));
+}
+
 // ---- the print dialog ----
 
 class PrintDialog : public PrintWindows {

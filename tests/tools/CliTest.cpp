@@ -120,10 +120,6 @@ TEST_F(Cli, MakeSheetShowAndTheirRefusals) {
                                          "1002;0;10\tΌλγα\tΈλενα\t-2\n");
     WriteBytes(dir.Path(QStringLiteral("in.tsv")), "\xEF\xBB\xBF" + sheet.toUtf8());
     WriteBytes(dir.Path(QStringLiteral("bad.tsv")), QStringLiteral("α/α\tΌνομα\n1;1;20\tЖанна\n").toUtf8());
-    WriteBytes(
-        dir.Path(QStringLiteral("t.agt")),
-        Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\nVersion=1.0\r\nFileName=t.agt\r\n"
-                             "[Levels]\r\n1=<Όλα>\r\nCnt=1\r\n")));
     const QByteArray shown = sheet.toUtf8();
     RunRows({
         // Options may stand before or after the command's name.
@@ -139,9 +135,6 @@ TEST_F(Cli, MakeSheetShowAndTheirRefusals) {
          0,
          {"FileName=Β1 Φυσική.agd\n", "\nExported=\nModified=\nImported=\nPosted=\n",
           "\nSchoolYear=2024-2025\n\n", shown.constData()}},
-        {"show|@/t.agt",
-         0,
-         {"File=MORVEN Grades Template\nVersion=1.0\nCopyright=\n", "\n\n[Levels]\n1=<Όλα>\nCnt=1\n"}},
         {"show|@/none.agd", 1, {}, {"δεν υπάρχει"}},
         {"make-sheet|--school-year=2024-2025|@/bad.tsv|@/x.agd",
          1,

@@ -7,8 +7,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QStandardPaths>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -63,7 +61,7 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     const int maths = static_cast<int>(titles.indexOf(QStringLiteral("Μαθηματικά")));
     ASSERT_GE(maths, 8);
     int filled = 0;
-    QStringList students, ids;
+    QStringList ids;
     const QStringList values = {QStringLiteral("15,5"), QStringLiteral("ΑΠ"), QStringLiteral("25"),
                                 QStringLiteral("καλός")};
     for (int i = data + 1; i < lines.size() && filled < values.size(); ++i) {
@@ -72,7 +70,6 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
             cells[maths] == QStringLiteral("-1"))
             continue;
         cells[maths] = values[filled++];
-        students << cells[1];
         ids << cells[0].section(QLatin1Char(';'), 0, 0);
         lines[i] = CodePage1253::Encode(cells.join(QLatin1Char('\t'))) + "\r";
     }
@@ -100,18 +97,10 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     EXPECT_EQ(gradeOf(ids[0]), QStringLiteral("15,5"));
     EXPECT_EQ(gradeOf(ids[2]), QString()) << "out of range, never stored";
 
-    // Printed to PDF: the title and a student's name are in it.
+    // Printed to PDF (what the pages hold is the printing tests' concern).
     const QString pdf = dir.Path(QStringLiteral("Γυμνάσιο.pdf"));
     ASSERT_EQ(Run(QStringLiteral("print|Γυμνάσιο.agd|--pdf|") + pdf), 0) << err.toStdString();
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (!pdftotext.isEmpty()) {
-        QProcess text;
-        text.start(pdftotext, {pdf, QStringLiteral("-")});
-        ASSERT_TRUE(text.waitForFinished(60000));
-        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
-        EXPECT_TRUE(printed.contains(QStringLiteral("Γυμνάσιο"))) << printed.left(400).toStdString();
-        EXPECT_TRUE(printed.contains(students[0]));
-    }
+    EXPECT_TRUE(ReadBytes(pdf).startsWith("%PDF"));
 
     // Undone: the grade is gone again.
     ASSERT_EQ(Run(QStringLiteral("undo-post|Γυμνάσιο.agd|--yes|@year")), 0) << err.toStdString();

@@ -120,11 +120,6 @@ protected:
         EXPECT_EQ(OnDisk(student, subject, field), expected) << column << " " << value.toStdString();
     }
 
-    FieldValue Stored(int student, int subject, const QString& field) {
-        GoTo(student, subject);
-        return m_grades.FieldByName(field).Value();
-    }
-
     // The value on disk, read by a table of its own.
     FieldValue OnDisk(int student, int subject, const QString& field) {
         Table fresh(m_db);
@@ -356,7 +351,9 @@ TEST_F(GradeColumnsRecords, PublicSchoolBadTextGradeRefusesEveryStoreOfItsRecord
     ExpectRefused(kPublic, 3, 1, 1, QStringLiteral("10")); // "0" widens to "00": no grade 0
     ExpectRefused(kPublic, 2, 3, 1, QStringLiteral("10"));
     ExpectRefused(kPublic, 2, 6, 2, QStringLiteral("10")); // a Latin A is no marker
-    EXPECT_EQ(Stored(1, 1, "Oral1"), FieldValue()) << "the refused changes are cancelled";
+    GoTo(1, 1);
+    EXPECT_EQ(m_grades.FieldByName(QStringLiteral("Oral1")).Value(), FieldValue())
+        << "the refused changes are cancelled";
     EXPECT_EQ(OnDisk(1, 1, "Oral2"), Text("25"));
     EXPECT_TRUE(Post(kPublic, 1, 1, 2, QStringLiteral("10")))
         << "posting the bad period itself mends the record";

@@ -72,84 +72,62 @@ PxTable ReadWithPxlib(const QString& path, int codePage) {
         QList<FieldValue> record;
         for (int i = 0; i < fieldCount; ++i) {
             const int length = fields[i].px_flen;
-            switch (fields[i].px_ftype) {
-            case pxfAlpha: {
-                char* text = nullptr;
-                if (PX_get_data_alpha(doc.get(), p, length, &text) > 0 && text) {
-                    record.append(FieldValue::Text(
-                        page.Decode(reinterpret_cast<const unsigned char*>(text), qstrlen(text))));
-                    doc->free(doc.get(), text);
-                } else {
-                    record.append(FieldValue());
+            const int type = fields[i].px_ftype;
+            FieldValue value;     // null unless pxlib reads one
+            char* data = nullptr; // what pxlib allocated for the value
+            short small = 0;
+            char byte = 0;
+            long whole = 0;
+            double real = 0;
+            switch (type) {
+            case pxfAlpha:
+                if (PX_get_data_alpha(doc.get(), p, length, &data) > 0 && data)
+                    value = text(data, qstrlen(data));
+                break;
+            case pxfBCD:
+                if (PX_get_data_bcd(doc.get(), reinterpret_cast<unsigned char*>(p), fields[i].px_fdc, &data) >
+                        0 &&
+                    data)
+                    value = FieldValue::DecimalText(QString::fromLatin1(data).replace(',', '.'));
+                break;
+            case pxfBytes:
+                if (PX_get_data_bytes(doc.get(), p, length, &data) > 0 && data)
+                    value = FieldValue::Bytes(QByteArray(data, length));
+                break;
+            case pxfShort:
+                if (PX_get_data_short(doc.get(), p, length, &small) > 0)
+                    value = FieldValue::Integer(small);
+                break;
+            case pxfLogical:
+                if (PX_get_data_byte(doc.get(), p, length, &byte) > 0)
+                    value = FieldValue::Logical((byte & 0x7F) != 0);
+                break;
+            case pxfNumber:
+            case pxfCurrency:
+                if (PX_get_data_double(doc.get(), p, length, &real) > 0)
+                    value = FieldValue::Float(real);
+                break;
+            case pxfTimestamp:
+                if (PX_get_data_double(doc.get(), p, length, &real) > 0) {
+                    const auto ms = static_cast<qint64>(real);
+                    const qint64 days = ms / 86400000;
+                    value = FieldValue::Timestamp(
+                        QDateTime(PxDate(days + 1721425),
+                                  QTime::fromMSecsSinceStartOfDay(int(ms - days * 86400000)), Qt::UTC));
                 }
                 break;
-            }
-            case pxfShort: {
-                short value = 0;
-                record.append(PX_get_data_short(doc.get(), p, length, &value) > 0 ? FieldValue::Integer(value)
-                                                                                  : FieldValue());
-                break;
-            }
             case pxfLong:
             case pxfAutoInc:
             case pxfDate:
-            case pxfTime: {
+            case pxfTime:
                 // pxlib reads the blank pattern, all zero bytes, as -2147483648.
-                long value = 0;
-                const int type = fields[i].px_ftype;
                 if (QByteArrayView(p, length) == QByteArray(length, '\0') ||
-                    PX_get_data_long(doc.get(), p, length, &value) <= 0)
-                    record.append(FieldValue());
-                else if (type == pxfDate)
-                    record.append(FieldValue::Date(PxDate(value + 1721425)));
-                else if (type == pxfTime)
-                    record.append(FieldValue::Time(QTime::fromMSecsSinceStartOfDay(int(value))));
-                else
-                    record.append(FieldValue::Integer(value));
+                    PX_get_data_long(doc.get(), p, length, &whole) <= 0)
+                    break;
+                value = type == pxfDate   ? FieldValue::Date(PxDate(whole + 1721425))
+                        : type == pxfTime ? FieldValue::Time(QTime::fromMSecsSinceStartOfDay(int(whole)))
+                                          : FieldValue::Integer(whole);
                 break;
-            }
-            case pxfNumber:
-            case pxfCurrency: {
-                double value = 0;
-                record.append(PX_get_data_double(doc.get(), p, length, &value) > 0 ? FieldValue::Float(value)
-                                                                                   : FieldValue());
-                break;
-            }
-            case pxfTimestamp: {
-                double value = 0;
-                if (PX_get_data_double(doc.get(), p, length, &value) > 0) {
-                    const auto ms = static_cast<qint64>(value);
-                    const qint64 days = ms / 86400000;
-                    record.append(FieldValue::Timestamp(
-                        QDateTime(PxDate(days + 1721425),
-                                  QTime::fromMSecsSinceStartOfDay(int(ms - days * 86400000)), Qt::UTC)));
-                } else {
-                    record.append(FieldValue());
-                }
-                break;
-            }
-            case pxfBCD: {
-                char* digits = nullptr;
-                if (PX_get_data_bcd(doc.get(), reinterpret_cast<unsigned char*>(p), fields[i].px_fdc,
-                                    &digits) > 0 &&
-                    digits) {
-                    record.append(FieldValue::DecimalText(QString::fromLatin1(digits).replace(',', '.')));
-                    doc->free(doc.get(), digits);
-                } else {
-                    record.append(FieldValue());
-                }
-                break;
-            }
-            case pxfBytes: {
-                char* bytes = nullptr;
-                if (PX_get_data_bytes(doc.get(), p, length, &bytes) > 0 && bytes) {
-                    record.append(FieldValue::Bytes(QByteArray(bytes, length)));
-                    doc->free(doc.get(), bytes);
-                } else {
-                    record.append(FieldValue());
-                }
-                break;
-            }
             case pxfMemoBLOb:
             case pxfFmtMemoBLOb:
             case pxfBLOb:
@@ -159,32 +137,18 @@ PxTable ReadWithPxlib(const QString& path, int codePage) {
                 // 4k blocks, so it only reads the values kept in the record here.
                 const auto* leader = reinterpret_cast<const unsigned char*>(p) + length - 10;
                 const int stored = leader[4] | (leader[5] << 8) | (leader[6] << 16) | (leader[7] << 24);
-                if (stored > length - 10) {
-                    record.append(FieldValue::Missing(QStringLiteral("pxlib")));
-                    break;
-                }
                 int mod = 0, size = 0;
-                char* data = nullptr;
-                const int got = PX_get_data_blob(doc.get(), p, length, &mod, &size, &data);
-                const bool memo = fields[i].px_ftype == pxfMemoBLOb || fields[i].px_ftype == pxfFmtMemoBLOb;
-                if (got > 0 && size > 0)
-                    record.append(memo ? text(data, size) : FieldValue::Binary(size));
-                else
-                    record.append(FieldValue());
-                if (data)
-                    doc->free(doc.get(), data);
+                if (stored > length - 10)
+                    value = FieldValue::Missing(QStringLiteral("pxlib"));
+                else if (PX_get_data_blob(doc.get(), p, length, &mod, &size, &data) > 0 && size > 0)
+                    value = type == pxfMemoBLOb || type == pxfFmtMemoBLOb ? text(data, size)
+                                                                          : FieldValue::Binary(size);
                 break;
             }
-            case pxfLogical: {
-                char value = 0;
-                record.append(PX_get_data_byte(doc.get(), p, length, &value) > 0
-                                  ? FieldValue::Logical((value & 0x7F) != 0)
-                                  : FieldValue());
-                break;
             }
-            default:
-                record.append(FieldValue());
-            }
+            if (data)
+                doc->free(doc.get(), data);
+            record.append(value);
             p += length;
         }
         out.records.append(record);

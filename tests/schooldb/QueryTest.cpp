@@ -1,5 +1,5 @@
 // Local SQL over the school's tables: Greek order, bound values, reloading
-// changed tables, errors, column types.
+// changed tables, errors.
 #include "SchoolDbTestSupport.h"
 
 #include "schooldb/SchoolDatabase.h"
@@ -127,19 +127,4 @@ TEST_F(SchoolQuery, FailuresNameTheMissingTableOrField) {
     m_session.RemoveAllPasswords();
     EXPECT_TRUE(message({QStringLiteral("SELECT S.\"LASTNAME\" FROM \"STUDENT.DB\" S")})
                     .contains(QStringLiteral("STUDENT.DB")));
-}
-
-// Grouped columns keep their types: a logical reads as one, a count as a number.
-TEST_F(SchoolQuery, GroupedColumnsKeepTheirTypes) {
-    Query query(m_db);
-    query.SetSql({QStringLiteral(
-        "SELECT S.\"SUBJEDIT\", COUNT(*) AS N FROM \"SUBJECT.DB\" S GROUP BY S.\"SUBJEDIT\"")});
-    query.Open();
-    EXPECT_EQ(query.FieldByName(QStringLiteral("SUBJEDIT")).Value(), FieldValue::Logical(false));
-    EXPECT_EQ(query.FieldByName(QStringLiteral("SUBJEDIT")).AsString(), QStringLiteral("False"));
-    EXPECT_EQ(query.FieldByName(QStringLiteral("N")).AsInteger(), 1);
-    query.Next();
-    EXPECT_TRUE(query.FieldByName(QStringLiteral("SUBJEDIT")).AsBoolean());
-    EXPECT_EQ(query.FieldByName(QStringLiteral("N")).Value(), FieldValue::Integer(2))
-        << "a count stays a number";
 }

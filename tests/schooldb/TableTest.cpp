@@ -1,5 +1,5 @@
 // Tables of a school-year folder through the database name: connection,
-// keys, index order, the master-detail chain, filters, edit and post.
+// keys, the master-detail chain, edit and post.
 #include "SchoolDbTestSupport.h"
 
 #include "schooldb/SchoolDatabase.h"
@@ -194,28 +194,6 @@ TEST_F(SchoolTable, DetailLinksFollowStoredKeys) {
     grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
     EXPECT_EQ(counts(), (QList<int>{0, 1, 2, 0})) << "a null key links to no master";
     grade.EndWriting();
-}
-
-TEST_F(SchoolTable, FiltersHoldTheMatchingRecordsWhileSwitchedOn) {
-    Table grade(m_db);
-    Open(grade, "GRADE.DB", "Grade_StudentID_Inx");
-    grade.SetFilter(QStringLiteral("STUDENTID=1"));
-    EXPECT_EQ(grade.RecordCount(), 4) << "a filter waits until it is switched on";
-    grade.SetFiltered(true);
-    EXPECT_EQ(grade.RecordCount(), 2);
-    grade.SetFilter(QStringLiteral(" studentid = 3 "));
-    EXPECT_EQ(grade.RecordCount(), 1);
-    EXPECT_EQ(grade.FieldByName(QStringLiteral("SUBJECTID")).AsInteger(), 3);
-    grade.SetFilter(QStringLiteral("STUDENTID=99"));
-    EXPECT_TRUE(grade.Eof());
-    grade.SetFiltered(false);
-    EXPECT_EQ(grade.RecordCount(), 4);
-    for (const char* bad : {"STUDENTID>1", "STUDENTID=", "STUDENTID=abc", "=3", "STUDENTID=1 OR 1=1"}) {
-        grade.SetFilter(QString::fromLatin1(bad));
-        EXPECT_THROW(grade.SetFiltered(true), DatabaseError) << bad;
-    }
-    grade.SetFilter(QStringLiteral("TEACHERID=1"));
-    EXPECT_TRUE(MessageOf([&] { grade.SetFiltered(true); }).contains(QStringLiteral("TEACHERID")));
 }
 
 TEST_F(SchoolTable, FieldsReadAsEveryKindWithNullsKnown) {

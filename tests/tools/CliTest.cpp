@@ -494,45 +494,4 @@ TEST_F(Cli, KillDuringPostingLeavesEveryRecordOldOrNew) {
     }
     EXPECT_GT(touched, 0) << "no round got as far as a store: the kills prove nothing";
     RecordProperty("rounds_killed_half_way", partial);
-
-    // An undo killed half way and run again finishes quietly: the table as
-    // before the posting, no false "changed after posting", Posted cleared.
-    WriteBytes(GradeTable(), pristine);
-    const QStringList undo = Words("undo-post|Τμήμα Α.agd|--yes|@prog|@year");
-    qint64 undoMsecs = 0;
-    for (int pass = 0; pass < 2; ++pass) {
-        QProcess posting;
-        posting.start(QStringLiteral(EKALDO_CLI_PATH), post);
-        ASSERT_TRUE(posting.waitForFinished(120000));
-        ASSERT_EQ(posting.exitCode(), 0) << posting.readAllStandardError().toStdString();
-        QProcess undoing;
-        clock.restart();
-        undoing.start(QStringLiteral(EKALDO_CLI_PATH), undo);
-        if (pass == 0) {
-            ASSERT_TRUE(undoing.waitForFinished(120000));
-            undoMsecs = clock.elapsed();
-            continue;
-        }
-        ASSERT_TRUE(undoing.waitForStarted());
-        QThread::msleep(static_cast<unsigned long>(undoMsecs * 0.6));
-        if (undoing.state() == QProcess::NotRunning)
-            GTEST_SKIP() << "the undo ended before the kill";
-        undoing.kill();
-        undoing.waitForFinished();
-    }
-    // Killed after the journal noted the undo, the undo had nothing left to
-    // do: the table and the sheet must say so already.
-    const QDir year(dir.Path(QStringLiteral("Backups/2025-2026")));
-    int notes = 0;
-    for (const QString& run : year.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        notes += QFile::exists(year.filePath(run + QLatin1Char('/') + PostingJournal::kUndoneName));
-    const bool noted = notes == 2; // the first pass's undo, and this one's
-    QProcess again;
-    again.start(QStringLiteral(EKALDO_CLI_PATH), undo);
-    ASSERT_TRUE(again.waitForFinished(120000));
-    const QString out = QString::fromUtf8(again.readAllStandardOutput());
-    EXPECT_EQ(again.exitCode(), noted ? 1 : 0) << again.readAllStandardError().toStdString();
-    EXPECT_FALSE(out.contains(QStringLiteral("Έμεινε"))) << out.toStdString();
-    EXPECT_EQ(ReadBytes(GradeTable()), pristine);
-    EXPECT_TRUE(ReadGradeHeader(QDir(state.ImportsDir).filePath(kFile)).Posted.isEmpty());
 }

@@ -164,38 +164,6 @@ TEST_F(SchoolTable, ADetailOutlivesItsMaster) {
     EXPECT_EQ(grade.RecordCount(), 4);
 }
 
-// The link index of a detail indexed on its link field comes from the keys
-// the order was sorted by; after a store it must come from the stored keys.
-TEST_F(SchoolTable, DetailLinksFollowStoredKeys) {
-    Table student(m_db), grade(m_db);
-    student.SetTableName(QStringLiteral("STUDENT.DB"));
-    student.SetIndexFieldNames(QStringLiteral("STUDENTID"));
-    grade.SetTableName(QStringLiteral("GRADE.DB"));
-    grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
-    grade.SetMasterSource(&student, QStringLiteral("STUDENTID"));
-    student.Open();
-    grade.Open();
-    const auto counts = [&] {
-        QList<int> n;
-        for (student.First(); !student.Eof(); student.Next())
-            n.append(grade.RecordCount());
-        student.First();
-        return n;
-    };
-    EXPECT_EQ(counts(), (QList<int>{2, 1, 1, 0}));
-    grade.Edit(); // student 1, subject 2: to student 3
-    grade.FieldByName(QStringLiteral("STUDENTID")).SetAsString(QStringLiteral("3"));
-    ASSERT_TRUE(grade.Post());
-    grade.SetMasterSource(&student, QStringLiteral("STUDENTID"));
-    EXPECT_EQ(counts(), (QList<int>{1, 1, 2, 0}));
-    grade.Edit(); // student 1, subject 1: no student
-    grade.FieldByName(QStringLiteral("STUDENTID")).Clear();
-    ASSERT_TRUE(grade.Post());
-    grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
-    EXPECT_EQ(counts(), (QList<int>{0, 1, 2, 0})) << "a null key links to no master";
-    grade.EndWriting();
-}
-
 TEST_F(SchoolTable, FieldsReadAsEveryKindWithNullsKnown) {
     UseLocale(GreekLocale());
     Table grade(m_db);

@@ -34,22 +34,13 @@ TEST(SharedRoutines, AddTrailingBackslash) {
 }
 
 TEST(SharedRoutines, SplitAtAndSplitAt3) {
-    const SplitPair p = SplitAt(QStringLiteral("1234;1;20"), QLatin1Char(';'));
-    EXPECT_EQ(p.left, QStringLiteral("1234"));
-    EXPECT_EQ(p.right, QStringLiteral("1;20"));
-    const SplitPair none = SplitAt(QStringLiteral("abc"), QLatin1Char(';'));
-    EXPECT_EQ(none.left, QStringLiteral("abc"));
-    EXPECT_TRUE(none.right.isEmpty());
-    const SplitTriple t = SplitAt3(QStringLiteral("1234;1;20;x"), QLatin1Char(';'));
-    EXPECT_EQ(t.first, QStringLiteral("1234"));
-    EXPECT_EQ(t.second, QStringLiteral("1"));
-    EXPECT_EQ(t.rest, QStringLiteral("20;x"));
-    const SplitTriple short3 = SplitAt3(QStringLiteral("7"), QLatin1Char(';'));
-    EXPECT_EQ(short3.first, QStringLiteral("7"));
-    EXPECT_TRUE(short3.second.isEmpty());
-    EXPECT_TRUE(short3.rest.isEmpty());
-    const SplitTriple empties = SplitAt3(QStringLiteral(";;"), QLatin1Char(';'));
-    EXPECT_TRUE(empties.first.isEmpty() && empties.second.isEmpty() && empties.rest.isEmpty());
+    const auto two = [](const SplitPair& p) { return p.left + u'|' + p.right; };
+    const auto three = [](const SplitTriple& t) { return t.first + u'|' + t.second + u'|' + t.rest; };
+    EXPECT_EQ(two(SplitAt(QStringLiteral("1234;1;20"), u';')), QStringLiteral("1234|1;20"));
+    EXPECT_EQ(two(SplitAt(QStringLiteral("abc"), u';')), QStringLiteral("abc|"));
+    EXPECT_EQ(three(SplitAt3(QStringLiteral("1234;1;20;x"), u';')), QStringLiteral("1234|1|20;x"));
+    EXPECT_EQ(three(SplitAt3(QStringLiteral("7"), u';')), QStringLiteral("7||"));
+    EXPECT_EQ(three(SplitAt3(QStringLiteral(";;"), u';')), QStringLiteral("||"));
 }
 
 // Half up by the value's decimal text: 1.005 * 100 is 100.49999999999999 in

@@ -113,7 +113,7 @@ TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
             name == QStringLiteral("USER.DB") ? UserTablePassword() : DataTablePassword();
         const Records engine = read[name] = ReadWithEngine(folder.Path(name), password);
         EXPECT_FALSE(engine.isEmpty()) << name.toStdString();
-        EXPECT_EQ(engine, ReadWithPxlib(folder.Path(name)).records) << name.toStdString();
+        EXPECT_EQ(engine, ReadWithPxlib(folder.Path(name))) << name.toStdString();
         EXPECT_THROW(ReadWithEngine(folder.Path(name)), DatabaseError)
             << name.toStdString() << " is protected";
     }
@@ -375,7 +375,7 @@ TEST_P(LevelsAndTypes, ReadAsPxlibReadsThemAndAsTheyWereWritten) {
     for (const Edge& edge : cell.type.edges)
         expected.append({edge.expected});
     EXPECT_EQ(ReadWithEngine(path), expected);
-    Records px = ReadWithPxlib(cell.level >= 5 ? path : asWritten, cell.type.codePage).records;
+    Records px = ReadWithPxlib(cell.level >= 5 ? path : asWritten, cell.type.codePage);
     ASSERT_EQ(px.size(), expected.size());
     for (qsizetype r = 0; r < px.size(); ++r) {
         // What pxlib cannot reach is checked against what it wrote alone.

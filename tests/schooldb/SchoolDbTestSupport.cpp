@@ -27,8 +27,8 @@ QDate PxDate(long sdn) {
 
 } // namespace
 
-PxTable ReadWithPxlib(const QString& path, int codePage) {
-    PxTable out;
+Records ReadWithPxlib(const QString& path, int codePage) {
+    Records out;
     const TableCodePage page = *TableCodePage::ForNumber(codePage);
     const auto text = [&](const char* bytes, qsizetype size) {
         return FieldValue::Text(page.Decode(reinterpret_cast<const unsigned char*>(bytes), size));
@@ -56,11 +56,6 @@ PxTable ReadWithPxlib(const QString& path, int codePage) {
     const int fieldCount = PX_get_num_fields(doc.get());
     const int recordSize = PX_get_recordsize(doc.get());
     pxfield_t* fields = PX_get_fields(doc.get());
-    for (int i = 0; i < fieldCount; ++i) {
-        out.names.append(page.Decode(reinterpret_cast<const unsigned char*>(fields[i].px_fname),
-                                     qstrlen(fields[i].px_fname)));
-        out.types.append(fields[i].px_ftype);
-    }
     // One spare byte: pxlib reads one past a full-width Alpha at the record's end.
     QByteArray buffer(recordSize + 1, '\0');
     for (int r = 0; r < PX_get_num_records(doc.get()); ++r) {
@@ -151,7 +146,7 @@ PxTable ReadWithPxlib(const QString& path, int codePage) {
             record.append(value);
             p += length;
         }
-        out.records.append(record);
+        out.append(record);
     }
     return out;
 }

@@ -34,12 +34,7 @@ using Records = QList<QList<schooldb::FieldValue>>;
 // Every record of a table as pxlib reads it: the independent reader. Text is
 // decoded in codePage. A BLOB kept in the memo file reads as unreadable
 // "pxlib": this pxlib cannot open memo files.
-struct PxTable {
-    QStringList names;
-    QList<int> types;
-    Records records;
-};
-PxTable ReadWithPxlib(const QString& path, int codePage = 1253);
+Records ReadWithPxlib(const QString& path, int codePage = 1253);
 
 // Rewrites the header of a level-7 table pxlib made as the header of another
 // level (version byte 3 to 12): the old levels lose the data header and keep

@@ -209,7 +209,7 @@ TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
     grade.EndWriting();
 
     const Records engine = ReadWithEngine(Path("GRADE.DB"), DataTablePassword());
-    EXPECT_EQ(ReadWithPxlib(Path("GRADE.DB")).records, engine);
+    EXPECT_EQ(ReadWithPxlib(Path("GRADE.DB")), engine);
     const QList<FieldValue>& stored = engine[3]; // student 1, subject 1
     EXPECT_EQ(stored[0], FieldValue::Integer(1));
     EXPECT_EQ(stored[3], FieldValue::Text(QStringLiteral("ΑΑ")));

@@ -250,24 +250,6 @@ TEST_F(GradeColumnsRecords, CellTextsOfTheChosenColumn) {
     EXPECT_EQ(ReadGradeText(m_grades, kPublic, MethodId(), 3), QString()) << "method 7 keeps no third period";
 }
 
-TEST_F(GradeColumnsRecords, AGradeFieldTheTableLacksIsAnError) {
-    WriteSchool(m_folder.Path(), {});
-    TableBuilder(QStringLiteral("GRADE.DB"))
-        .Password(DataTablePassword())
-        .Long("STUDENTID")
-        .Long("SUBJECTID")
-        .Number("GRD1")
-        .Row({1, 1, 4.0})
-        .Write(m_folder.Path());
-    Table grades(m_db);
-    grades.SetTableName(QStringLiteral("GRADE.DB"));
-    grades.Open();
-    EXPECT_EQ(ReadGradeText(grades, kTutoring, 0, 1), QStringLiteral("4"));
-    EXPECT_THROW(ReadGradeText(grades, kTutoring, 0, 2), DatabaseError);
-    grades.Edit();
-    EXPECT_THROW(WriteGrade(grades, kTutoring, 0, 2, QStringLiteral("5"), false), DatabaseError);
-}
-
 // ---- Public-school scheme: writing and the record rules ----
 
 TEST_F(GradeColumnsRecords, PublicSchoolOtherMethodsStoreTextAndMarkers) {

@@ -104,27 +104,14 @@ TEST_F(SchoolQuery, ReloadsATableWhoseFileChanged) {
     EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 8.5);
 }
 
+// What a query adds to the tables' own refusals: its fields and its text.
 TEST_F(SchoolQuery, FailuresNameTheMissingTableOrField) {
     Query query(m_db);
-    const auto message = [&](const QStringList& sql) {
-        query.SetSql(sql);
-        try {
-            query.Open();
-        } catch (const DatabaseError& e) {
-            EXPECT_FALSE(query.Active());
-            return e.Message();
-        }
-        ADD_FAILURE() << sql.join(' ').toStdString();
-        return QString();
-    };
-    EXPECT_TRUE(message({QStringLiteral("SELECT T.\"X\" FROM \"TEACHER.DB\" T")})
-                    .contains(QStringLiteral("TEACHER.DB")));
-    EXPECT_TRUE(
-        message({QStringLiteral("SELECT S.\"AGE\" FROM \"STUDENT.DB\" S")}).contains(QStringLiteral("AGE")));
-    EXPECT_FALSE(message({QStringLiteral("SELEKT * FROM \"STUDENT.DB\" S")}).isEmpty());
+    query.SetSql({QStringLiteral("SELECT S.\"AGE\" FROM \"STUDENT.DB\" S")});
+    EXPECT_TRUE(MessageOf([&] { query.Open(); }).contains(QStringLiteral("AGE")));
+    EXPECT_FALSE(query.Active());
+    query.SetSql({QStringLiteral("SELEKT * FROM \"STUDENT.DB\" S")});
+    EXPECT_FALSE(MessageOf([&] { query.Open(); }).isEmpty());
     EXPECT_THROW(query.FieldByName(QStringLiteral("LASTNAME")), DatabaseError)
         << "a closed query has no fields";
-    m_session.RemoveAllPasswords();
-    EXPECT_TRUE(message({QStringLiteral("SELECT S.\"LASTNAME\" FROM \"STUDENT.DB\" S")})
-                    .contains(QStringLiteral("STUDENT.DB")));
 }

@@ -216,18 +216,10 @@ QString SamplesFolder() {
 }
 
 void WriteSmallSchool(const QString& folder) {
-    SchoolTables::Level()
-        .Row({QStringLiteral("ΓΥ"), QStringLiteral("Γυμνάσιο")})
-        .Row({QStringLiteral("ΛΥ"), QStringLiteral("Λύκειο")})
-        .Write(folder);
     SchoolTables::Method().Row({1, 1.0, 20.0}).Row({2, 0.0, 10.0}).Write(folder);
     SchoolTables::Class()
         .Row({1, QStringLiteral("ΓΥ"), QVariant(), 1, QStringLiteral("Α")})
         .Row({2, QStringLiteral("ΛΥ"), QVariant(), 2, QStringLiteral("Α")})
-        .Write(folder);
-    SchoolTables::Course()
-        .Row({10, 1, QStringLiteral("Α1")})
-        .Row({20, 2, QStringLiteral("ΑΛ1")})
         .Write(folder);
     SchoolTables::Subject()
         .Row({1, QStringLiteral("Άλγεβρα"), QVariant(), 1, true})
@@ -239,11 +231,6 @@ void WriteSmallSchool(const QString& folder) {
         .Row({2, QStringLiteral("Άγγελος"), QStringLiteral("Ελένη"), QStringLiteral("Μ2"), 10})
         .Row({3, QStringLiteral("αβραμίδης"), QStringLiteral("Γιώργος"), QStringLiteral("Μ3"), 20})
         .Row({4, QStringLiteral("Βλάχος"), QStringLiteral("Άννα"), QStringLiteral("Μ4"), 20})
-        .Write(folder);
-    SchoolTables::Guardian()
-        .Row({1, QStringLiteral("Πέτρος")})
-        .Row({2, QStringLiteral("Σπύρος")})
-        .Row({3, QStringLiteral("Ιωάννης")})
         .Write(folder);
     // Stored out of key order on purpose: the index keeps equal students in this order.
     TableBuilder grade = SchoolTables::Grade();

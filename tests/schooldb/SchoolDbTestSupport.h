@@ -50,9 +50,9 @@ QString MessageOf(const std::function<void()>& action);
 // The folder of the shared samples, or empty when they are not there.
 QString SamplesFolder();
 
-// A small school, every table the chain and the student query need, its data
-// tables under the data-table password. Students 1 to 4; student 4 has no
-// guardian; GRADE.DB has no key so that its stored order can be chosen.
+// A small school, the tables of the chain from a student to the method of
+// each grade, and the users; its data tables under the data-table password.
+// Students 1 to 4; GRADE.DB has no key so that its stored order can be chosen.
 void WriteSmallSchool(const QString& folder);
 
 } // namespace ekaldo::testing

@@ -57,7 +57,7 @@ TEST(RegionalFormats, ParseNumberIsStrictUnderEitherSeparator) {
     EXPECT_FALSE(RF::ParseNumber(u"1,000"));
 }
 
-TEST(RegionalFormats, DateTimeTextEnglish) {
+TEST(RegionalFormats, DateTimeTextInBothLocales) {
     UseLocale(EnglishLocale());
     EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(14, 5, 9))),
               QStringLiteral("1/2/05 2:05:09 PM"));
@@ -65,9 +65,7 @@ TEST(RegionalFormats, DateTimeTextEnglish) {
         << "midnight";
     EXPECT_EQ(RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(0, 0, 1))),
               QStringLiteral("1/2/05 12:00:01 AM"));
-}
-
-TEST(RegionalFormats, DateTimeTextGreekHasNoTimeZone) {
+    // The Greek text carries no time zone.
     UseLocale(GreekLocale());
     const QString text = RF::DateTimeText(QDateTime(QDate(2005, 1, 2), QTime(14, 5, 9)));
     EXPECT_TRUE(text.startsWith(QStringLiteral("2/1/05 "))) << text.toStdString();

@@ -6,7 +6,6 @@
 #include "core/review/ReviewTestSupport.h"
 
 #include "core/exchange/GradeDataFile.h"
-#include "core/review/GradePosting.h"
 #include "core/review/PostingJournal.h"
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"

@@ -8,16 +8,14 @@
 using namespace ekaldo;
 using namespace ekaldo::testing;
 
-TEST(SchoolYearLabels, FromFolderNames) {
+TEST(SchoolYearLabels, FromFolderNamesAndBackToTheYear) {
     EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("MV2004.SYR")), QStringLiteral("Σχ.Έτος 2004-2005"));
     EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("Mv1999")), QStringLiteral("Σχ.Έτος 1999-2000"));
     EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("AB2004")), QStringLiteral("Σχ.Έτος: Αγνωστο!"));
     EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("MV200")), QStringLiteral("Σχ.Έτος: Αγνωστο!"));
     EXPECT_EQ(SchoolYearLabelFromFolder(QStringLiteral("MV 204")), QStringLiteral("Σχ.Έτος: Αγνωστο!"));
     EXPECT_EQ(SchoolYearLabelFromFolder(QString()), QStringLiteral("Σχ.Έτος: Αγνωστο!"));
-}
-
-TEST(SchoolYearLabels, YearOfLabelCountsCharacters) {
+    // The year of a label is counted in characters, whatever the label.
     EXPECT_EQ(SchoolYearOfLabel(QStringLiteral("Σχ.Έτος 2004-2005")), QStringLiteral("2004-2005"));
     EXPECT_EQ(SchoolYearOfLabel(QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>")), QStringLiteral(" <ΚΑΝΕΝΑ>"));
     EXPECT_EQ(SchoolYearOfLabel(QStringLiteral("Σχ.Έτος 20")), QStringLiteral("20"));

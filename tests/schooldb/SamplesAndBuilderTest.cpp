@@ -340,10 +340,6 @@ void WriteWithPxlib(const QString& path, const QList<TypeCase>& types, const QSt
 
 class LevelsAndTypes : public ::testing::TestWithParam<LevelAndType> {};
 
-void PrintTo(const LevelAndType& cell, std::ostream* os) {
-    *os << "level " << cell.level << ", " << cell.type.name;
-}
-
 } // namespace
 
 TEST_P(LevelsAndTypes, ReadAsPxlibReadsThemAndAsTheyWereWritten) {

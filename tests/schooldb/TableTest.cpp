@@ -15,7 +15,6 @@ class SchoolTable : public ::testing::Test {
 protected:
     void SetUp() override {
         WriteSmallSchool(m_folder.Path());
-        m_db.SetDriverName(QStringLiteral("STANDARD"));
         m_db.SetParams({QStringLiteral("PATH=") + m_folder.Path()});
         m_session.AddPassword(DataTablePassword());
     }
@@ -210,7 +209,6 @@ TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
     const Records engine = ReadWithEngine(Path("GRADE.DB"), DataTablePassword());
     EXPECT_EQ(ReadWithPxlib(Path("GRADE.DB")), engine);
     const QList<FieldValue>& stored = engine[3]; // student 1, subject 1
-    EXPECT_EQ(stored[0], FieldValue::Integer(1));
     EXPECT_EQ(stored[3], FieldValue::Text(QStringLiteral("ΑΑ")));
     EXPECT_TRUE(stored[13].IsNull());
     EXPECT_EQ(stored[14], FieldValue::Float(9.5));

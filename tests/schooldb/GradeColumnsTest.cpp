@@ -76,10 +76,8 @@ protected:
         m_method.SetMasterSource(&m_classes, QStringLiteral("METHODID"));
         m_grades.SetBeforePost(
             [this, scheme](Table& grades) { return ApplyRecordRules(grades, scheme, m_subjects, m_method); });
-        m_grades.Open();
-        m_subjects.Open();
-        m_classes.Open();
-        m_method.Open();
+        for (Table* table : {&m_grades, &m_subjects, &m_classes, &m_method})
+            table->Open();
     }
 
     // Stands on the grade record of student and subject as posting does: by a filter.

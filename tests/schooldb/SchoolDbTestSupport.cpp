@@ -1,6 +1,5 @@
 #include "SchoolDbTestSupport.h"
 
-#include "base/CodePage1253.h"
 #include "schooldb/PxLib.h"
 #include "schooldb/TablePasswords.h"
 #include "schooldb/builder/SchoolTables.h"

@@ -215,17 +215,3 @@ TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
     EXPECT_EQ(stored[15], FieldValue::Float(14.25));
     EXPECT_EQ(engine[1][13], FieldValue::Float(15.0)) << "the other record of the student is untouched";
 }
-
-// A refusing handler is the record rules' (the grade-column tests); a cancel is the window's.
-TEST_F(SchoolTable, CancelLeavesTheFileAsItWas) {
-    const QByteArray before = ReadBytes(Path("GRADE.DB"));
-    Table grade(m_db);
-    Open(grade, "GRADE.DB");
-    grade.Edit();
-    grade.FieldByName(QStringLiteral("GRD1")).SetAsFloat(3);
-    grade.Cancel();
-    EXPECT_FALSE(grade.Editing());
-    EXPECT_EQ(grade.FieldByName(QStringLiteral("GRD1")).AsFloat(), 7.5);
-    grade.Close();
-    EXPECT_EQ(ReadBytes(Path("GRADE.DB")), before) << "byte for byte as it was";
-}

@@ -80,7 +80,7 @@ protected:
             table->Open();
     }
 
-    // Stands on the grade record of student and subject as posting does: by a filter.
+    // Stands on the grade record of student and subject, by a filter on the student.
     void GoTo(int student, int subject) {
         m_grades.SetFilter(QStringLiteral("STUDENTID=%1").arg(student));
         m_grades.SetFiltered(true);

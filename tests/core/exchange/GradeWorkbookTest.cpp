@@ -197,9 +197,7 @@ TEST(GradeWorkbook, SentSheetComesBackAsSentWithItsHeaderWhateverTheRowOrder) {
     EXPECT_EQ(receipt.header, SentHeader());
     EXPECT_EQ(ReadGradeWorkbookHeader(path), SentHeader());
     EXPECT_EQ(receipt.sheet, sheet);
-    EXPECT_EQ(receipt.rows, 2);
-    EXPECT_EQ(receipt.filledCells, 2) << "12,5 and Α; the switched-off cell is not the teacher's";
-    EXPECT_TRUE(receipt.missingRows.isEmpty());
+    // Filled: 12,5 and Α; the switched-off cell is not the teacher's.
     EXPECT_EQ(ReceiptSummary(receipt),
               QStringLiteral("Γραμμές μαθητών: 2\nΣυμπληρωμένοι βαθμοί: 2\nΔεν λείπει καμία γραμμή."));
     EXPECT_EQ(RefusalOf(ReadBytes(path), QStringLiteral("2024-2025")),

@@ -84,10 +84,15 @@ TEST_F(FoldersFixture, ListsHeadersFindTheRememberedFileAndShowEachFoldersOwnSta
     model.Refresh(state, QString());
     ASSERT_EQ(model.rowCount(), 2);
     EXPECT_TRUE(model.CellText(1, 3).isEmpty()) << "a file without a header has empty date columns";
-    for (const char* name : {"a.agd", "aa.agd", "c.agd", "0.agd"})
-        OutBoxFile(QString::fromLatin1(name));
+    for (const char* name : {"Τμήμα 10.agd", "Ωμέγα.agd", "άλφα.agd", "Τμήμα 2.agd"})
+        OutBoxFile(QString::fromUtf8(name));
     const int row = model.Refresh(state, QStringLiteral("b.agd"));
     ASSERT_EQ(model.rowCount(), 6);
+    QStringList greek; // accents and case do not separate names, numbers go by value
+    for (int r = 0; r < 6; ++r)
+        if (model.FileNameAt(r).front().unicode() > 0x370)
+            greek << model.FileNameAt(r);
+    EXPECT_EQ(greek, (QStringList{"άλφα.agd", "Τμήμα 2.agd", "Τμήμα 10.agd", "Ωμέγα.agd"}));
     EXPECT_EQ(model.FileNameAt(row), QStringLiteral("b.agd"));
     EXPECT_EQ(model.CellText(row, 3), QStringLiteral("1/1/05 12:00:00 PM"));
     EXPECT_EQ(model.CellText(row, 0), QString::number(row + 1));

@@ -50,13 +50,6 @@ GradeSheet SentSheet() {
     return sheet;
 }
 
-QStringList RowOf(const GradeSheet& sheet, int row) {
-    QStringList cells;
-    for (int c = 0; c < sheet.ColCount(); ++c)
-        cells.append(sheet.Cell(row, c));
-    return cells;
-}
-
 // A row of inline-string cells, the way some writers put text; never past column Z.
 QString InlineRow(int row, const QStringList& cells) {
     QString xml = QStringLiteral("<row r=\"%1\">").arg(row + 1);
@@ -91,7 +84,7 @@ QString HeaderSheet(const std::function<void(QList<QStringList>&)>& change = {})
                                 {"[Data]"}};
     const GradeSheet sheet = SentSheet();
     for (int r = 0; r < sheet.RowCount(); ++r)
-        lines.append(RowOf(sheet, r));
+        lines.append(sheet.RowText(r).toString().split(QLatin1Char('\t')));
     if (change)
         change(lines);
     QString rows;
@@ -107,7 +100,7 @@ QString GradesSheet(const QString& studentRows, const QStringList& titles = kTit
 
 // A student row of the sent sheet as inline strings, the grade cells given as XML.
 QString StudentRow(int row, int student, const QString& gradeCells) {
-    const QStringList cells = RowOf(SentSheet(), student).mid(0, 8);
+    const QStringList cells = SentSheet().RowText(student).toString().split(QLatin1Char('\t')).mid(0, 8);
     QString xml = InlineRow(row, cells);
     xml.chop(6); // "</row>"
     return xml + gradeCells + QStringLiteral("</row>");

@@ -124,23 +124,6 @@ const QStringList kDefaultOrderBy = {"ORDER BY",
 
 } // namespace
 
-TEST_F(ComposeFixture, SelectionGridsListTheDatabaseWithTheirSpecialRows) {
-    EXPECT_EQ(c.Levels.Caption(1), QStringLiteral("<Όλα>"));
-    EXPECT_TRUE(c.Levels.Ticked(1));
-    EXPECT_EQ(c.Levels.RowCount(), 4);
-    EXPECT_EQ(c.Classes.Caption(1), QStringLiteral("<Όλες>"));
-    EXPECT_EQ(c.Classes.RowCount(), 4) << "the two classes named Α are grouped";
-    EXPECT_EQ(c.Classes.Caption(2), QStringLiteral("Α"));
-    EXPECT_EQ(c.Subjects.Caption(1), QStringLiteral("<Κανένα>"));
-    EXPECT_TRUE(c.Subjects.Ticked(1));
-    EXPECT_EQ(c.Subjects.Caption(2), QStringLiteral("<Όλα>"));
-    EXPECT_FALSE(c.Subjects.Ticked(2));
-    QStringList subjects;
-    for (int r = 3; r < c.Subjects.RowCount(); ++r)
-        subjects << c.Subjects.Caption(r);
-    EXPECT_EQ(subjects, (QStringList{"[κλάδος] Θετική", "Άλγεβρα", "Φυσική"}));
-}
-
 TEST_F(ComposeFixture, QueryTextForTheExamples) {
     // Every all row and "<Κανένα>" ticked: the base lines and the ORDER BY part.
     EXPECT_EQ(BuildStudentQuery(c, order.SortOrder).lines, kBaseQuery + kDefaultOrderBy);
@@ -168,8 +151,6 @@ TEST_F(ComposeFixture, AllStudentsNoSubjectsInSortOrder) {
     EXPECT_EQ(c.StudentCount, 5);
     EXPECT_EQ(Column(1), (QStringList{"Άγγελος", "Ωραίος", "αβραμίδης", "Δήμου", "Γεωργίου"}))
         << "level, class, course, then surname in Greek order";
-    EXPECT_EQ(c.Sheet.Cell(0, 0), QStringLiteral("α/α"));
-    EXPECT_EQ(c.Sheet.Cell(0, 1), QStringLiteral("ΕΠΩΝΥΜΟ"));
     EXPECT_EQ(c.CountLine, QStringLiteral("Σχ.Έτος: 2025-2026 - Μαθητές: 5"));
     EXPECT_EQ(Column(0), (QStringList{"2;0;0", "1;1;20", "3;0;10", "6;0;0", "5;0;10"}));
     Compose(GradingScheme::PublicSchool);
@@ -327,20 +308,12 @@ TEST(SelectionGridRules, TogglingAndGreyedTicks) {
     EXPECT_FALSE(subjects.Greyed(2));
 }
 
-TEST(ColumnSettingsRules, LookupsWidthsAndMoves) {
-    EXPECT_EQ(ColumnIndexOf(DefaultColumnOrder(), QStringLiteral("ΤΜΗΜΑ")), 7);
-    EXPECT_EQ(ColumnIndexOf(DefaultColumnOrder(), QStringLiteral("ΑΛΛΟ")), 0);
-    EXPECT_EQ(ColumnWidthFor(QStringLiteral("ΠΑΤΡΩΝΥΜΟ")), 96);
-    EXPECT_EQ(ColumnWidthFor(QStringLiteral("Άλγεβρα")), 0);
-    EXPECT_EQ(SortReferenceOfCaption(CaptionOfSortReference(QStringLiteral("GUARDIAN.\"FATHFNAME\""))),
-              QStringLiteral("GUARDIAN.\"FATHFNAME\""));
-    EXPECT_EQ(PeriodChoices(GradingScheme::Tutoring).size(), 25);
-    EXPECT_EQ(PeriodChoices(GradingScheme::PublicSchool).size(), 8);
-    EXPECT_EQ(PeriodChoices(GradingScheme::Tutoring).at(24), QStringLiteral("24ος Βαθμός"));
+TEST(ColumnSettingsRules, LinesMoveOnlyWithinTheList) {
     QStringList lines = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
     EXPECT_EQ(MoveLine(lines, 0, true), 0);
     EXPECT_EQ(MoveLine(lines, 2, false), 2);
     EXPECT_EQ(MoveLine(lines, -1, false), -1);
+    EXPECT_EQ(MoveLine(lines, 3, true), 3);
     EXPECT_EQ(lines, (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     EXPECT_EQ(MoveLine(lines, 2, true), 1);
     EXPECT_EQ(lines, (QStringList{QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("b")}));

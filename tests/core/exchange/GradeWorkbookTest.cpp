@@ -50,33 +50,15 @@ GradeSheet SentSheet() {
     return sheet;
 }
 
-QStringList RowOf(const GradeSheet& sheet, int row) {
-    QStringList cells;
-    for (int c = 0; c < sheet.ColCount(); ++c)
-        cells.append(sheet.Cell(row, c));
-    return cells;
-}
-
-QString Escaped(const QString& text) {
-    return text.toHtmlEscaped();
-}
-
-QString ColumnName(int col) {
-    QString name;
-    for (int c = col + 1; c > 0; c = (c - 1) / 26)
-        name.prepend(QChar(u'A' + (c - 1) % 26));
-    return name;
-}
-
-// A row of inline-string cells, the way some writers put text.
+// A row of inline-string cells, the way some writers put text; never past column Z.
 QString InlineRow(int row, const QStringList& cells) {
     QString xml = QStringLiteral("<row r=\"%1\">").arg(row + 1);
     for (int c = 0; c < cells.size(); ++c) {
         if (!cells[c].isEmpty())
             xml += QStringLiteral("<c r=\"%1%2\" t=\"inlineStr\"><is><t>%3</t></is></c>")
-                       .arg(ColumnName(c))
+                       .arg(QChar(u'A' + c))
                        .arg(row + 1)
-                       .arg(Escaped(cells[c]));
+                       .arg(cells[c].toHtmlEscaped());
     }
     return xml + QStringLiteral("</row>");
 }
@@ -102,7 +84,7 @@ QString HeaderSheet(const std::function<void(QList<QStringList>&)>& change = {})
                                 {"[Data]"}};
     const GradeSheet sheet = SentSheet();
     for (int r = 0; r < sheet.RowCount(); ++r)
-        lines.append(RowOf(sheet, r));
+        lines.append(sheet.RowText(r).toString().split(QLatin1Char('\t')));
     if (change)
         change(lines);
     QString rows;
@@ -118,7 +100,7 @@ QString GradesSheet(const QString& studentRows, const QStringList& titles = kTit
 
 // A student row of the sent sheet as inline strings, the grade cells given as XML.
 QString StudentRow(int row, int student, const QString& gradeCells) {
-    const QStringList cells = RowOf(SentSheet(), student).mid(0, 8);
+    const QStringList cells = SentSheet().RowText(student).toString().split(QLatin1Char('\t')).mid(0, 8);
     QString xml = InlineRow(row, cells);
     xml.chop(6); // "</row>"
     return xml + gradeCells + QStringLiteral("</row>");
@@ -183,13 +165,16 @@ QByteArray Workbook(const QString& grades, const QString& header = HeaderSheet()
     return Zip(parts);
 }
 
-QString RefusalOf(const QByteArray& bytes, const QString& schoolYear = QString()) {
+QString RefusalOf(const std::function<void()>& action) {
     try {
-        ReadGradeWorkbook(bytes, schoolYear);
+        action();
     } catch (const WorkbookError& e) {
         return e.Message();
     }
     return QStringLiteral("(accepted)");
+}
+QString RefusalOf(const QByteArray& bytes, const QString& schoolYear = QString()) {
+    return RefusalOf([&] { ReadGradeWorkbook(bytes, schoolYear); });
 }
 
 } // namespace
@@ -205,9 +190,7 @@ TEST(GradeWorkbook, SentSheetComesBackAsSentWithItsHeaderWhateverTheRowOrder) {
     EXPECT_EQ(receipt.header, SentHeader());
     EXPECT_EQ(ReadGradeWorkbookHeader(path), SentHeader());
     EXPECT_EQ(receipt.sheet, sheet);
-    EXPECT_EQ(receipt.rows, 2);
-    EXPECT_EQ(receipt.filledCells, 2) << "12,5 and Α; the switched-off cell is not the teacher's";
-    EXPECT_TRUE(receipt.missingRows.isEmpty());
+    // Filled: 12,5 and Α; the switched-off cell is not the teacher's.
     EXPECT_EQ(ReceiptSummary(receipt),
               QStringLiteral("Γραμμές μαθητών: 2\nΣυμπληρωμένοι βαθμοί: 2\nΔεν λείπει καμία γραμμή."));
     EXPECT_EQ(RefusalOf(ReadBytes(path), QStringLiteral("2024-2025")),
@@ -217,14 +200,9 @@ TEST(GradeWorkbook, SentSheetComesBackAsSentWithItsHeaderWhateverTheRowOrder) {
     // left; two rows of one key could never find their way back.
     GradeSheet tooLong = SentSheet();
     tooLong.SetCell(2, 1, QString(32768, QLatin1Char('x')));
-    try {
-        WriteGradeWorkbook(dir.Path(QStringLiteral("long.xlsx")), SentHeader(), tooLong);
-        ADD_FAILURE() << "a text longer than a cell holds was written";
-    } catch (const WorkbookError& e) {
-        EXPECT_EQ(e.Message(),
-                  QStringLiteral("Το λογιστικό φύλλο δεν γράφεται: το κελί B4 ξεπερνά τους 32.767 "
-                                 "χαρακτήρες."));
-    }
+    EXPECT_EQ(
+        RefusalOf([&] { WriteGradeWorkbook(dir.Path(QStringLiteral("long.xlsx")), SentHeader(), tooLong); }),
+        QStringLiteral("Το λογιστικό φύλλο δεν γράφεται: το κελί B4 ξεπερνά τους 32.767 χαρακτήρες."));
     sheet.SetCell(2, 0, sheet.Cell(1, 0));
     EXPECT_THROW(WriteGradeWorkbook(dir.Path(QStringLiteral("dup.xlsx")), SentHeader(), sheet),
                  WorkbookError);
@@ -447,11 +425,8 @@ TEST(GradeWorkbook, HostileAndForeignWorkbooksAreRefusedWithTheReason) {
     ASSERT_TRUE(big.open(QIODevice::WriteOnly));
     ASSERT_TRUE(big.resize(kMaxWorkbookBytes + 1));
     big.close();
-    try {
-        ReadGradeWorkbookFile(big.fileName());
-        ADD_FAILURE() << "a file over 64 MB was read";
-    } catch (const WorkbookError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Το αρχείο είναι πολύ μεγάλο (64 MB) για φύλλο βαθμολογίας· "
-                                              "διαβάζονται αρχεία έως 64 MB."));
-    }
+    EXPECT_EQ(
+        RefusalOf([&] { ReadGradeWorkbookFile(big.fileName()); }),
+        QStringLiteral(
+            "Το αρχείο είναι πολύ μεγάλο (64 MB) για φύλλο βαθμολογίας· διαβάζονται αρχεία έως 64 MB."));
 }

@@ -1,28 +1,22 @@
 // The main window offscreen, on real folders, with every dialog scripted.
 #include "gui/shell/TFormMain.h"
 #include "base/ProfileFile.h"
-#include "core/exchange/GradeDataFile.h"
 #include "core/shell/AppState.h"
 #include "gui/shell/TAboutForm.h"
 #include "gui/shell/TParamForm.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
-
-#include <map>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -77,30 +71,6 @@ struct MainWindowFixture : ::testing::Test {
 };
 
 } // namespace
-
-TEST_F(MainWindowFixture, CommandsFollowTheChosenListAndTheOpenSchoolYear) {
-    Open();
-    Choose(DocumentPage::Templates);
-    EXPECT_EQ(window->Book()->currentIndex(), 2);
-    EXPECT_FALSE(Enabled("tbtnNewItem"));
-    EXPECT_FALSE(Enabled("tbtnView"));
-    Choose(DocumentPage::InBox);
-    EXPECT_TRUE(Enabled("tbtnImportItem"));
-    EXPECT_TRUE(Enabled("tbtnView"));
-    EXPECT_FALSE(Enabled("tbtnRun"));
-    EXPECT_FALSE(Enabled("tbtnExportItem"));
-    EXPECT_TRUE(Enabled("tbtnDeleteItem"));
-    Choose(DocumentPage::OutBox);
-    EXPECT_TRUE(Enabled("tbtnExportItem"));
-    EXPECT_FALSE(Enabled("tbtnImportItem"));
-
-    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2004-2005");
-    Choose(DocumentPage::InBox);
-    EXPECT_TRUE(Enabled("tbtnRun"));
-    Choose(DocumentPage::Templates);
-    EXPECT_TRUE(Enabled("tbtnNewItem"));
-    EXPECT_TRUE(Enabled("tbtnView"));
-}
 
 TEST_F(MainWindowFixture, RefreshKeepsTheSelectedFileWhenOthersArriveBeforeIt) {
     Open();
@@ -172,42 +142,6 @@ TEST_F(MainWindowFixture, EveryCommandIsReachedFromTheKeyboard) {
     EXPECT_TRUE(QFile::exists(Path("Exports", "a.agd")));
 }
 
-TEST_F(MainWindowFixture, AFileOpenedWithTheProgramIsReceivedAfterAsking) {
-    Open();
-    QDir().mkpath(dir.Path(QStringLiteral("usb")));
-    const QString source = dir.Path(QStringLiteral("usb/whatever.agd"));
-    WriteBytes(source, GradeFile(QStringLiteral("Α1.agd")));
-    const QString question = QStringLiteral("Θέλετε να παραλάβετε το Αρχείο \"") + source +
-                             QStringLiteral("\" στα αρχεία προς Καταχώρηση;");
-    ui.ExpectMessage(MessageIcon::Question, question, MessageAnswer::No);
-    window->OfferToReceive(source);
-    EXPECT_EQ(window->ListModel(DocumentPage::InBox)->FileNameAt(0), QString());
-    const QString received = Path("Imports", "Α1.agd");
-    ui.ExpectMessage(MessageIcon::Question, question, MessageAnswer::Yes)
-        .ExpectMessage(MessageIcon::Information,
-                       QStringLiteral("Το Αρχείο \"") + received + QStringLiteral("\" ελήφθη επιτυχώς!"));
-    window->OfferToReceive(source);
-    EXPECT_EQ(window->ListModel(DocumentPage::InBox)->FileNameAt(0), QStringLiteral("Α1.agd"));
-    EXPECT_EQ(state.LastReceiveFolder, dir.Path(QStringLiteral("usb")));
-}
-
-TEST_F(MainWindowFixture, StateIconsFollowTheStamps) {
-    WriteBytes(Path("Imports", "both.agd"),
-               GradeFile(QStringLiteral("both.agd"), QStringLiteral("Modified=x\r\nPosted=y\r\n")));
-    WriteBytes(Path("Imports", "filled.agd"),
-               GradeFile(QStringLiteral("filled.agd"), QStringLiteral("Modified=x\r\n")));
-    WriteBytes(Path("Imports", "plain.agd"), GradeFile(QStringLiteral("plain.agd")));
-    Open();
-    DocumentListModel* model = window->ListModel(DocumentPage::InBox);
-    const std::map<QString, DocumentListModel::RowIcon> expected = {
-        {QStringLiteral("both.agd"), DocumentListModel::RowIcon::Post}, // only the posted icon shows
-        {QStringLiteral("filled.agd"), DocumentListModel::RowIcon::Edit},
-        {QStringLiteral("plain.agd"), DocumentListModel::RowIcon::None}};
-    ASSERT_EQ(model->rowCount(), 3);
-    for (int r = 0; r < model->rowCount(); ++r)
-        EXPECT_EQ(model->IconOf(r), expected.at(model->FileNameAt(r))) << model->FileNameAt(r).toStdString();
-}
-
 TEST_F(MainWindowFixture, DeleteWorksOnTheShownPage) {
     WriteBytes(Path("Templates", "t.agt"), "[Header]\r\n");
     WriteBytes(Path("Imports", "i.agd"), GradeFile(QStringLiteral("i.agd")));
@@ -223,25 +157,6 @@ TEST_F(MainWindowFixture, DeleteWorksOnTheShownPage) {
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(QFile::exists(Path("Imports", "i.agd")));
     EXPECT_EQ(window->ListModel(DocumentPage::Templates)->FileNameAt(0), QString());
-}
-
-TEST_F(MainWindowFixture, DoubleClickViewsEvenWhileViewIsDisabled) {
-    WriteBytes(Path("Exports", "a.agd"), GradeFile(QStringLiteral("a.agd")));
-    Open();
-    Choose(DocumentPage::Templates);
-    ASSERT_FALSE(Enabled("tbtnView"));
-    Choose(DocumentPage::OutBox);
-    window->lstvInOutDocs()->setCurrentRow(-1);
-    window->lstvInOutDocs()->item(1)->setSelected(true);
-    ui.ExpectModal([](QObject& dialog) {
-        EXPECT_EQ(dialog.objectName(), QStringLiteral("FormViewTable")) << "the viewer";
-        return 0;
-    });
-    QTableView* grid = window->Grid(DocumentPage::OutBox);
-    Q_EMIT grid->doubleClicked(grid->currentIndex());
-    EXPECT_EQ(state.CurrentFileName, QStringLiteral("a.agd"));
-    EXPECT_EQ(state.CurrentFilePath, Path("Exports", "a.agd"));
-    EXPECT_EQ(state.GradeFileHeader.FileName, QStringLiteral("a.agd"));
 }
 
 TEST_F(MainWindowFixture, CancelAtTheExitQuestionLeavesTheSettingsFileUntouched) {
@@ -307,30 +222,4 @@ TEST_F(MainWindowFixture, ParametersApplyClosesTheSchoolYearAndCancelKeepsIt) {
     EXPECT_EQ(window->edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
     Choose(DocumentPage::InBox);
     EXPECT_FALSE(Enabled("tbtnRun"));
-}
-
-TEST_F(MainWindowFixture, ParametersShowTheNearestFolderWhenTheSavedOneIsGone) {
-    QDir().mkpath(dir.Path(QStringLiteral("schools")));
-    state.DBPath = dir.Path(QStringLiteral("schools/removed/deeper"));
-    TParamForm form(state, ui);
-    EXPECT_EQ(form.DBDirEdit()->text(), dir.Path(QStringLiteral("schools")));
-    EXPECT_EQ(state.DBPath, dir.Path(QStringLiteral("schools/removed/deeper"))) << "opening changes nothing";
-}
-
-TEST_F(MainWindowFixture, SendingAsWorkbookFromTheSendButtonsMenu) {
-    WriteBytes(Path("Exports", "a.agd"), GradeFile(QStringLiteral("a.agd"), QStringLiteral("Exported=\r\n")));
-    Open();
-    Choose(DocumentPage::OutBox);
-    QDir().mkpath(dir.Path(QStringLiteral("usb")));
-    const QString dest = dir.Path(QStringLiteral("usb/a.xlsx"));
-    ui.ExpectSaveFile(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο.."), dest)
-        .ExpectMessage(MessageIcon::Information,
-                       QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
-    QToolButton* send = window->Button(QStringLiteral("tbtnExportItem"));
-    ASSERT_NE(send->menu(), nullptr);
-    QAction* workbook = send->menu()->findChild<QAction*>(QStringLiteral("actExportWorkbook"));
-    ASSERT_NE(workbook, nullptr);
-    workbook->trigger();
-    EXPECT_TRUE(QFile::exists(dest));
-    EXPECT_EQ(window->ListModel(DocumentPage::OutBox)->IconOf(0), DocumentListModel::RowIcon::Get);
 }

@@ -114,29 +114,23 @@ TEST_F(TablePrinting, ASheetWithoutRowsPrintsItsHeaderRowOnOnePage) {
     EXPECT_TRUE(PdfPageText(out.pdf, 1).contains(QStringLiteral("ΕΠΩΝΥΜΟ")));
 }
 
-// Dark pixels of an image inside a rectangle.
-int DarkPixels(const QImage& image, const QRect& area) {
-    int dark = 0;
+// The dark pixels of an image inside a rectangle: how many, and the box round them.
+std::pair<int, QRect> Ink(const QImage& image, const QRect& area) {
+    std::pair<int, QRect> ink{0, QRect()};
     const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            if (qGray(image.pixel(x, y)) < 128)
-                ++dark;
-        }
-    }
-    return dark;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                ++ink.first;
+                ink.second |= QRect(x, y, 1, 1);
+            }
+    return ink;
 }
-
+int DarkPixels(const QImage& image, const QRect& area) {
+    return Ink(image, area).first;
+}
 QRect InkBox(const QImage& image, const QRect& area) {
-    QRect box;
-    const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            if (qGray(image.pixel(x, y)) < 128)
-                box |= QRect(x, y, 1, 1);
-        }
-    }
-    return box;
+    return Ink(image, area).second;
 }
 
 TEST_F(TablePrinting, ARenderedPageHasItsLinesAndTitlesWhereTheLayoutPutsThem) {
@@ -291,14 +285,6 @@ TEST_F(TablePrinting, PrintLineWritesAtTheCursorAndTabsMoveToTheirStops) {
     EXPECT_GT(first.indexOf(QStringLiteral("Β")) - first.indexOf(QStringLiteral("Α")), 10)
         << first.toStdString();
 }
-
-} // namespace
-} // namespace ekaldo
-
-namespace ekaldo {
-namespace {
-
-using namespace ekaldo::testing;
 
 // A report drawn straight on the printer, page by page through OnPrintPage,
 // with every event in its place.

@@ -6,7 +6,6 @@
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -14,7 +13,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScrollBar>
 #include <QSet>
 #include <QStringDecoder>
 #include <QTextBrowser>
@@ -205,10 +203,9 @@ TEST(HelpWindowGuide, TheGuideButtonShowsTheGuideWithItsPicturesAndBackReturnsTo
         ScriptedUiServices ui;
         THelpWindow help(installed.HelpFile(), ui);
         help.ShowContext(1110);
-        QApplication::processEvents();
         const QString helpFile = QFileInfo(installed.HelpFile()).canonicalFilePath();
-        const QString link =
-            LinkTargets(ReadText(installed.HelpFile())).filter(QStringLiteral("guide/")).value(0);
+        const QUrl link(
+            LinkTargets(ReadText(installed.HelpFile())).filter(QStringLiteral("guide/")).value(0));
         ASSERT_FALSE(link.isEmpty());
         if (!withGuide) {
             const QString message =
@@ -217,31 +214,23 @@ TEST(HelpWindowGuide, TheGuideButtonShowsTheGuideWithItsPicturesAndBackReturnsTo
                 installed.dir.Path(QStringLiteral("guide")) +
                 QStringLiteral("\", δίπλα στο αρχείο βοήθειας· εγκαταστήστε ξανά το πρόγραμμα.");
             ui.ExpectMessage(MessageIcon::Error, message).ExpectMessage(MessageIcon::Error, message);
-            help.GuideButton()->click();
-            help.FollowLink(QUrl(link));
-            ui.VerifyAllUsed();
-            EXPECT_EQ(ShownFile(help), helpFile);
-            EXPECT_TRUE(help.Browser()->toPlainText().contains(QStringLiteral("Φίλτρο Μαθητών")));
-            continue;
         }
-        const QString guideFile = QFileInfo(installed.GuideFile()).canonicalFilePath();
-        const int helpWidth = help.width();
+        const QString shown = withGuide ? QFileInfo(installed.GuideFile()).canonicalFilePath() : helpFile;
         help.GuideButton()->click();
-        QApplication::processEvents();
-        EXPECT_EQ(ShownFile(help), guideFile);
-        EXPECT_GT(help.width(), helpWidth) << "room for the pictures";
-        for (const QString& source : ImageSources(ReadText(installed.GuideFile())))
-            EXPECT_TRUE(
-                ImageLoads(help.Browser()->document()->resource(QTextDocument::ImageResource, QUrl(source))))
-                << source.toStdString() << " does not load in the help window";
-        ASSERT_TRUE(help.BackButton()->isEnabled());
-        help.BackButton()->click();
-        QApplication::processEvents();
-        EXPECT_EQ(ShownFile(help), helpFile);
-        help.FollowLink(QUrl(link));
-        QApplication::processEvents();
-        EXPECT_EQ(ShownFile(help), guideFile) << link.toStdString();
-        EXPECT_EQ(help.Browser()->source().fragment(), QUrl(link).fragment()) << link.toStdString();
+        EXPECT_EQ(ShownFile(help), shown);
+        if (withGuide) {
+            for (const QString& source : ImageSources(ReadText(installed.GuideFile())))
+                EXPECT_TRUE(ImageLoads(
+                    help.Browser()->document()->resource(QTextDocument::ImageResource, QUrl(source))))
+                    << source.toStdString() << " does not load in the help window";
+            help.BackButton()->click();
+            EXPECT_EQ(ShownFile(help), helpFile);
+        }
+        help.FollowLink(link);
+        EXPECT_EQ(ShownFile(help), shown) << link.toString().toStdString();
+        if (withGuide) {
+            EXPECT_EQ(help.Browser()->source().fragment(), link.fragment());
+        }
         ui.VerifyAllUsed();
     }
 }

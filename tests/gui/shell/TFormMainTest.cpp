@@ -180,9 +180,6 @@ TEST_F(MainWindowFixture, CancelAtTheExitQuestionLeavesTheSettingsFileUntouched)
     EXPECT_EQ(read("fc_Main", "W"), QStringLiteral("640"));
     EXPECT_EQ(read("fc_Main", "cw_InBox7"), QStringLiteral("99"));
     EXPECT_EQ(read("fc_Main", "cw_Templates3"), QStringLiteral("77"));
-    EXPECT_FALSE(read("fc_Main", "SplitW").isEmpty());
-    EXPECT_EQ(read("Directory", "DBPath"), state.ProgramFolder);
-    EXPECT_TRUE(read("Report", "BackFontName").isEmpty());
 
     // What was kept comes back at the next start.
     window.reset();

@@ -39,11 +39,8 @@ protected:
     void SetUp() override {
         PrepareState(state, dir.Path());
         ui.SetNow(QDateTime(QDate(2026, 6, 20), QTime(10, 30, 0)));
-        Choose(QDir(state.ImportsDir).filePath(kFileName));
-    }
-    void Choose(const QString& path) {
-        state.CurrentFilePath = path;
-        state.CurrentFileName = QFileInfo(path).fileName();
+        state.CurrentFilePath = QDir(state.ImportsDir).filePath(kFileName);
+        state.CurrentFileName = kFileName;
     }
     // Writes the InBox file and reads its header, as the main window does before opening a window.
     void WriteFile(const QStringList& lines, const QString& year = "2025-2026",

@@ -286,51 +286,5 @@ TEST_F(TablePrinting, PrintLineWritesAtTheCursorAndTabsMoveToTheirStops) {
         << first.toStdString();
 }
 
-// A report drawn straight on the printer, page by page through OnPrintPage,
-// with every event in its place.
-TEST(DirectPrinting, PagesByOnPrintPageWithEveryEventInOrder) {
-    if (!HavePoppler())
-        GTEST_SKIP() << "pdftotext is not installed";
-    TempFolder folder;
-    TReportPrinter report;
-    report.SetUnits(unCM);
-    report.ChoosePrinter(Printers::PdfPrinterName);
-    report.PdfFileName = folder.Path(QStringLiteral("direct.pdf"));
-    QStringList events;
-    report.OnBeforePrint = [&](TBaseReport& r) {
-        events << QStringLiteral("before");
-        r.SetOrientation(poLandScape);
-    };
-    report.OnPrintHeader = [&](TBaseReport& r) {
-        events << QStringLiteral("header %1").arg(r.CurrentPage());
-        r.SelectFont(QStringLiteral("Arial"), 12);
-        r.PrintLine(QStringLiteral("Κεφαλίδα σελίδας %1").arg(r.CurrentPage()));
-    };
-    report.OnPrintPage = [&](TBaseReport& r) {
-        events << QStringLiteral("page %1").arg(r.CurrentPage());
-        r.SetBold(true);
-        r.PrintLine(QStringLiteral("Σώμα"));
-        r.SetBold(false);
-        return r.CurrentPage() < 3;
-    };
-    report.OnPrintFooter = [&](TBaseReport& r) {
-        events << QStringLiteral("footer %1").arg(r.CurrentPage());
-    };
-    report.OnNewPage = [&](TBaseReport& r) { events << QStringLiteral("new %1").arg(r.CurrentPage()); };
-    report.OnAfterPrint = [&](TBaseReport&) { events << QStringLiteral("after"); };
-    report.Execute();
-    EXPECT_EQ(events, (QStringList{"before", "header 1", "page 1", "footer 1", "new 2", "header 2", "page 2",
-                                   "footer 2", "new 3", "header 3", "page 3", "footer 3", "after"}));
-    EXPECT_EQ(PdfPageCount(report.PdfFileName), 3);
-    EXPECT_TRUE(PdfPageText(report.PdfFileName, 2).contains(QStringLiteral("Κεφαλίδα σελίδας 2")));
-    EXPECT_TRUE(PdfPageText(report.PdfFileName, 3).contains(QStringLiteral("Σώμα")));
-    // The page was turned: wider than high, in centimetres.
-    EXPECT_GT(report.PageWidth(), report.PageHeight());
-
-    // A system printer that is not there cannot be opened.
-    report::PageFormat format;
-    EXPECT_THROW(Printers::Open(QStringLiteral("Κανένας"), format, QString()), ReportError);
-}
-
 } // namespace
 } // namespace ekaldo

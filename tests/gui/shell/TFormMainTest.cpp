@@ -25,9 +25,9 @@ namespace {
 
 const QString kExitQuestion = QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!");
 
-QByteArray GradeFile(const QString& name, const QString& stamps = QString()) {
+QByteArray GradeFile(const QString& name) {
     return Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nFileName=") + name +
-                 QStringLiteral("\r\nCreated=1/1/05\r\n") + stamps + QStringLiteral("[Data]\r\nα/α\r\n"));
+                 QStringLiteral("\r\nCreated=1/1/05\r\n[Data]\r\nα/α\r\n"));
 }
 
 void WaitFor(const std::function<bool()>& done, int ms = 3000) {
@@ -62,7 +62,6 @@ struct MainWindowFixture : ::testing::Test {
         return *window;
     }
     void Choose(DocumentPage page) { window->lstvInOutDocs()->setCurrentRow(static_cast<int>(page)); }
-    bool Enabled(const char* name) { return window->Button(QString::fromLatin1(name))->isEnabled(); }
     // The path of a file in one of the three folders, the folder made if need be.
     QString Path(const char* folder, const char* name) {
         QDir().mkpath(state.ProgramFolder + QString::fromLatin1(folder));
@@ -218,5 +217,5 @@ TEST_F(MainWindowFixture, ParametersApplyClosesTheSchoolYearAndCancelKeepsIt) {
     window->Button(QStringLiteral("tbtnParams"))->click();
     EXPECT_EQ(window->edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
     Choose(DocumentPage::InBox);
-    EXPECT_FALSE(Enabled("tbtnRun"));
+    EXPECT_FALSE(window->Button(QStringLiteral("tbtnRun"))->isEnabled());
 }

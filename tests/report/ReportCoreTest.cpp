@@ -36,6 +36,16 @@ QByteArray WritePages(int pages, int lineCount, QBuffer& buffer) {
     return buffer.data();
 }
 
+// The engine's message of what the call raised; empty when it raised nothing.
+template <class Call> QString ErrorOf(Call&& call) {
+    try {
+        call();
+    } catch (const ReportError& e) {
+        return e.Message();
+    }
+    return QString();
+}
+
 std::vector<PageLink> Walk(ReportFileReader& reader) {
     std::vector<PageLink> pages;
     for (qint64 at = reader.FirstPage(); at != 0;) {
@@ -78,12 +88,8 @@ TEST(ReportFile, ForeignOrDamagedFilesAreRefused) {
     foreign.setData(QByteArray("PK\x03\x04 not a report at all"));
     foreign.open(QIODevice::ReadOnly);
     ReportFileReader foreignReader(foreign);
-    try {
-        foreignReader.Open();
-        FAIL() << "a foreign file was read";
-    } catch (const ReportError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Unexpected code found in report file."));
-    }
+    EXPECT_EQ(ErrorOf([&] { foreignReader.Open(); }),
+              QStringLiteral("Unexpected code found in report file."));
 
     // A link that points into the middle of a page's records.
     QBuffer good;
@@ -129,32 +135,18 @@ TEST(StatusFormat, CodesExpandCaseBlindAndUnknownOnesShowAsErrors) {
 
 TEST(ReportJob, CallsAtTheWrongTimeAndMissingStreamsRaiseTheEngineTexts) {
     TReportFiler report;
-    try {
-        report.SelectFont(QStringLiteral("Arial"), 10);
-        FAIL();
-    } catch (const ReportError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Invalid method call.  ReportPrinter is not printing."));
-    }
+    EXPECT_EQ(ErrorOf([&] { report.SelectFont(QStringLiteral("Arial"), 10); }),
+              QStringLiteral("Invalid method call.  ReportPrinter is not printing."));
     EXPECT_THROW(report.LineTo(1, 1), ReportError);
     EXPECT_THROW(report.StartNewPage(), ReportError);
 
-    try {
-        report.Execute();
-        FAIL();
-    } catch (const ReportError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("StreamMode is smUser but Stream is nil"));
-    }
+    EXPECT_EQ(ErrorOf([&] { report.Execute(); }), QStringLiteral("StreamMode is smUser but Stream is nil"));
     EXPECT_FALSE(report.Printing());
 
     QBuffer closed;
     closed.setObjectName(QStringLiteral("Μνήμη"));
     report.Stream = &closed;
-    try {
-        report.Execute();
-        FAIL();
-    } catch (const ReportError& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Error initializing stream \"Μνήμη\""));
-    }
+    EXPECT_EQ(ErrorOf([&] { report.Execute(); }), QStringLiteral("Error initializing stream \"Μνήμη\""));
 
     // Inside a job: a second Execute and a printer change are refused.
     QBuffer open;
@@ -162,16 +154,8 @@ TEST(ReportJob, CallsAtTheWrongTimeAndMissingStreamsRaiseTheEngineTexts) {
     report.Stream = &open;
     QStringList errors;
     report.OnBeforePrint = [&](TBaseReport& r) {
-        try {
-            r.Execute();
-        } catch (const ReportError& e) {
-            errors << e.Message();
-        }
-        try {
-            r.ChoosePrinter(Printers::PdfPrinterName);
-        } catch (const ReportError& e) {
-            errors << e.Message();
-        }
+        errors << ErrorOf([&] { r.Execute(); })
+               << ErrorOf([&] { r.ChoosePrinter(Printers::PdfPrinterName); });
         r.Abort();
     };
     EXPECT_THROW(report.Execute(), ReportAbort);
@@ -217,14 +201,10 @@ TEST(Printers, ThePdfPrinterIsAlwaysOfferedAndNamesMatchExactlyElseInPart) {
 
     // A PDF file that cannot be made names the printer and the file.
     report::PageFormat format;
-    try {
-        Printers::Open(Printers::PdfPrinterName, format, QStringLiteral("/no/such/folder/x.pdf"));
-        FAIL();
-    } catch (const ReportError& e) {
-        EXPECT_TRUE(
-            e.Message().startsWith(QStringLiteral("Invalid Printer - Αρχείο PDF on /no/such/folder/x.pdf (")))
-            << e.Message().toStdString();
-    }
+    const QString error = ErrorOf(
+        [&] { Printers::Open(Printers::PdfPrinterName, format, QStringLiteral("/no/such/folder/x.pdf")); });
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Invalid Printer - Αρχείο PDF on /no/such/folder/x.pdf (")))
+        << error.toStdString();
 }
 
 TEST(TableTitles, TheExtensionIsDroppedOnlyWhenItsDotStandsAfterTheLastSeparator) {

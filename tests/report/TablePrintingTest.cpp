@@ -114,29 +114,23 @@ TEST_F(TablePrinting, ASheetWithoutRowsPrintsItsHeaderRowOnOnePage) {
     EXPECT_TRUE(PdfPageText(out.pdf, 1).contains(QStringLiteral("ΕΠΩΝΥΜΟ")));
 }
 
-// Dark pixels of an image inside a rectangle.
-int DarkPixels(const QImage& image, const QRect& area) {
-    int dark = 0;
+// The dark pixels of an image inside a rectangle: how many, and the box round them.
+std::pair<int, QRect> Ink(const QImage& image, const QRect& area) {
+    std::pair<int, QRect> ink{0, QRect()};
     const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            if (qGray(image.pixel(x, y)) < 128)
-                ++dark;
-        }
-    }
-    return dark;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                ++ink.first;
+                ink.second |= QRect(x, y, 1, 1);
+            }
+    return ink;
 }
-
+int DarkPixels(const QImage& image, const QRect& area) {
+    return Ink(image, area).first;
+}
 QRect InkBox(const QImage& image, const QRect& area) {
-    QRect box;
-    const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            if (qGray(image.pixel(x, y)) < 128)
-                box |= QRect(x, y, 1, 1);
-        }
-    }
-    return box;
+    return Ink(image, area).second;
 }
 
 TEST_F(TablePrinting, ARenderedPageHasItsLinesAndTitlesWhereTheLayoutPutsThem) {
@@ -290,60 +284,6 @@ TEST_F(TablePrinting, PrintLineWritesAtTheCursorAndTabsMoveToTheirStops) {
     const QString first = text.split(QLatin1Char('\n')).filter(QStringLiteral("Α")).value(0);
     EXPECT_GT(first.indexOf(QStringLiteral("Β")) - first.indexOf(QStringLiteral("Α")), 10)
         << first.toStdString();
-}
-
-} // namespace
-} // namespace ekaldo
-
-namespace ekaldo {
-namespace {
-
-using namespace ekaldo::testing;
-
-// A report drawn straight on the printer, page by page through OnPrintPage,
-// with every event in its place.
-TEST(DirectPrinting, PagesByOnPrintPageWithEveryEventInOrder) {
-    if (!HavePoppler())
-        GTEST_SKIP() << "pdftotext is not installed";
-    TempFolder folder;
-    TReportPrinter report;
-    report.SetUnits(unCM);
-    report.ChoosePrinter(Printers::PdfPrinterName);
-    report.PdfFileName = folder.Path(QStringLiteral("direct.pdf"));
-    QStringList events;
-    report.OnBeforePrint = [&](TBaseReport& r) {
-        events << QStringLiteral("before");
-        r.SetOrientation(poLandScape);
-    };
-    report.OnPrintHeader = [&](TBaseReport& r) {
-        events << QStringLiteral("header %1").arg(r.CurrentPage());
-        r.SelectFont(QStringLiteral("Arial"), 12);
-        r.PrintLine(QStringLiteral("Κεφαλίδα σελίδας %1").arg(r.CurrentPage()));
-    };
-    report.OnPrintPage = [&](TBaseReport& r) {
-        events << QStringLiteral("page %1").arg(r.CurrentPage());
-        r.SetBold(true);
-        r.PrintLine(QStringLiteral("Σώμα"));
-        r.SetBold(false);
-        return r.CurrentPage() < 3;
-    };
-    report.OnPrintFooter = [&](TBaseReport& r) {
-        events << QStringLiteral("footer %1").arg(r.CurrentPage());
-    };
-    report.OnNewPage = [&](TBaseReport& r) { events << QStringLiteral("new %1").arg(r.CurrentPage()); };
-    report.OnAfterPrint = [&](TBaseReport&) { events << QStringLiteral("after"); };
-    report.Execute();
-    EXPECT_EQ(events, (QStringList{"before", "header 1", "page 1", "footer 1", "new 2", "header 2", "page 2",
-                                   "footer 2", "new 3", "header 3", "page 3", "footer 3", "after"}));
-    EXPECT_EQ(PdfPageCount(report.PdfFileName), 3);
-    EXPECT_TRUE(PdfPageText(report.PdfFileName, 2).contains(QStringLiteral("Κεφαλίδα σελίδας 2")));
-    EXPECT_TRUE(PdfPageText(report.PdfFileName, 3).contains(QStringLiteral("Σώμα")));
-    // The page was turned: wider than high, in centimetres.
-    EXPECT_GT(report.PageWidth(), report.PageHeight());
-
-    // A system printer that is not there cannot be opened.
-    report::PageFormat format;
-    EXPECT_THROW(Printers::Open(QStringLiteral("Κανένας"), format, QString()), ReportError);
 }
 
 } // namespace

@@ -1,13 +1,10 @@
 // The student filter window and its dialogs, offscreen, on a school written by the builder.
 #include "gui/compose/TFormExpoFilter.h"
-#include "core/compose/ColumnSettings.h"
 #include "core/compose/SheetClipboard.h"
 #include "core/exchange/GradeDataFile.h"
 #include "core/shell/AppState.h"
 #include "gui/compose/TFormSave.h"
-#include "gui/compose/TFormTableSort.h"
 #include "gui/print/TPrintStatusForm.h"
-#include "gui/shell/TFormMain.h"
 #include "gui/widgets/TSheetGrid.h"
 #include "report/PrintTestSupport.h"
 #include "schooldb/SchoolDatabase.h"
@@ -18,18 +15,14 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
-#include <QToolButton>
 
 using namespace ekaldo;
 using namespace ekaldo::schooldb;
@@ -79,7 +72,7 @@ struct FilterFixture : ::testing::Test {
     TempFolder dir;
     AppState state;
     ScriptedUiServices ui;
-    int outBoxRefreshed = 0, templatesRefreshed = 0;
+    int outBoxRefreshed = 0;
     std::unique_ptr<TFormExpoFilter> window;
 
     void SetUp() override {
@@ -96,7 +89,6 @@ struct FilterFixture : ::testing::Test {
     TFormExpoFilter& Open() {
         window = std::make_unique<TFormExpoFilter>(state, ui);
         QObject::connect(window.get(), &TFormExpoFilter::OutBoxChanged, [this] { ++outBoxRefreshed; });
-        QObject::connect(window.get(), &TFormExpoFilter::TemplatesChanged, [this] { ++templatesRefreshed; });
         window->FillGrids();
         window->ComposeSheet();
         window->show();
@@ -160,84 +152,6 @@ TEST_F(FilterFixture, SavingASheetProposesTheBoxNameAsksBeforeReplacingAndRefres
     EXPECT_EQ(outBoxRefreshed, 1) << "cancel saves nothing";
 }
 
-TEST_F(FilterFixture, ATemplateWindowProposesItsOwnNameForBothFileKinds) {
-    state.CurrentTemplateName = QStringLiteral("Β τάξη.agt");
-    Open();
-    ui.ExpectModal([](QObject& dialog) {
-        EXPECT_EQ(static_cast<TFormSave&>(dialog).SaveAsFileEdit()->text(), QStringLiteral("Β τάξη.agd"));
-        return int(QDialog::Rejected);
-    });
-    window->tbtnSaveTableClick();
-    const QString path = state.TemplatesDir + QStringLiteral("/Β τάξη.agt");
-    WriteBytes(path, "old");
-    ui.ExpectModal([](QObject& dialog) {
-          EXPECT_EQ(static_cast<TFormSave&>(dialog).SaveAsFileEdit()->text(), QStringLiteral("Β τάξη.agt"));
-          return int(QDialog::Accepted);
-      })
-        .ExpectMessage(MessageIcon::Question,
-                       QStringLiteral("Το Αρχείο \"") + path +
-                           QStringLiteral("\" υπάρχει!\nΘέλετε να το επικαλύψετε;"),
-                       MessageAnswer::Yes)
-        .ExpectMessage(MessageIcon::Information, QStringLiteral("Η Αποθήκευση στο Αρχείο \"") + path +
-                                                     QStringLiteral("\" ολοκληρώθηκε!"));
-    window->tbtnSaveTemplateClick();
-    EXPECT_TRUE(ReadBytes(path).startsWith("[Header]\r\nFile=MORVEN Grades Template\r\n"));
-    EXPECT_EQ(templatesRefreshed, 1);
-}
-
-TEST_F(FilterFixture, SortDialogMovesLinesAndCancelChangesNothing) {
-    Open();
-    ui.ExpectModal([](QObject& dialog) {
-        auto& sort = static_cast<TFormTableSort&>(dialog);
-        sort.btnMoveUp()->click(); // nothing selected: nothing moves
-        sort.SortedFieldLB()->setCurrentRow(0);
-        sort.btnMoveUp()->click(); // the top line cannot go up
-        EXPECT_EQ(sort.SortedFieldLB()->currentRow(), 0);
-        return int(QDialog::Rejected);
-    });
-    const QStringList before = window->Order().SortOrder;
-    window->tbtnSortClick();
-    EXPECT_EQ(window->Order().SortOrder, before);
-    ui.ExpectModal([](QObject& dialog) {
-        auto& sort = static_cast<TFormTableSort&>(dialog);
-        sort.SortedFieldLB()->setCurrentRow(3);
-        sort.btnMoveUp()->click();
-        sort.btnMoveUp()->click();
-        sort.btnMoveUp()->click();
-        return int(QDialog::Accepted);
-    });
-    window->tbtnSortClick();
-    EXPECT_EQ(window->Order().SortOrder.front(), QStringLiteral("STUDENT.\"LASTNAME\""));
-    EXPECT_EQ(window->Composition().Sheet.Cell(1, 1), QStringLiteral("Άγγελος")) << "surname first now";
-}
-
-TEST_F(FilterFixture, FieldsDialogSetsColumnsFixedCountAndGradeColumn) {
-    Open();
-    ui.ExpectModal([](QObject& dialog) {
-        auto& fields = static_cast<TFormTableFields&>(dialog);
-        EXPECT_TRUE(fields.SpinEditFixedCols()->isEnabled());
-        fields.SortedFieldLB()->setCurrentRow(3); // "Μητρώο Μαθητή" to the front
-        for (int i = 0; i < 3; ++i)
-            fields.btnMoveUp()->click();
-        fields.PeriodCoBo()->setCurrentIndex(1);
-        return int(QDialog::Accepted);
-    });
-    window->tbtnFieldsClick();
-    EXPECT_EQ(window->Order().ColumnOrder.front(), QStringLiteral("ΜΗΤΡΩΟ"));
-    EXPECT_EQ(window->Composition().PeriodIndex, 1);
-
-    DoubleClick(SelectionKind::Subjects, 2);
-    EXPECT_EQ(window->Composition().Sheet.Cell(1, 8), QStringLiteral("17")) << "the first grade column";
-    ui.ExpectModal([](QObject& dialog) {
-        auto& fields = static_cast<TFormTableFields&>(dialog);
-        EXPECT_FALSE(fields.SpinEditFixedCols()->isEnabled()) << "subject columns present";
-        fields.PeriodCoBo()->setCurrentIndex(5);
-        return int(QDialog::Rejected);
-    });
-    window->tbtnFieldsClick();
-    EXPECT_EQ(window->Composition().PeriodIndex, 1) << "cancel keeps the grade column";
-}
-
 TEST_F(FilterFixture, CopyPutsTheSheetOnTheClipboardWithCrosses) {
     Open();
     DoubleClick(SelectionKind::Subjects, 2);
@@ -253,54 +167,6 @@ TEST_F(FilterFixture, CopyPutsTheSheetOnTheClipboardWithCrosses) {
     const QString cut = SheetClipboardText(window->Composition().Sheet, complete, lines[0].size() + 10);
     EXPECT_FALSE(complete);
     EXPECT_EQ(cut, lines[0] + QStringLiteral("\r\n"));
-}
-
-TEST_F(FilterFixture, ClosingKeepsPlacementAndPaneSizesOnlyInTheNormalState) {
-    Open();
-    window->move(40, 50);
-    window->resize(700, 600);
-    window->hdrFilterTables()->resizeSection(0, 100);
-    EXPECT_EQ(window->SelectionView(SelectionKind::Levels)->width(), 100);
-    window->reject();
-    EXPECT_EQ(state.FilterPlacement, (WindowPlacement{40, 50, 700, 600}));
-    EXPECT_EQ(state.LevelW, 100);
-    window = std::make_unique<TFormExpoFilter>(state, ui);
-    window->showMaximized();
-    window->reject();
-    EXPECT_EQ(state.FilterPlacement, (WindowPlacement{40, 50, 700, 600}));
-}
-
-TEST_F(FilterFixture, TheMainWindowOpensTheFilterForANewSheetAndForATemplate) {
-    state.SettingsPath = dir.Path(QStringLiteral("ZENTIK.INI"));
-    TFormMain main(state, ui);
-    state.DBPath = dir.Path();
-    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2025-2026");
-    main.UpdateCommandButtons();
-    main.show();
-    ui.ExpectModal([](QObject& dialog) {
-        EXPECT_EQ(static_cast<TFormExpoFilter&>(dialog).Composition().StudentCount, 2)
-            << "composed before it shows";
-        return 0;
-    });
-    main.lstvInOutDocs()->setCurrentRow(2);
-    main.tbtnNewItemClick();
-    WriteBytes(
-        state.TemplatesDir + QStringLiteral("/Λύκειο.agt"),
-        Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Template\r\n[Levels]\r\n1=Λύκειο\r\nCnt=1\r\n"
-                             "[Subjects]\r\n1=Φυσική\r\nCnt=1\r\n")));
-    main.RefreshTemplates();
-    main.lstvInOutDocs()->setCurrentRow(2);
-    ui.ExpectModal([](QObject& dialog) {
-        auto& filter = static_cast<TFormExpoFilter&>(dialog);
-        EXPECT_EQ(filter.edtExpoFileName()->text(), QStringLiteral("Λύκειο.agt"));
-        EXPECT_EQ(filter.Composition().StudentCount, 1);
-        EXPECT_EQ(filter.Composition().Sheet.Cell(0, 8), QStringLiteral("Φυσική"));
-        EXPECT_FALSE(filter.Composition().Classes.Ticked(1)) << "a template without classes ticks none";
-        return 0;
-    });
-    main.tbtnViewClick();
-    EXPECT_EQ(state.CurrentTemplatePath, state.TemplatesDir + QStringLiteral("/Λύκειο.agt"));
-    main.setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
 TEST_F(FilterFixture, StudentColumnsStayFixedWhileSubjectsScroll) {

@@ -1,28 +1,22 @@
 // The main window offscreen, on real folders, with every dialog scripted.
 #include "gui/shell/TFormMain.h"
 #include "base/ProfileFile.h"
-#include "core/exchange/GradeDataFile.h"
 #include "core/shell/AppState.h"
 #include "gui/shell/TAboutForm.h"
 #include "gui/shell/TParamForm.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
-
-#include <map>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -31,9 +25,9 @@ namespace {
 
 const QString kExitQuestion = QStringLiteral("Πρόκειται να εγκαταλείψετε το \"Ηλεκτρονικό Κάλντο\"!");
 
-QByteArray GradeFile(const QString& name, const QString& stamps = QString()) {
+QByteArray GradeFile(const QString& name) {
     return Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nFileName=") + name +
-                 QStringLiteral("\r\nCreated=1/1/05\r\n") + stamps + QStringLiteral("[Data]\r\nα/α\r\n"));
+                 QStringLiteral("\r\nCreated=1/1/05\r\n[Data]\r\nα/α\r\n"));
 }
 
 void WaitFor(const std::function<bool()>& done, int ms = 3000) {
@@ -68,7 +62,6 @@ struct MainWindowFixture : ::testing::Test {
         return *window;
     }
     void Choose(DocumentPage page) { window->lstvInOutDocs()->setCurrentRow(static_cast<int>(page)); }
-    bool Enabled(const char* name) { return window->Button(QString::fromLatin1(name))->isEnabled(); }
     // The path of a file in one of the three folders, the folder made if need be.
     QString Path(const char* folder, const char* name) {
         QDir().mkpath(state.ProgramFolder + QString::fromLatin1(folder));
@@ -77,30 +70,6 @@ struct MainWindowFixture : ::testing::Test {
 };
 
 } // namespace
-
-TEST_F(MainWindowFixture, CommandsFollowTheChosenListAndTheOpenSchoolYear) {
-    Open();
-    Choose(DocumentPage::Templates);
-    EXPECT_EQ(window->Book()->currentIndex(), 2);
-    EXPECT_FALSE(Enabled("tbtnNewItem"));
-    EXPECT_FALSE(Enabled("tbtnView"));
-    Choose(DocumentPage::InBox);
-    EXPECT_TRUE(Enabled("tbtnImportItem"));
-    EXPECT_TRUE(Enabled("tbtnView"));
-    EXPECT_FALSE(Enabled("tbtnRun"));
-    EXPECT_FALSE(Enabled("tbtnExportItem"));
-    EXPECT_TRUE(Enabled("tbtnDeleteItem"));
-    Choose(DocumentPage::OutBox);
-    EXPECT_TRUE(Enabled("tbtnExportItem"));
-    EXPECT_FALSE(Enabled("tbtnImportItem"));
-
-    state.SchoolYearLabel = QStringLiteral("Σχ.Έτος 2004-2005");
-    Choose(DocumentPage::InBox);
-    EXPECT_TRUE(Enabled("tbtnRun"));
-    Choose(DocumentPage::Templates);
-    EXPECT_TRUE(Enabled("tbtnNewItem"));
-    EXPECT_TRUE(Enabled("tbtnView"));
-}
 
 TEST_F(MainWindowFixture, RefreshKeepsTheSelectedFileWhenOthersArriveBeforeIt) {
     Open();
@@ -172,42 +141,6 @@ TEST_F(MainWindowFixture, EveryCommandIsReachedFromTheKeyboard) {
     EXPECT_TRUE(QFile::exists(Path("Exports", "a.agd")));
 }
 
-TEST_F(MainWindowFixture, AFileOpenedWithTheProgramIsReceivedAfterAsking) {
-    Open();
-    QDir().mkpath(dir.Path(QStringLiteral("usb")));
-    const QString source = dir.Path(QStringLiteral("usb/whatever.agd"));
-    WriteBytes(source, GradeFile(QStringLiteral("Α1.agd")));
-    const QString question = QStringLiteral("Θέλετε να παραλάβετε το Αρχείο \"") + source +
-                             QStringLiteral("\" στα αρχεία προς Καταχώρηση;");
-    ui.ExpectMessage(MessageIcon::Question, question, MessageAnswer::No);
-    window->OfferToReceive(source);
-    EXPECT_EQ(window->ListModel(DocumentPage::InBox)->FileNameAt(0), QString());
-    const QString received = Path("Imports", "Α1.agd");
-    ui.ExpectMessage(MessageIcon::Question, question, MessageAnswer::Yes)
-        .ExpectMessage(MessageIcon::Information,
-                       QStringLiteral("Το Αρχείο \"") + received + QStringLiteral("\" ελήφθη επιτυχώς!"));
-    window->OfferToReceive(source);
-    EXPECT_EQ(window->ListModel(DocumentPage::InBox)->FileNameAt(0), QStringLiteral("Α1.agd"));
-    EXPECT_EQ(state.LastReceiveFolder, dir.Path(QStringLiteral("usb")));
-}
-
-TEST_F(MainWindowFixture, StateIconsFollowTheStamps) {
-    WriteBytes(Path("Imports", "both.agd"),
-               GradeFile(QStringLiteral("both.agd"), QStringLiteral("Modified=x\r\nPosted=y\r\n")));
-    WriteBytes(Path("Imports", "filled.agd"),
-               GradeFile(QStringLiteral("filled.agd"), QStringLiteral("Modified=x\r\n")));
-    WriteBytes(Path("Imports", "plain.agd"), GradeFile(QStringLiteral("plain.agd")));
-    Open();
-    DocumentListModel* model = window->ListModel(DocumentPage::InBox);
-    const std::map<QString, DocumentListModel::RowIcon> expected = {
-        {QStringLiteral("both.agd"), DocumentListModel::RowIcon::Post}, // only the posted icon shows
-        {QStringLiteral("filled.agd"), DocumentListModel::RowIcon::Edit},
-        {QStringLiteral("plain.agd"), DocumentListModel::RowIcon::None}};
-    ASSERT_EQ(model->rowCount(), 3);
-    for (int r = 0; r < model->rowCount(); ++r)
-        EXPECT_EQ(model->IconOf(r), expected.at(model->FileNameAt(r))) << model->FileNameAt(r).toStdString();
-}
-
 TEST_F(MainWindowFixture, DeleteWorksOnTheShownPage) {
     WriteBytes(Path("Templates", "t.agt"), "[Header]\r\n");
     WriteBytes(Path("Imports", "i.agd"), GradeFile(QStringLiteral("i.agd")));
@@ -223,25 +156,6 @@ TEST_F(MainWindowFixture, DeleteWorksOnTheShownPage) {
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(QFile::exists(Path("Imports", "i.agd")));
     EXPECT_EQ(window->ListModel(DocumentPage::Templates)->FileNameAt(0), QString());
-}
-
-TEST_F(MainWindowFixture, DoubleClickViewsEvenWhileViewIsDisabled) {
-    WriteBytes(Path("Exports", "a.agd"), GradeFile(QStringLiteral("a.agd")));
-    Open();
-    Choose(DocumentPage::Templates);
-    ASSERT_FALSE(Enabled("tbtnView"));
-    Choose(DocumentPage::OutBox);
-    window->lstvInOutDocs()->setCurrentRow(-1);
-    window->lstvInOutDocs()->item(1)->setSelected(true);
-    ui.ExpectModal([](QObject& dialog) {
-        EXPECT_EQ(dialog.objectName(), QStringLiteral("FormViewTable")) << "the viewer";
-        return 0;
-    });
-    QTableView* grid = window->Grid(DocumentPage::OutBox);
-    Q_EMIT grid->doubleClicked(grid->currentIndex());
-    EXPECT_EQ(state.CurrentFileName, QStringLiteral("a.agd"));
-    EXPECT_EQ(state.CurrentFilePath, Path("Exports", "a.agd"));
-    EXPECT_EQ(state.GradeFileHeader.FileName, QStringLiteral("a.agd"));
 }
 
 TEST_F(MainWindowFixture, CancelAtTheExitQuestionLeavesTheSettingsFileUntouched) {
@@ -265,9 +179,6 @@ TEST_F(MainWindowFixture, CancelAtTheExitQuestionLeavesTheSettingsFileUntouched)
     EXPECT_EQ(read("fc_Main", "W"), QStringLiteral("640"));
     EXPECT_EQ(read("fc_Main", "cw_InBox7"), QStringLiteral("99"));
     EXPECT_EQ(read("fc_Main", "cw_Templates3"), QStringLiteral("77"));
-    EXPECT_FALSE(read("fc_Main", "SplitW").isEmpty());
-    EXPECT_EQ(read("Directory", "DBPath"), state.ProgramFolder);
-    EXPECT_TRUE(read("Report", "BackFontName").isEmpty());
 
     // What was kept comes back at the next start.
     window.reset();
@@ -306,31 +217,5 @@ TEST_F(MainWindowFixture, ParametersApplyClosesTheSchoolYearAndCancelKeepsIt) {
     window->Button(QStringLiteral("tbtnParams"))->click();
     EXPECT_EQ(window->edtSchoolYear()->text(), QStringLiteral("Σχ.Έτος: <ΚΑΝΕΝΑ>"));
     Choose(DocumentPage::InBox);
-    EXPECT_FALSE(Enabled("tbtnRun"));
-}
-
-TEST_F(MainWindowFixture, ParametersShowTheNearestFolderWhenTheSavedOneIsGone) {
-    QDir().mkpath(dir.Path(QStringLiteral("schools")));
-    state.DBPath = dir.Path(QStringLiteral("schools/removed/deeper"));
-    TParamForm form(state, ui);
-    EXPECT_EQ(form.DBDirEdit()->text(), dir.Path(QStringLiteral("schools")));
-    EXPECT_EQ(state.DBPath, dir.Path(QStringLiteral("schools/removed/deeper"))) << "opening changes nothing";
-}
-
-TEST_F(MainWindowFixture, SendingAsWorkbookFromTheSendButtonsMenu) {
-    WriteBytes(Path("Exports", "a.agd"), GradeFile(QStringLiteral("a.agd"), QStringLiteral("Exported=\r\n")));
-    Open();
-    Choose(DocumentPage::OutBox);
-    QDir().mkpath(dir.Path(QStringLiteral("usb")));
-    const QString dest = dir.Path(QStringLiteral("usb/a.xlsx"));
-    ui.ExpectSaveFile(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο.."), dest)
-        .ExpectMessage(MessageIcon::Information,
-                       QStringLiteral("Το Αρχείο \"") + dest + QStringLiteral("\" απεστάλη επιτυχώς!"));
-    QToolButton* send = window->Button(QStringLiteral("tbtnExportItem"));
-    ASSERT_NE(send->menu(), nullptr);
-    QAction* workbook = send->menu()->findChild<QAction*>(QStringLiteral("actExportWorkbook"));
-    ASSERT_NE(workbook, nullptr);
-    workbook->trigger();
-    EXPECT_TRUE(QFile::exists(dest));
-    EXPECT_EQ(window->ListModel(DocumentPage::OutBox)->IconOf(0), DocumentListModel::RowIcon::Get);
+    EXPECT_FALSE(window->Button(QStringLiteral("tbtnRun"))->isEnabled());
 }

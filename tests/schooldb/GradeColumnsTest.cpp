@@ -137,12 +137,8 @@ protected:
     Table m_grades{m_db}, m_subjects{m_db}, m_classes{m_db}, m_method{m_db};
 };
 
-FieldValue Text(const QString& text) {
-    return FieldValue::Text(text);
-}
-FieldValue Number(double value) {
-    return FieldValue::Float(value);
-}
+const auto Text = [](const QString& text) { return FieldValue::Text(text); };
+const auto Number = [](double value) { return FieldValue::Float(value); };
 
 } // namespace
 
@@ -167,17 +163,6 @@ TEST(GradeColumnsLists, CaptionsAndFieldsOfBothSchemes) {
         EXPECT_EQ(GradeFieldName(kTutoring, method, 5), QStringLiteral("GRD5")) << "whatever the method";
         EXPECT_EQ(GradeFieldName(kTutoring, method, 24), QStringLiteral("GRD24"));
     }
-}
-
-TEST(GradeColumnsCellValues, SubjectTitlesAndTextGradeWidening) {
-    EXPECT_EQ(SubjectTitle(QStringLiteral("Άλγεβρα"), QStringLiteral("Θετική")), QStringLiteral("Άλγεβρα"));
-    EXPECT_EQ(SubjectTitle(QString(), QStringLiteral("Θετική")), QStringLiteral("[κλάδος] Θετική"));
-    EXPECT_EQ(SubjectTitle(QString(), QString()), QStringLiteral("[κλάδος] "));
-
-    // Markers and digits widen through the stores below.
-    EXPECT_EQ(WidenedTextGrade(QStringLiteral("x")), QStringLiteral("0x"));
-    EXPECT_EQ(WidenedTextGrade(QStringLiteral("123")), QStringLiteral("12"));
-    EXPECT_EQ(WidenedTextGrade(QString()), QString());
 }
 
 // ---- Reading: ranges and cell texts ----

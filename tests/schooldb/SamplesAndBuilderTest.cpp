@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QMap>
 
 #include <functional>
 
@@ -36,15 +35,9 @@ QList<FieldValue> Column(const ParadoxTable& t, int field) {
     return values;
 }
 
-FieldValue T(const char* text) {
-    return FieldValue::Text(QString::fromUtf8(text));
-}
-FieldValue I(qint64 v) {
-    return FieldValue::Integer(v);
-}
-FieldValue F(double v) {
-    return FieldValue::Float(v);
-}
+const auto T = [](const char* text) { return FieldValue::Text(QString::fromUtf8(text)); };
+const auto I = [](qint64 v) { return FieldValue::Integer(v); };
+const auto F = [](double v) { return FieldValue::Float(v); };
 
 } // namespace
 
@@ -95,12 +88,11 @@ TEST(ParadoxSamples, EncryptedSampleNeedsItsPasswordsChecksum) {
 TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
     TempFolder folder;
     WriteDemoSchool(folder.Path());
-    QMap<QString, Records> read;
     for (const QString name : {"STUDENT.DB", "GUARDIAN.DB", "COURSE.DB", "CLASS.DB", "LEVEL.DB", "SUBJECT.DB",
                                "METHOD.DB", "GRADE.DB", "USER.DB"}) {
         const QString password =
             name == QStringLiteral("USER.DB") ? UserTablePassword() : DataTablePassword();
-        const Records engine = read[name] = ReadWithEngine(folder.Path(name), password);
+        const Records engine = ReadWithEngine(folder.Path(name), password);
         EXPECT_FALSE(engine.isEmpty()) << name.toStdString();
         EXPECT_EQ(engine, ReadWithPxlib(folder.Path(name))) << name.toStdString();
         EXPECT_THROW(ReadWithEngine(folder.Path(name)), DatabaseError)
@@ -112,21 +104,12 @@ TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
     session.AddPassword(DataTablePassword());
     const auto grade = ParadoxTable::Open(folder.Path("GRADE.DB"), session.Check());
     EXPECT_EQ(grade->Layout().primaryKeyFields, 2);
-    const Records& grades = read["GRADE.DB"];
-    bool inKeyOrder = true, someSwitchedOff = false, someGraded = false;
-    for (qsizetype r = 1; r < grades.size(); ++r) {
-        const auto key = [&](qsizetype i) {
-            return std::pair{grades[i][0].IntegerValue(), grades[i][1].IntegerValue()};
-        };
-        inKeyOrder = inKeyOrder && key(r - 1) < key(r);
-        someSwitchedOff = someSwitchedOff || !grades[r][2].LogicalValue();
-        someGraded = someGraded || !grades[r][13].IsNull();
-    }
-    EXPECT_TRUE(inKeyOrder);
-    EXPECT_TRUE(someSwitchedOff);
-    EXPECT_TRUE(someGraded);
-    EXPECT_EQ(read["STUDENT.DB"].size(), 300);
-    EXPECT_LT(read["GUARDIAN.DB"].size(), 300) << "some students have no guardian";
+    // A keyed table is stored in key order, or other programs miss records by the key.
+    const Records grades = ReadWithEngine(folder.Path("GRADE.DB"), DataTablePassword());
+    for (qsizetype r = 1; r < grades.size(); ++r)
+        ASSERT_LT(std::pair(grades[r - 1][0].IntegerValue(), grades[r - 1][1].IntegerValue()),
+                  std::pair(grades[r][0].IntegerValue(), grades[r][1].IntegerValue()))
+            << r;
 }
 
 // ---- Every format level and field type, written by pxlib ----
@@ -155,9 +138,7 @@ QByteArray InPage(const QString& text, int codePage) {
     return bytes;
 }
 
-Edge Null() {
-    return {{}, FieldValue()};
-}
+const auto Null = [] { return Edge{{}, FieldValue()}; };
 Edge Text(const QString& text, int codePage = 1253) {
     const QByteArray bytes = InPage(text, codePage);
     return {[bytes](pxdoc_t* d, char* p, int len) {
@@ -174,22 +155,16 @@ Edge Whole(long value, const FieldValue& expected) {
             },
             expected};
 }
-Edge Int(long value) {
-    return Whole(value, FieldValue::Integer(value));
-}
+const auto Int = [](long value) { return Whole(value, FieldValue::Integer(value)); };
 Edge Real(double value, const FieldValue& expected) {
     return {[value](pxdoc_t* d, char* p, int len) { PX_put_data_double(d, p, len, value); }, expected};
 }
-Edge Num(double value) {
-    return Real(value, FieldValue::Float(value));
-}
+const auto Num = [](double value) { return Real(value, FieldValue::Float(value)); };
 Edge Flag(bool value) {
     return {[value](pxdoc_t* d, char* p, int len) { PX_put_data_byte(d, p, len, value ? 1 : 0); },
             FieldValue::Logical(value)};
 }
-Edge Day(QDate date) {
-    return Whole(static_cast<long>(date.toJulianDay() - 1721425), FieldValue::Date(date));
-}
+const auto Day = [](QDate date) { return Whole(long(date.toJulianDay() - 1721425), FieldValue::Date(date)); };
 Edge Moment(QDate date, QTime time) {
     const double ms = double(date.toJulianDay() - 1721425) * 86400000.0 + time.msecsSinceStartOfDay();
     return Real(ms, FieldValue::Timestamp(QDateTime(date, time, Qt::UTC)));
@@ -207,9 +182,7 @@ Edge Blob(const QByteArray& bytes, const FieldValue& expected) {
             },
             expected};
 }
-Edge Memo(const QString& text) {
-    return Blob(InPage(text, 1253), FieldValue::Text(text));
-}
+const auto Memo = [](const QString& text) { return Blob(InPage(text, 1253), FieldValue::Text(text)); };
 // size bytes of a binary BLOB, each different from its neighbours.
 Edge Binary(int size) {
     QByteArray b(size, '\0');

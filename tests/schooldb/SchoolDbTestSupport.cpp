@@ -215,35 +215,29 @@ QString SamplesFolder() {
 }
 
 void WriteSmallSchool(const QString& folder) {
-    SchoolTables::Method().Row({1, 1.0, 20.0}).Row({2, 0.0, 10.0}).Write(folder);
-    SchoolTables::Class()
-        .Row({1, QStringLiteral("ΓΥ"), QVariant(), 1, QStringLiteral("Α")})
-        .Row({2, QStringLiteral("ΛΥ"), QVariant(), 2, QStringLiteral("Α")})
-        .Write(folder);
+    SchoolTables::Method().Rows({{1, 1.0, 20.0}, {2, 0.0, 10.0}}).Write(folder);
+    SchoolTables::Class().Rows({{1, "ΓΥ", QVariant(), 1, "Α"}, {2, "ΛΥ", QVariant(), 2, "Α"}}).Write(folder);
     SchoolTables::Subject()
-        .Row({1, QStringLiteral("Άλγεβρα"), QVariant(), 1, true})
-        .Row({2, QVariant(), QStringLiteral("Θετική"), 1, true})
-        .Row({3, QStringLiteral("Φυσική"), QVariant(), 2, false})
+        .Rows({{1, "Άλγεβρα", QVariant(), 1, true},
+               {2, QVariant(), "Θετική", 1, true},
+               {3, "Φυσική", QVariant(), 2, false}})
         .Write(folder);
     SchoolTables::Student()
-        .Row({1, QStringLiteral("Ωραίος"), QStringLiteral("Νίκος"), QStringLiteral("Μ1"), 10})
-        .Row({2, QStringLiteral("Άγγελος"), QStringLiteral("Ελένη"), QStringLiteral("Μ2"), 10})
-        .Row({3, QStringLiteral("αβραμίδης"), QStringLiteral("Γιώργος"), QStringLiteral("Μ3"), 20})
-        .Row({4, QStringLiteral("Βλάχος"), QStringLiteral("Άννα"), QStringLiteral("Μ4"), 20})
+        .Rows({{1, "Ωραίος", "Νίκος", "Μ1", 10},
+               {2, "Άγγελος", "Ελένη", "Μ2", 10},
+               {3, "αβραμίδης", "Γιώργος", "Μ3", 20},
+               {4, "Βλάχος", "Άννα", "Μ4", 20}})
         .Write(folder);
     // Stored out of key order on purpose: the index keeps equal students in this order.
-    TableBuilder grade = SchoolTables::Grade();
-    grade.Key(0);
-    grade.Row(SchoolTables::GradeRow(3, 3, true, {{"GRD1", 7.5}}))
-        .Row(SchoolTables::GradeRow(1, 2, true, {{"GRD1", 15.0}}))
-        .Row(SchoolTables::GradeRow(2, 1, false))
-        .Row(SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}}))
+    SchoolTables::Grade()
+        .Key(0)
+        .Rows({SchoolTables::GradeRow(3, 3, true, {{"GRD1", 7.5}}),
+               SchoolTables::GradeRow(1, 2, true, {{"GRD1", 15.0}}), SchoolTables::GradeRow(2, 1, false),
+               SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}})})
         .Write(folder);
     SchoolTables::User()
-        .Row({QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), QStringLiteral("Admin"), 0,
-              QStringLiteral("2025"), QString(32, QLatin1Char('1'))})
-        .Row({QStringLiteral("MARIA"), QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("Teachers"), 2,
-              QStringLiteral("2025"), QStringLiteral("00000001")})
+        .Rows({{"TALMIR", "TALMIR", "Admin", 0, "2025", QString(32, QLatin1Char('1'))},
+               {"MARIA", "ΜΑΡΙΑ", "Teachers", 2, "2025", "00000001"}})
         .Write(folder);
 }
 

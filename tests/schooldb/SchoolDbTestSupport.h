@@ -12,18 +12,7 @@
 
 namespace ekaldo::schooldb {
 inline void PrintTo(const FieldValue& v, std::ostream* os) {
-    if (v.IsNull())
-        *os << "null";
-    else if (v.IsText())
-        *os << '"' << v.TextValue().toStdString() << '"';
-    else if (v.IsInteger())
-        *os << v.IntegerValue();
-    else if (v.IsFloat())
-        *os << v.FloatValue() << 'f';
-    else if (v.IsLogical())
-        *os << (v.LogicalValue() ? "true" : "false");
-    else
-        *os << '<' << ValueText(v, ValueStyle::Iso).toStdString() << '>';
+    *os << (v.IsNull() ? std::string("null") : '<' + ValueText(v, ValueStyle::Iso).toStdString() + '>');
 }
 } // namespace ekaldo::schooldb
 

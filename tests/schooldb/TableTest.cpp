@@ -108,11 +108,8 @@ TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
     Detail(subject, "SUBJECT.DB", &grade, "SUBJECTID");
     Detail(klass, "CLASS.DB", &subject, "CLASSID");
     Detail(method, "METHOD.DB", &klass, "METHODID");
-    students.Open();
-    grade.Open();
-    subject.Open();
-    klass.Open();
-    method.Open();
+    for (DataSet* set : std::initializer_list<DataSet*>{&students, &grade, &subject, &klass, &method})
+        set->Open();
 
     // Student 1: two grade records, in the table's stored order (subject 2, then 1).
     EXPECT_EQ(students.FieldByName(QStringLiteral("STUDENTID")).AsInteger(), 1);
@@ -160,25 +157,6 @@ TEST_F(SchoolTable, ADetailOutlivesItsMaster) {
     }
     grade.SetFiltered(false); // rebuilds without the master that is gone
     EXPECT_EQ(grade.RecordCount(), 4);
-}
-
-TEST_F(SchoolTable, FieldsReadAsEveryKindWithNullsKnown) {
-    UseLocale(GreekLocale());
-    Table grade(m_db);
-    Open(grade, "GRADE.DB"); // without an index, the stored order: student 3, subject 3, GRD1 7.5
-    const Field grd1 = grade.FieldByName(QStringLiteral("grd1"));
-    EXPECT_EQ(grd1.AsString(), QStringLiteral("7,5"));
-    EXPECT_EQ(grd1.AsFloat(), 7.5);
-    EXPECT_EQ(grd1.AsInteger(), 8);
-    const Field grd2 = grade.FieldByName(QStringLiteral("GRD2"));
-    EXPECT_TRUE(grd2.IsNull());
-    EXPECT_EQ(grd2.AsString(), QString());
-    EXPECT_EQ(grd2.AsFloat(), 0.0);
-    EXPECT_EQ(grd2.AsInteger(), 0);
-    EXPECT_FALSE(grd2.AsBoolean());
-    EXPECT_EQ(grade.FieldByName(QStringLiteral("SUBJECTON")).AsString(), QStringLiteral("True"));
-    EXPECT_EQ(grade.FieldByName(QStringLiteral("STUDENTID")).AsString(), QStringLiteral("3"));
-    EXPECT_FALSE(grade.FindField(QStringLiteral("GRD0")).has_value());
 }
 
 TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {

@@ -1,8 +1,6 @@
-// ekaldo-cli as the office runs it: a real process on real files and a real
-// school. Each row is one command, what its output must hold and its exit
-// code; the rows of one test run in order in one folder. What the commands do
-// is the core's and checked there; here, what the tool adds: its words,
-// its exit codes, its refusals, and a posting process killed half way.
+// ekaldo-cli as a real process on real files: each row one command, what its
+// output must hold and its exit code, run in order in one folder. Here what the
+// tool adds to the core: its words, exit codes, refusals, a posting killed half way.
 #include "core/review/ReviewTestSupport.h"
 
 #include "core/exchange/GradeDataFile.h"
@@ -15,6 +13,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
@@ -22,6 +21,7 @@
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ekaldo;
@@ -47,21 +47,13 @@ protected:
     // "@demo" for the year of the demo school; "@dpw" and "@upw" for the table
     // passwords; any other "@" for the test's folder.
     QStringList Words(const char* line) const {
+        const QMap<QString, QStringList> macros{
+            {"@prog", {"--program-folder", dir.Path(), "--settings", dir.Path("ZENTIK.INI")}},
+            {"@year", {"--db-path", dir.Path("data"), "--year", "2025-2026"}},
+            {"@demo", {"--db-path", dir.Path("demo"), "--year", "2025-2026"}}};
         QStringList words;
-        const QString text = QString::fromUtf8(line);
-        for (const QString& word : text.isEmpty() ? QStringList() : text.split(QLatin1Char('|'))) {
-            if (word == QStringLiteral("@prog"))
-                words << QStringLiteral("--program-folder") << dir.Path() << QStringLiteral("--settings")
-                      << dir.Path(QStringLiteral("ZENTIK.INI"));
-            else if (word == QStringLiteral("@year"))
-                words << QStringLiteral("--db-path") << dir.Path(QStringLiteral("data"))
-                      << QStringLiteral("--year") << QStringLiteral("2025-2026");
-            else if (word == QStringLiteral("@demo"))
-                words << QStringLiteral("--db-path") << dir.Path(QStringLiteral("demo"))
-                      << QStringLiteral("--year") << QStringLiteral("2025-2026");
-            else
-                words << Expand(word);
-        }
+        for (const QString& word : QString::fromUtf8(line).split(QLatin1Char('|'), Qt::SkipEmptyParts))
+            words << macros.value(word, {Expand(word)});
         return words;
     }
     QString Expand(QString text) const {
@@ -99,6 +91,10 @@ protected:
                         StudentLine("5;1;20", "Ευθυμίου", {"9", "12"})});
     }
     QString GradeTable() const { return QDir(SchoolFolder(dir.Path())).filePath(QStringLiteral("GRADE.DB")); }
+    // The file at path is there, or is not, after the row.
+    static std::function<void(const ProcessRun&)> Exists(const QString& path, bool there) {
+        return [=](const ProcessRun&) { EXPECT_EQ(QFile::exists(path), there) << path.toStdString(); };
+    }
     // GRADE.DB as it was and the sheet unstamped: a run that wrote nothing.
     std::function<void(const ProcessRun&)> Untouched() const {
         return [this, before = ReadBytes(GradeTable())](const ProcessRun&) {
@@ -136,7 +132,7 @@ TEST_F(Cli, MakeSheetShowAndTheirRefusals) {
          1,
          {},
          {"Windows-1253"},
-         [&](const ProcessRun&) { EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("x.agd")))); }},
+         Exists(dir.Path("x.agd"), false)},
         {"make-sheet|@/in.tsv|@/x.agd", 1, {}, {"--school-year"}},
         {"frobnicate", 2},
     });
@@ -181,16 +177,8 @@ TEST_F(Cli, SendReceiveListAndDelete) {
         {"list|inbox|@prog",
          0,
          {"α/α\tΌνομα Αρχείου\tΔημιουργήθηκε\tΑπεστάλη\tΣυμπληρώθηκε\tΕλήφθη\tΚαταχωρήθηκε\n1\ta.agd\tc\t"}},
-        {"delete|inbox|a.agd|@prog",
-         1,
-         {},
-         {},
-         [&](const ProcessRun&) { EXPECT_TRUE(QFile::exists(received)); }},
-        {"delete|inbox|a.agd|--yes|@prog",
-         0,
-         {},
-         {},
-         [&](const ProcessRun&) { EXPECT_FALSE(QFile::exists(received)); }},
+        {"delete|inbox|a.agd|@prog", 1, {}, {}, Exists(received, true)},
+        {"delete|inbox|a.agd|--yes|@prog", 0, {}, {}, Exists(received, false)},
         {"list|attic|@prog", 1, {}, {"attic"}},
     });
 }
@@ -204,16 +192,13 @@ TEST_F(Cli, ReceivingIntoAReadOnlyInBoxIsRefusedAndLosesNothing) {
     const QString sent = dir.Path(QStringLiteral("a.agd"));
     const QByteArray sheet = "[Header]\r\nFile=MORVEN Grades Data\r\nFileName=a.agd\r\n[Data]\r\nt\r\n";
     WriteBytes(sent, sheet);
-    const auto everyone = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                          QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                          QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const auto mode = [](const QString& path, mode_t bits) {
+        return ::chmod(QFile::encodeName(path), bits) == 0;
+    };
     for (const QString& path : {dir.Path(), state.ExportsDir})
-        ASSERT_TRUE(QFile::setPermissions(path, everyone));
-    ASSERT_TRUE(QFile::setPermissions(sent, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
-                                                QFileDevice::ReadOther));
-    ASSERT_TRUE(QFile::setPermissions(inbox, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                                 QFileDevice::ReadGroup | QFileDevice::ExeGroup |
-                                                 QFileDevice::ReadOther | QFileDevice::ExeOther));
+        ASSERT_TRUE(mode(path, 0777));
+    ASSERT_TRUE(mode(sent, 0444));
+    ASSERT_TRUE(mode(inbox, 0555));
     QString program = QStringLiteral(EKALDO_CLI_PATH);
     QStringList args = Words("receive|@/a.agd|@prog");
     if (::geteuid() == 0) {
@@ -228,7 +213,7 @@ TEST_F(Cli, ReceivingIntoAReadOnlyInBoxIsRefusedAndLosesNothing) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("δεν μπορεί"))) << run.err.toStdString();
     EXPECT_EQ(ReadBytes(sent), sheet);
     EXPECT_TRUE(QDir(inbox).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no half copy left behind";
-    QFile::setPermissions(inbox, everyone);
+    mode(inbox, 0777);
 }
 
 TEST_F(Cli, ComposeRefusesWhatItCannotDoAndWritesNothing) {
@@ -247,9 +232,7 @@ TEST_F(Cli, ComposeRefusesWhatItCannotDoAndWritesNothing) {
                1,
                {},
                {table, "δεν υπάρχει"},
-               [&](const ProcessRun&) {
-                   EXPECT_FALSE(QFile::exists(QDir(state.ExportsDir).filePath(QStringLiteral("Β γυμν.agd"))));
-               }});
+               Exists(QDir(state.ExportsDir).filePath(QStringLiteral("Β γυμν.agd")), false)});
         ASSERT_TRUE(QFile::rename(dir.Path(QStringLiteral("aside.DB")), path));
     }
 }
@@ -432,12 +415,7 @@ TEST_F(Cli, KillDuringPostingLeavesEveryRecordOldOrNew) {
     // A whole run first: how long one takes here, so that the kills fall inside the stores.
     QElapsedTimer clock;
     clock.start();
-    {
-        QProcess whole;
-        whole.start(QStringLiteral(EKALDO_CLI_PATH), post);
-        ASSERT_TRUE(whole.waitForFinished(120000));
-        ASSERT_EQ(whole.exitCode(), 0) << whole.readAllStandardError().toStdString();
-    }
+    ASSERT_EQ(Run(post).exitCode, 0);
     const qint64 runMsecs = clock.elapsed();
     QDir(QDir(dir.Path()).filePath(QStringLiteral("Backups"))).removeRecursively();
 

@@ -33,8 +33,7 @@ namespace {
 struct Row {
     const char* args; // words split at '|'
     int exitCode;
-    std::vector<const char*> out = {}; // what standard output holds
-    std::vector<const char*> err = {}; // what standard error holds
+    QStringList expect = {}; // what standard output holds, or standard error after "2>"
     std::function<void(const ProcessRun&)> then = {};
 };
 
@@ -69,12 +68,12 @@ protected:
         SCOPED_TRACE(row.args);
         const ProcessRun run = Run(Words(row.args));
         EXPECT_EQ(run.exitCode, row.exitCode) << run.err.toStdString();
-        for (const char* part : row.out)
-            EXPECT_TRUE(run.out.contains(Expand(QString::fromUtf8(part)))) << part << "\n"
-                                                                           << run.out.toStdString();
-        for (const char* part : row.err)
-            EXPECT_TRUE(run.err.contains(Expand(QString::fromUtf8(part)))) << part << "\n"
-                                                                           << run.err.toStdString();
+        for (const QString& part : row.expect) {
+            const bool err = part.startsWith(QStringLiteral("2>"));
+            const QString& stream = err ? run.err : run.out;
+            EXPECT_TRUE(stream.contains(Expand(err ? part.mid(2) : part))) << part.toStdString() << "\n"
+                                                                           << stream.toStdString();
+        }
         if (row.then)
             row.then(run);
     }
@@ -121,19 +120,17 @@ TEST_F(Cli, MakeSheetShowAndTheirRefusals) {
         {"--settings|@/Z.INI|make-sheet|@/in.tsv|@/Β1 Φυσική.agd|--school-year|2024-2025",
          0,
          {"Η Εξαγωγή στο Αρχείο \"@/Β1 Φυσική.agd\" ολοκληρώθηκε!\n"},
-         {},
          [&](const ProcessRun&) {
              const QByteArray bytes = ReadBytes(dir.Path(QStringLiteral("Β1 Φυσική.agd")));
              EXPECT_TRUE(bytes.endsWith(Greek(sheet).replace("\n", "\r\n"))) << "Windows-1253, CR LF";
          }},
         {"show|@/Β1 Φυσική.agd", 0, {"\nSchoolYear=2024-2025\n\n", shown.constData()}},
-        {"show|@/none.agd", 1, {}, {"δεν υπάρχει"}},
+        {"show|@/none.agd", 1, {"2>δεν υπάρχει"}},
         {"make-sheet|--school-year=2024-2025|@/bad.tsv|@/x.agd",
          1,
-         {},
-         {"Windows-1253"},
+         {"2>Windows-1253"},
          Exists(dir.Path("x.agd"), false)},
-        {"make-sheet|@/in.tsv|@/x.agd", 1, {}, {"--school-year"}},
+        {"make-sheet|@/in.tsv|@/x.agd", 1, {"2>--school-year"}},
         {"frobnicate", 2},
     });
 }
@@ -144,17 +141,15 @@ TEST_F(Cli, RefusesWhatACommandDoesNotTakeAndHelpsWithEachCommand) {
     RunRows({
         {"--overwrit|send|a.agd|@/a.agd",
          2,
-         {},
-         {"Άγνωστη επιλογή: --overwrit\nΧρήση: ekaldo-cli send ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [ΕΠΙΛΟΓΕΣ]\n"}},
-        {"show|@/a.agd|--yes", 2, {}, {"Άγνωστη επιλογή: --yes\nΧρήση: ekaldo-cli show ΑΡΧΕΙΟ\n"}},
+         {"2>Άγνωστη επιλογή: --overwrit\nΧρήση: ekaldo-cli send ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [ΕΠΙΛΟΓΕΣ]\n"}},
+        {"show|@/a.agd|--yes", 2, {"2>Άγνωστη επιλογή: --yes\nΧρήση: ekaldo-cli show ΑΡΧΕΙΟ\n"}},
         {"check|@/a.agd|--period",
          2,
-         {},
-         {"Η επιλογή --period θέλει τιμή.\nΧρήση: ekaldo-cli check ΑΡΧΕΙΟ.agd --year ΕΤΟΣ"}},
-        {"delete|--yes=1|inbox|a.agd", 2, {}, {"Η επιλογή --yes δεν παίρνει τιμή.\n"}},
-        {"show", 2, {}, {"Λάθος πλήθος ορισμάτων για την εντολή show.\n"}},
-        {"--overwrite", 2, {}, {"Άγνωστη επιλογή: --overwrite\nΧρήση: ekaldo-cli ΕΝΤΟΛΗ"}},
-        {"", 2, {}, {"Δώστε μια εντολή.\nΧρήση: ekaldo-cli ΕΝΤΟΛΗ"}},
+         {"2>Η επιλογή --period θέλει τιμή.\nΧρήση: ekaldo-cli check ΑΡΧΕΙΟ.agd --year ΕΤΟΣ"}},
+        {"delete|--yes=1|inbox|a.agd", 2, {"2>Η επιλογή --yes δεν παίρνει τιμή.\n"}},
+        {"show", 2, {"2>Λάθος πλήθος ορισμάτων για την εντολή show.\n"}},
+        {"--overwrite", 2, {"2>Άγνωστη επιλογή: --overwrite\nΧρήση: ekaldo-cli ΕΝΤΟΛΗ"}},
+        {"", 2, {"2>Δώστε μια εντολή.\nΧρήση: ekaldo-cli ΕΝΤΟΛΗ"}},
         {"post|--help",
          0,
          {"Χρήση: ekaldo-cli post ΑΡΧΕΙΟ.agd --year ΕΤΟΣ --period ΑΡΙΘΜΟΣ --yes [ΕΠΙΛΟΓΕΣ]\n"}},
@@ -170,16 +165,16 @@ TEST_F(Cli, SendReceiveListAndDelete) {
     const QString received = QDir(state.ImportsDir).filePath(QStringLiteral("a.agd"));
     RunRows({
         {"send|a.agd|@/usb|@prog", 0},
-        {"send|a.agd|@/usb/a.agd|@prog", 1, {}, {"υπάρχει"}},
+        {"send|a.agd|@/usb/a.agd|@prog", 1, {"2>υπάρχει"}},
         {"--overwrite|send|a.agd|@/usb/a.agd|@prog", 0},
         {"receive|@/usb/a.agd|@prog", 0},
         {"receive|@/usb/a.agd|@prog", 1},
         {"list|inbox|@prog",
          0,
          {"α/α\tΌνομα Αρχείου\tΔημιουργήθηκε\tΑπεστάλη\tΣυμπληρώθηκε\tΕλήφθη\tΚαταχωρήθηκε\n1\ta.agd\tc\t"}},
-        {"delete|inbox|a.agd|@prog", 1, {}, {}, Exists(received, true)},
-        {"delete|inbox|a.agd|--yes|@prog", 0, {}, {}, Exists(received, false)},
-        {"list|attic|@prog", 1, {}, {"attic"}},
+        {"delete|inbox|a.agd|@prog", 1, {}, Exists(received, true)},
+        {"delete|inbox|a.agd|--yes|@prog", 0, {}, Exists(received, false)},
+        {"list|attic|@prog", 1, {"2>attic"}},
     });
 }
 
@@ -221,7 +216,7 @@ TEST_F(Cli, ComposeRefusesWhatItCannotDoAndWritesNothing) {
     schooldb::WriteDemoSchool(year);
     RunRows({
         {"compose|--class|Α Γυμν.|--subject|Μαθηματικά|--period|1|--save|Α γυμν|@prog|@demo", 0},
-        {"compose|--save|Α γυμν|@prog|@demo", 1, {}, {"υπάρχει"}},
+        {"compose|--save|Α γυμν|@prog|@demo", 1, {"2>υπάρχει"}},
         {"compose|--class|Ανύπαρκτη|--print-sheet|@prog|@demo", 1},
     });
     // A school-year folder that lost one of its tables: the table is named in Greek.
@@ -230,8 +225,7 @@ TEST_F(Cli, ComposeRefusesWhatItCannotDoAndWritesNothing) {
         ASSERT_TRUE(QFile::rename(path, dir.Path(QStringLiteral("aside.DB")))) << table;
         Check({"compose|--class|Α Γυμν.|--subject|Μαθηματικά|--period|1|--save|Β γυμν|@prog|@demo",
                1,
-               {},
-               {table, "δεν υπάρχει"},
+               {"2>" + QString::fromUtf8(table), "2>δεν υπάρχει"},
                Exists(QDir(state.ExportsDir).filePath(QStringLiteral("Β γυμν.agd")), false)});
         ASSERT_TRUE(QFile::rename(dir.Path(QStringLiteral("aside.DB")), path));
     }
@@ -255,10 +249,9 @@ TEST_F(Cli, DumpTablePrintsNamesTypesAndRecordsWithNullsEmpty) {
         {"dump-table|@/data/MV202526.SYR|USER.DB|--password|@dpw|--password|@upw", 0, {"\nTALMIR\tTALMIR\t"}},
         {"dump-table|@/data/MV202526.SYR|USER.DB|--password|@dpw",
          1,
-         {},
-         {"USER.DB"},
+         {"2>USER.DB"},
          [](const ProcessRun& run) { EXPECT_TRUE(run.out.isEmpty()); }},
-        {"dump-table|@/data/MV202526.SYR|TEACHER.DB", 1, {}, {"TEACHER.DB"}},
+        {"dump-table|@/data/MV202526.SYR|TEACHER.DB", 1, {"2>TEACHER.DB"}},
     });
 }
 
@@ -267,7 +260,7 @@ TEST_F(Cli, ListsYearsAndSignsIn) {
     RunRows({
         {"years|@prog|--db-path|@/data", 0, {"Σχ.Έτος 2025-2026\n"}},
         {"whoami|--user|GRAMM|--password|g1|@prog|@year", 0, {"Χρήστης: GRAMM\n"}},
-        {"whoami|--user|GRAMM|--password|G2|@prog|@year", 1, {}, {"Το Σύνθημα δεν ταιριάζει!"}},
+        {"whoami|--user|GRAMM|--password|G2|@prog|@year", 1, {"2>Το Σύνθημα δεν ταιριάζει!"}},
         {"whoami|@prog|--db-path|@/data|--year|1990-1991", 1},
     });
 }
@@ -283,27 +276,24 @@ TEST_F(Cli, CheckPostAndUndoWithTheirRefusals) {
         {"check|Τμήμα Α.agd|--period|2|@prog|@year",
          1,
          {"3\t5 Ευθυμίου Όνομα\tΦυσική\tGRD2\t\t12\n", "Αλλαγές: 2, Δεν θα αποθηκευτούν: 0\n"},
-         {},
          untouched},
-        {"check|Τμήμα Α.agd|--period|25|@prog|@year", 2, {}, {"Άγνωστη Βαθμολογική Περίοδος"}},
+        {"check|Τμήμα Α.agd|--period|25|@prog|@year", 2, {"2>Άγνωστη Βαθμολογική Περίοδος"}},
         {"post|Τμήμα Α.agd|--period|2|--user|GRAMM|--password|G1|--yes|@prog|@year",
          1,
-         {},
-         {"δεν έχει δικαίωμα Καταχώρησης"},
+         {"2>δεν έχει δικαίωμα Καταχώρησης"},
          untouched},
-        {"post|Τμήμα Α.agd|--period|2|@prog|@year", 1, {}, {}, untouched},
+        {"post|Τμήμα Α.agd|--period|2|@prog|@year", 1, {}, untouched},
         // The "x" and the "25" are not in the database: not a success.
         {"post|@/Imports/Τμήμα Α.agd|--period|2|--yes|@prog|@year",
          1,
          {"Εγγραφές που αποθηκεύτηκαν: 3", "2\t2 Άγγελος Όνομα\tΆλγεβρα\t25\tErr3\n"},
-         {},
          [&](const ProcessRun&) {
              EXPECT_EQ(StoredField(state, 1, 1, QStringLiteral("GRD2")), FieldValue::Float(14.5));
              EXPECT_EQ(StoredField(state, 5, 2, QStringLiteral("GRD2")), FieldValue::Float(12));
              EXPECT_FALSE(ReadGradeHeader(Sheet()).Posted.isEmpty());
          }},
-        {"undo-post|Τμήμα Α.agd|--yes|@prog|@year", 0, {"\nΤιμές που επανήλθαν: 2\n"}, {}, untouched},
-        {"undo-post|Τμήμα Α.agd|--yes|@prog|@year", 1, {}, {"για αναίρεση"}},
+        {"undo-post|Τμήμα Α.agd|--yes|@prog|@year", 0, {"\nΤιμές που επανήλθαν: 2\n"}, untouched},
+        {"undo-post|Τμήμα Α.agd|--yes|@prog|@year", 1, {"2>για αναίρεση"}},
     });
 }
 
@@ -313,18 +303,14 @@ TEST_F(Cli, SheetsThatCannotBePostedAreErrorsOfCheckAndPost) {
     WriteSheetFile(Sheet(), {TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"3"})}, "2024-2025");
     const auto untouched = Untouched();
     RunRows({
-        {"check|Τμήμα Α.agd|@prog|@year", 1, {}, {"Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!"}},
-        {"post|Τμήμα Α.agd|--period|1|--yes|@prog|@year", 1, {}, {}, untouched},
+        {"check|Τμήμα Α.agd|@prog|@year", 1, {"2>Τα δεδομένα Βαθμολογίας ανήκουν σε άλλο Σχ. Έτος!"}},
+        {"post|Τμήμα Α.agd|--period|1|--yes|@prog|@year", 1, {}, untouched},
     });
     WriteSheetFile(Sheet(), {TitlesLine({"Άλγεβρα ", "Φυσική"}), StudentLine("1;1;20", "Α", {"14", "-2"}),
                              StudentLine("77;1;20", "Ω", {"-2", "12"})});
-    Check({"post|Τμήμα Α.agd|--period|2|--yes|@prog|@year",
-           1,
-           {"Εγγραφές που αποθηκεύτηκαν: 0"},
-           {},
-           untouched});
+    Check({"post|Τμήμα Α.agd|--period|2|--yes|@prog|@year", 1, {"Εγγραφές που αποθηκεύτηκαν: 0"}, untouched});
     WriteSheetFile(Sheet(), {StudentLine("1;1;20", "Α", {"14"})});
-    Check({"post|Τμήμα Α.agd|--period|2|--yes|@prog|@year", 1, {}, {"γραμμή τίτλων"}, untouched});
+    Check({"post|Τμήμα Α.agd|--period|2|--yes|@prog|@year", 1, {"2>γραμμή τίτλων"}, untouched});
 }
 
 // Files whose text cannot be read are named for what is wrong with them by
@@ -348,7 +334,7 @@ TEST_F(Cli, FilesThatCannotBeReadAreNamedForWhatTheyAre) {
         for (const QByteArray& args :
              {"check|" + path + "|@prog|@year", "post|" + path + "|--period|2|--yes|@prog|@year",
               "show|" + path + "|@prog", "receive|" + path + "|@prog"})
-            Check({args.constData(), 1, {}, {f.says}});
+            Check({args.constData(), 1, {"2>" + QString::fromUtf8(f.says)}});
         EXPECT_EQ(ReadBytes(dir.Path(QString::fromLatin1(f.name))), f.bytes) << "nothing stamped";
     }
     // A file name with a NUL in it is no name: nothing is written.
@@ -359,8 +345,7 @@ TEST_F(Cli, FilesThatCannotBeReadAreNamedForWhatTheyAre) {
     const QStringList inBox = QDir(state.ImportsDir).entryList(QDir::Files | QDir::Hidden);
     Check({"receive|@/nul.agd|@prog",
            1,
-           {},
-           {"δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!"},
+           {"2>δεν μπορεί να δημιουργηθεί!\nΕλέγξτε την ονομασία του Αρχείου!"},
            [&](const ProcessRun& run) {
                EXPECT_EQ(run.err.count(QLatin1Char('\n')), 2) << "the error alone";
                EXPECT_EQ(QDir(state.ImportsDir).entryList(QDir::Files | QDir::Hidden), inBox);

@@ -24,8 +24,8 @@ using namespace ekaldo::testing;
 
 namespace {
 
-std::unique_ptr<ParadoxTable> Sample(const QString& name, const ParadoxTable::PasswordCheck& check = {}) {
-    return ParadoxTable::Open(QDir(SamplesFolder()).filePath(name), check);
+std::unique_ptr<ParadoxTable> Sample(const QString& name) {
+    return ParadoxTable::Open(QDir(SamplesFolder()).filePath(name), {});
 }
 
 QList<FieldValue> Column(const ParadoxTable& t, int field) {
@@ -67,22 +67,6 @@ TEST(ParadoxSamples, ReadAsTheirReadmeSays) {
     const Records rows = ReadWithEngine(QDir(SamplesFolder()).filePath(QStringLiteral("STATES.DB")));
     EXPECT_EQ(rows.first().mid(0, 4), (QList<FieldValue>{T("AK"), T("Alaska"), T("995"), T("999")}));
     EXPECT_EQ(rows.last().mid(0, 4), (QList<FieldValue>{T("WY"), T("Wyoming"), T("820"), T("831")}));
-}
-
-TEST(ParadoxSamples, EncryptedSampleNeedsItsPasswordsChecksum) {
-    if (SamplesFolder().isEmpty())
-        GTEST_SKIP() << "the shared Paradox samples are not here";
-    EXPECT_THROW(Sample(QStringLiteral("encrypted.db")), DatabaseError);
-    std::uint32_t asked = 0;
-    const auto table = Sample(QStringLiteral("encrypted.db"), [&](std::uint32_t checksum) {
-        asked = checksum;
-        return checksum == 0x0A25E09Au;
-    });
-    EXPECT_EQ(asked, 0x0A25E09Au);
-    EXPECT_EQ(table->Layout().codePageNumber, 850);
-    EXPECT_EQ(Column(*table, 0), (QList<FieldValue>{I(1), I(2), I(3), I(4)}));
-    EXPECT_EQ(Column(*table, 1),
-              (QList<FieldValue>{T("Value 1"), T("Value 2"), T("Value 3"), T("Last one")}));
 }
 
 TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {

@@ -1,7 +1,5 @@
-// The road of one grade sheet, walked with ekaldo-cli alone on the demo school:
-// compose, save, send, fill in as a teacher would, receive, post, compose
-// again and find the grades, print to PDF. Undoing a posting is the posting
-// tests' and the command-line tests' (check, post and undo).
+// One grade sheet through ekaldo-cli alone on the demo school: compose, save, send, fill
+// in as a teacher would, receive, post, compose again and find the grades, print to PDF.
 #include "base/CodePage1253.h"
 #include "schooldb/builder/SchoolGenerator.h"
 #include "support/TestSupport.h"
@@ -26,16 +24,13 @@ struct Journey : ::testing::Test {
     // Words split at '|', "@year" for the demo school's year and "@" for the
     // test's folder; run under a Greek locale, as the office runs the tool.
     int Run(const QString& line) {
-        QStringList args;
+        QStringList args{"--program-folder", prog, "--settings", dir.Path("Z.INI")};
         for (const QString& word : line.split(QLatin1Char('|')))
             args << (word == QStringLiteral("@year")
-                         ? QStringList{QStringLiteral("--db-path"), data, QStringLiteral("--year"),
-                                       QStringLiteral("2025-2026")}
+                         ? QStringList{"--db-path", data, "--year", "2025-2026"}
                          : QStringList{QString(word).replace(QLatin1Char('@'), dir.Path())});
-        const ProcessRun run = RunProgram(QStringLiteral(EKALDO_CLI_PATH),
-                                          args + QStringList{QStringLiteral("--program-folder"), prog,
-                                                             QStringLiteral("--settings"), dir.Path("Z.INI")},
-                                          QStringLiteral("el_GR.UTF-8"));
+        const ProcessRun run =
+            RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, QStringLiteral("el_GR.UTF-8"));
         out = run.out;
         err = run.err;
         return run.exitCode;
@@ -62,8 +57,7 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     ASSERT_GE(maths, 8);
     int filled = 0;
     QStringList ids;
-    const QStringList values = {QStringLiteral("15,5"), QStringLiteral("ΑΠ"), QStringLiteral("25"),
-                                QStringLiteral("καλός")};
+    const QStringList values = {"15,5", "ΑΠ", "25", "καλός"};
     for (int i = data + 1; i < lines.size() && filled < values.size(); ++i) {
         QStringList cells = CodePage1253::Decode(lines[i]).chopped(1).split(QLatin1Char('\t'));
         if (cells.size() <= maths || cells[maths] == QStringLiteral("-2") ||

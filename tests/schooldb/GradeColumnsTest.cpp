@@ -3,7 +3,7 @@
 // GRADE.DB record lets through, for both grading schemes.
 #include "schooldb/GradeColumns.h"
 
-#include "SchoolDbTestSupport.h" // readable field values in failures
+#include "SchoolDbTestSupport.h"
 
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"
@@ -65,15 +65,9 @@ protected:
         WriteSchool(m_folder.Path(), grades);
         m_grades.SetTableName(QStringLiteral("GRADE.DB"));
         m_grades.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
-        m_subjects.SetTableName(QStringLiteral("SUBJECT.DB"));
-        m_subjects.SetIndexFieldNames(QStringLiteral("SUBJECTID"));
-        m_subjects.SetMasterSource(&m_grades, QStringLiteral("SUBJECTID"));
-        m_classes.SetTableName(QStringLiteral("CLASS.DB"));
-        m_classes.SetIndexFieldNames(QStringLiteral("CLASSID"));
-        m_classes.SetMasterSource(&m_subjects, QStringLiteral("CLASSID"));
-        m_method.SetTableName(QStringLiteral("METHOD.DB"));
-        m_method.SetIndexFieldNames(QStringLiteral("METHODID"));
-        m_method.SetMasterSource(&m_classes, QStringLiteral("METHODID"));
+        MakeDetail(m_subjects, "SUBJECT.DB", &m_grades, "SUBJECTID");
+        MakeDetail(m_classes, "CLASS.DB", &m_subjects, "CLASSID");
+        MakeDetail(m_method, "METHOD.DB", &m_classes, "METHODID");
         m_grades.SetBeforePost(
             [this, scheme](Table& grades) { return ApplyRecordRules(grades, scheme, m_subjects, m_method); });
         for (Table* table : {&m_grades, &m_subjects, &m_classes, &m_method})
@@ -142,8 +136,6 @@ const auto Number = [](double value) { return FieldValue::Float(value); };
 
 } // namespace
 
-// ---- Columns, fields, cell values ----
-
 TEST(GradeColumnsLists, CaptionsAndFieldsOfBothSchemes) {
     EXPECT_EQ(GradeColumnCaptions(kPublic).size(), 7);
     EXPECT_EQ(GradeColumnCaptions(kTutoring).size(), 24);
@@ -164,8 +156,6 @@ TEST(GradeColumnsLists, CaptionsAndFieldsOfBothSchemes) {
         EXPECT_EQ(GradeFieldName(kTutoring, method, 24), QStringLiteral("GRD24"));
     }
 }
-
-// ---- Reading: ranges and cell texts ----
 
 TEST_F(GradeColumnsRecords, RangesComeFromTheMethodOfTheSubjectsClass) {
     UseLocale(GreekLocale());
@@ -230,8 +220,6 @@ TEST_F(GradeColumnsRecords, CellTextsOfTheChosenColumn) {
     EXPECT_EQ(ReadGradeText(m_grades, kPublic, MethodId(), 5), QStringLiteral("85"));
     EXPECT_EQ(ReadGradeText(m_grades, kPublic, MethodId(), 3), QString()) << "method 7 keeps no third period";
 }
-
-// ---- Public-school scheme: writing and the record rules ----
 
 TEST_F(GradeColumnsRecords, PublicSchoolOtherMethodsStoreTextAndMarkers) {
     Open(kPublic, {GradeRow(1, 1, {{"Oral1", "12"}, {"R100Writen", 40.0}})});
@@ -320,8 +308,6 @@ TEST_F(GradeColumnsRecords, SubjectsClosedToGradesNeverReceiveThem) {
     ExpectRefused(kPublic, 3, 7, 1, QStringLiteral("15")); // SUBJEDIT null reads false
     EXPECT_EQ(OnDisk(2, 4, "Oral1"), FieldValue());
 }
-
-// ---- Tutoring scheme ----
 
 TEST_F(GradeColumnsRecords, TutoringRefusesAnyStoreWhileAGradeIsOutOfRange) {
     UseLocale(GreekLocale());

@@ -96,8 +96,6 @@ TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
             << r;
 }
 
-// ---- Every format level and field type, written by pxlib ----
-
 namespace {
 
 // One stored value: how pxlib puts it into the field's bytes, and what it means.

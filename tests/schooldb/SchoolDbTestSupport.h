@@ -33,6 +33,13 @@ void ConvertToLevel(const QString& path, int versionId);
 // Every record as the engine's codec reads it, in stored order.
 Records ReadWithEngine(const QString& path, const QString& password = QString());
 
+// Makes table a detail of master, linked by the key field both have.
+inline void MakeDetail(schooldb::Table& table, const char* name, schooldb::DataSet* master, const char* key) {
+    table.SetTableName(QString::fromLatin1(name));
+    table.SetIndexFieldNames(QString::fromLatin1(key));
+    table.SetMasterSource(master, QString::fromLatin1(key));
+}
+
 // The message of the DatabaseError that action raises; a failure when it raises none.
 QString MessageOf(const std::function<void()>& action);
 

@@ -26,12 +26,6 @@ protected:
             table.SetIndexName(QString::fromLatin1(index));
         table.Open();
     }
-    // A detail of master, its key field the master's field of the same name.
-    void Detail(Table& table, const char* name, DataSet* master, const char* field) {
-        table.SetTableName(QString::fromLatin1(name));
-        table.SetIndexFieldNames(QString::fromLatin1(field));
-        table.SetMasterSource(master, QString::fromLatin1(field));
-    }
 
     TempFolder m_folder;
     Session m_session;
@@ -88,12 +82,11 @@ TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
     grade.SetTableName(QStringLiteral("GRADE.DB"));
     grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
     grade.SetMasterSource(&students, QStringLiteral("STUDENTID"));
-    Detail(subject, "SUBJECT.DB", &grade, "SUBJECTID");
-    Detail(klass, "CLASS.DB", &subject, "CLASSID");
-    Detail(method, "METHOD.DB", &klass, "METHODID");
+    MakeDetail(subject, "SUBJECT.DB", &grade, "SUBJECTID");
+    MakeDetail(klass, "CLASS.DB", &subject, "CLASSID");
+    MakeDetail(method, "METHOD.DB", &klass, "METHODID");
     for (DataSet* set : std::initializer_list<DataSet*>{&students, &grade, &subject, &klass, &method})
         set->Open();
-
     // Student 1: two grade records, in the table's stored order (subject 2, then 1).
     EXPECT_EQ(students.FieldByName(QStringLiteral("STUDENTID")).AsInteger(), 1);
     EXPECT_EQ(grade.RecordCount(), 2);
@@ -106,21 +99,17 @@ TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
     EXPECT_EQ(grade.FieldByName(QStringLiteral("GRD1")).AsFloat(), 12.0);
     grade.Next();
     EXPECT_TRUE(grade.Eof());
-
     students.Next(); // student 2: subject switched off
     EXPECT_EQ(grade.RecordCount(), 1);
     EXPECT_FALSE(grade.FieldByName(QStringLiteral("SubjectON")).AsBoolean());
     EXPECT_TRUE(grade.FieldByName(QStringLiteral("GRD1")).IsNull());
-
     students.Next(); // student 3: a subject of the other class, method 0 to 10
     EXPECT_EQ(method.FieldByName(QStringLiteral("GRDMAX")).AsFloat(), 10.0);
-
     students.Next(); // student 4: no grade records, the chain below is empty
     EXPECT_TRUE(grade.Eof());
     EXPECT_TRUE(subject.Eof());
     EXPECT_TRUE(method.Eof());
     EXPECT_TRUE(method.FieldByName(QStringLiteral("GRDMAX")).IsNull());
-
     students.First();
     EXPECT_EQ(grade.RecordCount(), 2) << "moving the master back refills the details";
     students.Close();

@@ -128,9 +128,9 @@ TEST_F(SchoolYearFixture, TheDialogLoopsThroughEveryRefusalUntilTheRightPassword
     privileges[7] = QLatin1Char('1');
     WriteYear(Year("MV200405.SYR"), {UserRow{"ΜΑΡΙΑ", "ΚΩΔ1", 2, "2004", privileges},
                                      UserRow{"ΠΑΛΙΟΣ", "Χ", 0, "2003"}, UserRow{"LOWER", "abc"}});
-    // The sign-in window turns what is typed to capitals: a password stored in
-    // small letters can never match.
-    ScriptedPrompt prompt({{QStringLiteral("ΚΑΝΕΙΣ"), QString()},
+    // A name matches whole, never by its start. The sign-in window turns what is
+    // typed to capitals: a password stored in small letters can never match.
+    ScriptedPrompt prompt({{QStringLiteral("ΜΑΡΙ"), QStringLiteral("ΚΩΔ1")},
                            {QStringLiteral("ΠΑΛΙΟΣ"), QStringLiteral("Χ")},
                            {QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΛΑΘΟΣ")},
                            {QStringLiteral("LOWER"), QStringLiteral("ABC")},

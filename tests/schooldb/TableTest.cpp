@@ -55,24 +55,6 @@ TEST_F(SchoolTable, ConnectionFailuresNameWhatIsMissing) {
     EXPECT_THROW(grade.SetIndexName(QStringLiteral("Grade_Teacher_Inx")), DatabaseError);
 }
 
-TEST_F(SchoolTable, FindKeyMatchesThePrimaryKeyExactly) {
-    m_session.AddPassword(UserTablePassword());
-    Table user(m_db);
-    Open(user, "user.db"); // names match without regard to case
-    ASSERT_TRUE(user.FindKey(QStringLiteral("MARIA")));
-    EXPECT_EQ(user.FieldByName(QStringLiteral("groupid")).AsInteger(), 2);
-    EXPECT_FALSE(user.FindKey(QStringLiteral("talmir")));
-    EXPECT_FALSE(user.FindKey(QStringLiteral("TALMI")));
-    EXPECT_EQ(user.FieldByName(QStringLiteral("USERNAME")).AsString(), QStringLiteral("MARIA"))
-        << "a failed search leaves the record as it was";
-    ASSERT_TRUE(user.FindKey(QStringLiteral("TALMIR")));
-    EXPECT_EQ(user.FieldByName(QStringLiteral("Password")).AsString(), QStringLiteral("TALMIR"));
-
-    Table grade(m_db); // no primary key
-    Open(grade, "GRADE.DB");
-    EXPECT_THROW(grade.FindKey(QStringLiteral("1")), DatabaseError);
-}
-
 TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
     Query students(m_db);
     students.SetSql({QStringLiteral("SELECT STUDENT.\"STUDENTID\""),
@@ -121,7 +103,7 @@ TEST_F(SchoolTable, ADetailOutlivesItsMaster) {
     grade.SetTableName(QStringLiteral("GRADE.DB"));
     {
         Table student(m_db);
-        student.SetTableName(QStringLiteral("STUDENT.DB"));
+        student.SetTableName(QStringLiteral("student.db")); // names match without regard to case
         grade.SetMasterSource(&student, QStringLiteral("STUDENTID"));
         student.Open();
         grade.Open();

@@ -44,7 +44,6 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
                                            "--subject|Έκθεση|--subject|Αρχαία|--period|4|@year|");
     ASSERT_EQ(Run(compose + QStringLiteral("--save|Γυμνάσιο")), 0) << err.toStdString();
     ASSERT_EQ(Run(QStringLiteral("send|Γυμνάσιο.agd|@/usb")), 0) << err.toStdString();
-
     // The teacher fills in the fourth grade of the first three students: a
     // grade with a decimal comma, a marker, one out of range and one that is
     // no grade at all.
@@ -71,11 +70,9 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     WriteBytes(sent, lines.join('\n'));
 
     ASSERT_EQ(Run(QStringLiteral("receive|") + sent), 0) << err.toStdString();
-
     // The two errors are not in the database: the run posts the rest and says it is not a success.
     ASSERT_EQ(Run(QStringLiteral("post|Γυμνάσιο.agd|--period|4|--yes|@year")), 1)
         << err.toStdString() << out.toStdString();
-
     // A new composition shows the posted grade; the refused ones are not there.
     // Rows are found by the student's identifier, the first part of the row key.
     const auto gradeOf = [&](const QString& id) {
@@ -89,7 +86,6 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     ASSERT_EQ(Run(compose + QStringLiteral("--print-sheet")), 0);
     EXPECT_EQ(gradeOf(ids[0]), QStringLiteral("15,5"));
     EXPECT_EQ(gradeOf(ids[2]), QString()) << "out of range, never stored";
-
     // Printed to PDF (what the pages hold is the printing tests' concern).
     const QString pdf = dir.Path(QStringLiteral("Γυμνάσιο.pdf"));
     ASSERT_EQ(Run(QStringLiteral("print|Γυμνάσιο.agd|--pdf|") + pdf), 0) << err.toStdString();

@@ -165,13 +165,11 @@ TEST_F(GradeColumnsRecords, RangesComeFromTheMethodOfTheSubjectsClass) {
     EXPECT_EQ(RowKeyText(2, GradeRangeOf(kTutoring, MethodId(), m_method)), QStringLiteral("2;0;10"));
     GoTo(3, 6); // GRDMIN 9.5, GRDMAX null
     EXPECT_EQ(RowKeyText(3, GradeRangeOf(kTutoring, MethodId(), m_method)), QStringLiteral("3;9,5;0"));
-
     // The public-school scheme goes by the method number alone.
     GoTo(4, 5);
     EXPECT_EQ(GradeRangeOf(kPublic, MethodId(), m_method), (GradeRange{0, 100}));
     GoTo(2, 3);
     EXPECT_EQ(RowKeyText(2, GradeRangeOf(kPublic, MethodId(), m_method)), QStringLiteral("2;1;20"));
-
     // A student without grade records: the chain is empty and its fields read as 0.
     GoTo(1, 1);
     m_grades.SetFilter(QStringLiteral("STUDENTID=9"));
@@ -324,7 +322,6 @@ TEST_F(GradeColumnsRecords, TutoringRefusesAnyStoreWhileAGradeIsOutOfRange) {
     ExpectStored(kTutoring, 4, 3, 3, "10", "GRD3", Number(10)); // the highest too
     ExpectRefused(kTutoring, 4, 3, 4, QStringLiteral("10,5"));
     EXPECT_EQ(OnDisk(4, 3, "GRD4"), FieldValue());
-
     // Method 3 runs from 9.5 to a null (0) maximum: only nulls can be stored,
     // so the null fields of the record never stand in the way.
     ExpectRefused(kTutoring, 5, 6, 1, QStringLiteral("9,5"));

@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 
 #include <functional>
 
@@ -370,7 +369,7 @@ TEST(LevelsAndTypes, AStoreLeavesEveryOtherFieldAsItWasAndEveryTypeReadsAsText) 
     WriteWithPxlib(path, types);
     const QByteArray before = ParadoxTable::Open(path, {})->RecordBytes(0);
 
-    QLocale::setDefault(QLocale(QLocale::Greek, QLocale::Greece));
+    UseLocale(GreekLocale());
     Session session;
     Database database(session);
     database.SetParams({QStringLiteral("PATH=") + folder.Path()});
@@ -388,7 +387,6 @@ TEST(LevelsAndTypes, AStoreLeavesEveryOtherFieldAsItWasAndEveryTypeReadsAsText) 
     EXPECT_TRUE(table.Post());
     EXPECT_EQ(table.FieldByName(QStringLiteral("GRADE")).AsString(), QStringLiteral("7,5"));
     table.Close();
-    QLocale::setDefault(QLocale::c());
 
     const auto stored = ParadoxTable::Open(path, {});
     const QByteArray after = stored->RecordBytes(0);

@@ -114,7 +114,6 @@ TEST_F(Cli, MakeSheetShowAndTheirRefusals) {
                                          "1002;0;10\tΌλγα\tΈλενα\t-2\n");
     WriteBytes(dir.Path(QStringLiteral("in.tsv")), "\xEF\xBB\xBF" + sheet.toUtf8());
     WriteBytes(dir.Path(QStringLiteral("bad.tsv")), QStringLiteral("α/α\tΌνομα\n1;1;20\tЖанна\n").toUtf8());
-    const QByteArray shown = sheet.toUtf8();
     RunRows({
         // Options may stand before or after the command's name.
         {"--settings|@/Z.INI|make-sheet|@/in.tsv|@/Β1 Φυσική.agd|--school-year|2024-2025",
@@ -124,7 +123,7 @@ TEST_F(Cli, MakeSheetShowAndTheirRefusals) {
              const QByteArray bytes = ReadBytes(dir.Path(QStringLiteral("Β1 Φυσική.agd")));
              EXPECT_TRUE(bytes.endsWith(Greek(sheet).replace("\n", "\r\n"))) << "Windows-1253, CR LF";
          }},
-        {"show|@/Β1 Φυσική.agd", 0, {"\nSchoolYear=2024-2025\n\n", shown.constData()}},
+        {"show|@/Β1 Φυσική.agd", 0, {"\nSchoolYear=2024-2025\n\n", sheet}},
         {"show|@/none.agd", 1, {"2>δεν υπάρχει"}},
         {"make-sheet|--school-year=2024-2025|@/bad.tsv|@/x.agd",
          1,

@@ -1,6 +1,4 @@
-// Grade columns and record rules on a real school folder: the grade field of
-// each column, ranges from METHOD.DB, sheet cell texts, and what a store of a
-// GRADE.DB record lets through, for both grading schemes.
+// Grade columns and the record rules of both grading schemes, on a real school folder.
 #include "schooldb/GradeColumns.h"
 
 #include "SchoolDbTestSupport.h"

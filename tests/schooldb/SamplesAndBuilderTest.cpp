@@ -387,6 +387,7 @@ TEST(LevelsAndTypes, AStoreLeavesEveryOtherFieldAsItWasAndEveryTypeReadsAsText) 
     EXPECT_TRUE(table.Post());
     EXPECT_EQ(table.FieldByName(QStringLiteral("GRADE")).AsString(), QStringLiteral("7,5"));
     table.Close();
+    UseLocale(QLocale::c());
 
     const auto stored = ParadoxTable::Open(path, {});
     const QByteArray after = stored->RecordBytes(0);

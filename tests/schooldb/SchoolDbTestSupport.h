@@ -20,9 +20,8 @@ namespace ekaldo::testing {
 
 using Records = QList<QList<schooldb::FieldValue>>;
 
-// Every record of a table as pxlib reads it: the independent reader. Text is
-// decoded in codePage. A BLOB kept in the memo file reads as unreadable
-// "pxlib": this pxlib cannot open memo files.
+// Every record as pxlib, the independent reader, reads it, text decoded in codePage;
+// a BLOB kept in the memo file reads as unreadable "pxlib" (it cannot open memo files).
 Records ReadWithPxlib(const QString& path, int codePage = 1253);
 
 // Rewrites the header of a level-7 table pxlib made as the header of another
@@ -46,9 +45,8 @@ QString MessageOf(const std::function<void()>& action);
 // The folder of the shared samples, or empty when they are not there.
 QString SamplesFolder();
 
-// A small school, the tables of the chain from a student to the method of
-// each grade, and the users; its data tables under the data-table password.
-// Students 1 to 4; GRADE.DB has no key so that its stored order can be chosen.
+// A small school: students 1 to 4, the chain from a student to each grade's method,
+// the users. GRADE.DB has no key so that its stored order can be chosen.
 void WriteSmallSchool(const QString& folder);
 
 } // namespace ekaldo::testing

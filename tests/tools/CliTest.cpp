@@ -177,9 +177,8 @@ TEST_F(Cli, SendReceiveListAndDelete) {
     });
 }
 
-// A read-only InBox, as on a shared folder without write permission: the
-// office is told in Greek and the sheet it was receiving stays as it was.
-// Root passes every permission check, so there the tool runs as nobody.
+// A read-only InBox (a shared folder without write permission): told in Greek, nothing
+// lost. Root passes every permission check, so there the tool runs as nobody.
 TEST_F(Cli, ReceivingIntoAReadOnlyInBoxIsRefusedAndLosesNothing) {
     const QString inbox = state.ImportsDir;
     QDir().mkpath(inbox);

@@ -16,16 +16,6 @@ namespace ekaldo::testing {
 
 using namespace schooldb;
 
-namespace {
-
-QDate PxDate(long sdn) {
-    int year = 0, month = 0, day = 0;
-    PX_SdnToGregorian(sdn, &year, &month, &day);
-    return QDate(year, month, day);
-}
-
-} // namespace
-
 Records ReadWithPxlib(const QString& path, int codePage) {
     Records out;
     const TableCodePage page = *TableCodePage::ForNumber(codePage);
@@ -33,21 +23,22 @@ Records ReadWithPxlib(const QString& path, int codePage) {
         return FieldValue::Text(page.Decode(reinterpret_cast<const unsigned char*>(bytes), size));
     };
     // pxlib's own handler ends the process on an error: a failure of the test instead.
-    const auto report = [](pxdoc_t*, int, const char* message, void*) {
-        ADD_FAILURE() << "pxlib: " << message;
-    };
+    const auto report = [](pxdoc_t*, int, const char* what, void*) { ADD_FAILURE() << "pxlib: " << what; };
     // pxlib leaves parts of its header unset for levels below 4.0 and reads
     // them later: zeroed memory keeps it from wandering off.
     const auto zeroed = [](pxdoc_t*, size_t size, const char*) { return std::calloc(1, size); };
-    const auto resize = [](pxdoc_t*, void* memory, size_t size, const char*) {
-        return std::realloc(memory, size);
-    };
+    const auto resize = [](pxdoc_t*, void* old, size_t size, const char*) { return std::realloc(old, size); };
     const auto release = [](pxdoc_t*, void* memory) { std::free(memory); };
-    std::unique_ptr<pxdoc_t, void (*)(pxdoc_t*)> doc(PX_new2(report, zeroed, resize, release),
-                                                     [](pxdoc_t* d) {
-                                                         PX_close(d);
-                                                         PX_delete(d);
-                                                     });
+    const auto close = [](pxdoc_t* d) {
+        PX_close(d);
+        PX_delete(d);
+    };
+    std::unique_ptr<pxdoc_t, decltype(close)> doc(PX_new2(report, zeroed, resize, release), close);
+    const auto date = [](long sdn) {
+        int year = 0, month = 0, day = 0;
+        PX_SdnToGregorian(sdn, &year, &month, &day);
+        return QDate(year, month, day);
+    };
     if (PX_open_file(doc.get(), QFile::encodeName(path).constData()) < 0) {
         ADD_FAILURE() << "pxlib cannot open " << path.toStdString();
         return out;
@@ -106,7 +97,7 @@ Records ReadWithPxlib(const QString& path, int codePage) {
                     const auto ms = static_cast<qint64>(real);
                     const qint64 days = ms / 86400000;
                     value = FieldValue::Timestamp(
-                        QDateTime(PxDate(days + 1721425),
+                        QDateTime(date(days + 1721425),
                                   QTime::fromMSecsSinceStartOfDay(int(ms - days * 86400000)), Qt::UTC));
                 }
                 break;
@@ -118,7 +109,7 @@ Records ReadWithPxlib(const QString& path, int codePage) {
                 if (QByteArrayView(p, length) == QByteArray(length, '\0') ||
                     PX_get_data_long(doc.get(), p, length, &whole) <= 0)
                     break;
-                value = type == pxfDate   ? FieldValue::Date(PxDate(whole + 1721425))
+                value = type == pxfDate   ? FieldValue::Date(date(whole + 1721425))
                         : type == pxfTime ? FieldValue::Time(QTime::fromMSecsSinceStartOfDay(int(whole)))
                                           : FieldValue::Integer(whole);
                 break;

@@ -65,20 +65,6 @@ TEST(CopyFileContents, CopiesAtAndAroundTheBlockSize) {
     }
 }
 
-TEST(CopyFileContents, ErrorsNameTheFile) {
-    TempFolder dir;
-    const QString missing = dir.Path(QStringLiteral("none.agd"));
-    try {
-        CopyFileContents(missing, dir.Path(QStringLiteral("out.agd")));
-        FAIL();
-    } catch (const FileError& e) {
-        EXPECT_EQ(e.Message(),
-                  QStringLiteral("Το Αρχείο \"") + missing + QStringLiteral("\" δεν μπορεί να ανοιχθεί!"));
-    }
-    EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("out.agd"))))
-        << "nothing created when the source fails";
-}
-
 TEST(CopyFileContents, ADiskThatFillsUpHalfWayKeepsTheOldFileAndLeavesNoCutCopy) {
     TempFolder dir;
     const QString src = dir.Path(QStringLiteral("sent.agd"));

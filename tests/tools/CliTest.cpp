@@ -141,7 +141,6 @@ TEST_F(Cli, RefusesWhatACommandDoesNotTakeAndHelpsWithEachCommand) {
         {"--overwrit|send|a.agd|@/a.agd",
          2,
          {"2>Άγνωστη επιλογή: --overwrit\nΧρήση: ekaldo-cli send ΟΝΟΜΑ ΠΡΟΟΡΙΣΜΟΣ [ΕΠΙΛΟΓΕΣ]\n"}},
-        {"show|@/a.agd|--yes", 2, {"2>Άγνωστη επιλογή: --yes\nΧρήση: ekaldo-cli show ΑΡΧΕΙΟ\n"}},
         {"check|@/a.agd|--period",
          2,
          {"2>Η επιλογή --period θέλει τιμή.\nΧρήση: ekaldo-cli check ΑΡΧΕΙΟ.agd --year ΕΤΟΣ"}},

@@ -5,13 +5,6 @@ using namespace ekaldo;
 using namespace ekaldo::testing;
 namespace RF = ekaldo::RegionalFormats;
 
-TEST(RegionalFormats, DayCountOfKnownMoments) {
-    EXPECT_DOUBLE_EQ(RF::DayCount(QDateTime(QDate(1899, 12, 30), QTime(0, 0))), 0.0);
-    EXPECT_DOUBLE_EQ(RF::DayCount(QDateTime(QDate(2005, 1, 1), QTime(12, 0))), 38353.5);
-    EXPECT_DOUBLE_EQ(RF::DayCount(QDateTime(QDate(1899, 12, 29), QTime(0, 0))), -1.0);
-    EXPECT_NEAR(RF::DayCount(QDateTime(QDate(2024, 9, 1), QTime(6, 0))), 45536.25, 1e-9);
-}
-
 TEST(RegionalFormats, ShortestNumberTextFollowsTheDecimalSeparator) {
     UseLocale(EnglishLocale());
     // Each text is the shortest that reads back as its number: no grouping, at

@@ -54,19 +54,18 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     const QStringList titles = CodePage1253::Decode(lines[data]).trimmed().split(QLatin1Char('\t'));
     const int maths = static_cast<int>(titles.indexOf(QStringLiteral("Μαθηματικά")));
     ASSERT_GE(maths, 8);
-    int filled = 0;
     QStringList ids;
     const QStringList values = {"15,5", "ΑΠ", "25", "καλός"};
-    for (int i = data + 1; i < lines.size() && filled < values.size(); ++i) {
+    for (int i = data + 1; i < lines.size() && ids.size() < values.size(); ++i) {
         QStringList cells = CodePage1253::Decode(lines[i]).chopped(1).split(QLatin1Char('\t'));
         if (cells.size() <= maths || cells[maths] == QStringLiteral("-2") ||
             cells[maths] == QStringLiteral("-1"))
             continue;
-        cells[maths] = values[filled++];
+        cells[maths] = values[ids.size()];
         ids << cells[0].section(QLatin1Char(';'), 0, 0);
         lines[i] = CodePage1253::Encode(cells.join(QLatin1Char('\t'))) + "\r";
     }
-    ASSERT_EQ(filled, 4);
+    ASSERT_EQ(ids.size(), 4);
     WriteBytes(sent, lines.join('\n'));
 
     ASSERT_EQ(Run(QStringLiteral("receive|") + sent), 0) << err.toStdString();

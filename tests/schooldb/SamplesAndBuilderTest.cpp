@@ -35,7 +35,6 @@ QList<FieldValue> Column(const ParadoxTable& t, int field) {
 }
 
 const auto T = [](const char* text) { return FieldValue::Text(QString::fromUtf8(text)); };
-const auto I = [](qint64 v) { return FieldValue::Integer(v); };
 const auto F = [](double v) { return FieldValue::Float(v); };
 
 } // namespace
@@ -52,7 +51,8 @@ TEST(ParadoxSamples, ReadAsTheirReadmeSays) {
     EXPECT_EQ(longs->Layout().primaryKeyFields, 1);
     // The third value is stored as four zero bytes, the blank of a Long
     // Integer; pxlib, which made the README's list, shows it as -2147483648.
-    EXPECT_EQ(Column(*longs, 1), (QList<FieldValue>{I(1), I(2), FieldValue()}));
+    EXPECT_EQ(Column(*longs, 1),
+              (QList<FieldValue>{FieldValue::Integer(1), FieldValue::Integer(2), FieldValue()}));
 
     const auto server = Sample(QStringLiteral("SERVER.DB"));
     EXPECT_EQ(server->Field(2).length, 255);

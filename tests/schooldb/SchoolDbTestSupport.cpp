@@ -1,7 +1,6 @@
 #include "SchoolDbTestSupport.h"
 
 #include "schooldb/PxLib.h"
-#include "schooldb/TablePasswords.h"
 #include "schooldb/builder/SchoolTables.h"
 
 #include <QDir>
@@ -225,10 +224,6 @@ void WriteSmallSchool(const QString& folder) {
         .Rows({SchoolTables::GradeRow(3, 3, true, {{"GRD1", 7.5}}),
                SchoolTables::GradeRow(1, 2, true, {{"GRD1", 15.0}}), SchoolTables::GradeRow(2, 1, false),
                SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}})})
-        .Write(folder);
-    SchoolTables::User()
-        .Rows({{"TALMIR", "TALMIR", "Admin", 0, "2025", QString(32, QLatin1Char('1'))},
-               {"MARIA", "ΜΑΡΙΑ", "Teachers", 2, "2025", "00000001"}})
         .Write(folder);
 }
 

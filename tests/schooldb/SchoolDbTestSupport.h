@@ -45,8 +45,8 @@ QString MessageOf(const std::function<void()>& action);
 // The folder of the shared samples, or empty when they are not there.
 QString SamplesFolder();
 
-// A small school: students 1 to 4, the chain from a student to each grade's method,
-// the users. GRADE.DB has no key so that its stored order can be chosen.
+// A small school: students 1 to 4 and the chain from a student to each grade's
+// method. GRADE.DB has no key so that its stored order can be chosen.
 void WriteSmallSchool(const QString& folder);
 
 } // namespace ekaldo::testing

@@ -13,10 +13,8 @@ namespace {
 
 struct Journey : ::testing::Test {
     TempFolder dir;
-    QString prog, data, out, err;
+    QString prog = dir.Path("office"), data = dir.Path("data"), out, err;
     void SetUp() override {
-        prog = dir.Path(QStringLiteral("office"));
-        data = dir.Path(QStringLiteral("data"));
         QDir().mkpath(prog);
         QDir().mkpath(dir.Path(QStringLiteral("usb")));
         schooldb::WriteDemoSchool(data + QStringLiteral("/MV202526.SYR"));

@@ -217,13 +217,6 @@ TEST_F(GradeColumnsRecords, CellTextsOfTheChosenColumn) {
     EXPECT_EQ(ReadGradeText(m_grades, kPublic, MethodId(), 3), QString()) << "method 7 keeps no third period";
 }
 
-TEST_F(GradeColumnsRecords, PublicSchoolOtherMethodsStoreTextAndMarkers) {
-    Open(kPublic, {GradeRow(1, 1, {{"Oral1", "12"}, {"R100Writen", 40.0}})});
-    ExpectStored(kPublic, 1, 1, 2, "15", "Oral2", Text("15"));
-    ExpectStored(kPublic, 1, 1, 7, "**", "WritenExt1", Text("**")); // markers are stored as text
-    ExpectStored(kPublic, 1, 1, 1, QString(), "Oral1", Text("12")); // an empty value is never written
-}
-
 TEST_F(GradeColumnsRecords, PublicSchoolNumericMethodWritesNumbersOnly) {
     UseLocale(GreekLocale());
     Open(kPublic, {GradeRow(4, 5, {{"Oral3", "11"}, {"RWriten", 12.0}, {"RReexam", 8.0}})});
@@ -246,7 +239,7 @@ TEST_F(GradeColumnsRecords, PublicSchoolNumericMethodWritesNumbersOnly) {
 TEST_F(GradeColumnsRecords, PublicSchoolWidensOneCharacterGradesOnEveryStore) {
     Open(kPublic,
          {GradeRow(1, 1, {{"Oral2", "7"}, {"Oral3", "*"}, {"OralExt1", "20"}, {"WritenExt1", "01ab"}}),
-          GradeRow(2, 3)});
+          GradeRow(2, 3, {{"Oral1", "12"}})});
     ExpectStored(kPublic, 1, 1, 1, "18", "Oral1", Text("18"));
     EXPECT_EQ(OnDisk(1, 1, "Oral2"), Text("07")) << "posting another period normalises this one";
     EXPECT_EQ(OnDisk(1, 1, "Oral3"), Text("**"));
@@ -255,6 +248,9 @@ TEST_F(GradeColumnsRecords, PublicSchoolWidensOneCharacterGradesOnEveryStore) {
 
     ExpectStored(kPublic, 2, 3, 4, "-", "Writen1", Text("--"));
     ExpectStored(kPublic, 2, 3, 6, "9", "OralExt1", Text("09"));
+    ExpectStored(kPublic, 2, 3, 2, "15", "Oral2", Text("15"));
+    ExpectStored(kPublic, 2, 3, 7, "**", "WritenExt1", Text("**")); // markers are stored as text
+    ExpectStored(kPublic, 2, 3, 1, QString(), "Oral1", Text("12")); // an empty value is never written
 }
 
 TEST_F(GradeColumnsRecords, PublicSchoolBadTextGradeRefusesEveryStoreOfItsRecord) {

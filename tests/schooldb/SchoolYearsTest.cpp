@@ -39,20 +39,17 @@ void WriteYear(const QString& folder, const QList<UserRow>& users,
 }
 
 // Answers the sign-in window from a list, then cancels.
-class ScriptedPrompt : public SignInPrompt {
-public:
-    explicit ScriptedPrompt(QList<QPair<QString, QString>> answers = {}) : m_answers(std::move(answers)) {}
+struct ScriptedPrompt : SignInPrompt {
+    explicit ScriptedPrompt(QList<QPair<QString, QString>> answers = {}) : answers(std::move(answers)) {}
     bool Ask(QString& userName, QString& password) override {
         ++asked;
-        if (m_answers.isEmpty())
+        if (answers.isEmpty())
             return false;
-        std::tie(userName, password) = m_answers.takeFirst();
+        std::tie(userName, password) = answers.takeFirst();
         return true;
     }
+    QList<QPair<QString, QString>> answers;
     int asked = 0;
-
-private:
-    QList<QPair<QString, QString>> m_answers;
 };
 
 struct SchoolYearFixture : ::testing::Test {
@@ -76,9 +73,8 @@ TEST_F(SchoolYearFixture, ListingFindsSchoolYearFoldersSortedByLabel) {
         QDir().mkpath(Year(name));
     WriteBytes(Year("MV200708.SYR"), "a plain file is listed too");
     const QStringList labels = ListSchoolYearLabels(dir.Path());
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("Σχ.Έτος 1999-2000"), QStringLiteral("Σχ.Έτος 2003-2004"),
-                                   QStringLiteral("Σχ.Έτος 2004-2005"), QStringLiteral("Σχ.Έτος 2007-2008"),
-                                   QStringLiteral("Σχ.Έτος: Αγνωστο!")}));
+    EXPECT_EQ(labels, (QStringList{"Σχ.Έτος 1999-2000", "Σχ.Έτος 2003-2004", "Σχ.Έτος 2004-2005",
+                                   "Σχ.Έτος 2007-2008", "Σχ.Έτος: Αγνωστο!"}));
     EXPECT_TRUE(ListSchoolYearLabels(dir.Path(QStringLiteral("missing"))).isEmpty());
     EXPECT_TRUE(ListSchoolYearLabels(QString()).isEmpty());
 }

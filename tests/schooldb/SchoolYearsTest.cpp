@@ -126,11 +126,8 @@ TEST_F(SchoolYearFixture, TheDialogLoopsThroughEveryRefusalUntilTheRightPassword
                                      UserRow{"ΠΑΛΙΟΣ", "Χ", 0, "2003"}, UserRow{"LOWER", "abc"}});
     // A name matches whole, never by its start. The sign-in window turns what is
     // typed to capitals: a password stored in small letters can never match.
-    ScriptedPrompt prompt({{QStringLiteral("ΜΑΡΙ"), QStringLiteral("ΚΩΔ1")},
-                           {QStringLiteral("ΠΑΛΙΟΣ"), QStringLiteral("Χ")},
-                           {QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΛΑΘΟΣ")},
-                           {QStringLiteral("LOWER"), QStringLiteral("ABC")},
-                           {QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΚΩΔ1")}});
+    ScriptedPrompt prompt(
+        {{"ΜΑΡΙ", "ΚΩΔ1"}, {"ΠΑΛΙΟΣ", "Χ"}, {"ΜΑΡΙΑ", "ΛΑΘΟΣ"}, {"LOWER", "ABC"}, {"ΜΑΡΙΑ", "ΚΩΔ1"}});
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Ακατάλληλο ψευδώνυμο!"))
         .ExpectMessage(MessageIcon::Error, QStringLiteral("Δεν υφίστανται δικαιώματα στο τρέχον Σχ.Έτος!"))
         .ExpectMessage(MessageIcon::Error, QStringLiteral("Το Σύνθημα δεν ταιριάζει!"))

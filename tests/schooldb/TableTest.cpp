@@ -57,9 +57,8 @@ TEST_F(SchoolTable, ConnectionFailuresNameWhatIsMissing) {
 
 TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
     Query students(m_db);
-    students.SetSql({QStringLiteral("SELECT STUDENT.\"STUDENTID\""),
-                     QStringLiteral("FROM \"STUDENT.DB\" STUDENT"),
-                     QStringLiteral("ORDER BY STUDENT.\"STUDENTID\"")});
+    students.SetSql(
+        {QStringLiteral("SELECT S.\"STUDENTID\" FROM \"STUDENT.DB\" S ORDER BY S.\"STUDENTID\"")});
     Table grade(m_db), subject(m_db), klass(m_db), method(m_db);
     grade.SetTableName(QStringLiteral("GRADE.DB"));
     grade.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));

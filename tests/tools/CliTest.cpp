@@ -184,13 +184,13 @@ TEST_F(Cli, ReceivingIntoAReadOnlyInBoxIsRefusedAndLosesNothing) {
     const QString sent = dir.Path(QStringLiteral("a.agd"));
     const QByteArray sheet = "[Header]\r\nFile=MORVEN Grades Data\r\nFileName=a.agd\r\n[Data]\r\nt\r\n";
     WriteBytes(sent, sheet);
-    const auto mode = [](const QString& path, mode_t bits) {
+    const auto setMode = [](const QString& path, mode_t bits) {
         return ::chmod(QFile::encodeName(path), bits) == 0;
     };
     for (const QString& path : {dir.Path(), state.ExportsDir})
-        ASSERT_TRUE(mode(path, 0777));
-    ASSERT_TRUE(mode(sent, 0444));
-    ASSERT_TRUE(mode(inbox, 0555));
+        ASSERT_TRUE(setMode(path, 0777));
+    ASSERT_TRUE(setMode(sent, 0444));
+    ASSERT_TRUE(setMode(inbox, 0555));
     QString program = QStringLiteral(EKALDO_CLI_PATH);
     QStringList args = Words("receive|@/a.agd|@prog");
     if (::geteuid() == 0) {
@@ -205,7 +205,7 @@ TEST_F(Cli, ReceivingIntoAReadOnlyInBoxIsRefusedAndLosesNothing) {
     EXPECT_TRUE(run.err.contains(QStringLiteral("δεν μπορεί"))) << run.err.toStdString();
     EXPECT_EQ(ReadBytes(sent), sheet);
     EXPECT_TRUE(QDir(inbox).entryList(QDir::Files | QDir::Hidden).isEmpty()) << "no half copy left behind";
-    mode(inbox, 0777);
+    setMode(inbox, 0777);
 }
 
 TEST_F(Cli, ComposeRefusesWhatItCannotDoAndWritesNothing) {

@@ -5,35 +5,16 @@ using namespace ekaldo;
 using namespace ekaldo::testing;
 namespace RF = ekaldo::RegionalFormats;
 
-TEST(RegionalFormats, DayCountOfKnownMoments) {
-    EXPECT_DOUBLE_EQ(RF::DayCount(QDateTime(QDate(1899, 12, 30), QTime(0, 0))), 0.0);
-    EXPECT_DOUBLE_EQ(RF::DayCount(QDateTime(QDate(2005, 1, 1), QTime(12, 0))), 38353.5);
-    EXPECT_DOUBLE_EQ(RF::DayCount(QDateTime(QDate(1899, 12, 29), QTime(0, 0))), -1.0);
-    EXPECT_NEAR(RF::DayCount(QDateTime(QDate(2024, 9, 1), QTime(6, 0))), 45536.25, 1e-9);
-}
-
 TEST(RegionalFormats, ShortestNumberTextFollowsTheDecimalSeparator) {
     UseLocale(EnglishLocale());
-    EXPECT_EQ(RF::ShortestNumberText(38353.5), QStringLiteral("38353.5"));
-    EXPECT_EQ(RF::ShortestNumberText(20), QStringLiteral("20"));
-    EXPECT_EQ(RF::ShortestNumberText(123456789.25), QStringLiteral("123456789.25")) << "no grouping";
-    EXPECT_EQ(RF::ShortestNumberText(0.1 + 0.2), QStringLiteral("0.3")) << "15 significant digits";
-    EXPECT_EQ(RF::ShortestNumberText(-1.5), QStringLiteral("-1.5"));
-    EXPECT_EQ(RF::ShortestNumberText(0.00001), QStringLiteral("1E-5"));
-    EXPECT_EQ(RF::ShortestNumberText(1e20), QStringLiteral("1E20"));
-    // The edges of the quick way for a few decimals.
-    const std::pair<double, const char*> edges[] = {{0.0001, "0.0001"},
-                                                    {0.00012, "0.00012"},
-                                                    {-0.0025, "-0.0025"},
-                                                    {0.1 + 0.7, "0.8"},
-                                                    {-0.0, "0"},
-                                                    {0.0, "0"},
-                                                    {999999999999999.0, "999999999999999"},
-                                                    {1e15, "1E15"},
-                                                    {-20.05, "-20.05"},
-                                                    {99999999999999.9, "99999999999999.9"}};
-    for (const auto& [value, text] : edges)
-        EXPECT_EQ(RF::ShortestNumberText(value), QString::fromLatin1(text)) << text;
+    // Each text is the shortest that reads back as its number: no grouping, at
+    // most 15 significant digits, an exponent outside the quick way's range.
+    for (const char* text : {"0", "38353.5", "20", "123456789.25", "-1.5", "1E-5", "1E20", "0.0001",
+                             "0.00012", "-0.0025", "999999999999999", "1E15", "-20.05", "99999999999999.9"})
+        EXPECT_EQ(RF::ShortestNumberText(QByteArray(text).toDouble()), QLatin1String(text));
+    EXPECT_EQ(RF::ShortestNumberText(0.1 + 0.2), QStringLiteral("0.3"));
+    EXPECT_EQ(RF::ShortestNumberText(0.1 + 0.7), QStringLiteral("0.8"));
+    EXPECT_EQ(RF::ShortestNumberText(-0.0), QStringLiteral("0"));
     UseLocale(GreekLocale());
     EXPECT_EQ(RF::ShortestNumberText(38353.5), QStringLiteral("38353,5"));
     EXPECT_EQ(RF::ShortestNumberText(1234567.125), QStringLiteral("1234567,125"));

@@ -31,16 +31,6 @@ TEST(SharedRoutines, AddTrailingBackslash) {
     EXPECT_EQ(AddTrailingBackslash(QString(255, QLatin1Char('a'))), QString(255, QLatin1Char('a')));
 }
 
-TEST(SharedRoutines, SplitAtAndSplitAt3) {
-    const auto two = [](const SplitPair& p) { return p.left + u'|' + p.right; };
-    const auto three = [](const SplitTriple& t) { return t.first + u'|' + t.second + u'|' + t.rest; };
-    EXPECT_EQ(two(SplitAt(QStringLiteral("1234;1;20"), u';')), QStringLiteral("1234|1;20"));
-    EXPECT_EQ(two(SplitAt(QStringLiteral("abc"), u';')), QStringLiteral("abc|"));
-    EXPECT_EQ(three(SplitAt3(QStringLiteral("1234;1;20;x"), u';')), QStringLiteral("1234|1|20;x"));
-    EXPECT_EQ(three(SplitAt3(QStringLiteral("7"), u';')), QStringLiteral("7||"));
-    EXPECT_EQ(three(SplitAt3(QStringLiteral(";;"), u';')), QStringLiteral("||"));
-}
-
 // Half up by the value's decimal text: 1.005 * 100 is 100.49999999999999 in
 // binary but its text is 100.5. A negative value rounds like its positive
 // twin; divisions other than 1 or a multiple of 10 leave the value alone.
@@ -75,20 +65,6 @@ TEST(CopyFileContents, CopiesAtAndAroundTheBlockSize) {
     }
 }
 
-TEST(CopyFileContents, ErrorsNameTheFile) {
-    TempFolder dir;
-    const QString missing = dir.Path(QStringLiteral("none.agd"));
-    try {
-        CopyFileContents(missing, dir.Path(QStringLiteral("out.agd")));
-        FAIL();
-    } catch (const FileError& e) {
-        EXPECT_EQ(e.Message(),
-                  QStringLiteral("Το Αρχείο \"") + missing + QStringLiteral("\" δεν μπορεί να ανοιχθεί!"));
-    }
-    EXPECT_FALSE(QFile::exists(dir.Path(QStringLiteral("out.agd"))))
-        << "nothing created when the source fails";
-}
-
 TEST(CopyFileContents, ADiskThatFillsUpHalfWayKeepsTheOldFileAndLeavesNoCutCopy) {
     TempFolder dir;
     const QString src = dir.Path(QStringLiteral("sent.agd"));
@@ -108,16 +84,14 @@ TEST(CopyFileContents, ADiskThatFillsUpHalfWayKeepsTheOldFileAndLeavesNoCutCopy)
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files).size(), 2) << "no temporary file left";
 }
 
+// The document folders are made beside the program; a file in the way is reported.
 TEST(AppStateFolders, DocumentFoldersAreCreatedBesideTheProgram) {
     TempFolder dir;
     AppState state;
     state.ProgramFolder = dir.Path(QStringLiteral("deep/prog/"));
     state.SetDocumentFolders();
-    EXPECT_EQ(state.ImportsDir, dir.Path(QStringLiteral("deep/prog/Imports")));
     EXPECT_TRUE(QDir(state.TemplatesDir).exists());
-    // A file in the way of a folder is reported.
-    AppState blocked;
     WriteBytes(dir.Path(QStringLiteral("p2")), "x");
-    blocked.ProgramFolder = dir.Path(QStringLiteral("p2/"));
-    EXPECT_THROW(blocked.SetDocumentFolders(), FileError);
+    state.ProgramFolder = dir.Path(QStringLiteral("p2/"));
+    EXPECT_THROW(state.SetDocumentFolders(), FileError);
 }

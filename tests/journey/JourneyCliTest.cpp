@@ -1,7 +1,5 @@
-// The road of one grade sheet, walked with ekaldo-cli alone on the demo school:
-// compose, save, send, fill in as a teacher would, receive, post, compose
-// again and find the grades, print to PDF. Undoing a posting is the posting
-// tests' and the command-line tests' (check, post and undo).
+// One grade sheet through ekaldo-cli alone on the demo school: compose, save, send, fill
+// in as a teacher would, receive, post, compose again and find the grades, print to PDF.
 #include "base/CodePage1253.h"
 #include "schooldb/builder/SchoolGenerator.h"
 #include "support/TestSupport.h"
@@ -15,10 +13,8 @@ namespace {
 
 struct Journey : ::testing::Test {
     TempFolder dir;
-    QString prog, data, out, err;
+    QString prog = dir.Path("office"), data = dir.Path("data"), out, err;
     void SetUp() override {
-        prog = dir.Path(QStringLiteral("office"));
-        data = dir.Path(QStringLiteral("data"));
         QDir().mkpath(prog);
         QDir().mkpath(dir.Path(QStringLiteral("usb")));
         schooldb::WriteDemoSchool(data + QStringLiteral("/MV202526.SYR"));
@@ -26,16 +22,13 @@ struct Journey : ::testing::Test {
     // Words split at '|', "@year" for the demo school's year and "@" for the
     // test's folder; run under a Greek locale, as the office runs the tool.
     int Run(const QString& line) {
-        QStringList args;
+        QStringList args{"--program-folder", prog, "--settings", dir.Path("Z.INI")};
         for (const QString& word : line.split(QLatin1Char('|')))
             args << (word == QStringLiteral("@year")
-                         ? QStringList{QStringLiteral("--db-path"), data, QStringLiteral("--year"),
-                                       QStringLiteral("2025-2026")}
+                         ? QStringList{"--db-path", data, "--year", "2025-2026"}
                          : QStringList{QString(word).replace(QLatin1Char('@'), dir.Path())});
-        const ProcessRun run = RunProgram(QStringLiteral(EKALDO_CLI_PATH),
-                                          args + QStringList{QStringLiteral("--program-folder"), prog,
-                                                             QStringLiteral("--settings"), dir.Path("Z.INI")},
-                                          QStringLiteral("el_GR.UTF-8"));
+        const ProcessRun run =
+            RunProgram(QStringLiteral(EKALDO_CLI_PATH), args, QStringLiteral("el_GR.UTF-8"));
         out = run.out;
         err = run.err;
         return run.exitCode;
@@ -49,7 +42,6 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
                                            "--subject|Έκθεση|--subject|Αρχαία|--period|4|@year|");
     ASSERT_EQ(Run(compose + QStringLiteral("--save|Γυμνάσιο")), 0) << err.toStdString();
     ASSERT_EQ(Run(QStringLiteral("send|Γυμνάσιο.agd|@/usb")), 0) << err.toStdString();
-
     // The teacher fills in the fourth grade of the first three students: a
     // grade with a decimal comma, a marker, one out of range and one that is
     // no grade at all.
@@ -60,28 +52,24 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     const QStringList titles = CodePage1253::Decode(lines[data]).trimmed().split(QLatin1Char('\t'));
     const int maths = static_cast<int>(titles.indexOf(QStringLiteral("Μαθηματικά")));
     ASSERT_GE(maths, 8);
-    int filled = 0;
     QStringList ids;
-    const QStringList values = {QStringLiteral("15,5"), QStringLiteral("ΑΠ"), QStringLiteral("25"),
-                                QStringLiteral("καλός")};
-    for (int i = data + 1; i < lines.size() && filled < values.size(); ++i) {
+    const QStringList values = {"15,5", "ΑΠ", "25", "καλός"};
+    for (int i = data + 1; i < lines.size() && ids.size() < values.size(); ++i) {
         QStringList cells = CodePage1253::Decode(lines[i]).chopped(1).split(QLatin1Char('\t'));
         if (cells.size() <= maths || cells[maths] == QStringLiteral("-2") ||
             cells[maths] == QStringLiteral("-1"))
             continue;
-        cells[maths] = values[filled++];
+        cells[maths] = values[ids.size()];
         ids << cells[0].section(QLatin1Char(';'), 0, 0);
         lines[i] = CodePage1253::Encode(cells.join(QLatin1Char('\t'))) + "\r";
     }
-    ASSERT_EQ(filled, 4);
+    ASSERT_EQ(ids.size(), 4);
     WriteBytes(sent, lines.join('\n'));
 
     ASSERT_EQ(Run(QStringLiteral("receive|") + sent), 0) << err.toStdString();
-
     // The two errors are not in the database: the run posts the rest and says it is not a success.
     ASSERT_EQ(Run(QStringLiteral("post|Γυμνάσιο.agd|--period|4|--yes|@year")), 1)
         << err.toStdString() << out.toStdString();
-
     // A new composition shows the posted grade; the refused ones are not there.
     // Rows are found by the student's identifier, the first part of the row key.
     const auto gradeOf = [&](const QString& id) {
@@ -95,7 +83,6 @@ TEST_F(Journey, OneSheetFromCompositionToPostingAndBack) {
     ASSERT_EQ(Run(compose + QStringLiteral("--print-sheet")), 0);
     EXPECT_EQ(gradeOf(ids[0]), QStringLiteral("15,5"));
     EXPECT_EQ(gradeOf(ids[2]), QString()) << "out of range, never stored";
-
     // Printed to PDF (what the pages hold is the printing tests' concern).
     const QString pdf = dir.Path(QStringLiteral("Γυμνάσιο.pdf"));
     ASSERT_EQ(Run(QStringLiteral("print|Γυμνάσιο.agd|--pdf|") + pdf), 0) << err.toStdString();

@@ -1,9 +1,7 @@
-// Grade columns and record rules on a real school folder: the grade field of
-// each column, ranges from METHOD.DB, sheet cell texts, and what a store of a
-// GRADE.DB record lets through, for both grading schemes.
+// Grade columns and the record rules of both grading schemes, on a real school folder.
 #include "schooldb/GradeColumns.h"
 
-#include "SchoolDbTestSupport.h" // readable field values in failures
+#include "SchoolDbTestSupport.h"
 
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"
@@ -65,15 +63,9 @@ protected:
         WriteSchool(m_folder.Path(), grades);
         m_grades.SetTableName(QStringLiteral("GRADE.DB"));
         m_grades.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
-        m_subjects.SetTableName(QStringLiteral("SUBJECT.DB"));
-        m_subjects.SetIndexFieldNames(QStringLiteral("SUBJECTID"));
-        m_subjects.SetMasterSource(&m_grades, QStringLiteral("SUBJECTID"));
-        m_classes.SetTableName(QStringLiteral("CLASS.DB"));
-        m_classes.SetIndexFieldNames(QStringLiteral("CLASSID"));
-        m_classes.SetMasterSource(&m_subjects, QStringLiteral("CLASSID"));
-        m_method.SetTableName(QStringLiteral("METHOD.DB"));
-        m_method.SetIndexFieldNames(QStringLiteral("METHODID"));
-        m_method.SetMasterSource(&m_classes, QStringLiteral("METHODID"));
+        MakeDetail(m_subjects, "SUBJECT.DB", &m_grades, "SUBJECTID");
+        MakeDetail(m_classes, "CLASS.DB", &m_subjects, "CLASSID");
+        MakeDetail(m_method, "METHOD.DB", &m_classes, "METHODID");
         m_grades.SetBeforePost(
             [this, scheme](Table& grades) { return ApplyRecordRules(grades, scheme, m_subjects, m_method); });
         for (Table* table : {&m_grades, &m_subjects, &m_classes, &m_method})
@@ -137,16 +129,10 @@ protected:
     Table m_grades{m_db}, m_subjects{m_db}, m_classes{m_db}, m_method{m_db};
 };
 
-FieldValue Text(const QString& text) {
-    return FieldValue::Text(text);
-}
-FieldValue Number(double value) {
-    return FieldValue::Float(value);
-}
+const auto Text = [](const QString& text) { return FieldValue::Text(text); };
+const auto Number = [](double value) { return FieldValue::Float(value); };
 
 } // namespace
-
-// ---- Columns, fields, cell values ----
 
 TEST(GradeColumnsLists, CaptionsAndFieldsOfBothSchemes) {
     EXPECT_EQ(GradeColumnCaptions(kPublic).size(), 7);
@@ -169,19 +155,6 @@ TEST(GradeColumnsLists, CaptionsAndFieldsOfBothSchemes) {
     }
 }
 
-TEST(GradeColumnsCellValues, SubjectTitlesAndTextGradeWidening) {
-    EXPECT_EQ(SubjectTitle(QStringLiteral("Άλγεβρα"), QStringLiteral("Θετική")), QStringLiteral("Άλγεβρα"));
-    EXPECT_EQ(SubjectTitle(QString(), QStringLiteral("Θετική")), QStringLiteral("[κλάδος] Θετική"));
-    EXPECT_EQ(SubjectTitle(QString(), QString()), QStringLiteral("[κλάδος] "));
-
-    // Markers and digits widen through the stores below.
-    EXPECT_EQ(WidenedTextGrade(QStringLiteral("x")), QStringLiteral("0x"));
-    EXPECT_EQ(WidenedTextGrade(QStringLiteral("123")), QStringLiteral("12"));
-    EXPECT_EQ(WidenedTextGrade(QString()), QString());
-}
-
-// ---- Reading: ranges and cell texts ----
-
 TEST_F(GradeColumnsRecords, RangesComeFromTheMethodOfTheSubjectsClass) {
     UseLocale(GreekLocale());
     Open(kTutoring, {GradeRow(1, 1), GradeRow(2, 3), GradeRow(3, 6), GradeRow(4, 5)});
@@ -190,13 +163,11 @@ TEST_F(GradeColumnsRecords, RangesComeFromTheMethodOfTheSubjectsClass) {
     EXPECT_EQ(RowKeyText(2, GradeRangeOf(kTutoring, MethodId(), m_method)), QStringLiteral("2;0;10"));
     GoTo(3, 6); // GRDMIN 9.5, GRDMAX null
     EXPECT_EQ(RowKeyText(3, GradeRangeOf(kTutoring, MethodId(), m_method)), QStringLiteral("3;9,5;0"));
-
     // The public-school scheme goes by the method number alone.
     GoTo(4, 5);
     EXPECT_EQ(GradeRangeOf(kPublic, MethodId(), m_method), (GradeRange{0, 100}));
     GoTo(2, 3);
     EXPECT_EQ(RowKeyText(2, GradeRangeOf(kPublic, MethodId(), m_method)), QStringLiteral("2;1;20"));
-
     // A student without grade records: the chain is empty and its fields read as 0.
     GoTo(1, 1);
     m_grades.SetFilter(QStringLiteral("STUDENTID=9"));
@@ -246,15 +217,6 @@ TEST_F(GradeColumnsRecords, CellTextsOfTheChosenColumn) {
     EXPECT_EQ(ReadGradeText(m_grades, kPublic, MethodId(), 3), QString()) << "method 7 keeps no third period";
 }
 
-// ---- Public-school scheme: writing and the record rules ----
-
-TEST_F(GradeColumnsRecords, PublicSchoolOtherMethodsStoreTextAndMarkers) {
-    Open(kPublic, {GradeRow(1, 1, {{"Oral1", "12"}, {"R100Writen", 40.0}})});
-    ExpectStored(kPublic, 1, 1, 2, "15", "Oral2", Text("15"));
-    ExpectStored(kPublic, 1, 1, 7, "**", "WritenExt1", Text("**")); // markers are stored as text
-    ExpectStored(kPublic, 1, 1, 1, QString(), "Oral1", Text("12")); // an empty value is never written
-}
-
 TEST_F(GradeColumnsRecords, PublicSchoolNumericMethodWritesNumbersOnly) {
     UseLocale(GreekLocale());
     Open(kPublic, {GradeRow(4, 5, {{"Oral3", "11"}, {"RWriten", 12.0}, {"RReexam", 8.0}})});
@@ -277,7 +239,7 @@ TEST_F(GradeColumnsRecords, PublicSchoolNumericMethodWritesNumbersOnly) {
 TEST_F(GradeColumnsRecords, PublicSchoolWidensOneCharacterGradesOnEveryStore) {
     Open(kPublic,
          {GradeRow(1, 1, {{"Oral2", "7"}, {"Oral3", "*"}, {"OralExt1", "20"}, {"WritenExt1", "01ab"}}),
-          GradeRow(2, 3)});
+          GradeRow(2, 3, {{"Oral1", "12"}})});
     ExpectStored(kPublic, 1, 1, 1, "18", "Oral1", Text("18"));
     EXPECT_EQ(OnDisk(1, 1, "Oral2"), Text("07")) << "posting another period normalises this one";
     EXPECT_EQ(OnDisk(1, 1, "Oral3"), Text("**"));
@@ -286,6 +248,9 @@ TEST_F(GradeColumnsRecords, PublicSchoolWidensOneCharacterGradesOnEveryStore) {
 
     ExpectStored(kPublic, 2, 3, 4, "-", "Writen1", Text("--"));
     ExpectStored(kPublic, 2, 3, 6, "9", "OralExt1", Text("09"));
+    ExpectStored(kPublic, 2, 3, 2, "15", "Oral2", Text("15"));
+    ExpectStored(kPublic, 2, 3, 7, "**", "WritenExt1", Text("**")); // markers are stored as text
+    ExpectStored(kPublic, 2, 3, 1, QString(), "Oral1", Text("12")); // an empty value is never written
 }
 
 TEST_F(GradeColumnsRecords, PublicSchoolBadTextGradeRefusesEveryStoreOfItsRecord) {
@@ -336,8 +301,6 @@ TEST_F(GradeColumnsRecords, SubjectsClosedToGradesNeverReceiveThem) {
     EXPECT_EQ(OnDisk(2, 4, "Oral1"), FieldValue());
 }
 
-// ---- Tutoring scheme ----
-
 TEST_F(GradeColumnsRecords, TutoringRefusesAnyStoreWhileAGradeIsOutOfRange) {
     UseLocale(GreekLocale());
     Open(kTutoring, {GradeRow(2, 3, {{"GRD1", 12.0}}), GradeRow(3, 3, {{"GRD24", -1.0}}), GradeRow(4, 3),
@@ -353,7 +316,6 @@ TEST_F(GradeColumnsRecords, TutoringRefusesAnyStoreWhileAGradeIsOutOfRange) {
     ExpectStored(kTutoring, 4, 3, 3, "10", "GRD3", Number(10)); // the highest too
     ExpectRefused(kTutoring, 4, 3, 4, QStringLiteral("10,5"));
     EXPECT_EQ(OnDisk(4, 3, "GRD4"), FieldValue());
-
     // Method 3 runs from 9.5 to a null (0) maximum: only nulls can be stored,
     // so the null fields of the record never stand in the way.
     ExpectRefused(kTutoring, 5, 6, 1, QStringLiteral("9,5"));

@@ -15,8 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
-#include <QMap>
 
 #include <functional>
 
@@ -25,8 +23,8 @@ using namespace ekaldo::testing;
 
 namespace {
 
-std::unique_ptr<ParadoxTable> Sample(const QString& name, const ParadoxTable::PasswordCheck& check = {}) {
-    return ParadoxTable::Open(QDir(SamplesFolder()).filePath(name), check);
+std::unique_ptr<ParadoxTable> Sample(const QString& name) {
+    return ParadoxTable::Open(QDir(SamplesFolder()).filePath(name), {});
 }
 
 QList<FieldValue> Column(const ParadoxTable& t, int field) {
@@ -36,15 +34,8 @@ QList<FieldValue> Column(const ParadoxTable& t, int field) {
     return values;
 }
 
-FieldValue T(const char* text) {
-    return FieldValue::Text(QString::fromUtf8(text));
-}
-FieldValue I(qint64 v) {
-    return FieldValue::Integer(v);
-}
-FieldValue F(double v) {
-    return FieldValue::Float(v);
-}
+const auto T = [](const char* text) { return FieldValue::Text(QString::fromUtf8(text)); };
+const auto F = [](double v) { return FieldValue::Float(v); };
 
 } // namespace
 
@@ -60,7 +51,8 @@ TEST(ParadoxSamples, ReadAsTheirReadmeSays) {
     EXPECT_EQ(longs->Layout().primaryKeyFields, 1);
     // The third value is stored as four zero bytes, the blank of a Long
     // Integer; pxlib, which made the README's list, shows it as -2147483648.
-    EXPECT_EQ(Column(*longs, 1), (QList<FieldValue>{I(1), I(2), FieldValue()}));
+    EXPECT_EQ(Column(*longs, 1),
+              (QList<FieldValue>{FieldValue::Integer(1), FieldValue::Integer(2), FieldValue()}));
 
     const auto server = Sample(QStringLiteral("SERVER.DB"));
     EXPECT_EQ(server->Field(2).length, 255);
@@ -76,31 +68,14 @@ TEST(ParadoxSamples, ReadAsTheirReadmeSays) {
     EXPECT_EQ(rows.last().mid(0, 4), (QList<FieldValue>{T("WY"), T("Wyoming"), T("820"), T("831")}));
 }
 
-TEST(ParadoxSamples, EncryptedSampleNeedsItsPasswordsChecksum) {
-    if (SamplesFolder().isEmpty())
-        GTEST_SKIP() << "the shared Paradox samples are not here";
-    EXPECT_THROW(Sample(QStringLiteral("encrypted.db")), DatabaseError);
-    std::uint32_t asked = 0;
-    const auto table = Sample(QStringLiteral("encrypted.db"), [&](std::uint32_t checksum) {
-        asked = checksum;
-        return checksum == 0x0A25E09Au;
-    });
-    EXPECT_EQ(asked, 0x0A25E09Au);
-    EXPECT_EQ(table->Layout().codePageNumber, 850);
-    EXPECT_EQ(Column(*table, 0), (QList<FieldValue>{I(1), I(2), I(3), I(4)}));
-    EXPECT_EQ(Column(*table, 1),
-              (QList<FieldValue>{T("Value 1"), T("Value 2"), T("Value 3"), T("Last one")}));
-}
-
 TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
     TempFolder folder;
     WriteDemoSchool(folder.Path());
-    QMap<QString, Records> read;
     for (const QString name : {"STUDENT.DB", "GUARDIAN.DB", "COURSE.DB", "CLASS.DB", "LEVEL.DB", "SUBJECT.DB",
                                "METHOD.DB", "GRADE.DB", "USER.DB"}) {
         const QString password =
             name == QStringLiteral("USER.DB") ? UserTablePassword() : DataTablePassword();
-        const Records engine = read[name] = ReadWithEngine(folder.Path(name), password);
+        const Records engine = ReadWithEngine(folder.Path(name), password);
         EXPECT_FALSE(engine.isEmpty()) << name.toStdString();
         EXPECT_EQ(engine, ReadWithPxlib(folder.Path(name))) << name.toStdString();
         EXPECT_THROW(ReadWithEngine(folder.Path(name)), DatabaseError)
@@ -112,24 +87,13 @@ TEST(SchoolBuilder, DemoSchoolReadsBackThroughPxlibAsThroughTheEngine) {
     session.AddPassword(DataTablePassword());
     const auto grade = ParadoxTable::Open(folder.Path("GRADE.DB"), session.Check());
     EXPECT_EQ(grade->Layout().primaryKeyFields, 2);
-    const Records& grades = read["GRADE.DB"];
-    bool inKeyOrder = true, someSwitchedOff = false, someGraded = false;
-    for (qsizetype r = 1; r < grades.size(); ++r) {
-        const auto key = [&](qsizetype i) {
-            return std::pair{grades[i][0].IntegerValue(), grades[i][1].IntegerValue()};
-        };
-        inKeyOrder = inKeyOrder && key(r - 1) < key(r);
-        someSwitchedOff = someSwitchedOff || !grades[r][2].LogicalValue();
-        someGraded = someGraded || !grades[r][13].IsNull();
-    }
-    EXPECT_TRUE(inKeyOrder);
-    EXPECT_TRUE(someSwitchedOff);
-    EXPECT_TRUE(someGraded);
-    EXPECT_EQ(read["STUDENT.DB"].size(), 300);
-    EXPECT_LT(read["GUARDIAN.DB"].size(), 300) << "some students have no guardian";
+    // A keyed table is stored in key order, or other programs miss records by the key.
+    const Records grades = ReadWithEngine(folder.Path("GRADE.DB"), DataTablePassword());
+    for (qsizetype r = 1; r < grades.size(); ++r)
+        ASSERT_LT(std::pair(grades[r - 1][0].IntegerValue(), grades[r - 1][1].IntegerValue()),
+                  std::pair(grades[r][0].IntegerValue(), grades[r][1].IntegerValue()))
+            << r;
 }
-
-// ---- Every format level and field type, written by pxlib ----
 
 namespace {
 
@@ -155,9 +119,7 @@ QByteArray InPage(const QString& text, int codePage) {
     return bytes;
 }
 
-Edge Null() {
-    return {{}, FieldValue()};
-}
+const auto Null = [] { return Edge{{}, FieldValue()}; };
 Edge Text(const QString& text, int codePage = 1253) {
     const QByteArray bytes = InPage(text, codePage);
     return {[bytes](pxdoc_t* d, char* p, int len) {
@@ -174,22 +136,16 @@ Edge Whole(long value, const FieldValue& expected) {
             },
             expected};
 }
-Edge Int(long value) {
-    return Whole(value, FieldValue::Integer(value));
-}
+const auto Int = [](long value) { return Whole(value, FieldValue::Integer(value)); };
 Edge Real(double value, const FieldValue& expected) {
     return {[value](pxdoc_t* d, char* p, int len) { PX_put_data_double(d, p, len, value); }, expected};
 }
-Edge Num(double value) {
-    return Real(value, FieldValue::Float(value));
-}
+const auto Num = [](double value) { return Real(value, FieldValue::Float(value)); };
 Edge Flag(bool value) {
     return {[value](pxdoc_t* d, char* p, int len) { PX_put_data_byte(d, p, len, value ? 1 : 0); },
             FieldValue::Logical(value)};
 }
-Edge Day(QDate date) {
-    return Whole(static_cast<long>(date.toJulianDay() - 1721425), FieldValue::Date(date));
-}
+const auto Day = [](QDate date) { return Whole(long(date.toJulianDay() - 1721425), FieldValue::Date(date)); };
 Edge Moment(QDate date, QTime time) {
     const double ms = double(date.toJulianDay() - 1721425) * 86400000.0 + time.msecsSinceStartOfDay();
     return Real(ms, FieldValue::Timestamp(QDateTime(date, time, Qt::UTC)));
@@ -207,9 +163,7 @@ Edge Blob(const QByteArray& bytes, const FieldValue& expected) {
             },
             expected};
 }
-Edge Memo(const QString& text) {
-    return Blob(InPage(text, 1253), FieldValue::Text(text));
-}
+const auto Memo = [](const QString& text) { return Blob(InPage(text, 1253), FieldValue::Text(text)); };
 // size bytes of a binary BLOB, each different from its neighbours.
 Edge Binary(int size) {
     QByteArray b(size, '\0');
@@ -415,7 +369,7 @@ TEST(LevelsAndTypes, AStoreLeavesEveryOtherFieldAsItWasAndEveryTypeReadsAsText) 
     WriteWithPxlib(path, types);
     const QByteArray before = ParadoxTable::Open(path, {})->RecordBytes(0);
 
-    QLocale::setDefault(QLocale(QLocale::Greek, QLocale::Greece));
+    UseLocale(GreekLocale());
     Session session;
     Database database(session);
     database.SetParams({QStringLiteral("PATH=") + folder.Path()});
@@ -433,7 +387,7 @@ TEST(LevelsAndTypes, AStoreLeavesEveryOtherFieldAsItWasAndEveryTypeReadsAsText) 
     EXPECT_TRUE(table.Post());
     EXPECT_EQ(table.FieldByName(QStringLiteral("GRADE")).AsString(), QStringLiteral("7,5"));
     table.Close();
-    QLocale::setDefault(QLocale::c());
+    UseLocale(QLocale::c());
 
     const auto stored = ParadoxTable::Open(path, {});
     const QByteArray after = stored->RecordBytes(0);

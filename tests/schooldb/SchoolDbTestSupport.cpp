@@ -1,7 +1,6 @@
 #include "SchoolDbTestSupport.h"
 
 #include "schooldb/PxLib.h"
-#include "schooldb/TablePasswords.h"
 #include "schooldb/builder/SchoolTables.h"
 
 #include <QDir>
@@ -16,16 +15,6 @@ namespace ekaldo::testing {
 
 using namespace schooldb;
 
-namespace {
-
-QDate PxDate(long sdn) {
-    int year = 0, month = 0, day = 0;
-    PX_SdnToGregorian(sdn, &year, &month, &day);
-    return QDate(year, month, day);
-}
-
-} // namespace
-
 Records ReadWithPxlib(const QString& path, int codePage) {
     Records out;
     const TableCodePage page = *TableCodePage::ForNumber(codePage);
@@ -33,21 +22,22 @@ Records ReadWithPxlib(const QString& path, int codePage) {
         return FieldValue::Text(page.Decode(reinterpret_cast<const unsigned char*>(bytes), size));
     };
     // pxlib's own handler ends the process on an error: a failure of the test instead.
-    const auto report = [](pxdoc_t*, int, const char* message, void*) {
-        ADD_FAILURE() << "pxlib: " << message;
-    };
+    const auto report = [](pxdoc_t*, int, const char* what, void*) { ADD_FAILURE() << "pxlib: " << what; };
     // pxlib leaves parts of its header unset for levels below 4.0 and reads
     // them later: zeroed memory keeps it from wandering off.
     const auto zeroed = [](pxdoc_t*, size_t size, const char*) { return std::calloc(1, size); };
-    const auto resize = [](pxdoc_t*, void* memory, size_t size, const char*) {
-        return std::realloc(memory, size);
-    };
+    const auto resize = [](pxdoc_t*, void* old, size_t size, const char*) { return std::realloc(old, size); };
     const auto release = [](pxdoc_t*, void* memory) { std::free(memory); };
-    std::unique_ptr<pxdoc_t, void (*)(pxdoc_t*)> doc(PX_new2(report, zeroed, resize, release),
-                                                     [](pxdoc_t* d) {
-                                                         PX_close(d);
-                                                         PX_delete(d);
-                                                     });
+    const auto close = [](pxdoc_t* d) {
+        PX_close(d);
+        PX_delete(d);
+    };
+    std::unique_ptr<pxdoc_t, decltype(close)> doc(PX_new2(report, zeroed, resize, release), close);
+    const auto date = [](long sdn) {
+        int year = 0, month = 0, day = 0;
+        PX_SdnToGregorian(sdn, &year, &month, &day);
+        return QDate(year, month, day);
+    };
     if (PX_open_file(doc.get(), QFile::encodeName(path).constData()) < 0) {
         ADD_FAILURE() << "pxlib cannot open " << path.toStdString();
         return out;
@@ -106,7 +96,7 @@ Records ReadWithPxlib(const QString& path, int codePage) {
                     const auto ms = static_cast<qint64>(real);
                     const qint64 days = ms / 86400000;
                     value = FieldValue::Timestamp(
-                        QDateTime(PxDate(days + 1721425),
+                        QDateTime(date(days + 1721425),
                                   QTime::fromMSecsSinceStartOfDay(int(ms - days * 86400000)), Qt::UTC));
                 }
                 break;
@@ -118,7 +108,7 @@ Records ReadWithPxlib(const QString& path, int codePage) {
                 if (QByteArrayView(p, length) == QByteArray(length, '\0') ||
                     PX_get_data_long(doc.get(), p, length, &whole) <= 0)
                     break;
-                value = type == pxfDate   ? FieldValue::Date(PxDate(whole + 1721425))
+                value = type == pxfDate   ? FieldValue::Date(date(whole + 1721425))
                         : type == pxfTime ? FieldValue::Time(QTime::fromMSecsSinceStartOfDay(int(whole)))
                                           : FieldValue::Integer(whole);
                 break;
@@ -215,35 +205,25 @@ QString SamplesFolder() {
 }
 
 void WriteSmallSchool(const QString& folder) {
-    SchoolTables::Method().Row({1, 1.0, 20.0}).Row({2, 0.0, 10.0}).Write(folder);
-    SchoolTables::Class()
-        .Row({1, QStringLiteral("ΓΥ"), QVariant(), 1, QStringLiteral("Α")})
-        .Row({2, QStringLiteral("ΛΥ"), QVariant(), 2, QStringLiteral("Α")})
-        .Write(folder);
+    SchoolTables::Method().Rows({{1, 1.0, 20.0}, {2, 0.0, 10.0}}).Write(folder);
+    SchoolTables::Class().Rows({{1, "ΓΥ", QVariant(), 1, "Α"}, {2, "ΛΥ", QVariant(), 2, "Α"}}).Write(folder);
     SchoolTables::Subject()
-        .Row({1, QStringLiteral("Άλγεβρα"), QVariant(), 1, true})
-        .Row({2, QVariant(), QStringLiteral("Θετική"), 1, true})
-        .Row({3, QStringLiteral("Φυσική"), QVariant(), 2, false})
+        .Rows({{1, "Άλγεβρα", QVariant(), 1, true},
+               {2, QVariant(), "Θετική", 1, true},
+               {3, "Φυσική", QVariant(), 2, false}})
         .Write(folder);
     SchoolTables::Student()
-        .Row({1, QStringLiteral("Ωραίος"), QStringLiteral("Νίκος"), QStringLiteral("Μ1"), 10})
-        .Row({2, QStringLiteral("Άγγελος"), QStringLiteral("Ελένη"), QStringLiteral("Μ2"), 10})
-        .Row({3, QStringLiteral("αβραμίδης"), QStringLiteral("Γιώργος"), QStringLiteral("Μ3"), 20})
-        .Row({4, QStringLiteral("Βλάχος"), QStringLiteral("Άννα"), QStringLiteral("Μ4"), 20})
+        .Rows({{1, "Ωραίος", "Νίκος", "Μ1", 10},
+               {2, "Άγγελος", "Ελένη", "Μ2", 10},
+               {3, "αβραμίδης", "Γιώργος", "Μ3", 20},
+               {4, "Βλάχος", "Άννα", "Μ4", 20}})
         .Write(folder);
     // Stored out of key order on purpose: the index keeps equal students in this order.
-    TableBuilder grade = SchoolTables::Grade();
-    grade.Key(0);
-    grade.Row(SchoolTables::GradeRow(3, 3, true, {{"GRD1", 7.5}}))
-        .Row(SchoolTables::GradeRow(1, 2, true, {{"GRD1", 15.0}}))
-        .Row(SchoolTables::GradeRow(2, 1, false))
-        .Row(SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}}))
-        .Write(folder);
-    SchoolTables::User()
-        .Row({QStringLiteral("TALMIR"), QStringLiteral("TALMIR"), QStringLiteral("Admin"), 0,
-              QStringLiteral("2025"), QString(32, QLatin1Char('1'))})
-        .Row({QStringLiteral("MARIA"), QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("Teachers"), 2,
-              QStringLiteral("2025"), QStringLiteral("00000001")})
+    SchoolTables::Grade()
+        .Key(0)
+        .Rows({SchoolTables::GradeRow(3, 3, true, {{"GRD1", 7.5}}),
+               SchoolTables::GradeRow(1, 2, true, {{"GRD1", 15.0}}), SchoolTables::GradeRow(2, 1, false),
+               SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}})})
         .Write(folder);
 }
 

@@ -12,18 +12,7 @@
 
 namespace ekaldo::schooldb {
 inline void PrintTo(const FieldValue& v, std::ostream* os) {
-    if (v.IsNull())
-        *os << "null";
-    else if (v.IsText())
-        *os << '"' << v.TextValue().toStdString() << '"';
-    else if (v.IsInteger())
-        *os << v.IntegerValue();
-    else if (v.IsFloat())
-        *os << v.FloatValue() << 'f';
-    else if (v.IsLogical())
-        *os << (v.LogicalValue() ? "true" : "false");
-    else
-        *os << '<' << ValueText(v, ValueStyle::Iso).toStdString() << '>';
+    *os << (v.IsNull() ? std::string("null") : '<' + ValueText(v, ValueStyle::Iso).toStdString() + '>');
 }
 } // namespace ekaldo::schooldb
 
@@ -31,9 +20,8 @@ namespace ekaldo::testing {
 
 using Records = QList<QList<schooldb::FieldValue>>;
 
-// Every record of a table as pxlib reads it: the independent reader. Text is
-// decoded in codePage. A BLOB kept in the memo file reads as unreadable
-// "pxlib": this pxlib cannot open memo files.
+// Every record as pxlib, the independent reader, reads it, text decoded in codePage;
+// a BLOB kept in the memo file reads as unreadable "pxlib" (it cannot open memo files).
 Records ReadWithPxlib(const QString& path, int codePage = 1253);
 
 // Rewrites the header of a level-7 table pxlib made as the header of another
@@ -44,15 +32,21 @@ void ConvertToLevel(const QString& path, int versionId);
 // Every record as the engine's codec reads it, in stored order.
 Records ReadWithEngine(const QString& path, const QString& password = QString());
 
+// Makes table a detail of master, linked by the key field both have.
+inline void MakeDetail(schooldb::Table& table, const char* name, schooldb::DataSet* master, const char* key) {
+    table.SetTableName(QString::fromLatin1(name));
+    table.SetIndexFieldNames(QString::fromLatin1(key));
+    table.SetMasterSource(master, QString::fromLatin1(key));
+}
+
 // The message of the DatabaseError that action raises; a failure when it raises none.
 QString MessageOf(const std::function<void()>& action);
 
 // The folder of the shared samples, or empty when they are not there.
 QString SamplesFolder();
 
-// A small school, the tables of the chain from a student to the method of
-// each grade, and the users; its data tables under the data-table password.
-// Students 1 to 4; GRADE.DB has no key so that its stored order can be chosen.
+// A small school: students 1 to 4 and the chain from a student to each grade's
+// method. GRADE.DB has no key so that its stored order can be chosen.
 void WriteSmallSchool(const QString& folder);
 
 } // namespace ekaldo::testing

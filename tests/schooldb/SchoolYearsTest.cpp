@@ -16,10 +16,14 @@ using namespace ekaldo::testing;
 
 namespace {
 
+const QString kAll = QString(32, QLatin1Char('1'));
+const QString kNone = QString(32, QLatin1Char('0'));
+
+// A user record; as it stands, the administrator that signs in without a dialog in 2004-2005.
 struct UserRow {
-    QString name, password;
-    int group;
-    QString year, privileges;
+    QString name = QStringLiteral("TALMIR"), password = QStringLiteral("TALMIR");
+    int group = 0;
+    QString year = QStringLiteral("2004"), privileges = kAll;
 };
 
 // A school-year folder with its user table and one data table.
@@ -35,31 +39,18 @@ void WriteYear(const QString& folder, const QList<UserRow>& users,
 }
 
 // Answers the sign-in window from a list, then cancels.
-class ScriptedPrompt : public SignInPrompt {
-public:
-    explicit ScriptedPrompt(QList<QPair<QString, QString>> answers = {}) : m_answers(std::move(answers)) {}
+struct ScriptedPrompt : SignInPrompt {
+    explicit ScriptedPrompt(QList<QPair<QString, QString>> answers = {}) : answers(std::move(answers)) {}
     bool Ask(QString& userName, QString& password) override {
         ++asked;
-        if (m_answers.isEmpty())
+        if (answers.isEmpty())
             return false;
-        std::tie(userName, password) = m_answers.takeFirst();
+        std::tie(userName, password) = answers.takeFirst();
         return true;
     }
+    QList<QPair<QString, QString>> answers;
     int asked = 0;
-
-private:
-    QList<QPair<QString, QString>> m_answers;
 };
-
-const QString kAll = QString(32, QLatin1Char('1'));
-const QString kNone = QString(32, QLatin1Char('0'));
-
-// The administrator record that signs in without a dialog in 2004-2005.
-UserRow Admin(const QString& name = QStringLiteral("TALMIR"),
-              const QString& password = QStringLiteral("TALMIR"), int group = 0,
-              const QString& year = QStringLiteral("2004"), const QString& privileges = kAll) {
-    return {name, password, group, year, privileges};
-}
 
 struct SchoolYearFixture : ::testing::Test {
     TempFolder dir;
@@ -82,9 +73,8 @@ TEST_F(SchoolYearFixture, ListingFindsSchoolYearFoldersSortedByLabel) {
         QDir().mkpath(Year(name));
     WriteBytes(Year("MV200708.SYR"), "a plain file is listed too");
     const QStringList labels = ListSchoolYearLabels(dir.Path());
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("Σχ.Έτος 1999-2000"), QStringLiteral("Σχ.Έτος 2003-2004"),
-                                   QStringLiteral("Σχ.Έτος 2004-2005"), QStringLiteral("Σχ.Έτος 2007-2008"),
-                                   QStringLiteral("Σχ.Έτος: Αγνωστο!")}));
+    EXPECT_EQ(labels, (QStringList{"Σχ.Έτος 1999-2000", "Σχ.Έτος 2003-2004", "Σχ.Έτος 2004-2005",
+                                   "Σχ.Έτος 2007-2008", "Σχ.Έτος: Αγνωστο!"}));
     EXPECT_TRUE(ListSchoolYearLabels(dir.Path(QStringLiteral("missing"))).isEmpty());
     EXPECT_TRUE(ListSchoolYearLabels(QString()).isEmpty());
 }
@@ -102,7 +92,7 @@ TEST_F(SchoolYearFixture, TheFolderOpenedIsTheCanonicalName) {
 }
 
 TEST_F(SchoolYearFixture, AdministratorSignsInSilently) {
-    WriteYear(Year("MV200405.SYR"), {Admin("TALMIR", "TALMIR", 0, "2004", kNone)});
+    WriteYear(Year("MV200405.SYR"), {UserRow{"TALMIR", "TALMIR", 0, "2004", kNone}});
     ScriptedPrompt prompt;
     OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
     EXPECT_EQ(prompt.asked, 0) << "no dialog";
@@ -116,8 +106,8 @@ TEST_F(SchoolYearFixture, AdministratorSignsInSilently) {
 }
 
 TEST_F(SchoolYearFixture, AnAdministratorRecordThatDoesNotQualifyLeadsToTheDialog) {
-    for (const UserRow& user : {Admin("TALMIR", "OTHER"), Admin("TALMIR", "TALMIR", 1),
-                                Admin("TALMIR", "TALMIR", 0, "2003"), Admin("ADMIN")}) {
+    for (const UserRow& user : {UserRow{"TALMIR", "OTHER"}, UserRow{"TALMIR", "TALMIR", 1},
+                                UserRow{"TALMIR", "TALMIR", 0, "2003"}, UserRow{"ADMIN"}}) {
         WriteYear(Year("MV200405.SYR"), {user});
         ScriptedPrompt prompt;
         ui.ExpectMessage(MessageIcon::Information, QStringLiteral("Η διαδικασία ακυρώνεται!"));
@@ -132,15 +122,12 @@ TEST_F(SchoolYearFixture, AnAdministratorRecordThatDoesNotQualifyLeadsToTheDialo
 TEST_F(SchoolYearFixture, TheDialogLoopsThroughEveryRefusalUntilTheRightPassword) {
     QString privileges = kNone;
     privileges[7] = QLatin1Char('1');
-    WriteYear(Year("MV200405.SYR"), {Admin("ΜΑΡΙΑ", "ΚΩΔ1", 2, "2004", privileges),
-                                     Admin("ΠΑΛΙΟΣ", "Χ", 0, "2003"), Admin("LOWER", "abc")});
-    // The sign-in window turns what is typed to capitals: a password stored in
-    // small letters can never match.
-    ScriptedPrompt prompt({{QStringLiteral("ΚΑΝΕΙΣ"), QString()},
-                           {QStringLiteral("ΠΑΛΙΟΣ"), QStringLiteral("Χ")},
-                           {QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΛΑΘΟΣ")},
-                           {QStringLiteral("LOWER"), QStringLiteral("ABC")},
-                           {QStringLiteral("ΜΑΡΙΑ"), QStringLiteral("ΚΩΔ1")}});
+    WriteYear(Year("MV200405.SYR"), {UserRow{"ΜΑΡΙΑ", "ΚΩΔ1", 2, "2004", privileges},
+                                     UserRow{"ΠΑΛΙΟΣ", "Χ", 0, "2003"}, UserRow{"LOWER", "abc"}});
+    // A name matches whole, never by its start. The sign-in window turns what is
+    // typed to capitals: a password stored in small letters can never match.
+    ScriptedPrompt prompt(
+        {{"ΜΑΡΙ", "ΚΩΔ1"}, {"ΠΑΛΙΟΣ", "Χ"}, {"ΜΑΡΙΑ", "ΛΑΘΟΣ"}, {"LOWER", "ABC"}, {"ΜΑΡΙΑ", "ΚΩΔ1"}});
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Ακατάλληλο ψευδώνυμο!"))
         .ExpectMessage(MessageIcon::Error, QStringLiteral("Δεν υφίστανται δικαιώματα στο τρέχον Σχ.Έτος!"))
         .ExpectMessage(MessageIcon::Error, QStringLiteral("Το Σύνθημα δεν ταιριάζει!"))
@@ -166,18 +153,14 @@ TEST(SignInRules, LevelsAndRights) {
 }
 
 TEST_F(SchoolYearFixture, AWrongTablePasswordGivesTheTablesMessageAndNoSchoolYear) {
-    WriteYear(Year("MV200405.SYR"), {Admin()}, QStringLiteral("999999"));
+    WriteYear(Year("MV200405.SYR"), {UserRow{}}, QStringLiteral("999999"));
     ScriptedPrompt prompt;
     ui.ExpectMessage(MessageIcon::Error, QStringLiteral("Οι Πίνακες Δεδομένων δεν αναγνωρίζονται!"));
     OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));
     EXPECT_FALSE(state.SchoolYearOpen());
     EXPECT_FALSE(state.MorvenDataBase().Connected());
     // The user-table password is never left registered.
-    QDir().mkpath(Year("MV200506.SYR"));
-    TableBuilder users = SchoolTables::User();
-    users.Row(
-        {QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("g"), 0, QStringLiteral("2005"), kAll});
-    users.Write(Year("MV200506.SYR"));
+    WriteYear(Year("MV200506.SYR"), {UserRow{}});
     state.MorvenDataBase().SetParams({QStringLiteral("PATH=") + Year("MV200506.SYR")});
     Table table(state.MorvenDataBase());
     table.SetTableName(QStringLiteral("USER.DB"));
@@ -186,8 +169,8 @@ TEST_F(SchoolYearFixture, AWrongTablePasswordGivesTheTablesMessageAndNoSchoolYea
 
 // A year that opened, then another that fails for any reason: none stays open.
 TEST_F(SchoolYearFixture, AYearThatOpensThenAnotherThatFailsLeavesNoneOpen) {
-    WriteYear(Year("MV200405.SYR"), {Admin()});
-    WriteYear(Year("MV200506.SYR"), {Admin()});
+    WriteYear(Year("MV200405.SYR"), {UserRow{}});
+    WriteYear(Year("MV200506.SYR"), {UserRow{}});
     ScriptedPrompt prompt;
     const auto openFirst = [&] {
         OpenSchoolYear(state, ui, prompt, QStringLiteral("Σχ.Έτος 2004-2005"));

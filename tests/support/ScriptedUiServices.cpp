@@ -76,7 +76,6 @@ bool ScriptedUiServices::TakeExpected(Kind kind, const QString& what, Expected& 
 }
 
 MessageAnswer ScriptedUiServices::ShowMessage(MessageIcon icon, const QString& text, MessageButtons buttons) {
-    m_shown.push_back({icon, text});
     Expected e;
     const MessageAnswer safe = buttons == MessageButtons::Ok         ? MessageAnswer::Ok
                                : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel

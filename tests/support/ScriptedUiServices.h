@@ -20,11 +20,6 @@ class ScriptedUiServices : public UiServices {
 public:
     enum class Kind { Message, OpenFile, SaveFile, Modal, Printer };
 
-    struct Shown {
-        MessageIcon icon;
-        QString text;
-    };
-
     ScriptedUiServices();
     ~ScriptedUiServices() override;
 
@@ -58,7 +53,6 @@ public:
     void SetClockStep(qint64 msecs) { m_clockStep = msecs; }
     int ClockReads() const { return m_clockReads; }
 
-    const std::vector<Shown>& Messages() const { return m_shown; }
     const std::vector<FileDialogRequest>& FileDialogs() const { return m_dialogs; }
     const std::vector<int>& HelpShown() const { return m_help; }
     int ProcessEventsCalls() const { return m_processEvents; }
@@ -78,7 +72,6 @@ private:
     std::optional<QString> FileAnswer(Kind kind, const FileDialogRequest& request);
 
     std::deque<Expected> m_expected;
-    std::vector<Shown> m_shown;
     std::vector<FileDialogRequest> m_dialogs;
     std::vector<int> m_help;
     QDateTime m_now;

@@ -1,6 +1,4 @@
-// Checking and posting grade sheets into a real GRADE.DB made by the builder,
-// for both grading schemes: the cell and row states, what is stored and what
-// is refused, the backup and journal of a run, and the undo.
+// Checking and posting sheets into a real GRADE.DB, the backup and journal of a run, and the undo.
 #include "core/review/GradePosting.h"
 
 #include "ReviewTestSupport.h"
@@ -20,7 +18,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <numeric>
 #include <optional>
+#include <tuple>
 
 using namespace ekaldo;
 using namespace ekaldo::testing;
@@ -148,11 +148,8 @@ TEST_F(Posting, MarkersNeverErrOutOfRangeNumbersAndLettersDo) {
     const QStringList expected = {"",     "", "", "",     "",     "",     "Err3", "Err3",
                                   "Err3", "", "", "Err2", "Err2", "Err2", "Err2"};
     // Every column of one title is checked against the student's one record of it.
-    QStringList titles, wrong;
-    for (int i = 0; i < trials.size(); ++i) {
-        titles.append(QStringLiteral("Άλγεβρα"));
-        wrong.append(QStringLiteral("x"));
-    }
+    const QStringList titles(trials.size(), QStringLiteral("Άλγεβρα")),
+        wrong(trials.size(), QStringLiteral("x"));
     GradeSheet sheet =
         SheetOf({TitlesLine(titles), StudentLine("1;1;20", "Α", trials), StudentLine("2;1;20", "Β", wrong)});
     const ScanSummary summary = posting().CheckGrades(sheet, 0);
@@ -188,10 +185,7 @@ TEST_F(Posting, SubjectCodesAndSwitchedOffSubjects) {
     EXPECT_EQ(KeyAndGrades(sheet, 1), (QStringList{"2;1;20", "-2|Err3", "x", "-1"}));
 }
 
-// A grade whose column matches none of the student's subjects has nowhere to
-// go: the cell says so, unless it asks for nothing ("", "-2", "-1"). The
-// branch title matches exactly; a title in other case or with a trailing
-// blank matches nothing.
+// A cell of no subject of the student's is Err4 unless it asks for nothing; titles match exactly.
 TEST_F(Posting, CellsOfSubjectsTheStudentDoesNotHaveAreMarked) {
     GradeSheet sheet = Sheet({"[κλάδος] Θετική", "άλγεβρα", "Άλγεβρα ", "Χημεία", "Έκθεση", "Φυσική"},
                              {{"1;1;20", "x", "12", "13", "-2", "", "14"}});
@@ -204,8 +198,7 @@ TEST_F(Posting, CellsOfSubjectsTheStudentDoesNotHaveAreMarked) {
     EXPECT_FALSE(PostingStateReason(PostingState::Err4).isEmpty());
 }
 
-// What cannot be gone through whole is refused before anything is read or
-// stored, naming the row; a student named twice or unknown marks the rows.
+// What cannot be gone through whole is refused before any store, naming the row.
 TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
     const QByteArray before = ReadBytes(GradeTable());
     const struct {
@@ -275,12 +268,9 @@ TEST_F(Posting, CheckWithAPeriodFindsTheCellsThatWouldChangeAndWritesNothing) {
     EXPECT_EQ(summary.changedCells, 2);
     EXPECT_EQ(summary.refusedStores, 2) << "the locked subject and the record out of its range";
     ASSERT_EQ(posting().Changes().size(), 2u);
-    const CellChange& change = posting().Changes().back();
-    EXPECT_EQ(change.row, 1);
-    EXPECT_EQ(change.column, 9);
-    EXPECT_EQ(change.field, QStringLiteral("GRD2"));
-    EXPECT_EQ(change.before, FieldValue());
-    EXPECT_EQ(change.after, FieldValue::Float(13.5));
+    const CellChange& c = posting().Changes().back();
+    EXPECT_EQ(std::tie(c.row, c.column, c.field, c.before, c.after),
+              std::tuple(1, 9, QStringLiteral("GRD2"), FieldValue(), FieldValue::Float(13.5)));
     EXPECT_TRUE(posting().WouldChange(1, 8));
     EXPECT_TRUE(posting().WouldChange(1, 9));
     EXPECT_FALSE(posting().WouldChange(1, 10));
@@ -390,11 +380,9 @@ TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
 
     const auto run = PostingJournal::Read(QDir(summary.backupFolder).filePath(PostingJournal::kJournalName));
     ASSERT_TRUE(run);
-    EXPECT_EQ(run->header.fileName, state.CurrentFileName);
-    EXPECT_EQ(run->header.fileId, QStringLiteral("46000.5"));
-    EXPECT_EQ(run->header.gradeColumn, 1);
-    EXPECT_EQ(run->header.caption, QStringLiteral("1ος Βαθμός"));
-    EXPECT_EQ(run->outcome, QStringLiteral("completed"));
+    const auto& h = run->header;
+    EXPECT_EQ(std::tie(h.fileName, h.fileId, h.gradeColumn, h.caption, run->outcome),
+              std::tuple(state.CurrentFileName, "46000.5", 1, "1ος Βαθμός", "completed"));
     // Student 1's Άλγεβρα already held 12: no change; Φυσική of student 2 is switched off.
     const std::vector<JournalEntry> expected = {{1, 2, "GRD1", FieldValue(), FieldValue::Float(19)},
                                                 {2, 1, "GRD1", FieldValue(), FieldValue::Float(7)}};
@@ -482,9 +470,7 @@ TEST_F(Posting, UndoTakesTheLastRunOfThisFileOnlyInTheOrderOfTheRuns) {
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
 }
 
-// A run that ends well removes the backups of the runs past the setting
-// (default 20), oldest first, an undo's backup with the run it undid; a run
-// that fails removes nothing; undo holds for every run kept.
+// A run that ends well removes the backups past the setting (20), oldest first, with their undos'.
 TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
     struct FailAfterTheRow : ScanObserver {
         bool RowFinished(int) override { throw EkaldoError(QStringLiteral("Ο δίσκος γέμισε.")); }
@@ -508,9 +494,8 @@ TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
         return std::pair(sequences, undo);
     };
     const auto from = [](qint64 first, qint64 last) {
-        std::vector<qint64> v;
-        for (qint64 n = first; n <= last; ++n)
-            v.push_back(n);
+        std::vector<qint64> v(last - first + 1);
+        std::iota(v.begin(), v.end(), first);
         return v;
     };
     post(1);
@@ -537,10 +522,8 @@ TEST_F(Posting, OnlyTheLastRunsKeepTheirBackupsAndUndoHoldsForThem) {
     EXPECT_EQ(ReadBytes(GradeTable()), beforeLast);
 }
 
-// Another program storing between the run's reading of GRADE.DB and its lock
-// loses nothing: what the run compares against is read under the lock. A
-// store that fails all the same (here another writer of this program, once
-// the lock is held) is a failure of the run: listed, journalled, not silent.
+// A store by another program before the run's lock is kept; a store that fails
+// under the lock is a failure of the run: listed, journalled, not silent.
 TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
     posting().OpenTables(); // the window reads the tables when it opens
     GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "11", "19"}});
@@ -583,9 +566,8 @@ TEST_F(Posting, WritersBeforeTheLockAreSeenAndAFailedStoreIsAFailureOfTheRun) {
     EXPECT_EQ(Field(1, 1, "GRD7"), FieldValue());
 }
 
-// Two databases of one school year share the program folder: each undo
-// takes back only the runs of its own database, and refuses a run whose
-// GRADE.DB is not the one open now.
+// Two databases of one year share the backups: each undo takes only its own
+// database's runs and refuses a run whose GRADE.DB has been replaced.
 TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
     const QString a = SchoolFolder(dir.Path());
     const QString b = QDir(dir.Path()).filePath(QStringLiteral("data/MV202526B.SYR"));
@@ -650,8 +632,7 @@ TEST_F(Posting, UndoAgainFinishesQuietlyAndPostedFollowsTheRunsInForce) {
     EXPECT_EQ(Field(1, 2, "GRD2"), FieldValue());
 }
 
-// The disk fills while the journal is written: the run stops saying what it
-// stored, the journal keeps whole lines only, and the undo of it is seen.
+// The disk fills while the journal is written: whole lines only, and the undo holds.
 TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
     // A journal longer than GRADE.DB, so that the limit can stop it and not the stores.
     state.CurrentFilePath = QString(int(QFileInfo(GradeTable()).size()), QLatin1Char('p'));
@@ -719,10 +700,8 @@ TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnyt
     EXPECT_TRUE(after.Taken()) << "the run's write lock ends with the run";
 }
 
-// The undo stamps the sheet before the journal notes it: an undo cut short
-// between the two (here, by a sheet it cannot write) stays in force and
-// finishes when run again, never leaving a sheet marked as posted with
-// nothing left to undo.
+// The undo stamps the sheet before the journal notes it, so one cut short in
+// between (a sheet it cannot write) stays in force and finishes when run again.
 TEST_F(Posting, AnUndoStampsTheSheetBeforeItsNoteSoThatOneCutShortRunsAgain) {
     const QStringList lines{TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"14"})};
     const QString path = state.CurrentFilePath;

@@ -2,20 +2,19 @@
 
 #include <QCoreApplication>
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 namespace ekaldo::testing {
 namespace {
 
 const char* KindName(ScriptedUiServices::Kind kind) {
-    static const char* const names[] = {"message box", "open-file dialog", "save-file dialog", "modal window",
-                                        "printer choice"};
-    return names[static_cast<int>(kind)];
+    return std::array{"message box", "open-file dialog", "save-file dialog", "modal window",
+                      "printer choice"}[static_cast<int>(kind)];
 }
-
 const char* IconName(MessageIcon icon) {
-    static const char* const names[] = {"Error", "Information", "Question", "Warning"};
-    return names[static_cast<int>(icon)];
+    return std::array{"Error", "Information", "Question", "Warning"}[static_cast<int>(icon)];
 }
 
 } // namespace

@@ -49,6 +49,16 @@ GradeSheet Sheet(const QStringList& titles, const QList<QStringList>& rows) {
     return SheetOf(lines);
 }
 
+// The message of the error the action throws; empty when it throws none.
+template <typename Error, typename Action> QString ErrorOf(Action action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.Message();
+    }
+    return QString();
+}
+
 QString StateOf(const QString& cell) {
     const qsizetype bar = cell.indexOf(QLatin1Char('|'));
     return bar < 0 ? QString() : cell.mid(bar + 1);
@@ -217,12 +227,9 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
     for (const auto& c : refused) {
         for (const bool post : {false, true}) {
             GradeSheet sheet = SheetOf(c.lines);
-            try {
-                post ? Post(sheet, 4) : posting().CheckGrades(sheet, 0);
-                ADD_FAILURE() << "not refused: " << c.message;
-            } catch (const SheetError& e) {
-                EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.message))) << e.Message().toStdString();
-            }
+            const QString refusal =
+                ErrorOf<SheetError>([&] { post ? Post(sheet, 4) : posting().CheckGrades(sheet, 0); });
+            EXPECT_TRUE(refusal.contains(QString::fromUtf8(c.message))) << refusal.toStdString();
             EXPECT_EQ(sheet.Cell(1, 0), SheetOf(c.lines).Cell(1, 0)) << "nothing marked: " << c.message;
         }
     }
@@ -599,12 +606,8 @@ TEST_F(Posting, UndoTakesOnlyRunsOfTheOpenDatabase) {
         // Moved aside, not removed: the old file keeps its inode, so the new one cannot reuse it.
         ASSERT_TRUE(QFile::rename(table, QDir(dir.Path()).filePath(QStringLiteral("GRADE.DB.old"))));
         WriteBytes(table, bytes);
-        try {
-            posting.UndoLastPosting(PostedFileOf(state));
-            ADD_FAILURE() << "undid a run into another GRADE.DB";
-        } catch (const EkaldoError& e) {
-            EXPECT_EQ(e.Message().count(QFileInfo(b).canonicalFilePath()), 2) << e.Message().toStdString();
-        }
+        const QString refusal = ErrorOf<EkaldoError>([&] { posting.UndoLastPosting(PostedFileOf(state)); });
+        EXPECT_EQ(refusal.count(QFileInfo(b).canonicalFilePath()), 2) << refusal.toStdString();
         EXPECT_EQ(ReadBytes(table), bytes);
     }
 }
@@ -653,13 +656,8 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
         QString m_year;
     } fill(QDir(dir.Path()).filePath(QStringLiteral("Backups/2025-2026")));
     GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "14", "19"}, {"5;1;20", "3", "4"}});
-    try {
-        Post(sheet, 2, &fill);
-        ADD_FAILURE() << "the run went on without its journal";
-    } catch (const EkaldoError& e) {
-        EXPECT_TRUE(e.Message().contains(QStringLiteral("αφού αποθήκευσε 1 εγγραφές")))
-            << e.Message().toStdString();
-    }
+    const QString failure = ErrorOf<EkaldoError>([&] { Post(sheet, 2, &fill); });
+    EXPECT_TRUE(failure.contains(QStringLiteral("αφού αποθήκευσε 1 εγγραφές"))) << failure.toStdString();
     fill.full.reset();
     EXPECT_TRUE(ReadBytes(fill.journal).endsWith('\n')) << "no line cut short";
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
@@ -683,12 +681,8 @@ TEST_F(Posting, ARunFindsAnotherProgramHoldingTheTableBeforeItCopiesOrStoresAnyt
     {
         OtherProgramsLock other(GradeTable(), F_RDLCK);
         ASSERT_TRUE(other.Taken());
-        try {
-            Post(sheet, 6);
-            ADD_FAILURE() << "posted into a table another program holds";
-        } catch (const schooldb::TableLockedError& e) {
-            EXPECT_TRUE(e.Message().contains(QStringLiteral("GRADE.DB"))) << e.Message().toStdString();
-        }
+        const QString refusal = ErrorOf<schooldb::TableLockedError>([&] { Post(sheet, 6); });
+        EXPECT_TRUE(refusal.contains(QStringLiteral("GRADE.DB"))) << refusal.toStdString();
         EXPECT_TRUE(RunFolders().isEmpty()) << "no copy and no journal of a run that did not start";
         EXPECT_EQ(ReadBytes(GradeTable()), before);
     }

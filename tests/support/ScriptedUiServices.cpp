@@ -121,7 +121,6 @@ bool ScriptedUiServices::ChoosePrinter(QString& printerName, PageSetup& page, co
 }
 
 QDateTime ScriptedUiServices::Now() {
-    ++m_clockReads;
     const QDateTime now = m_now;
     m_now = m_now.addMSecs(m_clockStep);
     return now;

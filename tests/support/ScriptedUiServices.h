@@ -22,7 +22,6 @@ public:
 
     ScriptedUiServices();
     ~ScriptedUiServices() override;
-
     // A message box with exactly this icon and text, answered with answer.
     ScriptedUiServices& ExpectMessage(MessageIcon icon, const QString& text,
                                       MessageAnswer answer = MessageAnswer::Ok);
@@ -35,7 +34,6 @@ public:
     // too, else the page stays as it was.
     ScriptedUiServices& ExpectPrinterChoice(std::optional<QString> answer,
                                             std::optional<PageSetup> page = std::nullopt);
-
     // Fails the test when expected prompts are still waiting.
     void VerifyAllUsed();
 
@@ -47,11 +45,9 @@ public:
     bool ChoosePrinter(QString& printerName, PageSetup& page, const QStringList& printers) override;
     QDateTime Now() override;
     void ProcessEvents() override;
-
     // The clock: fixed unless a test moves it; each read may advance it by a step.
     void SetNow(const QDateTime& now) { m_now = now; }
     void SetClockStep(qint64 msecs) { m_clockStep = msecs; }
-    int ClockReads() const { return m_clockReads; }
 
     const std::vector<FileDialogRequest>& FileDialogs() const { return m_dialogs; }
     const std::vector<int>& HelpShown() const { return m_help; }
@@ -76,7 +72,6 @@ private:
     std::vector<int> m_help;
     QDateTime m_now;
     qint64 m_clockStep = 0;
-    int m_clockReads = 0;
     int m_processEvents = 0;
 };
 

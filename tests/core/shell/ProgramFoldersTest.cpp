@@ -1,5 +1,3 @@
-// Where the program reads its help and keeps the user's work, built tree and
-// installed, and the first start of an installed program.
 #include "core/shell/ProgramFolders.h"
 #include "core/shell/AppState.h"
 #include "support/ScriptedUiServices.h"

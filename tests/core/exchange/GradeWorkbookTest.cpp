@@ -307,27 +307,19 @@ TEST(GradeWorkbook, RowsAreMatchedByKeyAndWhatDoesNotMatchIsRefused) {
     EXPECT_EQ(ReadGradeWorkbook(Workbook(GradesSheet(row1))).header.Modified, QString());
     // A deleted row is left out and named.
     const WorkbookReceipt partial = ReadGradeWorkbook(Workbook(GradesSheet(row2)));
-    EXPECT_EQ(partial.sheet.RowCount(), 2);
     EXPECT_EQ(partial.sheet.Cell(1, 0), QStringLiteral("2;0;10"));
-    EXPECT_EQ(partial.missingRows, QStringList{QStringLiteral("Αλεξίου Μαρία (1;1;20)")});
     EXPECT_EQ(ReceiptSummary(partial), QStringLiteral("Γραμμές μαθητών: 1\nΣυμπληρωμένοι βαθμοί: 1\n"
                                                       "Γραμμές που λείπουν: 1\n  Αλεξίου Μαρία (1;1;20)"));
 
-    QString renamed = row1;
-    renamed.replace(QStringLiteral("Αλεξίου"), QStringLiteral("Αλεξίου-Παππά"));
-    QString unknown = row2;
-    unknown.replace(QStringLiteral("2;0;10"), QStringLiteral("9;0;10"));
     QStringList moved = kTitles;
     moved.swapItemsAt(8, 9);
-    QStringList dropped = kTitles;
-    dropped[9] = QStringLiteral("Χημεία");
     const std::pair<QString, QString> refused[] = {
         {row1 + StudentRow(3, 1, {}),
          "Το κλειδί μαθητή «1;1;20» βρίσκεται σε δύο γραμμές του φύλλου (3 και 4)."},
-        {renamed + row2,
+        {QString(row1).replace(QStringLiteral("Αλεξίου"), QStringLiteral("Αλεξίου-Παππά")) + row2,
          "Στη γραμμή 3 του φύλλου η στήλη «ΕΠΩΝΥΜΟ» γράφει «Αλεξίου-Παππά» ενώ στάλθηκε «Αλεξίου»· "
          "τα στοιχεία των μαθητών δεν αλλάζουν στο φύλλο."},
-        {row1 + unknown,
+        {row1 + QString(row2).replace(QStringLiteral("2;0;10"), QStringLiteral("9;0;10")),
          "Η γραμμή 4 του φύλλου έχει κλειδί μαθητή «9;0;10» που δεν υπάρχει στο φύλλο που στάλθηκε."},
         {row1 + InlineRow(3, {"", "Νέος", "", "", "", "", "", "", "15"}),
          "Η γραμμή 4 του φύλλου έχει βαθμούς αλλά όχι κλειδί μαθητή· συμπληρώστε τους στη γραμμή του "
@@ -339,7 +331,7 @@ TEST(GradeWorkbook, RowsAreMatchedByKeyAndWhatDoesNotMatchIsRefused) {
     const QString swapped = StudentRow(2, 1, R"(<c r="J3"><v>11</v></c>)");
     EXPECT_EQ(ReadGradeWorkbook(Workbook(GradesSheet(swapped, moved))).sheet.Cell(1, 8),
               QStringLiteral("11"));
-    EXPECT_EQ(RefusalOf(Workbook(GradesSheet(row1, dropped))),
+    EXPECT_EQ(RefusalOf(Workbook(GradesSheet(row1, kTitles.mid(0, 9) << QStringLiteral("Χημεία")))),
               QStringLiteral("Λείπει η στήλη «Φυσική» από το φύλλο."));
 }
 

@@ -2,20 +2,19 @@
 
 #include <QCoreApplication>
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 namespace ekaldo::testing {
 namespace {
 
 const char* KindName(ScriptedUiServices::Kind kind) {
-    static const char* const names[] = {"message box", "open-file dialog", "save-file dialog", "modal window",
-                                        "printer choice"};
-    return names[static_cast<int>(kind)];
+    return std::array{"message box", "open-file dialog", "save-file dialog", "modal window",
+                      "printer choice"}[static_cast<int>(kind)];
 }
-
 const char* IconName(MessageIcon icon) {
-    static const char* const names[] = {"Error", "Information", "Question", "Warning"};
-    return names[static_cast<int>(icon)];
+    return std::array{"Error", "Information", "Question", "Warning"}[static_cast<int>(icon)];
 }
 
 } // namespace
@@ -76,7 +75,6 @@ bool ScriptedUiServices::TakeExpected(Kind kind, const QString& what, Expected& 
 }
 
 MessageAnswer ScriptedUiServices::ShowMessage(MessageIcon icon, const QString& text, MessageButtons buttons) {
-    m_shown.push_back({icon, text});
     Expected e;
     const MessageAnswer safe = buttons == MessageButtons::Ok         ? MessageAnswer::Ok
                                : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
@@ -123,7 +121,6 @@ bool ScriptedUiServices::ChoosePrinter(QString& printerName, PageSetup& page, co
 }
 
 QDateTime ScriptedUiServices::Now() {
-    ++m_clockReads;
     const QDateTime now = m_now;
     m_now = m_now.addMSecs(m_clockStep);
     return now;

@@ -20,14 +20,8 @@ class ScriptedUiServices : public UiServices {
 public:
     enum class Kind { Message, OpenFile, SaveFile, Modal, Printer };
 
-    struct Shown {
-        MessageIcon icon;
-        QString text;
-    };
-
     ScriptedUiServices();
     ~ScriptedUiServices() override;
-
     // A message box with exactly this icon and text, answered with answer.
     ScriptedUiServices& ExpectMessage(MessageIcon icon, const QString& text,
                                       MessageAnswer answer = MessageAnswer::Ok);
@@ -40,7 +34,6 @@ public:
     // too, else the page stays as it was.
     ScriptedUiServices& ExpectPrinterChoice(std::optional<QString> answer,
                                             std::optional<PageSetup> page = std::nullopt);
-
     // Fails the test when expected prompts are still waiting.
     void VerifyAllUsed();
 
@@ -52,13 +45,10 @@ public:
     bool ChoosePrinter(QString& printerName, PageSetup& page, const QStringList& printers) override;
     QDateTime Now() override;
     void ProcessEvents() override;
-
     // The clock: fixed unless a test moves it; each read may advance it by a step.
     void SetNow(const QDateTime& now) { m_now = now; }
     void SetClockStep(qint64 msecs) { m_clockStep = msecs; }
-    int ClockReads() const { return m_clockReads; }
 
-    const std::vector<Shown>& Messages() const { return m_shown; }
     const std::vector<FileDialogRequest>& FileDialogs() const { return m_dialogs; }
     const std::vector<int>& HelpShown() const { return m_help; }
     int ProcessEventsCalls() const { return m_processEvents; }
@@ -78,12 +68,10 @@ private:
     std::optional<QString> FileAnswer(Kind kind, const FileDialogRequest& request);
 
     std::deque<Expected> m_expected;
-    std::vector<Shown> m_shown;
     std::vector<FileDialogRequest> m_dialogs;
     std::vector<int> m_help;
     QDateTime m_now;
     qint64 m_clockStep = 0;
-    int m_clockReads = 0;
     int m_processEvents = 0;
 };
 

@@ -1,7 +1,5 @@
-// The main of every test executable: a Qt application object for the tests
-// that need one (a widgets one for the window tests) and the locale pinned
-// to US English at the start of every test, so that no test depends on the
-// machine's regional settings; a test that wants Greek sets it itself.
+// Every test starts in US English, whatever the machine's regional settings;
+// a test that wants Greek sets it itself.
 #ifdef EKALDO_TEST_GUI
 #include <QApplication>
 using TestApplication = QApplication;
@@ -26,9 +24,7 @@ class PinLocale : public ::testing::EmptyTestEventListener {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    // Window tests never need a display, also when ctest lists them; the C
-    // locale of the process is neutral, and the shared samples are found
-    // beside the sources unless the environment says otherwise.
+    // No display, also when ctest lists the tests; a neutral C locale.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("LC_ALL", "C.UTF-8");

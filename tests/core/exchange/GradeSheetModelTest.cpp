@@ -1,5 +1,3 @@
-// The sheet model reads the sheet it is given: titles from row 0, cells from
-// the rows below, and tells its views when the sheet changed.
 #include "core/exchange/GradeSheetModel.h"
 
 #include "core/exchange/GradeSheet.h"

@@ -22,7 +22,6 @@ TEST(GradeSheet, CellsOutsideOrUnsetAreEmptyAndWritesOutsideAreIgnored) {
     sheet.SetColCount(3);
     sheet.SetColCount(4);
     EXPECT_TRUE(sheet.Cell(1, 3).isEmpty());
-
     // Equality compares the visible cells: an empty cell set is one left alone.
     GradeSheet a(2, 2), b(2, 2);
     a.SetCell(1, 1, QStringLiteral("x"));
@@ -35,17 +34,4 @@ TEST(GradeSheet, CellsOutsideOrUnsetAreEmptyAndWritesOutsideAreIgnored) {
     EXPECT_EQ(a.RowCount(), 2);
     b.SetRowCount(3);
     EXPECT_FALSE(b == GradeSheet(2, 2));
-}
-
-// Replacing cells is the posting's daily work, checked there; a whole row put
-// from text keeps only the cells the sheet has columns for.
-TEST(GradeSheet, RowTextIsCutToTheColumns) {
-    GradeSheet sheet(2, 2);
-    sheet.SetRowText(1, QStringLiteral("a\tbb\tc"), {0, 2, 5});
-    EXPECT_EQ(sheet.Cell(1, 1), QStringLiteral("bb"));
-    EXPECT_EQ(sheet.StoredCells(1), 2);
-    sheet.SetColCount(3);
-    EXPECT_EQ(sheet.Cell(1, 2), QString()) << "the dropped cell does not come back";
-    sheet.SetCell(1, 2, QStringLiteral("z"));
-    EXPECT_EQ(sheet.RowText(1), QStringLiteral("a\tbb\tz"));
 }

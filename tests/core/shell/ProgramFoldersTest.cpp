@@ -1,5 +1,3 @@
-// Where the program reads its help and keeps the user's work, built tree and
-// installed, and the first start of an installed program.
 #include "core/shell/ProgramFolders.h"
 #include "core/shell/AppState.h"
 #include "support/ScriptedUiServices.h"
@@ -25,10 +23,8 @@ void MakeFile(const QString& path) {
 } // namespace
 
 // Help beside the executable (an installed layout around it does not matter)
-// or a writable folder without help anywhere: both stay beside it. An
-// installed prefix anywhere reads the shared folder and keeps the work in the
-// user's folder, which only the first start makes.
-TEST(ProgramFoldersChoice, BuildTreeAndLoneToolStayBesideTheExecutableAnInstalledOneUsesTheUserFolder) {
+// or a writable folder without help anywhere: both stay beside it.
+TEST(ProgramFoldersChoice, BuildTreeAndLoneToolStayBesideTheExecutable) {
     TempFolder dir;
     const QString app = dir.Path(QStringLiteral("build/app"));
     MakeFile(app + QStringLiteral("/Zentik.hlp"));
@@ -41,25 +37,11 @@ TEST(ProgramFoldersChoice, BuildTreeAndLoneToolStayBesideTheExecutableAnInstalle
         EXPECT_EQ(folders.ResourceFolder, Slashed(given));
         EXPECT_EQ(folders.DataFolder, Slashed(given));
     }
-
-    const QString prefix = dir.Path(QStringLiteral("opt/moved"));
-    QDir().mkpath(prefix + QStringLiteral("/bin"));
-    MakeFile(prefix + QStringLiteral("/share/ekaldo/Zentik.hlp"));
-    const QString user = dir.Path(QStringLiteral("home/.local/share/ekaldo"));
-    const ProgramFolders folders = ProgramFolders::Choose(prefix + QStringLiteral("/bin"), user);
-    EXPECT_TRUE(folders.Installed);
-    EXPECT_EQ(folders.ResourceFolder, Slashed(prefix + QStringLiteral("/share/ekaldo")));
-    EXPECT_EQ(folders.DataFolder, Slashed(user));
-    AppState state;
-    state.ProgramFolder = folders.DataFolder;
-    state.ResourceFolder = folders.ResourceFolder;
-    EXPECT_TRUE(QFileInfo(state.HelpFilePath()).isFile()) << state.HelpFilePath().toStdString();
-    EXPECT_FALSE(QFileInfo::exists(user));
 }
 
-// A folder that cannot be made is reported and tried again next time; the
-// first start that succeeds says where once; the next finds the work as it
-// was left.
+// An installed program reads the shared folder and keeps the work in the
+// user's folder, which only the first start makes: a failure is reported and
+// tried again next time, success is said once, the next start finds the work.
 TEST(FirstStart, MakesTheFoldersAndTheDemoSchoolAndSaysWhereOnce) {
     TempFolder dir;
     const QString prefix = dir.Path(QStringLiteral("usr"));
@@ -69,6 +51,11 @@ TEST(FirstStart, MakesTheFoldersAndTheDemoSchoolAndSaysWhereOnce) {
     const QString user = dir.Path(QStringLiteral("home/.local/share/ekaldo"));
     const ProgramFolders folders = ProgramFolders::Choose(prefix + QStringLiteral("/bin"), user);
     ASSERT_TRUE(folders.Installed);
+    EXPECT_EQ(folders.DataFolder, Slashed(user));
+    AppState state;
+    state.ProgramFolder = folders.DataFolder;
+    state.ResourceFolder = folders.ResourceFolder;
+    EXPECT_TRUE(QFileInfo(state.HelpFilePath()).isFile()) << state.HelpFilePath().toStdString();
     // A file where a parent folder of the user's folder belongs.
     const QString blocker = dir.Path(QStringLiteral("home/.local"));
     MakeFile(blocker);

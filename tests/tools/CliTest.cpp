@@ -130,6 +130,13 @@ TEST_F(Cli, MakeSheetShowAndTheirRefusals) {
          {"2>Windows-1253"},
          Exists(dir.Path("x.agd"), false)},
         {"make-sheet|@/in.tsv|@/x.agd", 1, {"2>--school-year"}},
+        {"@prog|print|Κανένα.agd|--pdf|@/out.pdf",
+         1,
+         {"2>Το Αρχείο \"Κανένα.agd\" δεν υπάρχει!"},
+         Exists(dir.Path("out.pdf"), false)},
+        {"@prog|print|@/Β1 Φυσική.agd|--printer|Κανένας τέτοιος",
+         1,
+         {"2>Ο εκτυπωτής \"Κανένας τέτοιος\" δεν βρέθηκε."}},
         {"frobnicate", 2},
     });
 }

@@ -1,13 +1,13 @@
 // The printing windows offscreen, driven as a user would through the UI
 // seam: the status window, the preview, the print dialog, PrintGrid and the
-// printer set-up; and the command-line tool's print command.
+// printer set-up.
 #include "gui/print/PrintGrid.h"
 #include "gui/print/TPreviewForm.h"
 #include "gui/print/TPrintForm.h"
 #include "gui/print/TPrintStatusForm.h"
 #include "report/PrintTestSupport.h"
-#include "support/CliRun.h"
 #include "support/ScriptedUiServices.h"
+#include "support/TestSupport.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -298,39 +298,6 @@ TEST_F(PrintWindows, ThePageSetUpChosenReachesThePrintedPdf) {
         m_ui.VerifyAllUsed();
         EXPECT_EQ(PdfPageSize(pdf), c.points) << pdf.toStdString();
     }
-}
-
-// ---- the command-line tool ----
-
-class PrintCli : public PrintWindows {
-protected:
-    int Run(const QStringList& args, QString* out = nullptr) {
-        const ProcessRun run =
-            RunCli(QStringList{QStringLiteral("--program-folder"), m_folder.Path(),
-                               QStringLiteral("--settings"), m_folder.Path(QStringLiteral("z.ini"))} +
-                   args);
-        if (out)
-            *out = run.out + run.err;
-        return run.exitCode;
-    }
-};
-
-// Printing itself is the command-line journey's; here, the refusals.
-TEST_F(PrintCli, AMissingFileOrAnUnknownPrinterFailsWithTheReason) {
-    const QString agd = m_folder.Path(QStringLiteral("Τμήμα Β1.agd"));
-    WriteBytes(agd, Greek(QStringLiteral("[Header]\r\nFile=MORVEN Grades Data\r\nFileName=Τμήμα Β1.agd\r\n"
-                                         "Created=1/1/05\r\n[Data]\r\nα/α\r\n")));
-    QString out;
-    EXPECT_NE(Run({QStringLiteral("print"), QStringLiteral("Κανένα.agd"), QStringLiteral("--pdf"),
-                   m_folder.Path(QStringLiteral("out.pdf"))},
-                  &out),
-              0);
-    EXPECT_TRUE(out.contains(QStringLiteral(" δεν υπάρχει!"))) << out.toStdString();
-    EXPECT_NE(
-        Run({QStringLiteral("print"), agd, QStringLiteral("--printer"), QStringLiteral("Κανένας τέτοιος")},
-            &out),
-        0);
-    EXPECT_TRUE(out.contains(QStringLiteral("δεν βρέθηκε"))) << out.toStdString();
 }
 
 } // namespace

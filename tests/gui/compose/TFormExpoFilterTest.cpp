@@ -32,40 +32,20 @@ namespace {
 
 void WriteSchool(const QString& folder) {
     QDir().mkpath(folder);
-    SchoolTables::Level()
-        .Row({QStringLiteral("ΓΥ"), QStringLiteral("Γυμνάσιο")})
-        .Row({QStringLiteral("ΛΥ"), QStringLiteral("Λύκειο")})
-        .Write(folder);
-    SchoolTables::Method().Row({1, 1.0, 20.0}).Write(folder);
-    SchoolTables::Class()
-        .Row({1, QStringLiteral("ΓΥ"), QVariant(), 1, QStringLiteral("Α")})
-        .Row({2, QStringLiteral("ΛΥ"), QVariant(), 1, QStringLiteral("Β")})
-        .Write(folder);
-    SchoolTables::Course()
-        .Row({10, 1, QStringLiteral("Α1")})
-        .Row({20, 2, QStringLiteral("Β1")})
-        .Write(folder);
+    SchoolTables::Level().Rows({{"ΓΥ", "Γυμνάσιο"}, {"ΛΥ", "Λύκειο"}}).Write(folder);
+    SchoolTables::Method().Rows({{1, 1.0, 20.0}}).Write(folder);
+    SchoolTables::Class().Rows({{1, "ΓΥ", QVariant(), 1, "Α"}, {2, "ΛΥ", QVariant(), 1, "Β"}}).Write(folder);
+    SchoolTables::Course().Rows({{10, 1, "Α1"}, {20, 2, "Β1"}}).Write(folder);
     SchoolTables::Subject()
-        .Row({1, QStringLiteral("Άλγεβρα"), QVariant(), 1, true})
-        .Row({2, QStringLiteral("Φυσική"), QVariant(), 2, true})
+        .Rows({{1, "Άλγεβρα", QVariant(), 1, true}, {2, "Φυσική", QVariant(), 2, true}})
         .Write(folder);
     SchoolTables::Student()
-        .Row({1, QStringLiteral("Ωραίος"), QStringLiteral("Νίκος"), QStringLiteral("Μ1"), 10})
-        .Row({2, QStringLiteral("Άγγελος"), QStringLiteral("Ελένη"), QStringLiteral("Μ2"), 20})
+        .Rows({{1, "Ωραίος", "Νίκος", "Μ1", 10}, {2, "Άγγελος", "Ελένη", "Μ2", 20}})
         .Write(folder);
-    SchoolTables::Guardian()
-        .Row({1, QStringLiteral("Πέτρος")})
-        .Row({2, QStringLiteral("Σπύρος")})
+    SchoolTables::Guardian().Rows({{1, "Πέτρος"}, {2, "Σπύρος"}}).Write(folder);
+    SchoolTables::Grade()
+        .Rows({SchoolTables::GradeRow(1, 1, true, {{"GRD1", 17.0}}), SchoolTables::GradeRow(2, 2, false)})
         .Write(folder);
-    const int fields = static_cast<int>(SchoolTables::GradeFieldNames().size());
-    QVariantList grade{1, 1, true};
-    for (int i = 0; i < fields; ++i)
-        grade.append(QVariant());
-    grade[13] = 17.0;
-    QVariantList off{2, 2, false};
-    for (int i = 0; i < fields; ++i)
-        off.append(QVariant());
-    SchoolTables::Grade().Row(grade).Row(off).Write(folder);
 }
 
 struct FilterFixture : ::testing::Test {

@@ -6,10 +6,8 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMap>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 
 namespace ekaldo::testing {
 

@@ -11,13 +11,9 @@
 #include "support/TestSupport.h"
 #include "support/WidgetInput.h"
 
-#include <QApplication>
 #include <QDir>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QScreen>
 #include <QTest>
 
 using namespace ekaldo;

@@ -288,21 +288,14 @@ std::unique_ptr<ParadoxTable> ParadoxTable::Open(const QString& path, const Pass
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         unreadable();
-    try {
-        LockTableForReading(fd, path);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
-        unreadable();
-    }
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
+    LockTableForReading(fd, path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        unreadable();
     std::unique_ptr<ParadoxTable> table(new ParadoxTable);
     table->m_path = path;
     if (!table->m_bytes.Allocate(st.st_size))

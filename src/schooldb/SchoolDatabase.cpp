@@ -630,8 +630,7 @@ void Table::DoClose() {
     m_order.clear();
     m_linkIndex.clear();
     m_numberLinks.clear();
-    m_orderNumbers.clear();
-    m_orderNumbersField = -1;
+    DropOrderNumbers();
     m_file.reset(); // syncs what was stored
 }
 
@@ -653,8 +652,7 @@ void Table::BuildOrder() {
     m_linkIndex.clear();
     m_numberLinks.clear();
     m_linkField = -1;
-    m_orderNumbers.clear();
-    m_orderNumbersField = -1;
+    DropOrderNumbers();
     if (field.isEmpty())
         return;
     const int index = RequireField(field);
@@ -685,7 +683,7 @@ void Table::BuildOrder() {
         m_orderNumbersField = index;
         return;
     }
-    m_orderNumbers.clear();
+    DropOrderNumbers();
     QList<FieldValue> keys(m_order.size());
     for (qint64 i = 0; i < m_order.size(); ++i)
         keys[i] = m_file->Value(i, index);
@@ -887,8 +885,7 @@ bool Table::Post() {
     if (!m_editing) // the handler cancelled and yet let the store go on: nothing to store
         return false;
     if (m_editBuffer != m_file->RecordBytes(m_editRecord)) {
-        m_orderNumbers.clear();
-        m_orderNumbersField = -1;
+        DropOrderNumbers();
         m_file->StoreRecord(m_editRecord, m_editBuffer);
     }
     Cancel();

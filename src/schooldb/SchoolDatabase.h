@@ -260,6 +260,10 @@ private:
     // dropped at the first store.
     std::vector<double> m_orderNumbers;
     int m_orderNumbersField = -1;
+    void DropOrderNumbers() {
+        m_orderNumbers.clear();
+        m_orderNumbersField = -1;
+    }
 
     bool m_editing = false;
     qint64 m_editRecord = -1;

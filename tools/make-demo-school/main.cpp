@@ -12,13 +12,14 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     QTextStream err(stderr);
+    const QString usage = QStringLiteral("Χρήση: make-demo-school ΦΑΚΕΛΟΣ\n");
     // An option is never taken for the folder to write into.
     if (args.size() == 2 && (args[1] == QStringLiteral("--help") || args[1] == QStringLiteral("-h"))) {
-        QTextStream(stdout) << "Χρήση: make-demo-school ΦΑΚΕΛΟΣ\n";
+        QTextStream(stdout) << usage;
         return 0;
     }
     if (args.size() != 2 || args[1].startsWith(QLatin1Char('-'))) {
-        err << "Χρήση: make-demo-school ΦΑΚΕΛΟΣ\n";
+        err << usage;
         return 2;
     }
     try {

@@ -850,9 +850,10 @@ ScanSummary GradePosting::Scan(GradeSheet& sheet, const PostedFile& file, int gr
     return summary;
 }
 
-std::optional<PostingJournal::Run> GradePosting::LastPosting(const PostedFile& file) const {
+std::optional<PostingJournal::Run> GradePosting::LastPosting(const PostedFile& file,
+                                                             const QString& passOver) const {
     return PostingJournal::LastRunOf(m->YearFolder(), DatabaseIdentity::Of(m->GradeTablePath()).folder,
-                                     file.name, file.header.FileID);
+                                     file.name, file.header.FileID, passOver);
 }
 
 UndoOutcome GradePosting::UndoLastPosting(const PostedFile& file) {
@@ -942,8 +943,7 @@ UndoOutcome GradePosting::UndoLastPosting(const PostedFile& file) {
     // The sheet's stamp before the journal's note: an undo cut short between
     // the two is still in force and finishes when run again, where the other
     // order would leave a sheet marked as posted with nothing left to undo.
-    if (const auto inForce = PostingJournal::LastRunOf(m->YearFolder(), open.folder, file.name,
-                                                       file.header.FileID, run->journalPath))
+    if (const auto inForce = LastPosting(file, run->journalPath))
         outcome.posted = RegionalFormats::DateTimeText(inForce->header.started);
     if (QFileInfo::exists(file.path))
         WriteGradeFileHeaderKey(file.path, QStringLiteral("Posted"), outcome.posted);

@@ -211,8 +211,10 @@ public:
     void ClearChanges();
     bool WouldChange(int sheetRow, int column) const;
 
-    // The last posting run of file into the open database that has not been undone.
-    std::optional<PostingJournal::Run> LastPosting(const PostedFile& file) const;
+    // The last posting run of file into the open database that has not been
+    // undone; the run whose journal is passOver does not count.
+    std::optional<PostingJournal::Run> LastPosting(const PostedFile& file,
+                                                   const QString& passOver = QString()) const;
     // Gives every field that run changed its old value back, when it still
     // holds the value the run wrote; a field changed since is left alone and
     // listed, one that holds its old value already (an undo run again) is

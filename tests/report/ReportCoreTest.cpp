@@ -19,6 +19,7 @@ namespace {
 using report::PageLink;
 using report::ReportFileReader;
 using report::ReportFileWriter;
+using testing::ErrorOf;
 
 // Writes pages of lines, lineCount on each.
 QByteArray WritePages(int pages, int lineCount, QBuffer& buffer) {
@@ -34,16 +35,6 @@ QByteArray WritePages(int pages, int lineCount, QBuffer& buffer) {
     }
     writer.EndFile();
     return buffer.data();
-}
-
-// The engine's message of what the call raised; empty when it raised nothing.
-template <class Call> QString ErrorOf(Call&& call) {
-    try {
-        call();
-    } catch (const ReportError& e) {
-        return e.Message();
-    }
-    return QString();
 }
 
 std::vector<PageLink> Walk(ReportFileReader& reader) {
@@ -88,7 +79,7 @@ TEST(ReportFile, ForeignOrDamagedFilesAreRefused) {
     foreign.setData(QByteArray("PK\x03\x04 not a report at all"));
     foreign.open(QIODevice::ReadOnly);
     ReportFileReader foreignReader(foreign);
-    EXPECT_EQ(ErrorOf([&] { foreignReader.Open(); }),
+    EXPECT_EQ(ErrorOf<ReportError>([&] { foreignReader.Open(); }),
               QStringLiteral("Unexpected code found in report file."));
 
     // A link that points into the middle of a page's records.
@@ -135,18 +126,20 @@ TEST(StatusFormat, CodesExpandCaseBlindAndUnknownOnesShowAsErrors) {
 
 TEST(ReportJob, CallsAtTheWrongTimeAndMissingStreamsRaiseTheEngineTexts) {
     TReportFiler report;
-    EXPECT_EQ(ErrorOf([&] { report.SelectFont(QStringLiteral("Arial"), 10); }),
+    EXPECT_EQ(ErrorOf<ReportError>([&] { report.SelectFont(QStringLiteral("Arial"), 10); }),
               QStringLiteral("Invalid method call.  ReportPrinter is not printing."));
     EXPECT_THROW(report.LineTo(1, 1), ReportError);
     EXPECT_THROW(report.StartNewPage(), ReportError);
 
-    EXPECT_EQ(ErrorOf([&] { report.Execute(); }), QStringLiteral("StreamMode is smUser but Stream is nil"));
+    EXPECT_EQ(ErrorOf<ReportError>([&] { report.Execute(); }),
+              QStringLiteral("StreamMode is smUser but Stream is nil"));
     EXPECT_FALSE(report.Printing());
 
     QBuffer closed;
     closed.setObjectName(QStringLiteral("Μνήμη"));
     report.Stream = &closed;
-    EXPECT_EQ(ErrorOf([&] { report.Execute(); }), QStringLiteral("Error initializing stream \"Μνήμη\""));
+    EXPECT_EQ(ErrorOf<ReportError>([&] { report.Execute(); }),
+              QStringLiteral("Error initializing stream \"Μνήμη\""));
 
     // Inside a job: a second Execute and a printer change are refused.
     QBuffer open;
@@ -154,8 +147,8 @@ TEST(ReportJob, CallsAtTheWrongTimeAndMissingStreamsRaiseTheEngineTexts) {
     report.Stream = &open;
     QStringList errors;
     report.OnBeforePrint = [&](TBaseReport& r) {
-        errors << ErrorOf([&] { r.Execute(); })
-               << ErrorOf([&] { r.ChoosePrinter(Printers::PdfPrinterName); });
+        errors << ErrorOf<ReportError>([&] { r.Execute(); })
+               << ErrorOf<ReportError>([&] { r.ChoosePrinter(Printers::PdfPrinterName); });
         r.Abort();
     };
     EXPECT_THROW(report.Execute(), ReportAbort);
@@ -201,7 +194,7 @@ TEST(Printers, ThePdfPrinterIsAlwaysOfferedAndNamesMatchExactlyElseInPart) {
 
     // A PDF file that cannot be made names the printer and the file.
     report::PageFormat format;
-    const QString error = ErrorOf(
+    const QString error = ErrorOf<ReportError>(
         [&] { Printers::Open(Printers::PdfPrinterName, format, QStringLiteral("/no/such/folder/x.pdf")); });
     EXPECT_TRUE(error.startsWith(QStringLiteral("Invalid Printer - Αρχείο PDF on /no/such/folder/x.pdf (")))
         << error.toStdString();

@@ -46,7 +46,7 @@ QList<qsizetype> ChangedBytes(const QByteArray& before, const QByteArray& after)
 
 void ExpectRefused(const QString& path, const QByteArray& bytes, const char* why) {
     WriteBytes(path, bytes);
-    const QString message = MessageOf([&] { ParadoxTable::Open(path, {}); });
+    const QString message = ErrorOf<DatabaseError>([&] { ParadoxTable::Open(path, {}); });
     EXPECT_TRUE(message.contains(path)) << why << ": " << message.toStdString();
 }
 
@@ -146,12 +146,12 @@ TEST(ParadoxTable, RefusesValuesThatDoNotFitInsteadOfCuttingThem) {
     EXPECT_THROW(TableBuilder("D.DB").Long("L").Row({qint64(2147483648LL)}).Write(folder.Path()),
                  DatabaseError);
     EXPECT_THROW(TableBuilder("E.DB").Number("N").Row({std::nan("")}).Write(folder.Path()), DatabaseError);
-    const QString tooLong = MessageOf([&] {
+    const QString tooLong = ErrorOf<DatabaseError>([&] {
         TableBuilder("F.DB").Alpha("LASTNAME", 4).Row({QStringLiteral("Παπαδόπουλος")}).Write(folder.Path());
     });
     EXPECT_TRUE(tooLong.contains(QStringLiteral("LASTNAME")) && tooLong.contains(QStringLiteral("F.DB")));
     EXPECT_FALSE(QFile::exists(folder.Path("F.DB"))) << "nothing half-written";
-    EXPECT_TRUE(MessageOf([] {
+    EXPECT_TRUE(ErrorOf<DatabaseError>([] {
                     TableBuilder("G.DB").Alpha("T", 3).Row({QStringLiteral("%2%1%3")});
                 }).contains(QStringLiteral("\"%2%1%3\"")))
         << "the text is quoted as it is";

@@ -107,10 +107,10 @@ TEST_F(SchoolQuery, ReloadsATableWhoseFileChanged) {
 TEST_F(SchoolQuery, FailuresNameTheMissingTableOrField) {
     Query query(m_db);
     query.SetSql({QStringLiteral("SELECT S.\"AGE\" FROM \"STUDENT.DB\" S")});
-    EXPECT_TRUE(MessageOf([&] { query.Open(); }).contains(QStringLiteral("AGE")));
+    EXPECT_TRUE(ErrorOf<DatabaseError>([&] { query.Open(); }).contains(QStringLiteral("AGE")));
     EXPECT_FALSE(query.Active());
     query.SetSql({QStringLiteral("SELEKT * FROM \"STUDENT.DB\" S")});
-    EXPECT_FALSE(MessageOf([&] { query.Open(); }).isEmpty());
+    EXPECT_FALSE(ErrorOf<DatabaseError>([&] { query.Open(); }).isEmpty());
     EXPECT_THROW(query.FieldByName(QStringLiteral("LASTNAME")), DatabaseError)
         << "a closed query has no fields";
 }

@@ -331,7 +331,7 @@ TEST(LevelsAndTypes, EncryptedTableOfTheOldestAndNewestLevelAsksForItsPassword) 
         const QString path = folder.Path("SECRET.DB");
         WriteWithPxlib(path, {alpha}, QStringLiteral("KLEIDI"));
         ConvertToLevel(path, level);
-        EXPECT_TRUE(MessageOf([&] {
+        EXPECT_TRUE(ErrorOf<DatabaseError>([&] {
                         ParadoxTable::Open(path, {});
                     }).contains(QStringLiteral("προστατεύεται με σύνθημα")))
             << "level " << level;

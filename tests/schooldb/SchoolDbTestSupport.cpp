@@ -186,16 +186,6 @@ Records ReadWithEngine(const QString& path, const QString& password) {
     return out;
 }
 
-QString MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const DatabaseError& e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "no error raised";
-    return QString();
-}
-
 QString SamplesFolder() {
     QString shared = qEnvironmentVariable("EKALDO_SHARED_DIR");
     if (shared.isEmpty())

@@ -39,9 +39,6 @@ inline void MakeDetail(schooldb::Table& table, const char* name, schooldb::DataS
     table.SetMasterSource(master, QString::fromLatin1(key));
 }
 
-// The message of the DatabaseError that action raises; a failure when it raises none.
-QString MessageOf(const std::function<void()>& action);
-
 // The folder of the shared samples, or empty when they are not there.
 QString SamplesFolder();
 

@@ -37,20 +37,20 @@ protected:
 TEST_F(SchoolTable, ConnectionFailuresNameWhatIsMissing) {
     Database other(m_session);
     other.SetParams({QStringLiteral("PATH=") + m_folder.Path("NOSUCH.SYR")});
-    EXPECT_TRUE(MessageOf([&] { other.Open(); }).contains(QStringLiteral("NOSUCH.SYR")));
+    EXPECT_TRUE(ErrorOf<DatabaseError>([&] { other.Open(); }).contains(QStringLiteral("NOSUCH.SYR")));
     other.SetDriverName(QStringLiteral("MSACCESS"));
-    EXPECT_TRUE(MessageOf([&] { other.Open(); }).contains(QStringLiteral("MSACCESS")));
+    EXPECT_TRUE(ErrorOf<DatabaseError>([&] { other.Open(); }).contains(QStringLiteral("MSACCESS")));
 
     Table missing(m_db);
     missing.SetTableName(QStringLiteral("TEACHER.DB"));
-    EXPECT_TRUE(MessageOf([&] { missing.Open(); }).contains(QStringLiteral("TEACHER.DB")));
+    EXPECT_TRUE(ErrorOf<DatabaseError>([&] { missing.Open(); }).contains(QStringLiteral("TEACHER.DB")));
     EXPECT_FALSE(missing.Active());
     EXPECT_FALSE(m_db.Connected()) << "a failed open keeps no connection";
 
     Table grade(m_db);
     Open(grade, "GRADE.DB");
     EXPECT_THROW(m_db.SetParams({QStringLiteral("PATH=/elsewhere")}), DatabaseError) << "while connected";
-    const QString noField = MessageOf([&] { grade.FieldByName(QStringLiteral("GRD25")); });
+    const QString noField = ErrorOf<DatabaseError>([&] { grade.FieldByName(QStringLiteral("GRD25")); });
     EXPECT_TRUE(noField.contains(QStringLiteral("GRD25")) && noField.contains(QStringLiteral("GRADE.DB")));
     EXPECT_THROW(grade.SetIndexName(QStringLiteral("Grade_Teacher_Inx")), DatabaseError);
 }
@@ -128,8 +128,8 @@ TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
     grade.FieldByName(QStringLiteral("Oral1")).SetAsString(QStringLiteral("ΑΑ"));
     EXPECT_EQ(grade.FieldByName(QStringLiteral("GRD2")).AsFloat(), 9.5) << "the edit is read back at once";
     EXPECT_THROW(grade.Next(), DatabaseError) << "no moving away from an unsaved edit";
-    const QString bad =
-        MessageOf([&] { grade.FieldByName(QStringLiteral("GRD4")).SetAsString(QStringLiteral("x")); });
+    const QString bad = ErrorOf<DatabaseError>(
+        [&] { grade.FieldByName(QStringLiteral("GRD4")).SetAsString(QStringLiteral("x")); });
     EXPECT_TRUE(bad.contains(QStringLiteral("GRD4")));
     EXPECT_THROW(grade.FieldByName(QStringLiteral("Oral2")).SetAsString(QStringLiteral("12345")),
                  DatabaseError);

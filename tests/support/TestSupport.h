@@ -22,6 +22,16 @@ inline void UseLocale(const QLocale& locale) {
     QLocale::setDefault(locale);
 }
 
+// The message of the Error that action throws; empty when it throws none.
+template <typename Error, typename Action> QString ErrorOf(Action&& action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.Message();
+    }
+    return QString();
+}
+
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempFolder {
 public:

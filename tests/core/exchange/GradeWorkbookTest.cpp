@@ -162,16 +162,8 @@ QByteArray Workbook(const QString& grades, const QString& header = HeaderSheet()
     return Zip(parts);
 }
 
-QString RefusalOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const WorkbookError& e) {
-        return e.Message();
-    }
-    return QStringLiteral("(accepted)");
-}
 QString RefusalOf(const QByteArray& bytes, const QString& schoolYear = QString()) {
-    return RefusalOf([&] { ReadGradeWorkbook(bytes, schoolYear); });
+    return ErrorOf<WorkbookError>([&] { ReadGradeWorkbook(bytes, schoolYear); });
 }
 
 } // namespace
@@ -196,9 +188,9 @@ TEST(GradeWorkbook, SentSheetComesBackAsSentWithItsHeaderWhateverTheRowOrder) {
     // left; two rows of one key could never find their way back.
     GradeSheet tooLong = SentSheet();
     tooLong.SetCell(2, 1, QString(32768, QLatin1Char('x')));
-    EXPECT_EQ(
-        RefusalOf([&] { WriteGradeWorkbook(dir.Path(QStringLiteral("long.xlsx")), SentHeader(), tooLong); }),
-        QStringLiteral("Το λογιστικό φύλλο δεν γράφεται: το κελί B4 ξεπερνά τους 32.767 χαρακτήρες."));
+    EXPECT_EQ(ErrorOf<WorkbookError>(
+                  [&] { WriteGradeWorkbook(dir.Path(QStringLiteral("long.xlsx")), SentHeader(), tooLong); }),
+              QStringLiteral("Το λογιστικό φύλλο δεν γράφεται: το κελί B4 ξεπερνά τους 32.767 χαρακτήρες."));
     sheet.SetCell(2, 0, sheet.Cell(1, 0));
     EXPECT_THROW(WriteGradeWorkbook(dir.Path(QStringLiteral("dup.xlsx")), SentHeader(), sheet),
                  WorkbookError);
@@ -397,7 +389,7 @@ TEST(GradeWorkbook, HostileAndForeignWorkbooksAreRefusedWithTheReason) {
     WriteBytes(big, {});
     ASSERT_TRUE(QFile::resize(big, kMaxWorkbookBytes + 1));
     EXPECT_EQ(
-        RefusalOf([&] { ReadGradeWorkbookFile(big); }),
+        ErrorOf<WorkbookError>([&] { ReadGradeWorkbookFile(big); }),
         QStringLiteral(
             "Το αρχείο είναι πολύ μεγάλο (64 MB) για φύλλο βαθμολογίας· διαβάζονται αρχεία έως 64 MB."));
 }

@@ -49,16 +49,6 @@ GradeSheet Sheet(const QStringList& titles, const QList<QStringList>& rows) {
     return SheetOf(lines);
 }
 
-// The message of the error the action throws; empty when it throws none.
-template <typename Error, typename Action> QString ErrorOf(Action action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.Message();
-    }
-    return QString();
-}
-
 QString StateOf(const QString& cell) {
     const qsizetype bar = cell.indexOf(QLatin1Char('|'));
     return bar < 0 ? QString() : cell.mid(bar + 1);

@@ -20,6 +20,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <bit>
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
@@ -41,6 +42,20 @@ qint64 StreamRead(const QString& path) {
         total += n;
     ::close(fd);
     return total;
+}
+
+// Decodes every field of every record; the bits of the numbers added up, so
+// that nothing of the work can be left out. A function of its own: in the
+// measuring lambda the sum lived in memory through the captured reference,
+// and the loop measured that chain of stores rather than the decoding.
+[[gnu::noinline]] std::uint64_t DecodeEveryField(const ParadoxTable& table) {
+    std::uint64_t sum = 0;
+    for (qint64 r = 0; r < table.RecordCount(); ++r)
+        for (int f = 0; f < table.FieldCount(); ++f) {
+            const FieldValue v = table.Value(r, f);
+            sum += v.IsFloat() ? std::bit_cast<std::uint64_t>(v.FloatValue()) : !v.IsNull();
+        }
+    return sum;
 }
 
 const QStringList kTables{"STUDENT.DB", "GUARDIAN.DB", "COURSE.DB", "CLASS.DB", "LEVEL.DB",
@@ -80,15 +95,10 @@ int main(int argc, char** argv) {
         for (const QString& t : kTables)
             ParadoxTable::Open(QDir(folder).filePath(t), session.Check());
     });
-    double checksum = 0;
+    std::uint64_t checksum = 0;
     const double decode = Best(3, [&] {
         for (const QString& t : kTables) {
-            const auto table = ParadoxTable::Open(QDir(folder).filePath(t), session.Check());
-            for (qint64 r = 0; r < table->RecordCount(); ++r)
-                for (int f = 0; f < table->FieldCount(); ++f) {
-                    const FieldValue v = table->Value(r, f);
-                    checksum += v.IsFloat() ? v.FloatValue() : 0;
-                }
+            checksum += DecodeEveryField(*ParadoxTable::Open(QDir(folder).filePath(t), session.Check()));
         }
     });
     // The tables are encrypted: libpx's block cipher alone, over the same bytes already in memory.
@@ -131,12 +141,8 @@ int main(int argc, char** argv) {
         });
         const double plainDecode = Best(3, [&] {
             for (const QString& t : kTables) {
-                const auto table = ParadoxTable::Open(QDir(plainDir.path()).filePath(t), session.Check());
-                for (qint64 r = 0; r < table->RecordCount(); ++r)
-                    for (int f = 0; f < table->FieldCount(); ++f) {
-                        const FieldValue v = table->Value(r, f);
-                        checksum += v.IsFloat() ? v.FloatValue() : 0;
-                    }
+                checksum +=
+                    DecodeEveryField(*ParadoxTable::Open(QDir(plainDir.path()).filePath(t), session.Check()));
             }
         });
         std::printf(

@@ -7,92 +7,219 @@
 #include <QTime>
 
 #include <cstdint>
+#include <cstring>
+#include <new>
 #include <utility>
 #include <variant>
 
 namespace ekaldo::schooldb {
 
 // One decoded field value; null is a value of its own.
+//
+// A decoded table is millions of these, nearly all numbers, integers and
+// nulls, each made and dropped in the reader's loop. A tagged union rather
+// than a std::variant: making, moving and dropping a number or a null is then
+// a few plain stores, where the variant dispatched each of them through a
+// table of functions because some of its alternatives hold text.
 class FieldValue {
 public:
+    FieldValue() noexcept : m_kind(Kind::Null) { m_integer = 0; }
+    static FieldValue Text(QString text) { return FieldValue(Kind::Text, std::move(text)); }
+    static FieldValue Integer(std::int64_t value) noexcept {
+        FieldValue v(Kind::Integer);
+        v.m_integer = value;
+        return v;
+    }
+    static FieldValue Float(double value) noexcept {
+        FieldValue v(Kind::Float);
+        v.m_float = value;
+        return v;
+    }
+    static FieldValue Logical(bool value) noexcept {
+        FieldValue v(Kind::Logical);
+        v.m_logical = value;
+        return v;
+    }
+    static FieldValue Date(QDate value) noexcept {
+        FieldValue v(Kind::Date);
+        new (&v.m_moment) Moment{value, QTime()};
+        return v;
+    }
+    static FieldValue Time(QTime value) noexcept {
+        FieldValue v(Kind::Time);
+        new (&v.m_moment) Moment{QDate(), value};
+        return v;
+    }
+    // A moment as the table stores it, with no time zone: its date and time
+    // are kept as given and read back as UTC.
+    static FieldValue Timestamp(const QDateTime& value) noexcept {
+        FieldValue v(Kind::Timestamp);
+        new (&v.m_moment) Moment{value.date(), value.time()};
+        return v;
+    }
     // An exact decimal as a BCD field holds it: digits, '.' and its declared decimals.
-    struct Decimal {
-        QString digits;
-        bool operator==(const Decimal&) const = default;
-    };
+    static FieldValue DecimalText(QString digits) { return FieldValue(Kind::Decimal, std::move(digits)); }
+    static FieldValue Bytes(QByteArray value) {
+        FieldValue v(Kind::Bytes);
+        new (&v.m_bytes) QByteArray(std::move(value));
+        return v;
+    }
     // A binary BLOB field, known by its size only.
-    struct BinarySize {
-        qint64 size = 0;
-        bool operator==(const BinarySize&) const = default;
-    };
+    static FieldValue Binary(qint64 size) noexcept {
+        FieldValue v(Kind::Binary);
+        v.m_integer = size;
+        return v;
+    }
     // A field whose stored value cannot be reached (a BLOB without its memo
     // file, a damaged memo file): the message says why.
-    struct Unreadable {
-        QString message;
-        bool operator==(const Unreadable&) const = default;
-    };
+    static FieldValue Missing(QString message) { return FieldValue(Kind::Unreadable, std::move(message)); }
 
-    FieldValue() = default;
-    static FieldValue Text(QString text) { return FieldValue(std::in_place_type<QString>, std::move(text)); }
-    static FieldValue Integer(std::int64_t value) {
-        return FieldValue(std::in_place_type<std::int64_t>, value);
+    FieldValue(const FieldValue& other) : m_kind(other.m_kind) { CopyFrom(other); }
+    FieldValue(FieldValue&& other) noexcept : m_kind(other.m_kind) { MoveFrom(std::move(other)); }
+    FieldValue& operator=(const FieldValue& other) {
+        if (this != &other) {
+            FieldValue copy(other);
+            *this = std::move(copy);
+        }
+        return *this;
     }
-    static FieldValue Float(double value) { return FieldValue(std::in_place_type<double>, value); }
-    static FieldValue Logical(bool value) { return FieldValue(std::in_place_type<bool>, value); }
-    static FieldValue Date(QDate value) { return FieldValue(std::in_place_type<QDate>, value); }
-    static FieldValue Time(QTime value) { return FieldValue(std::in_place_type<QTime>, value); }
-    // A moment as the table stores it, with no time zone.
-    static FieldValue Timestamp(QDateTime value) {
-        return FieldValue(std::in_place_type<QDateTime>, std::move(value));
+    FieldValue& operator=(FieldValue&& other) noexcept {
+        if (this != &other) {
+            Drop();
+            m_kind = other.m_kind;
+            MoveFrom(std::move(other));
+        }
+        return *this;
     }
-    static FieldValue DecimalText(QString digits) {
-        return FieldValue(std::in_place_type<Decimal>, Decimal{std::move(digits)});
-    }
-    static FieldValue Bytes(QByteArray value) {
-        return FieldValue(std::in_place_type<QByteArray>, std::move(value));
-    }
-    static FieldValue Binary(qint64 size) {
-        return FieldValue(std::in_place_type<BinarySize>, BinarySize{size});
-    }
-    static FieldValue Missing(QString message) {
-        return FieldValue(std::in_place_type<Unreadable>, Unreadable{std::move(message)});
-    }
+    ~FieldValue() { Drop(); }
 
-    bool IsNull() const { return std::holds_alternative<std::monostate>(m_value); }
-    bool IsText() const { return std::holds_alternative<QString>(m_value); }
-    bool IsInteger() const { return std::holds_alternative<std::int64_t>(m_value); }
-    bool IsFloat() const { return std::holds_alternative<double>(m_value); }
-    bool IsLogical() const { return std::holds_alternative<bool>(m_value); }
-    bool IsDate() const { return std::holds_alternative<QDate>(m_value); }
-    bool IsTime() const { return std::holds_alternative<QTime>(m_value); }
-    bool IsTimestamp() const { return std::holds_alternative<QDateTime>(m_value); }
-    bool IsDecimal() const { return std::holds_alternative<Decimal>(m_value); }
-    bool IsBytes() const { return std::holds_alternative<QByteArray>(m_value); }
-    bool IsBinary() const { return std::holds_alternative<BinarySize>(m_value); }
-    bool IsUnreadable() const { return std::holds_alternative<Unreadable>(m_value); }
+    bool IsNull() const { return m_kind == Kind::Null; }
+    bool IsText() const { return m_kind == Kind::Text; }
+    bool IsInteger() const { return m_kind == Kind::Integer; }
+    bool IsFloat() const { return m_kind == Kind::Float; }
+    bool IsLogical() const { return m_kind == Kind::Logical; }
+    bool IsDate() const { return m_kind == Kind::Date; }
+    bool IsTime() const { return m_kind == Kind::Time; }
+    bool IsTimestamp() const { return m_kind == Kind::Timestamp; }
+    bool IsDecimal() const { return m_kind == Kind::Decimal; }
+    bool IsBytes() const { return m_kind == Kind::Bytes; }
+    bool IsBinary() const { return m_kind == Kind::Binary; }
+    bool IsUnreadable() const { return m_kind == Kind::Unreadable; }
 
-    const QString& TextValue() const { return std::get<QString>(m_value); }
-    std::int64_t IntegerValue() const { return std::get<std::int64_t>(m_value); }
-    double FloatValue() const { return std::get<double>(m_value); }
-    bool LogicalValue() const { return std::get<bool>(m_value); }
-    QDate DateValue() const { return std::get<QDate>(m_value); }
-    QTime TimeValue() const { return std::get<QTime>(m_value); }
-    const QDateTime& TimestampValue() const { return std::get<QDateTime>(m_value); }
-    const QString& DecimalValue() const { return std::get<Decimal>(m_value).digits; }
-    const QByteArray& BytesValue() const { return std::get<QByteArray>(m_value); }
-    qint64 BinaryValue() const { return std::get<BinarySize>(m_value).size; }
-    const QString& UnreadableMessage() const { return std::get<Unreadable>(m_value).message; }
+    // Each throws std::bad_variant_access when the value is of another kind.
+    const QString& TextValue() const { return Checked(Kind::Text).m_text; }
+    std::int64_t IntegerValue() const { return Checked(Kind::Integer).m_integer; }
+    double FloatValue() const { return Checked(Kind::Float).m_float; }
+    bool LogicalValue() const { return Checked(Kind::Logical).m_logical; }
+    QDate DateValue() const { return Checked(Kind::Date).m_moment.date; }
+    QTime TimeValue() const { return Checked(Kind::Time).m_moment.time; }
+    QDateTime TimestampValue() const {
+        const Moment& m = Checked(Kind::Timestamp).m_moment;
+        return QDateTime(m.date, m.time, Qt::UTC);
+    }
+    const QString& DecimalValue() const { return Checked(Kind::Decimal).m_text; }
+    const QByteArray& BytesValue() const { return Checked(Kind::Bytes).m_bytes; }
+    qint64 BinaryValue() const { return Checked(Kind::Binary).m_integer; }
+    const QString& UnreadableMessage() const { return Checked(Kind::Unreadable).m_text; }
 
-    bool operator==(const FieldValue&) const = default;
+    friend bool operator==(const FieldValue& a, const FieldValue& b) {
+        if (a.m_kind != b.m_kind)
+            return false;
+        switch (a.m_kind) {
+        case Kind::Null:
+            return true;
+        case Kind::Integer:
+        case Kind::Binary:
+            return a.m_integer == b.m_integer;
+        case Kind::Float:
+            return a.m_float == b.m_float;
+        case Kind::Logical:
+            return a.m_logical == b.m_logical;
+        case Kind::Date:
+        case Kind::Time:
+        case Kind::Timestamp:
+            return a.m_moment.date == b.m_moment.date && a.m_moment.time == b.m_moment.time;
+        case Kind::Text:
+        case Kind::Decimal:
+        case Kind::Unreadable:
+            return a.m_text == b.m_text;
+        case Kind::Bytes:
+            return a.m_bytes == b.m_bytes;
+        }
+        return false;
+    }
 
 private:
-    using Variant = std::variant<std::monostate, QString, std::int64_t, double, bool, QDate, QTime, QDateTime,
-                                 Decimal, QByteArray, BinarySize, Unreadable>;
-    // Built in place: a decoded table is millions of these.
-    template <typename T, typename... Args>
-    explicit FieldValue(std::in_place_type_t<T> type, Args&&... args)
-        : m_value(type, std::forward<Args>(args)...) {}
-    Variant m_value;
+    enum class Kind : std::uint8_t {
+        Null,
+        Integer,
+        Float,
+        Logical,
+        Date,
+        Time,
+        Timestamp,
+        Binary,
+        // Those below hold Qt's shared data and must be copied and dropped as such.
+        Text,
+        Decimal,
+        Unreadable,
+        Bytes,
+    };
+    struct Moment {
+        QDate date;
+        QTime time;
+    };
+    static bool HoldsString(Kind kind) {
+        return kind == Kind::Text || kind == Kind::Decimal || kind == Kind::Unreadable;
+    }
+
+    explicit FieldValue(Kind kind) noexcept : m_kind(kind) { m_integer = 0; }
+    FieldValue(Kind kind, QString&& text) noexcept : m_kind(kind) { new (&m_text) QString(std::move(text)); }
+
+    const FieldValue& Checked(Kind kind) const {
+        if (m_kind != kind)
+            throw std::bad_variant_access();
+        return *this;
+    }
+    void CopyFrom(const FieldValue& other) {
+        if (HoldsString(m_kind))
+            new (&m_text) QString(other.m_text);
+        else if (m_kind == Kind::Bytes)
+            new (&m_bytes) QByteArray(other.m_bytes);
+        else
+            std::memcpy(&m_plain, &other.m_plain, sizeof m_plain);
+    }
+    void MoveFrom(FieldValue&& other) noexcept {
+        if (HoldsString(m_kind))
+            new (&m_text) QString(std::move(other.m_text));
+        else if (m_kind == Kind::Bytes)
+            new (&m_bytes) QByteArray(std::move(other.m_bytes));
+        else
+            std::memcpy(&m_plain, &other.m_plain, sizeof m_plain);
+    }
+    void Drop() noexcept {
+        if (m_kind < Kind::Text)
+            return;
+        if (m_kind == Kind::Bytes)
+            m_bytes.~QByteArray();
+        else
+            m_text.~QString();
+    }
+
+    Kind m_kind;
+    // The plain kinds fit in the bytes of a moment; copying those bytes copies any of them.
+    struct Plain {
+        alignas(Moment) unsigned char bytes[sizeof(Moment)];
+    };
+    union {
+        std::int64_t m_integer;
+        double m_float;
+        bool m_logical;
+        Moment m_moment;
+        Plain m_plain;
+        QString m_text;
+        QByteArray m_bytes;
+    };
 };
 
 } // namespace ekaldo::schooldb

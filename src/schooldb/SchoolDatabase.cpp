@@ -174,16 +174,19 @@ void Database::Attach(DataSet* set) {
 
 void Database::Detach(DataSet* set) {
     m_openSets.removeAll(set);
-    if (m_openSets.isEmpty() && !m_keepConnection) {
-        m_sql.reset();
+    if (m_openSets.isEmpty() && !m_keepConnection)
         m_connected = false;
-    }
 }
 
 SqlEngine& Database::Sql() {
-    if (!m_sql)
+    // A table loaded under a password since withdrawn must not stay readable.
+    if (m_sql && m_sqlPasswords != m_session.Checksums())
+        m_sql.reset();
+    if (!m_sql) {
+        m_sqlPasswords = m_session.Checksums();
         m_sql = std::make_unique<SqlEngine>([this](const QString& name) { return LoadTable(name); },
                                             [this](const QString& name) { return TablePath(name); });
+    }
     return *m_sql;
 }
 

@@ -31,6 +31,8 @@ public:
     void RemoveAllPasswords();
     bool Accepts(std::uint32_t checksum) const;
     ParadoxTable::PasswordCheck Check() const;
+    // The registered passwords, as checksums in the order of registration.
+    const QList<std::uint32_t>& Checksums() const { return m_checksums; }
 
 private:
     QList<std::uint32_t> m_checksums;
@@ -38,7 +40,10 @@ private:
 
 // A database name over one folder of Paradox tables. It keeps no connection
 // of its own: it disconnects when its last open table or query closes and
-// connects again, with the same parameters, when one is next opened.
+// connects again, with the same parameters, when one is next opened. The
+// tables its queries loaded stay loaded across that, each read again when its
+// file changes, until the database closes or the session's passwords change:
+// the filter window composes its sheet again on every tick.
 class Database {
 public:
     explicit Database(Session& session, QString name = QStringLiteral("MorvenDataBase"));
@@ -82,6 +87,7 @@ private:
     bool m_connected = false;
     QList<DataSet*> m_openSets;
     std::unique_ptr<SqlEngine> m_sql;
+    QList<std::uint32_t> m_sqlPasswords; // the session's passwords when m_sql loaded its tables
 };
 
 enum class ValueStyle {

@@ -114,3 +114,45 @@ TEST_F(SchoolQuery, FailuresNameTheMissingTableOrField) {
     EXPECT_THROW(query.FieldByName(QStringLiteral("LASTNAME")), DatabaseError)
         << "a closed query has no fields";
 }
+
+// The tables a query loaded outlive the disconnection after its last set
+// closes, but never a change of their file, of the folder or of the passwords.
+TEST_F(SchoolQuery, LoadedTablesOutliveDisconnectionButNotAChangeOfFileFolderOrPassword) {
+    const QStringList sql{QStringLiteral("SELECT G.\"GRD1\" FROM \"GRADE.DB\" G WHERE G.\"STUDENTID\" = 3")};
+    Query query(m_db);
+    query.SetSql(sql);
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 7.5);
+    query.Close();
+    ASSERT_FALSE(m_db.Connected());
+
+    {
+        // Another program's write while nothing of ours is open.
+        Session other;
+        other.AddPassword(DataTablePassword());
+        Database writer(other);
+        writer.SetParams({QStringLiteral("PATH=") + m_folder.Path()});
+        Table grade(writer);
+        grade.SetTableName(QStringLiteral("GRADE.DB"));
+        grade.Open();
+        grade.Edit();
+        grade.FieldByName(QStringLiteral("GRD1")).SetAsFloat(9.25);
+        ASSERT_TRUE(grade.Post());
+    }
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 9.25);
+    query.Close();
+
+    TempFolder second;
+    WriteSmallSchool(second.Path());
+    m_db.SetParams({QStringLiteral("PATH=") + second.Path()});
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 7.5) << "the second folder's own table";
+    query.Close();
+
+    m_session.RemovePassword(DataTablePassword());
+    EXPECT_THROW(query.Open(), DatabaseError) << "a table loaded under a withdrawn password stays closed";
+    m_session.AddPassword(DataTablePassword());
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 7.5);
+}

@@ -223,6 +223,9 @@ public:
     void EndWriting();
 
     const ParadoxTable& File() const;
+    // The file's number of the record under the cursor, -1 past the end: a
+    // loop over hundreds of thousands of records reads their fields in File().
+    qint64 RecordNumber() const { return Active() && Row() < m_view.size() ? m_view[Row()] : -1; }
     FieldValue Value(int field) const override;
 
 protected:

@@ -266,6 +266,19 @@ void SqlEngine::Load(const QString& tableName) {
         sqlite3_reset(raw);
     }
     statement.reset();
+    // The key, indexed once here: a join on it would otherwise build an index
+    // of its own on every run (the student's guardian, by student). Not
+    // unique: a key broken by another program must still load.
+    QStringList keyColumns;
+    for (int i = 0; i < table->Layout().primaryKeyFields && i < table->FieldCount(); ++i) {
+        if (table->Field(i).IsBlob())
+            break;
+        keyColumns.append(Quote(table->Field(i).name));
+    }
+    if (!keyColumns.isEmpty())
+        exec(QStringLiteral("CREATE INDEX ") + Quote(QStringLiteral("key of ") + tableName) +
+             QStringLiteral(" ON ") + Quote(tableName) + QStringLiteral(" (") + keyColumns.join(u", ") +
+             u')');
     exec(QStringLiteral("COMMIT"));
     if (stamp.size >= 0)
         m_loaded.insert(key, stamp);

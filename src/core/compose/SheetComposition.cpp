@@ -10,13 +10,17 @@
 #include <QHash>
 
 #include <algorithm>
+#include <bit>
 
 namespace ekaldo {
 
 using schooldb::Database;
 using schooldb::DataSet;
+using schooldb::FieldValue;
 using schooldb::Query;
 using schooldb::Table;
+using schooldb::ValueStyle;
+using schooldb::ValueText;
 
 namespace {
 
@@ -291,6 +295,107 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
     // The grade field each method reads, by index: looked up once, not per cell.
     constexpr int kNoField = -2;
     QHash<int, int> gradeFieldOfMethod;
+    const auto gradeFieldOf = [&](int methodId) {
+        auto field = gradeFieldOfMethod.find(methodId);
+        if (field == gradeFieldOfMethod.end()) {
+            const auto name = GradeFieldName(scheme, methodId, c.PeriodIndex);
+            field = gradeFieldOfMethod.insert(methodId, name ? grades.FieldIndex(*name) : kNoField);
+        }
+        return *field;
+    };
+
+    // Every grade record's subject and cell, read in one pass in the file's
+    // order while the bytes stream through the cache; the rows then pick them
+    // up by record number, in the order of the student index. A sheet's
+    // grades are a few dozen numbers over hundreds of thousands of cells:
+    // each number's text is made once. A record whose fields are not of the
+    // usual types is read through the cursor instead, with its errors.
+    constexpr int kThroughCursor = -1;
+    constexpr int kOff = -2;
+    constexpr int kNoCell = -3;
+    struct GradeRecord {
+        qint64 subjectId = 0;
+        int col = -1;
+        int text = kThroughCursor; // index into texts, or one of the above
+    };
+    const schooldb::ParadoxTable& gradeFile = grades.File();
+    std::vector<GradeRecord> gradeRecords(static_cast<std::size_t>(gradeFile.RecordCount()));
+    QList<QString> texts{QString()}; // the first for every empty cell
+    QHash<quint64, int> textOfNumber;
+    const auto textIndex = [&](const FieldValue& value) {
+        if (value.IsNull())
+            return 0;
+        if (!value.IsFloat()) {
+            texts.append(ValueText(value, ValueStyle::Regional));
+            return static_cast<int>(texts.size() - 1);
+        }
+        const quint64 bits = std::bit_cast<quint64>(value.FloatValue());
+        auto known = textOfNumber.constFind(bits);
+        if (known == textOfNumber.constEnd()) {
+            texts.append(ValueText(value, ValueStyle::Regional));
+            known = textOfNumber.insert(bits, static_cast<int>(texts.size() - 1));
+        }
+        return *known;
+    };
+    if (cols > 8) {
+        for (qint64 r = 0; r < gradeFile.RecordCount(); ++r) {
+            const unsigned char* record = gradeFile.RecordData(r);
+            const FieldValue subjectValue = gradeFile.Decode(record, fieldSubject);
+            if (!subjectValue.IsInteger() && !subjectValue.IsNull())
+                continue;
+            GradeRecord& g = gradeRecords[static_cast<std::size_t>(r)];
+            const FieldValue on = gradeFile.Decode(record, fieldOn);
+            if (!on.IsLogical() && !on.IsNull())
+                continue;
+            g.subjectId = subjectValue.IsNull() ? 0 : subjectValue.IntegerValue();
+            const SubjectColumn subject = subjectColumn(g.subjectId);
+            g.col = subject.col;
+            if (g.col < 0) {
+                g.text = kNoCell;
+            } else if (!on.IsLogical() || !on.LogicalValue()) {
+                g.text = kOff;
+            } else {
+                const int field = gradeFieldOf(subject.methodId);
+                if (field >= 0)
+                    g.text = textIndex(gradeFile.Decode(record, field));
+                else if (field == kNoField)
+                    g.text = 0;
+                // else: a field the table lacks is read the slow way, which raises its error
+            }
+        }
+    }
+
+    // The row's cells, set as the composition finds them and stored at once:
+    // a cell set empty past the last text stores nothing, as a sheet does.
+    std::vector<QString> rowCells(static_cast<std::size_t>(cols));
+    int storedCells = 0;
+    const auto put = [&](int col, QString text) {
+        if (col < 0 || col >= cols)
+            return;
+        if (!text.isEmpty())
+            storedCells = std::max(storedCells, col + 1);
+        rowCells[static_cast<std::size_t>(col)] = std::move(text);
+    };
+    const auto storeRow = [&](int row) {
+        qsizetype length = storedCells;
+        for (int col = 0; col < storedCells; ++col)
+            length += rowCells[static_cast<std::size_t>(col)].size();
+        QString text;
+        text.reserve(length);
+        std::vector<qsizetype> starts;
+        starts.reserve(static_cast<std::size_t>(storedCells));
+        for (int col = 0; col < storedCells; ++col) {
+            if (col > 0)
+                text += QLatin1Char('\t');
+            starts.push_back(text.size());
+            text += rowCells[static_cast<std::size_t>(col)];
+        }
+        sheet.SetRowText(row, std::move(text), std::move(starts));
+        for (QString& cell : rowCells)
+            cell.clear();
+        storedCells = 0;
+    };
+
     students.First();
     while (!students.Eof()) {
         ++count;
@@ -300,7 +405,9 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         if (grades.Eof()) {
             range = BrokenChainRange(scheme, 0);
         } else {
-            const SubjectInfo subject = chain.subjects.value(grades.Fields(fieldSubject).AsInteger());
+            const GradeRecord& first = gradeRecords[static_cast<std::size_t>(grades.RecordNumber())];
+            const SubjectInfo subject = chain.subjects.value(
+                first.text != kThroughCursor ? first.subjectId : grades.Fields(fieldSubject).AsInteger());
             const auto method = chain.methodOfClass.find(subject.classId);
             if (!subject.found || method == chain.methodOfClass.end())
                 range = BrokenChainRange(scheme, 0);
@@ -309,10 +416,10 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             else
                 range = BrokenChainRange(scheme, *method);
         }
-        sheet.SetCell(row, 0, RowKeyText(students.Fields(fieldId).AsInteger(), range));
+        put(0, RowKeyText(students.Fields(fieldId).AsInteger(), range));
         for (int i = 0; i < 7; ++i) {
             if (targetColumn[i] > 0 && studentFieldIndex[i] >= 0)
-                sheet.SetCell(row, targetColumn[i], students.Fields(studentFieldIndex[i]).AsString());
+                put(targetColumn[i], students.Fields(studentFieldIndex[i]).AsString());
         }
 
         if (cols > 8) {
@@ -321,35 +428,32 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             int matched = 0;
             for (grades.First(); !grades.Eof() && matched < static_cast<int>(columnOfTitle.size());
                  grades.Next(), ++recordNo) {
-                const SubjectColumn subject = subjectColumn(grades.Fields(fieldSubject).AsInteger());
+                const GradeRecord& g = gradeRecords[static_cast<std::size_t>(grades.RecordNumber())];
+                const SubjectColumn subject = g.text != kThroughCursor
+                                                  ? SubjectColumn{g.col, 0}
+                                                  : subjectColumn(grades.Fields(fieldSubject).AsInteger());
                 const int col = subject.col;
                 if (col < 0 || recordForColumn[static_cast<std::size_t>(col)] >= 0)
                     continue;
                 recordForColumn[static_cast<std::size_t>(col)] = recordNo;
                 ++matched;
-                QString cell;
-                if (!grades.Fields(fieldOn).AsBoolean()) {
-                    cell = kSubjectOffCell;
-                } else {
-                    const int methodId = subject.methodId;
-                    auto field = gradeFieldOfMethod.find(methodId);
-                    if (field == gradeFieldOfMethod.end()) {
-                        const auto name = GradeFieldName(scheme, methodId, c.PeriodIndex);
-                        field =
-                            gradeFieldOfMethod.insert(methodId, name ? grades.FieldIndex(*name) : kNoField);
-                    }
-                    // A field the table lacks is read the slow way, which raises its error.
-                    cell = *field >= 0          ? grades.Fields(*field).AsString()
-                           : *field == kNoField ? QString()
-                                                : ReadGradeText(grades, scheme, methodId, c.PeriodIndex);
-                }
-                sheet.SetCell(row, col, cell);
+                if (g.text >= 0)
+                    put(col, texts[g.text]);
+                else if (g.text == kOff || !grades.Fields(fieldOn).AsBoolean())
+                    put(col, kSubjectOffCell);
+                else if (const int field = gradeFieldOf(subject.methodId); field >= 0)
+                    put(col, grades.Fields(field).AsString());
+                else if (field == kNoField)
+                    put(col, QString());
+                else
+                    put(col, ReadGradeText(grades, scheme, subject.methodId, c.PeriodIndex));
             }
             for (int col = 8; col < cols; ++col) {
                 if (recordForColumn[static_cast<std::size_t>(col)] < 0)
-                    sheet.SetCell(row, col, kNoGradeRecordCell);
+                    put(col, kNoGradeRecordCell);
             }
         }
+        storeRow(row);
         if (progress && progress->Maximum() > 0)
             progress->SetPosition(sheet.RowCount() % progress->Maximum());
         students.Next();

@@ -7,6 +7,7 @@
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"
 #include "schooldb/builder/SchoolTables.h"
+#include "schooldb/builder/TableBuilder.h"
 #include "support/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -179,6 +180,57 @@ TEST_F(ComposeFixture, SubjectCellsGradesMarkersAndBranchTitles) {
     Compose();
     EXPECT_EQ(c.Sheet.Cell(2, 9), QString()) << "no grade column: no values";
     EXPECT_EQ(c.Sheet.Cell(3, 8), QStringLiteral("-1")) << "markers stay";
+    EXPECT_EQ(c.Sheet.StoredCells(3), 10) << "an empty last cell is not stored: no tab ends the line";
+}
+
+// Another program's GRADE.DB may hold the subject as a number or the
+// switch as text: the sheet is the same as from the usual types.
+TEST_F(ComposeFixture, GradeRecordsOfOtherFieldTypesComposeTheSameSheet) {
+    UseLocale(GreekLocale());
+    c.Subjects.Toggle(2); // "<Όλα>"
+    c.PeriodIndex = 1;
+    Compose();
+    const GradeSheet usual = c.Sheet;
+
+    for (const bool subjectAsNumber : {true, false}) {
+        SCOPED_TRACE(subjectAsNumber ? "SUBJECTID a number" : "SUBJECTON text");
+        TableBuilder grade(QStringLiteral("GRADE.DB"));
+        grade.Long("STUDENTID");
+        if (subjectAsNumber)
+            grade.Number("SUBJECTID").Logical("SUBJECTON");
+        else
+            grade.Long("SUBJECTID").Alpha("SUBJECTON", 5);
+        for (const QString& name : SchoolTables::GradeFieldNames())
+            grade.Number(name);
+        const auto row = [&](int student, int subject, bool on, const char* onText, QVariant grd1,
+                             QVariant grd2 = {}) {
+            QVariantList values{student, subject, subjectAsNumber ? QVariant(on) : QVariant(onText)};
+            for (const QString& name : SchoolTables::GradeFieldNames())
+                values.append(name == QLatin1String("GRD1")   ? grd1
+                              : name == QLatin1String("GRD2") ? grd2
+                                                              : QVariant());
+            return values;
+        };
+        grade
+            .Rows({row(3, 3, true, "True", 7.5, 9.0), row(1, 1, true, "T", 12.0, 13.5),
+                   row(3, 2, false, "False", 4.0), row(5, 4, true, "yes", 8.0), row(5, 4, false, "F", 1.0),
+                   row(6, 5, false, "No", {})})
+            .Write(state.MorvenDataBase().Folder());
+        Compose();
+        EXPECT_EQ(c.Sheet, usual);
+        EXPECT_EQ(Column(10), (QStringList{"-2", "-2", "7,5", "-1", "-2"}));
+        EXPECT_EQ(Column(9), (QStringList{"-2", "12", "-2", "-2", "8"}));
+    }
+    // A switch that is neither true nor false is refused, as the cursor reads it.
+    TableBuilder odd(QStringLiteral("GRADE.DB"));
+    odd.Long("STUDENTID").Long("SUBJECTID").Alpha("SUBJECTON", 5);
+    for (const QString& name : SchoolTables::GradeFieldNames())
+        odd.Number(name);
+    QVariantList maybe{2, 1, QStringLiteral("maybe")};
+    for (qsizetype i = 0; i < SchoolTables::GradeFieldNames().size(); ++i)
+        maybe.append(QVariant());
+    odd.Row(maybe).Write(state.MorvenDataBase().Folder());
+    EXPECT_THROW(Compose(), DatabaseError);
 }
 
 // Levels, classes and courses are joined; a caption holding quotes selects

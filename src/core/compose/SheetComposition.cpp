@@ -337,6 +337,31 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         }
         return *known;
     };
+    // Subject numbers are small: each subject's column and grade field in a
+    // list by number rather than two hash lookups for every record.
+    struct SubjectOfRecord {
+        bool known = false;
+        int col = -1;
+        int field = kNoField;
+    };
+    std::vector<SubjectOfRecord> subjectsByNumber;
+    QHash<qint64, SubjectOfRecord> otherSubjects;
+    const auto subjectOfRecord = [&](qint64 subjectId) -> const SubjectOfRecord& {
+        constexpr qint64 kListed = 1 << 16;
+        SubjectOfRecord* entry = nullptr;
+        if (subjectId >= 0 && subjectId < kListed) {
+            if (subjectsByNumber.size() <= static_cast<std::size_t>(subjectId))
+                subjectsByNumber.resize(static_cast<std::size_t>(subjectId) + 1);
+            entry = &subjectsByNumber[static_cast<std::size_t>(subjectId)];
+        } else {
+            entry = &otherSubjects[subjectId];
+        }
+        if (!entry->known) {
+            const SubjectColumn subject = subjectColumn(subjectId);
+            *entry = {true, subject.col, subject.col >= 0 ? gradeFieldOf(subject.methodId) : kNoField};
+        }
+        return *entry;
+    };
     if (cols > 8) {
         for (qint64 r = 0; r < gradeFile.RecordCount(); ++r) {
             const unsigned char* record = gradeFile.RecordData(r);
@@ -348,14 +373,14 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             if (!on.IsLogical() && !on.IsNull())
                 continue;
             g.subjectId = subjectValue.IsNull() ? 0 : subjectValue.IntegerValue();
-            const SubjectColumn subject = subjectColumn(g.subjectId);
+            const SubjectOfRecord& subject = subjectOfRecord(g.subjectId);
             g.col = subject.col;
             if (g.col < 0) {
                 g.text = kNoCell;
             } else if (!on.IsLogical() || !on.LogicalValue()) {
                 g.text = kOff;
             } else {
-                const int field = gradeFieldOf(subject.methodId);
+                const int field = subject.field;
                 if (field >= 0)
                     g.text = textIndex(gradeFile.Decode(record, field));
                 else if (field == kNoField)

@@ -666,7 +666,14 @@ void Table::BuildOrder() {
     std::vector<double>& numbers = m_orderNumbers;
     numbers.resize(m_order.size());
     bool numeric = true;
-    for (qint64 i = 0; i < m_order.size() && numeric; ++i) {
+    const qint64 records = m_order.size();
+    const int offset = m_file->Field(index).offset;
+    for (qint64 i = 0; i < records && numeric; ++i) {
+        // The records are far apart for the processor's own prefetching:
+        // ask for one a little ahead while this one is decoded.
+        constexpr qint64 kAhead = 16;
+        if (i + kAhead < records)
+            __builtin_prefetch(m_file->RecordData(i + kAhead) + offset);
         const FieldValue v = m_file->Value(i, index);
         if (v.IsNull())
             numbers[i] = std::numeric_limits<double>::quiet_NaN();

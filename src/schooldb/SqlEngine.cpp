@@ -160,7 +160,8 @@ void SqlEngine::Closer::operator()(sqlite3* db) const {
 SqlEngine::SqlEngine(Loader loader, PathOf pathOf)
     : m_loader(std::move(loader)), m_pathOf(std::move(pathOf)) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         throw DatabaseError(QStringLiteral("Δεν ήταν δυνατό να ετοιμαστεί η μηχανή ερωτημάτων SQL."));
     }

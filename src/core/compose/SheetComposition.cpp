@@ -311,10 +311,10 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
     // each number's text is made once. A record whose fields are not of the
     // usual types is read through the cursor instead, with its errors.
     constexpr int kThroughCursor = -1;
+    constexpr qint64 kPrefetchAhead = 16;
     constexpr int kOff = -2;
     constexpr int kNoCell = -3;
     struct GradeRecord {
-        qint64 subjectId = 0;
         int col = -1;
         int text = kThroughCursor; // index into texts, or one of the above
     };
@@ -363,7 +363,16 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         return *entry;
     };
     if (cols > 8) {
-        for (qint64 r = 0; r < gradeFile.RecordCount(); ++r) {
+        const qint64 records = gradeFile.RecordCount();
+        const int recordSize = gradeFile.Layout().recordSize;
+        for (qint64 r = 0; r < records; ++r) {
+            // The records are far apart for the processor's own prefetching:
+            // ask for every line of one a little ahead while this one is read.
+            if (r + kPrefetchAhead < records) {
+                const unsigned char* ahead = gradeFile.RecordData(r + kPrefetchAhead);
+                for (int at = 0; at < recordSize; at += 64)
+                    __builtin_prefetch(ahead + at);
+            }
             const unsigned char* record = gradeFile.RecordData(r);
             const FieldValue subjectValue = gradeFile.Decode(record, fieldSubject);
             if (!subjectValue.IsInteger() && !subjectValue.IsNull())
@@ -372,8 +381,8 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             const FieldValue on = gradeFile.Decode(record, fieldOn);
             if (!on.IsLogical() && !on.IsNull())
                 continue;
-            g.subjectId = subjectValue.IsNull() ? 0 : subjectValue.IntegerValue();
-            const SubjectOfRecord& subject = subjectOfRecord(g.subjectId);
+            const SubjectOfRecord& subject =
+                subjectOfRecord(subjectValue.IsNull() ? 0 : subjectValue.IntegerValue());
             g.col = subject.col;
             if (g.col < 0) {
                 g.text = kNoCell;
@@ -392,32 +401,47 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
 
     // The row's cells, set as the composition finds them and stored at once:
     // a cell set empty past the last text stores nothing, as a sheet does.
-    std::vector<QString> rowCells(static_cast<std::size_t>(cols));
+    // The cells are views: the grade texts and the markers live as long as
+    // the composition, the row's own texts (its key, the student's fields,
+    // cells read through the cursor) in ownCells until the row is stored. A
+    // copy of a shared text would cost two atomic counts for every cell.
+    std::vector<QStringView> rowCells(static_cast<std::size_t>(cols));
+    std::vector<QString> ownCells(static_cast<std::size_t>(cols));
     int storedCells = 0;
-    const auto put = [&](int col, QString text) {
+    const auto put = [&](int col, QStringView text) {
         if (col < 0 || col >= cols)
             return;
         if (!text.isEmpty())
             storedCells = std::max(storedCells, col + 1);
-        rowCells[static_cast<std::size_t>(col)] = std::move(text);
+        rowCells[static_cast<std::size_t>(col)] = text;
+    };
+    const auto putOwn = [&](int col, QString text) {
+        if (col < 0 || col >= cols)
+            return;
+        QString& own = ownCells[static_cast<std::size_t>(col)];
+        own = std::move(text);
+        put(col, own);
     };
     const auto storeRow = [&](int row) {
-        qsizetype length = storedCells;
+        qsizetype length = storedCells > 0 ? storedCells - 1 : 0;
         for (int col = 0; col < storedCells; ++col)
             length += rowCells[static_cast<std::size_t>(col)].size();
-        QString text;
-        text.reserve(length);
-        std::vector<qsizetype> starts;
-        starts.reserve(static_cast<std::size_t>(storedCells));
+        // Written in place: appending cell by cell checked and grew the text each time.
+        QString text(length, Qt::Uninitialized);
+        QChar* out = text.data();
+        std::vector<qsizetype> starts(static_cast<std::size_t>(storedCells));
         for (int col = 0; col < storedCells; ++col) {
             if (col > 0)
-                text += QLatin1Char('\t');
-            starts.push_back(text.size());
-            text += rowCells[static_cast<std::size_t>(col)];
+                *out++ = QLatin1Char('\t');
+            starts[static_cast<std::size_t>(col)] = out - text.constData();
+            const QStringView cell = rowCells[static_cast<std::size_t>(col)];
+            std::copy_n(cell.data(), cell.size(), out);
+            out += cell.size();
         }
         sheet.SetRowText(row, std::move(text), std::move(starts));
-        for (QString& cell : rowCells)
-            cell.clear();
+        std::fill(rowCells.begin(), rowCells.end(), QStringView());
+        for (QString& own : ownCells)
+            own.clear();
         storedCells = 0;
     };
 
@@ -430,9 +454,14 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         if (grades.Eof()) {
             range = BrokenChainRange(scheme, 0);
         } else {
-            const GradeRecord& first = gradeRecords[static_cast<std::size_t>(grades.RecordNumber())];
-            const SubjectInfo subject = chain.subjects.value(
-                first.text != kThroughCursor ? first.subjectId : grades.Fields(fieldSubject).AsInteger());
+            const qint64 record = grades.RecordNumber();
+            const FieldValue subjectValue =
+                gradeRecords[static_cast<std::size_t>(record)].text != kThroughCursor
+                    ? gradeFile.Decode(gradeFile.RecordData(record), fieldSubject)
+                    : FieldValue();
+            const SubjectInfo subject =
+                chain.subjects.value(subjectValue.IsInteger() ? subjectValue.IntegerValue()
+                                                              : grades.Fields(fieldSubject).AsInteger());
             const auto method = chain.methodOfClass.find(subject.classId);
             if (!subject.found || method == chain.methodOfClass.end())
                 range = BrokenChainRange(scheme, 0);
@@ -441,10 +470,10 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             else
                 range = BrokenChainRange(scheme, *method);
         }
-        put(0, RowKeyText(students.Fields(fieldId).AsInteger(), range));
+        putOwn(0, RowKeyText(students.Fields(fieldId).AsInteger(), range));
         for (int i = 0; i < 7; ++i) {
             if (targetColumn[i] > 0 && studentFieldIndex[i] >= 0)
-                put(targetColumn[i], students.Fields(studentFieldIndex[i]).AsString());
+                putOwn(targetColumn[i], students.Fields(studentFieldIndex[i]).AsString());
         }
 
         if (cols > 8) {
@@ -467,11 +496,11 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
                 else if (g.text == kOff || !grades.Fields(fieldOn).AsBoolean())
                     put(col, kSubjectOffCell);
                 else if (const int field = gradeFieldOf(subject.methodId); field >= 0)
-                    put(col, grades.Fields(field).AsString());
+                    putOwn(col, grades.Fields(field).AsString());
                 else if (field == kNoField)
-                    put(col, QString());
+                    put(col, QStringView());
                 else
-                    put(col, ReadGradeText(grades, scheme, subject.methodId, c.PeriodIndex));
+                    putOwn(col, ReadGradeText(grades, scheme, subject.methodId, c.PeriodIndex));
             }
             for (int col = 8; col < cols; ++col) {
                 if (recordForColumn[static_cast<std::size_t>(col)] < 0)

@@ -240,8 +240,12 @@ GradeRange GradeRangeOf(GradingScheme scheme, int methodId, DataSet& method) {
 }
 
 QString RowKeyText(qint64 studentId, const GradeRange& range) {
-    return QString::number(studentId) + QLatin1Char(';') + RegionalFormats::ShortestNumberText(range.min) +
-           QLatin1Char(';') + RegionalFormats::ShortestNumberText(range.max);
+    return QString::number(studentId) + RowKeyRangeText(range);
+}
+
+QString RowKeyRangeText(const GradeRange& range) {
+    return QLatin1Char(';') + RegionalFormats::ShortestNumberText(range.min) + QLatin1Char(';') +
+           RegionalFormats::ShortestNumberText(range.max);
 }
 
 QString SubjectTitle(const QString& subjectName, const QString& branchName) {

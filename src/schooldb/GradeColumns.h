@@ -69,6 +69,8 @@ GradeRange GradeRangeOf(GradingScheme scheme, int methodId, schooldb::DataSet& m
 // Column 0 of a sheet row: "STUDENTID;min;max", the numbers in their shortest
 // text with the regional decimal separator.
 QString RowKeyText(qint64 studentId, const GradeRange& range);
+// The part of a row key after the student's number: ";min;max".
+QString RowKeyRangeText(const GradeRange& range);
 
 // ---- Subjects and sheet cells ----
 

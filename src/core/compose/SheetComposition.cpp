@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 namespace ekaldo {
@@ -314,14 +315,32 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
     constexpr qint64 kPrefetchAhead = 16;
     constexpr int kOff = -2;
     constexpr int kNoCell = -3;
+    // A row's range comes from the chain of the student's first grade record.
+    const auto rangeOfSubject = [&](qint64 subjectId) {
+        const SubjectInfo subject = chain.subjects.value(subjectId);
+        const auto method = chain.methodOfClass.find(subject.classId);
+        if (!subject.found || method == chain.methodOfClass.end())
+            return BrokenChainRange(scheme, 0);
+        if (const auto r = chain.rangeOfMethod.find(*method); r != chain.rangeOfMethod.end())
+            return *r;
+        return BrokenChainRange(scheme, *method);
+    };
+    // Each subject's range as the row key ends with it, made once.
+    QList<QString> rangeTexts;
     struct GradeRecord {
         int col = -1;
         int text = kThroughCursor; // index into texts, or one of the above
+        int range = -1;            // index into rangeTexts
     };
     const schooldb::ParadoxTable& gradeFile = grades.File();
     std::vector<GradeRecord> gradeRecords(static_cast<std::size_t>(gradeFile.RecordCount()));
     QList<QString> texts{QString()}; // the first for every empty cell
     QHash<quint64, int> textOfNumber;
+    struct RecentNumber {
+        quint64 bits = 0;
+        int text = -1;
+    };
+    std::array<RecentNumber, 64> recentNumbers{};
     const auto textIndex = [&](const FieldValue& value) {
         if (value.IsNull())
             return 0;
@@ -330,11 +349,17 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             return static_cast<int>(texts.size() - 1);
         }
         const quint64 bits = std::bit_cast<quint64>(value.FloatValue());
+        // The last number seen in each of a few slots answers most records
+        // before the hash is asked.
+        RecentNumber& recent = recentNumbers[(bits * 0x9E3779B97F4A7C15ull) >> 58];
+        if (recent.text >= 0 && recent.bits == bits)
+            return recent.text;
         auto known = textOfNumber.constFind(bits);
         if (known == textOfNumber.constEnd()) {
             texts.append(ValueText(value, ValueStyle::Regional));
             known = textOfNumber.insert(bits, static_cast<int>(texts.size() - 1));
         }
+        recent = {bits, *known};
         return *known;
     };
     // Subject numbers are small: each subject's column and grade field in a
@@ -343,6 +368,7 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         bool known = false;
         int col = -1;
         int field = kNoField;
+        int range = -1;
     };
     std::vector<SubjectOfRecord> subjectsByNumber;
     QHash<qint64, SubjectOfRecord> otherSubjects;
@@ -358,7 +384,9 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         }
         if (!entry->known) {
             const SubjectColumn subject = subjectColumn(subjectId);
-            *entry = {true, subject.col, subject.col >= 0 ? gradeFieldOf(subject.methodId) : kNoField};
+            rangeTexts.append(RowKeyRangeText(rangeOfSubject(subjectId)));
+            *entry = {true, subject.col, subject.col >= 0 ? gradeFieldOf(subject.methodId) : kNoField,
+                      static_cast<int>(rangeTexts.size() - 1)};
         }
         return *entry;
     };
@@ -384,6 +412,7 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             const SubjectOfRecord& subject =
                 subjectOfRecord(subjectValue.IsNull() ? 0 : subjectValue.IntegerValue());
             g.col = subject.col;
+            g.range = subject.range;
             if (g.col < 0) {
                 g.text = kNoCell;
             } else if (!on.IsLogical() || !on.LogicalValue()) {
@@ -448,29 +477,16 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
     students.First();
     while (!students.Eof()) {
         ++count;
-        // The row's range comes from the chain of the student's first grade record.
         grades.First();
-        GradeRange range;
+        const qint64 studentId = students.Fields(fieldId).AsInteger();
         if (grades.Eof()) {
-            range = BrokenChainRange(scheme, 0);
+            putOwn(0, RowKeyText(studentId, BrokenChainRange(scheme, 0)));
+        } else if (const GradeRecord& first = gradeRecords[static_cast<std::size_t>(grades.RecordNumber())];
+                   first.range >= 0) {
+            putOwn(0, QString::number(studentId) + rangeTexts[first.range]);
         } else {
-            const qint64 record = grades.RecordNumber();
-            const FieldValue subjectValue =
-                gradeRecords[static_cast<std::size_t>(record)].text != kThroughCursor
-                    ? gradeFile.Decode(gradeFile.RecordData(record), fieldSubject)
-                    : FieldValue();
-            const SubjectInfo subject =
-                chain.subjects.value(subjectValue.IsInteger() ? subjectValue.IntegerValue()
-                                                              : grades.Fields(fieldSubject).AsInteger());
-            const auto method = chain.methodOfClass.find(subject.classId);
-            if (!subject.found || method == chain.methodOfClass.end())
-                range = BrokenChainRange(scheme, 0);
-            else if (const auto r = chain.rangeOfMethod.find(*method); r != chain.rangeOfMethod.end())
-                range = *r;
-            else
-                range = BrokenChainRange(scheme, *method);
+            putOwn(0, RowKeyText(studentId, rangeOfSubject(grades.Fields(fieldSubject).AsInteger())));
         }
-        putOwn(0, RowKeyText(students.Fields(fieldId).AsInteger(), range));
         for (int i = 0; i < 7; ++i) {
             if (targetColumn[i] > 0 && studentFieldIndex[i] >= 0)
                 putOwn(targetColumn[i], students.Fields(studentFieldIndex[i]).AsString());

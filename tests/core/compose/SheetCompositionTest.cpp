@@ -167,6 +167,8 @@ TEST_F(ComposeFixture, SubjectCellsGradesMarkersAndBranchTitles) {
     Compose();
     ASSERT_EQ(c.Sheet.ColCount(), 11);
     EXPECT_EQ(c.GridFixedColumns, 8);
+    EXPECT_EQ(Column(0), (QStringList{"2;0;0", "1;1;20", "3;0;10", "6;0;0", "5;0;10"}))
+        << "the same keys as a sheet without subjects";
     EXPECT_EQ(c.Sheet.Cell(0, 8), QStringLiteral("[κλάδος] Θετική"));
     EXPECT_EQ(c.Sheet.Cell(0, 9), QStringLiteral("Άλγεβρα"));
     EXPECT_EQ(Column(8), (QStringList{"-2", "-2", "-1", "-2", "-2"}));

@@ -382,6 +382,7 @@ DataSet::~DataSet() {
         detail->m_linkField = -1;
         detail->m_linkIndex.clear();
         detail->m_numberLinks.clear();
+        detail->m_numberRuns.clear();
     }
 }
 
@@ -541,6 +542,7 @@ void Table::SetMasterSource(DataSet* master, const QString& field) {
     m_masterField = field;
     m_linkIndex.clear();
     m_numberLinks.clear();
+    m_numberRuns.clear();
     m_linkField = -1;
     if (m_master)
         m_master->m_details.append(this);
@@ -621,6 +623,7 @@ void Table::DoOpen() {
     }
     m_linkIndex.clear();
     m_numberLinks.clear();
+    m_numberRuns.clear();
     m_linkField = -1;
     m_filterField = -1;
     m_editing = false;
@@ -633,6 +636,7 @@ void Table::DoClose() {
     m_order.clear();
     m_linkIndex.clear();
     m_numberLinks.clear();
+    m_numberRuns.clear();
     DropOrderNumbers();
     m_file.reset(); // syncs what was stored
 }
@@ -654,6 +658,7 @@ void Table::BuildOrder() {
     }
     m_linkIndex.clear();
     m_numberLinks.clear();
+    m_numberRuns.clear();
     m_linkField = -1;
     DropOrderNumbers();
     if (field.isEmpty())
@@ -757,6 +762,7 @@ void Table::Rebuild() {
         Cancel();
     const QList<qint64>* source = &m_order;
     QList<qint64> linked;
+    std::pair<qint64, qint64> run{0, 0}; // of m_order, when source is null
     if (m_master) {
         const int masterField = m_master->FieldIndex(m_masterField);
         if (m_master->Active() && masterField < 0)
@@ -766,11 +772,13 @@ void Table::Rebuild() {
             m_linkField = RequireField(m_masterField);
             m_linkIndex.clear();
             m_numberLinks.clear();
-            if (m_linkField == m_orderNumbersField) {
+            m_numberRuns.clear();
+            bool runsHold = m_linkField == m_orderNumbersField;
+            if (runsHold) {
                 // The order was sorted by this field's numbers: records of one key
                 // follow each other, one lookup for each run of them.
                 const qint64 n = m_order.size();
-                for (qint64 i = 0; i < n;) {
+                for (qint64 i = 0; i < n && runsHold;) {
                     const double d = m_orderNumbers[m_order[i]];
                     qint64 end = i + 1;
                     if (std::isnan(d)) { // null: no key
@@ -781,11 +789,16 @@ void Table::Rebuild() {
                     std::memcpy(&bits, &d, sizeof bits);
                     while (end < n && std::memcmp(&m_orderNumbers[m_order[end]], &d, sizeof d) == 0)
                         ++end;
-                    QList<qint64>& list = m_numberLinks[bits];
-                    list.append(m_order.constBegin() + i, m_order.constBegin() + end);
+                    // 0 and -0 sort as equal yet are keys of their own, and may
+                    // interleave: a key in two runs takes the lists below.
+                    runsHold = !m_numberRuns.contains(bits);
+                    m_numberRuns.insert(bits, {i, end});
                     i = end;
                 }
-            } else {
+                if (!runsHold)
+                    m_numberRuns.clear();
+            }
+            if (!runsHold) {
                 for (qint64 r : std::as_const(m_order)) {
                     const FieldValue value = m_file->Value(r, m_linkField);
                     if (const std::optional<quint64> bits = NumberLinkKey(value)) {
@@ -798,30 +811,43 @@ void Table::Rebuild() {
                 }
             }
         }
+        // Not the order field test: a store drops the order's numbers, not the links.
+        const bool runs = !m_numberRuns.isEmpty();
         if (m_master->Active() && !m_master->Eof()) {
             const FieldValue value = m_master->Value(masterField);
             if (const std::optional<quint64> bits = NumberLinkKey(value)) {
-                linked = m_numberLinks.value(*bits);
+                if (!runs)
+                    linked = m_numberLinks.value(*bits);
+                else if (const auto it = m_numberRuns.constFind(*bits); it != m_numberRuns.constEnd())
+                    run = *it;
             } else {
                 const QString key = LinkKey(value);
                 if (!key.isEmpty())
                     linked = m_linkIndex.value(key);
             }
         }
-        source = &linked;
+        source = runs ? nullptr : &linked;
     }
+    const auto runBegin = m_order.constBegin() + run.first;
+    const auto runEnd = m_order.constBegin() + run.second;
     if (m_filtered && !m_filterText.isEmpty()) {
         if (m_filterField < 0)
             std::tie(m_filterField, m_filterValue) = ParseFilter(m_filterText);
         QList<qint64> kept;
-        for (qint64 r : *source) {
+        for (auto r = source ? source->constBegin() : runBegin; r != (source ? source->constEnd() : runEnd);
+             ++r) {
             double d = 0;
-            if (NumericValue(m_file->Value(r, m_filterField), d) && d == m_filterValue)
-                kept.append(r);
+            if (NumericValue(m_file->Value(*r, m_filterField), d) && d == m_filterValue)
+                kept.append(*r);
         }
         m_view = std::move(kept);
-    } else {
+    } else if (source) {
         m_view = *source;
+    } else {
+        // Copied into the view's own storage, kept from the last run: a
+        // master moving through thousands of records allocates nothing.
+        m_view.resize(runEnd - runBegin);
+        std::copy(runBegin, runEnd, m_view.begin());
     }
     MovedTo(0);
 }

@@ -263,6 +263,9 @@ private:
     QList<qint64> m_view;                        // the records the table holds now
     QHash<QString, QList<qint64>> m_linkIndex;   // by master key, in index order
     QHash<quint64, QList<qint64>> m_numberLinks; // the same for number keys, by their bits
+    // When the order was sorted by the link field: each number key's records
+    // as a run [first, end) of m_order, instead of a list of its own.
+    QHash<quint64, std::pair<qint64, qint64>> m_numberRuns;
     int m_linkField = -1;
     // The numbers the order was sorted by (NaN for null), kept for a link index
     // on the same field so that it needs no second decode of every record;

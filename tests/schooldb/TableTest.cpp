@@ -4,6 +4,7 @@
 
 #include "schooldb/SchoolDatabase.h"
 #include "schooldb/TablePasswords.h"
+#include "schooldb/builder/TableBuilder.h"
 #include "support/TestSupport.h"
 
 using namespace ekaldo::schooldb;
@@ -95,6 +96,52 @@ TEST_F(SchoolTable, DetailChainFollowsTheStudentQuery) {
     EXPECT_EQ(grade.RecordCount(), 2) << "moving the master back refills the details";
     students.Close();
     EXPECT_TRUE(grade.Eof()) << "a closed master leaves its detail empty";
+}
+
+// A detail sorted by its link field finds each key's records as one run of
+// its order; 0 and -0 sort as equal yet link apart, so their records, mixed
+// in the order, still reach only the master holding the same one.
+TEST_F(SchoolTable, ADetailLinksZeroAndMinusZeroApartThoughTheyInterleave) {
+    // The builder writes -0 as 0, as most programs do; another program's
+    // table may hold it: its bytes are put in place here.
+    const QByteArray zero = QByteArray::fromHex("8000000000000000");
+    const QByteArray minusZero = QByteArray::fromHex("7fffffffffffffff");
+    const auto patch = [&](const QString& table, const QByteArray& before, const QByteArray& after) {
+        QByteArray bytes = ReadBytes(Path(table));
+        const qsizetype at = bytes.indexOf(before);
+        ASSERT_GE(at, 0);
+        bytes.replace(at, before.size(), after);
+        WriteBytes(Path(table), bytes);
+    };
+    TableBuilder master(QStringLiteral("MASTER.DB"));
+    master.Number("K").Rows({{0.0}, {0.0}, {5.0}});
+    master.Write(m_folder.Path());
+    patch(QStringLiteral("MASTER.DB"), zero + zero + QByteArray::fromHex("c014"),
+          zero + minusZero + QByteArray::fromHex("c014"));
+    TableBuilder detail(QStringLiteral("DETAIL.DB"));
+    detail.Long("ID").Number("K").Rows({{1, 5.0}, {2, 0.0}, {3, 0.0}, {4, 0.0}, {5, 0.0}, {6, 5.0}});
+    detail.Write(m_folder.Path());
+    for (const char* id : {"80000003", "80000005"})
+        patch(QStringLiteral("DETAIL.DB"), QByteArray::fromHex(id) + zero,
+              QByteArray::fromHex(id) + minusZero);
+    Table keys(m_db), records(m_db);
+    keys.SetTableName(QStringLiteral("MASTER.DB"));
+    records.SetTableName(QStringLiteral("DETAIL.DB"));
+    records.SetIndexFieldNames(QStringLiteral("K"));
+    records.SetMasterSource(&keys, QStringLiteral("K"));
+    keys.Open();
+    records.Open();
+    const auto ids = [&] {
+        QList<qint64> found;
+        for (records.First(); !records.Eof(); records.Next())
+            found.append(records.FieldByName(QStringLiteral("ID")).AsInteger());
+        return found;
+    };
+    EXPECT_EQ(ids(), (QList<qint64>{2, 4}));
+    keys.Next();
+    EXPECT_EQ(ids(), (QList<qint64>{3, 5}));
+    keys.Next();
+    EXPECT_EQ(ids(), (QList<qint64>{1, 6})) << "in the table's order within a key";
 }
 
 TEST_F(SchoolTable, ADetailOutlivesItsMaster) {

@@ -7,8 +7,12 @@
 #include <QRegularExpression>
 
 #include <cstring>
+#include <functional>
 #include <sqlite3.h>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
+#include <vector>
 
 namespace ekaldo::schooldb {
 namespace {
@@ -130,6 +134,34 @@ QString Quote(const QString& name) {
     q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
+
+// The texts of a result's columns repeat (the level, class and course of
+// every student, first names, fathers' names): each column's recent texts are
+// kept by their bytes and shared, rather than converted and allocated again
+// for every row.
+class RecentTexts {
+public:
+    explicit RecentTexts(int columns) : m_slots(static_cast<std::size_t>(columns) * kSlots) {}
+    QString Get(int column, std::string_view bytes) {
+        Slot& slot = m_slots[static_cast<std::size_t>(column) * kSlots +
+                             (std::hash<std::string_view>{}(bytes) & (kSlots - 1))];
+        if (!slot.filled || slot.bytes != bytes) {
+            slot.bytes.assign(bytes);
+            slot.text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+            slot.filled = true;
+        }
+        return slot.text;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 64;
+    struct Slot {
+        bool filled = false;
+        std::string bytes;
+        QString text;
+    };
+    std::vector<Slot> m_slots;
+};
 
 struct StatementFinalizer {
     void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
@@ -349,6 +381,7 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
 
     Result result;
     const int columnCount = sqlite3_column_count(raw);
+    RecentTexts texts(columnCount);
     QList<bool> logical;
     for (int c = 0; c < columnCount; ++c) {
         result.columns.append(QString::fromUtf8(sqlite3_column_name(raw, c)));
@@ -375,11 +408,12 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
             case SQLITE_FLOAT:
                 row.append(FieldValue::Float(sqlite3_column_double(raw, c)));
                 break;
-            case SQLITE_TEXT:
-                row.append(FieldValue::Text(
-                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, c)),
-                                      sqlite3_column_bytes(raw, c))));
+            case SQLITE_TEXT: {
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
+                const std::string_view bytes(text, static_cast<std::size_t>(sqlite3_column_bytes(raw, c)));
+                row.append(FieldValue::Text(texts.Get(c, bytes)));
                 break;
+            }
             default:
                 row.append(FieldValue());
             }

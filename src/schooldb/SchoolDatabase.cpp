@@ -174,8 +174,11 @@ void Database::Attach(DataSet* set) {
 
 void Database::Detach(DataSet* set) {
     m_openSets.removeAll(set);
-    if (m_openSets.isEmpty() && !m_keepConnection)
+    if (m_openSets.isEmpty() && !m_keepConnection) {
         m_connected = false;
+        if (m_sql)
+            m_sql->ForgetWholeSecondStamps();
+    }
 }
 
 SqlEngine& Database::Sql() {

@@ -43,7 +43,8 @@ private:
 // connects again, with the same parameters, when one is next opened. The
 // tables its queries loaded stay loaded across that, each read again when its
 // file changes, until the database closes or the session's passwords change:
-// the filter window composes its sheet again on every tick.
+// the filter window composes its sheet again on every tick. (A table whose
+// file keeps whole-second times is read again after each disconnection.)
 class Database {
 public:
     explicit Database(Session& session, QString name = QStringLiteral("MorvenDataBase"));

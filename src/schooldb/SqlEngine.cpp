@@ -317,6 +317,15 @@ void SqlEngine::Load(const QString& tableName) {
         m_loaded.insert(key, stamp);
 }
 
+void SqlEngine::ForgetWholeSecondStamps() {
+    for (auto it = m_loaded.begin(); it != m_loaded.end();) {
+        if (it->mtimeNs % 1000000000LL == 0)
+            it = m_loaded.erase(it);
+        else
+            ++it;
+    }
+}
+
 SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positional,
                                  const QVariantMap& named) {
     static const QRegularExpression tableName(QStringLiteral("\"([^\"]+\\.[Dd][Bb])\""));

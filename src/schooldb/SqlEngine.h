@@ -34,6 +34,11 @@ public:
         QList<QList<FieldValue>> rows;
     };
     Result Run(const QString& sql, const QVariantList& positional, const QVariantMap& named);
+    // A loaded table is read again when its file's size, time or inode
+    // changed. A file system that keeps whole seconds (a network share, FAT)
+    // gives two writes within one second the same time: the tables stamped
+    // so are forgotten here, to be read again by the next query.
+    void ForgetWholeSecondStamps();
 
 private:
     struct FileStamp {

@@ -170,3 +170,37 @@ TEST_F(SchoolQuery, ManyDistinctTextsAmongRepeatsComeOutEachAsItself) {
     query.Open();
     EXPECT_EQ(Column(query, QStringLiteral("NAME")), names);
 }
+
+// A file system that keeps whole seconds shows a second write within the same
+// second with the size, time and inode of the first: a table stamped so is
+// read again after each disconnection all the same.
+TEST_F(SchoolQuery, ATableStampedInWholeSecondsIsReadAgainAfterDisconnection) {
+    const QString grade = m_folder.Path(QStringLiteral("GRADE.DB"));
+    const auto stampWholeSecond = [&] {
+        QFile file(grade);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(
+            file.setFileTime(QDateTime::fromSecsSinceEpoch(1700000000), QFileDevice::FileModificationTime));
+    };
+    stampWholeSecond();
+    Query query(m_db);
+    query.SetSql({QStringLiteral("SELECT G.\"GRD1\" FROM \"GRADE.DB\" G WHERE G.\"STUDENTID\" = 3")});
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 7.5);
+    query.Close();
+    {
+        Session other;
+        other.AddPassword(DataTablePassword());
+        Database writer(other);
+        writer.SetParams({QStringLiteral("PATH=") + m_folder.Path()});
+        Table table(writer);
+        table.SetTableName(QStringLiteral("GRADE.DB"));
+        table.Open();
+        table.Edit();
+        table.FieldByName(QStringLiteral("GRD1")).SetAsFloat(9.25);
+        ASSERT_TRUE(table.Post());
+    }
+    stampWholeSecond();
+    query.Open();
+    EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 9.25);
+}

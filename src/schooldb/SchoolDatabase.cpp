@@ -17,6 +17,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <span>
 #include <tuple>
 #include <vector>
 
@@ -382,10 +383,7 @@ DataSet::~DataSet() {
     // Details outliving their master stand alone from now on.
     for (Table* detail : m_details) {
         detail->m_master = nullptr;
-        detail->m_linkField = -1;
-        detail->m_linkIndex.clear();
-        detail->m_numberLinks.clear();
-        detail->m_numberRuns.clear();
+        detail->DropLinks();
     }
 }
 
@@ -543,10 +541,7 @@ void Table::SetMasterSource(DataSet* master, const QString& field) {
         m_master->m_details.removeAll(this);
     m_master = master;
     m_masterField = field;
-    m_linkIndex.clear();
-    m_numberLinks.clear();
-    m_numberRuns.clear();
-    m_linkField = -1;
+    DropLinks();
     if (m_master)
         m_master->m_details.append(this);
     if (Active())
@@ -624,10 +619,7 @@ void Table::DoOpen() {
         m_file.reset();
         throw;
     }
-    m_linkIndex.clear();
-    m_numberLinks.clear();
-    m_numberRuns.clear();
-    m_linkField = -1;
+    DropLinks();
     m_filterField = -1;
     m_editing = false;
     Rebuild();
@@ -637,9 +629,7 @@ void Table::DoClose() {
     m_editing = false;
     m_view.clear();
     m_order.clear();
-    m_linkIndex.clear();
-    m_numberLinks.clear();
-    m_numberRuns.clear();
+    DropLinks();
     DropOrderNumbers();
     m_file.reset(); // syncs what was stored
 }
@@ -659,10 +649,7 @@ void Table::BuildOrder() {
                                 QStringLiteral(" δεν έχει ευρετήριο ") + Quoted(m_indexName) + '.');
         field = m.captured(1);
     }
-    m_linkIndex.clear();
-    m_numberLinks.clear();
-    m_numberRuns.clear();
-    m_linkField = -1;
+    DropLinks();
     DropOrderNumbers();
     if (field.isEmpty())
         return;
@@ -741,6 +728,13 @@ std::optional<quint64> NumberLinkKey(const FieldValue& v) {
 
 } // namespace
 
+void Table::DropLinks() {
+    m_linkIndex.clear();
+    m_numberLinks.clear();
+    m_numberRuns.clear();
+    m_linkField = -1;
+}
+
 QString Table::LinkKey(const FieldValue& v) const {
     double d = 0;
     if (v.IsNull())
@@ -772,10 +766,8 @@ void Table::Rebuild() {
             throw DatabaseError(Quoted(m_master->DisplayName()) + QStringLiteral(": το πεδίο ") +
                                 Quoted(m_masterField) + QStringLiteral(" δεν υπάρχει."));
         if (m_linkField < 0) {
+            DropLinks();
             m_linkField = RequireField(m_masterField);
-            m_linkIndex.clear();
-            m_numberLinks.clear();
-            m_numberRuns.clear();
             bool runsHold = m_linkField == m_orderNumbersField;
             if (runsHold) {
                 // The order was sorted by this field's numbers: records of one key
@@ -831,17 +823,18 @@ void Table::Rebuild() {
         }
         source = runs ? nullptr : &linked;
     }
-    const auto runBegin = m_order.constBegin() + run.first;
-    const auto runEnd = m_order.constBegin() + run.second;
+    const std::span<const qint64> records =
+        source ? std::span<const qint64>(source->constData(), static_cast<std::size_t>(source->size()))
+               : std::span<const qint64>(m_order.constData() + run.first,
+                                         static_cast<std::size_t>(run.second - run.first));
     if (m_filtered && !m_filterText.isEmpty()) {
         if (m_filterField < 0)
             std::tie(m_filterField, m_filterValue) = ParseFilter(m_filterText);
         QList<qint64> kept;
-        for (auto r = source ? source->constBegin() : runBegin; r != (source ? source->constEnd() : runEnd);
-             ++r) {
+        for (qint64 r : records) {
             double d = 0;
-            if (NumericValue(m_file->Value(*r, m_filterField), d) && d == m_filterValue)
-                kept.append(*r);
+            if (NumericValue(m_file->Value(r, m_filterField), d) && d == m_filterValue)
+                kept.append(r);
         }
         m_view = std::move(kept);
     } else if (source) {
@@ -849,8 +842,8 @@ void Table::Rebuild() {
     } else {
         // Copied into the view's own storage, kept from the last run: a
         // master moving through thousands of records allocates nothing.
-        m_view.resize(runEnd - runBegin);
-        std::copy(runBegin, runEnd, m_view.begin());
+        m_view.resize(static_cast<qsizetype>(records.size()));
+        std::copy(records.begin(), records.end(), m_view.begin());
     }
     MovedTo(0);
 }

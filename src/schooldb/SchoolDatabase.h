@@ -247,6 +247,7 @@ private:
     int RequireField(const QString& name) const;
     std::pair<int, double> ParseFilter(const QString& filter) const; // field, value
     QString LinkKey(const FieldValue& value) const;
+    void DropLinks(); // the link index, to be built again for the next master record
 
     QString m_tableName;
     QString m_indexName;

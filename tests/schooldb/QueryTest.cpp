@@ -19,6 +19,19 @@ protected:
         m_db.SetParams({QStringLiteral("PATH=") + m_folder.Path()});
         m_session.AddPassword(DataTablePassword());
     }
+    // Stores GRD1 of GRADE.DB's first record through a database of its own.
+    void WriteFirstGradeAsAnotherProgram(double grade) {
+        Session other;
+        other.AddPassword(DataTablePassword());
+        Database writer(other);
+        writer.SetParams({QStringLiteral("PATH=") + m_folder.Path()});
+        Table table(writer);
+        table.SetTableName(QStringLiteral("GRADE.DB"));
+        table.Open();
+        table.Edit();
+        table.FieldByName(QStringLiteral("GRD1")).SetAsFloat(grade);
+        ASSERT_TRUE(table.Post());
+    }
     QStringList Column(Query& query, const QString& field) {
         QStringList values;
         for (query.First(); !query.Eof(); query.Next())
@@ -126,19 +139,7 @@ TEST_F(SchoolQuery, LoadedTablesOutliveDisconnectionButNotAChangeOfFileFolderOrP
     query.Close();
     ASSERT_FALSE(m_db.Connected());
 
-    {
-        // Another program's write while nothing of ours is open.
-        Session other;
-        other.AddPassword(DataTablePassword());
-        Database writer(other);
-        writer.SetParams({QStringLiteral("PATH=") + m_folder.Path()});
-        Table grade(writer);
-        grade.SetTableName(QStringLiteral("GRADE.DB"));
-        grade.Open();
-        grade.Edit();
-        grade.FieldByName(QStringLiteral("GRD1")).SetAsFloat(9.25);
-        ASSERT_TRUE(grade.Post());
-    }
+    WriteFirstGradeAsAnotherProgram(9.25); // while nothing of ours is open
     query.Open();
     EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 9.25);
     query.Close();
@@ -188,18 +189,7 @@ TEST_F(SchoolQuery, ATableStampedInWholeSecondsIsReadAgainAfterDisconnection) {
     query.Open();
     EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 7.5);
     query.Close();
-    {
-        Session other;
-        other.AddPassword(DataTablePassword());
-        Database writer(other);
-        writer.SetParams({QStringLiteral("PATH=") + m_folder.Path()});
-        Table table(writer);
-        table.SetTableName(QStringLiteral("GRADE.DB"));
-        table.Open();
-        table.Edit();
-        table.FieldByName(QStringLiteral("GRD1")).SetAsFloat(9.25);
-        ASSERT_TRUE(table.Post());
-    }
+    WriteFirstGradeAsAnotherProgram(9.25);
     stampWholeSecond();
     query.Open();
     EXPECT_EQ(query.FieldByName(QStringLiteral("GRD1")).AsFloat(), 9.25);

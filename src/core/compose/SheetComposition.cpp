@@ -275,23 +275,6 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         if (!columnOfTitle.contains(subjectTitles[k]))
             columnOfTitle.insert(subjectTitles[k], 8 + k);
     }
-    // Each subject's column and method, found once: a sheet has hundreds of
-    // thousands of grade records but a few hundred subjects.
-    struct SubjectColumn {
-        int col = -1; // none of the sheet's columns has the subject's title
-        int methodId = 0;
-    };
-    QHash<qint64, SubjectColumn> columnOfSubject;
-    const auto subjectColumn = [&](qint64 subjectId) {
-        auto known = columnOfSubject.constFind(subjectId);
-        if (known == columnOfSubject.constEnd()) {
-            const SubjectInfo subject = chain.subjects.value(subjectId);
-            known = columnOfSubject.insert(subjectId,
-                                           {columnOfTitle.value(subject.title, -1),
-                                            static_cast<int>(chain.methodOfClass.value(subject.classId))});
-        }
-        return *known;
-    };
     std::vector<int> recordForColumn(static_cast<std::size_t>(cols), -1);
     // The grade field each method reads, by index: looked up once, not per cell.
     constexpr int kNoField = -2;
@@ -305,16 +288,6 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         return *field;
     };
 
-    // Every grade record's subject and cell, read in one pass in the file's
-    // order while the bytes stream through the cache; the rows then pick them
-    // up by record number, in the order of the student index. A sheet's
-    // grades are a few dozen numbers over hundreds of thousands of cells:
-    // each number's text is made once. A record whose fields are not of the
-    // usual types is read through the cursor instead, with its errors.
-    constexpr int kThroughCursor = -1;
-    constexpr qint64 kPrefetchAhead = 16;
-    constexpr int kOff = -2;
-    constexpr int kNoCell = -3;
     // A row's range comes from the chain of the student's first grade record.
     const auto rangeOfSubject = [&](qint64 subjectId) {
         const SubjectInfo subject = chain.subjects.value(subjectId);
@@ -325,8 +298,51 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             return *r;
         return BrokenChainRange(scheme, *method);
     };
-    // Each subject's range as the row key ends with it, made once.
-    QList<QString> rangeTexts;
+    // Each subject's column, method, grade field and row-key range, found
+    // once: a sheet has hundreds of thousands of grade records but a few
+    // hundred subjects. Subject numbers are small: a list by number rather
+    // than a hash lookup for every record.
+    QList<QString> rangeTexts; // each subject's range as the row key ends with it
+    struct SubjectColumn {
+        bool known = false;
+        int col = -1; // none of the sheet's columns has the subject's title
+        int methodId = 0;
+        int field = kNoField;
+        int range = -1; // index into rangeTexts
+    };
+    std::vector<SubjectColumn> subjectsByNumber;
+    QHash<qint64, SubjectColumn> otherSubjects;
+    const auto subjectColumn = [&](qint64 subjectId) -> const SubjectColumn& {
+        constexpr qint64 kListed = 1 << 16;
+        SubjectColumn* entry = nullptr;
+        if (subjectId >= 0 && subjectId < kListed) {
+            if (subjectsByNumber.size() <= static_cast<std::size_t>(subjectId))
+                subjectsByNumber.resize(static_cast<std::size_t>(subjectId) + 1);
+            entry = &subjectsByNumber[static_cast<std::size_t>(subjectId)];
+        } else {
+            entry = &otherSubjects[subjectId];
+        }
+        if (!entry->known) {
+            const SubjectInfo subject = chain.subjects.value(subjectId);
+            const int col = columnOfTitle.value(subject.title, -1);
+            const int methodId = static_cast<int>(chain.methodOfClass.value(subject.classId));
+            rangeTexts.append(RowKeyRangeText(rangeOfSubject(subjectId)));
+            *entry = {true, col, methodId, col >= 0 ? gradeFieldOf(methodId) : kNoField,
+                      static_cast<int>(rangeTexts.size() - 1)};
+        }
+        return *entry;
+    };
+
+    // Every grade record's subject and cell, read in one pass in the file's
+    // order while the bytes stream through the cache; the rows then pick them
+    // up by record number, in the order of the student index. A sheet's
+    // grades are a few dozen numbers over hundreds of thousands of cells:
+    // each number's text is made once. A record whose fields are not of the
+    // usual types is read through the cursor instead, with its errors.
+    constexpr int kThroughCursor = -1;
+    constexpr qint64 kPrefetchAhead = 16;
+    constexpr int kOff = -2;
+    constexpr int kNoCell = -3;
     struct GradeRecord {
         int col = -1;
         int text = kThroughCursor; // index into texts, or one of the above
@@ -362,34 +378,6 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         recent = {bits, *known};
         return *known;
     };
-    // Subject numbers are small: each subject's column and grade field in a
-    // list by number rather than two hash lookups for every record.
-    struct SubjectOfRecord {
-        bool known = false;
-        int col = -1;
-        int field = kNoField;
-        int range = -1;
-    };
-    std::vector<SubjectOfRecord> subjectsByNumber;
-    QHash<qint64, SubjectOfRecord> otherSubjects;
-    const auto subjectOfRecord = [&](qint64 subjectId) -> const SubjectOfRecord& {
-        constexpr qint64 kListed = 1 << 16;
-        SubjectOfRecord* entry = nullptr;
-        if (subjectId >= 0 && subjectId < kListed) {
-            if (subjectsByNumber.size() <= static_cast<std::size_t>(subjectId))
-                subjectsByNumber.resize(static_cast<std::size_t>(subjectId) + 1);
-            entry = &subjectsByNumber[static_cast<std::size_t>(subjectId)];
-        } else {
-            entry = &otherSubjects[subjectId];
-        }
-        if (!entry->known) {
-            const SubjectColumn subject = subjectColumn(subjectId);
-            rangeTexts.append(RowKeyRangeText(rangeOfSubject(subjectId)));
-            *entry = {true, subject.col, subject.col >= 0 ? gradeFieldOf(subject.methodId) : kNoField,
-                      static_cast<int>(rangeTexts.size() - 1)};
-        }
-        return *entry;
-    };
     if (cols > 8) {
         const qint64 records = gradeFile.RecordCount();
         const int recordSize = gradeFile.Layout().recordSize;
@@ -409,8 +397,8 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             const FieldValue on = gradeFile.Decode(record, fieldOn);
             if (!on.IsLogical() && !on.IsNull())
                 continue;
-            const SubjectOfRecord& subject =
-                subjectOfRecord(subjectValue.IsNull() ? 0 : subjectValue.IntegerValue());
+            const SubjectColumn& subject =
+                subjectColumn(subjectValue.IsNull() ? 0 : subjectValue.IntegerValue());
             g.col = subject.col;
             g.range = subject.range;
             if (g.col < 0) {
@@ -499,10 +487,11 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             for (grades.First(); !grades.Eof() && matched < static_cast<int>(columnOfTitle.size());
                  grades.Next(), ++recordNo) {
                 const GradeRecord& g = gradeRecords[static_cast<std::size_t>(grades.RecordNumber())];
-                const SubjectColumn subject = g.text != kThroughCursor
-                                                  ? SubjectColumn{g.col, 0}
-                                                  : subjectColumn(grades.Fields(fieldSubject).AsInteger());
-                const int col = subject.col;
+                // Only a record read through the cursor needs its subject here.
+                const SubjectColumn* subject = g.text == kThroughCursor
+                                                   ? &subjectColumn(grades.Fields(fieldSubject).AsInteger())
+                                                   : nullptr;
+                const int col = subject ? subject->col : g.col;
                 if (col < 0 || recordForColumn[static_cast<std::size_t>(col)] >= 0)
                     continue;
                 recordForColumn[static_cast<std::size_t>(col)] = recordNo;
@@ -511,12 +500,12 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
                     put(col, texts[g.text]);
                 else if (g.text == kOff || !grades.Fields(fieldOn).AsBoolean())
                     put(col, kSubjectOffCell);
-                else if (const int field = gradeFieldOf(subject.methodId); field >= 0)
-                    putOwn(col, grades.Fields(field).AsString());
-                else if (field == kNoField)
+                else if (subject->field >= 0)
+                    putOwn(col, grades.Fields(subject->field).AsString());
+                else if (subject->field == kNoField)
                     put(col, QStringView());
                 else
-                    putOwn(col, ReadGradeText(grades, scheme, subject.methodId, c.PeriodIndex));
+                    putOwn(col, ReadGradeText(grades, scheme, subject->methodId, c.PeriodIndex));
             }
             for (int col = 8; col < cols; ++col) {
                 if (recordForColumn[static_cast<std::size_t>(col)] < 0)

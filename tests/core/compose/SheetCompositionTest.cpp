@@ -54,8 +54,8 @@ void WriteSchool(const QString& folder) {
     TableBuilder grade = SchoolTables::Grade();
     grade.Key(0);
     grade
-        .Rows({SchoolTables::GradeRow(3, 3, true, {{"GRD1", 7.5}, {"GRD2", 9.0}}),
-               SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}, {"GRD2", 13.5}}),
+        .Rows({SchoolTables::GradeRow(3, 3, true, {{"GRD1", 7.5}, {"GRD2", 9.0}, {"Oral1", "17"}}),
+               SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}, {"GRD2", 13.5}, {"Oral1", "19"}}),
                SchoolTables::GradeRow(3, 2, false, {{"GRD1", 4.0}}),
                SchoolTables::GradeRow(5, 4, true, {{"GRD1", 8.0}}),
                // The second record of the same subject is never reached.
@@ -183,6 +183,11 @@ TEST_F(ComposeFixture, SubjectCellsGradesMarkersAndBranchTitles) {
     EXPECT_EQ(c.Sheet.Cell(2, 9), QString()) << "no grade column: no values";
     EXPECT_EQ(c.Sheet.Cell(3, 8), QStringLiteral("-1")) << "markers stay";
     EXPECT_EQ(c.Sheet.StoredCells(3), 10) << "an empty last cell is not stored: no tab ends the line";
+    c.PeriodIndex = 1;
+    Compose(GradingScheme::PublicSchool);
+    EXPECT_EQ(c.Sheet.Cell(2, 9), QStringLiteral("19")) << "a text grade as the table holds it";
+    EXPECT_EQ(c.Sheet.Cell(3, 10), QStringLiteral("17"));
+    EXPECT_EQ(c.Sheet.Cell(5, 9), QString()) << "no text: an empty cell";
 }
 
 // Another program's GRADE.DB may hold the subject as a number or the

@@ -958,7 +958,8 @@ void Query::ClearBindValues() {
 }
 
 void Query::DoOpen() {
-    SqlEngine::Result result = GetDatabase().Sql().Run(m_sql.join(QLatin1Char('\n')), m_positional, m_named);
+    SqlEngine::Result result =
+        GetDatabase().Sql().Run(m_sql.join(QLatin1Char('\n')), m_positional, m_named, m_orderFields);
     m_columns = std::move(result.columns);
     m_rows = std::move(result.rows);
 }

@@ -296,6 +296,9 @@ public:
     void BindValue(const QString& placeholder, const QVariant& value); // ":name"
     void AddBindValue(const QVariant& value);                          // "?", in order
     void ClearBindValues();
+    // Result columns the rows are sorted by once the SQL has run, in place of
+    // an ORDER BY (see SqlEngine::Run).
+    void SetOrderFields(const QStringList& names) { m_orderFields = names; }
     QString DisplayName() const override { return QStringLiteral("SQL"); }
 
 protected:
@@ -310,6 +313,7 @@ private:
     QStringList m_sql;
     QVariantList m_positional;
     QVariantMap m_named;
+    QStringList m_orderFields;
     QStringList m_columns;
     QList<QList<FieldValue>> m_rows;
 };

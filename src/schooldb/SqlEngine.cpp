@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <vector>
 
 namespace ekaldo::schooldb {
@@ -136,32 +137,139 @@ QString Quote(const QString& name) {
 }
 
 // The texts of a result's columns repeat (the level, class and course of
-// every student, first names, fathers' names): each column's recent texts are
-// kept by their bytes and shared, rather than converted and allocated again
-// for every row.
-class RecentTexts {
+// every student, first names, fathers' names): each column's texts are kept
+// by their bytes, converted once and shared, and numbered for the sort.
+class ColumnTexts {
 public:
-    explicit RecentTexts(int columns) : m_slots(static_cast<std::size_t>(columns) * kSlots) {}
-    QString Get(int column, std::string_view bytes) {
-        Slot& slot = m_slots[static_cast<std::size_t>(column) * kSlots +
-                             (std::hash<std::string_view>{}(bytes) & (kSlots - 1))];
-        if (!slot.filled || slot.bytes != bytes) {
-            slot.bytes.assign(bytes);
-            slot.text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-            slot.filled = true;
-        }
-        return slot.text;
+    explicit ColumnTexts(int columns) : m_columns(static_cast<std::size_t>(columns)) {}
+    int Id(int column, std::string_view bytes) {
+        Column& c = m_columns[static_cast<std::size_t>(column)];
+        if (const auto it = c.ids.find(bytes); it != c.ids.end())
+            return it->second;
+        c.texts.push_back(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        const int id = static_cast<int>(c.texts.size() - 1);
+        c.ids.emplace(std::string(bytes), id);
+        return id;
+    }
+    const QString& Text(int column, int id) const {
+        return m_columns[static_cast<std::size_t>(column)].texts[static_cast<std::size_t>(id)];
+    }
+    const std::vector<QString>& Texts(int column) const {
+        return m_columns[static_cast<std::size_t>(column)].texts;
     }
 
 private:
-    static constexpr std::size_t kSlots = 64;
-    struct Slot {
-        bool filled = false;
-        std::string bytes;
-        QString text;
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
     };
-    std::vector<Slot> m_slots;
+    struct Column {
+        std::unordered_map<std::string, int, Hash, std::equal_to<>> ids;
+        std::vector<QString> texts;
+    };
+    std::vector<Column> m_columns;
 };
+
+// What the sort compares of one value of a row: kinds in SQLite's order
+// (null, number, text, anything else), then the number or the text.
+struct SortEntry {
+    int kind = 0;
+    bool integral = false;
+    std::int64_t integer = 0;
+    double number = 0;
+    int text = -1; // the text's number in its column
+};
+
+int CompareEntries(const SortEntry& a, const SortEntry& b, const QString* textsA, const QString* textsB) {
+    if (a.kind != b.kind)
+        return a.kind < b.kind ? -1 : 1;
+    if (a.kind == 1) {
+        if (a.integral && b.integral)
+            return a.integer < b.integer ? -1 : a.integer > b.integer ? 1 : 0;
+        return a.number < b.number ? -1 : a.number > b.number ? 1 : 0;
+    }
+    if (a.kind != 2 || a.text == b.text)
+        return 0;
+    return GreekTextCompare(textsA[a.text], textsB[b.text]);
+}
+
+// The rows' order by some of their columns, as an ORDER BY with the Greek
+// collation gives it; rows that tie keep their order. entries holds a row's
+// entries one after the other, a column's each.
+std::vector<int> SortedOrder(const std::vector<SortEntry>& entries, const std::vector<int>& columns,
+                             const ColumnTexts& texts, std::size_t rowCount) {
+    const std::size_t width = columns.size();
+    const auto entry = [&](std::size_t row, std::size_t k) -> const SortEntry& {
+        return entries[row * width + k];
+    };
+    const auto textsOf = [&](std::size_t k) { return texts.Texts(columns[k]).data(); };
+    // A column of texts (and nulls) has its distinct texts put in order
+    // once, and rows compare their places: a few numbers rather than texts.
+    // A column of many distinct texts (register numbers) is left out, its
+    // texts compared only where the columns before it tie, as is one holding
+    // numbers.
+    std::vector<std::vector<std::uint32_t>> place(width);
+    std::vector<int> bits(width, 0);
+    for (std::size_t k = 0; k < width; ++k) {
+        const std::size_t distinct = texts.Texts(columns[k]).size();
+        bool textsOnly = distinct * 4 <= rowCount;
+        for (std::size_t r = 0; r < rowCount && textsOnly; ++r)
+            textsOnly = entry(r, k).kind == 0 || entry(r, k).kind == 2;
+        if (!textsOnly)
+            continue;
+        const QString* columnTexts = textsOf(k);
+        std::vector<int> byText(distinct);
+        for (std::size_t i = 0; i < distinct; ++i)
+            byText[i] = static_cast<int>(i);
+        std::sort(byText.begin(), byText.end(),
+                  [&](int a, int b) { return GreekTextCompare(columnTexts[a], columnTexts[b]) < 0; });
+        std::vector<std::uint32_t> textPlace(distinct);
+        for (std::size_t i = 0; i < distinct; ++i)
+            textPlace[static_cast<std::size_t>(byText[i])] = static_cast<std::uint32_t>(i) + 1; // 0: null
+        place[k].resize(rowCount);
+        for (std::size_t r = 0; r < rowCount; ++r) {
+            const SortEntry& e = entry(r, k);
+            place[k][r] = e.kind == 2 ? textPlace[static_cast<std::size_t>(e.text)] : 0;
+        }
+        bits[k] = static_cast<int>(std::bit_width(distinct));
+    }
+    // The leading placed columns packed into one number a row: most
+    // comparisons end there.
+    std::size_t packed = 0;
+    int used = 0;
+    while (packed < width && !place[packed].empty() && used + bits[packed] <= 64)
+        used += bits[packed++];
+    struct Key {
+        std::uint64_t prefix;
+        int row;
+    };
+    std::vector<Key> keys(rowCount);
+    for (std::size_t r = 0; r < rowCount; ++r) {
+        std::uint64_t prefix = 0;
+        for (std::size_t k = 0; k < packed; ++k)
+            prefix = bits[k] == 0 ? prefix : (prefix << bits[k]) | place[k][r];
+        keys[r] = {prefix, static_cast<int>(r)};
+    }
+    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const std::size_t x = static_cast<std::size_t>(a.row), y = static_cast<std::size_t>(b.row);
+        for (std::size_t k = packed; k < width; ++k) {
+            const int c = !place[k].empty()
+                              ? (place[k][x] < place[k][y]   ? -1
+                                 : place[k][x] > place[k][y] ? 1
+                                                             : 0)
+                              : CompareEntries(entry(x, k), entry(y, k), textsOf(k), textsOf(k));
+            if (c != 0)
+                return c < 0;
+        }
+        return false;
+    });
+    std::vector<int> order(rowCount);
+    for (std::size_t i = 0; i < rowCount; ++i)
+        order[i] = keys[i].row;
+    return order;
+}
 
 struct StatementFinalizer {
     void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
@@ -326,8 +434,8 @@ void SqlEngine::ForgetWholeSecondStamps() {
     }
 }
 
-SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positional,
-                                 const QVariantMap& named) {
+SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positional, const QVariantMap& named,
+                                 const QStringList& orderColumns) {
     static const QRegularExpression tableName(QStringLiteral("\"([^\"]+\\.[Dd][Bb])\""));
     QStringList names;
     for (auto it = tableName.globalMatch(sql); it.hasNext();) {
@@ -390,13 +498,25 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
 
     Result result;
     const int columnCount = sqlite3_column_count(raw);
-    RecentTexts texts(columnCount);
+    ColumnTexts texts(columnCount);
     QList<bool> logical;
     for (int c = 0; c < columnCount; ++c) {
         result.columns.append(QString::fromUtf8(sqlite3_column_name(raw, c)));
         const char* declared = sqlite3_column_decltype(raw, c);
         logical.append(declared && qstricmp(declared, "BOOLEAN") == 0);
     }
+    std::vector<int> sortColumns;
+    for (const QString& name : orderColumns) {
+        const auto at =
+            std::find_if(result.columns.cbegin(), result.columns.cend(), [&](const QString& column) {
+                return column.compare(name, Qt::CaseInsensitive) == 0;
+            });
+        if (at == result.columns.cend())
+            throw DatabaseError(QStringLiteral("Το πεδίο \"%1\" δεν υπάρχει.").arg(name));
+        sortColumns.push_back(static_cast<int>(at - result.columns.cbegin()));
+    }
+    std::vector<SortEntry> entries;
+    std::vector<int> textIds(static_cast<std::size_t>(columnCount)); // of the row at hand
     for (;;) {
         const int step = sqlite3_step(raw);
         if (step == SQLITE_DONE)
@@ -420,14 +540,47 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
             case SQLITE_TEXT: {
                 const char* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
                 const std::string_view bytes(text, static_cast<std::size_t>(sqlite3_column_bytes(raw, c)));
-                row.append(FieldValue::Text(texts.Get(c, bytes)));
+                textIds[static_cast<std::size_t>(c)] = texts.Id(c, bytes);
+                row.append(FieldValue::Text(texts.Text(c, textIds[static_cast<std::size_t>(c)])));
                 break;
             }
             default:
                 row.append(FieldValue());
             }
         }
+        for (const int c : sortColumns) {
+            SortEntry& e = entries.emplace_back();
+            switch (sqlite3_column_type(raw, c)) {
+            case SQLITE_NULL:
+                break;
+            case SQLITE_INTEGER:
+                e.kind = 1;
+                e.integral = true;
+                e.integer = sqlite3_column_int64(raw, c);
+                e.number = static_cast<double>(e.integer);
+                break;
+            case SQLITE_FLOAT:
+                e.kind = 1;
+                e.number = sqlite3_column_double(raw, c);
+                break;
+            case SQLITE_TEXT:
+                e.kind = 2;
+                e.text = textIds[static_cast<std::size_t>(c)];
+                break;
+            default:
+                e.kind = 3;
+            }
+        }
         result.rows.append(std::move(row));
+    }
+    if (!sortColumns.empty()) {
+        const std::vector<int> order =
+            SortedOrder(entries, sortColumns, texts, static_cast<std::size_t>(result.rows.size()));
+        QList<QList<FieldValue>> sorted;
+        sorted.reserve(result.rows.size());
+        for (const int i : order)
+            sorted.append(std::move(result.rows[i]));
+        result.rows = std::move(sorted);
     }
     return result;
 }

@@ -7,6 +7,8 @@
 #include "schooldb/TablePasswords.h"
 #include "support/TestSupport.h"
 
+#include <QRandomGenerator>
+
 using namespace ekaldo::schooldb;
 using namespace ekaldo::testing;
 
@@ -79,6 +81,67 @@ TEST_F(SchoolQuery, GreekOrderIgnoresCaseAndAccentsFirstAndNeverMergesNames) {
     EXPECT_LT(GreekTextCompare(u"ΐ", u"ικ"), 0) << "dialytika and tonos dropped";
     EXPECT_GT(GreekTextCompare(u"café", u"cafe"), 0) << "same letters, the exact text decides";
     EXPECT_LT(GreekTextCompare(u"café", u"cafg"), 0) << "accents of other scripts are dropped too";
+}
+
+// Sorting a result by its columns in the engine gives what SQLite's ORDER BY
+// with the Greek collation gives: a column of few texts (placed once), one of
+// many (compared where the others tie), numbers, nulls first; ties keep the
+// query's order.
+TEST_F(SchoolQuery, OrderFieldsSortAsOrderByDoes) {
+    const QStringList groups = {"Άλφα", "αλφα", "ΑΛΦΑ", "Βήτα", "ας", "αστ", "ΐ", "ικ", ""};
+    const QStringList letters = {"α", "Ά", "β", "ς", "σ", "ΐ", "ι", "z", "Z", "e"};
+    QRandomGenerator random(29);
+    TableBuilder t(QStringLiteral("MIXED.DB"));
+    t.Long("ID").Alpha("GRP", 10).Alpha("NAME", 12).Number("SCORE").Alpha("TOWN", 10);
+    const QStringList towns = {"Άργος", "αργος", "Βόλος", ""};
+    for (int id = 1; id <= 240; ++id) {
+        QString name;
+        for (int n = 1 + random.bounded(5); n > 0; --n)
+            name += letters[random.bounded(static_cast<int>(letters.size()))];
+        const int score = random.bounded(12);
+        t.Row({id, groups[random.bounded(static_cast<int>(groups.size()))], id % 17 == 0 ? QString() : name,
+               score == 0 ? QVariant() : QVariant(score % 2 ? -score / 4.0 : score * 1e6),
+               towns[random.bounded(static_cast<int>(towns.size()))]});
+    }
+    t.Write(m_folder.Path());
+    const QString select =
+        QStringLiteral("SELECT T.\"ID\", T.\"GRP\", T.\"NAME\", T.\"SCORE\", T.\"TOWN\" FROM \"MIXED.DB\" T");
+    for (const QStringList& fields :
+         {QStringList{"GRP", "NAME", "ID"}, QStringList{"NAME", "ID"}, QStringList{"TOWN", "GRP", "ID"},
+          QStringList{"GRP", "TOWN", "NAME", "ID"}, QStringList{"SCORE", "GRP", "ID"},
+          QStringList{"GRP", "SCORE", "NAME", "ID"}}) {
+        SCOPED_TRACE(fields.join(u',').toStdString());
+        Query byEngine(m_db);
+        byEngine.SetSql({select});
+        byEngine.SetOrderFields(fields);
+        byEngine.Open();
+        Query bySqlite(m_db);
+        QStringList terms;
+        for (const QString& f : fields)
+            terms << QStringLiteral("T.\"%1\"").arg(f);
+        bySqlite.SetSql({select, QStringLiteral("ORDER BY ") + terms.join(u", ")});
+        bySqlite.Open();
+        ASSERT_EQ(byEngine.RecordCount(), 240);
+        EXPECT_EQ(Column(byEngine, QStringLiteral("ID")), Column(bySqlite, QStringLiteral("ID")));
+    }
+    Query stable(m_db);
+    stable.SetSql({select});
+    stable.SetOrderFields({QStringLiteral("grp")});
+    stable.Open();
+    int previousId = 0;
+    QString previousGroup;
+    for (stable.First(); !stable.Eof(); stable.Next()) {
+        const int id = static_cast<int>(stable.FieldByName(QStringLiteral("ID")).AsInteger());
+        const QString group = stable.FieldByName(QStringLiteral("GRP")).AsString();
+        if (group == previousGroup)
+            EXPECT_GT(id, previousId) << "rows of one group keep the table's order";
+        previousGroup = group;
+        previousId = id;
+    }
+    Query unknown(m_db);
+    unknown.SetSql({select});
+    unknown.SetOrderFields({QStringLiteral("GRADE")});
+    EXPECT_THROW(unknown.Open(), DatabaseError);
 }
 
 TEST_F(SchoolQuery, BoundValuesHoldingQuotesMatchOnlyThemselves) {

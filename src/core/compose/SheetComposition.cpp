@@ -12,6 +12,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <span>
 
 namespace ekaldo {
 
@@ -127,9 +131,13 @@ StudentQueryText BuildStudentQuery(const SheetComposition& composition, const QS
     addGroup(composition.Levels, QStringLiteral("LEVELS.LEVELNAME"), QStringLiteral("level"));
     addGroup(composition.Classes, QStringLiteral("CLASSES.CLASSNAME"), QStringLiteral("class"));
     addGroup(composition.Courses, QStringLiteral("COURSES.COURSENAME"), QStringLiteral("course"));
-    q.lines << QStringLiteral("ORDER BY");
-    for (int i = 0; i < sortOrder.size(); ++i)
-        q.lines << sortOrder[i] + (i + 1 < sortOrder.size() ? QStringLiteral(" ,") : QString());
+    // A sort reference names a selected field (STUDENT."LASTNAME"): the
+    // result column of the same name.
+    for (const QString& reference : sortOrder) {
+        QString field = reference.mid(reference.lastIndexOf(QLatin1Char('.')) + 1);
+        field.remove(QLatin1Char('"'));
+        q.orderFields << field.trimmed();
+    }
     return q;
 }
 
@@ -240,20 +248,37 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
     const StudentQueryText text = BuildStudentQuery(c, order.SortOrder);
     Query students(database);
     students.SetSql(text.lines);
+    students.SetOrderFields(text.orderFields);
     for (auto it = text.bindings.begin(); it != text.bindings.end(); ++it)
         students.BindValue(it.key(), it.value());
     students.Open();
 
-    // The student's grade records in the order of the student index; the rest
-    // of the chain is read once.
+    // Each student's grade records in the order of the student index. Where
+    // the grade table's student, subject and switch fields are of the types
+    // the school's tables have, the records are grouped by student here from
+    // one pass over the file; otherwise the table follows the student query
+    // through its index, and records read through the cursor as they come.
     Table grades(database);
     grades.SetTableName(QStringLiteral("GRADE.DB"));
-    grades.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
-    grades.SetMasterSource(&students, QStringLiteral("STUDENTID"));
     grades.Open();
+    const auto integerField = [&](const QString& name) {
+        const int index = grades.FieldIndex(name);
+        return index >= 0 && grades.File().Field(index).IsInteger();
+    };
+    const int onIndex = grades.FieldIndex(QStringLiteral("SUBJECTON"));
+    const bool grouped = integerField(QStringLiteral("STUDENTID")) &&
+                         integerField(QStringLiteral("SUBJECTID")) && onIndex >= 0 &&
+                         grades.File().Field(onIndex).type == schooldb::FieldType::Logical;
+    if (!grouped) {
+        grades.Close();
+        grades.SetIndexName(QStringLiteral("Grade_StudentID_Inx"));
+        grades.SetMasterSource(&students, QStringLiteral("STUDENTID"));
+        grades.Open();
+    }
     const ChainCache chain = LoadChain(database, scheme);
 
     const int fieldId = students.FieldIndex(QStringLiteral("STUDENTID"));
+    const int fieldGradeStudent = grades.FieldIndex(QStringLiteral("STUDENTID"));
     const int fieldSubject = grades.FieldIndex(QStringLiteral("SUBJECTID"));
     const int fieldOn = grades.FieldIndex(QStringLiteral("SUBJECTON"));
     const std::pair<const char*, const char*> studentColumns[] = {
@@ -378,7 +403,10 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         recent = {bits, *known};
         return *known;
     };
-    if (cols > 8) {
+    // The grade records' students, when grouped here; a null links to no student.
+    constexpr std::int64_t kNoStudent = std::numeric_limits<std::int64_t>::min();
+    std::vector<std::int64_t> studentOfRecord(grouped ? gradeRecords.size() : 0);
+    {
         const qint64 records = gradeFile.RecordCount();
         const int recordSize = gradeFile.Layout().recordSize;
         for (qint64 r = 0; r < records; ++r) {
@@ -390,6 +418,11 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
                     __builtin_prefetch(ahead + at);
             }
             const unsigned char* record = gradeFile.RecordData(r);
+            if (grouped) {
+                const FieldValue student = gradeFile.Decode(record, fieldGradeStudent);
+                studentOfRecord[static_cast<std::size_t>(r)] =
+                    student.IsNull() ? kNoStudent : student.IntegerValue();
+            }
             const FieldValue subjectValue = gradeFile.Decode(record, fieldSubject);
             if (!subjectValue.IsInteger() && !subjectValue.IsNull())
                 continue;
@@ -415,6 +448,49 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             }
         }
     }
+
+    // The grouped records in the student index's order (by student, the
+    // file's order within one) and each student's run of them. A keyed grade
+    // table holds its records in that order already.
+    std::vector<qint64> indexOrder;
+    QHash<std::int64_t, std::pair<qint64, qint64>> runOfStudent;
+    if (grouped) {
+        indexOrder.reserve(studentOfRecord.size());
+        for (std::size_t r = 0; r < studentOfRecord.size(); ++r) {
+            if (studentOfRecord[r] != kNoStudent)
+                indexOrder.push_back(static_cast<qint64>(r));
+        }
+        const auto byStudent = [&](qint64 a, qint64 b) {
+            return studentOfRecord[static_cast<std::size_t>(a)] <
+                   studentOfRecord[static_cast<std::size_t>(b)];
+        };
+        if (!std::is_sorted(indexOrder.begin(), indexOrder.end(), byStudent))
+            std::stable_sort(indexOrder.begin(), indexOrder.end(), byStudent);
+        for (std::size_t i = 0; i < indexOrder.size();) {
+            const std::int64_t id = studentOfRecord[static_cast<std::size_t>(indexOrder[i])];
+            std::size_t end = i + 1;
+            while (end < indexOrder.size() &&
+                   studentOfRecord[static_cast<std::size_t>(indexOrder[end])] == id)
+                ++end;
+            runOfStudent.insert(id, {static_cast<qint64>(i), static_cast<qint64>(end)});
+            i = end;
+        }
+    }
+    // A student links to the grade records of an equal number: a fraction,
+    // -0 or a text to none, a logical as 0 or 1.
+    const auto linkedNumber = [](const FieldValue& v) -> std::optional<std::int64_t> {
+        if (v.IsInteger())
+            return v.IntegerValue();
+        if (v.IsLogical())
+            return v.LogicalValue() ? 1 : 0;
+        if (v.IsFloat()) {
+            const double d = v.FloatValue();
+            if (d == std::trunc(d) && std::abs(d) < 9.0e15 && !(d == 0 && std::signbit(d)))
+                return static_cast<std::int64_t>(d);
+        }
+        return std::nullopt;
+    };
+    std::vector<qint64> cursorRecords; // a student's records, read through the cursor
 
     // The row's cells, set as the composition finds them and stored at once:
     // a cell set empty past the last text stores nothing, as a sheet does.
@@ -465,11 +541,25 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
     students.First();
     while (!students.Eof()) {
         ++count;
-        grades.First();
         const qint64 studentId = students.Fields(fieldId).AsInteger();
-        if (grades.Eof()) {
+        std::span<const qint64> records;
+        if (grouped) {
+            if (const auto number = linkedNumber(students.Fields(fieldId).Value())) {
+                if (const auto run = runOfStudent.constFind(*number); run != runOfStudent.constEnd())
+                    records = std::span<const qint64>(indexOrder)
+                                  .subspan(static_cast<std::size_t>(run->first),
+                                           static_cast<std::size_t>(run->second - run->first));
+            }
+        } else {
+            cursorRecords.clear();
+            for (grades.First(); !grades.Eof(); grades.Next())
+                cursorRecords.push_back(grades.RecordNumber());
+            records = cursorRecords;
+            grades.First();
+        }
+        if (records.empty()) {
             putOwn(0, RowKeyText(studentId, BrokenChainRange(scheme, 0)));
-        } else if (const GradeRecord& first = gradeRecords[static_cast<std::size_t>(grades.RecordNumber())];
+        } else if (const GradeRecord& first = gradeRecords[static_cast<std::size_t>(records.front())];
                    first.range >= 0) {
             putOwn(0, QString::number(studentId) + rangeTexts[first.range]);
         } else {
@@ -482,11 +572,13 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
 
         if (cols > 8) {
             std::fill(recordForColumn.begin(), recordForColumn.end(), -1);
-            int recordNo = 0;
             int matched = 0;
-            for (grades.First(); !grades.Eof() && matched < static_cast<int>(columnOfTitle.size());
-                 grades.Next(), ++recordNo) {
-                const GradeRecord& g = gradeRecords[static_cast<std::size_t>(grades.RecordNumber())];
+            for (std::size_t recordNo = 0;
+                 recordNo < records.size() && matched < static_cast<int>(columnOfTitle.size()); ++recordNo) {
+                // The cursor, where there is one, stands on the same record.
+                if (!grouped && recordNo > 0)
+                    grades.Next();
+                const GradeRecord& g = gradeRecords[static_cast<std::size_t>(records[recordNo])];
                 // Only a record read through the cursor needs its subject here.
                 const SubjectColumn* subject = g.text == kThroughCursor
                                                    ? &subjectColumn(grades.Fields(fieldSubject).AsInteger())
@@ -494,7 +586,7 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
                 const int col = subject ? subject->col : g.col;
                 if (col < 0 || recordForColumn[static_cast<std::size_t>(col)] >= 0)
                     continue;
-                recordForColumn[static_cast<std::size_t>(col)] = recordNo;
+                recordForColumn[static_cast<std::size_t>(col)] = static_cast<int>(recordNo);
                 ++matched;
                 if (g.text >= 0)
                     put(col, texts[g.text]);

@@ -56,10 +56,13 @@ struct SheetComposition {
     }
 };
 
-// The text of the student query, line by line, with its bound captions.
+// The student query: its text line by line, its bound captions, and the
+// result columns its rows are sorted by (the engine sorts them faster than
+// an ORDER BY would).
 struct StudentQueryText {
     QStringList lines;
     QVariantMap bindings; // ":level1" -> caption, and so on
+    QStringList orderFields;
 };
 
 // Default width of a subject column, in pixels.

@@ -114,27 +114,22 @@ const QStringList kBaseQuery = {
     "  AND ( CLASSES.CLASSID = COURSES.CLASSID )",
     "  AND ( LEVELS.LEVELID = CLASSES.LEVELID )",
 };
-const QStringList kDefaultOrderBy = {"ORDER BY",
-                                     "LEVELS.\"LEVELNAME\" ,",
-                                     "CLASSES.\"CLASSNAME\" ,",
-                                     "COURSES.\"COURSENAME\" ,",
-                                     "STUDENT.\"LASTNAME\" ,",
-                                     "STUDENT.\"FIRSTNAME\" ,",
-                                     "GUARDIAN.\"FATHFNAME\" ,",
-                                     "STUDENT.\"RGSNO\""};
+const QStringList kDefaultOrder = {"LEVELNAME", "CLASSNAME", "COURSENAME", "LASTNAME",
+                                   "FIRSTNAME", "FATHFNAME", "RGSNO"};
 
 } // namespace
 
 TEST_F(ComposeFixture, QueryTextForTheExamples) {
-    // Every all row and "<Κανένα>" ticked: the base lines and the ORDER BY part.
-    EXPECT_EQ(BuildStudentQuery(c, order.SortOrder).lines, kBaseQuery + kDefaultOrderBy);
+    // Every all row and "<Κανένα>" ticked: the base lines, sorted by the result's columns.
+    EXPECT_EQ(BuildStudentQuery(c, order.SortOrder).lines, kBaseQuery);
+    EXPECT_EQ(BuildStudentQuery(c, order.SortOrder).orderFields, kDefaultOrder);
     // Two classes ticked: four lines.
     c.Classes.Toggle(RowOf(c.Classes, "Α"));
     c.Classes.Toggle(RowOf(c.Classes, "Β \"Θετική\""));
     const StudentQueryText q = BuildStudentQuery(c, order.SortOrder);
     const QStringList classLines = {"  AND ( ", "          ( CLASSES.CLASSNAME = :class1 )",
                                     "       OR ( CLASSES.CLASSNAME = :class2 )", "      )"};
-    EXPECT_EQ(q.lines, kBaseQuery + classLines + kDefaultOrderBy);
+    EXPECT_EQ(q.lines, kBaseQuery + classLines);
     EXPECT_EQ(q.bindings.value(QStringLiteral(":class2")).toString(), QStringLiteral("Β \"Θετική\""));
     // Ticks under a ticked all row add nothing.
     c.Levels.SetTicked(2, true);
@@ -238,6 +233,29 @@ TEST_F(ComposeFixture, GradeRecordsOfOtherFieldTypesComposeTheSameSheet) {
         maybe.append(QVariant());
     odd.Row(maybe).Write(state.MorvenDataBase().Folder());
     EXPECT_THROW(Compose(), DatabaseError);
+}
+
+// A grade record without a student belongs to no row, not even to a student
+// numbered 0.
+TEST_F(ComposeFixture, AGradeRecordWithoutAStudentBelongsToNoRow) {
+    UseLocale(GreekLocale());
+    const QString folder = state.MorvenDataBase().Folder();
+    SchoolTables::Student()
+        .Rows({{0, "Αβέρωφ", "Άρης", "Μ0", 10}, {1, "Ωραίος", "Νίκος", "Μ1", 10}})
+        .Write(folder);
+    SchoolTables::Guardian().Rows({{0, "Νίκος"}, {1, "Πέτρος"}}).Write(folder);
+    QVariantList orphan = SchoolTables::GradeRow(1, 1, true, {{"GRD1", 5.0}});
+    orphan[0] = QVariant();
+    TableBuilder grade = SchoolTables::Grade();
+    grade.Key(0);
+    grade.Rows({orphan, SchoolTables::GradeRow(1, 1, true, {{"GRD1", 12.0}})}).Write(folder);
+    c.Subjects.Toggle(2); // "<Όλα>"
+    c.PeriodIndex = 1;
+    Compose();
+    EXPECT_EQ(Column(1), (QStringList{"Αβέρωφ", "Ωραίος"}));
+    EXPECT_EQ(Column(0), (QStringList{"0;0;0", "1;1;20"}));
+    EXPECT_EQ(c.Sheet.Cell(1, 9), QStringLiteral("-2"));
+    EXPECT_EQ(c.Sheet.Cell(2, 9), QStringLiteral("12"));
 }
 
 // Levels, classes and courses are joined; a caption holding quotes selects

@@ -151,6 +151,12 @@ TEST_F(ComposeFixture, AllStudentsNoSubjectsInSortOrder) {
     EXPECT_EQ(Column(0), (QStringList{"2;0;0", "1;1;20", "3;0;10", "6;0;0", "5;0;10"}));
     Compose(GradingScheme::PublicSchool);
     EXPECT_EQ(Column(0), (QStringList{"2;1;20", "1;1;20", "3;1;20", "6;1;20", "5;1;20"}));
+    // A column order without the register number shows it nowhere, least of all over the row key.
+    order.ColumnOrder.removeAll(QStringLiteral("ΜΗΤΡΩΟ"));
+    Compose();
+    EXPECT_EQ(Column(0), (QStringList{"2;0;0", "1;1;20", "3;0;10", "6;0;0", "5;0;10"}));
+    for (int col = 1; col < c.Sheet.ColCount(); ++col)
+        EXPECT_FALSE(Column(col).contains(QStringLiteral("Μ2"))) << col;
 }
 
 // Rows: Άγγελος(2), Ωραίος(1), αβραμίδης(3), Δήμου(6), Γεωργίου(5); Δήμου's Φυσική record,

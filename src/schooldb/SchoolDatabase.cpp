@@ -708,10 +708,6 @@ void Table::BuildOrder() {
     });
 }
 
-namespace {
-
-// Numbers and logicals (as 0 and 1) link by their value: equal numbers, equal
-// bits, with every NaN of a sign one key, as they share one text key.
 std::optional<quint64> NumberLinkKey(const FieldValue& v) {
     double d = 0;
     if (v.IsLogical())
@@ -725,8 +721,6 @@ std::optional<quint64> NumberLinkKey(const FieldValue& v) {
     std::memcpy(&bits, &d, sizeof bits);
     return bits;
 }
-
-} // namespace
 
 void Table::DropLinks() {
     m_linkIndex.clear();

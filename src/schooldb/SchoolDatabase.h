@@ -99,6 +99,11 @@ enum class ValueStyle {
 // cannot be reached the reason in angle brackets.
 QString ValueText(const FieldValue& value, ValueStyle style);
 
+// The key a number or a logical (as 0 or 1) links a detail table to its
+// master by: equal numbers, equal bits (so -0 is not 0), every NaN of a sign
+// one key; none for any other value.
+std::optional<quint64> NumberLinkKey(const FieldValue& value);
+
 // A field of the current record, by position.
 class Field {
 public:

@@ -171,7 +171,7 @@ private:
 };
 
 // What the sort compares of one value of a row: kinds in SQLite's order
-// (null, number, text, anything else), then the number or the text.
+// (null, number, text), then the number or the text.
 struct SortEntry {
     int kind = 0;
     bool integral = false;
@@ -179,6 +179,24 @@ struct SortEntry {
     double number = 0;
     int text = -1; // the text's number in its column
 };
+
+// A row's value as the sort sees it; text is its number in the column.
+SortEntry SortEntryOf(const FieldValue& v, int text) {
+    SortEntry e;
+    if (v.IsInteger() || v.IsLogical()) {
+        e.kind = 1;
+        e.integral = true;
+        e.integer = v.IsInteger() ? v.IntegerValue() : (v.LogicalValue() ? 1 : 0);
+        e.number = static_cast<double>(e.integer);
+    } else if (v.IsFloat()) {
+        e.kind = 1;
+        e.number = v.FloatValue();
+    } else if (v.IsText()) {
+        e.kind = 2;
+        e.text = text;
+    }
+    return e;
+}
 
 int CompareEntries(const SortEntry& a, const SortEntry& b, const QString* textsA, const QString* textsB) {
     if (a.kind != b.kind)
@@ -276,12 +294,16 @@ struct StatementFinalizer {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
+QString NoSuchFieldMessage(const QString& field) {
+    return QStringLiteral("Το πεδίο \"%1\" δεν υπάρχει.").arg(field);
+}
+
 // SQLite's own words for the two failures an office meets, in Greek.
 QString SqlMessage(const QString& sqliteMessage) {
     static const QRegularExpression column(QStringLiteral("^no such column: (.+)$"));
     static const QRegularExpression table(QStringLiteral("^no such table: (.+)$"));
     if (const auto m = column.match(sqliteMessage); m.hasMatch())
-        return QStringLiteral("Το πεδίο \"%1\" δεν υπάρχει.").arg(m.captured(1));
+        return NoSuchFieldMessage(m.captured(1));
     if (const auto m = table.match(sqliteMessage); m.hasMatch())
         return QStringLiteral("Ο πίνακας \"%1\" δεν υπάρχει.").arg(m.captured(1));
     return QStringLiteral("Σφάλμα στο ερώτημα SQL: ") + sqliteMessage;
@@ -512,7 +534,7 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
                 return column.compare(name, Qt::CaseInsensitive) == 0;
             });
         if (at == result.columns.cend())
-            throw DatabaseError(QStringLiteral("Το πεδίο \"%1\" δεν υπάρχει.").arg(name));
+            throw DatabaseError(NoSuchFieldMessage(name));
         sortColumns.push_back(static_cast<int>(at - result.columns.cbegin()));
     }
     std::vector<SortEntry> entries;
@@ -548,29 +570,8 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
                 row.append(FieldValue());
             }
         }
-        for (const int c : sortColumns) {
-            SortEntry& e = entries.emplace_back();
-            switch (sqlite3_column_type(raw, c)) {
-            case SQLITE_NULL:
-                break;
-            case SQLITE_INTEGER:
-                e.kind = 1;
-                e.integral = true;
-                e.integer = sqlite3_column_int64(raw, c);
-                e.number = static_cast<double>(e.integer);
-                break;
-            case SQLITE_FLOAT:
-                e.kind = 1;
-                e.number = sqlite3_column_double(raw, c);
-                break;
-            case SQLITE_TEXT:
-                e.kind = 2;
-                e.text = textIds[static_cast<std::size_t>(c)];
-                break;
-            default:
-                e.kind = 3;
-            }
-        }
+        for (const int c : sortColumns)
+            entries.push_back(SortEntryOf(row[c], textIds[static_cast<std::size_t>(c)]));
         result.rows.append(std::move(row));
     }
     if (!sortColumns.empty()) {

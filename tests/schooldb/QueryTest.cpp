@@ -133,8 +133,9 @@ TEST_F(SchoolQuery, OrderFieldsSortAsOrderByDoes) {
     for (stable.First(); !stable.Eof(); stable.Next()) {
         const int id = static_cast<int>(stable.FieldByName(QStringLiteral("ID")).AsInteger());
         const QString group = stable.FieldByName(QStringLiteral("GRP")).AsString();
-        if (group == previousGroup)
+        if (group == previousGroup) {
             EXPECT_GT(id, previousId) << "rows of one group keep the table's order";
+        }
         previousGroup = group;
         previousId = id;
     }

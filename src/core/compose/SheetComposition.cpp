@@ -12,9 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cmath>
 #include <limits>
-#include <optional>
 #include <span>
 
 namespace ekaldo {
@@ -453,7 +451,7 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
     // file's order within one) and each student's run of them. A keyed grade
     // table holds its records in that order already.
     std::vector<qint64> indexOrder;
-    QHash<std::int64_t, std::pair<qint64, qint64>> runOfStudent;
+    QHash<quint64, std::pair<qint64, qint64>> runOfStudent; // by the link key, as the table links
     if (grouped) {
         indexOrder.reserve(studentOfRecord.size());
         for (std::size_t r = 0; r < studentOfRecord.size(); ++r) {
@@ -472,24 +470,11 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
             while (end < indexOrder.size() &&
                    studentOfRecord[static_cast<std::size_t>(indexOrder[end])] == id)
                 ++end;
-            runOfStudent.insert(id, {static_cast<qint64>(i), static_cast<qint64>(end)});
+            runOfStudent.insert(*schooldb::NumberLinkKey(FieldValue::Integer(id)),
+                                {static_cast<qint64>(i), static_cast<qint64>(end)});
             i = end;
         }
     }
-    // A student links to the grade records of an equal number: a fraction,
-    // -0 or a text to none, a logical as 0 or 1.
-    const auto linkedNumber = [](const FieldValue& v) -> std::optional<std::int64_t> {
-        if (v.IsInteger())
-            return v.IntegerValue();
-        if (v.IsLogical())
-            return v.LogicalValue() ? 1 : 0;
-        if (v.IsFloat()) {
-            const double d = v.FloatValue();
-            if (d == std::trunc(d) && std::abs(d) < 9.0e15 && !(d == 0 && std::signbit(d)))
-                return static_cast<std::int64_t>(d);
-        }
-        return std::nullopt;
-    };
     std::vector<qint64> cursorRecords; // a student's records, read through the cursor
 
     // The row's cells, set as the composition finds them and stored at once:
@@ -544,8 +529,8 @@ void ComposeSheet(SheetComposition& c, SchoolYearSession& year, const SheetOrder
         const qint64 studentId = students.Fields(fieldId).AsInteger();
         std::span<const qint64> records;
         if (grouped) {
-            if (const auto number = linkedNumber(students.Fields(fieldId).Value())) {
-                if (const auto run = runOfStudent.constFind(*number); run != runOfStudent.constEnd())
+            if (const auto key = schooldb::NumberLinkKey(students.Fields(fieldId).Value())) {
+                if (const auto run = runOfStudent.constFind(*key); run != runOfStudent.constEnd())
                     records = std::span<const qint64>(indexOrder)
                                   .subspan(static_cast<std::size_t>(run->first),
                                            static_cast<std::size_t>(run->second - run->first));

@@ -419,6 +419,7 @@ void ParadoxTable::Parse(const PasswordCheck& passwords, const std::function<voi
         Fail(QStringLiteral("το μέγεθος εγγραφής %1 δεν συμφωνεί με τα πεδία (%2)")
                  .arg(t.recordSize)
                  .arg(offset));
+    m_runs = RunsOf(t.fields);
     for (int i = 0; i < fieldCount; ++i) {
         const auto* start = data + pos;
         const auto* end = static_cast<const unsigned char*>(std::memchr(start, 0, t.headerSize - pos));
@@ -491,6 +492,37 @@ void ParadoxTable::Parse(const PasswordCheck& passwords, const std::function<voi
                  .arg(declaredRecords)
                  .arg(total));
     t.recordCount = total;
+}
+
+std::vector<ParadoxTable::FieldRun> ParadoxTable::RunsOf(const QList<FieldDef>& fields) {
+    // Money is stored as a Number is, an autoincrement as a Long.
+    const auto kindOf = [](const FieldDef& field) {
+        switch (field.type) {
+        case FieldType::Number:
+        case FieldType::Currency:
+            return FieldRun::Kind::Double;
+        case FieldType::Long:
+        case FieldType::AutoIncrement:
+            return FieldRun::Kind::Int32;
+        case FieldType::Short:
+            return FieldRun::Kind::Int16;
+        case FieldType::Logical:
+            return FieldRun::Kind::Logical;
+        default:
+            return field.IsBlob() ? FieldRun::Kind::Blob : FieldRun::Kind::Each;
+        }
+    };
+    std::vector<FieldRun> runs;
+    for (int i = 0; i < fields.size(); ++i) {
+        const FieldRun::Kind kind = kindOf(fields[i]);
+        // The fields' lengths were checked against their types, and a field
+        // starts where the one before it ends: a run's fields lie side by side.
+        if (!runs.empty() && runs.back().kind == kind)
+            ++runs.back().count;
+        else
+            runs.push_back({kind, i, 1, fields[i].offset});
+    }
+    return runs;
 }
 
 ParadoxTable::Location ParadoxTable::LocationOf(qint64 record) const {

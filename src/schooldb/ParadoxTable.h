@@ -51,6 +51,23 @@ inline bool Double(const unsigned char* p, double& value) {
     std::memcpy(&value, &raw, sizeof value);
     return true;
 }
+
+// The values of the fixed-width kinds, null where the bytes say so.
+inline FieldValue DoubleValue(const unsigned char* p) {
+    double value;
+    return Double(p, value) ? FieldValue::Float(value) : FieldValue();
+}
+inline FieldValue Int32Value(const unsigned char* p) {
+    std::int32_t value;
+    return Int32(p, value) ? FieldValue::Integer(value) : FieldValue();
+}
+inline FieldValue Int16Value(const unsigned char* p) {
+    std::int16_t value;
+    return Int16(p, value) ? FieldValue::Integer(value) : FieldValue();
+}
+inline FieldValue LogicalValue(const unsigned char* p) {
+    return p[0] == 0 ? FieldValue() : FieldValue::Logical((p[0] & 0x7F) != 0);
+}
 } // namespace FieldBytes
 
 // Field type codes as a Paradox header stores them.
@@ -169,31 +186,63 @@ public:
         // a table for every field, as a switch compiles to, cost a third of
         // the time of reading the table.
         const FieldType type = f.type;
-        if (type == FieldType::Number || type == FieldType::Currency) {
-            double value;
-            if (FieldBytes::Double(p, value))
-                return FieldValue::Float(value);
-            return {};
-        }
+        if (type == FieldType::Number || type == FieldType::Currency)
+            return FieldBytes::DoubleValue(p);
         if (type == FieldType::Alpha) {
             if (p[0] == 0)
                 return {}; // text ends at its first zero byte
         } else if (type == FieldType::Long || type == FieldType::AutoIncrement) {
-            std::int32_t value;
-            if (FieldBytes::Int32(p, value))
-                return FieldValue::Integer(value);
-            return {};
+            return FieldBytes::Int32Value(p);
         } else if (type == FieldType::Short) {
-            std::int16_t value;
-            if (FieldBytes::Int16(p, value))
-                return FieldValue::Integer(value);
-            return {};
+            return FieldBytes::Int16Value(p);
         } else if (type == FieldType::Logical) {
-            if (p[0] == 0)
-                return {};
-            return FieldValue::Logical((p[0] & 0x7F) != 0);
+            return FieldBytes::LogicalValue(p);
         }
         return DecodeOther(f, p);
+    }
+
+    // Calls visit(field, value) for every field of record, in field order: the
+    // same values as Decode gives. Whole-table readers go through here. A run
+    // of neighbouring fields of one fixed-width kind (the grade table's
+    // numbers) is decoded in a loop of its own, without choosing a decoder
+    // for each field: that choice was a quarter of the time of decoding a table.
+    // With Blobs::Skip the BLOB fields are left out, their memo file unread.
+    enum class Blobs { Read, Skip };
+    template <typename Visit>
+    void ForEachValue(const unsigned char* record, Visit&& visit, Blobs blobs = Blobs::Read) const {
+        for (const FieldRun& run : m_runs) {
+            const unsigned char* p = record + run.offset;
+            const int end = run.first + run.count;
+            switch (run.kind) {
+            case FieldRun::Kind::Double:
+                // A number is a handful of instructions: unrolled, the loop's
+                // own count and jump stop being a fifth of them.
+#pragma GCC unroll 4
+                for (int i = run.first; i < end; ++i, p += 8)
+                    visit(i, FieldBytes::DoubleValue(p));
+                break;
+            case FieldRun::Kind::Int32:
+                for (int i = run.first; i < end; ++i, p += 4)
+                    visit(i, FieldBytes::Int32Value(p));
+                break;
+            case FieldRun::Kind::Int16:
+                for (int i = run.first; i < end; ++i, p += 2)
+                    visit(i, FieldBytes::Int16Value(p));
+                break;
+            case FieldRun::Kind::Logical:
+                for (int i = run.first; i < end; ++i, ++p)
+                    visit(i, FieldBytes::LogicalValue(p));
+                break;
+            case FieldRun::Kind::Blob:
+                if (blobs == Blobs::Skip)
+                    break;
+                [[fallthrough]];
+            case FieldRun::Kind::Each:
+                for (int i = run.first; i < end; ++i)
+                    visit(i, Decode(record, i));
+                break;
+            }
+        }
     }
 
     // Writes value into the field's bytes of record (recordSize bytes); throws
@@ -233,8 +282,19 @@ private:
     };
     Location LocationOf(qint64 record) const;
 
+    // Neighbouring fields that ForEachValue decodes in one loop.
+    struct FieldRun {
+        enum class Kind : std::uint8_t { Double, Int32, Int16, Logical, Blob, Each };
+        Kind kind;
+        int first; // field index
+        int count;
+        int offset; // of the first field within the record
+    };
+    static std::vector<FieldRun> RunsOf(const QList<FieldDef>& fields);
+
     QString m_path;
     TableLayout m_layout;
+    std::vector<FieldRun> m_runs;
     TableCodePage m_codePage;
     FileBuffer m_bytes; // the whole file, its data blocks decrypted
     // Where each record starts in the file, in four bytes: a table has at most

@@ -393,32 +393,35 @@ void SqlEngine::Load(const QString& tableName) {
     if (sqlite3_prepare_v2(db, insert.constData(), -1, &raw, nullptr) != SQLITE_OK)
         throw DatabaseError(SqlMessage(QString::fromUtf8(sqlite3_errmsg(db))));
     Statement statement(raw);
-    for (qint64 r = 0; r < table->RecordCount(); ++r) {
-        const unsigned char* record = table->RecordData(r);
-        for (qsizetype c = 0; c < columns.size(); ++c) {
-            const FieldValue v = table->Decode(record, columns[c]);
-            const int at = static_cast<int>(c) + 1;
-            if (v.IsNull()) {
-                sqlite3_bind_null(raw, at);
-            } else if (v.IsText()) {
-                const QByteArray utf8 = v.TextValue().toUtf8();
-                sqlite3_bind_text(raw, at, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-            } else if (v.IsInteger()) {
-                sqlite3_bind_int64(raw, at, v.IntegerValue());
-            } else if (v.IsFloat()) {
-                sqlite3_bind_double(raw, at, v.FloatValue());
-            } else if (v.IsLogical()) {
-                sqlite3_bind_int(raw, at, v.LogicalValue() ? 1 : 0);
-            } else if (v.IsDecimal()) {
-                sqlite3_bind_double(raw, at, v.DecimalValue().toDouble());
-            } else if (v.IsBytes()) {
-                sqlite3_bind_blob(raw, at, v.BytesValue().constData(),
-                                  static_cast<int>(v.BytesValue().size()), SQLITE_TRANSIENT);
-            } else {
-                const QByteArray utf8 = ValueText(v, ValueStyle::Iso).toUtf8();
-                sqlite3_bind_text(raw, at, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-            }
+    // A field's place among the statement's parameters, counted from 1.
+    std::vector<int> parameterOf(table->FieldCount(), 0);
+    for (qsizetype c = 0; c < columns.size(); ++c)
+        parameterOf[columns[c]] = static_cast<int>(c) + 1;
+    const auto bind = [&](int field, const FieldValue& v) {
+        const int at = parameterOf[field];
+        if (v.IsNull()) {
+            sqlite3_bind_null(raw, at);
+        } else if (v.IsText()) {
+            const QByteArray utf8 = v.TextValue().toUtf8();
+            sqlite3_bind_text(raw, at, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        } else if (v.IsInteger()) {
+            sqlite3_bind_int64(raw, at, v.IntegerValue());
+        } else if (v.IsFloat()) {
+            sqlite3_bind_double(raw, at, v.FloatValue());
+        } else if (v.IsLogical()) {
+            sqlite3_bind_int(raw, at, v.LogicalValue() ? 1 : 0);
+        } else if (v.IsDecimal()) {
+            sqlite3_bind_double(raw, at, v.DecimalValue().toDouble());
+        } else if (v.IsBytes()) {
+            sqlite3_bind_blob(raw, at, v.BytesValue().constData(), static_cast<int>(v.BytesValue().size()),
+                              SQLITE_TRANSIENT);
+        } else {
+            const QByteArray utf8 = ValueText(v, ValueStyle::Iso).toUtf8();
+            sqlite3_bind_text(raw, at, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
         }
+    };
+    for (qint64 r = 0; r < table->RecordCount(); ++r) {
+        table->ForEachValue(table->RecordData(r), bind, ParadoxTable::Blobs::Skip);
         if (sqlite3_step(raw) != SQLITE_DONE) {
             const QString message = QString::fromUtf8(sqlite3_errmsg(db));
             statement.reset();

@@ -119,6 +119,27 @@ TEST(ParadoxTable, CipherKeysDecryptAndPlaceBytesAsLibpxDoes) {
     }
 }
 
+// A record at a time, neighbouring fields of one kind are decoded together:
+// runs of every kind, of one field and of several, with nulls inside them.
+TEST(ParadoxTable, RunsOfFieldsOfOneKindReadAsPxlibReadsThem) {
+    TempFolder folder;
+    TableBuilder t(QStringLiteral("RUNS.DB"));
+    t.Short("S1").Short("S2").Alpha("A", 3).Long("L1").AutoIncrement("ID").Long("L2").Number("N1");
+    t.Number("N2").Number("N3").Logical("B1").Logical("B2").Number("LAST");
+    t.Row({-32767, 32767, QStringLiteral("Ωω"), 1, 2, -2147483647, 0.0, -1.5, 1e300, true, false, 7.25})
+        .Row({QVariant(), 0, QVariant(), QVariant(), 3, 0, QVariant(), 2.5, QVariant(), QVariant(), true,
+              QVariant()})
+        .Row({5, QVariant(), QStringLiteral("x"), 2147483647, 4, QVariant(), -0.0, QVariant(), 4.9e-324,
+              false, QVariant(), -3.0});
+    const QString path = t.Write(folder.Path());
+    const Records engine = ReadWithEngine(path); // field by field and a record at a time, alike
+    ASSERT_EQ(engine.size(), 3);
+    EXPECT_EQ(engine, ReadWithPxlib(path));
+    EXPECT_EQ(engine[1][1], FieldValue::Integer(0)) << "a stored zero is not a null";
+    EXPECT_EQ(engine[2][8], FieldValue::Float(4.9e-324));
+    EXPECT_EQ(engine[0][11], FieldValue::Float(7.25));
+}
+
 TEST(ParadoxTable, DecodesAlphaInTheCodePageOfItsHeader) {
     TempFolder folder;
     const QString greek = QStringLiteral("Ψάρι ωμό"), latin = QStringLiteral("Ça café ü");

@@ -181,6 +181,13 @@ Records ReadWithEngine(const QString& path, const QString& password) {
         QList<FieldValue> record;
         for (int f = 0; f < table->FieldCount(); ++f)
             record.append(table->Value(r, f));
+        // The whole-record reader must give the same fields in the same order.
+        QList<FieldValue> whole;
+        table->ForEachValue(table->RecordData(r), [&](int f, const FieldValue& value) {
+            EXPECT_EQ(f, whole.size()) << "record " << r;
+            whole.append(value);
+        });
+        EXPECT_EQ(whole, record) << "record " << r;
         out.append(record);
     }
     return out;

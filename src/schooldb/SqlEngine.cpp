@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
-#include <unordered_map>
 #include <vector>
 
 namespace ekaldo::schooldb {
@@ -144,11 +143,22 @@ public:
     explicit ColumnTexts(int columns) : m_columns(static_cast<std::size_t>(columns)) {}
     int Id(int column, std::string_view bytes) {
         Column& c = m_columns[static_cast<std::size_t>(column)];
-        if (const auto it = c.ids.find(bytes); it != c.ids.end())
-            return it->second;
+        if (c.slots.empty())
+            c.slots.assign(kFirstSlots, Slot{});
+        const std::size_t hash = std::hash<std::string_view>{}(bytes);
+        std::size_t at = hash & (c.slots.size() - 1);
+        for (; c.slots[at].id >= 0; at = (at + 1) & (c.slots.size() - 1)) {
+            const Slot& slot = c.slots[at];
+            if (slot.hash == hash && c.Bytes(slot.id) == bytes)
+                return slot.id;
+        }
+        const int id = static_cast<int>(c.texts.size());
         c.texts.push_back(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
-        const int id = static_cast<int>(c.texts.size() - 1);
-        c.ids.emplace(std::string(bytes), id);
+        c.starts.push_back(c.bytes.size());
+        c.bytes.append(bytes);
+        c.slots[at] = {hash, id};
+        if (c.texts.size() * 2 > c.slots.size())
+            c.Grow();
         return id;
     }
     const QString& Text(int column, int id) const {
@@ -159,13 +169,37 @@ public:
     }
 
 private:
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    static constexpr std::size_t kFirstSlots = 64; // a power of two, as every size after it
+    // An open-addressing table over one buffer of the texts' bytes: a map of
+    // strings allocated a node and a string for every distinct text and
+    // followed pointers on every lookup, a quarter of a query's time.
+    struct Slot {
+        std::size_t hash = 0;
+        int id = -1; // -1: empty
     };
     struct Column {
-        std::unordered_map<std::string, int, Hash, std::equal_to<>> ids;
+        std::vector<Slot> slots;
+        std::string bytes;               // the texts' UTF-8 bytes, one after another
+        std::vector<std::size_t> starts; // of each text in bytes
         std::vector<QString> texts;
+
+        std::string_view Bytes(int id) const {
+            const auto i = static_cast<std::size_t>(id);
+            const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : bytes.size();
+            return std::string_view(bytes).substr(starts[i], end - starts[i]);
+        }
+        void Grow() {
+            std::vector<Slot> grown(slots.size() * 2);
+            for (const Slot& slot : slots) {
+                if (slot.id < 0)
+                    continue;
+                std::size_t at = slot.hash & (grown.size() - 1);
+                while (grown[at].id >= 0)
+                    at = (at + 1) & (grown.size() - 1);
+                grown[at] = slot;
+            }
+            slots = std::move(grown);
+        }
     };
     std::vector<Column> m_columns;
 };

@@ -193,3 +193,20 @@ TEST_F(SchoolTable, PostStoresTheRecordWhereTheOtherReaderSeesIt) {
     EXPECT_EQ(stored[15], FieldValue::Float(14.25));
     EXPECT_EQ(engine[1][13], FieldValue::Float(15.0)) << "the other record of the student is untouched";
 }
+
+TEST_F(SchoolTable, AWholeNumberFieldTakesWholeNumbersOnly) {
+    UseLocale(GreekLocale());
+    Table method(m_db);
+    Open(method, "METHOD.DB"); // METHODID is a Short, GRDMAX a Number
+    method.Edit();
+    const QString refused =
+        ErrorOf<DatabaseError>([&] { method.FieldByName(QStringLiteral("METHODID")).SetAsFloat(2.5); });
+    EXPECT_TRUE(refused.contains(QStringLiteral("2,5 δεν είναι ακέραιος"))) << refused.toStdString();
+    method.FieldByName(QStringLiteral("METHODID")).SetAsFloat(7);
+    method.FieldByName(QStringLiteral("GRDMAX")).SetAsFloat(19.5);
+    EXPECT_TRUE(method.Post());
+    method.EndWriting();
+    const Records stored = ReadWithEngine(Path("METHOD.DB"), DataTablePassword());
+    EXPECT_EQ(stored[0][0], FieldValue::Integer(7));
+    EXPECT_EQ(stored[0][2], FieldValue::Float(19.5));
+}

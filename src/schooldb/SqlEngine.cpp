@@ -161,9 +161,6 @@ public:
             c.Grow();
         return id;
     }
-    const QString& Text(int column, int id) const {
-        return m_columns[static_cast<std::size_t>(column)].texts[static_cast<std::size_t>(id)];
-    }
     const std::vector<QString>& Texts(int column) const {
         return m_columns[static_cast<std::size_t>(column)].texts;
     }
@@ -393,14 +390,15 @@ void SqlEngine::Load(const QString& tableName) {
                 QStringLiteral("Ο πίνακας \"%1\" δεν φορτώθηκε για το ερώτημα: %2").arg(tableName, message));
         }
     };
-    QList<int> columns;
+    // A field's place among the statement's parameters, counted from 1.
+    std::vector<int> parameterOf(static_cast<std::size_t>(table->FieldCount()), 0);
     QStringList definitions;
     for (int i = 0; i < table->FieldCount(); ++i) {
         const FieldDef& f = table->Field(i);
         // BLOBs stay out of queries: loading them would read the memo file for nothing.
         if (f.IsBlob())
             continue;
-        columns.append(i);
+        parameterOf[static_cast<std::size_t>(i)] = static_cast<int>(definitions.size()) + 1;
         const bool real =
             f.type == FieldType::Number || f.type == FieldType::Currency || f.type == FieldType::Bcd;
         const bool moment =
@@ -417,7 +415,7 @@ void SqlEngine::Load(const QString& tableName) {
     exec(QStringLiteral("CREATE TABLE ") + Quote(tableName) + QStringLiteral(" (") + definitions.join(u", ") +
          QStringLiteral(")"));
     QStringList marks;
-    for (qsizetype i = 0; i < columns.size(); ++i)
+    for (qsizetype i = 0; i < definitions.size(); ++i)
         marks.append(QStringLiteral("?"));
     exec(QStringLiteral("BEGIN"));
     sqlite3_stmt* raw = nullptr;
@@ -427,12 +425,8 @@ void SqlEngine::Load(const QString& tableName) {
     if (sqlite3_prepare_v2(db, insert.constData(), -1, &raw, nullptr) != SQLITE_OK)
         throw DatabaseError(SqlMessage(QString::fromUtf8(sqlite3_errmsg(db))));
     Statement statement(raw);
-    // A field's place among the statement's parameters, counted from 1.
-    std::vector<int> parameterOf(table->FieldCount(), 0);
-    for (qsizetype c = 0; c < columns.size(); ++c)
-        parameterOf[columns[c]] = static_cast<int>(c) + 1;
     const auto bind = [&](int field, const FieldValue& v) {
-        const int at = parameterOf[field];
+        const int at = parameterOf[static_cast<std::size_t>(field)];
         if (v.IsNull()) {
             sqlite3_bind_null(raw, at);
         } else if (v.IsText()) {
@@ -599,8 +593,9 @@ SqlEngine::Result SqlEngine::Run(const QString& sql, const QVariantList& positio
             case SQLITE_TEXT: {
                 const char* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
                 const std::string_view bytes(text, static_cast<std::size_t>(sqlite3_column_bytes(raw, c)));
-                textIds[static_cast<std::size_t>(c)] = texts.Id(c, bytes);
-                row.append(FieldValue::Text(texts.Text(c, textIds[static_cast<std::size_t>(c)])));
+                const int id = texts.Id(c, bytes);
+                textIds[static_cast<std::size_t>(c)] = id;
+                row.append(FieldValue::Text(texts.Texts(c)[static_cast<std::size_t>(id)]));
                 break;
             }
             default:

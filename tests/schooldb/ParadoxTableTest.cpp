@@ -135,9 +135,6 @@ TEST(ParadoxTable, RunsOfFieldsOfOneKindReadAsPxlibReadsThem) {
     const Records engine = ReadWithEngine(path); // field by field and a record at a time, alike
     ASSERT_EQ(engine.size(), 3);
     EXPECT_EQ(engine, ReadWithPxlib(path));
-    EXPECT_EQ(engine[1][1], FieldValue::Integer(0)) << "a stored zero is not a null";
-    EXPECT_EQ(engine[2][8], FieldValue::Float(4.9e-324));
-    EXPECT_EQ(engine[0][11], FieldValue::Float(7.25));
 }
 
 TEST(ParadoxTable, DecodesAlphaInTheCodePageOfItsHeader) {
